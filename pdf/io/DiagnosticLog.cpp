@@ -1,0 +1,112 @@
+#include "pdf/io/DiagnosticLog.h"
+
+#include "pdf/io/TraceLog.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+DiagnosticLog& DiagnosticLog::Instance()
+{
+    static DiagnosticLog sLog;
+    return sLog;
+}
+
+DiagnosticLog::DiagnosticLog() : mClock(&Platform::GetCurrentLocalTime)
+{
+    mBuffer[0] = 0;
+}
+
+DiagnosticLog::~DiagnosticLog() = default;
+
+void DiagnosticLog::EnsureTraceLog()
+{
+    if (mTraceLog)
+        return;
+    if (mLogStream)
+        mTraceLog.reset(new TraceLog(mLogStream));
+    else
+        mTraceLog.reset(new TraceLog(mLogFilePath, mWriteByteOrderMark));
+}
+
+void DiagnosticLog::WriteEntry(const char* inText, size_t inLength)
+{
+    EnsureTraceLog();
+    Platform::LocalTime now;
+    if (!mClock(now))
+        now = Platform::LocalTime();
+    mTraceLog->WriteEntry(now, inText, inLength);
+}
+
+void DiagnosticLog::WriteFormattedMessage(const char* inFormat, va_list inArguments)
+{
+    if (!IsEnabled())
+        return;
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (!mEnabled)
+        return;
+    int length = vsnprintf(mBuffer, sizeof(mBuffer), inFormat, inArguments);
+    if (length < 0)
+        return;
+    // vsnprintf cuts the text at the buffer's 5000 characters.
+    size_t textLength = static_cast<size_t>(length) > kMaxMessageLength ? kMaxMessageLength : static_cast<size_t>(length);
+    WriteEntry(mBuffer, textLength);
+}
+
+void DiagnosticLog::WriteMessage(const char* inFormat, ...)
+{
+    if (!IsEnabled())
+        return;
+    va_list arguments;
+    va_start(arguments, inFormat);
+    WriteFormattedMessage(inFormat, arguments);
+    va_end(arguments);
+}
+
+void DiagnosticLog::WriteJPGLibraryMessage(const char* inMessage)
+{
+    WriteMessage("KestrinJPGOutputMessage, error from jpg library: %s", inMessage ? inMessage : "");
+}
+
+void DiagnosticLog::SetLogFile(const std::string& inLogFilePath, bool inEnabled, bool inWriteByteOrderMark)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mLogFilePath = inLogFilePath;
+    mWriteByteOrderMark = inWriteByteOrderMark;
+    mLogStream = nullptr;
+    mTraceLog.reset();
+    mEnabled = inEnabled;
+}
+
+void DiagnosticLog::SetLogStream(IByteWriter* inLogStream, bool inEnabled)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mLogStream = inLogStream;
+    mWriteByteOrderMark = false;
+    mEnabled = inEnabled;
+    // An existing writer is rebuilt over the stream now; otherwise the first message builds it.
+    if (mTraceLog)
+        mTraceLog.reset(inEnabled ? new TraceLog(inLogStream) : nullptr);
+}
+
+void DiagnosticLog::SetClock(ClockFunction inClock)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mClock = inClock ? inClock : &Platform::GetCurrentLocalTime;
+}
+
+void TraceMessage(const char* inFormat, ...)
+{
+    DiagnosticLog& log = DiagnosticLog::Instance();
+    if (!log.IsEnabled())
+        return;
+    va_list arguments;
+    va_start(arguments, inFormat);
+    log.WriteFormattedMessage(inFormat, arguments);
+    va_end(arguments);
+}
+
+void KestrinJPGOutputMessage(const char* inMessage)
+{
+    DiagnosticLog::Instance().WriteJPGLibraryMessage(inMessage);
+}

@@ -1,0 +1,46 @@
+#include "pdf/io/OutputFileStream.h"
+
+#include "pdf/io/Platform.h"
+
+OutputFileStream::~OutputFileStream()
+{
+    Close();
+}
+
+OpStatus OutputFileStream::Open(const std::string& inFilePath, bool inAppend)
+{
+    mStream = Platform::OpenFile(inFilePath, inAppend ? Platform::FileMode::Append : Platform::FileMode::WriteTruncate);
+    if (!mStream)
+        return eFailure;
+    // Appending: TellPosition must give the file's size from the start.
+    if (Platform::SeekFile(mStream, 0, SEEK_END) != 0) {
+        std::fclose(mStream);
+        mStream = nullptr;
+        return eFailure;
+    }
+    return eSuccess;
+}
+
+OpStatus OutputFileStream::Close()
+{
+    if (!mStream)
+        return eSuccess;
+    int result = std::fclose(mStream);
+    mStream = nullptr;
+    return result == 0 ? eSuccess : eFailure;
+}
+
+size_t OutputFileStream::WriteBytes(const Byte* inBuffer, size_t inSize)
+{
+    if (!mStream)
+        return 0;
+    return std::fwrite(inBuffer, 1, inSize, mStream);
+}
+
+LongFilePositionType OutputFileStream::TellPosition()
+{
+    if (!mStream)
+        return 0;
+    long long position = Platform::TellFile(mStream);
+    return position < 0 ? 0 : position;
+}

@@ -1,0 +1,99 @@
+#include "pdf/io/Platform.h"
+
+#include "pdf/io/CodePointString.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Platform {
+
+static bool IsAcceptablePath(const std::string& inUTF8Path)
+{
+    if (inUTF8Path.empty() || inUTF8Path.find('\0') != std::string::npos)
+        return false;
+    std::u16string wide;
+    return WidePathFromUTF8(inUTF8Path, wide) == eSuccess;
+}
+
+FILE* OpenFile(const std::string& inUTF8Path, FileMode inMode)
+{
+    if (!IsAcceptablePath(inUTF8Path))
+        return nullptr;
+
+    const char* mode = inMode == FileMode::Read ? "rb" : (inMode == FileMode::Append ? "ab" : "wb");
+    FILE* file = std::fopen(inUTF8Path.c_str(), mode);
+    if (!file)
+        return nullptr;
+
+    if (inMode == FileMode::Read) {
+        // fopen happily opens a directory for reading; reads then fail forever.
+        struct stat info;
+        if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+            std::fclose(file);
+            return nullptr;
+        }
+    }
+    return file;
+}
+
+CreateResult CreateFileExclusive(const std::string& inUTF8Path)
+{
+    if (!IsAcceptablePath(inUTF8Path))
+        return CreateResult::Failed;
+    int fd = ::open(inUTF8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? CreateResult::AlreadyExists : CreateResult::Failed;
+    ::close(fd);
+    return CreateResult::Created;
+}
+
+int SeekFile(FILE* inFile, long long inOffset, int inOrigin)
+{
+    return fseeko(inFile, static_cast<off_t>(inOffset), inOrigin);
+}
+
+long long TellFile(FILE* inFile)
+{
+    return static_cast<long long>(ftello(inFile));
+}
+
+bool IsRegularFile(const std::string& inUTF8Path)
+{
+    struct stat info;
+    return IsAcceptablePath(inUTF8Path) && stat(inUTF8Path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath)
+{
+    struct stat first, second;
+    if (!IsAcceptablePath(inFirstPath) || !IsAcceptablePath(inSecondPath))
+        return false;
+    if (stat(inFirstPath.c_str(), &first) != 0 || stat(inSecondPath.c_str(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool GetCurrentLocalTime(LocalTime& outTime)
+{
+    time_t now = time(nullptr);
+    if (now == static_cast<time_t>(-1))
+        return false;
+    struct tm local;
+    if (!localtime_r(&now, &local))
+        return false;
+    outTime.year = local.tm_year + 1900;
+    outTime.month = local.tm_mon + 1;
+    outTime.day = local.tm_mday;
+    outTime.hour = local.tm_hour;
+    outTime.minute = local.tm_min;
+    outTime.second = local.tm_sec;
+    // tm_gmtoff already includes daylight saving time.
+    outTime.hasUTCOffset = true;
+    outTime.utcOffsetSeconds = local.tm_gmtoff;
+    return true;
+}
+
+} // namespace Platform

@@ -1,0 +1,47 @@
+#pragma once
+// The one place that knows the operating system: opening files by UTF-8 path, 64-bit
+// positions, the local clock with its real UTC offset, and file identity. Everything else in
+// the library and the application goes through here.
+
+#include <cstdio>
+#include <string>
+
+namespace Platform {
+
+enum class FileMode {
+    Read,          // binary read; refuses anything that is not a regular file
+    WriteTruncate, // binary write, created or truncated
+    Append         // binary append, created when missing
+};
+
+// Opens a file by its UTF-8 path. A path that is not valid UTF-8 (or holds a NUL byte) is
+// refused rather than shortened to a prefix that might name another file. Null on failure.
+FILE* OpenFile(const std::string& inUTF8Path, FileMode inMode);
+
+enum class CreateResult { Created, AlreadyExists, Failed };
+// Creates a new, empty file, never touching one that already exists.
+CreateResult CreateFileExclusive(const std::string& inUTF8Path);
+
+int SeekFile(FILE* inFile, long long inOffset, int inOrigin); // 0 on success, like fseek
+long long TellFile(FILE* inFile);                              // -1 on failure
+
+bool IsRegularFile(const std::string& inUTF8Path);
+
+// Same device and inode: two spellings of one path, or hard and symbolic links to one file.
+bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath);
+
+struct LocalTime {
+    int year = 0;   // full year, e.g. 2016
+    int month = 0;  // 1 to 12
+    int day = 0;    // 1 to 31
+    int hour = 0;   // 0 to 23
+    int minute = 0;
+    int second = 0;
+    bool hasUTCOffset = false;
+    long utcOffsetSeconds = 0; // local time minus UTC, daylight saving included (east positive)
+};
+
+// The current local time. False when the clock could not be read.
+bool GetCurrentLocalTime(LocalTime& outTime);
+
+} // namespace Platform

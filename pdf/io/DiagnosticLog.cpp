@@ -38,19 +38,33 @@ void DiagnosticLog::WriteEntry(const char* inText, size_t inLength)
     mTraceLog->WriteEntry(now, inText, inLength);
 }
 
+// Set while this thread writes an entry. The log's own file handling reports failures through
+// the log (OutputFile::OpenFile on an unwritable log path); such a nested message is dropped,
+// since the mutex is already held by this very thread.
+static thread_local bool sWritingEntry = false;
+
+namespace {
+struct WritingEntryScope {
+    WritingEntryScope() { sWritingEntry = true; }
+    ~WritingEntryScope() { sWritingEntry = false; }
+};
+} // namespace
+
 void DiagnosticLog::WriteFormattedMessage(const char* inFormat, va_list inArguments)
 {
-    if (!IsEnabled())
+    if (!IsEnabled() || sWritingEntry)
         return;
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mEnabled)
         return;
+    WritingEntryScope writing;
     int length = vsnprintf(mBuffer, sizeof(mBuffer), inFormat, inArguments);
-    if (length < 0)
-        return;
-    // vsnprintf cuts the text at the buffer's 5000 characters.
-    size_t textLength = static_cast<size_t>(length) > kMaxMessageLength ? kMaxMessageLength : static_cast<size_t>(length);
-    WriteEntry(mBuffer, textLength);
+    if (length >= 0) {
+        // vsnprintf cuts the text at the buffer's 5000 characters.
+        size_t textLength =
+            static_cast<size_t>(length) > kMaxMessageLength ? kMaxMessageLength : static_cast<size_t>(length);
+        WriteEntry(mBuffer, textLength);
+    }
 }
 
 void DiagnosticLog::WriteMessage(const char* inFormat, ...)

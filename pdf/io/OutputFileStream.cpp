@@ -9,6 +9,7 @@ OutputFileStream::~OutputFileStream()
 
 OpStatus OutputFileStream::Open(const std::string& inFilePath, bool inAppend)
 {
+    Close(); // a handle held from before would otherwise leak
     mStream = Platform::OpenFile(inFilePath, inAppend ? Platform::FileMode::Append : Platform::FileMode::WriteTruncate);
     if (!mStream)
         return eFailure;

@@ -1,0 +1,124 @@
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/OutputStringBufferStream.h"
+
+#include "LogCapture.h"
+#include "TestDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const std::string kStamp = "[ 05/03/2016 09:07:03 ] ";
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+
+class DiagnosticLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { DiagnosticLog::Instance().SetClock(&LogCapture::FixedClock); }
+    void TearDown() override { LogCapture::TurnLogOff(); }
+    TestDirectory mFolder;
+};
+
+TEST_F(DiagnosticLogTest, CreatedFileGetsByteOrderMarkOnceAndIsAppendedToLater)
+{
+    const std::string path = mFolder.PathOf("PDFWriterLog.txt");
+    DiagnosticLog::Instance().SetLogFile(path, true, true);
+    TraceMessage("PDFWriter::EndPDF, Could not end PDF");
+    TraceMessage("InputFile::OpenFile, value %d and %lld", 7, 1234567890123LL);
+    EXPECT_EQ(TestDirectory::ReadFile(path), kByteOrderMark + kStamp + "PDFWriter::EndPDF, Could not end PDF\r\n" +
+                                                 kStamp + "InputFile::OpenFile, value 7 and 1234567890123\r\n");
+
+    // A later run (new settings) probes the file again: it exists, so no second mark.
+    DiagnosticLog::Instance().SetLogFile(path, true, true);
+    TraceMessage("Second run");
+    EXPECT_EQ(TestDirectory::ReadFile(path), kByteOrderMark + kStamp + "PDFWriter::EndPDF, Could not end PDF\r\n" +
+                                                 kStamp + "InputFile::OpenFile, value 7 and 1234567890123\r\n" +
+                                                 kStamp + "Second run\r\n");
+}
+
+TEST_F(DiagnosticLogTest, ExistingFileIsNeverTruncatedNorMarked)
+{
+    const std::string path = mFolder.PathOf("existing.txt");
+    TestDirectory::WriteFile(path, "earlier entries\r\n");
+    DiagnosticLog::Instance().SetLogFile(path, true, true);
+    TraceMessage("appended");
+    EXPECT_EQ(TestDirectory::ReadFile(path), "earlier entries\r\n" + kStamp + "appended\r\n");
+}
+
+TEST_F(DiagnosticLogTest, LogOffCreatesNoFile)
+{
+    const std::string path = mFolder.PathOf("off.txt");
+    DiagnosticLog::Instance().SetLogFile(path, false, true);
+    TraceMessage("not written %s", "at all");
+    KestrinJPGOutputMessage("nor this");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(DiagnosticLogTest, StreamTargetUsesNoFileAndNoMark)
+{
+    const std::string path = mFolder.PathOf("unused.txt");
+    DiagnosticLog::Instance().SetLogFile(path, true, true);
+    OutputStringBufferStream stream;
+    DiagnosticLog::Instance().SetLogStream(&stream, true);
+    TraceMessage("Class::Method, %s", "to the stream");
+    KestrinJPGOutputMessage("Bogus marker length");
+    EXPECT_EQ(stream.ContentsAsString(),
+              kStamp + "Class::Method, to the stream\r\n" + kStamp +
+                  "KestrinJPGOutputMessage, error from jpg library: Bogus marker length\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(DiagnosticLogTest, LongMessageIsCutAt5000Characters)
+{
+    LogCapture capture;
+    std::string longText(6000, 'x');
+    TraceMessage("%s", longText.c_str());
+    EXPECT_EQ(capture.Text(), kStamp + std::string(5000, 'x') + "\r\n");
+}
+
+TEST_F(DiagnosticLogTest, UnwritableLogPathDropsEntriesWithoutBlocking)
+{
+    // A folder where the file should be: the log's own open fails and reports through the log,
+    // which must neither deadlock nor recurse.
+    DiagnosticLog::Instance().SetLogFile(mFolder.Path().string(), true, false);
+    TraceMessage("dropped");
+    DiagnosticLog::Instance().SetLogFile(mFolder.PathOf("missing-folder/log.txt"), true, false);
+    TraceMessage("dropped too");
+    EXPECT_FALSE(std::filesystem::exists(mFolder.PathOf("missing-folder")));
+}
+
+TEST_F(DiagnosticLogTest, EntriesFromSeveralThreadsStayWhole)
+{
+    LogCapture capture;
+    const int kThreads = 4;
+    const int kMessages = 250;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < kMessages; ++i)
+                TraceMessage("Worker::Run, thread %d message %d", t, i);
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+
+    std::istringstream lines(capture.Text());
+    std::string line;
+    int count = 0;
+    std::vector<int> next(kThreads, 0);
+    while (std::getline(lines, line)) {
+        int thread = -1, message = -1;
+        ASSERT_EQ(sscanf(line.c_str(), "[ 05/03/2016 09:07:03 ] Worker::Run, thread %d message %d\r", &thread, &message), 2)
+            << line;
+        ASSERT_TRUE(thread >= 0 && thread < kThreads);
+        EXPECT_EQ(message, next[thread]++); // each thread's entries in its own order
+        EXPECT_EQ(line.back(), '\r');
+        ++count;
+    }
+    EXPECT_EQ(count, kThreads * kMessages);
+}
+
+} // namespace

@@ -1,0 +1,45 @@
+#pragma once
+// Reads an owned positioned source through one buffer (256 KB by default). Reads larger than
+// what is buffered take whole multiples of the buffer size straight from the source; only the
+// rest goes through the buffer. A source that yields nothing while it claims more data is taken
+// as failed: the stream then ends once its buffered bytes are read.
+
+#include "pdf/io/IByteReaderWithPosition.h"
+
+#include <memory>
+
+class InputBufferedStream : public IByteReaderWithPosition {
+public:
+    static constexpr size_t kDefaultBufferSize = 0x40000;
+
+    // Takes ownership of inSourceStream (may be null).
+    explicit InputBufferedStream(IByteReaderWithPosition* inSourceStream = nullptr,
+                                 size_t inBufferSize = kDefaultBufferSize);
+    ~InputBufferedStream() override = default;
+    InputBufferedStream(const InputBufferedStream&) = delete;
+    InputBufferedStream& operator=(const InputBufferedStream&) = delete;
+
+    // Replaces (and deletes) the source; the buffer is emptied.
+    void Assign(IByteReaderWithPosition* inSourceStream);
+
+    size_t Read(Byte* inBuffer, size_t inBufferSize) override;
+    bool HasMoreBytes() override;
+    void SkipForward(size_t inSkipSize) override;
+    void SeekFromStart(LongFilePositionType inOffset) override;
+    void SeekFromEnd(LongFilePositionType inOffset) override;
+    LongFilePositionType TellPosition() override;
+
+    IByteReaderWithPosition* GetSourceStream() { return mSource.get(); }
+
+private:
+    size_t Unread() const { return mEnd - mCursor; }
+    bool SourceHasMore();
+    size_t ReadFromSource(Byte* inBuffer, size_t inSize);
+
+    std::unique_ptr<Byte[]> mBuffer;
+    size_t mBufferSize;
+    size_t mCursor = 0;
+    size_t mEnd = 0;
+    std::unique_ptr<IByteReaderWithPosition> mSource;
+    bool mSourceFailed = false;
+};

@@ -1,0 +1,51 @@
+#include "pdf/io/InputCharStringDecodeStream.h"
+
+static const uint16_t kInitialKey = 4330;
+static const uint16_t kMultiplier = 52845;
+static const uint16_t kIncrement = 22719;
+
+void InputCharStringDecodeStream::Assign(IByteReader* inSourceStream)
+{
+    mSource = inSourceStream;
+    mRandomizer = kInitialKey;
+    mFailed = false;
+}
+
+bool InputCharStringDecodeStream::ReadDecryptedByte(Byte& outByte)
+{
+    Byte cipher;
+    if (mFailed || !mSource || mSource->Read(&cipher, 1) != 1) {
+        mFailed = true;
+        return false;
+    }
+    outByte = static_cast<Byte>(cipher ^ (mRandomizer >> 8));
+    // In 32 bits: the product overflows int, and only its low 16 bits count.
+    mRandomizer = static_cast<uint16_t>((uint32_t{cipher} + mRandomizer) * kMultiplier + kIncrement);
+    return true;
+}
+
+void InputCharStringDecodeStream::StartDecryption(int inLenIV)
+{
+    mRandomizer = kInitialKey;
+    Byte dropped;
+    for (int i = 0; i < inLenIV; ++i) {
+        if (!ReadDecryptedByte(dropped))
+            break; // a charstring shorter than lenIV simply has no data
+    }
+}
+
+size_t InputCharStringDecodeStream::Read(Byte* inBuffer, size_t inBufferSize)
+{
+    size_t count = 0;
+    while (count < inBufferSize && HasMoreBytes()) {
+        if (!ReadDecryptedByte(inBuffer[count]))
+            break;
+        ++count;
+    }
+    return count;
+}
+
+bool InputCharStringDecodeStream::HasMoreBytes()
+{
+    return !mFailed && mSource && mSource->HasMoreBytes();
+}

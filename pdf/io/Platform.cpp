@@ -76,13 +76,10 @@ bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath)
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool GetCurrentLocalTime(LocalTime& outTime)
+bool LocalTimeAt(time_t inTime, LocalTime& outTime)
 {
-    time_t now = time(nullptr);
-    if (now == static_cast<time_t>(-1))
-        return false;
     struct tm local;
-    if (!localtime_r(&now, &local))
+    if (!localtime_r(&inTime, &local))
         return false;
     outTime.year = local.tm_year + 1900;
     outTime.month = local.tm_mon + 1;
@@ -94,6 +91,14 @@ bool GetCurrentLocalTime(LocalTime& outTime)
     outTime.hasUTCOffset = true;
     outTime.utcOffsetSeconds = local.tm_gmtoff;
     return true;
+}
+
+bool GetCurrentLocalTime(LocalTime& outTime)
+{
+    time_t now = time(nullptr);
+    if (now == static_cast<time_t>(-1))
+        return false;
+    return LocalTimeAt(now, outTime);
 }
 
 } // namespace Platform

@@ -4,6 +4,7 @@
 // the library and the application goes through here.
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace Platform {
@@ -40,6 +41,10 @@ struct LocalTime {
     bool hasUTCOffset = false;
     long utcOffsetSeconds = 0; // local time minus UTC, daylight saving included (east positive)
 };
+
+// The local time of a given instant, in the process's time zone (TZ). False when it cannot be
+// converted.
+bool LocalTimeAt(time_t inTime, LocalTime& outTime);
 
 // The current local time. False when the clock could not be read.
 bool GetCurrentLocalTime(LocalTime& outTime);

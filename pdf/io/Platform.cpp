@@ -18,25 +18,33 @@ static bool IsAcceptablePath(const std::string& inUTF8Path)
     return WidePathFromUTF8(inUTF8Path, wide) == eSuccess;
 }
 
+// Reading: only regular files. fopen happily opens a directory (reads then fail forever) and
+// waits without end on a named pipe that nobody writes, so the file is opened without blocking,
+// checked, and only then handed to stdio.
+static FILE* OpenRegularFileForReading(const std::string& inUTF8Path)
+{
+    int fd = ::open(inUTF8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 FILE* OpenFile(const std::string& inUTF8Path, FileMode inMode)
 {
     if (!IsAcceptablePath(inUTF8Path))
         return nullptr;
-
-    const char* mode = inMode == FileMode::Read ? "rb" : (inMode == FileMode::Append ? "ab" : "wb");
-    FILE* file = std::fopen(inUTF8Path.c_str(), mode);
-    if (!file)
-        return nullptr;
-
-    if (inMode == FileMode::Read) {
-        // fopen happily opens a directory for reading; reads then fail forever.
-        struct stat info;
-        if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-            std::fclose(file);
-            return nullptr;
-        }
-    }
-    return file;
+    if (inMode == FileMode::Read)
+        return OpenRegularFileForReading(inUTF8Path);
+    return std::fopen(inUTF8Path.c_str(), inMode == FileMode::Append ? "ab" : "wb");
 }
 
 CreateResult CreateFileExclusive(const std::string& inUTF8Path)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,15 @@ TEST(InputFile, RefusesFoldersMissingFilesAndMalformedPaths)
                     path + "\r\n";
     }
     EXPECT_EQ(log.Text(), expected);
+}
+
+TEST(InputFile, NamedPipeIsRefusedWithoutWaitingForAWriter)
+{
+    TestDirectory folder;
+    const std::string path = folder.PathOf("pipe");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    InputFile file;
+    EXPECT_EQ(file.OpenFile(path), eFailure);
 }
 
 TEST(InputFileStream, SeeksWithSizeAndFallbacks)

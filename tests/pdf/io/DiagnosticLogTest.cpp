@@ -49,6 +49,18 @@ TEST_F(DiagnosticLogTest, ExistingFileIsNeverTruncatedNorMarked)
     EXPECT_EQ(TestDirectory::ReadFile(path), "earlier entries\r\n" + kStamp + "appended\r\n");
 }
 
+TEST_F(DiagnosticLogTest, UnreadableExistingFileIsAppendedToNotRecreated)
+{
+    // Write-only: the probe for reading fails (unless run as root), yet the file exists.
+    const std::string path = mFolder.PathOf("write-only.txt");
+    TestDirectory::WriteFile(path, "kept\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+    DiagnosticLog::Instance().SetLogFile(path, true, true);
+    TraceMessage("appended");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(TestDirectory::ReadFile(path), "kept\r\n" + kStamp + "appended\r\n");
+}
+
 TEST_F(DiagnosticLogTest, LogOffCreatesNoFile)
 {
     const std::string path = mFolder.PathOf("off.txt");

@@ -102,7 +102,9 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
 
 bool InputFlateDecodeStream::HasMoreBytes()
 {
+    if (!mSourceStream)
+        return false;
     if (mState == State::NotStarted)
-        return mSourceStream && mSourceStream->HasMoreBytes();
+        return mSourceStream->HasMoreBytes();
     return mState == State::Decoding && (mZLibState.avail_in > 0 || mSourceStream->HasMoreBytes());
 }

@@ -81,10 +81,11 @@ void InputPredictorPNGStream::DecodeRow(int inType)
         for (size_t i = 0; i < bpp && i < size; ++i)
             row[i] = static_cast<Byte>(row[i] + up[i]); // with a = c = 0 the predictor is b
         for (size_t i = bpp; i < size; ++i) {
+            // Distances of p = a + b - c to a, b and c, written so the compiler can avoid branches.
             int a = row[i - bpp], b = up[i], c = up[i - bpp];
-            int p = a + b - c;
-            int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-            int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+            int nearer = pb <= pc ? b : c;
+            int predictor = (pa <= pb && pa <= pc) ? a : nearer;
             row[i] = static_cast<Byte>(row[i] + predictor);
         }
         break;

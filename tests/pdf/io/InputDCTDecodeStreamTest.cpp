@@ -164,6 +164,15 @@ TEST(InputDCTDecodeStream, GarbageFailsCleanlyWithTheLogLine)
             EXPECT_LE(decoded.size(), pixels.size());
         }
     }
+    {
+        // A source that stops yielding mid-scan while it claims more: read as the end of data.
+        LogCapture log;
+        Bytes jpeg = Compress(MakeImage(120, 90, 3), 120, 90, 3, true);
+        jpeg.resize(jpeg.size() * 3 / 4);
+        InputDCTDecodeStream decoder(new StallingReader(jpeg));
+        ASSERT_EQ(decoder.InitializeDecodingState(), eSuccess);
+        EXPECT_EQ(ReadAll(decoder).size(), 120u * 90u * 3u) << log.Text();
+    }
 }
 
 // Patches the frame size in a start-of-frame marker (SOF0 or SOF2).

@@ -52,16 +52,16 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
 
     size_t produced = 0;
     while (produced < inBufferSize) {
-        if (mZLibState.avail_in == 0) {
-            if (!mSourceStream->HasMoreBytes())
-                break;
-            size_t got = mSourceStream->Read(mInputChunk.get(), kInputChunkSize);
+        if (mZLibState.avail_in == 0 && !mSourceEnded) {
+            size_t got = mSourceStream->HasMoreBytes() ? mSourceStream->Read(mInputChunk.get(), kInputChunkSize) : 0;
             if (got == 0) {
-                if (!mSourceStream->HasMoreBytes())
-                    break;
-                TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, failed to read from source stream");
-                Fail();
-                return produced;
+                if (mSourceStream->HasMoreBytes()) {
+                    TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, failed to read from source stream");
+                    Fail();
+                    return produced;
+                }
+                // No more input; inflate may still hold output for the caller.
+                mSourceEnded = true;
             }
             mZLibState.next_in = mInputChunk.get();
             mZLibState.avail_in = static_cast<uInt>(got);
@@ -80,9 +80,11 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
             mState = State::Ended;
             inflateEnd(&mZLibState);
             mZLibState.avail_in = 0;
-            break;
+            return produced;
         }
-        if (status != Z_OK && status != Z_BUF_ERROR) {
+        if (status == Z_BUF_ERROR)
+            break; // no progress possible: the input is used up
+        if (status != Z_OK) {
             // Bytes zlib produced before it met the damage are sound; they are handed out and
             // the reader stops.
             TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, failed to write zlib information. returned error code = %d", status);
@@ -91,8 +93,9 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
         }
     }
 
-    if (mState == State::Decoding && mZLibState.avail_in == 0 && !mSourceStream->HasMoreBytes()) {
-        // The source ran dry before zlib saw the end of the compressed data: what was decoded
+    mOutputWasFull = produced == inBufferSize;
+    if (!mOutputWasFull) {
+        // The input ran out before zlib saw the end of the compressed data: what was decoded
         // so far is handed out, and the reader stops here.
         TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, compressed data ended before the end of the zlib stream");
         Fail();
@@ -106,5 +109,6 @@ bool InputFlateDecodeStream::HasMoreBytes()
         return false;
     if (mState == State::NotStarted)
         return mSourceStream->HasMoreBytes();
-    return mState == State::Decoding && (mZLibState.avail_in > 0 || mSourceStream->HasMoreBytes());
+    // A read that filled the caller's buffer may have left output inside zlib.
+    return mState == State::Decoding && (mZLibState.avail_in > 0 || mOutputWasFull || mSourceStream->HasMoreBytes());
 }

@@ -35,4 +35,6 @@ private:
     z_stream mZLibState;
     std::unique_ptr<Byte[]> mInputChunk;
     State mState = State::NotStarted;
+    bool mSourceEnded = false;
+    bool mOutputWasFull = false;
 };

@@ -26,6 +26,7 @@ public:
     // Bounds the scans of a progressive image; real files use about ten.
     static constexpr int kMaxProgressiveScans = 500;
 
+    // libjpeg's state, kept out of this header; defined in the source file.
     struct DecoderContext;
 
 private:

@@ -1,0 +1,46 @@
+#include "pdf/io/InputPredictorFactory.h"
+
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/InputPredictorPNGAverageStream.h"
+#include "pdf/io/InputPredictorPNGNoneStream.h"
+#include "pdf/io/InputPredictorPNGOptimumStream.h"
+#include "pdf/io/InputPredictorPNGPaethStream.h"
+#include "pdf/io/InputPredictorPNGSubStream.h"
+#include "pdf/io/InputPredictorPNGUpStream.h"
+#include "pdf/io/InputPredictorTIFFSubStream.h"
+#include "pdf/io/PredictorRowLayout.h"
+
+IByteReader* CreatePredictorStream(IByteReader* inSource, long long inPredictor, long long inColors,
+                                   long long inBitsPerComponent, long long inColumns)
+{
+    if (inPredictor == 1)
+        return inSource;
+    if (inPredictor != 2 && (inPredictor < 10 || inPredictor > 15)) {
+        TraceMessage("CreatePredictorStream, supporting only predictor of types 1,2,10,11,12,13,14,15, got %lld", inPredictor);
+        delete inSource;
+        return nullptr;
+    }
+    PredictorRowLayout layout;
+    if (!PredictorRowLayout::Compute(inColors, inBitsPerComponent, inColumns, layout)) {
+        TraceMessage("CreatePredictorStream, unsupported predictor parameters. Colors = %lld, BitsPerComponent = %lld, Columns = %lld",
+                     inColors, inBitsPerComponent, inColumns);
+        delete inSource;
+        return nullptr;
+    }
+    switch (inPredictor) {
+    case 2:
+        return new InputPredictorTIFFSubStream(inSource, inColors, inBitsPerComponent, inColumns);
+    case 10:
+        return new InputPredictorPNGNoneStream(inSource, inColors, inBitsPerComponent, inColumns);
+    case 11:
+        return new InputPredictorPNGSubStream(inSource, inColors, inBitsPerComponent, inColumns);
+    case 12:
+        return new InputPredictorPNGUpStream(inSource, inColors, inBitsPerComponent, inColumns);
+    case 13:
+        return new InputPredictorPNGAverageStream(inSource, inColors, inBitsPerComponent, inColumns);
+    case 14:
+        return new InputPredictorPNGPaethStream(inSource, inColors, inBitsPerComponent, inColumns);
+    default:
+        return new InputPredictorPNGOptimumStream(inSource, inColors, inBitsPerComponent, inColumns);
+    }
+}

@@ -1,0 +1,168 @@
+#include "pdf/io/InputFlateDecodeStream.h"
+
+#include "FilterTestSupport.h"
+
+#include <zlib.h>
+
+using namespace filtertest;
+
+namespace {
+
+Bytes Compress(const Bytes& inData)
+{
+    uLongf size = compressBound(static_cast<uLong>(inData.size()));
+    Bytes out(size);
+    EXPECT_EQ(compress2(out.data(), &size, inData.data(), static_cast<uLong>(inData.size()), Z_DEFAULT_COMPRESSION), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+// Random stretches mixed with long repeats, so both stored-like and matched data occur.
+Bytes MixedData(size_t inSize)
+{
+    Bytes data = PseudoRandomBytes(inSize, 7);
+    for (size_t at = 0; at + 5000 < inSize; at += 20000)
+        for (size_t i = 0; i < 5000; ++i)
+            data[at + i] = static_cast<Byte>("Kestrin "[i % 8]);
+    return data;
+}
+
+Bytes Inflate(const Bytes& inCompressed, size_t inPieceSize = 4096, size_t inSourceChunk = static_cast<size_t>(-1))
+{
+    InputFlateDecodeStream decoder(new OwnedBytesReader(inCompressed, inSourceChunk));
+    EXPECT_EQ(decoder.StartEncoding(), eSuccess);
+    return ReadAll(decoder, inPieceSize);
+}
+
+TEST(InputFlateDecodeStream, DecodesZlibDataOfEverySize)
+{
+    for (size_t size : {size_t(0), size_t(1), size_t(1000), size_t(70000), size_t(1500000)}) {
+        Bytes data = MixedData(size);
+        Bytes compressed = Compress(data);
+        EXPECT_EQ(Inflate(compressed), data) << size;
+        EXPECT_EQ(Inflate(compressed, 1 << 20), data) << size;
+        if (size <= 70000) {
+            EXPECT_EQ(Inflate(compressed, 1), data) << size;
+            EXPECT_EQ(Inflate(compressed, 333, 1), data) << size;
+        }
+    }
+}
+
+TEST(InputFlateDecodeStream, EndsWithTheCompressedDataAndIgnoresWhatFollows)
+{
+    LogCapture log;
+    Bytes data = MixedData(100000);
+    Bytes compressed = Compress(data);
+    Bytes padded = compressed;
+    Bytes trailing = ToBytes("\r\nendstream garbage that is not zlib data");
+    padded.insert(padded.end(), trailing.begin(), trailing.end());
+
+    InputFlateDecodeStream decoder(new OwnedBytesReader(padded));
+    ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+    Bytes all(data.size() + 100);
+    size_t got = decoder.Read(all.data(), all.size());
+    EXPECT_EQ(got, data.size());
+    all.resize(got);
+    EXPECT_EQ(all, data);
+    EXPECT_FALSE(decoder.HasMoreBytes());
+    Byte buffer[8];
+    EXPECT_EQ(decoder.Read(buffer, sizeof(buffer)), 0u);
+    EXPECT_EQ(log.LineCount(), 0u);
+
+    // A read that takes exactly the decoded size may leave the end to the next read, which then
+    // gives nothing and ends the data.
+    InputFlateDecodeStream exact(new OwnedBytesReader(compressed));
+    ASSERT_EQ(exact.StartEncoding(), eSuccess);
+    Bytes out(data.size());
+    EXPECT_EQ(exact.Read(out.data(), out.size()), data.size());
+    if (exact.HasMoreBytes()) {
+        EXPECT_EQ(exact.Read(buffer, sizeof(buffer)), 0u);
+    }
+    EXPECT_FALSE(exact.HasMoreBytes());
+    EXPECT_EQ(out, data);
+}
+
+TEST(InputFlateDecodeStream, TruncatedDataGivesItsDecodedPrefixThenStops)
+{
+    Bytes data = MixedData(300000);
+    Bytes compressed = Compress(data);
+    for (size_t cut : {compressed.size() - 1, compressed.size() - 4, compressed.size() / 2, size_t(3)}) {
+        LogCapture log;
+        Bytes truncated(compressed.begin(), compressed.begin() + static_cast<std::ptrdiff_t>(cut));
+        InputFlateDecodeStream decoder(new OwnedBytesReader(truncated));
+        ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+        Bytes out = ReadAll(decoder, 5000);
+        ASSERT_LE(out.size(), data.size());
+        EXPECT_TRUE(std::equal(out.begin(), out.end(), data.begin())) << cut;
+        EXPECT_FALSE(decoder.HasMoreBytes());
+        Byte buffer[8];
+        EXPECT_EQ(decoder.Read(buffer, sizeof(buffer)), 0u);
+        EXPECT_EQ(log.LineCount(), 1u) << log.Text();
+        EXPECT_TRUE(log.Contains("InputFlateDecodeStream::DecodeBufferAndWrite, compressed data ended before the end of the zlib stream"));
+    }
+    // Without its checksum the data is all there, whatever the read sizes: output that zlib
+    // still holds when the input runs out is handed out before the reader stops.
+    Bytes noChecksum(compressed.begin(), compressed.end() - 4);
+    for (size_t piece : {size_t(1), size_t(258), size_t(4096), data.size()}) {
+        LogCapture log;
+        InputFlateDecodeStream decoder(new OwnedBytesReader(noChecksum));
+        ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+        EXPECT_EQ(ReadAll(decoder, piece), data) << piece;
+        EXPECT_EQ(log.LineCount(), 1u);
+    }
+}
+
+TEST(InputFlateDecodeStream, DamagedDataFailsForGoodAndIsNeverPassedThrough)
+{
+    {
+        // Not zlib data at all: nothing of it comes out.
+        LogCapture log;
+        Bytes text = ToBytes("BT /F1 12 Tf 72 712 Td (plain text, not compressed) Tj ET");
+        InputFlateDecodeStream decoder(new OwnedBytesReader(text));
+        ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+        Byte buffer[256];
+        EXPECT_EQ(decoder.Read(buffer, sizeof(buffer)), 0u);
+        EXPECT_FALSE(decoder.HasMoreBytes());
+        EXPECT_EQ(decoder.Read(buffer, sizeof(buffer)), 0u);
+        EXPECT_TRUE(log.Contains("InputFlateDecodeStream::DecodeBufferAndWrite, failed to write zlib information. returned error code = -3"));
+        EXPECT_EQ(log.LineCount(), 1u);
+    }
+    {
+        // Damage in the middle: what came before it is sound, then the reader stops for good.
+        LogCapture log;
+        Bytes data = MixedData(200000);
+        Bytes compressed = Compress(data);
+        for (size_t i = compressed.size() / 2; i < compressed.size() / 2 + 64; ++i)
+            compressed[i] = static_cast<Byte>(compressed[i] ^ 0x5A);
+        InputFlateDecodeStream decoder(new OwnedBytesReader(compressed));
+        ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+        Bytes out = ReadAll(decoder, 4096);
+        EXPECT_LT(out.size(), data.size());
+        EXPECT_FALSE(decoder.HasMoreBytes());
+        EXPECT_TRUE(log.Contains("InputFlateDecodeStream::DecodeBufferAndWrite, failed to write zlib information"));
+        EXPECT_EQ(log.LineCount(), 1u);
+    }
+    {
+        // A source that stops yielding while it claims more: a read failure, final too.
+        LogCapture log;
+        Bytes compressed = Compress(MixedData(50000));
+        compressed.resize(compressed.size() / 2);
+        InputFlateDecodeStream decoder(new StallingReader(compressed));
+        ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+        ReadAll(decoder, 4096);
+        EXPECT_FALSE(decoder.HasMoreBytes());
+        EXPECT_TRUE(log.Contains("InputFlateDecodeStream::DecodeBufferAndWrite, failed to read from source stream"));
+    }
+}
+
+TEST(InputFlateDecodeStream, AnEmptySourceGivesNothing)
+{
+    LogCapture log;
+    InputFlateDecodeStream decoder(new OwnedBytesReader(Bytes{}));
+    ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+    EXPECT_FALSE(decoder.HasMoreBytes());
+    Byte buffer[4];
+    EXPECT_EQ(decoder.Read(buffer, 4), 0u);
+}
+
+} // namespace

@@ -1,12 +1,7 @@
 #include "pdf/io/InputPredictorFactory.h"
 
 #include "pdf/io/DiagnosticLog.h"
-#include "pdf/io/InputPredictorPNGAverageStream.h"
-#include "pdf/io/InputPredictorPNGNoneStream.h"
 #include "pdf/io/InputPredictorPNGOptimumStream.h"
-#include "pdf/io/InputPredictorPNGPaethStream.h"
-#include "pdf/io/InputPredictorPNGSubStream.h"
-#include "pdf/io/InputPredictorPNGUpStream.h"
 #include "pdf/io/InputPredictorTIFFSubStream.h"
 #include "pdf/io/PredictorRowLayout.h"
 
@@ -27,20 +22,9 @@ IByteReader* CreatePredictorStream(IByteReader* inSource, long long inPredictor,
         delete inSource;
         return nullptr;
     }
-    switch (inPredictor) {
-    case 2:
+    if (inPredictor == 2)
         return new InputPredictorTIFFSubStream(inSource, inColors, inBitsPerComponent, inColumns);
-    case 10:
-        return new InputPredictorPNGNoneStream(inSource, inColors, inBitsPerComponent, inColumns);
-    case 11:
-        return new InputPredictorPNGSubStream(inSource, inColors, inBitsPerComponent, inColumns);
-    case 12:
-        return new InputPredictorPNGUpStream(inSource, inColors, inBitsPerComponent, inColumns);
-    case 13:
-        return new InputPredictorPNGAverageStream(inSource, inColors, inBitsPerComponent, inColumns);
-    case 14:
-        return new InputPredictorPNGPaethStream(inSource, inColors, inBitsPerComponent, inColumns);
-    default:
-        return new InputPredictorPNGOptimumStream(inSource, inColors, inBitsPerComponent, inColumns);
-    }
+    // For any PNG predictor the value in DecodeParms is only a hint: every row carries its own
+    // filter type, and writers do mix types within one stream.
+    return new InputPredictorPNGOptimumStream(inSource, inColors, inBitsPerComponent, inColumns);
 }

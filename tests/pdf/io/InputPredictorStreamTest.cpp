@@ -201,7 +201,16 @@ TEST(InputPredictorPNG, FixedTypeReadersApplyTheirOwnTypeToEveryRow)
 {
     // Row type bytes say Sub, the Up reader applies Up.
     Bytes rows{0x01, 0x01, 0x02, 0x01, 0x01, 0x01, 0x01, 0x01};
-    EXPECT_EQ(DecodeWith(12, 1, 8, 3, rows), (Bytes{0x01, 0x02, 0x01, 0x02, 0x03, 0x02}));
+    InputPredictorPNGUpStream reader(new OwnedBytesReader(rows), 1, 8, 3);
+    EXPECT_EQ(ReadAll(reader), (Bytes{0x01, 0x02, 0x01, 0x02, 0x03, 0x02}));
+}
+
+TEST(InputPredictorPNG, AnyPNGPredictorInDecodeParmsFollowsEachRowsType)
+{
+    // DecodeParms says Up (12), the rows say Sub: the rows decide.
+    Bytes rows{0x01, 0x01, 0x02, 0x01, 0x01, 0x01, 0x01, 0x01};
+    for (long long predictor = 10; predictor <= 15; ++predictor)
+        EXPECT_EQ(DecodeWith(predictor, 1, 8, 3, rows), (Bytes{0x01, 0x03, 0x04, 0x01, 0x02, 0x03})) << predictor;
 }
 
 TEST(InputPredictorPNG, BadRowsFailForGood)
@@ -225,7 +234,7 @@ TEST(InputPredictorPNG, BadRowsFailForGood)
         EXPECT_FALSE(reader->HasMoreBytes());
         Byte buffer[4];
         EXPECT_EQ(reader->Read(buffer, 4), 0u);
-        EXPECT_TRUE(log.Contains("InputPredictorPNGUpStream::Read, problem, expected columns number read. didn't make it"));
+        EXPECT_TRUE(log.Contains("InputPredictorPNGOptimumStream::Read, problem, expected columns number read. didn't make it"));
         EXPECT_EQ(log.LineCount(), 1u);
     }
     {

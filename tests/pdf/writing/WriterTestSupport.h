@@ -1,10 +1,12 @@
 #pragma once
-// Helpers shared by the writer's tests: a target that stops taking bytes, a capture of the trace
-// log, a fresh temporary folder, and inflating with zlib itself.
+// Helpers shared by the writer's tests: an objects context writing into memory, a target that
+// stops taking bytes, a capture of the trace log, a fresh temporary folder, and inflating with
+// zlib itself.
 
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteWriterWithPosition.h"
 #include "pdf/io/OutputStringBufferStream.h"
+#include "pdf/writing/ObjectsContext.h"
 
 #include <zlib.h>
 
@@ -15,6 +17,19 @@
 #include <unistd.h>
 
 namespace WriterTestSupport {
+
+// An objects context whose output is kept in memory.
+class MemoryContext {
+public:
+    MemoryContext() { mContext.SetOutputStream(&mOutput); }
+    ObjectsContext& Context() { return mContext; }
+    std::string Bytes() const { return mOutput.ContentsAsString(); }
+    LongFilePositionType Position() { return mOutput.TellPosition(); }
+
+private:
+    OutputStringBufferStream mOutput;
+    ObjectsContext mContext;
+};
 
 // Takes bytes until its budget is spent, then takes no more (a full disk, a closed pipe).
 class LimitedTarget : public IByteWriterWithPosition {

@@ -41,14 +41,38 @@ std::string MakeContent(size_t inSize)
     return data;
 }
 
+// One output file with an objects context over it; Finish reports whether all went well.
+class TimedFile {
+public:
+    bool Open(const std::string& inPath)
+    {
+        if (mFile.OpenFile(inPath) != eSuccess)
+            return false;
+        mStart = Clock::now();
+        mContext.SetOutputStream(mFile.GetOutputStream());
+        return true;
+    }
+    ObjectsContext& Context() { return mContext; }
+    bool Finish(bool inOk, double& outSeconds)
+    {
+        inOk = !mContext.HasFailed() && inOk;
+        inOk = mFile.FlushAndClose() == eSuccess && inOk;
+        outSeconds = SecondsSince(mStart);
+        return inOk;
+    }
+
+private:
+    OutputFile mFile;
+    ObjectsContext mContext;
+    Clock::time_point mStart;
+};
+
 bool WriteSmallObjects(const std::string& inPath, int inCount, double& outSeconds)
 {
-    OutputFile file;
-    if (file.OpenFile(inPath) != eSuccess)
+    TimedFile file;
+    if (!file.Open(inPath))
         return false;
-    Clock::time_point start = Clock::now();
-    ObjectsContext context;
-    context.SetOutputStream(file.GetOutputStream());
+    ObjectsContext& context = file.Context();
     context.WriteComment("PDF-1.4");
     for (int i = 0; i < inCount; ++i) {
         context.AllocateAndStartIndirectObject();
@@ -65,20 +89,15 @@ bool WriteSmallObjects(const std::string& inPath, int inCount, double& outSecond
         context.EndIndirectObject();
     }
     LongFilePositionType xref = 0;
-    bool ok = context.WriteXrefTable(xref) == eSuccess && !context.HasFailed();
-    ok = file.FlushAndClose() == eSuccess && ok;
-    outSeconds = SecondsSince(start);
-    return ok;
+    return file.Finish(context.WriteXrefTable(xref) == eSuccess, outSeconds);
 }
 
 bool WriteFlateStream(const std::string& inPath, const std::string& inData, double& outSeconds, long long& outEncoded)
 {
-    OutputFile file;
-    if (file.OpenFile(inPath) != eSuccess)
+    TimedFile file;
+    if (!file.Open(inPath))
         return false;
-    Clock::time_point start = Clock::now();
-    ObjectsContext context;
-    context.SetOutputStream(file.GetOutputStream());
+    ObjectsContext& context = file.Context();
     context.AllocateAndStartIndirectObject();
     std::unique_ptr<WrittenPDFStream> stream = context.StartStream();
     const size_t chunk = 64 * 1024;
@@ -86,11 +105,9 @@ bool WriteFlateStream(const std::string& inPath, const std::string& inData, doub
         size_t count = std::min(chunk, inData.size() - offset);
         stream->GetWriteStream()->WriteBytes(reinterpret_cast<const Byte*>(inData.data()) + offset, count);
     }
-    bool ok = context.EndStream(stream.get()) == eSuccess && !context.HasFailed();
+    bool ok = context.EndStream(stream.get()) == eSuccess;
     outEncoded = stream->GetLength();
-    ok = file.FlushAndClose() == eSuccess && ok;
-    outSeconds = SecondsSince(start);
-    return ok;
+    return file.Finish(ok, outSeconds);
 }
 
 // deflate alone, same level, same output buffer size, output counted and dropped.

@@ -73,6 +73,7 @@ void ObjectsContext::Reset()
     mReferencesRegistry.Reset();
     // Dropped, not ended: the output they belonged to may be closed already.
     mOrderedDictionaries.clear();
+    mOpenStreams.clear();
     mFailed = false;
 }
 
@@ -218,22 +219,47 @@ bool ObjectsContext::WriteEntryKey(DictionaryContext* inDictionaryContext, std::
     return inDictionaryContext->WriteKey(inKey) == eSuccess;
 }
 
+DictionaryContext* ObjectsContext::OpenStreamDictionary(DictionaryContext* inStreamDictionary)
+{
+    if (inStreamDictionary && !IsOpenDictionary(inStreamDictionary)) {
+        // An ended dictionary is deleted; writing into it is not possible. The stream still gets a
+        // dictionary so that the caller can go on, and the file is marked as failed.
+        TraceMessage("ObjectsContext::StartStream, the stream dictionary is not open");
+        RecordFailure();
+        inStreamDictionary = nullptr;
+    }
+    return inStreamDictionary ? inStreamDictionary : StartDictionary();
+}
+
 std::unique_ptr<WrittenPDFStream> ObjectsContext::StartStream(DictionaryContext* inStreamDictionary, bool inBufferInMemory)
 {
-    if (!inStreamDictionary)
-        inStreamDictionary = StartDictionary();
+    inStreamDictionary = OpenStreamDictionary(inStreamDictionary);
     bool compress = mCompressStreams;
     if (compress && WriteEntryKey(inStreamDictionary, scFilter))
         mValueWriter.WriteNameValue(scFlateDecode, eTokenSeparatorEndLine);
     if (inBufferInMemory)
-        return std::unique_ptr<WrittenPDFStream>(new WrittenPDFStream(compress, inStreamDictionary));
+        return RegisterStream(new WrittenPDFStream(compress, inStreamDictionary));
     return StartDirectStream(inStreamDictionary, compress);
+}
+
+std::unique_ptr<WrittenPDFStream> ObjectsContext::RegisterStream(WrittenPDFStream* inStream)
+{
+    mOpenStreams.insert(inStream);
+    return std::unique_ptr<WrittenPDFStream>(inStream);
+}
+
+bool ObjectsContext::IsOpenDictionary(const DictionaryContext* inDictionaryContext) const
+{
+    for (const std::unique_ptr<DictionaryContext>& dictionary : mOrderedDictionaries) {
+        if (dictionary.get() == inDictionaryContext)
+            return true;
+    }
+    return false;
 }
 
 std::unique_ptr<WrittenPDFStream> ObjectsContext::StartRawStream(DictionaryContext* inStreamDictionary)
 {
-    if (!inStreamDictionary)
-        inStreamDictionary = StartDictionary();
+    inStreamDictionary = OpenStreamDictionary(inStreamDictionary);
     return StartDirectStream(inStreamDictionary, false);
 }
 
@@ -246,20 +272,26 @@ std::unique_ptr<WrittenPDFStream> ObjectsContext::StartDirectStream(DictionaryCo
     }
     EndDictionary(inStreamDictionary);
     WriteKeyword(scStream);
-    return std::unique_ptr<WrittenPDFStream>(new WrittenPDFStream(inCompress, mOutputStream, lengthObjectID));
+    return RegisterStream(new WrittenPDFStream(inCompress, mOutputStream, lengthObjectID));
 }
 
 OpStatus ObjectsContext::EndStream(WrittenPDFStream* inStream)
 {
-    if (!inStream) {
-        TraceMessage("ObjectsContext::EndStream, no stream to end");
+    if (mOpenStreams.erase(inStream) == 0) {
+        TraceMessage("ObjectsContext::EndStream, the stream was not started in this document or was ended already");
+        RecordFailure();
+        return eFailure;
+    }
+    // The dictionary of a buffered stream must still be open; ended early, it is gone.
+    DictionaryContext* dictionary = inStream->GetStreamDictionary();
+    if (inStream->IsBuffered() && !IsOpenDictionary(dictionary)) {
+        TraceMessage("ObjectsContext::EndStream, the dictionary of the stream was ended before the stream");
         RecordFailure();
         return eFailure;
     }
     OpStatus status = eSuccess;
     LongFilePositionType length = inStream->FinalizeLength();
     if (inStream->IsBuffered()) {
-        DictionaryContext* dictionary = inStream->GetStreamDictionary();
         if (WriteEntryKey(dictionary, scLength))
             dictionary->WriteIntegerValue(length);
         if (EndDictionary(dictionary) != eSuccess)

@@ -16,6 +16,7 @@
 #include "pdf/writing/WrittenPDFStream.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,8 @@ public:
     // The direct form without Filter and without compression: the data is already encoded.
     std::unique_ptr<WrittenPDFStream> StartRawStream(DictionaryContext* inStreamDictionary = nullptr);
     // Writes the end of the stream and of its object (and the Length object of the direct form).
+    // A stream that this context did not start since its last Reset, or ended already, is refused
+    // without touching it: its output may be closed.
     OpStatus EndStream(WrittenPDFStream* inStream);
 
     // The next six-letter prefix for a subset font's name.
@@ -100,6 +103,10 @@ private:
     // The key, or nothing when the dictionary refuses it; true when the value may follow.
     bool WriteEntryKey(DictionaryContext* inDictionaryContext, std::string_view inKey);
     std::unique_ptr<WrittenPDFStream> StartDirectStream(DictionaryContext* inStreamDictionary, bool inCompress);
+    std::unique_ptr<WrittenPDFStream> RegisterStream(WrittenPDFStream* inStream);
+    bool IsOpenDictionary(const DictionaryContext* inDictionaryContext) const;
+    // The caller's dictionary when it is open, else a new one.
+    DictionaryContext* OpenStreamDictionary(DictionaryContext* inStreamDictionary);
 
     IByteWriterWithPosition* mOutputStream = nullptr;
     IndirectObjectsReferenceRegistry mReferencesRegistry;
@@ -107,5 +114,6 @@ private:
     bool mCompressStreams = true;
     UppercaseSequance mSubsetFontsNamesSequance;
     std::vector<std::unique_ptr<DictionaryContext>> mOrderedDictionaries; // innermost last
+    std::set<const WrittenPDFStream*> mOpenStreams;                        // started, not yet ended
     bool mFailed = false;
 };

@@ -175,22 +175,6 @@ TEST(WrittenPDFStream, RawStreamNeverCompressesAndHasNoFilter)
     EXPECT_FALSE(context.HasFailed());
 }
 
-TEST(WrittenPDFStream, AnAbandonedStreamWritesNothingMore)
-{
-    std::unique_ptr<OutputStringBufferStream> output(new OutputStringBufferStream());
-    ObjectsContext context;
-    context.SetOutputStream(output.get());
-    context.AllocateAndStartIndirectObject();
-    std::unique_ptr<WrittenPDFStream> stream = context.StartStream();
-    WriteData(*stream, Repeated(1000));
-    std::string before = output->ContentsAsString();
-    // The file is closed (its stream deleted) before the unfinished stream goes.
-    output.reset();
-    context.Reset();
-    stream.reset();
-    EXPECT_FALSE(before.empty());
-}
-
 TEST(WrittenPDFStream, LostStreamDataMakesTheContextFail)
 {
     LogCapture log;
@@ -224,6 +208,52 @@ TEST(WrittenPDFStream, AStreamDictionaryThatAlreadyHasLengthKeepsItsSyntax)
     // No value without its key, no Length object that nothing refers to.
     EXPECT_EQ(memory.Bytes(), "1 0 obj\r\n<<\r\n\t/Length 3\r\n>>\r\nstream\r\nabc\r\nendstream\r\nendobj\r\n");
     EXPECT_EQ(context.GetInDirectObjectsRegistry().GetObjectsCount(), 2u);
+    EXPECT_TRUE(context.HasFailed());
+}
+
+// Under AddressSanitizer any write into the deleted output shows here.
+TEST(WrittenPDFStream, StreamsFromBeforeAResetOrEndedTwiceAreRefusedUntouched)
+{
+    LogCapture log;
+    std::unique_ptr<OutputStringBufferStream> output(new OutputStringBufferStream());
+    ObjectsContext context;
+    context.SetOutputStream(output.get());
+    context.AllocateAndStartIndirectObject();
+    std::unique_ptr<WrittenPDFStream> stream = context.StartStream();
+    WriteData(*stream, Repeated(1000));
+    // Failure clean-up closes the file and resets before the stream's owner ends it.
+    output.reset();
+    context.Reset();
+    EXPECT_EQ(context.EndStream(stream.get()), eFailure);
+    EXPECT_TRUE(log.Contains("ObjectsContext::EndStream, the stream was not started in this document or was ended already"));
+    EXPECT_TRUE(context.HasFailed());
+    stream.reset(); // an unfinished stream goes without a word to its old output
+
+    MemoryContext memory;
+    memory.Context().AllocateAndStartIndirectObject();
+    std::unique_ptr<WrittenPDFStream> once = memory.Context().StartStream();
+    EXPECT_EQ(memory.Context().EndStream(once.get()), eSuccess);
+    std::string ended = memory.Bytes();
+    EXPECT_EQ(memory.Context().EndStream(once.get()), eFailure);
+    EXPECT_EQ(memory.Bytes(), ended);
+}
+
+TEST(WrittenPDFStream, ABufferedStreamWhoseDictionaryWasEndedEarlyFailsCleanly)
+{
+    LogCapture log;
+    MemoryContext memory;
+    ObjectsContext& context = memory.Context();
+    context.AllocateAndStartIndirectObject();
+    DictionaryContext* dictionary = context.StartDictionary();
+    std::unique_ptr<WrittenPDFStream> stream = context.StartStream(dictionary, true);
+    context.EndDictionary(dictionary); // deletes it
+    EXPECT_EQ(context.EndStream(stream.get()), eFailure);
+    EXPECT_TRUE(log.Contains("ObjectsContext::EndStream, the dictionary of the stream was ended before the stream"));
+
+    // Starting a stream on the ended dictionary gives the stream a fresh one instead.
+    std::unique_ptr<WrittenPDFStream> other = context.StartStream(dictionary, true);
+    EXPECT_TRUE(log.Contains("ObjectsContext::StartStream, the stream dictionary is not open"));
+    EXPECT_EQ(context.EndStream(other.get()), eSuccess);
     EXPECT_TRUE(context.HasFailed());
 }
 

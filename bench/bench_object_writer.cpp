@@ -1,0 +1,182 @@
+// Speed of the object writer: many small objects with a cross-reference table, and one large
+// Flate stream, both through the objects context into a file; zlib's own deflate of the same
+// data at the same level as the yardstick for the stream.
+
+#include "pdf/io/OutputFile.h"
+#include "pdf/writing/ObjectsContext.h"
+
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point inStart)
+{
+    return std::chrono::duration<double>(Clock::now() - inStart).count();
+}
+
+// Page-content-like text with changing numbers, so that deflate has real work to do.
+std::string MakeContent(size_t inSize)
+{
+    std::string data;
+    data.reserve(inSize + 128);
+    unsigned long state = 12345;
+    char line[128];
+    while (data.size() < inSize) {
+        state = state * 1103515245UL + 12345UL;
+        unsigned long x = (state >> 8) % 6000, y = (state >> 20) % 8000;
+        int length = std::snprintf(line, sizeof(line), "%lu.%02lu %lu.%02lu m %lu %lu l S BT /F1 %lu Tf (w%lu) Tj ET\n",
+                                   x / 10, x % 100, y / 10, y % 100, x, y, 6 + state % 30, state % 100000);
+        data.append(line, static_cast<size_t>(length));
+    }
+    data.resize(inSize);
+    return data;
+}
+
+// One output file with an objects context over it; Finish reports whether all went well.
+class TimedFile {
+public:
+    bool Open(const std::string& inPath)
+    {
+        if (mFile.OpenFile(inPath) != eSuccess)
+            return false;
+        mStart = Clock::now();
+        mContext.SetOutputStream(mFile.GetOutputStream());
+        return true;
+    }
+    ObjectsContext& Context() { return mContext; }
+    bool Finish(bool inOk, double& outSeconds)
+    {
+        inOk = !mContext.HasFailed() && inOk;
+        inOk = mFile.FlushAndClose() == eSuccess && inOk;
+        outSeconds = SecondsSince(mStart);
+        return inOk;
+    }
+
+private:
+    OutputFile mFile;
+    ObjectsContext mContext;
+    Clock::time_point mStart;
+};
+
+bool WriteSmallObjects(const std::string& inPath, int inCount, double& outSeconds)
+{
+    TimedFile file;
+    if (!file.Open(inPath))
+        return false;
+    ObjectsContext& context = file.Context();
+    context.WriteComment("PDF-1.4");
+    for (int i = 0; i < inCount; ++i) {
+        context.AllocateAndStartIndirectObject();
+        DictionaryContext* dictionary = context.StartDictionary();
+        dictionary->WriteKey("Type");
+        context.GetValueWriter().WriteNameValue("Annot", eTokenSeparatorEndLine);
+        dictionary->WriteKey("Rect");
+        dictionary->WriteRectangleValue(10.5, 20.25, 100 + i % 500, 200.125);
+        dictionary->WriteKey("Count");
+        dictionary->WriteIntegerValue(i);
+        dictionary->WriteKey("Parent");
+        context.WriteIndirectObjectReference(1, 0, eTokenSeparatorEndLine);
+        context.EndDictionary(dictionary);
+        context.EndIndirectObject();
+    }
+    LongFilePositionType xref = 0;
+    return file.Finish(context.WriteXrefTable(xref) == eSuccess, outSeconds);
+}
+
+bool WriteFlateStream(const std::string& inPath, const std::string& inData, double& outSeconds, long long& outEncoded)
+{
+    TimedFile file;
+    if (!file.Open(inPath))
+        return false;
+    ObjectsContext& context = file.Context();
+    context.AllocateAndStartIndirectObject();
+    std::unique_ptr<WrittenPDFStream> stream = context.StartStream();
+    const size_t chunk = 64 * 1024;
+    for (size_t offset = 0; offset < inData.size(); offset += chunk) {
+        size_t count = std::min(chunk, inData.size() - offset);
+        stream->GetWriteStream()->WriteBytes(reinterpret_cast<const Byte*>(inData.data()) + offset, count);
+    }
+    bool ok = context.EndStream(stream.get()) == eSuccess;
+    outEncoded = stream->GetLength();
+    return file.Finish(ok, outSeconds);
+}
+
+// deflate alone, same level, same output buffer size, output counted and dropped.
+bool DeflateAlone(const std::string& inData, double& outSeconds, long long& outEncoded)
+{
+    Clock::time_point start = Clock::now();
+    z_stream stream = {};
+    if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+        return false;
+    std::unique_ptr<Byte[]> buffer(new Byte[0x40000]);
+    const size_t chunk = 64 * 1024;
+    outEncoded = 0;
+    for (size_t offset = 0; offset <= inData.size(); offset += chunk) {
+        bool last = offset + chunk >= inData.size();
+        size_t count = last ? inData.size() - offset : chunk;
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(inData.data() + offset));
+        stream.avail_in = static_cast<uInt>(count);
+        int status;
+        do {
+            stream.next_out = buffer.get();
+            stream.avail_out = 0x40000;
+            status = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            outEncoded += 0x40000 - stream.avail_out;
+        } while (stream.avail_out == 0);
+        if (last) {
+            deflateEnd(&stream);
+            outSeconds = SecondsSince(start);
+            return status == Z_STREAM_END;
+        }
+    }
+    deflateEnd(&stream);
+    return false;
+}
+
+} // namespace
+
+int main()
+{
+    const int objectCount = 100000;
+    const size_t streamSize = 100 * 1024 * 1024;
+    std::filesystem::path folder = std::filesystem::temp_directory_path();
+    std::string stem = "velloran_bench_object_writer_" + std::to_string(getpid());
+    std::string objectsPath = (folder / (stem + "_objects.pdf")).string();
+    std::string streamPath = (folder / (stem + "_stream.pdf")).string();
+
+    double objectSeconds = 0;
+    if (!WriteSmallObjects(objectsPath, objectCount, objectSeconds)) {
+        std::fprintf(stderr, "writing the small objects failed\n");
+        return 1;
+    }
+    long long objectsFileSize = static_cast<long long>(std::filesystem::file_size(objectsPath));
+
+    std::string data = MakeContent(streamSize);
+    double streamSeconds = 0, zlibSeconds = 0;
+    long long streamEncoded = 0, zlibEncoded = 0;
+    if (!WriteFlateStream(streamPath, data, streamSeconds, streamEncoded) ||
+        !DeflateAlone(data, zlibSeconds, zlibEncoded)) {
+        std::fprintf(stderr, "compressing the stream failed\n");
+        return 1;
+    }
+    std::filesystem::remove(objectsPath);
+    std::filesystem::remove(streamPath);
+
+    const double megabytes = static_cast<double>(streamSize) / (1024.0 * 1024.0);
+    std::printf("small objects: %d objects and xref table, %lld bytes, %.3f s, %.0f objects/s\n", objectCount,
+                objectsFileSize, objectSeconds, objectCount / objectSeconds);
+    std::printf("Flate stream through ObjectsContext: %.0f MB in, %lld bytes out, %.3f s, %.1f MB/s\n", megabytes,
+                streamEncoded, streamSeconds, megabytes / streamSeconds);
+    std::printf("zlib deflate alone (same level):     %.0f MB in, %lld bytes out, %.3f s, %.1f MB/s\n", megabytes,
+                zlibEncoded, zlibSeconds, megabytes / zlibSeconds);
+    return 0;
+}

@@ -1,0 +1,119 @@
+#pragma once
+// Turns the library's requests into the bytes of a PDF file: indirect objects, dictionaries,
+// arrays, values, streams, comments, keywords and the cross-reference section. The output stream
+// is set by the writer and not owned; the registry and the open dictionaries are owned.
+// Failures are remembered until Reset: a short write, a refused key, a dictionary ended out of
+// order, a refused registry marking, a stream whose data was lost or a cross-reference section
+// that could not be written make HasFailed true, and the end of the document checks it, so that
+// broken output never passes for a finished file.
+
+#include "pdf/fonts/UppercaseSequance.h"
+#include "pdf/io/IByteWriterWithPosition.h"
+#include "pdf/objects/ObjectIDType.h"
+#include "pdf/writing/DictionaryContext.h"
+#include "pdf/writing/IndirectObjectsReferenceRegistry.h"
+#include "pdf/writing/PDFValueWriter.h"
+#include "pdf/writing/WrittenPDFStream.h"
+
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ObjectsContext {
+public:
+    ObjectsContext();
+    ~ObjectsContext();
+    ObjectsContext(const ObjectsContext&) = delete;
+    ObjectsContext& operator=(const ObjectsContext&) = delete;
+
+    // The stream every token goes to (not owned); null while idle.
+    void SetOutputStream(IByteWriterWithPosition* inOutputStream);
+    IByteWriterWithPosition* GetOutputStream() { return mOutputStream; }
+    IndirectObjectsReferenceRegistry& GetInDirectObjectsRegistry() { return mReferencesRegistry; }
+    PDFValueWriter& GetValueWriter() { return mValueWriter; }
+    void SetCompressStreams(bool inCompressStreams) { mCompressStreams = inCompressStreams; }
+    bool IsCompressingStreams() const { return mCompressStreams; }
+
+    // "%", the text, CR LF.
+    void WriteComment(std::string_view inCommentText);
+    // The text, CR LF.
+    void WriteKeyword(std::string_view inKeyword);
+    void EndLine();
+    void WriteInteger(long long inValue, ETokenSeparator inSeparate = eTokenSeparatorEndLine);
+    void WriteBoolean(bool inValue, ETokenSeparator inSeparate = eTokenSeparatorEndLine);
+    void WriteNull(ETokenSeparator inSeparate = eTokenSeparatorEndLine);
+    // "id gen R".
+    void WriteIndirectObjectReference(ObjectIDType inObjectID, unsigned long inGeneration,
+                                      ETokenSeparator inSeparate = eTokenSeparatorEndLine);
+    // The same with the generation the registry holds for the object (0 for new objects).
+    void WriteIndirectObjectReference(ObjectIDType inObjectID, ETokenSeparator inSeparate = eTokenSeparatorEndLine);
+    // "[ " ... "]".
+    void StartArray();
+    void EndArray(ETokenSeparator inSeparate = eTokenSeparatorNone);
+
+    // A new dictionary, owned by the context until EndDictionary; "<<" CR LF.
+    DictionaryContext* StartDictionary();
+    // Writes the closing ">>" and deletes the dictionary. -1 when it is not the innermost open one.
+    OpStatus EndDictionary(DictionaryContext* inDictionaryContext);
+
+    // "id gen obj" headers. A marking the registry refuses is logged and remembered; the header
+    // is written all the same. The generation is the one the registry holds for the id.
+    ObjectIDType AllocateAndStartIndirectObject();
+    void StartIndirectObject(ObjectIDType inObjectID);
+    void StartUpdatedIndirectObject(ObjectIDType inObjectID);
+    // "endobj" CR LF.
+    void EndIndirectObject();
+
+    // A stream on the given open dictionary (a new one when null), Flate-encoded when the context
+    // compresses. Buffered in memory: the dictionary stays open and gets Length at the end.
+    // Direct: Length becomes a reference to an object written after the stream.
+    std::unique_ptr<WrittenPDFStream> StartStream(DictionaryContext* inStreamDictionary = nullptr,
+                                                  bool inBufferInMemory = false);
+    // The direct form without Filter and without compression: the data is already encoded.
+    std::unique_ptr<WrittenPDFStream> StartRawStream(DictionaryContext* inStreamDictionary = nullptr);
+    // Writes the end of the stream and of its object (and the Length object of the direct form).
+    // A stream that this context did not start since its last Reset, or ended already, is refused
+    // without touching it: its output may be closed.
+    OpStatus EndStream(WrittenPDFStream* inStream);
+
+    // The next six-letter prefix for a subset font's name.
+    std::string GenerateSubsetFontPrefix();
+
+    // "xref", subsections and 20-byte rows of the entries of this section. outWritePosition is
+    // where "xref" starts (for "startxref").
+    OpStatus WriteXrefTable(LongFilePositionType& outWritePosition);
+    // Index, W and the 13-byte records of this section into the stream object whose dictionary
+    // the caller has started (with Type XRef and the trailer entries); ends the stream.
+    OpStatus WriteXrefStream(DictionaryContext* inDictionaryContext);
+
+    // A failure since the last Reset that the output cannot recover from.
+    bool HasFailed() const;
+
+    // Back to idle: no output, compression on, subset prefix "AAAAAA", registry with object 0,
+    // no open dictionaries (dropped without writing), no remembered failure.
+    void Reset();
+
+private:
+    friend class DictionaryContext;
+    void RecordFailure() { mFailed = true; }
+    LongFilePositionType CurrentPosition();
+    void WriteIndirectObjectHeader(ObjectIDType inObjectID);
+    // The key, or nothing when the dictionary refuses it; true when the value may follow.
+    bool WriteEntryKey(DictionaryContext* inDictionaryContext, std::string_view inKey);
+    std::unique_ptr<WrittenPDFStream> StartDirectStream(DictionaryContext* inStreamDictionary, bool inCompress);
+    std::unique_ptr<WrittenPDFStream> RegisterStream(WrittenPDFStream* inStream);
+    bool IsOpenDictionary(const DictionaryContext* inDictionaryContext) const;
+    // The caller's dictionary when it is open, else a new one.
+    DictionaryContext* OpenStreamDictionary(DictionaryContext* inStreamDictionary);
+
+    IByteWriterWithPosition* mOutputStream = nullptr;
+    IndirectObjectsReferenceRegistry mReferencesRegistry;
+    PDFValueWriter mValueWriter;
+    bool mCompressStreams = true;
+    UppercaseSequance mSubsetFontsNamesSequance;
+    std::vector<std::unique_ptr<DictionaryContext>> mOrderedDictionaries; // innermost last
+    std::set<const WrittenPDFStream*> mOpenStreams;                        // started, not yet ended
+    bool mFailed = false;
+};

@@ -1,0 +1,210 @@
+// Whole files assembled directly through the objects context, checked by other readers.
+
+#include "pdf/io/OutputFile.h"
+#include "pdf/writing/ObjectsContext.h"
+
+#include "pdf/writing/WriterTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+using WriterTestSupport::TempDirectory;
+
+namespace {
+
+struct DocumentForm {
+    bool compress;
+    bool bufferContent;
+    bool crossReferenceStream;
+};
+
+void WriteName(ObjectsContext& inContext, DictionaryContext* inDictionary, const char* inKey, const char* inName)
+{
+    inDictionary->WriteKey(inKey);
+    inContext.GetValueWriter().WriteNameValue(inName, eTokenSeparatorEndLine);
+}
+
+void WriteReference(ObjectsContext& inContext, DictionaryContext* inDictionary, const char* inKey, ObjectIDType inID)
+{
+    inDictionary->WriteKey(inKey);
+    inContext.WriteIndirectObjectReference(inID, 0, eTokenSeparatorEndLine);
+}
+
+// Catalog, page tree, one page with a text content stream, a standard font, an information
+// dictionary, then a table and trailer or a cross-reference stream.
+bool WriteOnePageDocument(const std::string& inPath, const DocumentForm& inForm)
+{
+    OutputFile file;
+    if (file.OpenFile(inPath) != eSuccess)
+        return false;
+    ObjectsContext context;
+    context.SetOutputStream(file.GetOutputStream());
+    context.SetCompressStreams(inForm.compress);
+    context.WriteComment(inForm.crossReferenceStream ? "PDF-1.5" : "PDF-1.4");
+    const Byte binaryComment[] = {0x25, 0xBD, 0xBE, 0xBC, 0x0D, 0x0A};
+    file.GetOutputStream()->WriteBytes(binaryComment, sizeof(binaryComment));
+
+    IndirectObjectsReferenceRegistry& registry = context.GetInDirectObjectsRegistry();
+    ObjectIDType catalogID = registry.ReserveNewObjectID();
+    ObjectIDType pagesID = registry.ReserveNewObjectID();
+    ObjectIDType pageID = registry.ReserveNewObjectID();
+    ObjectIDType fontID = registry.ReserveNewObjectID();
+
+    ObjectIDType contentID = context.AllocateAndStartIndirectObject();
+    std::unique_ptr<WrittenPDFStream> content = context.StartStream(nullptr, inForm.bufferContent);
+    std::string text = "BT /F1 24 Tf 72 720 Td (Hello \\(World\\)) Tj ET\n";
+    for (int line = 1; line < 40; ++line)
+        text += "BT /F1 10 Tf 72 " + std::to_string(700 - line * 15) + " Td (Line " + std::to_string(line) + ") Tj ET\n";
+    content->GetWriteStream()->WriteBytes(reinterpret_cast<const Byte*>(text.data()), text.size());
+    context.EndStream(content.get());
+
+    context.StartIndirectObject(pageID);
+    DictionaryContext* page = context.StartDictionary();
+    WriteName(context, page, "Type", "Page");
+    WriteReference(context, page, "Parent", pagesID);
+    page->WriteKey("MediaBox");
+    page->WriteRectangleValue(0, 0, 595.28, 841.89);
+    page->WriteKey("Resources");
+    DictionaryContext* resources = context.StartDictionary();
+    resources->WriteKey("Font");
+    DictionaryContext* fonts = context.StartDictionary();
+    WriteReference(context, fonts, "F1", fontID);
+    context.EndDictionary(fonts);
+    context.EndDictionary(resources);
+    WriteReference(context, page, "Contents", contentID);
+    context.EndDictionary(page);
+    context.EndIndirectObject();
+
+    context.StartIndirectObject(pagesID);
+    DictionaryContext* pages = context.StartDictionary();
+    WriteName(context, pages, "Type", "Pages");
+    pages->WriteKey("Kids");
+    context.StartArray();
+    context.WriteIndirectObjectReference(pageID, 0, eTokenSeparatorSpace);
+    context.EndArray(eTokenSeparatorEndLine);
+    pages->WriteKey("Count");
+    pages->WriteIntegerValue(1);
+    context.EndDictionary(pages);
+    context.EndIndirectObject();
+
+    context.StartIndirectObject(fontID);
+    DictionaryContext* font = context.StartDictionary();
+    WriteName(context, font, "Type", "Font");
+    WriteName(context, font, "Subtype", "Type1");
+    WriteName(context, font, "BaseFont", "Helvetica");
+    WriteName(context, font, "Encoding", "WinAnsiEncoding");
+    context.EndDictionary(font);
+    context.EndIndirectObject();
+
+    context.StartIndirectObject(catalogID);
+    DictionaryContext* catalog = context.StartDictionary();
+    WriteName(context, catalog, "Type", "Catalog");
+    WriteReference(context, catalog, "Pages", pagesID);
+    context.EndDictionary(catalog);
+    context.EndIndirectObject();
+
+    ObjectIDType infoID = context.AllocateAndStartIndirectObject();
+    DictionaryContext* info = context.StartDictionary();
+    info->WriteKey("Title");
+    context.GetValueWriter().WriteLiteralStringValue("Velloran (test) \\ one", eTokenSeparatorEndLine);
+    context.EndDictionary(info);
+    context.EndIndirectObject();
+
+    LongFilePositionType crossReferencePosition = 0;
+    if (inForm.crossReferenceStream) {
+        crossReferencePosition = file.GetOutputStream()->TellPosition();
+        context.AllocateAndStartIndirectObject();
+        DictionaryContext* trailer = context.StartDictionary();
+        WriteName(context, trailer, "Type", "XRef");
+        trailer->WriteKey("Size");
+        trailer->WriteIntegerValue(static_cast<long long>(registry.GetObjectsCount()));
+        WriteReference(context, trailer, "Root", catalogID);
+        WriteReference(context, trailer, "Info", infoID);
+        if (context.WriteXrefStream(trailer) != eSuccess)
+            return false;
+    } else {
+        if (context.WriteXrefTable(crossReferencePosition) != eSuccess)
+            return false;
+        context.WriteKeyword("trailer");
+        DictionaryContext* trailer = context.StartDictionary();
+        trailer->WriteKey("Size");
+        trailer->WriteIntegerValue(static_cast<long long>(registry.GetObjectsCount()));
+        WriteReference(context, trailer, "Root", catalogID);
+        WriteReference(context, trailer, "Info", infoID);
+        context.EndDictionary(trailer);
+    }
+    context.WriteKeyword("startxref");
+    context.WriteInteger(crossReferencePosition, eTokenSeparatorEndLine);
+    context.GetValueWriter().WriteText("%%EOF");
+    bool ok = !context.HasFailed();
+    return file.FlushAndClose() == eSuccess && ok;
+}
+
+// Runs a command and returns its exit status, with its standard output in outText.
+int Run(const std::string& inCommand, std::string& outText)
+{
+    outText.clear();
+    FILE* pipe = popen((inCommand + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    size_t count;
+    while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        outText.append(buffer, count);
+    int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The value of a "Key:   value" line of pdfinfo's report.
+std::string Field(const std::string& inReport, const std::string& inKey)
+{
+    size_t start = inReport.find("\n" + inKey + ":");
+    if (start == std::string::npos && inReport.compare(0, inKey.size() + 1, inKey + ":") == 0)
+        start = 0;
+    else if (start == std::string::npos)
+        return "<missing>";
+    else
+        ++start;
+    start = inReport.find_first_not_of(' ', start + inKey.size() + 1);
+    size_t end = inReport.find('\n', start);
+    return inReport.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+void ExpectReadersAccept(const DocumentForm& inForm)
+{
+    TempDirectory folder;
+    std::string path = folder.File("one page.pdf");
+    ASSERT_TRUE(WriteOnePageDocument(path, inForm));
+
+    std::string output;
+    EXPECT_EQ(Run("qpdf --check '" + path + "'", output), 0) << output;
+    EXPECT_NE(output.find("No syntax or stream encoding errors found"), std::string::npos) << output;
+    EXPECT_EQ(output.find("WARNING"), std::string::npos) << output;
+
+    EXPECT_EQ(Run("pdfinfo '" + path + "'", output), 0) << output;
+    EXPECT_EQ(Field(output, "Pages"), "1") << output;
+    EXPECT_EQ(Field(output, "Title"), "Velloran (test) \\ one") << output;
+    EXPECT_EQ(Field(output, "Page size"), "595.28 x 841.89 pts (A4)") << output;
+    EXPECT_EQ(output.find("Syntax Error"), std::string::npos) << output;
+}
+
+TEST(OnePageDocument, CompressedDirectContentWithTableIsAcceptedByOtherReaders)
+{
+    ExpectReadersAccept({true, false, false});
+}
+
+TEST(OnePageDocument, PlainBufferedContentWithTableIsAcceptedByOtherReaders)
+{
+    ExpectReadersAccept({false, true, false});
+}
+
+TEST(OnePageDocument, CrossReferenceStreamIsAcceptedByOtherReaders)
+{
+    ExpectReadersAccept({true, true, true});
+    ExpectReadersAccept({false, false, true});
+}
+
+} // namespace

@@ -76,25 +76,28 @@ void ListPDFFiles::dragMoveEvent(QDragMoveEvent* event)
 
 void ListPDFFiles::dropEvent(QDropEvent* event)
 {
-    const QMimeData* data = event->mimeData();
-    if (data->hasUrls()) {
-        QStringList pdfPaths;
-        const QList<QUrl> urls = data->urls();
-        for (const QUrl& url : urls) {
-            // Non-local URLs give an empty path, which is no file.
-            const QString path = url.toLocalFile();
-            const QFileInfo info(path);
-            if (path.isEmpty() || !info.isFile())
-                continue;
-            // The text after the last "." of the name; a name without one is its own extension.
-            const QString name = info.fileName();
-            const QString extension = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1).toLower();
-            if (extension == QLatin1String("pdf"))
-                pdfPaths.append(path);
-        }
-        if (!pdfPaths.isEmpty())
-            emit FilesDropped(pdfPaths);
-        event->acceptProposedAction();
-    }
+    // The list view's own handling ends the drag state and adds nothing for file URLs, but it
+    // leaves the event ignored, which tells the source that the drop failed; so it runs first
+    // and the files are taken afterwards.
     QListWidget::dropEvent(event);
+    const QMimeData* data = event->mimeData();
+    if (!data->hasUrls())
+        return;
+    QStringList pdfPaths;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl& url : urls) {
+        // Non-local URLs give an empty path, which is no file.
+        const QString path = url.toLocalFile();
+        const QFileInfo info(path);
+        if (path.isEmpty() || !info.isFile())
+            continue;
+        // The text after the last "." of the name; a name without one is its own extension.
+        const QString name = info.fileName();
+        const QString extension = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1).toLower();
+        if (extension == QLatin1String("pdf"))
+            pdfPaths.append(path);
+    }
+    event->acceptProposedAction();
+    if (!pdfPaths.isEmpty())
+        emit FilesDropped(pdfPaths);
 }

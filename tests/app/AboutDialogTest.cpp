@@ -3,7 +3,6 @@
 #include "app/AboutDialog.h"
 #include "app/support/AppTestMain.h"
 
-#include <QFrame>
 #include <QLabel>
 
 class AboutDialogTest : public QObject {
@@ -42,18 +41,6 @@ private slots:
         QVERIFY(link->openExternalLinks());
         QCOMPARE(link->textFormat(), Qt::RichText);
         QVERIFY(link->text().contains(QLatin1String("<a href=\"https://")));
-    }
-
-    void productPictureBesideALine()
-    {
-        AboutDialog dialog;
-        auto* picture = dialog.findChild<QLabel*>(QStringLiteral("label"));
-        QVERIFY(picture);
-        QCOMPARE(picture->pixmap(Qt::ReturnByValue).size(), QSize(240, 253));
-        auto* line = dialog.findChild<QFrame*>(QStringLiteral("line"));
-        QVERIFY(line);
-        QCOMPARE(line->frameShape(), QFrame::VLine);
-        QCOMPARE(line->frameShadow(), QFrame::Sunken);
     }
 
     void cannotBeResizedAndHasNoContextHelp()

@@ -58,13 +58,6 @@ private slots:
         QCOMPARE(AppSettings::Folder(QLatin1String(SettingsKey::InsertImageLocation)), AppSettings::PicturesFolder());
         QCOMPARE(AppSettings::Folder(QStringLiteral("NoSuchKey"), QStringLiteral("/else")), QStringLiteral("/else"));
     }
-
-    void folderOfAChosenFile()
-    {
-        QCOMPARE(AppSettings::FolderOfFile(QStringLiteral("/home/u/Docs/a.pdf")), QStringLiteral("/home/u/Docs"));
-        QCOMPARE(AppSettings::FolderOfFile(QStringLiteral("/a.pdf")), QString());
-        QCOMPARE(AppSettings::FolderOfFile(QStringLiteral("a.pdf")), QStringLiteral("a.pdf"));
-    }
 };
 
 VELLORAN_APP_TEST_MAIN(AppIdentityTest)

@@ -52,15 +52,6 @@ private:
 private slots:
     void initTestCase() { QVERIFY(folder.isValid()); }
 
-    void settingsOfTheList()
-    {
-        ListPDFFiles list;
-        QCOMPARE(list.selectionMode(), QAbstractItemView::SingleSelection);
-        QCOMPARE(list.dragDropMode(), QAbstractItemView::DropOnly);
-        QVERIFY(list.showDropIndicator());
-        QVERIFY(list.viewport()->acceptDrops());
-    }
-
     void onlyPDFFilesAreHandedOnInDropOrder()
     {
         const QString upper = Make(QStringLiteral("A.PDF"));

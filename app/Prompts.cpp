@@ -1,0 +1,77 @@
+#include "app/Prompts.h"
+
+#include "app/tools/OverwriteDialog.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+namespace {
+IPrompts* sInstalled = nullptr;
+}
+
+IPrompts& Prompts()
+{
+    static QtPrompts realDialogs;
+    return sInstalled ? *sInstalled : realDialogs;
+}
+
+void SetPrompts(IPrompts* prompts)
+{
+    sInstalled = prompts;
+}
+
+QStringList QtPrompts::OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
+                                     const QString& filter)
+{
+    return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+}
+
+QString QtPrompts::OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString QtPrompts::SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, folder, filter);
+}
+
+QString QtPrompts::ExistingFolder(QWidget* parent, const QString& caption, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, folder, QFileDialog::ShowDirsOnly);
+}
+
+void QtPrompts::Information(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+void QtPrompts::Warning(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+}
+
+QMessageBox::StandardButton QtPrompts::Question(QWidget* parent, const QString& title, const QString& text,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+int QtPrompts::AskOverwrite(QWidget* parent, const QString& filePath)
+{
+    OverwriteDialog dialog(parent);
+    dialog.filePath = filePath;
+    dialog.exec();
+    return dialog.answer;
+}
+
+int QtPrompts::RunDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}

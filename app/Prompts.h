@@ -1,0 +1,69 @@
+#pragma once
+// Every modal interaction of the program goes through one IPrompts object: file and folder
+// dialogs, message boxes, the overwrite question and the program's own modal dialogs. The
+// default (QtPrompts) opens the real Qt dialogs; tests install their own object with
+// SetPrompts and script the answers, so no test ever waits on a modal loop. The installed
+// object is not owned and must outlive its use; GUI thread only.
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+class IPrompts {
+public:
+    virtual ~IPrompts() = default;
+
+    // File and folder dialogs; an empty result (empty list) when the user cancels.
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
+                                      const QString& filter) = 0;
+    virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) = 0;
+
+    // Message boxes with one OK button: information reports success, warning reports failure.
+    virtual void Information(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void Warning(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A question with the question icon; the button pressed, or the box's escape button
+    // (Cancel where offered, else No) when it was closed without one. defaultButton may be
+    // QMessageBox::NoButton. A null parent makes a box that is not tied to any window.
+    virtual QMessageBox::StandardButton Question(QWidget* parent, const QString& title, const QString& text,
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton) = 0;
+
+    // The overwrite question for one existing target; an OverwriteDecision value 1 to 4
+    // (No when the question was closed without an answer).
+    virtual int AskOverwrite(QWidget* parent, const QString& filePath) = 0;
+
+    // Runs one of the program's own modal dialogs (About box, page settings ...) and returns
+    // its result code (QDialog::Accepted or QDialog::Rejected).
+    virtual int RunDialog(QDialog& dialog) = 0;
+};
+
+// The real dialogs.
+class QtPrompts : public IPrompts {
+public:
+    QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
+                              const QString& filter) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) override;
+    void Information(QWidget* parent, const QString& title, const QString& text) override;
+    void Warning(QWidget* parent, const QString& title, const QString& text) override;
+    QMessageBox::StandardButton Question(QWidget* parent, const QString& title, const QString& text,
+                                         QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton defaultButton) override;
+    int AskOverwrite(QWidget* parent, const QString& filePath) override;
+    int RunDialog(QDialog& dialog) override;
+};
+
+// The prompts in use: the one installed by SetPrompts, else a process-wide QtPrompts.
+IPrompts& Prompts();
+// Installs prompts (not owned); null goes back to the real dialogs.
+void SetPrompts(IPrompts* prompts);

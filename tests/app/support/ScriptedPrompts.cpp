@@ -1,0 +1,99 @@
+#include "app/support/ScriptedPrompts.h"
+
+#include "app/tools/OverwriteDecision.h"
+
+#include <QDialog>
+
+ScriptedPrompts::ScriptedPrompts()
+{
+    SetPrompts(this);
+}
+
+ScriptedPrompts::~ScriptedPrompts()
+{
+    SetPrompts(nullptr);
+}
+
+void ScriptedPrompts::Add(const QString& kind, QWidget* parent, const QString& title, const QString& text)
+{
+    Record record;
+    record.kind = kind;
+    record.title = title;
+    record.text = text;
+    record.parent = parent;
+    record.hadParent = parent != nullptr;
+    records.append(record);
+}
+
+QList<ScriptedPrompts::Record> ScriptedPrompts::Of(const QString& kind) const
+{
+    QList<Record> found;
+    for (const Record& record : records)
+        if (record.kind == kind)
+            found.append(record);
+    return found;
+}
+
+QStringList ScriptedPrompts::OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
+                                           const QString& filter)
+{
+    Q_UNUSED(filter);
+    Add(QStringLiteral("openFileNames"), parent, caption, folder);
+    return openFileNamesAnswers.isEmpty() ? QStringList() : openFileNamesAnswers.takeFirst();
+}
+
+QString ScriptedPrompts::OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                      const QString& filter)
+{
+    Q_UNUSED(filter);
+    Add(QStringLiteral("openFileName"), parent, caption, folder);
+    return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
+}
+
+QString ScriptedPrompts::SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                      const QString& filter)
+{
+    Q_UNUSED(filter);
+    Add(QStringLiteral("saveFileName"), parent, caption, folder);
+    return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
+}
+
+QString ScriptedPrompts::ExistingFolder(QWidget* parent, const QString& caption, const QString& folder)
+{
+    Add(QStringLiteral("existingFolder"), parent, caption, folder);
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+}
+
+void ScriptedPrompts::Information(QWidget* parent, const QString& title, const QString& text)
+{
+    Add(QStringLiteral("information"), parent, title, text);
+}
+
+void ScriptedPrompts::Warning(QWidget* parent, const QString& title, const QString& text)
+{
+    Add(QStringLiteral("warning"), parent, title, text);
+}
+
+QMessageBox::StandardButton ScriptedPrompts::Question(QWidget* parent, const QString& title, const QString& text,
+                                                      QMessageBox::StandardButtons buttons,
+                                                      QMessageBox::StandardButton defaultButton)
+{
+    Q_UNUSED(defaultButton);
+    Add(QStringLiteral("question"), parent, title, text);
+    if (!questionAnswers.isEmpty())
+        return questionAnswers.takeFirst();
+    return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+}
+
+int ScriptedPrompts::AskOverwrite(QWidget* parent, const QString& filePath)
+{
+    Add(QStringLiteral("overwrite"), parent, QString(), filePath);
+    return overwriteAnswers.isEmpty() ? int(OverwriteDecision::No) : overwriteAnswers.takeFirst();
+}
+
+int ScriptedPrompts::RunDialog(QDialog& dialog)
+{
+    Add(QStringLiteral("dialog"), dialog.parentWidget(), dialog.windowTitle(),
+        QString::fromLatin1(dialog.metaObject()->className()));
+    return dialogHandler ? dialogHandler(dialog) : int(QDialog::Rejected);
+}

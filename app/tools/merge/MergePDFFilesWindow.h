@@ -1,20 +1,44 @@
 #pragma once
-// The merge tool's window, built once by MainWindow with no parent and shown by its button.
-// Its own form is still to come; for now it says that the tool is not available yet.
+// The merge tool's window: an ordered list of PDF files that the user can reorder, merged into
+// one file chosen at each start. Built once by MainWindow with no parent; the frame
+// (FileToolWindow) gives it the list, projects, closing and the job's run. The output is never
+// one of the listed files, and an output that could not be completed is removed; the report
+// names the inputs that could not be added.
 
-#include <QMainWindow>
+#include "app/tools/FileToolWindow.h"
+#include "app/tools/merge/IMergeOutput.h"
 
-class AppIdentity;
+class MergeThread;
 
-class MergePDFFilesWindow : public QMainWindow {
+namespace Ui {
+class MergePDFFilesWindow;
+}
+
+class MergePDFFilesWindow : public FileToolWindow {
     Q_OBJECT
 
 public:
     explicit MergePDFFilesWindow(QWidget* parent = nullptr);
+    ~MergePDFFilesWindow() override;
 
-    // Prepares the tool for a new run and shows the window.
-    void OpenWindow();
+protected:
+    ToolThread* CreateThread() override;
+    void ReportFinishedJob() override;
+    // One path per line, each ended by "\n".
+    QString ProjectText() const override;
+    bool ApplyProject(const QStringList& lines) override;
+
+    // What each job writes through; empty for the library's PDFWriter. Tests replace it.
+    virtual MergeOutputFactory OutputFactory() const;
+
+private slots:
+    void on_buttonMoveUp_clicked();
+    void on_buttonMoveDown_clicked();
+    void on_buttonMergeFiles_clicked();
 
 private:
-    AppIdentity* identity;
+    MergeThread* Thread();
+    void MoveCurrentFile(int offset);
+
+    Ui::MergePDFFilesWindow* ui;
 };

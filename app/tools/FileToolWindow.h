@@ -1,0 +1,207 @@
+#pragma once
+// The shared frame of the merge, split, watermark and crop windows: the PDF file list and its
+// add, remove and open menus, document information of a clicked file, projects (New, Load, Save,
+// Save As), the "*" marker and the unsaved-changes question, the remembered folders, online
+// help, and the start, progress and end of a job on the tool's worker thread. A tool window
+// derives from it, builds its form (the common widgets carry the common object names, so the
+// on_ slots here connect by name), hands the common widgets to SetUpFrame, calls ResetSettings
+// and implements the hooks.
+//
+// The window owns its current thread object (made by OpenWindow, or by the first start) and
+// never destroys it while it runs: a close the user confirms, and the destructor, ask the job to
+// stop and wait for it first. Signals of a thread object that is no longer the current one are
+// dropped. Adding files processes events after each file; meanwhile project actions and closing
+// are put off until the adding has ended. GUI thread only.
+
+#include "app/tools/FileEntry.h"
+
+#include <QList>
+#include <QSet>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class AppIdentity;
+class ListPDFFiles;
+class QAction;
+class QLabel;
+class QListWidgetItem;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QUrl;
+class ToolThread;
+
+class FileToolWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // The texts in which the tools differ.
+    struct Texts {
+        QString title;               // "Merge PDF Documents"
+        QString addingStatus;        // status while AddPDFFiles runs
+        QString runningStatus;       // status while a job runs
+        QString interruption;        // the question when closing during a job
+        QString projectFilter;       // "Merge PDF Project (*.mpf)"
+        QString projectsFolderName;  // "Merge": Documents + "/Velloran/Merge PDF Projects"
+        QString helpPage;            // "/support-merge.php"
+        QString blankDocumentInfo;   // the document information without a file
+    };
+
+    // The common widgets of the tool's form.
+    struct Widgets {
+        ListPDFFiles* list = nullptr;
+        QPushButton* add = nullptr;
+        QPushButton* remove = nullptr;
+        QLabel* documentInfo = nullptr;
+        QProgressBar* progress = nullptr;
+        QPushButton* start = nullptr;
+        // Disabled together with the list while files are being added (merge: Move Up, Down).
+        QList<QWidget*> listControls;
+    };
+
+    ~FileToolWindow() override;
+
+    // Called by MainWindow for the tool's button. While a job runs it only brings the window to
+    // the front; otherwise it replaces the thread object by a fresh one and shows the window.
+    void OpenWindow();
+
+    bool IsWorking() const { return working; }
+
+public slots:
+    void UpdateProgress(int progress);
+
+protected:
+    FileToolWindow(const Texts& texts, QWidget* parent);
+
+    // Makes the menus, connects them and the list, and styles the list buttons. Once, after the
+    // form has been set up and before ResetSettings.
+    void SetUpFrame(const Widgets& frameWidgets);
+
+    // ---- Hooks of the tools ----
+
+    // A new thread object for OpenWindow. The tool connects its engine's signals through
+    // ConnectJobSignal; finished() is connected by the frame.
+    virtual ToolThread* CreateThread() = 0;
+    // Runs when the current job has ended, after the frame has re-enabled the start button and
+    // reset the progress; reports the result.
+    virtual void ReportFinishedJob() = 0;
+    // The tool's own defaults, applied by ResetSettings before the marker is cleared.
+    virtual void ResetToolSettings() {}
+    // The entry for a file accepted into the list (watermark and crop: with its page size).
+    virtual FileEntry MakeFileEntry(const QString& path) const;
+    // Document information of a clicked file, and the blank state.
+    virtual void ShowDocumentInfo(const QString& path);
+    virtual void ResetDocumentInfo();
+    // After an add operation has refilled the list (watermark and crop reset their information).
+    virtual void FilesAdded() {}
+    // The project file's text (UTF-8 on disk).
+    virtual QString ProjectText() const = 0;
+    // The lines of a project file that has been read. False when they are no project of this
+    // tool, with nothing changed; otherwise ResetSettings, then the values are taken over.
+    // The frame then refills the list and sets the path and title.
+    virtual bool ApplyProject(const QStringList& lines) = 0;
+
+    // The outside world, replaced in tests.
+    virtual bool IsReadablePDF(const QString& path) const;
+    virtual int PDFPageCount(const QString& path) const;
+    virtual bool IsEncryptedPDF(const QString& path) const;
+    virtual void OpenUrl(const QUrl& url);
+
+    // ---- Operations for the tools ----
+
+    void AddPDFFiles(const QStringList& paths, bool quiet);
+    void AddPDFFilesFromFolder(const QString& folder, bool withSubfolders);
+    void UpdateFileList();
+    void ClearFileListWidget();
+    void ShowUnloadableFilesMessage();
+    // The defaults: no project, empty list, the tool's title and settings, no "*".
+    void ResetSettings();
+    QString GetProjectsFolder() const;
+    QStringList FilePaths() const;
+    bool IsAdding() const { return busy > 0; }
+
+    // The current thread object, made when there is none yet.
+    ToolThread* JobThread();
+    // Starts the current thread; the tool has filled its fields.
+    void StartJob();
+
+    // Connects a signal of the current thread's engine to a handler on the GUI thread (queued,
+    // as the engine emits on the worker); a signal of an older thread object is dropped.
+    template <class Sender, class... Args, class Handler>
+    void ConnectJobSignal(Sender* sender, void (Sender::*signal)(Args...), Handler handler)
+    {
+        const quint64 generation = threadGeneration;
+        connect(sender, signal, this, [this, generation, handler](Args... args) {
+            if (generation == threadGeneration)
+                handler(args...);
+        });
+    }
+
+    void closeEvent(QCloseEvent* event) override;
+
+    QList<FileEntry> fileEntries;
+    QStringList unloadableFiles;
+    QString projectPath;
+    Widgets widgets;
+
+protected slots:
+    void OnAddDragAndDropFiles(QStringList listFilePaths);
+    void OnAddFiles();
+    void OnAddFolder();
+    void OnAddFolderWithSubfolders();
+    void OnRemoveSelected();
+    void OnRemoveAll();
+    void OnOpen();
+    void ShowContextMenu(const QPoint& point);
+
+    void on_buttonAdd_clicked();
+    void on_buttonRemove_clicked();
+    void on_listPDFFiles_itemClicked(QListWidgetItem* item);
+    void on_actionNew_triggered();
+    void on_actionLoad_triggered();
+    void on_actionSave_triggered();
+    void on_actionSave_As_triggered();
+    void on_actionExit_triggered();
+    void on_actionOnline_Help_triggered();
+
+private:
+    // Held by every add operation for its whole length (dialogs aside).
+    class BusyScope;
+
+    void ScanFolder(const QString& folder, bool withSubfolders, QSet<QString>& visited);
+    void DisableListControls(const QString& statusText);
+    void EnableListControls();
+    // The end of an add operation that was not quiet: the list refilled, the controls back,
+    // the rejected files reported.
+    void FinishAdding();
+    // The folder dialog of both folder actions; remembers a chosen folder.
+    QString ChooseFolderToAdd();
+    // True when files are being added: the action then runs once the adding has ended.
+    bool DeferWhileAdding(std::function<void()> action);
+    void RunDeferredActions();
+    void UpdateStartButton();
+    bool ConfirmExitWhileWorking(QCloseEvent* event);
+    // Stops a running job, waits for it and deletes the thread object.
+    void ReleaseThread();
+    void OnThreadFinished(quint64 generation);
+    bool ReadProjectLines(const QString& path, QStringList& lines) const;
+    QString ProjectTitle() const;
+
+    Texts texts;
+    AppIdentity* identity;
+    ToolThread* thread = nullptr;
+    // Counts the thread objects; a queued signal carries the count of its own.
+    quint64 threadGeneration = 0;
+    bool working = false;
+    // Nesting depth of add operations; project actions and closing wait while it is not 0.
+    int busy = 0;
+    bool listControlsDisabled = false;
+    QList<std::function<void()>> deferredActions;
+    bool closeDeferred = false;
+    QMenu* addMenu = nullptr;
+    QMenu* removeMenu = nullptr;
+    QMenu* contextMenu = nullptr;
+};

@@ -37,24 +37,24 @@ QList<ScriptedPrompts::Record> ScriptedPrompts::Of(const QString& kind) const
 QStringList ScriptedPrompts::OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
                                            const QString& filter)
 {
-    Q_UNUSED(filter);
     Add(QStringLiteral("openFileNames"), parent, caption, folder);
+    records.last().filter = filter;
     return openFileNamesAnswers.isEmpty() ? QStringList() : openFileNamesAnswers.takeFirst();
 }
 
 QString ScriptedPrompts::OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                                       const QString& filter)
 {
-    Q_UNUSED(filter);
     Add(QStringLiteral("openFileName"), parent, caption, folder);
+    records.last().filter = filter;
     return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
 }
 
 QString ScriptedPrompts::SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
                                       const QString& filter)
 {
-    Q_UNUSED(filter);
     Add(QStringLiteral("saveFileName"), parent, caption, folder);
+    records.last().filter = filter;
     return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
 }
 
@@ -78,8 +78,9 @@ QMessageBox::StandardButton ScriptedPrompts::Question(QWidget* parent, const QSt
                                                       QMessageBox::StandardButtons buttons,
                                                       QMessageBox::StandardButton defaultButton)
 {
-    Q_UNUSED(defaultButton);
     Add(QStringLiteral("question"), parent, title, text);
+    records.last().buttons = buttons;
+    records.last().defaultButton = defaultButton;
     if (!questionAnswers.isEmpty())
         return questionAnswers.takeFirst();
     return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;

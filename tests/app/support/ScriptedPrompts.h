@@ -22,6 +22,9 @@ public:
                         // overwrite question; the class name of a dialog
         QPointer<QWidget> parent;
         bool hadParent = false;
+        QString filter;                        // the filter of a file dialog
+        QMessageBox::StandardButtons buttons;  // the buttons of a question
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     ScriptedPrompts();

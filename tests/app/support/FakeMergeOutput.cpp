@@ -1,0 +1,98 @@
+#include "app/support/FakeMergeOutput.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <chrono>
+
+namespace {
+
+class FakeMergeOutput : public IMergeOutput {
+public:
+    explicit FakeMergeOutput(FakeMergeScript& script) : script(script) {}
+    ~FakeMergeOutput() override { script.Record(QStringLiteral("close")); }
+
+    bool Start(const QString& outputPath) override
+    {
+        script.Record(QStringLiteral("start ") + outputPath);
+        if (script.failStart)
+            return false;
+        output.setFileName(outputPath);
+        return output.open(QIODevice::WriteOnly | QIODevice::Truncate) && output.write("%FAKE\n") == 6;
+    }
+
+    bool AppendAllPages(const QString& inputPath) override
+    {
+        script.Record(QStringLiteral("append ") + inputPath);
+        script.PassGate();
+        if (script.appendDelayMs > 0)
+            QThread::msleep(static_cast<unsigned long>(script.appendDelayMs));
+        const int done = ++script.appends;
+        if (script.stopFlag && done == script.stopAfterAppends)
+            script.stopFlag->store(true);
+        if (!script.failingMarker.isEmpty() && inputPath.contains(script.failingMarker))
+            return false;
+        QFile input(inputPath);
+        if (input.open(QIODevice::ReadOnly))
+            output.write(input.readAll());
+        return true;
+    }
+
+    bool End() override
+    {
+        script.Record(QStringLiteral("end"));
+        if (script.failEnd)
+            return false;
+        output.write("%END\n");
+        output.close();
+        return true;
+    }
+
+private:
+    FakeMergeScript& script;
+    QFile output;
+};
+
+} // namespace
+
+void FakeMergeScript::CloseGate()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    gateClosed = true;
+}
+
+void FakeMergeScript::OpenGate()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        gateClosed = false;
+    }
+    gateOpened.notify_all();
+}
+
+void FakeMergeScript::PassGate()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!gateClosed)
+        return;
+    waitingAtGate = true;
+    gateOpened.wait_for(lock, std::chrono::seconds(10), [this]() { return !gateClosed; });
+    waitingAtGate = false;
+}
+
+QStringList FakeMergeScript::Calls() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return calls;
+}
+
+void FakeMergeScript::Record(const QString& call)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    calls.append(call);
+}
+
+MergeOutputFactory FakeMergeScript::Factory()
+{
+    return [this]() { return std::make_unique<FakeMergeOutput>(*this); };
+}

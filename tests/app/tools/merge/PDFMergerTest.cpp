@@ -1,0 +1,344 @@
+// The merge engine and its thread: what reaches the output, which inputs are reported, the
+// progress values, stopping, and what is left on disk when a merge cannot be completed. The
+// cases at the end merge real PDF files through the library's writer and check the result with
+// other readers; they run once the writer is part of the build.
+
+#include "app/support/AppTestMain.h"
+#include "app/support/FakeMergeOutput.h"
+#include "app/support/TestPDF.h"
+#include "app/tools/merge/MergeThread.h"
+#include "app/tools/merge/PDFMerger.h"
+#include "app/tools/merge/PDFWriterMergeOutput.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+
+namespace {
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<int> ProgressValues(const QSignalSpy& spy)
+{
+    QList<int> values;
+    for (const QList<QVariant>& arguments : spy)
+        values.append(arguments.first().toInt());
+    return values;
+}
+
+// Runs a checker; its standard output, or a null array when it failed.
+QByteArray Run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QByteArray();
+    QByteArray output = process.readAllStandardOutput();
+    return output.isNull() ? QByteArray("") : output;
+}
+
+int PageCount(const QString& path)
+{
+    const QList<QByteArray> lines = Run(QStringLiteral("pdfinfo"), {path}).split('\n');
+    for (const QByteArray& line : lines)
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+QString PageText(const QString& path, int page)
+{
+    const QString number = QString::number(page);
+    return QString::fromUtf8(
+               Run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), number, QStringLiteral("-l"), number, path,
+                                                 QStringLiteral("-")}))
+        .trimmed();
+}
+
+} // namespace
+
+// QSKIP returns from the test function itself, so this cannot be a helper function.
+#define REQUIRE_LIBRARY_WRITER()                                                   \
+    do {                                                                           \
+        if (!PDFWriterMergeOutputAvailable())                                      \
+            QSKIP("The library's PDF writer is not part of this build yet");       \
+    } while (false)
+
+class PDFMergerTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+
+    QString PathOf(const QString& name) const { return folder.filePath(name); }
+
+    QString Input(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = PathOf(name);
+        if (!TestPDF::Write(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(folder.isValid()); }
+
+    void inputsGoToTheOutputInListOrderWithProgressAfterEach()
+    {
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString b = Input(QStringLiteral("b.pdf"), "B\n");
+        const QString c = Input(QStringLiteral("c.pdf"), "C\n");
+        const QString output = PathOf(QStringLiteral("order.pdf"));
+
+        const MergeResult result = merger.Merge({c, a, b, a}, output);
+        QVERIFY(result.written);
+        QVERIFY(result.failedFiles.isEmpty());
+        QVERIFY(!result.stopped);
+        QCOMPARE(Contents(output), QByteArray("%FAKE\nC\nA\nB\nA\n%END\n"));
+        QCOMPARE(ProgressValues(progress), (QList<int>{25, 50, 75, 100}));
+        QCOMPARE(script.Calls(), (QStringList{"start " + output, "append " + c, "append " + a, "append " + b,
+                                              "append " + a, "end", "close"}));
+        QCOMPARE(Contents(a), QByteArray("A\n"));
+    }
+
+    void progressIsTruncatedSinglePrecisionPercent_data()
+    {
+        QTest::addColumn<int>("inputs");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("one") << 1 << QList<int>{100};
+        QTest::newRow("three") << 3 << QList<int>{33, 66, 100};
+        QTest::newRow("seven") << 7 << QList<int>{14, 28, 42, 57, 71, 85, 100};
+    }
+
+    void progressIsTruncatedSinglePrecisionPercent()
+    {
+        QFETCH(int, inputs);
+        QFETCH(QList<int>, expected);
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const QString input = Input(QStringLiteral("p.pdf"), "P\n");
+        QStringList files;
+        for (int i = 0; i < inputs; ++i)
+            files.append(input);
+        QVERIFY(merger.Merge(files, PathOf(QStringLiteral("progress.pdf"))).written);
+        QCOMPARE(ProgressValues(progress), expected);
+    }
+
+    void inputsThatCannotBeAddedAreReportedAndTheMergeGoesOn()
+    {
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString broken = Input(QStringLiteral("BROKEN.pdf"), "X\n");
+        const QString missing = PathOf(QStringLiteral("missing BROKEN.pdf"));
+        const QString output = PathOf(QStringLiteral("partial.pdf"));
+
+        const MergeResult result = merger.Merge({broken, a, missing}, output);
+        QVERIFY(result.written);
+        QCOMPARE(result.failedFiles, (QStringList{broken, missing}));
+        QCOMPARE(Contents(output), QByteArray("%FAKE\nA\n%END\n"));
+        QCOMPARE(ProgressValues(progress), (QList<int>{33, 66, 100}));
+    }
+
+    void anOutputThatCannotBeCreatedReadsNoInputAndLeavesTheFileAlone()
+    {
+        FakeMergeScript script;
+        script.failStart = true;
+        PDFMerger merger(script.Factory());
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString output = Input(QStringLiteral("someone else's.pdf"), "keep\n");
+
+        const MergeResult result = merger.Merge({a}, output);
+        QVERIFY(!result.written);
+        QCOMPARE(script.Calls(), (QStringList{"start " + output, "close"}));
+        QCOMPARE(progress.count(), 0);
+        QCOMPARE(Contents(output), QByteArray("keep\n"));
+    }
+
+    void aFailedEndIsAFailedMergeAndRemovesTheOutput()
+    {
+        FakeMergeScript script;
+        script.failEnd = true;
+        PDFMerger merger(script.Factory());
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString output = PathOf(QStringLiteral("unfinished.pdf"));
+
+        const MergeResult result = merger.Merge({a, a}, output);
+        QVERIFY(!result.written);
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(Contents(a), QByteArray("A\n"));
+    }
+
+    void aMergeToWhichNoInputCouldBeAddedLeavesNoOutput()
+    {
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        const QString broken = Input(QStringLiteral("BROKEN-1.pdf"), "X\n");
+        const QString output = PathOf(QStringLiteral("empty.pdf"));
+
+        const MergeResult result = merger.Merge({broken, broken}, output);
+        QVERIFY(!result.written);
+        QCOMPARE(result.failedFiles, (QStringList{broken, broken}));
+        QVERIFY(!QFile::exists(output));
+    }
+
+    void aStopBetweenInputsEndsTheJobAndRemovesItsOutput()
+    {
+        FakeMergeScript script;
+        std::atomic<bool> stop{false};
+        script.stopFlag = &stop;
+        script.stopAfterAppends = 2;
+        PDFMerger merger(script.Factory());
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString output = PathOf(QStringLiteral("stopped.pdf"));
+
+        const MergeResult result = merger.Merge({a, a, a, a}, output, &stop);
+        QVERIFY(result.stopped);
+        QVERIFY(!result.written);
+        QCOMPARE(script.appends.load(), 2);
+        QVERIFY(!script.Calls().contains(QStringLiteral("end")));
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(ProgressValues(progress), (QList<int>{25, 50}));
+
+        // Stopped before it began: nothing is touched at all.
+        FakeMergeScript idle;
+        PDFMerger second(idle.Factory());
+        QVERIFY(second.Merge({a}, output, &stop).stopped);
+        QVERIFY(idle.Calls().isEmpty());
+    }
+
+    void theThreadMergesItsFieldsAndReportsAfterFinishing()
+    {
+        FakeMergeScript script;
+        MergeThread thread(script.Factory());
+        QSignalSpy progress(&thread.engine, &PDFMerger::UpdateProgress);
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString b = Input(QStringLiteral("BROKEN-b.pdf"), "B\n");
+        const QString output = PathOf(QStringLiteral("threaded.pdf"));
+        thread.SetFiles({a, b});
+        thread.outputPath = output;
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QCOMPARE(thread.GetOutputPath(), output);
+        QVERIFY(thread.GetResult().written);
+        QCOMPARE(thread.GetResult().failedFiles, QStringList{b});
+        QCOMPARE(ProgressValues(progress), (QList<int>{50, 100}));
+
+        // The same object runs the next job with the fields as they are then.
+        thread.SetFiles({a});
+        thread.outputPath = PathOf(QStringLiteral("second.pdf"));
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QVERIFY(thread.GetResult().failedFiles.isEmpty());
+        QCOMPARE(Contents(PathOf(QStringLiteral("second.pdf"))), QByteArray("%FAKE\nA\n%END\n"));
+    }
+
+    void destroyingARunningThreadStopsItsJobFirst()
+    {
+        FakeMergeScript script;
+        script.appendDelayMs = 2;
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString output = PathOf(QStringLiteral("destroyed.pdf"));
+        {
+            MergeThread thread(script.Factory());
+            QStringList files;
+            for (int i = 0; i < 5000; ++i)
+                files.append(a);
+            thread.SetFiles(files);
+            thread.outputPath = output;
+            thread.start();
+            QTRY_VERIFY(script.appends.load() > 0);
+        }
+        QVERIFY(script.appends.load() < 5000);
+        QVERIFY(!QFile::exists(output));
+    }
+
+    // ---- Through the library's writer ----
+
+    void theTestInputsAreSoundForOtherReaders()
+    {
+        const QString input = Input(QStringLiteral("sound.pdf"), TestPDF::Make({"First", "Second"}));
+        QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), input}).isNull());
+        QCOMPARE(PageCount(input), 2);
+        QCOMPARE(PageText(input, 2), QStringLiteral("Second"));
+        const QString locked = Input(QStringLiteral("sound-locked.pdf"), TestPDF::Make({"Secret"}, true));
+        QVERIFY(Run(QStringLiteral("qpdf"), {QStringLiteral("--show-encryption"), locked}).contains("R = 2"));
+    }
+
+    void oneInputGivesAPDF13FileWithItsPages()
+    {
+        REQUIRE_LIBRARY_WRITER();
+        const QString input = Input(QStringLiteral("two.pdf"), TestPDF::Make({"Alpha", "Beta"}));
+        const QString output = PathOf(QStringLiteral("one-input.pdf"));
+        PDFMerger merger;
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const MergeResult result = merger.Merge({input}, output);
+        QVERIFY(result.written);
+        QVERIFY(result.failedFiles.isEmpty());
+        QCOMPARE(ProgressValues(progress), QList<int>{100});
+        QVERIFY(Contents(output).startsWith("%PDF-1.3\n%\xBD\xBE\xBC\r\n"));
+        QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), output}).isNull());
+        QCOMPARE(PageCount(output), 2);
+        QCOMPARE(PageText(output, 1), QStringLiteral("Alpha"));
+        QCOMPARE(PageText(output, 2), QStringLiteral("Beta"));
+    }
+
+    void anEncryptedInputIsLeftOutAndReported()
+    {
+        REQUIRE_LIBRARY_WRITER();
+        const QString first = Input(QStringLiteral("first.pdf"), TestPDF::Make({"One", "Two"}));
+        const QString locked = Input(QStringLiteral("locked.pdf"), TestPDF::Make({"Secret"}, true));
+        const QString third = Input(QStringLiteral("third.pdf"), TestPDF::Make({"Three", "Four", "Five"}));
+        const QString output = PathOf(QStringLiteral("three-inputs.pdf"));
+        PDFMerger merger;
+        QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
+        const MergeResult result = merger.Merge({first, locked, third}, output);
+        QVERIFY(result.written);
+        QCOMPARE(result.failedFiles, QStringList{locked});
+        QCOMPARE(ProgressValues(progress), (QList<int>{33, 66, 100}));
+        QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), output}).isNull());
+        QCOMPARE(PageCount(output), 5);
+        const QStringList expected{"One", "Two", "Three", "Four", "Five"};
+        for (int page = 1; page <= 5; ++page)
+            QCOMPARE(PageText(output, page), expected.at(page - 1));
+    }
+
+    void anInputListedTwiceGivesItsPagesTwice()
+    {
+        REQUIRE_LIBRARY_WRITER();
+        const QString input = Input(QStringLiteral("twice.pdf"), TestPDF::Make({"Again"}));
+        const QString output = PathOf(QStringLiteral("twice-merged.pdf"));
+        PDFMerger merger;
+        QVERIFY(merger.Merge({input, input}, output).written);
+        QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), output}).isNull());
+        QCOMPARE(PageCount(output), 2);
+        QCOMPARE(PageText(output, 2), QStringLiteral("Again"));
+    }
+
+    void noCopyableInputLeavesNoOutput()
+    {
+        REQUIRE_LIBRARY_WRITER();
+        const QString locked = Input(QStringLiteral("locked-only.pdf"), TestPDF::Make({"Secret"}, true));
+        const QString output = PathOf(QStringLiteral("nothing.pdf"));
+        PDFMerger merger;
+        const MergeResult result = merger.Merge({locked, PathOf(QStringLiteral("gone.pdf"))}, output);
+        QVERIFY(!result.written);
+        QCOMPARE(result.failedFiles.size(), 2);
+        QVERIFY(!QFile::exists(output));
+    }
+};
+
+VELLORAN_APP_TEST_MAIN(PDFMergerTest)
+#include "PDFMergerTest.moc"

@@ -43,10 +43,13 @@ void AbstractContentContext::StartOperator(bool inUsesText)
         resources->AddProcSetName(scProcSetText);
 }
 
-void AbstractContentContext::WriteNumbers(const double* inValues, size_t inCount)
+void AbstractContentContext::WriteNumbersOperator(std::initializer_list<double> inValues, const char* inOperator,
+                                                  bool inUsesText)
 {
-    for (size_t i = 0; i < inCount; ++i)
-        mPrimitiveWriter.WriteRealValue(inValues[i], eTokenSeparatorSpace);
+    StartOperator(inUsesText);
+    for (double value : inValues)
+        mPrimitiveWriter.WriteRealValue(value, eTokenSeparatorSpace);
+    WriteOperator(inOperator);
 }
 
 void AbstractContentContext::WriteOperator(const char* inOperator)
@@ -57,8 +60,7 @@ void AbstractContentContext::WriteOperator(const char* inOperator)
 
 void AbstractContentContext::SaveGraphicState()
 {
-    StartOperator(false);
-    WriteOperator("q");
+    WriteNumbersOperator({}, "q");
     mGraphicStack.PushCopy();
     for (IContentContextListener* listener : mListeners)
         listener->OnSaveGraphicState(this);
@@ -69,8 +71,7 @@ OpStatus AbstractContentContext::RestoreGraphicState()
     // A "Q" without its "q" would make the content invalid; refuse it before it is written.
     if (!mGraphicStack.CanPop())
         return mGraphicStack.Pop();
-    StartOperator(false);
-    WriteOperator("Q");
+    WriteNumbersOperator({}, "Q");
     OpStatus status = mGraphicStack.Pop();
     for (IContentContextListener* listener : mListeners)
         listener->OnRestoreGraphicState(this);
@@ -79,10 +80,7 @@ OpStatus AbstractContentContext::RestoreGraphicState()
 
 void AbstractContentContext::ConcatMatrix(double inA, double inB, double inC, double inD, double inE, double inF)
 {
-    StartOperator(false);
-    const double values[] = {inA, inB, inC, inD, inE, inF};
-    WriteNumbers(values, 6);
-    WriteOperator("cm");
+    WriteNumbersOperator({inA, inB, inC, inD, inE, inF}, "cm");
 }
 
 void AbstractContentContext::SetExtGState(const std::string& inResourceName)
@@ -94,25 +92,17 @@ void AbstractContentContext::SetExtGState(const std::string& inResourceName)
 
 void AbstractContentContext::SetFillGray(double inGray)
 {
-    StartOperator(false);
-    WriteNumbers(&inGray, 1);
-    WriteOperator("g");
+    WriteNumbersOperator({inGray}, "g");
 }
 
 void AbstractContentContext::SetFillRGBColor(double inRed, double inGreen, double inBlue)
 {
-    StartOperator(false);
-    const double values[] = {inRed, inGreen, inBlue};
-    WriteNumbers(values, 3);
-    WriteOperator("rg");
+    WriteNumbersOperator({inRed, inGreen, inBlue}, "rg");
 }
 
 void AbstractContentContext::SetFillCMYKColor(double inCyan, double inMagenta, double inYellow, double inBlack)
 {
-    StartOperator(false);
-    const double values[] = {inCyan, inMagenta, inYellow, inBlack};
-    WriteNumbers(values, 4);
-    WriteOperator("k");
+    WriteNumbersOperator({inCyan, inMagenta, inYellow, inBlack}, "k");
 }
 
 void AbstractContentContext::PaintXObject(const std::string& inResourceName)
@@ -124,21 +114,19 @@ void AbstractContentContext::PaintXObject(const std::string& inResourceName)
 
 void AbstractContentContext::BeginText()
 {
-    StartOperator(true);
-    WriteOperator("BT");
+    WriteNumbersOperator({}, "BT", true);
 }
 
 void AbstractContentContext::EndText()
 {
-    StartOperator(true);
-    WriteOperator("ET");
+    WriteNumbersOperator({}, "ET", true);
 }
 
 void AbstractContentContext::SetFontAndSize(const std::string& inFontResourceName, double inFontSize)
 {
     StartOperator(true);
     mPrimitiveWriter.WriteNameValue(inFontResourceName, eTokenSeparatorSpace);
-    WriteNumbers(&inFontSize, 1);
+    mPrimitiveWriter.WriteRealValue(inFontSize, eTokenSeparatorSpace);
     WriteOperator("Tf");
     GraphicState& state = mGraphicStack.GetCurrentState();
     state.mPlacedFontName = inFontResourceName;
@@ -147,10 +135,7 @@ void AbstractContentContext::SetFontAndSize(const std::string& inFontResourceNam
 
 void AbstractContentContext::SetTextMatrix(double inA, double inB, double inC, double inD, double inE, double inF)
 {
-    StartOperator(true);
-    const double values[] = {inA, inB, inC, inD, inE, inF};
-    WriteNumbers(values, 6);
-    WriteOperator("Tm");
+    WriteNumbersOperator({inA, inB, inC, inD, inE, inF}, "Tm", true);
 }
 
 void AbstractContentContext::ShowTextLiteral(const std::string& inBytes)
@@ -165,6 +150,46 @@ void AbstractContentContext::ShowTextHex(const std::string& inHexText)
     StartOperator(true);
     mPrimitiveWriter.WriteHexStringValue(inHexText, eTokenSeparatorSpace);
     WriteOperator("Tj");
+}
+
+void AbstractContentContext::MoveTo(double inX, double inY)
+{
+    WriteNumbersOperator({inX, inY}, "m");
+}
+
+void AbstractContentContext::LineTo(double inX, double inY)
+{
+    WriteNumbersOperator({inX, inY}, "l");
+}
+
+void AbstractContentContext::ClosePath()
+{
+    WriteNumbersOperator({}, "h");
+}
+
+void AbstractContentContext::Rectangle(double inLeft, double inBottom, double inWidth, double inHeight)
+{
+    WriteNumbersOperator({inLeft, inBottom, inWidth, inHeight}, "re");
+}
+
+void AbstractContentContext::Fill()
+{
+    WriteNumbersOperator({}, "f");
+}
+
+void AbstractContentContext::Stroke()
+{
+    WriteNumbersOperator({}, "S");
+}
+
+void AbstractContentContext::SetLineWidth(double inLineWidth)
+{
+    WriteNumbersOperator({inLineWidth}, "w");
+}
+
+void AbstractContentContext::SetStrokeRGBColor(double inRed, double inGreen, double inBlue)
+{
+    WriteNumbersOperator({inRed, inGreen, inBlue}, "RG");
 }
 
 OpStatus AbstractContentContext::SetFillColor(uint32_t inColorValue, int inColorSpaceKind)
@@ -280,6 +305,11 @@ OpStatus AbstractContentContext::DrawImage(double inX, double inY, const std::st
 {
     // Refused before an id is reserved or a byte written: an image that cannot become a form
     // would leave a reference to an object that never exists.
+    if (inOptions.mImageIndex < 0) {
+        TraceMessage("AbstractContentContext::DrawImage, image index %d of %s is not valid", inOptions.mImageIndex,
+                     inImagePath.c_str());
+        return eFailure;
+    }
     if (mDocumentContext->ImageKindOf(inImagePath, inOptions.mImageIndex) == DocumentContext::eImageKindUnknown) {
         TraceMessage("AbstractContentContext::DrawImage, %s is not an image file of a known kind", inImagePath.c_str());
         return eFailure;

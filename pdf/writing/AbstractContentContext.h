@@ -13,6 +13,7 @@
 #include "pdf/writing/PDFValueWriter.h"
 #include "pdf/writing/TextOptions.h"
 
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -48,6 +49,16 @@ public:
     void ShowTextLiteral(const std::string& inBytes);
     void ShowTextHex(const std::string& inHexText);
 
+    // Paths: "m", "l", "h", "re", then painted with "f" or "S"; "w" and "RG" for the strokes.
+    void MoveTo(double inX, double inY);
+    void LineTo(double inX, double inY);
+    void ClosePath();
+    void Rectangle(double inLeft, double inBottom, double inWidth, double inHeight);
+    void Fill();
+    void Stroke();
+    void SetLineWidth(double inLineWidth);
+    void SetStrokeRGBColor(double inRed, double inGreen, double inBlue);
+
     // RGB 0xRRGGBB, CMYK 0xCCMMYYKK, gray the low byte (EColorSpaceKind). Another kind writes
     // nothing and fails.
     OpStatus SetFillColor(uint32_t inColorValue, int inColorSpaceKind);
@@ -80,7 +91,8 @@ protected:
 private:
     // Stream, procedure sets, then the operands and the operator.
     void StartOperator(bool inUsesText);
-    void WriteNumbers(const double* inValues, size_t inCount);
+    // An operator with numbers only (or no operands).
+    void WriteNumbersOperator(std::initializer_list<double> inValues, const char* inOperator, bool inUsesText = false);
     void WriteOperator(const char* inOperator);
 
     DocumentContext* mDocumentContext;

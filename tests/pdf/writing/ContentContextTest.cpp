@@ -219,6 +219,32 @@ TEST(ContentContext, OneImageFilePlacedTwiceIsOneForm)
     EXPECT_FALSE(page.Document().Objects().HasFailed());
 }
 
+TEST(ContentContext, ImageKindsComeFromTheFirstBytes)
+{
+    TempDirectory folder;
+    MemoryDocument document;
+    DocumentContext& context = document.Document();
+    // Whatever the name says.
+    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "a.png", std::string("II*\0", 4)), 0),
+              DocumentContext::eImageKindTIFF);
+    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "b.jpg", std::string("MM\0*", 4)), 0),
+              DocumentContext::eImageKindTIFF);
+    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "c", std::string("II+\0", 4)), 0), DocumentContext::eImageKindTIFF);
+    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "d.tif", "%PDF-1.4\n"), 0), DocumentContext::eImageKindPDF);
+    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "e.gif", std::string("\xFF\xD8", 2)), 0),
+              DocumentContext::eImageKindJPEG);
+    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "f.jpg", "GIF89a"), 0), DocumentContext::eImageKindUnknown);
+    EXPECT_EQ(context.ImageKindOf(folder.File("missing.jpg"), 0), DocumentContext::eImageKindUnknown);
+
+    // A known kind is kept for the writer's life: the file is not read again.
+    std::string changing = WriteFile(folder, "changing.jpg", std::string("\xFF\xD8\xFF\xE0", 4));
+    EXPECT_EQ(context.ImageKindOf(changing, 0), DocumentContext::eImageKindJPEG);
+    WriteFile(folder, "changing.jpg", "text now");
+    EXPECT_EQ(context.ImageKindOf(changing, 0), DocumentContext::eImageKindJPEG);
+    context.ResetForNewDocument();
+    EXPECT_EQ(context.ImageKindOf(changing, 0), DocumentContext::eImageKindJPEG);
+}
+
 TEST(ContentContext, NamedColours)
 {
     const std::map<std::string, uint32_t>& colors = NamedColorTable::Colors();

@@ -179,6 +179,14 @@ LongFilePositionType ObjectsContext::CurrentPosition()
 
 void ObjectsContext::WriteIndirectObjectHeader(ObjectIDType inObjectID)
 {
+    // Objects do not nest: a header inside an open dictionary or inside the data of a stream
+    // written straight to the file breaks the file for every reader.
+    if (!mOrderedDictionaries.empty() || HasOpenDirectStream()) {
+        TraceMessage("ObjectsContext::StartIndirectObject, object %ld starts while a dictionary or a stream is still "
+                     "open",
+                     static_cast<long>(inObjectID));
+        RecordFailure();
+    }
     // In an update an object keeps the generation of the existing file; new objects have 0.
     mValueWriter.WriteIntegerValue(static_cast<long long>(inObjectID), eTokenSeparatorSpace);
     mValueWriter.WriteIntegerValue(static_cast<long long>(mReferencesRegistry.GetGeneration(inObjectID)),
@@ -246,6 +254,15 @@ std::unique_ptr<WrittenPDFStream> ObjectsContext::RegisterStream(WrittenPDFStrea
 {
     mOpenStreams.insert(inStream);
     return std::unique_ptr<WrittenPDFStream>(inStream);
+}
+
+bool ObjectsContext::HasOpenDirectStream() const
+{
+    for (const WrittenPDFStream* stream : mOpenStreams) {
+        if (!stream->IsBuffered())
+            return true;
+    }
+    return false;
 }
 
 bool ObjectsContext::IsOpenDictionary(const DictionaryContext* inDictionaryContext) const

@@ -3,8 +3,9 @@
 // arrays, values, streams, comments, keywords and the cross-reference section. The output stream
 // is set by the writer and not owned; the registry and the open dictionaries are owned.
 // Failures are remembered until Reset: a short write, a refused key, a dictionary ended out of
-// order, a refused registry marking, a stream whose data was lost or a cross-reference section
-// that could not be written make HasFailed true, and the end of the document checks it, so that
+// order, a refused registry marking, an object started inside an open dictionary or stream, a
+// stream whose data was lost or a cross-reference section that could not be written make
+// HasFailed true, and the end of the document checks it, so that
 // broken output never passes for a finished file.
 
 #include "pdf/fonts/UppercaseSequance.h"
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<WrittenPDFStream> StartDirectStream(DictionaryContext* inStreamDictionary, bool inCompress);
     std::unique_ptr<WrittenPDFStream> RegisterStream(WrittenPDFStream* inStream);
     bool IsOpenDictionary(const DictionaryContext* inDictionaryContext) const;
+    bool HasOpenDirectStream() const;
     // The caller's dictionary when it is open, else a new one.
     DictionaryContext* OpenStreamDictionary(DictionaryContext* inStreamDictionary);
 

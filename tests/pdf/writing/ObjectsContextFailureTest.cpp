@@ -75,4 +75,47 @@ TEST(ObjectsContextFailure, ARefusedMarkingIsRememberedAndTheHeaderStillWritten)
     EXPECT_TRUE(log.Contains("IndirectObjectsReferenceRegistry::MarkObjectAsWritten, Object rewrite failure."));
 }
 
+TEST(ObjectsContextFailure, AnObjectStartedInsideAnotherIsRemembered)
+{
+    LogCapture log;
+    const char message[] = "ObjectsContext::StartIndirectObject, object 2 starts while a dictionary or a stream is still open";
+
+    // Inside an open dictionary.
+    {
+        WriterTestSupport::MemoryContext memory;
+        ObjectsContext& context = memory.Context();
+        context.AllocateAndStartIndirectObject();
+        DictionaryContext* dictionary = context.StartDictionary();
+        context.AllocateAndStartIndirectObject();
+        EXPECT_TRUE(context.HasFailed());
+        context.EndDictionary(dictionary);
+    }
+    EXPECT_TRUE(log.Contains(message));
+
+    // Inside the data of a stream written straight to the output.
+    {
+        WriterTestSupport::MemoryContext memory;
+        ObjectsContext& context = memory.Context();
+        context.SetCompressStreams(false);
+        context.AllocateAndStartIndirectObject();
+        std::unique_ptr<WrittenPDFStream> stream = context.StartStream();
+        ObjectIDType inner = context.GetInDirectObjectsRegistry().ReserveNewObjectID();
+        context.StartIndirectObject(inner);
+        context.EndIndirectObject();
+        EXPECT_TRUE(context.HasFailed());
+        context.EndStream(stream.get());
+    }
+    // Once the stream is ended, objects follow it freely.
+    {
+        WriterTestSupport::MemoryContext memory;
+        ObjectsContext& context = memory.Context();
+        context.AllocateAndStartIndirectObject();
+        std::unique_ptr<WrittenPDFStream> stream = context.StartStream(nullptr, true);
+        EXPECT_EQ(context.EndStream(stream.get()), eSuccess);
+        context.AllocateAndStartIndirectObject();
+        context.EndIndirectObject();
+        EXPECT_FALSE(context.HasFailed());
+    }
+}
+
 } // namespace

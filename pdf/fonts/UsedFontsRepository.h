@@ -1,0 +1,45 @@
+#pragma once
+// The fonts one written document uses: one PDFUsedFont per (font file path, face index), made on
+// the first request and owned here; a request that failed is remembered (as null) and not tried
+// again. At the end of the document every font that encoded glyphs writes its definition.
+// Reset deletes every font; the objects context is set by the document context and not owned.
+//
+// Font loading is not built yet: every request fails with one trace-log line and is remembered
+// as failed, so a document that asked for a font cannot end successfully.
+
+#include "pdf/io/IOBasicTypes.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+class ObjectsContext;
+class PDFUsedFont;
+
+class UsedFontsRepository {
+public:
+    UsedFontsRepository();
+    ~UsedFontsRepository();
+    UsedFontsRepository(const UsedFontsRepository&) = delete;
+    UsedFontsRepository& operator=(const UsedFontsRepository&) = delete;
+
+    void SetObjectsContext(ObjectsContext* inObjectsContext) { mObjectsContext = inObjectsContext; }
+
+    // Null when the font cannot be used (logged once per path and index).
+    PDFUsedFont* GetFontForFile(const std::string& inFontFilePath, long inFontIndex);
+    PDFUsedFont* GetFontForFile(const std::string& inFontFilePath, const std::string& inOptionalMetricsFile,
+                                long inFontIndex);
+
+    // 0 when every font wrote its definition (and for a document without fonts); the first
+    // failure otherwise. A remembered failed request fails here too.
+    OpStatus WriteAllUsedFonts(bool inEmbedFonts);
+
+    void Reset();
+
+private:
+    typedef std::pair<std::string, long> FontKey;
+
+    ObjectsContext* mObjectsContext = nullptr;
+    std::map<FontKey, std::unique_ptr<PDFUsedFont>> mUsedFonts; // null: the request failed
+};

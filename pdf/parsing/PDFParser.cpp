@@ -993,6 +993,11 @@ IByteReader* PDFParser::CreateInputStreamReader(PDFStreamInput* inStream)
     }
     RefCountPtr<PDFObject> filter(ResolveKeepingPosition(dictionary.GetPtr(), "Filter"));
     RefCountPtr<PDFObject> decodeParms(ResolveKeepingPosition(dictionary.GetPtr(), "DecodeParms"));
+    // A filter named by a reference that cannot be read must not turn into "no filter".
+    if ((!filter && dictionary->Exists("Filter")) || (!decodeParms && dictionary->Exists("DecodeParms"))) {
+        TraceMessage("PDFParser::CreateInputStreamReader, Filter or DecodeParms could not be read, failing");
+        return nullptr;
+    }
 
     IByteReader* result = new InputLimitedStream(mStream, length->GetValue(), false);
     if (mParserExtender) {

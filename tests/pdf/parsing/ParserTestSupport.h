@@ -215,7 +215,15 @@ struct XrefStreamBuilder {
     std::string header = "%PDF-1.5\n%\xE2\xE3\xCF\xD3\n";
     std::map<int, std::string> fileObjects;
     std::map<int, std::vector<std::pair<int, std::string>>> objectStreams; // stream id -> objects in order
-    std::map<int, std::string> objectStreamExtra;                          // extra keys of a stream's dictionary
+    // The keys of a stream's dictionary but /Type, with {N}, {First} and {Length} filled in.
+    std::map<int, std::string> objectStreamKeys;
+    std::map<int, std::pair<int, long long>> entryOverrides; // id -> (type, field 2), index 0
+
+    static void Substitute(std::string& ioText, const std::string& inFrom, const std::string& inTo)
+    {
+        for (size_t at = ioText.find(inFrom); at != std::string::npos; at = ioText.find(inFrom, at + inTo.size()))
+            ioText.replace(at, inFrom.size(), inTo);
+    }
     std::string trailerExtra;
     bool hybrid = false;
     bool hybridListsFree = false;
@@ -236,17 +244,24 @@ struct XrefStreamBuilder {
                 indexes[object.first] = index++;
                 maxID = std::max(maxID, object.first);
             }
-            std::string extra = objectStreamExtra.count(stream.first) ? objectStreamExtra.at(stream.first) : "";
+            std::string keys = objectStreamKeys.count(stream.first) ? objectStreamKeys.at(stream.first)
+                                                                      : "/N {N} /First {First} /Length {Length}";
+            Substitute(keys, "{N}", std::to_string(stream.second.size()));
+            Substitute(keys, "{First}", std::to_string(offsets.size()));
+            Substitute(keys, "{Length}", std::to_string(offsets.size() + data.size()));
             entries[stream.first] = {1, static_cast<long long>(out.size())};
             maxID = std::max(maxID, stream.first);
-            out += std::to_string(stream.first) + " 0 obj\n<< /Type /ObjStm /N " + std::to_string(stream.second.size()) +
-                   " /First " + std::to_string(offsets.size()) + " /Length " + std::to_string(offsets.size() + data.size()) +
-                   extra + " >>\nstream\n" + offsets + data + "\nendstream\nendobj\n";
+            out += std::to_string(stream.first) + " 0 obj\n<< /Type /ObjStm " + keys + " >>\nstream\n" + offsets + data +
+                   "\nendstream\nendobj\n";
         }
         for (const auto& object : fileObjects) {
             entries[object.first] = {1, static_cast<long long>(out.size())};
             maxID = std::max(maxID, object.first);
             out += std::to_string(object.first) + " 0 obj\n" + object.second + "\nendobj\n";
+        }
+        for (const auto& entry : entryOverrides) {
+            entries[entry.first] = {entry.second.first, entry.second.second};
+            indexes[entry.first] = 0;
         }
         int xrefID = maxID + 1;
         long long xrefStreamOffset = static_cast<long long>(out.size());

@@ -336,13 +336,13 @@ TEST(PDFParserDamagedTest, ObjectStreamsThatReferToThemselves)
     self.fileObjects[2] = "<< /Type /Pages /Kids [] /Count 0 >>";
     self.objectStreams[5] = {{6, "1"}};
     self.objectStreams[7] = {{8, "2"}};
-    self.entryOverrides[5] = {2, 5};
+    self.entryOverrides[5] = {2, 5, 0};
     auto parsed = ParseBytes(self.Build());
     ASSERT_EQ(parsed->status, eSuccess);
     EXPECT_EQ(parsed->parser.ParseObjectByID(5), nullptr);
     EXPECT_EQ(parsed->parser.ParseObjectByID(6), nullptr);
-    self.entryOverrides[5] = {2, 7};
-    self.entryOverrides[7] = {2, 5};
+    self.entryOverrides[5] = {2, 7, 0};
+    self.entryOverrides[7] = {2, 5, 0};
     auto crossed = ParseBytes(self.Build());
     ASSERT_EQ(crossed->status, eSuccess);
     EXPECT_EQ(crossed->parser.ParseObjectByID(6), nullptr);

@@ -8,6 +8,7 @@
 #include "pdf/parsing/PDFRectangle.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -217,7 +218,7 @@ struct XrefStreamBuilder {
     std::map<int, std::vector<std::pair<int, std::string>>> objectStreams; // stream id -> objects in order
     // The keys of a stream's dictionary but /Type, with {N}, {First} and {Length} filled in.
     std::map<int, std::string> objectStreamKeys;
-    std::map<int, std::pair<int, long long>> entryOverrides; // id -> (type, field 2), index 0
+    std::map<int, std::array<long long, 3>> entryOverrides; // id -> (type, field 2, field 3)
 
     static void Substitute(std::string& ioText, const std::string& inFrom, const std::string& inTo)
     {
@@ -260,8 +261,9 @@ struct XrefStreamBuilder {
             out += std::to_string(object.first) + " 0 obj\n" + object.second + "\nendobj\n";
         }
         for (const auto& entry : entryOverrides) {
-            entries[entry.first] = {entry.second.first, entry.second.second};
-            indexes[entry.first] = 0;
+            entries[entry.first] = {static_cast<int>(entry.second[0]), entry.second[1]};
+            indexes[entry.first] = static_cast<int>(entry.second[2]);
+            maxID = std::max(maxID, entry.first);
         }
         int xrefID = maxID + 1;
         long long xrefStreamOffset = static_cast<long long>(out.size());

@@ -119,6 +119,7 @@ void PDFParser::ResetParser()
     mPagesObjectIDs.clear();
     mPagesObjectIDs.shrink_to_fit();
     mObjectStreams.clear();
+    mObjectStreamsByID.clear();
     mObjectStreamBytes = 0;
     mFailedObjectStreams.clear();
     mObjectStreamsInProgress.clear();
@@ -747,11 +748,10 @@ PDFObject* PDFParser::ParseExistingInDirectStreamObject(uint32_t inObjectID, con
 
 PDFParser::ObjectStreamDataPtr PDFParser::GetObjectStream(uint32_t inStreamID, uint32_t inObjectID)
 {
-    for (auto it = mObjectStreams.begin(); it != mObjectStreams.end(); ++it) {
-        if ((*it)->mStreamID == inStreamID) {
-            mObjectStreams.splice(mObjectStreams.begin(), mObjectStreams, it);
-            return mObjectStreams.front();
-        }
+    auto cached = mObjectStreamsByID.find(inStreamID);
+    if (cached != mObjectStreamsByID.end()) {
+        mObjectStreams.splice(mObjectStreams.begin(), mObjectStreams, cached->second);
+        return mObjectStreams.front();
     }
     if (mFailedObjectStreams.count(inStreamID) != 0) {
         TraceMessage("PDFParser::ParseExistingInDirectStreamObject, object %lld lies in object stream %lld, which could not be read",
@@ -768,9 +768,11 @@ PDFParser::ObjectStreamDataPtr PDFParser::GetObjectStream(uint32_t inStreamID, u
         return nullptr;
     }
     mObjectStreams.push_front(data);
+    mObjectStreamsByID[inStreamID] = mObjectStreams.begin();
     mObjectStreamBytes += data->CostInBytes();
     while (mObjectStreamBytes > kObjectStreamBudget && mObjectStreams.size() > 1) {
         mObjectStreamBytes -= mObjectStreams.back()->CostInBytes();
+        mObjectStreamsByID.erase(mObjectStreams.back()->mStreamID);
         mObjectStreams.pop_back();
     }
     return data;

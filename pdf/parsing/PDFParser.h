@@ -18,6 +18,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -144,6 +145,7 @@ private:
     // Decoded object streams, most recently used first, within a byte budget; and the streams
     // that failed to load (the file does not change, so they would fail again).
     std::list<ObjectStreamDataPtr> mObjectStreams;
+    std::unordered_map<uint32_t, std::list<ObjectStreamDataPtr>::iterator> mObjectStreamsByID;
     size_t mObjectStreamBytes = 0;
     std::unordered_set<uint32_t> mFailedObjectStreams;
     // Object streams being loaded right now, innermost last: a cycle and depth guard.

@@ -501,7 +501,8 @@ OpStatus PDFParser::ParseXrefStreamSection(PDFObject* inObjectID, XrefTable& ioT
                      static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue().c_str());
         return eFailure;
     }
-    PDFObjectCastPtr<PDFStreamInput> stream(mObjectParser.ParseNextObject(mParserExtender));
+    // Strings of a cross-reference stream's dictionary are never encrypted: no extender here.
+    PDFObjectCastPtr<PDFStreamInput> stream(mObjectParser.ParseNextObject());
     if (!stream) {
         TraceMessage("PDFParser::BuildXrefTableAndTrailerFromXrefStream, failure to parse xref stream");
         return eFailure;
@@ -658,6 +659,7 @@ PDFObject* PDFParser::ParseObjectByID(uint32_t inObjectID)
     if (entry.mType != eXrefEntryExisting && entry.mType != eXrefEntryStreamObject)
         return nullptr;
     if (mObjectReadDepth >= kMaxObjectReadDepth) {
+        ++mGuardTrips;
         TraceMessage("PDFParser::ParseObjectByID, reading object %u needs objects nested deeper than %d", inObjectID,
                      kMaxObjectReadDepth);
         return nullptr;

@@ -1,9 +1,12 @@
 #include "app/tools/PDFQueries.h"
 
+#include "pdf/io/InputFile.h"
 #include "pdf/objects/PDFArray.h"
+#include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/PDFInteger.h"
 #include "pdf/objects/PDFReal.h"
 #include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/PDFParser.h"
 
 #include <climits>
 
@@ -43,29 +46,52 @@ QSize PageSizeFromMediaBox(const PDFObject* mediaBox)
     return QSize(PageSide(width.GetPtr(), kFallbackPageWidth), PageSide(height.GetPtr(), kFallbackPageHeight));
 }
 
-// The four queries read the file through the library's parser, which is not part of the
-// program yet: until it is, every file gets the fallback answer.
+namespace {
+
+// Opens and parses the file by its UTF-8 path, hands the parser to the question, closes the
+// file. A file that cannot be opened or parsed gets the fallback answer.
+template <class Result, class Question>
+Result AskParsedFile(const QString& path, Result fallback, Question question)
+{
+    InputFile file;
+    if (file.OpenFile(path.toUtf8().toStdString()) != eSuccess)
+        return fallback;
+    PDFParser parser;
+    Result answer = parser.ParseDocument(file.GetInputStream()) == eSuccess ? question(parser) : fallback;
+    file.CloseFile();
+    return answer;
+}
+
+} // namespace
 
 int GetPDFPageCount(const QString& path)
 {
-    Q_UNUSED(path);
-    return 0;
+    return AskParsedFile(path, 0, [](PDFParser& parser) {
+        const unsigned long count = parser.GetPageCount();
+        return count > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(count);
+    });
 }
 
 QSize GetPDFPageSize(const QString& path)
 {
-    Q_UNUSED(path);
-    return PageSizeFromMediaBox(nullptr);
+    return AskParsedFile(path, PageSizeFromMediaBox(nullptr), [](PDFParser& parser) {
+        RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
+        if (!page)
+            return PageSizeFromMediaBox(nullptr);
+        RefCountPtr<PDFObject> mediaBox(parser.ResolveDictionaryValue(page.GetPtr(), "MediaBox"));
+        return PageSizeFromMediaBox(mediaBox.GetPtr());
+    });
 }
 
 bool IsPDFEncrypted(const QString& path)
 {
-    Q_UNUSED(path);
-    return false;
+    return AskParsedFile(path, false, [](PDFParser& parser) { return parser.HasEncryptionDictionary(); });
 }
 
 bool IsPDFReadable(const QString& path)
 {
-    Q_UNUSED(path);
-    return false;
+    return AskParsedFile(path, false, [](PDFParser& parser) {
+        RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
+        return static_cast<bool>(page);
+    });
 }

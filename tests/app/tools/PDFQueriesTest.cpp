@@ -6,6 +6,11 @@
 
 #include "pdf/objects/PDFObjects.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 #include <climits>
 #include <cmath>
 #include <initializer_list>
@@ -31,6 +36,65 @@ PDFObject* Int(long long value)
 PDFObject* Real(double value)
 {
     return new PDFReal(value);
+}
+
+// A PDF whose objects are the given bodies (object 1 is the catalog), with a correct
+// cross-reference table.
+QByteArray MakePDF(const QList<QByteArray>& bodies)
+{
+    QByteArray pdf("%PDF-1.4\n");
+    QList<int> offsets;
+    for (int i = 0; i < bodies.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
+    }
+    const int xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(bodies.size() + 1) + "\n0000000000 65535 f \n";
+    for (int offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+// Pages with the given own media boxes (empty: none), under a tree whose root holds parentBox.
+QByteArray PagesWithBoxes(const QList<QByteArray>& pageBoxes, const QByteArray& parentBox = "[0 0 400 300]")
+{
+    QList<QByteArray> bodies{"<< /Type /Catalog /Pages 2 0 R >>"};
+    QByteArray kids;
+    for (int i = 0; i < pageBoxes.size(); ++i)
+        kids += QByteArray::number(i + 3) + " 0 R ";
+    bodies << "<< /Type /Pages /MediaBox " + parentBox + " /Kids [" + kids + "] /Count " +
+                  QByteArray::number(pageBoxes.size()) + " >>";
+    for (const QByteArray& box : pageBoxes)
+        bodies << "<< /Type /Page /Parent 2 0 R" + (box.isEmpty() ? QByteArray() : " /MediaBox " + box) + " >>";
+    return MakePDF(bodies);
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// What pdfinfo says of the file: its page count and the first page's size, or -1 when it
+// refuses the file.
+int PdfinfoPages(const QString& path)
+{
+    int exitCode = 0;
+    const QString info = Run("pdfinfo", {path}, &exitCode);
+    QRegularExpressionMatch match = QRegularExpression("Pages:\\s+(\\d+)").match(info);
+    return exitCode == 0 && match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 } // namespace
@@ -80,6 +144,80 @@ private slots:
         QCOMPARE(box->GetRefCount(), 1);
         RefCountPtr<PDFObject> width(box->GetElement(2));
         QCOMPARE(width->GetRefCount(), 2); // the array's and ours: none leaked, none lost
+    }
+
+    // --- The queries on files, each against pdfinfo ---
+
+    void pageCountAndFirstPageSize()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("three pages.pdf");
+        QVERIFY(WriteFile(path, PagesWithBoxes({"[0 0 612 792]", "[0 0 200 200]", ""})));
+        QCOMPARE(PdfinfoPages(path), 3);
+        QCOMPARE(GetPDFPageCount(path), 3);
+        QCOMPARE(GetPDFPageSize(path), QSize(612, 792));
+        QVERIFY(IsPDFReadable(path));
+        QVERIFY(!IsPDFEncrypted(path));
+
+        QVERIFY(WriteFile(path, PagesWithBoxes({"[0 0 595.5 842.9]"})));
+        QCOMPARE(GetPDFPageSize(path), QSize(595, 842));
+        QVERIFY(Run("pdfinfo", {path}).contains("595.5 x 842.9"));
+    }
+
+    // The size comes from the first page's own box: an inherited one is not looked at.
+    void inheritedMediaBoxGivesTheFallback()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("inherited.pdf");
+        QVERIFY(WriteFile(path, PagesWithBoxes({"", "[0 0 100 100]"}, "[0 0 300 400]")));
+        QVERIFY(Run("pdfinfo", {path}).contains("300 x 400"));
+        QCOMPARE(GetPDFPageCount(path), 2);
+        QCOMPARE(GetPDFPageSize(path), QSize(595, 842));
+        QVERIFY(IsPDFReadable(path));
+    }
+
+    void encryptedFile()
+    {
+        QTemporaryDir dir;
+        const QString plain = dir.filePath("plain.pdf");
+        const QString encrypted = dir.filePath("encrypted.pdf");
+        QVERIFY(WriteFile(plain, PagesWithBoxes({"[0 0 612 792]", "[0 0 612 792]"})));
+        int exitCode = 0;
+        Run("qpdf", {"--encrypt", "user", "owner", "256", "--", plain, encrypted}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(PdfinfoPages(encrypted), -1); // pdfinfo wants the password
+        QVERIFY(IsPDFEncrypted(encrypted));
+        QCOMPARE(GetPDFPageCount(encrypted), 0);
+        QCOMPARE(GetPDFPageSize(encrypted), QSize(595, 842));
+        QVERIFY(!IsPDFReadable(encrypted));
+    }
+
+    void unreadableFiles()
+    {
+        QTemporaryDir dir;
+        const QString text = dir.filePath("notes.pdf");
+        QVERIFY(WriteFile(text, "This is not a PDF file at all.\n"));
+        const QString cut = dir.filePath("cut.pdf");
+        const QByteArray whole = PagesWithBoxes({"[0 0 612 792]"});
+        QVERIFY(WriteFile(cut, whole.left(whole.size() / 2)));
+        for (const QString& path : {text, cut, dir.filePath("missing.pdf"), dir.path()}) {
+            QCOMPARE(PdfinfoPages(path), -1);
+            QCOMPARE(GetPDFPageCount(path), 0);
+            QCOMPARE(GetPDFPageSize(path), QSize(595, 842));
+            QVERIFY(!IsPDFEncrypted(path));
+            QVERIFY(!IsPDFReadable(path));
+        }
+    }
+
+    // Names outside any 8-bit code page reach the library as UTF-8 bytes.
+    void nonAsciiPath()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString::fromUtf8("Přehled – 報告 😀.pdf"));
+        QVERIFY(WriteFile(path, PagesWithBoxes({"[0 0 420 595]"})));
+        QCOMPARE(GetPDFPageCount(path), 1);
+        QCOMPARE(GetPDFPageSize(path), QSize(420, 595));
+        QVERIFY(IsPDFReadable(path));
     }
 };
 

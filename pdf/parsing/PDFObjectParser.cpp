@@ -1,0 +1,352 @@
+#include "pdf/parsing/PDFObjectParser.h"
+
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/NumberText.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/IPDFParserExtender.h"
+
+#include <cstdint>
+
+void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider)
+{
+    mSource = inSourceStream;
+    mPositionProvider = inCurrentPositionProvider;
+    mTokenBuffer.clear();
+    mTokenReader.SetReadStream(inSourceStream);
+}
+
+void PDFObjectParser::ResetReadState()
+{
+    mTokenBuffer.clear();
+    mTokenReader.ResetReadState();
+}
+
+bool PDFObjectParser::GetNextToken(std::string& outToken)
+{
+    if (!mTokenBuffer.empty()) {
+        outToken = std::move(mTokenBuffer.front());
+        mTokenBuffer.pop_front();
+        return true;
+    }
+    // Comments never reach the object grammar.
+    for (;;) {
+        BoolAndString token = mTokenReader.ReadNextToken();
+        if (!token.first)
+            return false;
+        if (token.second[0] != '%') {
+            outToken = std::move(token.second);
+            return true;
+        }
+    }
+}
+
+void PDFObjectParser::ReturnTokenToBuffer(const std::string& inToken)
+{
+    mTokenBuffer.push_back(inToken);
+}
+
+bool PDFObjectParser::IsNumber(const std::string& inToken)
+{
+    if (inToken.empty())
+        return false;
+    char first = inToken[0];
+    if (!(first == '+' || first == '-' || first == '.' || (first >= '0' && first <= '9')))
+        return false;
+    if (inToken.size() == 1 && (first == '+' || first == '-'))
+        return false;
+    bool pointSeen = first == '.';
+    for (size_t i = 1; i < inToken.size(); ++i) {
+        char c = inToken[i];
+        if (c == '.') {
+            if (pointSeen)
+                return false;
+            pointSeen = true;
+        } else if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+long long PDFObjectParser::StringToLongLong(const std::string& inText)
+{
+    long long value = 0;
+    NumberText::ParseLongLong(inText, value);
+    return value;
+}
+
+double PDFObjectParser::StringToDouble(const std::string& inText)
+{
+    double value = 0;
+    NumberText::ParseDouble(inText, value);
+    return value;
+}
+
+PDFObject* PDFObjectParser::ParseNextObject(IPDFParserExtender* inParserExtender)
+{
+    mExtender = inParserExtender;
+    mNestingLimitHit = false;
+    return ParseObject(0);
+}
+
+PDFObject* PDFObjectParser::ParseObject(int inDepth)
+{
+    std::string token;
+    if (!GetNextToken(token))
+        return nullptr;
+
+    if (token == "true" || token == "false")
+        return new PDFBoolean(token == "true");
+    if (token[0] == '(')
+        return ParseLiteralString(token);
+    if (token[0] == '<' && token != "<<")
+        return ParseHexadecimalString(token);
+    if (token == "null")
+        return new PDFNull();
+    if (token[0] == '/')
+        return ParseName(token);
+
+    if (IsNumber(token)) {
+        PDFObject* number = ParseNumber(token);
+        if (number->GetType() != PDFObject::ePDFObjectInteger || static_cast<PDFInteger*>(number)->GetValue() <= 0)
+            return number;
+
+        // A positive integer may start an indirect reference: "id gen R".
+        std::string second;
+        if (!GetNextToken(second))
+            return number;
+        long long generation = 0;
+        if (!IsInteger(second) || !NumberText::ParseLongLong(second, generation) || generation < 0) {
+            PushFront(second);
+            return number;
+        }
+        std::string third;
+        if (!GetNextToken(third)) {
+            PushFront(second);
+            return number;
+        }
+        long long objectID = static_cast<PDFInteger*>(number)->GetValue();
+        // Numbers beyond 32 bits never name an object: no aliasing of 2^32 + 1 to object 1.
+        if (third == "R" && objectID <= static_cast<long long>(UINT32_MAX) &&
+            generation <= static_cast<long long>(UINT32_MAX)) {
+            number->Release();
+            return new PDFIndirectObjectReference(static_cast<uint32_t>(objectID), static_cast<uint32_t>(generation));
+        }
+        PushFront(third);
+        PushFront(second);
+        return number;
+    }
+
+    if (token == "[" || token == "<<") {
+        if (inDepth >= kMaxNestingDepth) {
+            if (!mNestingLimitHit)
+                TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
+                             kMaxNestingDepth);
+            mNestingLimitHit = true;
+            return nullptr;
+        }
+        return token == "[" ? ParseArray(inDepth + 1) : ParseDictionary(inDepth + 1);
+    }
+
+    return new PDFSymbol(token);
+}
+
+PDFObject* PDFObjectParser::ParseNumber(const std::string& inToken)
+{
+    if (inToken.find('.') != std::string::npos)
+        return new PDFReal(StringToDouble(inToken));
+    long long value = 0;
+    if (NumberText::ParseLongLong(inToken, value))
+        return new PDFInteger(value);
+    // Too large for 64 bits: kept as the real it stands for.
+    return new PDFReal(StringToDouble(inToken));
+}
+
+PDFObject* PDFObjectParser::ParseLiteralString(const std::string& inToken)
+{
+    if (inToken.size() < 2 || inToken.back() != ')') {
+        TraceMessage("PDFObjectParser::ParseLiteralString, exception in parsing literal string, no closing paranthesis, Expression: %s",
+                     inToken.c_str());
+        return nullptr;
+    }
+    std::string value;
+    value.reserve(inToken.size() - 2);
+    size_t end = inToken.size() - 1;
+    for (size_t i = 1; i < end; ++i) {
+        char c = inToken[i];
+        if (c != '\\') {
+            value.push_back(c);
+            continue;
+        }
+        if (++i >= end)
+            break;
+        c = inToken[i];
+        switch (c) {
+        case 'n': value.push_back('\n'); break;
+        case 'r': value.push_back('\r'); break;
+        case 't': value.push_back('\t'); break;
+        case 'b': value.push_back('\b'); break;
+        case 'f': value.push_back('\f'); break;
+        case '(':
+        case ')':
+        case '\\': value.push_back(c); break;
+        default:
+            if (c >= '0' && c <= '7') {
+                unsigned int octal = static_cast<unsigned int>(c - '0');
+                for (int digits = 1; digits < 3 && i + 1 < end && inToken[i + 1] >= '0' && inToken[i + 1] <= '7'; ++digits)
+                    octal = octal * 8 + static_cast<unsigned int>(inToken[++i] - '0');
+                value.push_back(static_cast<char>(octal & 0xFF));
+            } else {
+                value.push_back(c);
+            }
+            break;
+        }
+    }
+    if (mExtender)
+        value = mExtender->DecryptString(value);
+    return new PDFLiteralString(value);
+}
+
+PDFObject* PDFObjectParser::ParseHexadecimalString(const std::string& inToken)
+{
+    if (inToken.size() < 2 || inToken.back() != '>') {
+        TraceMessage("PDFObjectParser::ParseHexadecimalString, exception in parsing hexadecimal string, no closing angle, Expression: %s",
+                     inToken.c_str());
+        return nullptr;
+    }
+    std::string value = inToken.substr(1, inToken.size() - 2);
+    if (mExtender)
+        value = mExtender->DecryptString(value);
+    return new PDFHexString(value);
+}
+
+bool PDFObjectParser::GetHexValue(Byte inByte, Byte& outValue)
+{
+    if (inByte >= '0' && inByte <= '9')
+        outValue = static_cast<Byte>(inByte - '0');
+    else if (inByte >= 'A' && inByte <= 'F')
+        outValue = static_cast<Byte>(inByte - 'A' + 10);
+    else if (inByte >= 'a' && inByte <= 'f')
+        outValue = static_cast<Byte>(inByte - 'a' + 10);
+    else {
+        TraceMessage("PDFObjectParser::GetHexValue, unrecongnized hex value - %c", inByte);
+        return false;
+    }
+    return true;
+}
+
+PDFObject* PDFObjectParser::ParseName(const std::string& inToken)
+{
+    std::string value;
+    value.reserve(inToken.size());
+    for (size_t i = 1; i < inToken.size(); ++i) {
+        if (inToken[i] != '#') {
+            value.push_back(inToken[i]);
+            continue;
+        }
+        Byte high = 0, low = 0;
+        if (i + 2 >= inToken.size() || !GetHexValue(static_cast<Byte>(inToken[i + 1]), high) ||
+            !GetHexValue(static_cast<Byte>(inToken[i + 2]), low)) {
+            TraceMessage("PDFObjectParser::ParseName, exception in parsing hex value for a name token. token = %s",
+                         inToken.c_str());
+            return nullptr;
+        }
+        value.push_back(static_cast<char>((high << 4) | low));
+        i += 2;
+    }
+    return new PDFName(value);
+}
+
+PDFObject* PDFObjectParser::ParseArray(int inDepth)
+{
+    PDFArray* array = new PDFArray();
+    std::string token;
+    bool ended = false;
+    while (GetNextToken(token)) {
+        if (token == "]") {
+            ended = true;
+            break;
+        }
+        PushFront(token);
+        PDFObject* element = ParseObject(inDepth);
+        if (!element) {
+            if (!mNestingLimitHit)
+                TraceMessage("PDFObjectParser::ParseArray, failure to parse array, failed to parse a member object. token = %s",
+                             token.c_str());
+            GetNextToken(token);
+            break;
+        }
+        array->AppendObject(element);
+        element->Release();
+    }
+    if (ended)
+        return array;
+    if (!mNestingLimitHit)
+        TraceMessage("PDFObjectParser::ParseArray, failure to parse array, didn't find end of array or failure to parse array member object. token = %s",
+                     token.c_str());
+    array->Release();
+    return nullptr;
+}
+
+PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
+{
+    PDFDictionary* dictionary = new PDFDictionary();
+    std::string token;
+    bool ended = false;
+    while (GetNextToken(token)) {
+        if (token == ">>") {
+            ended = true;
+            break;
+        }
+        PushFront(token);
+        PDFObject* keyObject = ParseObject(inDepth);
+        if (!keyObject || keyObject->GetType() != PDFObject::ePDFObjectName) {
+            if (keyObject)
+                keyObject->Release();
+            if (!mNestingLimitHit)
+                TraceMessage("PDFObjectParser::ParseDictionary, failure to parse key for a dictionary. token = %s",
+                             token.c_str());
+            break;
+        }
+        PDFName* key = static_cast<PDFName*>(keyObject);
+        if (dictionary->ContainsKey(key->GetValue())) {
+            TraceMessage("PDFObjectParser::ParseDictionary, failure to parse key for a dictionary, key already exists. key = %s",
+                         key->GetValue().c_str());
+            key->Release();
+            break;
+        }
+        PDFObject* value = ParseObject(inDepth);
+        if (!value) {
+            if (!mNestingLimitHit)
+                TraceMessage("PDFObjectParser::ParseDictionary, failure to parse value for a dictionary. token = %s",
+                             token.c_str());
+            key->Release();
+            break;
+        }
+        dictionary->Insert(key, value);
+        key->Release();
+        value->Release();
+    }
+    if (!ended) {
+        if (!mNestingLimitHit)
+            TraceMessage("PDFObjectParser::ParseDictionary, failure to parse dictionary, didn't find end of array or failure to parse dictionary member object. token = %s",
+                         token.c_str());
+        dictionary->Release();
+        return nullptr;
+    }
+
+    // A dictionary followed by "stream" is a stream's dictionary; its data starts right here.
+    if (!GetNextToken(token))
+        return dictionary;
+    if (token != "stream") {
+        PushFront(token);
+        return dictionary;
+    }
+    long long position = mPositionProvider ? mPositionProvider->TellPosition() : mTokenReader.GetReadPosition();
+    // A byte read after a lone CR and put back belongs to the data.
+    if (mTokenReader.HasPutBackByte())
+        --position;
+    PDFStreamInput* stream = new PDFStreamInput(dictionary, position);
+    dictionary->Release();
+    return stream;
+}

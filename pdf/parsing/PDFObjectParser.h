@@ -1,0 +1,62 @@
+#pragma once
+// Builds one PDF object at a time from the tokens of a forward-only source, looking ahead where
+// the grammar needs it (indirect references, the "stream" keyword). The source and the position
+// provider are borrowed. After the owner seeks the source it must call ResetReadState, since
+// look-ahead tokens may wait in the queue. Returned objects carry one new reference; a failure
+// gives null after its trace-log lines and leaves nothing allocated.
+
+#include "pdf/io/IReadPositionProvider.h"
+#include "pdf/parsing/PDFTokenReader.h"
+
+#include <deque>
+#include <string>
+
+class PDFObject;
+class IPDFParserExtender;
+
+class PDFObjectParser {
+public:
+    // Arrays and dictionaries nested deeper than this are refused (it also bounds the
+    // recursion of destroying a parsed object).
+    static constexpr int kMaxNestingDepth = 256;
+
+    PDFObjectParser() = default;
+
+    void SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider);
+    void ResetReadState();
+
+    // A new object, or null when no token remains or the object is malformed.
+    PDFObject* ParseNextObject(IPDFParserExtender* inParserExtender = nullptr);
+
+    // The next token that is not a comment: the queue's front first.
+    bool GetNextToken(std::string& outToken);
+    // Appends a token at the back of the queue.
+    void ReturnTokenToBuffer(const std::string& inToken);
+
+    static bool IsNumber(const std::string& inToken);
+    static bool IsInteger(const std::string& inToken) { return IsNumber(inToken) && inToken.find('.') == std::string::npos; }
+    // Locale-independent; text that is no readable number gives 0.
+    static long long StringToLongLong(const std::string& inText);
+    static double StringToDouble(const std::string& inText);
+
+    PDFTokenReader& GetTokenReader() { return mTokenReader; }
+
+private:
+    PDFObject* ParseObject(int inDepth);
+    PDFObject* ParseNumber(const std::string& inToken);
+    PDFObject* ParseLiteralString(const std::string& inToken);
+    PDFObject* ParseHexadecimalString(const std::string& inToken);
+    PDFObject* ParseName(const std::string& inToken);
+    PDFObject* ParseArray(int inDepth);
+    PDFObject* ParseDictionary(int inDepth);
+    bool GetHexValue(Byte inByte, Byte& outValue);
+    void PushFront(const std::string& inToken) { mTokenBuffer.push_front(inToken); }
+
+    PDFTokenReader mTokenReader;
+    std::deque<std::string> mTokenBuffer;
+    IByteReader* mSource = nullptr;
+    IReadPositionProvider* mPositionProvider = nullptr;
+    IPDFParserExtender* mExtender = nullptr;
+    // Set when the depth limit was hit, so the enclosing levels fail without a line each.
+    bool mNestingLimitHit = false;
+};

@@ -1,0 +1,80 @@
+#include "pdf/parsing/PDFPageInput.h"
+
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFParser.h"
+
+#include <unordered_set>
+
+namespace {
+// Parent links walked at most; a real page tree is a few levels deep.
+const int kMaxParentSteps = 1024;
+}
+
+PDFPageInput::PDFPageInput(PDFParser* inParser, PDFObject* inPageObject) : mParser(inParser)
+{
+    AssertPageObjectValid(inPageObject);
+}
+
+PDFPageInput::~PDFPageInput() = default;
+
+void PDFPageInput::AssertPageObjectValid(PDFObject* inPageObject)
+{
+    PDFObject* given = inPageObject;
+    if (!given || given->GetType() != PDFObject::ePDFObjectDictionary) {
+        TraceMessage("PDFPageInput::AssertPageObjectValid, null page object or not a dictionary");
+        if (given)
+            given->Release();
+        return;
+    }
+    RefCountPtr<PDFDictionary> page(static_cast<PDFDictionary*>(given));
+    PDFObjectCastPtr<PDFName> type(page->QueryDirectObject("Type"));
+    if (!type || type->GetValue() != "Page") {
+        TraceMessage("PDFPageInput::AssertPageObjectValid, dictionar object provided is NOT a page object");
+        return;
+    }
+    mPageObject = page;
+}
+
+PDFRectangle PDFPageInput::GetMediaBox()
+{
+    RefCountPtr<PDFObject> mediaBox;
+    if (mPageObject && mParser) {
+        RefCountPtr<PDFDictionary> node(mPageObject);
+        std::unordered_set<uint32_t> visited;
+        for (int steps = 0; node; ++steps) {
+            if (node->Exists("MediaBox")) {
+                mediaBox = mParser->ResolveDictionaryValue(node.GetPtr(), "MediaBox");
+                break;
+            }
+            RefCountPtr<PDFObject> parent(node->QueryDirectObject("Parent"));
+            if (!parent)
+                break;
+            if (steps >= kMaxParentSteps ||
+                (parent->GetType() == PDFObject::ePDFObjectIndirectObjectReference &&
+                 !visited.insert(static_cast<PDFIndirectObjectReference*>(parent.GetPtr())->GetObjectID()).second)) {
+                TraceMessage("PDFPageInput::GetMediaBox, the Parent chain of the page loops");
+                break;
+            }
+            node = PDFObjectCastPtr<PDFDictionary>(mParser->ResolveDictionaryValue(node.GetPtr(), "Parent"));
+        }
+    }
+
+    if (mediaBox && mediaBox->GetType() == PDFObject::ePDFObjectArray &&
+        static_cast<PDFArray*>(mediaBox.GetPtr())->GetLength() == 4) {
+        PDFArray* box = static_cast<PDFArray*>(mediaBox.GetPtr());
+        double values[4];
+        for (uint32_t i = 0; i < 4; ++i) {
+            RefCountPtr<PDFObject> element(box->QueryObject(i));
+            if (element->GetType() == PDFObject::ePDFObjectInteger)
+                values[i] = static_cast<double>(static_cast<PDFInteger*>(element.GetPtr())->GetValue());
+            else if (element->GetType() == PDFObject::ePDFObjectReal)
+                values[i] = static_cast<PDFReal*>(element.GetPtr())->GetValue();
+            else
+                values[i] = 0;
+        }
+        return PDFRectangle(values[0], values[1], values[2], values[3]);
+    }
+    TraceMessage("PDFPageInput::GetMediaBox, Exception, pdf page does not have correct media box. defaulting to A4");
+    return PDFRectangle(0, 0, 595, 842);
+}

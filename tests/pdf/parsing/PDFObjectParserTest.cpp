@@ -1,0 +1,186 @@
+#include "pdf/io/InputByteArrayStream.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFObjectParser.h"
+#include "pdf/parsing/PDFTokenReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Parses objects one after another from a text.
+class TextParser {
+public:
+    explicit TextParser(const std::string& inText) : mText(inText)
+    {
+        mStream.Assign(reinterpret_cast<const Byte*>(mText.data()), static_cast<LongFilePositionType>(mText.size()));
+        mPosition.Assign(&mStream);
+        mParser.SetReadStream(&mStream, &mPosition);
+    }
+    RefCountPtr<PDFObject> Next() { return RefCountPtr<PDFObject>(mParser.ParseNextObject()); }
+    PDFObjectParser& Parser() { return mParser; }
+
+private:
+    std::string mText;
+    InputByteArrayStream mStream;
+    AdapterIByteReaderWithPositionToIReadPositionProvider mPosition;
+    PDFObjectParser mParser;
+};
+
+RefCountPtr<PDFObject> ParseOne(const std::string& inText)
+{
+    TextParser parser(inText);
+    return parser.Next();
+}
+
+std::vector<std::string> Tokens(const std::string& inText)
+{
+    InputByteArrayStream stream(reinterpret_cast<const Byte*>(inText.data()), static_cast<LongFilePositionType>(inText.size()));
+    PDFTokenReader reader;
+    reader.SetReadStream(&stream);
+    std::vector<std::string> tokens;
+    for (BoolAndString token = reader.ReadNextToken(); token.first; token = reader.ReadNextToken())
+        tokens.push_back(token.second);
+    return tokens;
+}
+
+template <class T>
+T* As(const RefCountPtr<PDFObject>& inObject)
+{
+    EXPECT_TRUE(inObject);
+    if (!inObject)
+        return nullptr;
+    EXPECT_EQ(inObject->GetType(), T::eType);
+    return inObject->GetType() == T::eType ? static_cast<T*>(inObject.GetPtr()) : nullptr;
+}
+
+} // namespace
+
+TEST(PDFTokenReaderTest, CutsTokensAtWhitespaceAndDelimiters)
+{
+    EXPECT_EQ(Tokens("  /Name[1 2]<<>>{}%comment\r\n(str(in)g)<4 1 4>>"),
+              (std::vector<std::string>{"/Name", "[", "1", "2", "]", "<<", ">>", "{", "}", "%comment", "(str(in)g)", "<414>", ">"}));
+    // A backslash at a line end joins the lines; an escaped parenthesis does not nest.
+    EXPECT_EQ(Tokens("(a\\\r\nb\\) c)"), (std::vector<std::string>{"(ab\\) c)"}));
+    EXPECT_EQ(Tokens("<"), (std::vector<std::string>{"<"}));
+    EXPECT_EQ(Tokens("<>"), (std::vector<std::string>{"<>"}));
+}
+
+TEST(PDFTokenReaderTest, StreamKeywordNeedsALineEnd)
+{
+    EXPECT_EQ(Tokens("stream\r\nabc"), (std::vector<std::string>{"stream", "abc"}));
+    EXPECT_EQ(Tokens("stream\nabc"), (std::vector<std::string>{"stream", "abc"}));
+    // "stream" followed by a blank is no token.
+    EXPECT_TRUE(Tokens("stream abc").empty());
+}
+
+TEST(PDFObjectParserTest, ScalarsAndStrings)
+{
+    EXPECT_TRUE(As<PDFBoolean>(ParseOne("true"))->GetValue());
+    EXPECT_FALSE(As<PDFBoolean>(ParseOne("false"))->GetValue());
+    As<PDFNull>(ParseOne("null"));
+    EXPECT_EQ(As<PDFInteger>(ParseOne("-17"))->GetValue(), -17);
+    EXPECT_EQ(As<PDFInteger>(ParseOne("+5"))->GetValue(), 5);
+    EXPECT_DOUBLE_EQ(As<PDFReal>(ParseOne("-.5"))->GetValue(), -0.5);
+    EXPECT_DOUBLE_EQ(As<PDFReal>(ParseOne("12.25"))->GetValue(), 12.25);
+    EXPECT_DOUBLE_EQ(As<PDFReal>(ParseOne("."))->GetValue(), 0.0);
+    // Too large for 64 bits: kept as a real, never wrapped.
+    EXPECT_DOUBLE_EQ(As<PDFReal>(ParseOne("99999999999999999999"))->GetValue(), 1e20);
+    EXPECT_EQ(As<PDFSymbol>(ParseOne("1.2.3"))->GetValue(), "1.2.3");
+    EXPECT_EQ(As<PDFName>(ParseOne("/A#20B"))->GetValue(), "A B");
+    EXPECT_FALSE(ParseOne("/A#2"));
+    EXPECT_FALSE(ParseOne("/A#zz"));
+    EXPECT_EQ(As<PDFHexString>(ParseOne("<41 42>"))->GetValue(), "4142");
+    EXPECT_EQ(As<PDFHexString>(ParseOne("<>"))->GetValue(), "");
+    EXPECT_EQ(As<PDFLiteralString>(ParseOne("(a\\n\\(b\\)\\\\)"))->GetValue(), "a\n(b)\\");
+    EXPECT_EQ(As<PDFLiteralString>(ParseOne("(\\053\\7x\\q)"))->GetValue(), std::string("\x2B\x07xq"));
+    EXPECT_EQ(As<PDFLiteralString>(ParseOne("(nested (balanced) parens)"))->GetValue(), "nested (balanced) parens");
+    EXPECT_FALSE(ParseOne("(unterminated"));
+    EXPECT_FALSE(ParseOne("<4142"));
+    EXPECT_FALSE(ParseOne(""));
+}
+
+TEST(PDFObjectParserTest, IndirectReferencesAndLookAhead)
+{
+    RefCountPtr<PDFObject> referenceObject = ParseOne("12 0 R");
+    PDFIndirectObjectReference* reference = As<PDFIndirectObjectReference>(referenceObject);
+    EXPECT_EQ(reference->GetObjectID(), 12u);
+    EXPECT_EQ(reference->GetGenerationNumber(), 0u);
+
+    // "12 0 obj" leaves the look-ahead tokens for the next objects.
+    TextParser declaration("12 0 obj");
+    EXPECT_EQ(As<PDFInteger>(declaration.Next())->GetValue(), 12);
+    EXPECT_EQ(As<PDFInteger>(declaration.Next())->GetValue(), 0);
+    EXPECT_EQ(As<PDFSymbol>(declaration.Next())->GetValue(), "obj");
+
+    RefCountPtr<PDFObject> numbersObject = ParseOne("[1 2 3]");
+    PDFArray* numbers = As<PDFArray>(numbersObject);
+    ASSERT_EQ(numbers->GetLength(), 3u);
+    for (uint32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(As<PDFInteger>(RefCountPtr<PDFObject>(numbers->QueryObject(i)))->GetValue(), i + 1);
+
+    // 0 and negative numbers never start a reference.
+    RefCountPtr<PDFObject> mixedObject = ParseOne("[-1 0 R]");
+    PDFArray* mixed = As<PDFArray>(mixedObject);
+    ASSERT_EQ(mixed->GetLength(), 3u);
+    EXPECT_EQ(As<PDFSymbol>(RefCountPtr<PDFObject>(mixed->QueryObject(2)))->GetValue(), "R");
+
+    // An object number beyond 32 bits is no reference: no aliasing of 2^32 + 1 to object 1.
+    TextParser huge("4294967297 0 R");
+    EXPECT_EQ(As<PDFInteger>(huge.Next())->GetValue(), 4294967297LL);
+    EXPECT_EQ(As<PDFInteger>(huge.Next())->GetValue(), 0);
+    EXPECT_EQ(As<PDFSymbol>(huge.Next())->GetValue(), "R");
+    TextParser hugeGeneration("7 4294967296 R");
+    EXPECT_EQ(As<PDFInteger>(hugeGeneration.Next())->GetValue(), 7);
+}
+
+TEST(PDFObjectParserTest, DictionariesAndStreams)
+{
+    RefCountPtr<PDFObject> dictionaryObject = ParseOne("<< /b 1 /a [/x] /ab << /in 2 0 R >> >>");
+    PDFDictionary* dictionary = As<PDFDictionary>(dictionaryObject);
+    DictionaryIterator it = dictionary->CreateIterator();
+    std::vector<std::string> keys;
+    while (it.MoveNext())
+        keys.push_back(it.GetKey()->GetValue());
+    EXPECT_EQ(keys, (std::vector<std::string>{"a", "ab", "b"}));
+
+    // A repeated key, a key that is no name, or a missing end all fail the dictionary.
+    EXPECT_FALSE(ParseOne("<< /a 1 /a 2 >>"));
+    EXPECT_FALSE(ParseOne("<< 1 2 >>"));
+    EXPECT_FALSE(ParseOne("<< /a 1"));
+    EXPECT_FALSE(ParseOne("[1 2"));
+    EXPECT_FALSE(ParseOne("[1 (x]"));
+
+    std::string text = "<< /Length 3 >>\r\nstream\r\nabc\nendstream";
+    RefCountPtr<PDFObject> streamObject = ParseOne(text);
+    PDFStreamInput* stream = As<PDFStreamInput>(streamObject);
+    EXPECT_EQ(stream->GetStreamContentStart(), static_cast<long long>(text.find("abc")));
+    // After "stream" and a lone CR the data starts at the next byte.
+    std::string crOnly = "<< /Length 3 >> stream\rabc";
+    EXPECT_EQ(As<PDFStreamInput>(ParseOne(crOnly))->GetStreamContentStart(), static_cast<long long>(crOnly.find("abc")));
+    // "stream" followed by a blank: a plain dictionary.
+    As<PDFDictionary>(ParseOne("<< /Length 3 >> stream abc"));
+}
+
+TEST(PDFObjectParserTest, CommentsAreSkipped)
+{
+    TextParser parser("1 % one\n%another\n/Two");
+    EXPECT_EQ(As<PDFInteger>(parser.Next())->GetValue(), 1);
+    EXPECT_EQ(As<PDFName>(parser.Next())->GetValue(), "Two");
+}
+
+TEST(PDFObjectParserTest, DeepNestingFailsWithoutExhaustingTheStack)
+{
+    std::string nested(100000, '[');
+    EXPECT_FALSE(ParseOne(nested + std::string(100000, ']')));
+    std::string dictionaries;
+    for (int i = 0; i < 50000; ++i)
+        dictionaries += "<</a ";
+    EXPECT_FALSE(ParseOne(dictionaries));
+
+    // Nesting right up to the limit is fine.
+    int depth = PDFObjectParser::kMaxNestingDepth;
+    EXPECT_TRUE(ParseOne(std::string(depth, '[') + std::string(depth, ']')));
+}

@@ -1,0 +1,276 @@
+// Files written by independent tools (or by hand and rewritten by qpdf): the parser must find the
+// page count and media boxes that qpdf and pdfinfo find, and resolve every listed object.
+
+#include "ParserTestSupport.h"
+#include "ParserWalk.h"
+
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFPageInput.h"
+
+#include <gtest/gtest.h>
+
+using namespace parsertest;
+
+namespace {
+
+PdfBuilder MixedPagesDocument()
+{
+    // Page 1 inherits the root's box; the others carry their own, in integers and reals.
+    return PagesDocument({"", "/MediaBox [0 0 595.5 842.25]", "/MediaBox [10 20 300 400]", "/Rotate 90"},
+                         "/MediaBox [0 0 612 792]");
+}
+
+// Parses the file and compares it with qpdf and pdfinfo; every listed object must resolve.
+void ExpectMatchesReferenceTools(const std::filesystem::path& inPath, int inExpectedPages = -1)
+{
+    SCOPED_TRACE(inPath.filename().string());
+    auto parsed = ParseFile(inPath);
+    ASSERT_EQ(parsed->status, eSuccess);
+    int pages = QpdfPageCount(inPath);
+    if (inExpectedPages >= 0) {
+        EXPECT_EQ(pages, inExpectedPages);
+    }
+    ASSERT_EQ(static_cast<int>(parsed->parser.GetPageCount()), pages);
+
+    ParserWalkResult walk = WalkParsedDocument(parsed->parser);
+    EXPECT_GT(walk.listedObjects, 0u);
+    EXPECT_EQ(walk.failedObjects, 0u);
+    EXPECT_EQ(walk.failedStreams, 0u);
+
+    std::vector<PDFRectangle> expected = PdfinfoMediaBoxes(inPath, pages);
+    ASSERT_EQ(expected.size(), walk.mediaBoxes.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(walk.mediaBoxes[i].LowerLeftX, expected[i].LowerLeftX, 0.01) << "page " << i;
+        EXPECT_NEAR(walk.mediaBoxes[i].LowerLeftY, expected[i].LowerLeftY, 0.01) << "page " << i;
+        EXPECT_NEAR(walk.mediaBoxes[i].UpperRightX, expected[i].UpperRightX, 0.01) << "page " << i;
+        EXPECT_NEAR(walk.mediaBoxes[i].UpperRightY, expected[i].UpperRightY, 0.01) << "page " << i;
+    }
+}
+
+} // namespace
+
+TEST(PDFParserFilesTest, HandWrittenClassicFile)
+{
+    TempDir dir("classic");
+    WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
+    ExpectMatchesReferenceTools(dir / "in.pdf", 4);
+
+    auto parsed = ParseFile(dir / "in.pdf");
+    EXPECT_DOUBLE_EQ(parsed->parser.GetPDFLevel(), 1.4);
+    EXPECT_EQ(parsed->parser.GetXrefSize(), 11u);
+    EXPECT_FALSE(parsed->parser.HasEncryptionDictionary());
+    EXPECT_EQ(parsed->parser.GetPageObjectID(1), 5u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(4), 0u);
+    EXPECT_EQ(parsed->parser.GetXrefEntry(0)->mType, eXrefEntryDelete);
+    EXPECT_EQ(parsed->parser.GetXrefEntry(11)->mType, eXrefEntryUndefined);
+    EXPECT_EQ(parsed->parser.ParseObjectByID(0), nullptr);
+    EXPECT_EQ(parsed->parser.ParseObjectByID(11), nullptr);
+    EXPECT_EQ(parsed->parser.ParsePage(4), nullptr);
+}
+
+TEST(PDFParserFilesTest, QpdfRewritesInEveryLayout)
+{
+    TempDir dir("layouts");
+    WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
+    const std::vector<std::pair<std::string, std::string>> layouts = {
+        {"objstm.pdf", "--object-streams=generate"},
+        {"objstm-compressed.pdf", "--object-streams=generate --stream-data=compress"},
+        {"plain.pdf", "--object-streams=disable --stream-data=compress"},
+        {"qdf.pdf", "--qdf"},
+        {"linearized.pdf", "--linearize"},
+        {"linearized-objstm.pdf", "--linearize --object-streams=generate"},
+    };
+    for (const auto& layout : layouts) {
+        ASSERT_TRUE(Qpdf(layout.second + " " + Quote(dir / "in.pdf") + " " + Quote(dir / layout.first)));
+        ExpectMatchesReferenceTools(dir / layout.first, 4);
+    }
+}
+
+TEST(PDFParserFilesTest, VersionsOneZeroToOneSeven)
+{
+    TempDir dir("versions");
+    WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
+    for (int minor = 0; minor <= 7; ++minor) {
+        std::string name = "v1" + std::to_string(minor) + ".pdf";
+        std::string streams = minor >= 5 ? "--object-streams=generate " : "--object-streams=disable ";
+        ASSERT_TRUE(Qpdf(streams + "--force-version=1." + std::to_string(minor) + " " + Quote(dir / "in.pdf") + " " +
+                         Quote(dir / name)));
+        ExpectMatchesReferenceTools(dir / name, 4);
+        auto parsed = ParseFile(dir / name);
+        EXPECT_DOUBLE_EQ(parsed->parser.GetPDFLevel(), 1.0 + minor / 10.0);
+    }
+}
+
+TEST(PDFParserFilesTest, ManyPagesInANestedTree)
+{
+    TempDir dir("many");
+    std::vector<std::string> pages;
+    for (int i = 0; i < 300; ++i)
+        pages.push_back("/MediaBox [0 0 " + std::to_string(100 + i) + " 500]");
+    WriteFile(dir / "flat.pdf", PagesDocument(pages).Build());
+    // qpdf keeps the tree flat; a nested tree comes from the hand-written file below.
+    ASSERT_TRUE(Qpdf("--object-streams=generate " + Quote(dir / "flat.pdf") + " " + Quote(dir / "objstm.pdf")));
+    ExpectMatchesReferenceTools(dir / "objstm.pdf", 300);
+
+    // Two intermediate nodes: leaves come in Kids order, depth first.
+    PdfBuilder nested;
+    nested.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    nested.Add("<< /Type /Pages /Kids [3 0 R 4 0 R 7 0 R] /Count 4 /MediaBox [0 0 200 200] >>");
+    nested.Add("<< /Type /Pages /Parent 2 0 R /Kids [5 0 R 6 0 R] /Count 2 /MediaBox [0 0 300 300] >>");
+    nested.Add("<< /Type /Pages /Parent 2 0 R /Kids [8 0 R] /Count 1 >>");
+    nested.Add("<< /Type /Page /Parent 3 0 R >>");
+    nested.Add("<< /Type /Page /Parent 3 0 R /MediaBox [0 0 1 1] >>");
+    nested.Add("<< /Type /Page /Parent 2 0 R >>");
+    nested.Add("<< /Type /Page /Parent 4 0 R >>");
+    WriteFile(dir / "nested.pdf", nested.Build());
+    ExpectMatchesReferenceTools(dir / "nested.pdf", 4);
+    auto parsed = ParseFile(dir / "nested.pdf");
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < parsed->parser.GetPageCount(); ++i)
+        ids.push_back(parsed->parser.GetPageObjectID(i));
+    EXPECT_EQ(ids, (std::vector<uint32_t>{5, 6, 8, 7}));
+}
+
+TEST(PDFParserFilesTest, IncrementalUpdatesNewestEntryWins)
+{
+    TempDir dir("updates");
+    PdfBuilder base = MixedPagesDocument();
+    std::string bytes = base.Build();
+    // Update 1 gives page 1 a box of its own; update 2 changes it again and adds object 11;
+    // update 3 frees object 11 and changes page 2.
+    bytes = AppendUpdate(bytes, base.xrefOffset, 11, {{3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /MediaBox [0 0 111 111] >>"}});
+    long long second = static_cast<long long>(bytes.rfind("\nxref\n") + 1);
+    bytes = AppendUpdate(bytes, second, 12,
+                         {{3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /MediaBox [0 0 222 222] >>"}, {11, "(eleven)"}});
+    long long third = static_cast<long long>(bytes.rfind("\nxref\n") + 1);
+    bytes = AppendUpdate(bytes, third, 12, {{5, "<< /Type /Page /Parent 2 0 R /Contents 6 0 R /MediaBox [0 0 333 333] >>"}},
+                         "", {11});
+    WriteFile(dir / "updated.pdf", bytes);
+    ExpectMatchesReferenceTools(dir / "updated.pdf", 4);
+
+    auto parsed = ParseFile(dir / "updated.pdf");
+    ASSERT_EQ(parsed->status, eSuccess);
+    EXPECT_EQ(parsed->parser.GetXrefSize(), 12u);
+    EXPECT_EQ(parsed->parser.GetXrefEntry(11)->mType, eXrefEntryDelete);
+    EXPECT_EQ(parsed->parser.ParseObjectByID(11), nullptr);
+    PDFPageInput first(&parsed->parser, parsed->parser.ParsePage(0));
+    EXPECT_EQ(first.GetMediaBox(), PDFRectangle(0, 0, 222, 222));
+    PDFPageInput second_(&parsed->parser, parsed->parser.ParsePage(1));
+    EXPECT_EQ(second_.GetMediaBox(), PDFRectangle(0, 0, 333, 333));
+
+    // qpdf rewrites the updated file into one section; the result must be the same.
+    ASSERT_TRUE(Qpdf("--object-streams=generate " + Quote(dir / "updated.pdf") + " " + Quote(dir / "flattened.pdf")));
+    ExpectMatchesReferenceTools(dir / "flattened.pdf", 4);
+}
+
+TEST(PDFParserFilesTest, UpdateWithCrossReferenceStreamOverClassicTable)
+{
+    // qpdf --qdf output updated with a cross-reference stream that lists one replaced page.
+    TempDir dir("mixed-update");
+    PdfBuilder base = MixedPagesDocument();
+    std::string bytes = base.Build();
+    long long pageOffset = static_cast<long long>(bytes.size());
+    bytes += "3 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 444 444] >>\nendobj\n";
+    long long xrefOffset = static_cast<long long>(bytes.size());
+    std::string rows;
+    rows += '\x01';
+    for (int shift = 24; shift >= 0; shift -= 8)
+        rows.push_back(static_cast<char>((pageOffset >> shift) & 0xFF));
+    rows += '\x00';
+    rows += '\x01';
+    for (int shift = 24; shift >= 0; shift -= 8)
+        rows.push_back(static_cast<char>((xrefOffset >> shift) & 0xFF));
+    rows += '\x00';
+    bytes += "12 0 obj\n<< /Type /XRef /Size 13 /W [1 4 1] /Index [3 1 12 1] /Root 1 0 R /Prev " +
+             std::to_string(base.xrefOffset) + " /Length " + std::to_string(rows.size()) + " >>\nstream\n" + rows +
+             "\nendstream\nendobj\nstartxref\n" + std::to_string(xrefOffset) + "\n%%EOF\n";
+    WriteFile(dir / "update.pdf", bytes);
+    ExpectMatchesReferenceTools(dir / "update.pdf", 4);
+    auto parsed = ParseFile(dir / "update.pdf");
+    PDFPageInput first(&parsed->parser, parsed->parser.ParsePage(0));
+    EXPECT_EQ(first.GetMediaBox(), PDFRectangle(0, 0, 444, 444));
+}
+
+TEST(PDFParserFilesTest, CrossReferenceStreamAndHybridFiles)
+{
+    TempDir dir("hybrid");
+    XrefStreamBuilder builder;
+    builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+    builder.fileObjects[4] = PdfBuilder::Stream("0H`%lD'1Pe+>GPmC`lX~>", " /Filter /ASCII85Decode");
+    builder.objectStreams[7] = {{2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /MediaBox [0 0 612 792] >>"},
+                                {3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>"},
+                                {5, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 99 98.5] /Contents 6 0 R >>"}};
+    builder.fileObjects[6] = PdfBuilder::Stream("1 1 m 2 2 l S");
+    WriteFile(dir / "xrefstream.pdf", builder.Build());
+    ExpectMatchesReferenceTools(dir / "xrefstream.pdf", 2);
+
+    builder.hybrid = true;
+    WriteFile(dir / "hybrid.pdf", builder.Build());
+    ExpectMatchesReferenceTools(dir / "hybrid.pdf", 2);
+    EXPECT_EQ(ParseFile(dir / "hybrid.pdf")->parser.GetXrefEntry(3)->mType, eXrefEntryStreamObject);
+
+    // A table that lists the hidden objects as free: the stream's entries overwrite them.
+    builder.hybridListsFree = true;
+    auto parsed = ParseBytes(builder.Build());
+    ASSERT_EQ(parsed->status, eSuccess);
+    EXPECT_EQ(parsed->parser.GetPageCount(), 2u);
+    EXPECT_EQ(parsed->parser.GetXrefEntry(3)->mType, eXrefEntryStreamObject);
+    EXPECT_EQ(parsed->parser.GetXrefEntry(3)->mObjectPosition, 7);
+    EXPECT_EQ(parsed->parser.GetXrefEntry(3)->mGeneration, 1u);
+
+    // The content stream decodes through ASCII85.
+    PDFObjectCastPtr<PDFStreamInput> contents(parsed->parser.ParseObjectByID(4));
+    ASSERT_TRUE(contents);
+    parsed->parser.GetParserStream()->SeekFromStart(contents->GetStreamContentStart());
+    std::unique_ptr<IByteReader> reader(parsed->parser.CreateInputStreamReader(contents.GetPtr()));
+    ASSERT_TRUE(reader);
+    Byte buffer[64];
+    size_t got = reader->Read(buffer, sizeof(buffer));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), got), "0 0 m 10 10 l S");
+}
+
+TEST(PDFParserFilesTest, EncryptedFileHasNoPages)
+{
+    TempDir dir("encrypted");
+    WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
+    ASSERT_TRUE(Qpdf("--encrypt u o 256 -- " + Quote(dir / "in.pdf") + " " + Quote(dir / "aes.pdf")));
+    ASSERT_TRUE(Qpdf("--allow-weak-crypto --encrypt u o 128 --use-aes=n -- --object-streams=disable " + Quote(dir / "in.pdf") + " " +
+                     Quote(dir / "rc4.pdf")));
+    for (const char* name : {"aes.pdf", "rc4.pdf"}) {
+        auto parsed = ParseFile(dir / name);
+        EXPECT_EQ(parsed->status, eSuccess) << name;
+        EXPECT_TRUE(parsed->parser.HasEncryptionDictionary()) << name;
+        EXPECT_EQ(parsed->parser.GetPageCount(), 0u) << name;
+        EXPECT_EQ(parsed->parser.GetPageObjectID(0), 0u) << name;
+        EXPECT_EQ(parsed->parser.ParsePage(0), nullptr) << name;
+    }
+}
+
+TEST(PDFParserFilesTest, HeaderAndEndOfFileVariants)
+{
+    PdfBuilder builder = PagesDocument({"/MediaBox [0 0 10 10]"});
+    std::string bytes = builder.Build();
+
+    // A blank line before the header, a 1.7 header, blank lines and spaces after %%EOF.
+    PdfBuilder blankFirst = builder;
+    blankFirst.header = "\r\n%PDF-1.7\n";
+    auto parsed = ParseBytes(blankFirst.Build() + "\n\n   \r\n");
+    ASSERT_EQ(parsed->status, eSuccess);
+    EXPECT_DOUBLE_EQ(parsed->parser.GetPDFLevel(), 1.7);
+    EXPECT_EQ(parsed->parser.GetPageCount(), 1u);
+
+    // Text after %%EOF on the same line; "startxref" and the number on one line.
+    std::string oneLine = bytes;
+    oneLine.replace(oneLine.find("startxref\n"), 10, "startxref ");
+    oneLine.replace(oneLine.rfind("%%EOF"), 5, "%%EOF trailing words");
+    EXPECT_EQ(ParseBytes(oneLine)->status, eSuccess);
+    // Words before the keyword on the number's line are read past until "startxref".
+    std::string forward = bytes;
+    forward.replace(forward.find("startxref\n"), 10, "junk startxref ");
+    EXPECT_EQ(ParseBytes(forward)->status, eSuccess);
+
+    // A first token that is no header, a last line that is no %%EOF.
+    EXPECT_EQ(ParseBytes("garbage\n" + bytes)->status, eFailure);
+    EXPECT_EQ(ParseBytes(bytes + "not the end\n")->status, eFailure);
+    EXPECT_EQ(ParseBytes("")->status, eFailure);
+}

@@ -8,6 +8,7 @@
 #include "pdf/io/PDFDate.h"
 #include "pdf/objects/PDFObjectCastPtr.h"
 #include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFPageInput.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DictionaryContext.h"
 #include "pdf/writing/IDocumentContextExtender.h"
@@ -1036,9 +1037,18 @@ std::pair<double, double> DocumentContext::MeasureImage(const std::string& inIma
 
 std::pair<double, double> DocumentContext::MeasurePDFPage(const std::string& inImagePath, int inImageIndex)
 {
-    TraceMessage("DocumentContext::MeasureImage, pages of PDF files cannot be measured in this build: page %d of %s",
-                 inImageIndex, inImagePath.c_str());
-    return std::make_pair(0.0, 0.0);
+    InputFile file;
+    if (file.OpenFile(inImagePath) != eSuccess)
+        return std::make_pair(0.0, 0.0);
+    PDFParser parser;
+    if (parser.ParseDocument(file.GetInputStream()) != eSuccess ||
+        static_cast<unsigned int>(inImageIndex) >= parser.GetPageCount()) {
+        TraceMessage("DocumentContext::MeasureImage, page %d of %s cannot be read", inImageIndex, inImagePath.c_str());
+        return std::make_pair(0.0, 0.0);
+    }
+    PDFPageInput page(&parser, parser.ParsePage(static_cast<uint32_t>(inImageIndex)));
+    PDFRectangle box = page.GetMediaBox();
+    return std::make_pair(box.UpperRightX - box.LowerLeftX, box.UpperRightY - box.LowerLeftY);
 }
 
 OpStatus DocumentContext::WriteImageFileAsFormXObject(const std::string& inImagePath, int inImageIndex,
@@ -1068,13 +1078,32 @@ OpStatus DocumentContext::WriteImageFileAsFormXObject(const std::string& inImage
     return eFailure;
 }
 
-OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePath, int inImageIndex, ObjectIDType)
+OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePath, int inImageIndex,
+                                                    ObjectIDType inFormObjectID)
 {
-    TraceMessage(
-        "DocumentContext::WriteImageFileAsFormXObject, pages of PDF files cannot be placed in this build: page "
-        "%d of %s",
-        inImageIndex, inImagePath.c_str());
-    return eFailure;
+    std::unique_ptr<CopySession> session = CreateCopySessionForFile(inImagePath);
+    if (!session)
+        return eFailure;
+    PDFParser* parser = session->GetSourceParser();
+    // Checked before the form is begun, so that nothing is left half written.
+    if (static_cast<unsigned int>(inImageIndex) >= parser->GetPageCount()) {
+        TraceMessage("PDFDocumentHandler::MergePDFPageToFormXObject, request object index %ld is larger than maximum "
+                     "page for input document = %ld",
+                     static_cast<long>(inImageIndex), static_cast<long>(parser->GetPageCount()) - 1);
+        return eFailure;
+    }
+    PDFPageInput page(parser, parser->ParsePage(static_cast<uint32_t>(inImageIndex)));
+    std::unique_ptr<OutputFormXObject> form = StartFormXObject(page.GetMediaBox(), inFormObjectID);
+    if (!form)
+        return eFailure;
+    OpStatus status = session->MergePDFPageToFormXObject(form.get(), static_cast<unsigned long>(inImageIndex));
+    if (status != eSuccess)
+        TraceMessage("PDFDocumentHandler::MergePDFPageToFormXObject, failed to merge page %ld",
+                     static_cast<long>(inImageIndex));
+    // The form is ended even so: its end tasks copy the objects its resources refer to, and an
+    // open stream would swallow whatever the document writes next.
+    OpStatus finishStatus = FinishFormXObject(form.get());
+    return status != eSuccess ? status : finishStatus;
 }
 
 ObjectIDType DocumentContext::ImageFormIDFor(const std::string& inImagePath, int inImageIndex, bool& outIsNew)

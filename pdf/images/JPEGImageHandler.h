@@ -1,14 +1,15 @@
 #pragma once
-// Turns a JPEG file into an image XObject (the file's bytes under DCTDecode) and a form XObject
-// that draws it at its size in points. The document context owns one handler and sets its
-// contexts (not owned); header information is cached per path for the handler's life.
-//
-// Reading and writing JPEG files is not built yet: reading information and making forms fail
-// with one trace-log line each.
+// Turns a JPEG file into an image XObject (the file's bytes, unchanged, under DCTDecode) and a
+// form XObject that draws it at its size in points. The document context owns one handler and
+// sets its contexts (not owned) before anything is written; header information is cached per
+// path until Reset. A failure writes one trace-log line and returns not found or null; an object
+// already started stays in the output, and the document then fails with it.
 
 #include "pdf/images/JPEGImageInformation.h"
 #include "pdf/objects/ObjectIDType.h"
+#include "pdf/writing/ImageXObject.h"
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -28,11 +29,21 @@ public:
 
     void SetOperationsContexts(DocumentContext* inDocumentContext, ObjectsContext* inObjectsContext);
 
-    // {found, information}; not found after one log line.
+    // {found, information}; a path read once is answered from the cache.
     std::pair<bool, JPEGImageInformation> ReadJPGInformation(const std::string& inJPGFilePath);
-    // The finished form written under inFormObjectID, or null.
+    // The image XObject under a new id and the finished form written under inFormObjectID, or
+    // null.
     std::unique_ptr<OutputFormXObject> CreateFormXObjectFromJPGFile(const std::string& inJPGFilePath,
                                                                     ObjectIDType inFormObjectID);
+    // The image XObject alone, under inImageObjectID: the whole file copied into a DCTDecode
+    // stream. Gray, RGB and CMYK (1, 3 or 4 components) only.
+    std::unique_ptr<ImageXObject> CreateAndWriteImageXObjectFromJPGInformation(const std::string& inJPGFilePath,
+                                                                               ObjectIDType inImageObjectID,
+                                                                               const JPEGImageInformation& inInformation);
+    // A finished form of the image's size in points that draws the image filling it.
+    std::unique_ptr<OutputFormXObject> CreateImageFormXObjectFromImageXObject(const ImageXObject& inImage,
+                                                                              ObjectIDType inFormObjectID,
+                                                                              const JPEGImageInformation& inInformation);
     // Width and height in points, from the resolution the file gives (one pixel per point
     // without one).
     static std::pair<double, double> DisplaySizeInPoints(const JPEGImageInformation& inInformation);
@@ -45,5 +56,6 @@ public:
 private:
     DocumentContext* mDocumentContext = nullptr;
     ObjectsContext* mObjectsContext = nullptr;
+    std::map<std::string, JPEGImageInformation> mImagesInformation;
     std::set<IDocumentContextExtender*> mExtenders;
 };

@@ -1,6 +1,7 @@
 #pragma once
-// What the header of a JPEG file tells: size in pixels, colour components, and the resolution
-// given by a JFIF, Exif or Photoshop block, when present.
+// What the header of a JPEG file tells: size in pixels, colour components, the resolution given
+// by a JFIF, Exif or Photoshop block, when present, and whether an Adobe block marks the colour
+// data as Adobe's (inverted CMYK in four-component files).
 
 struct JPEGImageInformation {
     long long SamplesWidth = 0;
@@ -20,4 +21,6 @@ struct JPEGImageInformation {
     bool PhotoshopInformationExists = false;
     double PhotoshopXDensity = 0;
     double PhotoshopYDensity = 0;
+
+    bool AdobeInformationExists = false;
 };

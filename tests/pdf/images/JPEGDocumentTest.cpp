@@ -1,0 +1,360 @@
+// New documents that place JPEG files made by libjpeg through DrawImage, as the application
+// does: other readers must accept the file, list each image with its size and colour space,
+// and render its blocks of colour where the placement puts them.
+
+#include "pdf/writing/OutputPage.h"
+#include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/PageContentContext.h"
+
+#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/writing/WriterTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+using namespace JPEGTestSupport;
+using WriterTestSupport::Run;
+using WriterTestSupport::TempDirectory;
+
+namespace {
+
+const double kPageWidth = 800;
+const double kPageHeight = 600;
+
+struct JPEGCase {
+    std::string mName;
+    JPEGSpec mSpec;
+    double mWidthInPoints;
+    double mHeightInPoints;
+    std::string mColorName; // as pdfimages names it
+};
+
+// Inks of CMYK files, given as ink amounts; files in Adobe's form store them inverted.
+const std::array<Color, 4> kInks = {Color{255, 0, 0, 0}, Color{0, 255, 0, 0}, Color{0, 0, 255, 0},
+                                    Color{0, 0, 0, 200}};
+
+std::vector<JPEGCase> Cases()
+{
+    std::vector<JPEGCase> cases;
+    JPEGSpec gray;
+    gray.mComponents = 1;
+    gray.mBlocks = {Color{30, 0, 0, 0}, Color{100, 0, 0, 0}, Color{170, 0, 0, 0}, Color{240, 0, 0, 0}};
+    cases.push_back({"gray", gray, 96, 64, "gray"});
+
+    JPEGSpec dpi;
+    dpi.mDensityUnit = 1;
+    dpi.mXDensity = 144;
+    dpi.mYDensity = 144;
+    cases.push_back({"rgb 144 dpi", dpi, 48, 32, "rgb"});
+
+    JPEGSpec dpcm;
+    dpcm.mWidth = 128;
+    dpcm.mDensityUnit = 2;
+    dpcm.mXDensity = 50;
+    dpcm.mYDensity = 25;
+    cases.push_back({"rgb 50 x 25 dpcm", dpcm, 128 / 50.0 * 72 / 2.54, 64 / 25.0 * 72 / 2.54, "rgb"});
+
+    JPEGSpec adobe;
+    adobe.mComponents = 4;
+    adobe.mJFIF = false;
+    adobe.mAdobe = true;
+    for (size_t i = 0; i < 4; ++i)
+        for (size_t c = 0; c < 4; ++c)
+            adobe.mBlocks[i][c] = static_cast<Byte>(255 - kInks[i][c]);
+    cases.push_back({"cmyk inverted with Adobe block", adobe, 96, 64, "cmyk"});
+
+    JPEGSpec plainCMYK;
+    plainCMYK.mComponents = 4;
+    plainCMYK.mJFIF = false;
+    plainCMYK.mBlocks = kInks;
+    cases.push_back({"cmyk without Adobe block", plainCMYK, 96, 64, "cmyk"});
+
+    ExifSpec exifResolution;
+    exifResolution.mXNumerator = 36;
+    exifResolution.mYNumerator = 72;
+    JPEGSpec exif;
+    exif.mJFIF = false;
+    exif.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exifResolution)));
+    cases.push_back({"exif 36 x 72 dpi", exif, 192, 64, "rgb"});
+
+    JPEGSpec xmp = exif;
+    xmp.mMarkers.insert(xmp.mMarkers.begin(), std::make_pair(JPEG_APP0 + 1, XMPBlock()));
+    cases.push_back({"xmp before exif", xmp, 192, 64, "rgb"});
+
+    JPEGSpec progressive;
+    progressive.mProgressive = true;
+    progressive.mBlocks = {Color{250, 250, 250, 0}, Color{10, 10, 10, 0}, Color{200, 120, 0, 0},
+                           Color{0, 160, 160, 0}};
+    cases.push_back({"progressive", progressive, 96, 64, "rgb"});
+
+    JPEGSpec photoshop;
+    photoshop.mJFIF = false;
+    photoshop.mMarkers.push_back(std::make_pair(JPEG_APP0 + 13, PhotoshopBlock(144, 0, 144, 0)));
+    cases.push_back({"photoshop 144 dpi", photoshop, 48, 32, "rgb"});
+    return cases;
+}
+
+// One placement on the page: the options, the position, and the resulting scale of the image's
+// size in points (worked out here, independently of the library).
+struct Placement {
+    ImageOptions mOptions;
+    double mX;
+    double mY;
+    double mScaleX;
+    double mScaleY;
+    double mOffsetX; // the matrix's own translation
+    double mOffsetY;
+};
+
+std::vector<Placement> Placements(double inWidth, double inHeight)
+{
+    std::vector<Placement> placements;
+    ImageOptions none;
+    placements.push_back({none, 20, 20, 1, 1, 0, 0});
+
+    ImageOptions matrix;
+    matrix.mTransformationMethod = eImageTransformationMatrix;
+    double matrixValues[6] = {1.5, 0, 0, 0.75, 10, 5};
+    std::copy(matrixValues, matrixValues + 6, matrix.mMatrix);
+    placements.push_back({matrix, 20, 300, 1.5, 0.75, 10, 5});
+
+    ImageOptions proportional;
+    proportional.mTransformationMethod = eImageTransformationFit;
+    proportional.mBoundingBoxWidth = 150;
+    proportional.mBoundingBoxHeight = 200;
+    proportional.mFitProportional = true;
+    double scale = std::min(150 / inWidth, 200 / inHeight);
+    placements.push_back({proportional, 400, 20, scale, scale, 0, 0});
+
+    ImageOptions stretched;
+    stretched.mTransformationMethod = eImageTransformationFit;
+    stretched.mBoundingBoxWidth = 300;
+    stretched.mBoundingBoxHeight = 60;
+    placements.push_back({stretched, 400, 300, 300 / inWidth, 60 / inHeight, 0, 0});
+
+    // Scaled only where it overflows: here only the width of the wider images.
+    ImageOptions overflow;
+    overflow.mTransformationMethod = eImageTransformationFit;
+    overflow.mBoundingBoxWidth = 120;
+    overflow.mBoundingBoxHeight = 120;
+    overflow.mFitPolicy = eImageFitOverflowOnly;
+    placements.push_back({overflow, 620, 20, inWidth > 120 ? 120 / inWidth : 1, 1, 0, 0});
+    return placements;
+}
+
+// Reference squares filled with the inks, for the renderer's own conversion of CMYK.
+void DrawInkReferences(PageContentContext* inContext)
+{
+    for (size_t i = 0; i < 4; ++i) {
+        inContext->SetFillCMYKColor(kInks[i][0] / 255.0, kInks[i][1] / 255.0, kInks[i][2] / 255.0,
+                                    kInks[i][3] / 255.0);
+        inContext->Rectangle(20 + 40.0 * static_cast<double>(i), 540, 30, 30);
+        inContext->Fill();
+    }
+}
+
+bool WritePage(PDFWriter& inWriter, const std::string& inImagePath, const JPEGCase& inCase)
+{
+    OutputPage page;
+    page.SetMediaBox(PDFRectangle(0, 0, kPageWidth, kPageHeight));
+    PageContentContext* context = inWriter.GetDocumentContext().StartPageContentContext(&page);
+    for (const Placement& placement : Placements(inCase.mWidthInPoints, inCase.mHeightInPoints))
+        EXPECT_EQ(context->DrawImage(placement.mX, placement.mY, inImagePath, placement.mOptions), eSuccess);
+    if (inCase.mSpec.mComponents == 4)
+        DrawInkReferences(context);
+    ObjectIDType pageID = 0;
+    return inWriter.GetDocumentContext().WritePage(&page, pageID) == eSuccess;
+}
+
+// A rendered page: RGB pixels read from pdftoppm's PPM output.
+struct Raster {
+    int mWidth = 0;
+    int mHeight = 0;
+    std::string mPixels;
+    // The pixel at a point of the page (origin at the lower left, 72 dpi).
+    Color At(double inX, double inY) const
+    {
+        int x = static_cast<int>(std::floor(inX));
+        int y = static_cast<int>(std::floor(kPageHeight - inY));
+        Color pixel = {0, 0, 0, 0};
+        if (x < 0 || y < 0 || x >= mWidth || y >= mHeight)
+            return pixel;
+        size_t at = (static_cast<size_t>(y) * mWidth + x) * 3;
+        for (size_t c = 0; c < 3; ++c)
+            pixel[c] = static_cast<Byte>(mPixels[at + c]);
+        return pixel;
+    }
+};
+
+Raster Render(const std::string& inPDF, int inPage, const std::string& inOutputStem)
+{
+    Raster raster;
+    std::string output;
+    std::string page = std::to_string(inPage);
+    EXPECT_EQ(Run("pdftoppm -r 72 -singlefile -f " + page + " -l " + page + " '" + inPDF + "' '" + inOutputStem + "'",
+                  output),
+              0)
+        << output;
+    std::string data = WriterTestSupport::ReadFile(inOutputStem + ".ppm");
+    std::istringstream header(data);
+    std::string magic;
+    int maximum = 0;
+    header >> magic >> raster.mWidth >> raster.mHeight >> maximum;
+    EXPECT_EQ(magic, "P6");
+    EXPECT_EQ(maximum, 255);
+    size_t start = static_cast<size_t>(header.tellg()) + 1;
+    if (magic != "P6" || data.size() < start + static_cast<size_t>(raster.mWidth) * raster.mHeight * 3)
+        return Raster();
+    raster.mPixels = data.substr(start);
+    return raster;
+}
+
+int Distance(const Color& inA, const Color& inB)
+{
+    int largest = 0;
+    for (size_t c = 0; c < 3; ++c)
+        largest = std::max(largest, std::abs(static_cast<int>(inA[c]) - static_cast<int>(inB[c])));
+    return largest;
+}
+
+std::string Text(const Color& inColor)
+{
+    return std::to_string(inColor[0]) + "," + std::to_string(inColor[1]) + "," + std::to_string(inColor[2]);
+}
+
+// Every block of every placement shows its colour at its centre.
+void ExpectBlocksRendered(const Raster& inRaster, const JPEGCase& inCase)
+{
+    const double w = inCase.mWidthInPoints;
+    const double h = inCase.mHeightInPoints;
+    // Block centres in the image's unit square; the first row of the file is the top.
+    const double centres[4][2] = {{0.25, 0.75}, {0.75, 0.75}, {0.25, 0.25}, {0.75, 0.25}};
+    for (const Placement& placement : Placements(w, h)) {
+        for (size_t block = 0; block < 4; ++block) {
+            double x = placement.mX + placement.mOffsetX + placement.mScaleX * w * centres[block][0];
+            double y = placement.mY + placement.mOffsetY + placement.mScaleY * h * centres[block][1];
+            Color expected;
+            if (inCase.mSpec.mComponents == 4) {
+                expected = inRaster.At(35 + 40.0 * static_cast<double>(block), 555);
+            } else {
+                const Color& source = inCase.mSpec.mBlocks[block];
+                expected = inCase.mSpec.mComponents == 1 ? Color{source[0], source[0], source[0], 0} : source;
+            }
+            Color rendered = inRaster.At(x, y);
+            EXPECT_LE(Distance(rendered, expected), 12)
+                << "block " << block << " of the placement at " << placement.mX << "," << placement.mY << ": "
+                << Text(rendered) << " instead of " << Text(expected);
+        }
+    }
+    // Outside the images the page stays white.
+    EXPECT_EQ(Text(inRaster.At(5, 5)), "255,255,255");
+}
+
+// The rows of "pdfimages -list": page, num, type, width, height, color, comp, bpc, enc, interp,
+// object, generation, ...
+std::vector<std::vector<std::string>> ListImages(const std::string& inPDF)
+{
+    std::string output;
+    EXPECT_EQ(Run("pdfimages -list '" + inPDF + "'", output), 0) << output;
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(output);
+    std::string line;
+    bool body = false;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, 3, "---") == 0) {
+            body = true;
+            continue;
+        }
+        if (!body)
+            continue;
+        std::istringstream fields(line);
+        std::vector<std::string> row;
+        std::string field;
+        while (fields >> field)
+            row.push_back(field);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
+{
+    TempDirectory folder;
+    std::vector<JPEGCase> cases = Cases();
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        paths.push_back(folder.File("image " + std::to_string(i) + ".jpg"));
+        std::ofstream(paths.back(), std::ios::binary) << MakeJPEG(cases[i].mSpec);
+    }
+
+    std::string pdf = folder.File("images.pdf");
+    {
+        PDFWriter writer;
+        ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
+        for (size_t i = 0; i < cases.size(); ++i)
+            ASSERT_TRUE(WritePage(writer, paths[i], cases[i])) << cases[i].mName;
+        ASSERT_EQ(writer.EndPDF(), eSuccess);
+    }
+    WriterTestSupport::ExpectQpdfAccepts(pdf);
+
+    std::vector<std::vector<std::string>> rows = ListImages(pdf);
+    const size_t placements = Placements(1, 1).size();
+    ASSERT_EQ(rows.size(), cases.size() * placements);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].mName);
+        for (size_t p = 0; p < placements; ++p) {
+            const std::vector<std::string>& row = rows[i * placements + p];
+            ASSERT_GE(row.size(), 12u);
+            EXPECT_EQ(row[0], std::to_string(i + 1));
+            EXPECT_EQ(row[2], "image");
+            EXPECT_EQ(row[3], std::to_string(cases[i].mSpec.mWidth));
+            EXPECT_EQ(row[4], std::to_string(cases[i].mSpec.mHeight));
+            EXPECT_EQ(row[5], cases[i].mColorName);
+            EXPECT_EQ(row[6], std::to_string(cases[i].mSpec.mComponents));
+            EXPECT_EQ(row[7], "8");
+            EXPECT_EQ(row[8], "jpeg");
+            // One image object for all placements on the page.
+            EXPECT_EQ(row[10], rows[i * placements][10]);
+        }
+        Raster raster = Render(pdf, static_cast<int>(i + 1), folder.File("page"));
+        ASSERT_EQ(raster.mWidth, kPageWidth);
+        ASSERT_EQ(raster.mHeight, kPageHeight);
+        ExpectBlocksRendered(raster, cases[i]);
+    }
+}
+
+TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
+{
+    TempDirectory folder;
+    JPEGCase picture = Cases()[1];
+    std::string path = folder.File("picture.jpg");
+    std::string jpeg = MakeJPEG(picture.mSpec);
+    std::ofstream(path, std::ios::binary) << jpeg;
+
+    std::string pdf = folder.File("twice.pdf");
+    {
+        PDFWriter writer;
+        ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
+        ASSERT_TRUE(WritePage(writer, path, picture));
+        ASSERT_TRUE(WritePage(writer, path, picture));
+        ASSERT_EQ(writer.EndPDF(), eSuccess);
+    }
+    WriterTestSupport::ExpectQpdfAccepts(pdf);
+    std::vector<std::vector<std::string>> rows = ListImages(pdf);
+    ASSERT_EQ(rows.size(), 2 * Placements(1, 1).size());
+    for (const std::vector<std::string>& row : rows)
+        EXPECT_EQ(row[10], rows.front()[10]);
+    EXPECT_EQ(rows.back()[0], "2");
+
+    std::string bytes = WriterTestSupport::ReadFile(pdf);
+    size_t first = bytes.find(jpeg);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(bytes.find(jpeg, first + 1), std::string::npos);
+    EXPECT_EQ(bytes.find("/Subtype /Image"), bytes.rfind("/Subtype /Image"));
+    for (int page : {1, 2})
+        ExpectBlocksRendered(Render(pdf, page, folder.File("page")), picture);
+}
+
+} // namespace

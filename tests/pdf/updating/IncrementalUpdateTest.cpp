@@ -8,6 +8,8 @@
 #include "pdf/objects/PDFObjectCastPtr.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/writing/ObjectsContext.h"
+#include "pdf/writing/OutputPage.h"
+#include "pdf/writing/PageContentContext.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +66,10 @@ TEST_P(UpdateForms, AppendsASectionOtherReadersAccept)
     WriteFile(source, sourceBytes);
     std::string output = inPlace ? source : folder.File("output.pdf");
 
-    ASSERT_EQ(RunUpdate(source, inPlace ? std::string() : output), eSuccess);
+    const PDFRectangle crop(10, 20, 250, 300);
+    ASSERT_EQ(RunUpdate(source, inPlace ? std::string() : output,
+                        [&crop](PDFWriter& inWriter) { EXPECT_EQ(CropAllPages(inWriter, crop), eSuccess); }),
+              eSuccess);
 
     std::string outputBytes = ReadFile(output);
     ASSERT_GT(outputBytes.size(), sourceBytes.size());
@@ -99,6 +104,14 @@ TEST_P(UpdateForms, AppendsASectionOtherReadersAccept)
     EXPECT_GE(QpdfOffset(xref, std::to_string(info) + "/0"), static_cast<long long>(sourceBytes.size()))
         << xref[std::to_string(info) + "/0"];
     EXPECT_NE(QpdfObject(output, std::to_string(info)).find("/ModDate (D:"), std::string::npos);
+    // The rewritten pages are listed in the new section too.
+    EXPECT_GE(QpdfOffset(xref, "3/0"), static_cast<long long>(sourceBytes.size())) << xref["3/0"];
+    EXPECT_GE(QpdfOffset(xref, "5/0"), static_cast<long long>(sourceBytes.size())) << xref["5/0"];
+
+    std::vector<PDFRectangle> boxes = parsertest::PdfinfoMediaBoxes(output, 2);
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const PDFRectangle& box : boxes)
+        EXPECT_EQ(box, crop);
 }
 
 INSTANTIATE_TEST_SUITE_P(Update, UpdateForms,
@@ -297,4 +310,83 @@ TEST(IncrementalUpdate, KeepsTheFirstPartOfTheDocumentID)
         EXPECT_EQ(bytes.compare(trailer + 6, id.second.size(), id.second), 0) << bytes.substr(trailer);
         ExpectQpdfAccepts(source);
     }
+}
+
+TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)
+{
+    TempDirectory folder;
+    const std::vector<std::string> extra = {
+        "<< /Type /Outlines /First 8 0 R /Last 8 0 R /Count 1 >>",
+        "<< /Title (Chapter One) /Parent 7 0 R /Dest [3 0 R /Fit] >>",
+        "<< /Title (Kept Title) /Author (Ann Author) /Custom (kept value) /Keywords <FEFF0041> "
+        "/CreationDate (D:19990101000000Z) /ModDate (D:20000101000000Z) >>"};
+    for (SourceForm form : {SourceForm::ClassicTable, SourceForm::XrefStream, SourceForm::Hybrid}) {
+        SCOPED_TRACE(FormName(form));
+        std::string source = folder.File("kept.pdf");
+        // The catalog declares 1.5 itself, so a rise to 1.7 rewrites it whatever the header says.
+        WriteFile(source, TwoPageSource(form, "/Outlines 7 0 R /PageMode /UseOutlines /Lang (en) /Version /1.5",
+                                        " /Info 9 0 R", extra));
+        ASSERT_EQ(RunUpdate(source, "", nullptr, 17), eSuccess);
+        ExpectQpdfAccepts(source);
+
+        ParsedOutput parsed(source);
+        long long root = parsed.TrailerReference("Root");
+        ASSERT_GT(root, 9);
+        std::string catalog = QpdfObject(source, std::to_string(root));
+        for (const char* entry : {"/Outlines 7 0 R", "/PageMode /UseOutlines", "/Lang (en)", "/Pages 2 0 R",
+                                  "/Type /Catalog", "/Version /1.7"})
+            EXPECT_NE(catalog.find(entry), std::string::npos) << entry << " in " << catalog;
+        std::string outline;
+        WriterTestSupport::Run("mutool show '" + source + "' outline", outline);
+        EXPECT_NE(outline.find("Chapter One"), std::string::npos) << outline;
+
+        long long info = parsed.TrailerReference("Info");
+        ASSERT_GT(info, 9);
+        std::string infoText = QpdfObject(source, std::to_string(info));
+        for (const char* entry : {"/Title (Kept Title)", "/Author (Ann Author)", "/Custom (kept value)",
+                                  "/CreationDate (D:19990101000000Z)", "/Keywords <feff0041>"})
+            EXPECT_NE(infoText.find(entry), std::string::npos) << entry << " in " << infoText;
+        EXPECT_EQ(infoText.find("D:20000101000000Z"), std::string::npos) << infoText;
+        EXPECT_NE(infoText.find("/ModDate (D:"), std::string::npos) << infoText;
+    }
+}
+
+TEST(IncrementalUpdate, AddedPagesJoinTheOldPageTree)
+{
+    TempDirectory folder;
+    std::string source = folder.File("five.pdf");
+    parsertest::PdfBuilder builder = parsertest::PagesDocument({"", "", "", "", ""}, "/MediaBox [0 0 300 400]");
+    // The catalog's own entries survive the catalog that the new page tree needs.
+    builder.objects[0] = "<< /Type /Catalog /Pages 2 0 R /PageMode /UseNone >>";
+    std::string sourceBytes = builder.Build();
+    WriteFile(source, sourceBytes);
+
+    ASSERT_EQ(RunUpdate(source, "",
+                        [](PDFWriter& inWriter) {
+                            DocumentContext& document = inWriter.GetDocumentContext();
+                            for (int i = 0; i < 2; ++i) {
+                                OutputPage page;
+                                page.SetMediaBox(PDFRectangle(0, 0, 100 + i, 100));
+                                document.StartPageContentContext(&page)->SetFillGray(0.5);
+                                ObjectIDType pageID = 0;
+                                EXPECT_EQ(document.WritePage(&page, pageID), eSuccess);
+                            }
+                        }),
+              eSuccess);
+    ExpectQpdfAccepts(source);
+    EXPECT_EQ(parsertest::QpdfPageCount(source), 7);
+    std::vector<PDFRectangle> boxes = parsertest::PdfinfoMediaBoxes(source, 7);
+    ASSERT_EQ(boxes.size(), 7u);
+    EXPECT_EQ(boxes[0], PDFRectangle(0, 0, 300, 400));
+    EXPECT_EQ(boxes[6], PDFRectangle(0, 0, 101, 100));
+
+    ParsedOutput parsed(source);
+    std::string catalog = QpdfObject(source, std::to_string(parsed.TrailerReference("Root")));
+    EXPECT_NE(catalog.find("/PageMode /UseNone"), std::string::npos) << catalog;
+    size_t pages = catalog.find("/Pages ");
+    ASSERT_NE(pages, std::string::npos);
+    std::string top = QpdfObject(source, std::to_string(std::stoll(catalog.substr(pages + 7))));
+    EXPECT_NE(top.find("/Count 7"), std::string::npos) << top;
+    EXPECT_NE(top.find("/Kids [ 2 0 R "), std::string::npos) << top;
+    EXPECT_NE(QpdfObject(source, "2").find("/Parent "), std::string::npos);
 }

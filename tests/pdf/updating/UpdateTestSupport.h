@@ -3,6 +3,9 @@
 // table, cross-reference stream with object streams, hybrid, already updated), running an update
 // in place or into a copy, and reading what qpdf reports about the result.
 
+#include "pdf/copying/CopySession.h"
+#include "pdf/objects/PDFObjectCastPtr.h"
+#include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/ParserTestSupport.h"
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/writing/PDFWriter.h"
@@ -47,10 +50,11 @@ inline parsertest::PdfBuilder TwoPageClassic(const std::string& inCatalogExtra =
     return builder;
 }
 
-// The same two pages in every cross-reference form. Pages and contents lie in an object stream
-// for the stream forms.
+// The same two pages in every cross-reference form. The pages lie in an object stream (object 20)
+// for the stream forms. Extra objects take the ids 7, 8 ...
 inline std::string TwoPageSource(SourceForm inForm, const std::string& inCatalogExtra = "",
-                                 const std::string& inTrailerExtra = "")
+                                 const std::string& inTrailerExtra = "",
+                                 const std::vector<std::string>& inExtraObjects = {})
 {
     if (inForm == SourceForm::XrefStream || inForm == SourceForm::Hybrid) {
         parsertest::XrefStreamBuilder builder;
@@ -60,16 +64,20 @@ inline std::string TwoPageSource(SourceForm inForm, const std::string& inCatalog
         builder.fileObjects[2] = "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /MediaBox [0 0 300 400] >>";
         builder.fileObjects[4] = parsertest::PdfBuilder::Stream("0 0 m 0 10 l S");
         builder.fileObjects[6] = parsertest::PdfBuilder::Stream("0 0 m 1 10 l S");
-        builder.objectStreams[7] = {{3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>"},
-                                    {5, "<< /Type /Page /Parent 2 0 R /Contents 6 0 R >>"}};
+        builder.objectStreams[20] = {{3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>"},
+                                     {5, "<< /Type /Page /Parent 2 0 R /Contents 6 0 R >>"}};
+        for (size_t i = 0; i < inExtraObjects.size(); ++i)
+            builder.fileObjects[static_cast<int>(7 + i)] = inExtraObjects[i];
         return builder.Build();
     }
     parsertest::PdfBuilder builder = TwoPageClassic(inCatalogExtra);
     builder.trailerExtra = inTrailerExtra;
+    for (const std::string& object : inExtraObjects)
+        builder.Add(object);
     std::string bytes = builder.Build();
     if (inForm == SourceForm::AlreadyUpdated) {
         // A second version of page 2's content, as an earlier update wrote it.
-        bytes = parsertest::AppendUpdate(bytes, builder.xrefOffset, 7,
+        bytes = parsertest::AppendUpdate(bytes, builder.xrefOffset, static_cast<int>(builder.objects.size() + 1),
                                          {{6, parsertest::PdfBuilder::Stream("0 0 m 20 20 l S")}}, inTrailerExtra);
     }
     if (inForm == SourceForm::NoFinalEndLine)
@@ -88,6 +96,39 @@ inline OpStatus RunUpdate(const std::string& inSource, const std::string& inOutp
     if (inWork)
         inWork(writer);
     return writer.EndPDF();
+}
+
+// The crop tool's way: every page object written again under its own id with a new MediaBox,
+// its other entries copied unchanged from the file being modified.
+inline OpStatus CropAllPages(PDFWriter& inWriter, const PDFRectangle& inMediaBox)
+{
+    std::unique_ptr<CopySession> session = inWriter.CreateCopySessionForModifiedFile();
+    if (!session)
+        return eFailure;
+    PDFParser* parser = session->GetSourceParser();
+    ObjectsContext& objects = inWriter.GetObjectsContext();
+    for (uint32_t i = 0; i < parser->GetPageCount(); ++i) {
+        PDFObjectCastPtr<PDFDictionary> page(parser->ParsePage(i));
+        if (!page)
+            return eFailure;
+        objects.StartUpdatedIndirectObject(parser->GetPageObjectID(i));
+        DictionaryContext* dictionary = objects.StartDictionary();
+        DictionaryIterator entries = page->CreateIterator();
+        while (entries.MoveNext()) {
+            if (entries.GetKey()->GetValue() == "MediaBox")
+                continue;
+            if (dictionary->WriteKey(entries.GetKey()->GetValue()) != eSuccess ||
+                session->CopyParsedValue(entries.GetValue()) != eSuccess)
+                return eFailure;
+        }
+        dictionary->WriteKey("MediaBox");
+        dictionary->WriteRectangleValue(inMediaBox.LowerLeftX, inMediaBox.LowerLeftY, inMediaBox.UpperRightX,
+                                        inMediaBox.UpperRightY);
+        if (objects.EndDictionary(dictionary) != eSuccess)
+            return eFailure;
+        objects.EndIndirectObject();
+    }
+    return eSuccess;
 }
 
 // qpdf's report of one object ("trailer" for the trailer), or an empty text.

@@ -108,8 +108,9 @@ PageRewriter::PageRewriter(PDFWriter* inModifiedFileWriter, unsigned long inPage
 
 PageRewriter::~PageRewriter()
 {
-    // The form's stream is registered with the objects context; it must be ended, not dropped.
-    if (mOpenForm)
+    // While the update runs, the form's stream is registered with the objects context and must
+    // be ended, not dropped; once the update ended, the context has forgotten it.
+    if (mOpenForm && mWriter->IsModifyingFile())
         EndContentContext();
 }
 

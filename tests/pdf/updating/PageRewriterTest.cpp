@@ -354,6 +354,16 @@ TEST(PageRewriter, UnreadablePageWritesAndReservesNothing)
     PageRewriter idle(&writer, 0);
     EXPECT_EQ(idle.StartContentContext(), nullptr);
     EXPECT_TRUE(log.Contains("PageRewriter::StartContentContext, page 7 cannot be read"));
+
+    // A form left open spoils the end of the update, which is then taken back off the file; the
+    // rewriter that held it goes quietly afterwards.
+    std::string bytesBefore = ReadFile(source);
+    ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, "", log.Settings()), eSuccess);
+    auto open = std::make_unique<PageRewriter>(&writer, 0);
+    ASSERT_NE(open->StartContentContext(), nullptr);
+    EXPECT_EQ(writer.EndPDF(), eFailure);
+    open.reset();
+    EXPECT_EQ(ReadFile(source), bytesBefore);
 }
 
 TEST(PageRewriter, FormNamesDifferFromEveryExistingName)

@@ -48,16 +48,36 @@ std::string DecodeName(const std::string& inRaw)
     return decoded;
 }
 
+// The category whose resource an operator's name operand names; empty for other operators.
+const char* CategoryOfOperator(const std::string& inOperator)
+{
+    static const std::map<std::string, const char*> categories = {
+        {"Tf", "Font"},         {"Do", "XObject"}, {"gs", "ExtGState"},  {"cs", "ColorSpace"}, {"CS", "ColorSpace"},
+        {"scn", "Pattern"},     {"SCN", "Pattern"}, {"sh", "Shading"},   {"BDC", "Properties"}, {"DP", "Properties"}};
+    auto found = categories.find(inOperator);
+    return found == categories.end() ? "" : found->second;
+}
+
 } // namespace
 
-ContentResourceRenamer::ContentResourceRenamer(const std::map<std::string, std::string>& inRenames)
+ContentResourceRenamer::ContentResourceRenamer(const RenameMap& inRenames)
 {
     OutputStringBufferStream escaped;
     PDFValueWriter writer(&escaped);
-    for (const auto& rename : inRenames) {
+    auto escape = [&](const std::string& inName) {
         escaped.Reset();
-        writer.WriteNameValue(rename.second, eTokenSeparatorNone);
-        mReplacements.emplace(rename.first, escaped.ContentsAsString());
+        writer.WriteNameValue(inName, eTokenSeparatorNone);
+        return escaped.ContentsAsString();
+    };
+    for (const auto& rename : inRenames) {
+        if (rename.second.empty())
+            continue;
+        Replacement& replacement = mReplacements[rename.first];
+        replacement.mFirst = escape(rename.second.front().second);
+        for (const auto& categoryName : rename.second) {
+            replacement.mByCategory.emplace(categoryName.first, escape(categoryName.second));
+            replacement.mAmbiguous |= categoryName.second != rename.second.front().second;
+        }
     }
 }
 
@@ -73,6 +93,9 @@ OpStatus ContentResourceRenamer::Copy(IByteReader* inSource, IByteWriter* inTarg
     mPushedBackCount = 0;
     mSourceStuck = mTargetFailed = false;
     mInInlineImageDictionary = false;
+    mHolding = false;
+    mHeld.clear();
+    mHeldReplacements.clear();
 
     Byte byte;
     while (!mTargetFailed && Next(byte)) {
@@ -100,6 +123,7 @@ OpStatus ContentResourceRenamer::Copy(IByteReader* inSource, IByteWriter* inTarg
             break;
         }
     }
+    ReleaseHeld("");
     Flush();
     if (mTargetFailed) {
         TraceMessage("ContentResourceRenamer::Copy, the target took fewer bytes than given");
@@ -139,6 +163,12 @@ void ContentResourceRenamer::PushBack(Byte inByte)
 
 void ContentResourceRenamer::Put(Byte inByte)
 {
+    if (mHolding) {
+        mHeld.push_back(static_cast<char>(inByte));
+        if (mHeld.size() >= kMaxHeldBytes)
+            ReleaseHeld("");
+        return;
+    }
     mOutput[mOutputUsed++] = inByte;
     if (mOutputUsed == kChunkSize)
         Flush();
@@ -148,6 +178,23 @@ void ContentResourceRenamer::Put(const std::string& inBytes)
 {
     for (char byte : inBytes)
         Put(static_cast<Byte>(byte));
+}
+
+void ContentResourceRenamer::ReleaseHeld(const std::string& inCategoryKey)
+{
+    if (!mHolding)
+        return;
+    mHolding = false;
+    size_t written = 0;
+    for (const auto& held : mHeldReplacements) {
+        Put(mHeld.substr(written, held.first - written));
+        auto inCategory = held.second->mByCategory.find(inCategoryKey);
+        Put(inCategory != held.second->mByCategory.end() ? inCategory->second : held.second->mFirst);
+        written = held.first;
+    }
+    Put(mHeld.substr(written));
+    mHeld.clear();
+    mHeldReplacements.clear();
 }
 
 void ContentResourceRenamer::Flush()
@@ -236,26 +283,39 @@ void ContentResourceRenamer::CopyName()
         return;
 
     std::string decoded = DecodeName(raw);
-    // In an inline image's dictionary keys and filter names are not resources; only the value
-    // of a colour space key may name one.
-    bool mayBeResource = !mInInlineImageDictionary || mLastInlineImageName == "CS" ||
-                         mLastInlineImageName == "ColorSpace";
-    if (mInInlineImageDictionary)
+    auto replacement = mReplacements.find(decoded);
+    if (mInInlineImageDictionary) {
+        // Keys and filter names of an inline image are not resources; only the value of a colour
+        // space key may name one.
+        bool isColorSpace = mLastInlineImageName == "CS" || mLastInlineImageName == "ColorSpace";
         mLastInlineImageName = decoded;
-    auto replacement = mayBeResource ? mReplacements.find(decoded) : mReplacements.end();
-    if (replacement != mReplacements.end()) {
-        Put(replacement->second);
-    } else {
+        if (isColorSpace && replacement != mReplacements.end()) {
+            auto inCategory = replacement->second.mByCategory.find("ColorSpace");
+            if (inCategory != replacement->second.mByCategory.end()) {
+                Put(inCategory->second);
+                return;
+            }
+        }
         Put('/');
         Put(raw);
+        return;
+    }
+    if (replacement == mReplacements.end()) {
+        Put('/');
+        Put(raw);
+    } else if (!replacement->second.mAmbiguous) {
+        Put(replacement->second.mFirst);
+    } else {
+        // The operator after the operands tells which category the name belongs to.
+        mHolding = true;
+        mHeldReplacements.emplace_back(mHeld.size(), &replacement->second);
     }
 }
 
 void ContentResourceRenamer::CopyRegularToken(Byte inFirst)
 {
-    // Only the operators BI and ID matter here; a longer token is none of them.
-    char token[3] = {static_cast<char>(inFirst), 0, 0};
-    size_t length = 1;
+    // Operators are short; a longer token is a number or an operand nobody looks at.
+    std::string token(1, static_cast<char>(inFirst));
     Put(inFirst);
     Byte byte;
     while (Next(byte)) {
@@ -263,17 +323,18 @@ void ContentResourceRenamer::CopyRegularToken(Byte inFirst)
             PushBack(byte);
             break;
         }
-        if (length < 3)
-            token[length] = static_cast<char>(byte);
-        ++length;
+        if (token.size() < 4)
+            token.push_back(static_cast<char>(byte));
         Put(byte);
     }
-    if (length != 2)
+    bool isNumber = (inFirst >= '0' && inFirst <= '9') || inFirst == '+' || inFirst == '-' || inFirst == '.';
+    if (isNumber || token == "true" || token == "false" || token == "null")
         return;
-    if (token[0] == 'B' && token[1] == 'I') {
+    ReleaseHeld(CategoryOfOperator(token));
+    if (token == "BI") {
         mInInlineImageDictionary = true;
         mLastInlineImageName.clear();
-    } else if (token[0] == 'I' && token[1] == 'D') {
+    } else if (token == "ID") {
         mInInlineImageDictionary = false;
         CopyInlineImageData();
     }

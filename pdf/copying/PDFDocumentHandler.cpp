@@ -770,7 +770,7 @@ void PDFDocumentHandler::RegisterCategoryResources(OutputFormXObject* inTargetFo
             newName = mDocumentContext->AddExtendedResourceMapping(inTargetFormXObject, key, std::move(task));
             registered->SetResourceName(newName);
         }
-        ioRenames.emplace(oldName, newName);
+        ioRenames[oldName].emplace_back(key, newName);
     }
 }
 

@@ -7,6 +7,7 @@
 // written in the output: the caller abandons the document.
 
 #include "pdf/copying/AppendPagesResult.h"
+#include "pdf/copying/ContentResourceRenamer.h"
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/InputFile.h"
@@ -35,8 +36,8 @@ class PDFStreamInput;
 class PDFDocumentHandler : public DocumentContextExtenderAdapter {
 public:
     typedef std::vector<ObjectIDType> ObjectIDList;
-    // Old resource name (decoded, without the slash) to the name the form gives it.
-    typedef std::map<std::string, std::string> RenameMap;
+    // Old resource name (decoded, without the slash) to the names the form gives it, by category.
+    typedef ContentResourceRenamer::RenameMap RenameMap;
 
     PDFDocumentHandler();
     ~PDFDocumentHandler() override;

@@ -7,6 +7,7 @@
 #include "pdf/parsing/ParserTestSupport.h"
 
 #include "pdf/copying/PageSelection.h"
+#include "pdf/objects/PDFObjects.h"
 #include "pdf/writing/PDFWriter.h"
 
 #include <zlib.h>
@@ -100,9 +101,10 @@ inline SourceObjects MakeSourceDocument(int inPages, const std::string& inLabel)
                                ") Tj ET q /GS1 gs 120 0 0 120 300 300 cm /Im1 Do Q";
             std::string contents;
             if (i % 5 == 4) {
-                int a = source.Add(FlateStream(text.substr(0, text.size() / 2 + 0)));
-                // The split falls inside an operator's operands; readers join the streams.
-                int b = source.Add(FlateStream(text.substr(text.size() / 2)));
+                // Streams divide content between tokens; the second begins with the second line.
+                size_t split = text.find(" BT /F2");
+                int a = source.Add(FlateStream(text.substr(0, split)));
+                int b = source.Add(FlateStream(text.substr(split)));
                 contents = "[" + std::to_string(a) + " 0 R " + std::to_string(b) + " 0 R]";
             } else {
                 contents = std::to_string(source.Add(FlateStream(text))) + " 0 R";
@@ -192,6 +194,22 @@ inline std::vector<std::pair<std::string, std::string>> AllLayouts(const SourceO
             {"xrefstream.pdf", XrefStreamFile(inSource, false, false)},
             {"objectstreams.pdf", XrefStreamFile(inSource, true, false)},
             {"hybrid.pdf", XrefStreamFile(inSource, true, true)}};
+}
+
+// The stream objects of a parsed file whose Subtype is inSubtype ("Image", "Form"), in id order.
+inline std::vector<RefCountPtr<PDFStreamInput>> StreamsOfSubtype(PDFParser& inParser, const std::string& inSubtype)
+{
+    std::vector<RefCountPtr<PDFStreamInput>> streams;
+    for (uint32_t id = 1; id < inParser.GetXrefSize(); ++id) {
+        PDFObjectCastPtr<PDFStreamInput> stream(inParser.ParseObjectByID(id));
+        if (!stream)
+            continue;
+        RefCountPtr<PDFDictionary> dictionary(stream->QueryStreamDictionary());
+        PDFObjectCastPtr<PDFName> subtype(dictionary->QueryDirectObject("Subtype"));
+        if (subtype && subtype->GetValue() == inSubtype)
+            streams.emplace_back(stream.Detach());
+    }
+    return streams;
 }
 
 // qpdf checks the file with exit 0 (no warnings either).

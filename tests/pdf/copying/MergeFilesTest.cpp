@@ -80,20 +80,10 @@ TEST(MergeFiles, SharedObjectsAreCopiedOncePerAppendAndAgainForTheNextAppend)
     ASSERT_EQ(AppendFiles(twice, {source, source}), eSuccess);
 
     auto countImages = [](const std::string& inPath) {
-        auto parsed = parsertest::ParseFile(inPath);
-        int images = 0;
-        for (uint32_t id = 1; id < parsed->parser.GetXrefSize(); ++id) {
-            PDFObjectCastPtr<PDFStreamInput> stream(parsed->parser.ParseObjectByID(id));
-            if (!stream)
-                continue;
-            RefCountPtr<PDFDictionary> dictionary(stream->QueryStreamDictionary());
-            PDFObjectCastPtr<PDFName> subtype(dictionary->QueryDirectObject("Subtype"));
-            images += subtype && subtype->GetValue() == "Image";
-        }
-        return images;
+        return StreamsOfSubtype(parsertest::ParseFile(inPath)->parser, "Image").size();
     };
-    EXPECT_EQ(countImages(once), 1);
-    EXPECT_EQ(countImages(twice), 2);
+    EXPECT_EQ(countImages(once), 1u);
+    EXPECT_EQ(countImages(twice), 2u);
     EXPECT_EQ(PageCount(twice), 24);
     ExpectQpdfCheckClean(twice);
 }

@@ -95,7 +95,6 @@ OpStatus JPEGHeaderScanner::ScanHeader(IByteReader* inJPEGStream, JPEGImageInfor
     bool frameRead = false;
     bool jfifRead = false;
     bool exifRead = false;
-    std::vector<Byte> segment;
     // Every pass consumes at least two bytes, so the walk ends with the data.
     for (;;) {
         Byte prefix = 0;
@@ -122,7 +121,8 @@ OpStatus JPEGHeaderScanner::ScanHeader(IByteReader* inJPEGStream, JPEGImageInfor
                          length);
             return eFailure;
         }
-        segment.resize(length - 2);
+        // A buffer of the segment's own size, so that no read can stray into a longer earlier one.
+        std::vector<Byte> segment(length - 2);
         if (!segment.empty() && inJPEGStream->Read(segment.data(), segment.size()) != segment.size())
             break; // a segment cut short by the end of the file ends the walk
 

@@ -2,8 +2,8 @@
 // Turns a JPEG file into an image XObject (the file's bytes, unchanged, under DCTDecode) and a
 // form XObject that draws it at its size in points. The document context owns one handler and
 // sets its contexts (not owned) before anything is written; header information is cached per
-// path until Reset. A failure writes one trace-log line and returns not found or null; an object
-// already started stays in the output, and the document then fails with it.
+// path until Reset. A failure is logged and returns not found or null; an object already started
+// stays in the output, and the document then fails with it.
 
 #include "pdf/images/JPEGImageInformation.h"
 #include "pdf/objects/ObjectIDType.h"

@@ -282,4 +282,50 @@ TEST(JPEGHeaderScanner, DamagedFilesFailWithALogLine)
     }
 }
 
+// Every block kind in one file, then every cut of its header and many corrupted copies: each
+// scan ends with an answer, and a found frame has a size (the sanitizer build watches the reads).
+TEST(JPEGHeaderScanner, EveryCutAndManyCorruptionsEndCleanly)
+{
+    JPEGSpec spec;
+    spec.mDensityUnit = 1;
+    spec.mXDensity = 300;
+    spec.mYDensity = 300;
+    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, XMPBlock()));
+    ExifSpec exif;
+    exif.mBigEndian = false;
+    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
+    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 13, PhotoshopBlock(72, 0, 72, 0)));
+    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 14, std::string("Adobe\0\x64\0\0\0\0\1", 12)));
+    const std::string jpeg = MakeJPEG(spec);
+    const size_t frame = FindMarker(jpeg, 0xC0);
+    const size_t scan = FindMarker(jpeg, 0xDA);
+    ASSERT_NE(frame, std::string::npos);
+    ASSERT_NE(scan, std::string::npos);
+    const size_t frameEnd = frame + 2 + ((static_cast<Byte>(jpeg[frame + 2]) << 8) | static_cast<Byte>(jpeg[frame + 3]));
+
+    JPEGImageInformation whole = ScanOrFail(jpeg);
+    EXPECT_TRUE(whole.JFIFInformationExists && whole.ExifInformationExists && whole.PhotoshopInformationExists &&
+                whole.AdobeInformationExists);
+    for (size_t keep = 0; keep <= scan + 4; ++keep) {
+        JPEGImageInformation information;
+        EXPECT_EQ(Scan(jpeg.substr(0, keep), information), keep >= frameEnd ? eSuccess : eFailure) << keep;
+    }
+
+    uint32_t random = 12345;
+    auto next = [&random]() {
+        random = random * 1103515245u + 12345u;
+        return (random >> 8) & 0xFFFF;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string damaged = jpeg;
+        for (unsigned changes = 1 + next() % 4; changes > 0; --changes)
+            damaged[2 + next() % (scan - 2)] = static_cast<char>(next() & 0xFF);
+        JPEGImageInformation information;
+        if (Scan(damaged, information) == eSuccess) {
+            EXPECT_GT(information.SamplesWidth, 0) << round;
+            EXPECT_GT(information.SamplesHeight, 0) << round;
+        }
+    }
+}
+
 } // namespace

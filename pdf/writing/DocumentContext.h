@@ -3,8 +3,9 @@
 // information, the page tree, the pages and forms being written with their resources, the tasks
 // that run when a page, form or resource category ends, the image cache, the fonts in use, the
 // page copier and its copy sessions, and the extenders. It writes page, form, resources and
-// catalog objects and ends a new document in a fixed order. The objects context is not owned and
-// must outlive it; pages and forms belong to their callers between start and finish.
+// catalog objects and ends a new document, or an incremental update of an existing one, in a
+// fixed order. The objects context is not owned and must outlive it; pages and forms belong to
+// their callers between start and finish.
 // ResetForNewDocument forgets the document (the image size cache stays: it serves every document
 // of the same writer).
 

@@ -310,6 +310,15 @@ TEST(IncrementalUpdate, KeepsTheFirstPartOfTheDocumentID)
         EXPECT_EQ(bytes.compare(trailer + 6, id.second.size(), id.second), 0) << bytes.substr(trailer);
         ExpectQpdfAccepts(source);
     }
+
+    // Without an ID the update makes a whole new one rather than an empty first part.
+    WriteFile(source, TwoPageSource(SourceForm::ClassicTable));
+    ASSERT_EQ(RunUpdate(source, ""), eSuccess);
+    std::string bytes = ReadFile(source);
+    size_t trailer = bytes.rfind("/ID [ <");
+    ASSERT_NE(trailer, std::string::npos);
+    std::string first = bytes.substr(trailer + 7, 32);
+    EXPECT_EQ(bytes.compare(trailer + 7 + 32, 3 + 32, "> <" + first), 0) << bytes.substr(trailer);
 }
 
 TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)

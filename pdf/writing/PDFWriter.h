@@ -41,18 +41,20 @@ public:
     OpStatus CreateNewPDF(const std::string& inOutputFilePath, PDFVersionCode inPDFVersion,
                           const LogSettings& inLogSettings = LogSettings(),
                           const WriterOptions& inOptions = WriterOptions());
-    // Ends the document (fonts, page tree, catalog, information, cross-reference table, trailer),
-    // closes the output and resets the writer. -1 when the document was not started, when any
-    // write into the output was lost, or when closing failed; the output is closed either way and
-    // is never deleted.
+    // Ends the document (fonts, page tree, catalog, information, cross-reference table, trailer;
+    // for an update, its own end), closes the output and resets the writer. -1 when the document
+    // was not started, when any write into the output was lost, or when closing failed; the output
+    // is closed either way and is never deleted, and a failed update in place is cut back to the
+    // file's original bytes.
     OpStatus EndPDF();
 
     // Opens an existing PDF file for an incremental update: appended to the source itself when
     // inOutputFilePath is empty or names the same file (by any spelling or link), else to an
     // exact copy made at inOutputFilePath. The source is parsed first; an unreadable or encrypted
     // source, a missing catalog reference or an unknown version code fail before any output is
-    // touched, and a failed start leaves nothing for EndPDF to write. The version code raises
-    // the file's version at the end when it is higher than the file declares.
+    // touched, and a failed start leaves nothing for EndPDF to write. Both options (compression,
+    // font embedding) apply to the update. The version code raises the file's version at the end
+    // when it is higher than the file declares.
     OpStatus StartIncrementalUpdate(const std::string& inSourceFilePath, PDFVersionCode inPDFVersion,
                                     const std::string& inOutputFilePath = std::string(),
                                     const LogSettings& inLogSettings = LogSettings(),

@@ -1,5 +1,6 @@
 #include "pdf/copying/CopySession.h"
 
+#include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DocumentContext.h"
 
 CopySession::CopySession() = default;
@@ -18,12 +19,14 @@ void CopySession::Register(DocumentContext* inDocumentContext, ObjectsContext* i
     mDocumentHandler.SetOperationsContexts(inDocumentContext, inObjectsContext);
 }
 
-OpStatus CopySession::Start(const std::string&, DocumentContext* inDocumentContext, ObjectsContext* inObjectsContext,
-                            IPDFParserExtender*)
+OpStatus CopySession::Start(const std::string& inSourcePath, DocumentContext* inDocumentContext,
+                            ObjectsContext* inObjectsContext, IPDFParserExtender* inParserExtender)
 {
     Register(inDocumentContext, inObjectsContext);
-    // Opening the file is left to the copying work; without it no stream can be parsed.
-    return mDocumentHandler.StartCopyingContext(static_cast<IByteReaderWithPosition*>(nullptr));
+    OpStatus status = mDocumentHandler.StartFileCopyingContext(inSourcePath);
+    if (status == eSuccess && inParserExtender)
+        mDocumentHandler.GetSourceParser()->SetParserExtender(inParserExtender);
+    return status;
 }
 
 OpStatus CopySession::Start(PDFParser* inSourceParser, DocumentContext* inDocumentContext,
@@ -35,5 +38,10 @@ OpStatus CopySession::Start(PDFParser* inSourceParser, DocumentContext* inDocume
 
 OpStatus CopySession::CopyParsedValue(PDFObject* inValue)
 {
-    return mDocumentHandler.WriteObjectWithSourceIDs(inValue);
+    return mDocumentHandler.WriteObjectWithSourceIDs(inValue, eTokenSeparatorEndLine);
+}
+
+OpStatus CopySession::MergePDFPageToFormXObject(OutputFormXObject* inForm, unsigned long inPageIndex)
+{
+    return mDocumentHandler.MergePDFPageForXObject(inForm, inPageIndex);
 }

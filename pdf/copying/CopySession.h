@@ -9,6 +9,7 @@
 #include <string>
 
 class IPDFParserExtender;
+class OutputFormXObject;
 class PDFObject;
 class PDFParser;
 
@@ -25,10 +26,19 @@ public:
     // The same over a parser that is open already (not owned).
     OpStatus Start(PDFParser* inSourceParser, DocumentContext* inDocumentContext, ObjectsContext* inObjectsContext);
 
-    // The source's parser; null only when the session could not start.
+    // The source's parser; null only when the session could not start (the document context
+    // hands out started sessions only).
     PDFParser* GetSourceParser() { return mDocumentHandler.GetSourceParser(); }
-    // Writes a source value where the caller has an object or a key open, keeping source ids.
+    // Writes a source value where the caller has an object or a key open, keeping source ids:
+    // references are written as the source's "id gen R" followed by one blank, streams with
+    // their still-encoded data. -1 after a log line (a stream whose data is not in the file).
     OpStatus CopyParsedValue(PDFObject* inValue);
+    // Writes a source page's content into the open form, its resources under the form's names;
+    // the objects they use are copied when the form is finished, so the session must live
+    // until then.
+    OpStatus MergePDFPageToFormXObject(OutputFormXObject* inForm, unsigned long inPageIndex);
+    // The session's copier (appending single pages, copying objects with new ids).
+    PDFDocumentHandler& GetDocumentHandler() { return mDocumentHandler; }
 
     void AddDocumentContextExtender(IDocumentContextExtender* inExtender)
     {

@@ -1,10 +1,65 @@
 #include "pdf/copying/PDFDocumentHandler.h"
 
+#include "pdf/copying/ColorSpaceCategoryServices.h"
+#include "pdf/copying/ContentResourceRenamer.h"
+#include "pdf/copying/ExtGStateCategoryServices.h"
+#include "pdf/copying/FontCategoryServices.h"
+#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/copying/ObjectsCopyingTask.h"
+#include "pdf/copying/PatternCategoryServices.h"
+#include "pdf/copying/PropertyCategoryServices.h"
+#include "pdf/copying/ResourceCopierTask.h"
+#include "pdf/copying/ShadingCategoryServices.h"
+#include "pdf/copying/XObjectCategoryServices.h"
 #include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/NumberText.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/IPDFParserExtender.h"
+#include "pdf/parsing/PDFPageInput.h"
+#include "pdf/parsing/PDFParser.h"
+#include "pdf/writing/DocumentContext.h"
+#include "pdf/writing/ObjectsContext.h"
+#include "pdf/writing/OutputFormXObject.h"
+#include "pdf/writing/OutputPage.h"
+#include "pdf/writing/WrittenPDFStream.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// Bytes moved at a time when stream data is copied: the data of a stream is never held whole.
+const size_t kCopyChunkSize = 256 * 1024;
+
+const char scResources[] = "Resources";
+const char scContents[] = "Contents";
+const char scCropBox[] = "CropBox";
+const char scRotate[] = "Rotate";
+const char scLength[] = "Length";
+const char scProcSet[] = "ProcSet";
+
+// The shortest fixed-notation text that reads back as the same double: a copied real keeps its
+// value (the writer's usual six decimals would change the small numbers of Type 3 font matrices).
+std::string CopiedRealText(double inValue)
+{
+    if (!std::isfinite(inValue))
+        return "0";
+    char text[400];
+    std::to_chars_result result = std::to_chars(text, text + sizeof(text), inValue, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return NumberText::FormatTrimmed(inValue);
+    std::string written(text, result.ptr);
+    return written == "-0" ? "0" : written;
+}
+
+} // namespace
 
 PDFDocumentHandler::PDFDocumentHandler() = default;
 
-PDFDocumentHandler::~PDFDocumentHandler() = default;
+PDFDocumentHandler::~PDFDocumentHandler()
+{
+    FinishCopyingContext();
+}
 
 void PDFDocumentHandler::SetOperationsContexts(DocumentContext* inDocumentContext, ObjectsContext* inObjectsContext)
 {
@@ -12,48 +67,760 @@ void PDFDocumentHandler::SetOperationsContexts(DocumentContext* inDocumentContex
     mObjectsContext = inObjectsContext;
 }
 
-AppendPagesResult PDFDocumentHandler::AppendPDFPagesFromPDF(const std::string& inSourcePath, const PageSelection&,
-                                                            const std::vector<ObjectIDType>&)
+// Copying context
+
+OpStatus PDFDocumentHandler::StartFileCopyingContext(const std::string& inSourcePath)
 {
-    TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, page copying is not available in this build, cannot copy "
-                 "from %s",
-                 inSourcePath.c_str());
-    return AppendPagesResult();
+    if (mInputFile.OpenFile(inSourcePath) != eSuccess) {
+        TraceMessage("PDFDocumentHandler::StartFileCopyingContext, unable to open file for reading in %s",
+                     inSourcePath.c_str());
+        return eFailure;
+    }
+    return StartCopyingContext(mInputFile.GetInputStream());
 }
 
-OpStatus PDFDocumentHandler::StartCopyingContext(IByteReaderWithPosition*)
+OpStatus PDFDocumentHandler::StartCopyingContext(IByteReaderWithPosition* inSourceStream)
 {
-    TraceMessage("PDFDocumentHandler::StartCopyingContext, page copying is not available in this build");
-    return eFailure;
+    if (!inSourceStream) {
+        TraceMessage("PDFDocumentHandler::StartCopyingContext, no source stream to copy from");
+        return eFailure;
+    }
+    if (!mOwnedParser)
+        mOwnedParser = std::make_unique<PDFParser>();
+    mParser = mOwnedParser.get();
+    mSourceStream = inSourceStream;
+    mSourceToTarget.clear();
+
+    OpStatus status = mParser->ParseDocument(inSourceStream);
+    if (status != eSuccess) {
+        TraceMessage("PDFDocumentHandler::StartCopyingContext, failure occured while parsing PDF file.");
+        return status;
+    }
+    if (mParser->HasEncryptionDictionary()) {
+        TraceMessage("PDFDocumentHandler::StartCopyingContext, Document contains an encryption dictionary. Library "
+                     "does not support embedding of encrypted PDF");
+        return eFailure;
+    }
+    mSourceStream->SeekFromEnd(0);
+    mSourceSize = mSourceStream->TellPosition();
+    return eSuccess;
 }
 
-OpStatus PDFDocumentHandler::StartCopyingContext(PDFParser*)
+OpStatus PDFDocumentHandler::StartCopyingContext(PDFParser* inSourceParser)
 {
-    TraceMessage("PDFDocumentHandler::StartCopyingContext, page copying is not available in this build");
-    return eFailure;
+    mOwnedParser.reset();
+    mParser = inSourceParser;
+    mSourceToTarget.clear();
+    mSourceStream = inSourceParser ? inSourceParser->GetParserStream() : nullptr;
+    if (!mSourceStream) {
+        TraceMessage("PDFDocumentHandler::StartCopyingContext, the parser has no parsed file to copy from");
+        return eFailure;
+    }
+    if (mParser->HasEncryptionDictionary() &&
+        !(mParser->GetParserExtender() && mParser->GetParserExtender()->DoesSupportEncryption())) {
+        TraceMessage("PDFDocumentHandler::StartCopyingContext, Document contains an encryption dictionary. Library "
+                     "does not support embedding of encrypted PDF");
+        return eFailure;
+    }
+    // The parser reads from where it seeks; the size is taken without disturbing anything else.
+    LongFilePositionType position = mSourceStream->TellPosition();
+    mSourceStream->SeekFromEnd(0);
+    mSourceSize = mSourceStream->TellPosition();
+    mSourceStream->SeekFromStart(position);
+    return eSuccess;
 }
 
 void PDFDocumentHandler::FinishCopyingContext()
 {
+    mInputFile.CloseFile();
+    mSourceStream = nullptr;
+    mSourceSize = 0;
+    mSourceToTarget.clear();
+    if (mOwnedParser)
+        mOwnedParser->ResetParser();
+    mOwnedParser.reset();
+    mParser = nullptr;
+    mCopyBuffer.reset();
 }
 
-OpStatus PDFDocumentHandler::MergePDFPageForXObject(OutputFormXObject*, unsigned long inPageIndex)
+// Appending pages
+
+AppendPagesResult PDFDocumentHandler::AppendPDFPagesFromPDF(const std::string& inSourcePath,
+                                                            const PageSelection& inPageSelection,
+                                                            const std::vector<ObjectIDType>& inExtraObjectIDs)
 {
-    TraceMessage(
-        "PDFDocumentHandler::MergePDFPageForXObject, page copying is not available in this build, cannot merge "
-        "page %lu",
-        inPageIndex);
-    return eFailure;
+    AppendPagesResult result;
+    result.mStatus = StartFileCopyingContext(inSourcePath);
+    if (result.mStatus != eSuccess) {
+        result.mStatus = eFailure;
+        FinishCopyingContext();
+        return result;
+    }
+
+    OpStatus status = eSuccess;
+    for (IDocumentContextExtender* extender : mExtenders) {
+        status = extender->CopySourceParsed(mObjectsContext, mDocumentContext, this);
+        if (status != eSuccess) {
+            TraceMessage("DocumentContext::AppendPDFPagesFromPDF, unexpected failure. extender declared failure "
+                         "after parsing page.");
+            break;
+        }
+    }
+
+    if (status == eSuccess && !inExtraObjectIDs.empty()) {
+        if (CopyPendingObjects(inExtraObjectIDs) != eSuccess) {
+            TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, failed copying additional objects");
+            status = eFailure;
+        }
+    }
+
+    if (status == eSuccess) {
+        const uint32_t pageCount = mParser->GetPageCount();
+        std::vector<std::pair<uint32_t, uint32_t>> ranges;
+        if (inPageSelection.mKind == PageSelection::AllPages) {
+            if (pageCount > 0)
+                ranges.emplace_back(0, pageCount - 1);
+        } else {
+            ranges = inPageSelection.mRanges;
+        }
+        for (const auto& range : ranges) {
+            if (range.second < range.first || range.second >= pageCount) {
+                TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, range mismatch. first = %ld, second = %ld, "
+                             "PDF page count = %ld",
+                             static_cast<long>(range.first), static_cast<long>(range.second),
+                             static_cast<long>(pageCount));
+                status = eFailure;
+                break;
+            }
+            for (uint32_t index = range.first; status == eSuccess; ++index) {
+                ObjectIDType pageID = 0;
+                if (CreatePDFPageForPage(index, pageID) != eSuccess) {
+                    TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, failed to embed page %ld",
+                                 static_cast<long>(index));
+                    status = eFailure;
+                    break;
+                }
+                result.mPageObjectIDs.push_back(pageID);
+                if (index == range.second)
+                    break;
+            }
+            if (status != eSuccess)
+                break;
+        }
+    }
+
+    if (status == eSuccess) {
+        for (IDocumentContextExtender* extender : mExtenders) {
+            status = extender->CopyEnding(mObjectsContext, mDocumentContext, this);
+            if (status != eSuccess) {
+                TraceMessage("DocumentContext::AppendPDFPagesFromPDF, unexpected failure. extender declared failure "
+                             "before finalizing copy.");
+                break;
+            }
+        }
+    }
+
+    FinishCopyingContext();
+    result.mStatus = status;
+    return result;
 }
 
-OpStatus PDFDocumentHandler::WriteObjectWithSourceIDs(PDFObject*)
+OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)
 {
-    TraceMessage("PDFDocumentHandler::WriteObjectWithSourceIDs, page copying is not available in this build");
-    return eFailure;
+    outPageObjectID = 0;
+    RefCountPtr<PDFDictionary> page(mParser ? mParser->ParsePage(inPageIndex) : nullptr);
+    if (!page) {
+        TraceMessage("PDFDocumentHandler::CreatePDFPageForPage, unhexpected exception, page index does not denote a "
+                     "page object. page index = %ld",
+                     static_cast<long>(inPageIndex));
+        return eFailure;
+    }
+    for (IDocumentContextExtender* extender : mExtenders) {
+        if (extender->PageCopyStarting(page.GetPtr(), mObjectsContext, mDocumentContext, this) != eSuccess) {
+            TraceMessage("DocumentContext::CreatePDFPageForPage, unexpected failure. extender declared failure before "
+                         "writing page.");
+            return eFailure;
+        }
+    }
+
+    OpStatus status = CopyPageResourceObjects(page.GetPtr());
+    if (status != eSuccess)
+        return status;
+
+    OutputPage targetPage;
+    page->AddRef();
+    PDFRectangle mediaBox = PDFPageInput(mParser, page.GetPtr()).GetMediaBox();
+    if (mediaBox.LowerLeftX == mediaBox.UpperRightX || mediaBox.LowerLeftY == mediaBox.UpperRightY) {
+        TraceMessage("PDFDocumentHandler::CreatePDFPageForPage, the MediaBox of page %ld has no area, using A4",
+                     static_cast<long>(inPageIndex));
+        mediaBox = PDFRectangle(0, 0, 595, 842);
+    }
+    targetPage.SetMediaBox(mediaBox);
+    RefCountPtr<PDFObject> cropBoxValue(InheritedPageValues::Query(mParser, page.GetPtr(), scCropBox));
+    PDFRectangle cropBox;
+    if (InheritedPageValues::ReadRectangle(cropBoxValue.GetPtr(), cropBox))
+        targetPage.SetCropBox(cropBox);
+
+    status = CopyPageContentToTargetPage(&targetPage, page.GetPtr());
+    if (status != eSuccess)
+        return status;
+
+    // While the page object is written, the resources and rotation hooks fill in the source's.
+    mPageInProgress = &targetPage;
+    mResourcesInProgress = PDFObjectCastPtr<PDFDictionary>(
+        InheritedPageValues::Query(mParser, page.GetPtr(), scResources));
+    mRotationInProgress = InheritedPageValues::Rotation(mParser, page.GetPtr());
+    mPendingFromPageWrite.clear();
+    mDocumentContext->AttachExtender(this);
+    status = mDocumentContext->WritePage(&targetPage, outPageObjectID);
+    mDocumentContext->DetachExtender(this);
+    mPageInProgress = nullptr;
+    mResourcesInProgress = nullptr;
+    mRotationInProgress = 0;
+    if (status == eSuccess && !mPendingFromPageWrite.empty()) {
+        ObjectIDList pending;
+        pending.swap(mPendingFromPageWrite);
+        status = CopyPendingObjects(pending);
+    }
+    if (status != eSuccess)
+        return status;
+
+    for (IDocumentContextExtender* extender : mExtenders) {
+        status = extender->PageCopyFinished(&targetPage, page.GetPtr(), mObjectsContext, mDocumentContext, this);
+        if (status != eSuccess) {
+            TraceMessage("DocumentContext::CreatePDFFormXObjectForPage, unexpected failure. extender declared failure "
+                         "after writing page.");
+            break;
+        }
+    }
+    return status;
 }
 
-OpStatus PDFDocumentHandler::ResourcesDictionaryWriting(ResourcesDictionary*, DictionaryContext*, ObjectsContext*,
+OpStatus PDFDocumentHandler::CopyPageResourceObjects(PDFDictionary* inSourcePage)
+{
+    // Resources may stand on an ancestor of the page in the page tree.
+    PDFObjectCastPtr<PDFDictionary> resources(InheritedPageValues::Query(mParser, inSourcePage, scResources));
+    if (!resources)
+        return eSuccess;
+    ObjectIDList pending;
+    CollectUnmappedReferences(resources.GetPtr(), pending);
+    return pending.empty() ? eSuccess : CopyPendingObjects(pending);
+}
+
+OpStatus PDFDocumentHandler::ResourcesDictionaryWriting(ResourcesDictionary* inResources,
+                                                        DictionaryContext* inResourcesDictionary, ObjectsContext*,
                                                         DocumentContext*)
 {
+    if (!mPageInProgress || inResources != &mPageInProgress->GetResourcesDictionary() || !mResourcesInProgress)
+        return eSuccess;
+    DictionaryIterator entries = mResourcesInProgress->CreateIterator();
+    while (entries.MoveNext()) {
+        if (inResourcesDictionary->WriteKey(entries.GetKey()->GetValue()) != eSuccess)
+            return eFailure;
+        OpStatus status = WriteDictionaryValue(entries.GetValue(), mPendingFromPageWrite);
+        if (status != eSuccess)
+            return status;
+    }
     return eSuccess;
+}
+
+OpStatus PDFDocumentHandler::PageDictionaryWriting(OutputPage* inPage, DictionaryContext* inPageDictionary,
+                                                   ObjectsContext*, DocumentContext*)
+{
+    if (!mPageInProgress || inPage != mPageInProgress || mRotationInProgress == 0)
+        return eSuccess;
+    if (inPageDictionary->WriteKey(scRotate) != eSuccess)
+        return eFailure;
+    inPageDictionary->WriteIntegerValue(mRotationInProgress);
+    return eSuccess;
+}
+
+OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
+                                                   std::vector<RefCountPtr<PDFStreamInput>>& outStreams)
+{
+    RefCountPtr<PDFObject> contents(mParser->ResolveDictionaryValue(inSourcePage, scContents));
+    if (!contents)
+        return eSuccess;
+    if (contents->GetType() == PDFObject::ePDFObjectStream) {
+        outStreams.emplace_back(static_cast<PDFStreamInput*>(contents.Detach()));
+        return eSuccess;
+    }
+    if (contents->GetType() != PDFObject::ePDFObjectArray) {
+        TraceMessage("%s, error copying page content, expected either array or stream, getting %s", inMethod,
+                     PDFObject::TypeLabelFor(contents->GetType()));
+        return eFailure;
+    }
+    PDFArray* array = static_cast<PDFArray*>(contents.GetPtr());
+    for (uint32_t i = 0; i < array->GetLength(); ++i) {
+        PDFObjectCastPtr<PDFIndirectObjectReference> reference(array->QueryObject(i));
+        if (!reference) {
+            TraceMessage("%s, content stream array contains non-refs", inMethod);
+            return eFailure;
+        }
+        PDFObjectCastPtr<PDFStreamInput> stream(mParser->ParseObjectByID(reference->GetObjectID()));
+        if (!stream) {
+            TraceMessage("%s, content stream array contains references to non streams", inMethod);
+            return eFailure;
+        }
+        outStreams.emplace_back(stream.Detach());
+    }
+    return eSuccess;
+}
+
+OpStatus PDFDocumentHandler::CopyPageContentToTargetPage(OutputPage* inTargetPage, PDFDictionary* inSourcePage)
+{
+    std::vector<RefCountPtr<PDFStreamInput>> streams;
+    OpStatus status =
+        CollectContentStreams(inSourcePage, "PDFDocumentHandler::CopyPageContentToTargetPage", streams);
+    for (size_t i = 0; status == eSuccess && i < streams.size(); ++i)
+        status = WritePDFStreamInputToContentContext(inTargetPage, streams[i].GetPtr());
+    return status;
+}
+
+OpStatus PDFDocumentHandler::WritePDFStreamInputToContentContext(OutputPage* inTargetPage,
+                                                                 PDFStreamInput* inSourceStream)
+{
+    // The reader is made before anything is written, so that a stream that cannot be read
+    // leaves no half object behind.
+    mSourceStream->SeekFromStart(inSourceStream->GetStreamContentStart());
+    std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(inSourceStream));
+    if (!reader) {
+        TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream from "
+                     "page input to target page");
+        return eFailure;
+    }
+    inTargetPage->AddContentStreamReference(mObjectsContext->AllocateAndStartIndirectObject());
+    std::unique_ptr<WrittenPDFStream> stream = mObjectsContext->StartStream();
+    OpStatus status = CopyDecodedBytes(reader.get(), stream->GetWriteStream());
+    OpStatus endStatus = mObjectsContext->EndStream(stream.get());
+    if (status != eSuccess || endStatus != eSuccess) {
+        TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream from "
+                     "page input to target page");
+        return eFailure;
+    }
+    return eSuccess;
+}
+
+// Object copying
+
+void PDFDocumentHandler::CollectUnmappedReferences(PDFObject* inContainer, ObjectIDList& ioPending)
+{
+    // Direct containers nest no deeper than the parser allows, so the recursion is bounded.
+    if (inContainer->GetType() == PDFObject::ePDFObjectDictionary) {
+        DictionaryIterator entries = static_cast<PDFDictionary*>(inContainer)->CreateIterator();
+        while (entries.MoveNext())
+            CollectUnmappedReferences(entries.GetValue(), ioPending);
+    } else if (inContainer->GetType() == PDFObject::ePDFObjectArray) {
+        PDFArray* array = static_cast<PDFArray*>(inContainer);
+        for (uint32_t i = 0; i < array->GetLength(); ++i) {
+            RefCountPtr<PDFObject> element(array->QueryObject(i));
+            CollectUnmappedReferences(element.GetPtr(), ioPending);
+        }
+    } else if (inContainer->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
+        ObjectIDType sourceID = static_cast<PDFIndirectObjectReference*>(inContainer)->GetObjectID();
+        if (mSourceToTarget.find(sourceID) == mSourceToTarget.end())
+            ioPending.push_back(sourceID);
+    }
+}
+
+ObjectIDType PDFDocumentHandler::MapSourceID(ObjectIDType inSourceID, ObjectIDList* ioPending)
+{
+    auto found = mSourceToTarget.find(inSourceID);
+    if (found != mSourceToTarget.end())
+        return found->second.mTargetID;
+    TargetObject target;
+    target.mTargetID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    mSourceToTarget.emplace(inSourceID, target);
+    if (ioPending)
+        ioPending->push_back(inSourceID);
+    return target.mTargetID;
+}
+
+OpStatus PDFDocumentHandler::CopyPendingObjects(const ObjectIDList& inPending)
+{
+    // A work list instead of recursion: a long chain of references must not exhaust the stack.
+    // Popping from the back with each object's references pushed in reverse copies every object
+    // right after the one that first referred to it.
+    std::vector<ObjectIDType> work(inPending.rbegin(), inPending.rend());
+    ObjectIDList references;
+    while (!work.empty()) {
+        ObjectIDType sourceID = work.back();
+        work.pop_back();
+        ObjectIDType targetID = MapSourceID(sourceID, nullptr);
+        TargetObject& target = mSourceToTarget[sourceID];
+        if (target.mWritten)
+            continue;
+        target.mWritten = true;
+        references.clear();
+        OpStatus status = CopyInDirectObject(sourceID, targetID, references);
+        if (status != eSuccess)
+            return status;
+        work.insert(work.end(), references.rbegin(), references.rend());
+    }
+    return eSuccess;
+}
+
+OpStatus PDFDocumentHandler::CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID,
+                                                ObjectIDList& outPending)
+{
+    EXrefEntryType kind = inSourceID < mParser->GetXrefSize()
+                              ? mParser->GetXrefEntry(static_cast<uint32_t>(inSourceID))->mType
+                              : eXrefEntryUndefined;
+    if (kind == eXrefEntryDelete || kind == eXrefEntryUndefined) {
+        // A reference to an object the file does not hold stands for null.
+        TraceMessage("PDFDocumentHandler::CopyInDirectObject, object %ld is not in the source file, copied as null",
+                     static_cast<long>(inSourceID));
+        mObjectsContext->StartIndirectObject(inTargetID);
+        mObjectsContext->WriteNull(eTokenSeparatorEndLine);
+        mObjectsContext->EndIndirectObject();
+        return eSuccess;
+    }
+    RefCountPtr<PDFObject> object(mParser->ParseObjectByID(static_cast<uint32_t>(inSourceID)));
+    if (!object) {
+        TraceMessage("PDFDocumentHandler::CopyInDirectObject, object not found. %ld", static_cast<long>(inSourceID));
+        return eFailure;
+    }
+    // A stream whose data cannot be there fails before its object is begun.
+    if (object->GetType() == PDFObject::ePDFObjectStream &&
+        CheckedStreamLength(static_cast<PDFStreamInput*>(object.GetPtr())) < 0)
+        return eFailure;
+
+    mObjectsContext->StartIndirectObject(inTargetID);
+    OpStatus status = WriteObjectByType(object.GetPtr(), eTokenSeparatorEndLine, outPending);
+    if (status == eSuccess)
+        mObjectsContext->EndIndirectObject();
+    return status;
+}
+
+OpStatus PDFDocumentHandler::WriteObjectByType(PDFObject* inObject, ETokenSeparator inSeparate,
+                                               ObjectIDList& ioPending)
+{
+    return WriteValue(inObject, inSeparate, eMapReferences, &ioPending);
+}
+
+OpStatus PDFDocumentHandler::WriteDictionaryValue(PDFObject* inObject, ObjectIDList& ioPending)
+{
+    if (inObject->GetType() == PDFObject::ePDFObjectStream) {
+        TraceMessage("PDFDocumentHandler::WriteObjectByType, got that wrong sir. ain't gonna write a stream in a "
+                     "dictionary. must be a ref. we got exception here");
+        return eFailure;
+    }
+    return WriteValue(inObject, eTokenSeparatorEndLine, eMapReferences, &ioPending);
+}
+
+OpStatus PDFDocumentHandler::WriteStreamObject(PDFStreamInput* inStream, ObjectIDList& ioPending)
+{
+    return WriteStream(inStream, eMapReferences, &ioPending);
+}
+
+OpStatus PDFDocumentHandler::WriteObjectWithSourceIDs(PDFObject* inObject, ETokenSeparator inSeparate)
+{
+    if (!mParser) {
+        TraceMessage("PDFDocumentHandler::WriteObjectWithSourceIDs, no copying context is open");
+        return eFailure;
+    }
+    return WriteValue(inObject, inSeparate, eKeepSourceIDs, nullptr);
+}
+
+OpStatus PDFDocumentHandler::WriteValue(PDFObject* inObject, ETokenSeparator inSeparate, EReferenceMode inMode,
+                                        ObjectIDList* ioPending)
+{
+    PDFValueWriter& writer = mObjectsContext->GetValueWriter();
+    switch (inObject->GetType()) {
+    case PDFObject::ePDFObjectBoolean:
+        mObjectsContext->WriteBoolean(static_cast<PDFBoolean*>(inObject)->GetValue(), inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectLiteralString:
+        writer.WriteLiteralStringValue(static_cast<PDFLiteralString*>(inObject)->GetValue(), inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectHexString:
+        writer.WriteHexStringValue(static_cast<PDFHexString*>(inObject)->GetValue(), inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectNull:
+        mObjectsContext->WriteNull(inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectName:
+        writer.WriteNameValue(static_cast<PDFName*>(inObject)->GetValue(), inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectInteger:
+        mObjectsContext->WriteInteger(static_cast<PDFInteger*>(inObject)->GetValue(), inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectReal:
+        writer.WriteText(CopiedRealText(static_cast<PDFReal*>(inObject)->GetValue()));
+        writer.WriteSeparator(inSeparate);
+        return eSuccess;
+    case PDFObject::ePDFObjectSymbol:
+        mObjectsContext->WriteKeyword(static_cast<PDFSymbol*>(inObject)->GetValue());
+        return eSuccess;
+    case PDFObject::ePDFObjectArray: {
+        PDFArray* array = static_cast<PDFArray*>(inObject);
+        mObjectsContext->StartArray();
+        for (uint32_t i = 0; i < array->GetLength(); ++i) {
+            RefCountPtr<PDFObject> element(array->QueryObject(i));
+            if (element->GetType() == PDFObject::ePDFObjectStream) {
+                TraceMessage("PDFDocumentHandler::WriteObjectByType, a stream inside an array cannot be written");
+                return eFailure;
+            }
+            OpStatus status = WriteValue(element.GetPtr(), eTokenSeparatorSpace, inMode, ioPending);
+            if (status != eSuccess)
+                return status;
+        }
+        mObjectsContext->EndArray(inSeparate);
+        return eSuccess;
+    }
+    case PDFObject::ePDFObjectDictionary:
+        return WriteDictionary(static_cast<PDFDictionary*>(inObject), inMode, ioPending);
+    case PDFObject::ePDFObjectIndirectObjectReference: {
+        PDFIndirectObjectReference* reference = static_cast<PDFIndirectObjectReference*>(inObject);
+        if (inMode == eKeepSourceIDs) {
+            mObjectsContext->WriteIndirectObjectReference(reference->GetObjectID(),
+                                                          reference->GetGenerationNumber(), eTokenSeparatorSpace);
+        } else {
+            mObjectsContext->WriteIndirectObjectReference(MapSourceID(reference->GetObjectID(), ioPending), 0,
+                                                          inSeparate);
+        }
+        return eSuccess;
+    }
+    case PDFObject::ePDFObjectStream:
+        return WriteStream(static_cast<PDFStreamInput*>(inObject), inMode, ioPending);
+    }
+    TraceMessage("PDFDocumentHandler::WriteObjectByType, unknown object type %d", inObject->GetType());
+    return eFailure;
+}
+
+OpStatus PDFDocumentHandler::WriteDictionary(PDFDictionary* inDictionary, EReferenceMode inMode,
+                                             ObjectIDList* ioPending)
+{
+    DictionaryContext* dictionary = mObjectsContext->StartDictionary();
+    DictionaryIterator entries = inDictionary->CreateIterator();
+    while (entries.MoveNext()) {
+        if (dictionary->WriteKey(entries.GetKey()->GetValue()) != eSuccess)
+            return eFailure;
+        PDFObject* value = entries.GetValue();
+        if (value->GetType() == PDFObject::ePDFObjectStream) {
+            TraceMessage("PDFDocumentHandler::WriteObjectByType, got that wrong sir. ain't gonna write a stream in a "
+                         "dictionary. must be a ref. we got exception here");
+            return eFailure;
+        }
+        OpStatus status = WriteValue(value, eTokenSeparatorEndLine, inMode, ioPending);
+        if (status != eSuccess)
+            return status;
+    }
+    return mObjectsContext->EndDictionary(dictionary);
+}
+
+long long PDFDocumentHandler::CheckedStreamLength(PDFStreamInput* inStream)
+{
+    RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
+    PDFObjectCastPtr<PDFInteger> length(mParser->ResolveDictionaryValue(dictionary.GetPtr(), scLength));
+    if (!length) {
+        TraceMessage("PDFDocumentHandler::WriteStreamObject, stream does not have length, failing");
+        return -1;
+    }
+    long long start = inStream->GetStreamContentStart();
+    if (length->GetValue() < 0 || start < 0 || start > mSourceSize || length->GetValue() > mSourceSize - start) {
+        TraceMessage("PDFDocumentHandler::WriteStreamObject, stream length %lld at %lld reaches outside the source "
+                     "file of %lld bytes, failing",
+                     length->GetValue(), start, mSourceSize);
+        return -1;
+    }
+    return length->GetValue();
+}
+
+OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMode inMode, ObjectIDList* ioPending)
+{
+    // Length is resolved before anything is written: reading it moves the source.
+    long long length = CheckedStreamLength(inStream);
+    if (length < 0)
+        return eFailure;
+    RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
+    if (WriteDictionary(dictionary.GetPtr(), inMode, ioPending) != eSuccess) {
+        TraceMessage("PDFDocumentHandler::WriteStreamObject, failed to write stream dictionary");
+        return eFailure;
+    }
+    mObjectsContext->WriteKeyword("stream");
+    if (CopySourceBytes(inStream->GetStreamContentStart(), length) != eSuccess)
+        return eFailure;
+    mObjectsContext->EndLine();
+    mObjectsContext->WriteKeyword("endstream");
+    return eSuccess;
+}
+
+Byte* PDFDocumentHandler::CopyBuffer()
+{
+    if (!mCopyBuffer)
+        mCopyBuffer.reset(new Byte[kCopyChunkSize]);
+    return mCopyBuffer.get();
+}
+
+OpStatus PDFDocumentHandler::CopySourceBytes(LongFilePositionType inPosition, long long inLength)
+{
+    Byte* buffer = CopyBuffer();
+    PDFValueWriter& writer = mObjectsContext->GetValueWriter();
+    mSourceStream->SeekFromStart(inPosition);
+    while (inLength > 0) {
+        size_t want = inLength < static_cast<long long>(kCopyChunkSize) ? static_cast<size_t>(inLength)
+                                                                          : kCopyChunkSize;
+        size_t got = mSourceStream->Read(buffer, want);
+        if (got == 0) {
+            // The data written so far no longer matches the Length written in the dictionary.
+            TraceMessage("PDFDocumentHandler::WriteStreamObject, the source ended %lld bytes before the stream's "
+                         "data did",
+                         inLength);
+            return eFailure;
+        }
+        writer.WriteBytes(buffer, got);
+        inLength -= static_cast<long long>(got);
+    }
+    if (writer.HasFailed()) {
+        TraceMessage("PDFDocumentHandler::WriteStreamObject, failed to write the stream's data");
+        return eFailure;
+    }
+    return eSuccess;
+}
+
+OpStatus PDFDocumentHandler::CopyDecodedBytes(IByteReader* inSource, IByteWriter* inTarget)
+{
+    Byte* buffer = CopyBuffer();
+    while (inSource->HasMoreBytes()) {
+        size_t got = inSource->Read(buffer, kCopyChunkSize);
+        if (got == 0)
+            return inSource->HasMoreBytes() ? eFailure : eSuccess;
+        if (inTarget->WriteBytes(buffer, got) != got)
+            return eFailure;
+    }
+    return eSuccess;
+}
+
+// Merging a page into a form
+
+OpStatus PDFDocumentHandler::MergePDFPageForXObject(OutputFormXObject* inTargetFormXObject,
+                                                    unsigned long inPageIndex)
+{
+    RefCountPtr<PDFDictionary> page(mParser && inPageIndex <= UINT32_MAX
+                                        ? mParser->ParsePage(static_cast<uint32_t>(inPageIndex))
+                                        : nullptr);
+    if (!page) {
+        TraceMessage("PDFDocumentHandler::MergePDFPageForXObject, unhexpected exception, page index does not denote "
+                     "a page object. page index = %ld",
+                     static_cast<long>(inPageIndex));
+        return eFailure;
+    }
+    RenameMap renames;
+    OpStatus status = RegisterPageResourcesForForm(inTargetFormXObject, page.GetPtr(), renames);
+    if (status == eSuccess)
+        status = MergePageContentToTargetXObject(inTargetFormXObject, page.GetPtr(), renames);
+    return status;
+}
+
+OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inTargetFormXObject,
+                                                          PDFDictionary* inSourcePage, RenameMap& ioRenames)
+{
+    PDFObjectCastPtr<PDFDictionary> resources(InheritedPageValues::Query(mParser, inSourcePage, scResources));
+    if (!resources)
+        return eSuccess;
+
+    ResourcesDictionary& formResources = inTargetFormXObject->GetResourcesDictionary();
+    PDFObjectCastPtr<PDFArray> procSets(mParser->ResolveDictionaryValue(resources.GetPtr(), scProcSet));
+    if (procSets) {
+        for (uint32_t i = 0; i < procSets->GetLength(); ++i) {
+            PDFObjectCastPtr<PDFName> name(procSets->QueryObject(i));
+            if (name)
+                formResources.AddProcSetName(name->GetValue());
+        }
+    }
+
+    ExtGStateCategoryServices extGStates(&formResources);
+    ColorSpaceCategoryServices colorSpaces(&formResources);
+    PatternCategoryServices patterns(&formResources);
+    ShadingCategoryServices shadings(&formResources);
+    XObjectCategoryServices xObjects(&formResources);
+    FontCategoryServices fonts(&formResources);
+    PropertyCategoryServices properties(&formResources);
+    ICategoryServicesCommand* categories[] = {&extGStates, &colorSpaces, &patterns, &shadings,
+                                              &xObjects,   &fonts,       &properties};
+    ObjectIDList objectsToCopy;
+    for (ICategoryServicesCommand* category : categories)
+        RegisterCategoryResources(inTargetFormXObject, *category, resources.GetPtr(), objectsToCopy, ioRenames);
+    if (!objectsToCopy.empty())
+        ScheduleObjectsCopying(inTargetFormXObject, objectsToCopy);
+    return eSuccess;
+}
+
+void PDFDocumentHandler::RegisterCategoryResources(OutputFormXObject* inTargetFormXObject,
+                                                   ICategoryServicesCommand& inCategory, PDFDictionary* inResources,
+                                                   ObjectIDList& ioObjectsToCopy, RenameMap& ioRenames)
+{
+    const std::string key = inCategory.CategoryKey();
+    PDFObjectCastPtr<PDFDictionary> entries(mParser->ResolveDictionaryValue(inResources, key));
+    if (!entries)
+        return;
+    DictionaryIterator entry = entries->CreateIterator();
+    while (entry.MoveNext()) {
+        const std::string& oldName = entry.GetKey()->GetValue();
+        PDFObject* value = entry.GetValue();
+        std::string newName;
+        if (value->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
+            ObjectIDType sourceID = static_cast<PDFIndirectObjectReference*>(value)->GetObjectID();
+            newName = inCategory.RegisterObjectID(MapSourceID(sourceID, &ioObjectsToCopy));
+        } else {
+            std::unique_ptr<ResourceCopierTask> task =
+                std::make_unique<ResourceCopierTask>(this, value, inTargetFormXObject);
+            ResourceCopierTask* registered = task.get();
+            newName = mDocumentContext->AddExtendedResourceMapping(inTargetFormXObject, key, std::move(task));
+            registered->SetResourceName(newName);
+        }
+        ioRenames[oldName].emplace_back(key, newName);
+    }
+}
+
+OpStatus PDFDocumentHandler::MergePageContentToTargetXObject(OutputFormXObject* inTargetFormXObject,
+                                                             PDFDictionary* inSourcePage, const RenameMap& inRenames)
+{
+    std::vector<RefCountPtr<PDFStreamInput>> streams;
+    OpStatus status =
+        CollectContentStreams(inSourcePage, "PDFDocumentHandler::MergePageContentToTargetXObject", streams);
+    IByteWriter* target = inTargetFormXObject->GetContentStream()->GetWriteStream();
+    for (size_t i = 0; status == eSuccess && i < streams.size(); ++i) {
+        status = WriteContentWithRenamedResources(target, streams[i].GetPtr(), inRenames);
+        const Byte endLine[2] = {'\r', '\n'};
+        if (status == eSuccess && target->WriteBytes(endLine, 2) != 2)
+            status = eFailure;
+    }
+    return status;
+}
+
+OpStatus PDFDocumentHandler::WriteContentWithRenamedResources(IByteWriter* inTarget, PDFStreamInput* inSourceStream,
+                                                              const RenameMap& inRenames)
+{
+    mSourceStream->SeekFromStart(inSourceStream->GetStreamContentStart());
+    std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(inSourceStream));
+    if (!reader) {
+        TraceMessage("PDFDocumentHandler::WriteContentWithRenamedResources, failed to read a content stream of the "
+                     "page");
+        return eFailure;
+    }
+    if (!inRenames.empty()) {
+        ContentResourceRenamer renamer(inRenames);
+        return renamer.Copy(reader.get(), inTarget);
+    }
+    if (CopyDecodedBytes(reader.get(), inTarget) != eSuccess) {
+        TraceMessage("PDFDocumentHandler::WriteContentWithRenamedResources, failed to copy a content stream of the "
+                     "page");
+        return eFailure;
+    }
+    return eSuccess;
+}
+
+OpStatus PDFDocumentHandler::WriteValueAndListReferences(PDFObject* inValue, ObjectIDList& outPending)
+{
+    outPending.clear();
+    return WriteObjectByType(inValue, eTokenSeparatorEndLine, outPending);
+}
+
+void PDFDocumentHandler::ScheduleObjectsCopying(OutputFormXObject* inTargetFormXObject,
+                                                const ObjectIDList& inObjectsToCopy)
+{
+    mDocumentContext->ScheduleFormEndTask(inTargetFormXObject,
+                                          std::make_unique<ObjectsCopyingTask>(this, inObjectsToCopy));
 }

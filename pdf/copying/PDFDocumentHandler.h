@@ -2,26 +2,43 @@
 // Copies pages and objects of a parsed source PDF file into the file being written, renumbering
 // objects, and merges a source page into a form XObject. The document context owns one handler
 // (and each copy session one more) and sets its contexts (not owned). A copying context is open
-// from StartCopyingContext to FinishCopyingContext.
-//
-// Page copying is not built yet: every copying operation fails with one trace-log line, and no
-// copying context can be opened.
+// from StartCopyingContext to FinishCopyingContext; the source-to-target id map lives exactly that
+// long, so objects shared by the pages of one context are written once. A failure leaves what was
+// written in the output: the caller abandons the document.
 
 #include "pdf/copying/AppendPagesResult.h"
+#include "pdf/copying/ContentResourceRenamer.h"
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/IByteReaderWithPosition.h"
+#include "pdf/io/InputFile.h"
 #include "pdf/objects/ObjectIDType.h"
+#include "pdf/objects/RefCountPtr.h"
 #include "pdf/writing/DocumentContextExtenderAdapter.h"
+#include "pdf/writing/PDFValueWriter.h"
 
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+class ICategoryServicesCommand;
+class IByteWriter;
 class OutputFormXObject;
+class PDFArray;
+class PDFDictionary;
 class PDFObject;
+class PDFParser;
+class PDFStreamInput;
 
 class PDFDocumentHandler : public DocumentContextExtenderAdapter {
 public:
+    typedef std::vector<ObjectIDType> ObjectIDList;
+    // Old resource name (decoded, without the slash) to the names the form gives it, by category.
+    typedef ContentResourceRenamer::RenameMap RenameMap;
+
     PDFDocumentHandler();
     ~PDFDocumentHandler() override;
     PDFDocumentHandler(const PDFDocumentHandler&) = delete;
@@ -29,36 +46,115 @@ public:
 
     void SetOperationsContexts(DocumentContext* inDocumentContext, ObjectsContext* inObjectsContext);
 
-    // Opens, parses and copies the selected pages (and the extra source objects first).
+    // Opens, parses and copies the selected pages (and the extra source objects first), then
+    // finishes the context. Pages written before a failure stay listed.
     AppendPagesResult AppendPDFPagesFromPDF(const std::string& inSourcePath, const PageSelection& inPageSelection,
                                             const std::vector<ObjectIDType>& inExtraObjectIDs);
 
-    // A copying context over a source stream (a parser made and owned here) or over a parser
-    // that is open already (not owned).
+    // A copying context over a file opened by path, over a source stream (a parser made and owned
+    // here) or over a parser that is open already (not owned). Encrypted sources are refused
+    // unless the parser's extender supports encryption.
+    OpStatus StartFileCopyingContext(const std::string& inSourcePath);
     OpStatus StartCopyingContext(IByteReaderWithPosition* inSourceStream);
     OpStatus StartCopyingContext(PDFParser* inSourceParser);
     // Closes what the context opened; afterwards the handler owns nothing.
     void FinishCopyingContext();
     // The parser of the open copying context, or null.
-    PDFParser* GetSourceParser() { return nullptr; }
+    PDFParser* GetSourceParser() { return mParser; }
 
-    // Writes the page's content into the open form, its resources under the form's names.
+    // Page copying.
+    OpStatus CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
+    OpStatus CopyPageContentToTargetPage(OutputPage* inTargetPage, PDFDictionary* inSourcePage);
+    // One source content stream, decoded, becomes a new content stream of the page.
+    OpStatus WritePDFStreamInputToContentContext(OutputPage* inTargetPage, PDFStreamInput* inSourceStream);
+    OpStatus CopyPageResourceObjects(PDFDictionary* inSourcePage);
+
+    // Object copying. References in a direct dictionary or array not yet mapped, in order met.
+    void CollectUnmappedReferences(PDFObject* inContainer, ObjectIDList& ioPending);
+    // Copies the listed source objects and everything they refer to that is not copied yet, each
+    // object right after its referrer (depth first, without recursion).
+    OpStatus CopyPendingObjects(const ObjectIDList& inPending);
+    // Writes one indirect object of the source under inTargetID; its unmapped references are
+    // mapped and appended to outPending.
+    OpStatus CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID, ObjectIDList& outPending);
+    // A value where the caller has an object or a key open; references are mapped to target ids
+    // and the newly mapped ones appended to ioPending.
+    OpStatus WriteObjectByType(PDFObject* inObject, ETokenSeparator inSeparate, ObjectIDList& ioPending);
+    // The same as the value of a key just written into an open dictionary: a stream is refused.
+    OpStatus WriteDictionaryValue(PDFObject* inObject, ObjectIDList& ioPending);
+    OpStatus WriteStreamObject(PDFStreamInput* inStream, ObjectIDList& ioPending);
+    // Writes a parsed value keeping the source's object ids (copying from the modified file
+    // itself): nothing is mapped or queued.
+    OpStatus WriteObjectWithSourceIDs(PDFObject* inObject, ETokenSeparator inSeparate = eTokenSeparatorEndLine);
+
+    // Merging a page into a form: the page's content goes into the open form, its resources
+    // under the form's own names.
     OpStatus MergePDFPageForXObject(OutputFormXObject* inTargetFormXObject, unsigned long inPageIndex);
-    // Writes a parsed value into the target keeping the source's object ids (copying from the
-    // modified file itself).
-    OpStatus WriteObjectWithSourceIDs(PDFObject* inObject);
+    OpStatus RegisterPageResourcesForForm(OutputFormXObject* inTargetFormXObject, PDFDictionary* inSourcePage,
+                                          RenameMap& ioRenames);
+    void RegisterCategoryResources(OutputFormXObject* inTargetFormXObject, ICategoryServicesCommand& inCategory,
+                                   PDFDictionary* inResources, ObjectIDList& ioObjectsToCopy, RenameMap& ioRenames);
+    OpStatus MergePageContentToTargetXObject(OutputFormXObject* inTargetFormXObject, PDFDictionary* inSourcePage,
+                                             const RenameMap& inRenames);
+    OpStatus WriteContentWithRenamedResources(IByteWriter* inTarget, PDFStreamInput* inSourceStream,
+                                              const RenameMap& inRenames);
+    // WriteObjectByType with CR LF into a fresh list of the references met.
+    OpStatus WriteValueAndListReferences(PDFObject* inValue, ObjectIDList& outPending);
+    // The listed objects are copied when the form ends.
+    void ScheduleObjectsCopying(OutputFormXObject* inTargetFormXObject, const ObjectIDList& inObjectsToCopy);
 
-    // Fills the page being copied's resources while its dictionary is written; nothing to do
-    // while no page copy is in progress.
+    // While a page copy writes its page object: the source page's Resources entries, and its
+    // rotation. Nothing to do for any other page.
     OpStatus ResourcesDictionaryWriting(ResourcesDictionary* inResources, DictionaryContext* inResourcesDictionary,
                                         ObjectsContext* inObjectsContext, DocumentContext* inDocumentContext) override;
+    OpStatus PageDictionaryWriting(OutputPage* inPage, DictionaryContext* inPageDictionary,
+                                   ObjectsContext* inObjectsContext, DocumentContext* inDocumentContext) override;
 
     void AddDocumentContextExtender(IDocumentContextExtender* inExtender) { mExtenders.insert(inExtender); }
     void RemoveDocumentContextExtender(IDocumentContextExtender* inExtender) { mExtenders.erase(inExtender); }
     void ClearDocumentContextExtenders() { mExtenders.clear(); }
 
 private:
+    enum EReferenceMode { eMapReferences, eKeepSourceIDs };
+    struct TargetObject {
+        ObjectIDType mTargetID = 0;
+        bool mWritten = false;
+    };
+
+    OpStatus WriteValue(PDFObject* inObject, ETokenSeparator inSeparate, EReferenceMode inMode,
+                        ObjectIDList* ioPending);
+    OpStatus WriteDictionary(PDFDictionary* inDictionary, EReferenceMode inMode, ObjectIDList* ioPending);
+    OpStatus WriteStream(PDFStreamInput* inStream, EReferenceMode inMode, ObjectIDList* ioPending);
+    // The target id of a source object, reserved (and listed in ioPending) on first sight.
+    ObjectIDType MapSourceID(ObjectIDType inSourceID, ObjectIDList* ioPending);
+    // Length of a stream's data, checked against the file; -1 after a log line.
+    long long CheckedStreamLength(PDFStreamInput* inStream);
+    // Copies exactly inLength bytes of the source from inPosition to the output, in chunks.
+    OpStatus CopySourceBytes(LongFilePositionType inPosition, long long inLength);
+    // Everything a decoding reader yields, in chunks; -1 on a stuck reader or a short write.
+    OpStatus CopyDecodedBytes(IByteReader* inSource, IByteWriter* inTarget);
+    // The stream objects of a page's Contents, in order; -1 after a log line for anything else.
+    OpStatus CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
+                                   std::vector<RefCountPtr<PDFStreamInput>>& outStreams);
+    Byte* CopyBuffer();
+
     DocumentContext* mDocumentContext = nullptr;
     ObjectsContext* mObjectsContext = nullptr;
     std::set<IDocumentContextExtender*> mExtenders;
+
+    InputFile mInputFile;
+    IByteReaderWithPosition* mSourceStream = nullptr;
+    LongFilePositionType mSourceSize = 0;
+    std::unique_ptr<PDFParser> mOwnedParser;
+    PDFParser* mParser = nullptr;
+    std::unordered_map<ObjectIDType, TargetObject> mSourceToTarget;
+
+    // The page being written by CreatePDFPageForPage, with its source's (maybe inherited)
+    // Resources and its rotation; the references that writing the Resources newly mapped.
+    OutputPage* mPageInProgress = nullptr;
+    RefCountPtr<PDFDictionary> mResourcesInProgress;
+    long long mRotationInProgress = 0;
+    ObjectIDList mPendingFromPageWrite;
+
+    std::unique_ptr<Byte[]> mCopyBuffer;
 };

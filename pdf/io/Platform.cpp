@@ -84,6 +84,13 @@ bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath)
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool TruncateFile(const std::string& inUTF8Path, long long inSize)
+{
+    if (!IsAcceptablePath(inUTF8Path) || inSize < 0)
+        return false;
+    return ::truncate(inUTF8Path.c_str(), static_cast<off_t>(inSize)) == 0;
+}
+
 bool LocalTimeAt(time_t inTime, LocalTime& outTime)
 {
     struct tm local;

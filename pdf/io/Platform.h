@@ -30,6 +30,8 @@ bool IsRegularFile(const std::string& inUTF8Path);
 
 // Same device and inode: two spellings of one path, or hard and symbolic links to one file.
 bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath);
+// Cuts a file back to its first inSize bytes. False when the file cannot be cut.
+bool TruncateFile(const std::string& inUTF8Path, long long inSize);
 
 struct LocalTime {
     int year = 0;   // full year, e.g. 2016

@@ -33,6 +33,8 @@ public:
     void WriteRectangleValue(double inLeft, double inBottom, double inRight, double inTop);
 
     size_t GetIndentLevel() const { return mIndentLevel; }
+    // Whether the key was written to this dictionary already.
+    bool HasKey(std::string_view inKey) const { return mKeys.find(inKey) != mKeys.end(); }
 
 private:
     friend class ObjectsContext;

@@ -4,7 +4,12 @@
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/InputFile.h"
 #include "pdf/io/MD5Digest.h"
+#include "pdf/io/NumberText.h"
 #include "pdf/io/PDFDate.h"
+#include "pdf/objects/PDFObjectCastPtr.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFPageInput.h"
+#include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DictionaryContext.h"
 #include "pdf/writing/IDocumentContextExtender.h"
 #include "pdf/writing/ObjectsContext.h"
@@ -12,6 +17,7 @@
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/PageContentContext.h"
 #include "pdf/writing/PageTreeNode.h"
+#include "pdf/writing/VersionUpdate.h"
 
 #include <cmath>
 
@@ -57,6 +63,8 @@ const char scTrue[] = "True";
 const char scFalse[] = "False";
 const char scUnknown[] = "Unknown";
 const char scEndOfFile[] = "%%EOF";
+const char scVersion[] = "Version";
+const char scXRef[] = "XRef";
 
 // "PDF-1.0" to "PDF-1.7" for the codes 10 to 17; 18 also gives 1.7.
 const char* const scVersionTexts[] = {"PDF-1.0", "PDF-1.1", "PDF-1.2", "PDF-1.3", "PDF-1.4",
@@ -429,23 +437,34 @@ OpStatus DocumentContext::FinalizeNewDocument(bool inEmbedFonts)
         return status;
 
     LongFilePositionType xrefPosition = 0;
-    status = mObjectsContext->WriteXrefTable(xrefPosition);
+    status = WriteXrefTableSection(xrefPosition);
     if (status != eSuccess)
         return status;
+    WriteFileEnd(xrefPosition);
+    return eSuccess;
+}
 
+OpStatus DocumentContext::WriteXrefTableSection(LongFilePositionType& outXrefPosition)
+{
+    OpStatus status = mObjectsContext->WriteXrefTable(outXrefPosition);
+    if (status != eSuccess)
+        return status;
     mObjectsContext->WriteKeyword(scTrailer);
     DictionaryContext* trailerDictionary = mObjectsContext->StartDictionary();
     status = WriteTrailerDictionaryValues(trailerDictionary);
     if (mObjectsContext->EndDictionary(trailerDictionary) != eSuccess || status != eSuccess)
         return eFailure;
-
-    mObjectsContext->WriteKeyword(scStartXref);
-    mObjectsContext->WriteInteger(xrefPosition, eTokenSeparatorEndLine);
-    mObjectsContext->GetValueWriter().WriteText(scEndOfFile);
     return eSuccess;
 }
 
-long long DocumentContext::WritePageTreeNode(PageTreeNode* inNode, OpStatus& ioStatus)
+void DocumentContext::WriteFileEnd(LongFilePositionType inXrefPosition)
+{
+    mObjectsContext->WriteKeyword(scStartXref);
+    mObjectsContext->WriteInteger(inXrefPosition, eTokenSeparatorEndLine);
+    mObjectsContext->GetValueWriter().WriteText(scEndOfFile);
+}
+
+long long DocumentContext::WritePageTreeNode(PageTreeNode* inNode, OpStatus& ioStatus, ObjectIDType inTopParentID)
 {
     long long count = 0;
     if (inNode->IsLeaf()) {
@@ -473,13 +492,16 @@ long long DocumentContext::WritePageTreeNode(PageTreeNode* inNode, OpStatus& ioS
     mObjectsContext->EndArray(eTokenSeparatorEndLine);
     if (inNode->GetParent())
         WriteReferenceEntry(nodeDictionary, scParent, inNode->GetParent()->GetID());
+    else if (inTopParentID != 0)
+        WriteReferenceEntry(nodeDictionary, scParent, inTopParentID);
     if (mObjectsContext->EndDictionary(nodeDictionary) != eSuccess)
         ioStatus = eFailure;
     mObjectsContext->EndIndirectObject();
     return count;
 }
 
-OpStatus DocumentContext::WriteCatalogObject(const ObjectReference& inPageTreeRoot)
+OpStatus DocumentContext::WriteCatalogObject(const ObjectReference& inPageTreeRoot, PDFDictionary* inKeptEntries,
+                                             CopySession* inSession)
 {
     ObjectIDType catalogID = mObjectsContext->AllocateAndStartIndirectObject();
     mTrailerValues.mRoot.mObjectID = catalogID;
@@ -499,16 +521,19 @@ OpStatus DocumentContext::WriteCatalogObject(const ObjectReference& inPageTreeRo
             break;
         }
     }
+    // An updated file keeps its outlines, forms, names, metadata and everything else it had.
+    if (status == eSuccess && inKeptEntries)
+        status = CopyMissingEntries(catalogDictionary, inKeptEntries, inSession, "DocumentContext::WriteCatalogObject");
     if (mObjectsContext->EndDictionary(catalogDictionary) != eSuccess && status == eSuccess)
         status = eFailure;
     mObjectsContext->EndIndirectObject();
     return status;
 }
 
-OpStatus DocumentContext::WriteInfoDictionary()
+OpStatus DocumentContext::WriteInfoDictionary(PDFDictionary* inKeptEntries, CopySession* inSession)
 {
     const DocumentInfo& info = mTrailerValues.mInfoDictionary;
-    if (info.IsEmpty())
+    if (info.IsEmpty() && (!inKeptEntries || inKeptEntries->GetSize() == 0))
         return eSuccess;
 
     ObjectIDType infoID = mObjectsContext->AllocateAndStartIndirectObject();
@@ -532,7 +557,12 @@ OpStatus DocumentContext::WriteInfoDictionary()
     for (const auto& entry : info.AdditionalInfoEntries)
         WriteLiteralStringEntry(infoDictionary, entry.first, entry.second);
 
-    OpStatus status = mObjectsContext->EndDictionary(infoDictionary);
+    // The record's own entries (ModDate above all) win over the old ones.
+    OpStatus status = eSuccess;
+    if (inKeptEntries)
+        status = CopyMissingEntries(infoDictionary, inKeptEntries, inSession, "DocumentContext::WriteInfoDictionary");
+    if (mObjectsContext->EndDictionary(infoDictionary) != eSuccess)
+        status = eFailure;
     mObjectsContext->EndIndirectObject();
     return status;
 }
@@ -592,6 +622,295 @@ std::string DocumentContext::GenerateMD5IDForFile()
     for (const auto& entry : info.AdditionalInfoEntries)
         AddText(digest, entry.second);
     return digest.HexDigest();
+}
+
+// Incremental update
+
+OpStatus DocumentContext::LoadStateFromModifiedFile(PDFParser* inModifiedFileParser)
+{
+    PDFDictionary* trailer = inModifiedFileParser->GetTrailer();
+    if (!trailer) {
+        TraceMessage("DocumentContext::LoadStateFromModifiedFile, the file has no trailer dictionary");
+        return eFailure;
+    }
+    PDFObjectCastPtr<PDFIndirectObjectReference> root(trailer->QueryDirectObject(scRoot));
+    if (!root) {
+        TraceMessage("DocumentContext::LoadStateFromModifiedFile, the trailer has no Root reference");
+        return eFailure;
+    }
+    // The catalog keeps the generation its reference names.
+    mTrailerValues.mRoot.mObjectID = root->GetObjectID();
+    mTrailerValues.mRoot.mGenerationNumber = root->GetGenerationNumber();
+    mTrailerValues.mPrev = inModifiedFileParser->GetXrefPosition();
+
+    Platform::LocalTime now;
+    if (mClock(now))
+        mTrailerValues.mInfoDictionary.ModDate.SetToLocalTime(now);
+
+    // The first part of the ID names the document for good; without one the update gets a new ID
+    // of its own rather than an empty first part.
+    SetKeepFirstDocumentIDPart(false);
+    PDFObjectCastPtr<PDFArray> id(trailer->QueryDirectObject(scID));
+    if (id && id->GetLength() == 2) {
+        RefCountPtr<PDFObject> first(id->QueryObject(0));
+        if (first->GetType() == PDFObject::ePDFObjectHexString) {
+            SetKeepFirstDocumentIDPart(true, static_cast<PDFHexString*>(first.GetPtr())->GetValue());
+        } else if (first->GetType() == PDFObject::ePDFObjectLiteralString) {
+            static const char scDigits[] = "0123456789ABCDEF";
+            std::string hex;
+            for (unsigned char byte : static_cast<PDFLiteralString*>(first.GetPtr())->GetValue()) {
+                hex.push_back(scDigits[byte >> 4]);
+                hex.push_back(scDigits[byte & 0x0F]);
+            }
+            SetKeepFirstDocumentIDPart(true, hex);
+        }
+    }
+    return eSuccess;
+}
+
+namespace {
+
+// The old catalog, or null after one log line.
+PDFDictionary* ParseOriginalCatalog(PDFParser* inParser)
+{
+    PDFDictionary* trailer = inParser->GetTrailer();
+    PDFObjectCastPtr<PDFIndirectObjectReference> root(trailer ? trailer->QueryDirectObject(scRoot) : nullptr);
+    if (!root) {
+        TraceMessage("DocumentContext::GetOriginalDocumentPageTreeRoot, failed to read catalog reference in trailer");
+        return nullptr;
+    }
+    PDFObjectCastPtr<PDFDictionary> catalog(inParser->ParseObjectByID(root->GetObjectID()));
+    if (!catalog) {
+        TraceMessage("DocumentContext::GetOriginalDocumentPageTreeRoot, failed to read catalog");
+        return nullptr;
+    }
+    return catalog.Detach();
+}
+
+// The version the old file declares: its header's, or its catalog's Version when that is higher.
+int OriginalVersionCode(PDFParser* inParser, PDFDictionary* inCatalog)
+{
+    // The header's 1.4 is 1.399..., so the product is rounded a hair up before it is cut.
+    double level = inParser->GetPDFLevel();
+    if (inCatalog) {
+        PDFObjectCastPtr<PDFName> version(inParser->ResolveDictionaryValue(inCatalog, scVersion));
+        double catalogLevel = 0;
+        if (version && NumberText::ParseDouble(version->GetValue(), catalogLevel) && catalogLevel > level)
+            level = catalogLevel;
+    }
+    if (!(level > 0) || level > 100)
+        return 0;
+    return static_cast<int>(level * 10 + 1e-9);
+}
+
+} // namespace
+
+ObjectReference DocumentContext::GetOriginalDocumentPageTreeRoot(PDFParser* inModifiedFileParser)
+{
+    ObjectReference pagesRoot;
+    RefCountPtr<PDFDictionary> catalog(ParseOriginalCatalog(inModifiedFileParser));
+    if (!catalog)
+        return pagesRoot;
+    PDFObjectCastPtr<PDFIndirectObjectReference> pages(catalog->QueryDirectObject(scPages));
+    if (!pages) {
+        TraceMessage("PDFParser::GetOriginalDocumentPageTreeRoot, failed to read pages reference in catalog");
+        return pagesRoot;
+    }
+    pagesRoot.mObjectID = pages->GetObjectID();
+    pagesRoot.mGenerationNumber = pages->GetGenerationNumber();
+    return pagesRoot;
+}
+
+ObjectIDType DocumentContext::WriteCombinedPageTree(PDFParser* inModifiedFileParser, CopySession* inSession)
+{
+    ObjectReference oldRoot = GetOriginalDocumentPageTreeRoot(inModifiedFileParser);
+    PDFObjectCastPtr<PDFDictionary> oldRootNode(
+        oldRoot.mObjectID != 0 ? inModifiedFileParser->ParseObjectByID(oldRoot.mObjectID) : nullptr);
+    if (!oldRootNode) {
+        TraceMessage("DocumentContext::WriteCombinedPageTree, cannot read the page tree of the modified file");
+        return 0;
+    }
+    if (!inSession) {
+        TraceMessage("DocumentContext::WriteCombinedPageTree, Unable to copy original page tree. this probably means "
+                     "that the original file is protected - and is therefore unsupported for such activity as adding "
+                     "pages");
+        return 0;
+    }
+
+    ObjectIDType newTopID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    OpStatus status = eSuccess;
+    PageTreeNode* addedTop = mPageTree.GetTopNode();
+    long long addedCount = WritePageTreeNode(addedTop, status, newTopID);
+    if (status != eSuccess)
+        return 0;
+
+    long long oldCount = 0;
+    PDFObjectCastPtr<PDFInteger> count(inModifiedFileParser->ResolveDictionaryValue(oldRootNode.GetPtr(), scCount));
+    if (count && count->GetValue() > 0)
+        oldCount = count->GetValue();
+
+    // The old top node again, under its own id, with the new top node as its parent.
+    mObjectsContext->StartUpdatedIndirectObject(oldRoot.mObjectID);
+    DictionaryContext* oldNodeDictionary = mObjectsContext->StartDictionary();
+    DictionaryIterator entries = oldRootNode->CreateIterator();
+    while (status == eSuccess && entries.MoveNext()) {
+        if (entries.GetKey()->GetValue() == scParent)
+            continue;
+        if (oldNodeDictionary->WriteKey(entries.GetKey()->GetValue()) != eSuccess ||
+            inSession->CopyParsedValue(entries.GetValue()) != eSuccess)
+            status = eFailure;
+    }
+    WriteReferenceEntry(oldNodeDictionary, scParent, newTopID);
+    if (mObjectsContext->EndDictionary(oldNodeDictionary) != eSuccess)
+        status = eFailure;
+    mObjectsContext->EndIndirectObject();
+    if (status != eSuccess) {
+        TraceMessage("DocumentContext::WriteCombinedPageTree, failed to write the old page tree's top node again");
+        return 0;
+    }
+
+    mObjectsContext->StartIndirectObject(newTopID);
+    DictionaryContext* topDictionary = mObjectsContext->StartDictionary();
+    WriteNameEntry(topDictionary, scType, scPages);
+    if (topDictionary->WriteKey(scCount) == eSuccess)
+        topDictionary->WriteIntegerValue(oldCount + addedCount);
+    if (topDictionary->WriteKey(scKids) == eSuccess) {
+        mObjectsContext->StartArray();
+        mObjectsContext->WriteIndirectObjectReference(oldRoot.mObjectID, oldRoot.mGenerationNumber,
+                                                      eTokenSeparatorSpace);
+        mObjectsContext->WriteIndirectObjectReference(addedTop->GetID(), eTokenSeparatorSpace);
+        mObjectsContext->EndArray(eTokenSeparatorEndLine);
+    }
+    if (mObjectsContext->EndDictionary(topDictionary) != eSuccess)
+        status = eFailure;
+    mObjectsContext->EndIndirectObject();
+    return status == eSuccess ? newTopID : 0;
+}
+
+OpStatus DocumentContext::CopyMissingEntries(DictionaryContext* inDictionary, PDFDictionary* inSource,
+                                             CopySession* inSession, const char* inCaller)
+{
+    DictionaryIterator entries = inSource->CreateIterator();
+    while (entries.MoveNext()) {
+        const std::string& key = entries.GetKey()->GetValue();
+        if (inDictionary->HasKey(key))
+            continue;
+        if (!inSession) {
+            TraceMessage("%s, no copying context to keep the entry %s of the modified file", inCaller, key.c_str());
+            return eFailure;
+        }
+        if (inDictionary->WriteKey(key) != eSuccess || inSession->CopyParsedValue(entries.GetValue()) != eSuccess) {
+            TraceMessage("%s, failed to keep the entry %s of the modified file", inCaller, key.c_str());
+            return eFailure;
+        }
+    }
+    return eSuccess;
+}
+
+OpStatus DocumentContext::WriteXrefStreamSection(LongFilePositionType& outXrefPosition)
+{
+    IByteWriterWithPosition* output = mObjectsContext->GetOutputStream();
+    outXrefPosition = output ? output->TellPosition() : 0;
+    // The stream object is reserved before Size is written, so that it lists itself.
+    mObjectsContext->AllocateAndStartIndirectObject();
+    DictionaryContext* xrefDictionary = mObjectsContext->StartDictionary();
+    WriteNameEntry(xrefDictionary, scType, scXRef);
+    if (WriteTrailerDictionaryValues(xrefDictionary) != eSuccess) {
+        mObjectsContext->EndDictionary(xrefDictionary);
+        mObjectsContext->EndIndirectObject();
+        return eFailure;
+    }
+    return mObjectsContext->WriteXrefStream(xrefDictionary);
+}
+
+OpStatus DocumentContext::FinalizeModifiedDocument(PDFParser* inModifiedFileParser, int inPDFVersionCode,
+                                                   bool inEmbedFonts)
+{
+    OpStatus status = mUsedFontsRepository.WriteAllUsedFonts(inEmbedFonts);
+    if (status != eSuccess) {
+        TraceMessage("DocumentContext::FinalizeModifiedDocument, failed to write the fonts of the update");
+        return status;
+    }
+
+    // Values of the old file are copied with their own ids; the session is opened on first need.
+    std::unique_ptr<CopySession> session;
+    bool sessionTried = false;
+    auto copySession = [&]() -> CopySession* {
+        if (!sessionTried) {
+            sessionTried = true;
+            session = CreateCopySessionForParser(inModifiedFileParser);
+        }
+        return session.get();
+    };
+
+    RefCountPtr<PDFDictionary> oldCatalog(ParseOriginalCatalog(inModifiedFileParser));
+    ObjectReference root = GetOriginalDocumentPageTreeRoot(inModifiedFileParser);
+    bool catalogNeeded = false;
+    if (!mPageTree.IsEmpty()) {
+        if (root.mObjectID == 0) {
+            TraceMessage("DocumentContext::FinalizeModifiedDocument, the page tree of the modified file cannot be "
+                         "found, the added pages cannot join it");
+            return eFailure;
+        }
+        ObjectIDType combined = WriteCombinedPageTree(inModifiedFileParser, copySession());
+        if (combined == 0)
+            return eFailure;
+        root.mObjectID = combined;
+        root.mGenerationNumber = 0;
+        catalogNeeded = true;
+    }
+
+    // 18 stands for 1.7, as in the header of a new file; a version is never lowered.
+    int targetVersion = inPDFVersionCode > 17 ? 17 : inPDFVersionCode;
+    bool versionRises = OriginalVersionCode(inModifiedFileParser, oldCatalog.GetPtr()) < targetVersion;
+    if (!catalogNeeded && !versionRises) {
+        for (IDocumentContextExtender* extender : mExtenders) {
+            if (extender->CatalogRewriteWanted(inModifiedFileParser)) {
+                catalogNeeded = true;
+                break;
+            }
+        }
+    }
+    if (catalogNeeded || versionRises) {
+        // A catalog without the old page tree would drop every page of the file.
+        if (!oldCatalog || root.mObjectID == 0) {
+            TraceMessage("DocumentContext::FinalizeModifiedDocument, the catalog or page tree of the modified file "
+                         "cannot be read, its catalog cannot be written again");
+            return eFailure;
+        }
+        std::unique_ptr<VersionUpdate> versionUpdate;
+        if (versionRises) {
+            versionUpdate = std::make_unique<VersionUpdate>(targetVersion);
+            AttachExtender(versionUpdate.get());
+        }
+        status = WriteCatalogObject(root, oldCatalog.GetPtr(), copySession());
+        if (versionUpdate)
+            DetachExtender(versionUpdate.get());
+        if (status != eSuccess)
+            return status;
+    }
+
+    PDFDictionary* trailer = inModifiedFileParser->GetTrailer();
+    PDFObjectCastPtr<PDFDictionary> oldInfo(trailer ? inModifiedFileParser->ResolveDictionaryValue(trailer, scInfo)
+                                                    : nullptr);
+    status = WriteInfoDictionary(oldInfo.GetPtr(),
+                                 oldInfo && oldInfo->GetSize() > 0 ? copySession() : nullptr);
+    if (status != eSuccess)
+        return status;
+    session.reset();
+
+    PDFObjectCastPtr<PDFName> trailerType(trailer ? trailer->QueryDirectObject(scType) : nullptr);
+    LongFilePositionType xrefPosition = 0;
+    if (trailerType && trailerType->GetValue() == scXRef) {
+        // The closing lines follow a cross-reference stream even when it failed.
+        status = WriteXrefStreamSection(xrefPosition);
+    } else {
+        status = WriteXrefTableSection(xrefPosition);
+        if (status != eSuccess)
+            return status;
+    }
+    WriteFileEnd(xrefPosition);
+    return status;
 }
 
 // Copying
@@ -718,9 +1037,18 @@ std::pair<double, double> DocumentContext::MeasureImage(const std::string& inIma
 
 std::pair<double, double> DocumentContext::MeasurePDFPage(const std::string& inImagePath, int inImageIndex)
 {
-    TraceMessage("DocumentContext::MeasureImage, pages of PDF files cannot be measured in this build: page %d of %s",
-                 inImageIndex, inImagePath.c_str());
-    return std::make_pair(0.0, 0.0);
+    InputFile file;
+    if (file.OpenFile(inImagePath) != eSuccess)
+        return std::make_pair(0.0, 0.0);
+    PDFParser parser;
+    if (parser.ParseDocument(file.GetInputStream()) != eSuccess ||
+        static_cast<unsigned int>(inImageIndex) >= parser.GetPageCount()) {
+        TraceMessage("DocumentContext::MeasureImage, page %d of %s cannot be read", inImageIndex, inImagePath.c_str());
+        return std::make_pair(0.0, 0.0);
+    }
+    PDFPageInput page(&parser, parser.ParsePage(static_cast<uint32_t>(inImageIndex)));
+    PDFRectangle box = page.GetMediaBox();
+    return std::make_pair(box.UpperRightX - box.LowerLeftX, box.UpperRightY - box.LowerLeftY);
 }
 
 OpStatus DocumentContext::WriteImageFileAsFormXObject(const std::string& inImagePath, int inImageIndex,
@@ -750,13 +1078,32 @@ OpStatus DocumentContext::WriteImageFileAsFormXObject(const std::string& inImage
     return eFailure;
 }
 
-OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePath, int inImageIndex, ObjectIDType)
+OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePath, int inImageIndex,
+                                                    ObjectIDType inFormObjectID)
 {
-    TraceMessage(
-        "DocumentContext::WriteImageFileAsFormXObject, pages of PDF files cannot be placed in this build: page "
-        "%d of %s",
-        inImageIndex, inImagePath.c_str());
-    return eFailure;
+    std::unique_ptr<CopySession> session = CreateCopySessionForFile(inImagePath);
+    if (!session)
+        return eFailure;
+    PDFParser* parser = session->GetSourceParser();
+    // Checked before the form is begun, so that nothing is left half written.
+    if (static_cast<unsigned int>(inImageIndex) >= parser->GetPageCount()) {
+        TraceMessage("PDFDocumentHandler::MergePDFPageToFormXObject, request object index %ld is larger than maximum "
+                     "page for input document = %ld",
+                     static_cast<long>(inImageIndex), static_cast<long>(parser->GetPageCount()) - 1);
+        return eFailure;
+    }
+    PDFPageInput page(parser, parser->ParsePage(static_cast<uint32_t>(inImageIndex)));
+    std::unique_ptr<OutputFormXObject> form = StartFormXObject(page.GetMediaBox(), inFormObjectID);
+    if (!form)
+        return eFailure;
+    OpStatus status = session->MergePDFPageToFormXObject(form.get(), static_cast<unsigned long>(inImageIndex));
+    if (status != eSuccess)
+        TraceMessage("PDFDocumentHandler::MergePDFPageToFormXObject, failed to merge page %ld",
+                     static_cast<long>(inImageIndex));
+    // The form is ended even so: its end tasks copy the objects its resources refer to, and an
+    // open stream would swallow whatever the document writes next.
+    OpStatus finishStatus = FinishFormXObject(form.get());
+    return status != eSuccess ? status : finishStatus;
 }
 
 ObjectIDType DocumentContext::ImageFormIDFor(const std::string& inImagePath, int inImageIndex, bool& outIsNew)

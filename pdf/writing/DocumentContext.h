@@ -3,8 +3,9 @@
 // information, the page tree, the pages and forms being written with their resources, the tasks
 // that run when a page, form or resource category ends, the image cache, the fonts in use, the
 // page copier and its copy sessions, and the extenders. It writes page, form, resources and
-// catalog objects and ends a new document in a fixed order. The objects context is not owned and
-// must outlive it; pages and forms belong to their callers between start and finish.
+// catalog objects and ends a new document, or an incremental update of an existing one, in a
+// fixed order. The objects context is not owned and must outlive it; pages and forms belong to
+// their callers between start and finish.
 // ResetForNewDocument forgets the document (the image size cache stays: it serves every document
 // of the same writer).
 
@@ -40,6 +41,7 @@ class OutputFormXObject;
 class OutputPage;
 class PageContentContext;
 class PageTreeNode;
+class PDFDictionary;
 class PDFParser;
 
 class DocumentContext {
@@ -89,8 +91,25 @@ public:
     // The end of a new document: fonts, page tree, catalog, information, cross-reference table,
     // trailer, "startxref" and "%%EOF".
     OpStatus FinalizeNewDocument(bool inEmbedFonts);
-    OpStatus WriteCatalogObject(const ObjectReference& inPageTreeRoot);
+    // A new catalog object that becomes the trailer's Root: Type, Pages, what the extenders add,
+    // then every entry of inKeptEntries not written yet, copied through inSession (needed only
+    // when there are such entries).
+    OpStatus WriteCatalogObject(const ObjectReference& inPageTreeRoot, PDFDictionary* inKeptEntries = nullptr,
+                                CopySession* inSession = nullptr);
     OpStatus WriteTrailerDictionaryValues(DictionaryContext* inTrailerDictionary);
+
+    // Incremental update of an existing file. LoadStateFromModifiedFile takes the trailer's Root,
+    // the newest cross-reference position (the update's Prev) and the first part of the ID, and
+    // sets ModDate; -1 without a trailer or a Root reference. FinalizeModifiedDocument appends the
+    // end of the update: fonts, the joined page tree when pages were added, a catalog when one is
+    // needed, the information dictionary (the old entries kept), the cross-reference section in
+    // the form of the file's newest one, "startxref" and "%%EOF".
+    OpStatus LoadStateFromModifiedFile(PDFParser* inModifiedFileParser);
+    OpStatus FinalizeModifiedDocument(PDFParser* inModifiedFileParser, int inPDFVersionCode, bool inEmbedFonts);
+    // The old catalog's Pages reference; id 0 when it cannot be read.
+    ObjectReference GetOriginalDocumentPageTreeRoot(PDFParser* inModifiedFileParser);
+    // A new top node over the old page tree and the pages of this update; its id, 0 on failure.
+    ObjectIDType WriteCombinedPageTree(PDFParser* inModifiedFileParser, CopySession* inSession);
 
     // Copying pages of other files (the page copier).
     AppendPagesResult AppendPDFPagesFromPDF(const std::string& inSourcePath, const PageSelection& inPageSelection,
@@ -137,9 +156,20 @@ private:
     typedef std::pair<std::string, int> ImageKey;
     typedef std::pair<ResourcesDictionary*, ResourcesDictionary::ECategory> ResourceCategoryKey;
 
-    // Writes the node and its subtree; the number of pages below it.
-    long long WritePageTreeNode(PageTreeNode* inNode, OpStatus& ioStatus);
-    OpStatus WriteInfoDictionary();
+    // Writes the node and its subtree; the number of pages below it. A top node gets
+    // inTopParentID as its Parent when that is not 0.
+    long long WritePageTreeNode(PageTreeNode* inNode, OpStatus& ioStatus, ObjectIDType inTopParentID = 0);
+    // The information record, then every entry of inKeptEntries that the record did not write.
+    OpStatus WriteInfoDictionary(PDFDictionary* inKeptEntries = nullptr, CopySession* inSession = nullptr);
+    // Entries of a parsed dictionary that the open dictionary does not hold yet, copied as parsed.
+    OpStatus CopyMissingEntries(DictionaryContext* inDictionary, PDFDictionary* inSource, CopySession* inSession,
+                                const char* inCaller);
+    // The cross-reference table, "trailer" and the trailer dictionary.
+    OpStatus WriteXrefTableSection(LongFilePositionType& outXrefPosition);
+    // The trailer entries, then the cross-reference stream of the update.
+    OpStatus WriteXrefStreamSection(LongFilePositionType& outXrefPosition);
+    // "startxref", the section's position and "%%EOF" with nothing after it.
+    void WriteFileEnd(LongFilePositionType inXrefPosition);
     std::string GenerateMD5IDForFile();
     ImageInformation& CachedImage(const std::string& inImagePath, int inImageIndex);
     std::pair<double, double> MeasurePDFPage(const std::string& inImagePath, int inImageIndex);

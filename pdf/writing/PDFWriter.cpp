@@ -1,11 +1,30 @@
 #include "pdf/writing/PDFWriter.h"
 
+#include "pdf/copying/CopySession.h"
 #include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/Platform.h"
+#include "pdf/io/StreamCopier.h"
+#include "pdf/objects/PDFObjectCastPtr.h"
+#include "pdf/objects/PDFObjects.h"
 
 namespace {
 
 // "%", three bytes above 127, CR LF: tells transfer programs that the file is binary.
 const Byte scBinaryComment[] = {0x25, 0xBD, 0xBE, 0xBC, 0x0D, 0x0A};
+const Byte scEndLine[] = {0x0D, 0x0A};
+
+// Whether the last byte of the stream ends a line; an empty stream counts as ended.
+bool EndsWithEndLine(IByteReaderWithPosition* inStream)
+{
+    inStream->SeekFromEnd(0);
+    if (inStream->TellPosition() <= 0)
+        return true;
+    inStream->SeekFromEnd(1);
+    Byte last = 0;
+    if (inStream->Read(&last, 1) != 1)
+        return false;
+    return last == '\r' || last == '\n';
+}
 
 } // namespace
 
@@ -13,7 +32,12 @@ PDFWriter::PDFWriter() : mDocumentContext(&mObjectsContext)
 {
 }
 
-PDFWriter::~PDFWriter() = default;
+PDFWriter::~PDFWriter()
+{
+    // An update abandoned half way must not stay on the user's file.
+    if (mDocumentStarted && mIsModified)
+        CloseFiles(false);
+}
 
 void PDFWriter::ApplyLogSettings(const LogSettings& inLogSettings)
 {
@@ -24,25 +48,32 @@ void PDFWriter::ApplyLogSettings(const LogSettings& inLogSettings)
         log.SetLogFile(inLogSettings.mLogFilePath, inLogSettings.mEnabled, inLogSettings.mWriteByteOrderMark);
 }
 
-OpStatus PDFWriter::CreateNewPDF(const std::string& inOutputFilePath, PDFVersionCode inPDFVersion,
-                                 const LogSettings& inLogSettings, const WriterOptions& inOptions)
+OpStatus PDFWriter::PrepareStart(const char* inCaller, PDFVersionCode inPDFVersion, const LogSettings& inLogSettings,
+                                 const WriterOptions& inOptions)
 {
     ApplyLogSettings(inLogSettings);
     if (mDocumentStarted) {
-        TraceMessage("PDFWriter::CreateNewPDF, a document is being written to %s; end it first",
+        TraceMessage("%s, a document is being written to %s; end it first", inCaller,
                      mOutputFile.GetFilePath().c_str());
         return eFailure;
     }
-    // Refused before the output is opened, so that an existing file is not truncated for nothing.
+    // Refused before any file is opened, so that an existing file is not truncated for nothing.
     if (!DocumentContext::IsKnownVersionCode(inPDFVersion)) {
-        TraceMessage("PDFWriter::CreateNewPDF, unknown PDF version code %d, expected 10 to 18", inPDFVersion);
+        TraceMessage("%s, unknown PDF version code %d, expected 10 to 18", inCaller, inPDFVersion);
         return eFailure;
     }
     // Whatever a failed earlier start left behind goes.
     Reset();
-
     mObjectsContext.SetCompressStreams(inOptions.mCompressStreams);
     mEmbedFonts = inOptions.mEmbedFonts;
+    return eSuccess;
+}
+
+OpStatus PDFWriter::CreateNewPDF(const std::string& inOutputFilePath, PDFVersionCode inPDFVersion,
+                                 const LogSettings& inLogSettings, const WriterOptions& inOptions)
+{
+    if (PrepareStart("PDFWriter::CreateNewPDF", inPDFVersion, inLogSettings, inOptions) != eSuccess)
+        return eFailure;
 
     OpStatus status = mOutputFile.OpenFile(inOutputFilePath);
     if (status != eSuccess)
@@ -58,32 +89,162 @@ OpStatus PDFWriter::CreateNewPDF(const std::string& inOutputFilePath, PDFVersion
     return eSuccess;
 }
 
-OpStatus PDFWriter::EndPDF()
+OpStatus PDFWriter::StartIncrementalUpdate(const std::string& inSourceFilePath, PDFVersionCode inPDFVersion,
+                                           const std::string& inOutputFilePath, const LogSettings& inLogSettings,
+                                           const WriterOptions& inOptions)
 {
-    if (!mDocumentStarted) {
-        TraceMessage("PDFWriter::EndPDF, no PDF was started successfully, nothing to end");
-        mOutputFile.FlushAndClose();
+    if (PrepareStart("PDFWriter::StartIncrementalUpdate", inPDFVersion, inLogSettings, inOptions) != eSuccess)
+        return eFailure;
+
+    // Everything that can refuse the source is checked before any output is opened, so that a
+    // refused update leaves every file as it was.
+    OpStatus status = mModifiedFile.OpenFile(inSourceFilePath);
+    if (status != eSuccess) {
+        TraceMessage("PDFWriter::StartIncrementalUpdate, cannot open the file to modify %s", inSourceFilePath.c_str());
+        CloseFiles(true);
+        Reset();
+        return status;
+    }
+    status = mModifiedFileParser.ParseDocument(mModifiedFile.GetInputStream());
+    if (status != eSuccess) {
+        TraceMessage("PDFWriter::StartIncrementalUpdate, cannot parse the file to modify %s", inSourceFilePath.c_str());
+        CloseFiles(true);
+        Reset();
+        return status;
+    }
+    // Objects of an encrypted file would have to be encrypted again; any Encrypt entry that is
+    // not null refuses the file, whatever it points to.
+    PDFDictionary* trailer = mModifiedFileParser.GetTrailer();
+    RefCountPtr<PDFObject> encrypt(trailer ? trailer->QueryDirectObject("Encrypt") : nullptr);
+    if (encrypt && encrypt->GetType() != PDFObject::ePDFObjectNull) {
+        TraceMessage("PDFWriter::StartIncrementalUpdate, %s is encrypted; encrypted files cannot be modified",
+                     inSourceFilePath.c_str());
+        CloseFiles(true);
         Reset();
         return eFailure;
     }
 
-    OpStatus status = mDocumentContext.FinalizeNewDocument(mEmbedFonts);
+    status = mObjectsContext.GetInDirectObjectsRegistry().LoadFromParsedFile(
+        mModifiedFileParser.GetXrefSize(),
+        [this](ObjectIDType inID) { return *mModifiedFileParser.GetXrefEntry(static_cast<uint32_t>(inID)); });
+    if (status == eSuccess)
+        status = mDocumentContext.LoadStateFromModifiedFile(&mModifiedFileParser);
+    if (status != eSuccess) {
+        TraceMessage("PDFWriter::StartIncrementalUpdate, cannot take over the state of %s", inSourceFilePath.c_str());
+        CloseFiles(true);
+        Reset();
+        return status;
+    }
+
+    status = OpenUpdateOutput(inSourceFilePath, inOutputFilePath);
+    if (status != eSuccess) {
+        CloseFiles(false);
+        Reset();
+        return status;
+    }
+    mObjectsContext.SetOutputStream(mOutputFile.GetOutputStream());
+    mDocumentContext.SetOutputFileInformation(mOutputFile.GetFilePath());
+    // A file whose "%%EOF" ends without a line end would have the update's first object on the
+    // same line: a reader that scans the file would read it as part of the comment.
+    if (!EndsWithEndLine(mModifiedFile.GetInputStream()))
+        mObjectsContext.GetValueWriter().WriteBytes(scEndLine, sizeof(scEndLine));
+
+    mModifiedVersion = inPDFVersion;
+    mIsModified = true;
+    mDocumentStarted = true;
+    return eSuccess;
+}
+
+OpStatus PDFWriter::OpenUpdateOutput(const std::string& inSourceFilePath, const std::string& inOutputFilePath)
+{
+    mUpdatesInPlace = inOutputFilePath.empty() || inOutputFilePath == inSourceFilePath ||
+                      Platform::IsSameFile(inSourceFilePath, inOutputFilePath);
+    if (mUpdatesInPlace) {
+        OpStatus status = mOutputFile.OpenFile(inSourceFilePath, true);
+        if (status != eSuccess) {
+            mUpdatesInPlace = false;
+            return status;
+        }
+        // Nothing is written yet: the position is the file's size, the length it is cut back to.
+        mOriginalSize = mOutputFile.GetOutputStream()->TellPosition();
+        return eSuccess;
+    }
+
+    OpStatus status = mOutputFile.OpenFile(inOutputFilePath);
+    if (status != eSuccess)
+        return status;
+    InputFile source;
+    status = source.OpenFile(inSourceFilePath);
+    if (status == eSuccess) {
+        StreamCopier copier(mOutputFile.GetOutputStream());
+        status = copier.CopyToEnd(source.GetInputStream());
+        if (source.CloseFile() != eSuccess)
+            status = eFailure;
+    }
+    if (status != eSuccess)
+        TraceMessage("PDFWriter::StartIncrementalUpdate, failed to copy %s to %s", inSourceFilePath.c_str(),
+                     inOutputFilePath.c_str());
+    return status;
+}
+
+std::unique_ptr<CopySession> PDFWriter::CreateCopySessionForModifiedFile()
+{
+    if (!mDocumentStarted || !mIsModified) {
+        TraceMessage("PDFWriter::CreateCopySessionForModifiedFile, no file is being modified");
+        return nullptr;
+    }
+    return mDocumentContext.CreateCopySessionForParser(&mModifiedFileParser);
+}
+
+OpStatus PDFWriter::EndPDF()
+{
+    if (!mDocumentStarted) {
+        TraceMessage("PDFWriter::EndPDF, no PDF was started successfully, nothing to end");
+        CloseFiles(true);
+        Reset();
+        return eFailure;
+    }
+
+    OpStatus status = mIsModified
+                          ? mDocumentContext.FinalizeModifiedDocument(&mModifiedFileParser, mModifiedVersion, mEmbedFonts)
+                          : mDocumentContext.FinalizeNewDocument(mEmbedFonts);
     // A write lost anywhere (a token, stream data, a buffer the file refused) spoils the file
     // even when every step reported success.
     if (status == eSuccess && mObjectsContext.HasFailed())
         status = eFailure;
     if (status != eSuccess) {
         TraceMessage("PDFWriter::EndPDF, Could not end PDF");
-        mOutputFile.FlushAndClose();
+        CloseFiles(false);
         Reset();
         return status;
     }
 
-    if (mOutputFile.FlushAndClose() != eSuccess) {
+    status = CloseFiles(true);
+    Reset();
+    return status;
+}
+
+OpStatus PDFWriter::CloseFiles(bool inKeepOutput)
+{
+    OpStatus status = eSuccess;
+    bool wasOpen = mOutputFile.IsOpen();
+    if (mOutputFile.FlushAndClose() != eSuccess && inKeepOutput) {
         TraceMessage("PDFWriter::EndPDF, Could not close output file");
         status = eFailure;
+        inKeepOutput = false;
     }
-    Reset();
+    if (wasOpen && mUpdatesInPlace && !inKeepOutput) {
+        if (!Platform::TruncateFile(mOutputFile.GetFilePath(), mOriginalSize)) {
+            TraceMessage("PDFWriter::EndPDF, could not cut %s back to its original %lld bytes",
+                         mOutputFile.GetFilePath().c_str(), mOriginalSize);
+            status = eFailure;
+        }
+    }
+    mUpdatesInPlace = false;
+    mOriginalSize = 0;
+    mModifiedFileParser.ResetParser();
+    if (mModifiedFile.CloseFile() != eSuccess)
+        status = eFailure;
     return status;
 }
 
@@ -92,6 +253,8 @@ void PDFWriter::Reset()
     mObjectsContext.Reset();
     mDocumentContext.ResetForNewDocument();
     mDocumentStarted = false;
+    mIsModified = false;
+    mModifiedVersion = 0;
 }
 
 AppendPagesResult PDFWriter::AppendPDFPagesFromPDF(const std::string& inSourcePath,

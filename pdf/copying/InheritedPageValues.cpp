@@ -1,0 +1,78 @@
+#include "pdf/copying/InheritedPageValues.h"
+
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFParser.h"
+
+#include <cmath>
+#include <unordered_set>
+
+PDFObject* InheritedPageValues::Query(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey)
+{
+    if (!inParser || !inPage)
+        return nullptr;
+    inPage->AddRef();
+    RefCountPtr<PDFDictionary> node(inPage);
+    std::unordered_set<uint32_t> visited;
+    for (int steps = 0; node; ++steps) {
+        if (node->Exists(inKey))
+            return inParser->ResolveDictionaryValue(node.GetPtr(), inKey);
+        PDFObjectCastPtr<PDFIndirectObjectReference> parent(node->QueryDirectObject("Parent"));
+        if (!parent)
+            return nullptr;
+        if (steps >= kMaxParentSteps || !visited.insert(parent->GetObjectID()).second) {
+            TraceMessage("InheritedPageValues::Query, the Parent chain of the page loops or is deeper than %d, %s "
+                         "not found",
+                         kMaxParentSteps, inKey.c_str());
+            return nullptr;
+        }
+        node = PDFObjectCastPtr<PDFDictionary>(inParser->ParseObjectByID(parent->GetObjectID()));
+    }
+    return nullptr;
+}
+
+namespace {
+
+bool NumberOf(PDFObject* inValue, double& outNumber)
+{
+    if (inValue->GetType() == PDFObject::ePDFObjectInteger)
+        outNumber = static_cast<double>(static_cast<PDFInteger*>(inValue)->GetValue());
+    else if (inValue->GetType() == PDFObject::ePDFObjectReal)
+        outNumber = static_cast<PDFReal*>(inValue)->GetValue();
+    else
+        return false;
+    return std::isfinite(outNumber);
+}
+
+} // namespace
+
+bool InheritedPageValues::ReadRectangle(PDFObject* inValue, PDFRectangle& outBox)
+{
+    if (!inValue || inValue->GetType() != PDFObject::ePDFObjectArray)
+        return false;
+    PDFArray* array = static_cast<PDFArray*>(inValue);
+    if (array->GetLength() != 4)
+        return false;
+    double values[4];
+    for (uint32_t i = 0; i < 4; ++i) {
+        RefCountPtr<PDFObject> element(array->QueryObject(i));
+        if (!NumberOf(element.GetPtr(), values[i]))
+            return false;
+    }
+    if (values[0] == values[2] || values[1] == values[3])
+        return false;
+    outBox = PDFRectangle(values[0], values[1], values[2], values[3]);
+    return true;
+}
+
+long long InheritedPageValues::Rotation(PDFParser* inParser, PDFDictionary* inPage)
+{
+    RefCountPtr<PDFObject> value(Query(inParser, inPage, "Rotate"));
+    double degrees = 0;
+    if (!value || !NumberOf(value.GetPtr(), degrees) || std::fabs(degrees) > 1e9 || degrees != std::floor(degrees))
+        return 0;
+    long long whole = static_cast<long long>(degrees);
+    if (whole % 90 != 0)
+        return 0;
+    return ((whole % 360) + 360) % 360;
+}

@@ -1,0 +1,311 @@
+#include "pdf/writing/PageRewriter.h"
+
+#include "pdf/copying/CopySession.h"
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/objects/PDFObjectCastPtr.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFPageInput.h"
+#include "pdf/parsing/PDFParser.h"
+#include "pdf/writing/DictionaryContext.h"
+#include "pdf/writing/DocumentContext.h"
+#include "pdf/writing/ObjectsContext.h"
+#include "pdf/writing/OutputFormXObject.h"
+#include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/WrittenPDFStream.h"
+
+#include <set>
+#include <utility>
+
+namespace {
+
+const char scContents[] = "Contents";
+const char scResources[] = "Resources";
+const char scParent[] = "Parent";
+const char scXObject[] = "XObject";
+const char scNoResourcesPrefix[] = "myForm";
+const char scEndLine[] = "\r\n";
+
+// Page trees are shallow; a deeper chain of parents is a damaged or hostile file.
+const int kMaxParentDepth = 256;
+
+typedef std::pair<uint32_t, uint32_t> Reference; // id, generation
+
+// The character at the same place in a new name, sure to differ from inCharacter.
+char NextInClass(char inCharacter)
+{
+    if (inCharacter >= '0' && inCharacter <= '8')
+        return static_cast<char>(inCharacter + 1);
+    if (inCharacter == '9')
+        return '0';
+    if (inCharacter >= 'a' && inCharacter <= 'y')
+        return static_cast<char>(inCharacter + 1);
+    if (inCharacter == 'z')
+        return 'a';
+    if (inCharacter >= 'A' && inCharacter <= 'Y')
+        return static_cast<char>(inCharacter + 1);
+    return 'A';
+}
+
+// The page's Resources, or the nearest ancestor's, resolved: a new reference, or null when no
+// node on the way up has a Resources dictionary.
+PDFDictionary* FindResources(PDFParser* inParser, PDFDictionary* inPage, bool& outHasEntry)
+{
+    outHasEntry = false;
+    inPage->AddRef();
+    RefCountPtr<PDFDictionary> node(inPage);
+    std::set<uint32_t> visited;
+    for (int depth = 0; node && depth < kMaxParentDepth; ++depth) {
+        if (node->Exists(scResources)) {
+            outHasEntry = true;
+            PDFObjectCastPtr<PDFDictionary> resources(inParser->ResolveDictionaryValue(node.GetPtr(), scResources));
+            return resources.Detach();
+        }
+        PDFObjectCastPtr<PDFIndirectObjectReference> parent(node->QueryDirectObject(scParent));
+        if (!parent || !visited.insert(parent->GetObjectID()).second)
+            return nullptr;
+        node = PDFObjectCastPtr<PDFDictionary>(inParser->ParseObjectByID(parent->GetObjectID())).Detach();
+    }
+    return nullptr;
+}
+
+// The old content streams in order. A Contents reference that names an array stands for the
+// array's elements; elements that are not references are no content streams and are dropped.
+std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
+{
+    std::vector<Reference> contents;
+    RefCountPtr<PDFObject> value(inPage->QueryDirectObject(scContents));
+    if (!value)
+        return contents;
+    RefCountPtr<PDFObject> list;
+    if (value->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
+        auto* reference = static_cast<PDFIndirectObjectReference*>(value.GetPtr());
+        RefCountPtr<PDFObject> target(inParser->ParseObjectByID(reference->GetObjectID()));
+        if (!target || target->GetType() != PDFObject::ePDFObjectArray) {
+            contents.push_back(Reference(reference->GetObjectID(), reference->GetGenerationNumber()));
+            return contents;
+        }
+        list = target;
+    } else if (value->GetType() == PDFObject::ePDFObjectArray) {
+        list = value;
+    } else {
+        return contents;
+    }
+    auto* array = static_cast<PDFArray*>(list.GetPtr());
+    for (uint32_t i = 0; i < array->GetLength(); ++i) {
+        PDFObjectCastPtr<PDFIndirectObjectReference> element(array->QueryObject(i));
+        if (element)
+            contents.push_back(Reference(element->GetObjectID(), element->GetGenerationNumber()));
+    }
+    return contents;
+}
+
+} // namespace
+
+PageRewriter::PageRewriter(PDFWriter* inModifiedFileWriter, unsigned long inPageIndex)
+    : mWriter(inModifiedFileWriter), mPageIndex(inPageIndex)
+{
+}
+
+PageRewriter::~PageRewriter()
+{
+    // While the update runs, the form's stream is registered with the objects context and must
+    // be ended, not dropped; once the update ended, the context has forgotten it.
+    if (mOpenForm && mWriter->IsModifyingFile())
+        EndContentContext();
+}
+
+std::string PageRewriter::FormResourceName(const std::vector<std::string>& inExistingNames, bool inHasResources,
+                                           size_t inFormIndex)
+{
+    std::string prefix;
+    if (!inHasResources) {
+        prefix = scNoResourcesPrefix;
+    } else {
+        // Differs from the n-th existing name at that name's n-th character, so from all of them.
+        for (size_t n = 0; n < inExistingNames.size(); ++n)
+            prefix.push_back(NextInClass(n < inExistingNames[n].size() ? inExistingNames[n][n] : '0'));
+    }
+    return prefix + "_" + std::to_string(inFormIndex);
+}
+
+XObjectContentContext* PageRewriter::StartContentContext()
+{
+    if (mOpenForm)
+        return mOpenForm->GetContentContext();
+    PDFParser* parser = mWriter->GetModifiedFileParser();
+    if (!parser) {
+        TraceMessage("PageRewriter::StartContentContext, no file is being modified");
+        return nullptr;
+    }
+    PDFDictionary* page = parser->ParsePage(static_cast<uint32_t>(mPageIndex));
+    if (!page) {
+        TraceMessage("PageRewriter::StartContentContext, page %lu cannot be read", mPageIndex);
+        return nullptr;
+    }
+    PDFPageInput pageInput(parser, page);
+    ObjectIDType formID = mWriter->GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
+    mOpenForm = mWriter->GetDocumentContext().StartFormXObject(pageInput.GetMediaBox(), formID);
+    if (!mOpenForm) {
+        TraceMessage("PageRewriter::StartContentContext, the form for page %lu could not be started", mPageIndex);
+        return nullptr;
+    }
+    return mOpenForm->GetContentContext();
+}
+
+OpStatus PageRewriter::EndContentContext()
+{
+    if (!mOpenForm) {
+        TraceMessage("PageRewriter::EndContentContext, no form is open on page %lu", mPageIndex);
+        return eFailure;
+    }
+    OpStatus status = mWriter->GetDocumentContext().FinishFormXObject(mOpenForm.get());
+    mFinishedForms.push_back(mOpenForm->GetObjectID());
+    mOpenForm.reset();
+    return status;
+}
+
+OpStatus PageRewriter::WritePage()
+{
+    if (mOpenForm && EndContentContext() != eSuccess)
+        return eFailure;
+    // Nothing drawn, nothing to show: the page stays as it is.
+    if (mFinishedForms.empty())
+        return eSuccess;
+    PDFParser* parser = mWriter->GetModifiedFileParser();
+    if (!parser) {
+        TraceMessage("PageRewriter::WritePage, no file is being modified");
+        return eFailure;
+    }
+    // Nothing is reserved or written before the page is known to be readable.
+    PDFObjectCastPtr<PDFDictionary> page(parser->ParsePage(static_cast<uint32_t>(mPageIndex)));
+    ObjectIDType pageID = parser->GetPageObjectID(static_cast<uint32_t>(mPageIndex));
+    if (!page || pageID == 0) {
+        TraceMessage("PageRewriter::WritePage, page %lu cannot be read, nothing written", mPageIndex);
+        return eFailure;
+    }
+    std::unique_ptr<CopySession> session = mWriter->CreateCopySessionForModifiedFile();
+    if (!session) {
+        TraceMessage("PageRewriter::WritePage, cannot copy the values of page %lu", mPageIndex);
+        return eFailure;
+    }
+    bool hasResourcesEntry = false;
+    RefCountPtr<PDFDictionary> resources(FindResources(parser, page.GetPtr(), hasResourcesEntry));
+    std::vector<Reference> oldContents = OldContents(parser, page.GetPtr());
+
+    ObjectsContext& objects = mWriter->GetObjectsContext();
+    IndirectObjectsReferenceRegistry& registry = objects.GetInDirectObjectsRegistry();
+    // The old content runs inside its own q ... Q, so that whatever graphics state it leaves
+    // behind cannot move or distort the forms drawn after it.
+    ObjectIDType saveStateID = oldContents.empty() ? 0 : registry.ReserveNewObjectID();
+    ObjectIDType drawFormsID = registry.ReserveNewObjectID();
+
+    OpStatus status = eSuccess;
+    objects.StartUpdatedIndirectObject(pageID);
+    DictionaryContext* pageDictionary = objects.StartDictionary();
+    DictionaryIterator entries = page->CreateIterator();
+    while (status == eSuccess && entries.MoveNext()) {
+        const std::string& key = entries.GetKey()->GetValue();
+        if (key == scContents || key == scResources)
+            continue;
+        if (pageDictionary->WriteKey(key) != eSuccess || session->CopyParsedValue(entries.GetValue()) != eSuccess)
+            status = eFailure;
+    }
+    if (pageDictionary->WriteKey(scContents) == eSuccess) {
+        objects.StartArray();
+        if (saveStateID != 0)
+            objects.WriteIndirectObjectReference(saveStateID, eTokenSeparatorSpace);
+        for (const Reference& stream : oldContents)
+            objects.WriteIndirectObjectReference(stream.first, stream.second, eTokenSeparatorSpace);
+        objects.WriteIndirectObjectReference(drawFormsID, eTokenSeparatorSpace);
+        objects.EndArray(eTokenSeparatorEndLine);
+    }
+    std::vector<std::string> formNames;
+    if (status == eSuccess)
+        status = WriteResources(pageDictionary, hasResourcesEntry ? resources.GetPtr() : nullptr, session.get(),
+                                formNames);
+    if (objects.EndDictionary(pageDictionary) != eSuccess)
+        status = eFailure;
+    objects.EndIndirectObject();
+    session.reset();
+    if (status != eSuccess) {
+        TraceMessage("PageRewriter::WritePage, failed to write page %lu again", mPageIndex);
+        return status;
+    }
+
+    std::string drawForms;
+    if (saveStateID != 0) {
+        if (WriteStream(saveStateID, std::string("q") + scEndLine) != eSuccess)
+            status = eFailure;
+        drawForms = std::string("Q") + scEndLine;
+    }
+    for (const std::string& name : formNames)
+        drawForms += std::string("q") + scEndLine + "1 0 0 1 0 0 cm" + scEndLine + "/" + name + " Do" + scEndLine +
+                     "Q" + scEndLine;
+    if (WriteStream(drawFormsID, drawForms) != eSuccess)
+        status = eFailure;
+    return status;
+}
+
+OpStatus PageRewriter::WriteResources(DictionaryContext* inPageDictionary, PDFDictionary* inResources,
+                                      CopySession* inSession, std::vector<std::string>& outFormNames)
+{
+    ObjectsContext& objects = mWriter->GetObjectsContext();
+    PDFParser* parser = mWriter->GetModifiedFileParser();
+    if (inPageDictionary->WriteKey(scResources) != eSuccess)
+        return eFailure;
+
+    // The page gets a dictionary of its own: a Resources object that other pages share is not
+    // changed, so each page shows its own forms only.
+    OpStatus status = eSuccess;
+    DictionaryContext* resourcesDictionary = objects.StartDictionary();
+    RefCountPtr<PDFDictionary> oldXObjects;
+    if (inResources) {
+        DictionaryIterator entries = inResources->CreateIterator();
+        while (status == eSuccess && entries.MoveNext()) {
+            const std::string& key = entries.GetKey()->GetValue();
+            if (key == scXObject)
+                continue;
+            if (resourcesDictionary->WriteKey(key) != eSuccess || inSession->CopyParsedValue(entries.GetValue()) != eSuccess)
+                status = eFailure;
+        }
+        oldXObjects = PDFObjectCastPtr<PDFDictionary>(parser->ResolveDictionaryValue(inResources, scXObject)).Detach();
+    }
+
+    std::vector<std::string> existingNames;
+    if (status == eSuccess && resourcesDictionary->WriteKey(scXObject) == eSuccess) {
+        DictionaryContext* xobjectDictionary = objects.StartDictionary();
+        if (oldXObjects) {
+            DictionaryIterator entries = oldXObjects->CreateIterator();
+            while (status == eSuccess && entries.MoveNext()) {
+                existingNames.push_back(entries.GetKey()->GetValue());
+                if (xobjectDictionary->WriteKey(existingNames.back()) != eSuccess ||
+                    inSession->CopyParsedValue(entries.GetValue()) != eSuccess)
+                    status = eFailure;
+            }
+        }
+        for (size_t i = 0; status == eSuccess && i < mFinishedForms.size(); ++i) {
+            outFormNames.push_back(FormResourceName(existingNames, inResources != nullptr, i));
+            if (xobjectDictionary->WriteKey(outFormNames.back()) != eSuccess)
+                status = eFailure;
+            else
+                objects.WriteIndirectObjectReference(mFinishedForms[i]);
+        }
+        if (objects.EndDictionary(xobjectDictionary) != eSuccess)
+            status = eFailure;
+    }
+    if (objects.EndDictionary(resourcesDictionary) != eSuccess)
+        status = eFailure;
+    return status;
+}
+
+OpStatus PageRewriter::WriteStream(ObjectIDType inObjectID, const std::string& inContent)
+{
+    ObjectsContext& objects = mWriter->GetObjectsContext();
+    objects.StartIndirectObject(inObjectID);
+    std::unique_ptr<WrittenPDFStream> stream = objects.StartStream(nullptr, true);
+    IByteWriterWithPosition* data = stream->GetWriteStream();
+    bool written = data->WriteBytes(reinterpret_cast<const Byte*>(inContent.data()), inContent.size()) ==
+                   inContent.size();
+    OpStatus status = objects.EndStream(stream.get());
+    return written ? status : eFailure;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Draws new content over an existing page of a file opened for an incremental update. Content
+// is drawn into form XObjects that cover the page's MediaBox (StartContentContext, drawing,
+// EndContentContext, as often as wanted); WritePage then writes a new version of the page object
+// whose content is the old content kept inside "q" ... "Q" followed by a stream that draws each
+// form in turn, and whose resources are its own copy of the old ones with the forms added (the
+// old content streams and resource objects, which other pages may share, stay untouched).
+// The writer is not owned and must outlive the rewriter. A form still open when the rewriter goes
+// during the update is ended first, so that the document's objects stay well formed; a form left
+// open when EndPDF runs spoils the update (which then fails).
+
+#include "pdf/io/IOBasicTypes.h"
+#include "pdf/objects/ObjectIDType.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CopySession;
+class DictionaryContext;
+class OutputFormXObject;
+class PDFDictionary;
+class PDFWriter;
+class XObjectContentContext;
+
+class PageRewriter {
+public:
+    PageRewriter(PDFWriter* inModifiedFileWriter, unsigned long inPageIndex);
+    ~PageRewriter();
+    PageRewriter(const PageRewriter&) = delete;
+    PageRewriter& operator=(const PageRewriter&) = delete;
+
+    // The content context of the open form, opening one over the page's MediaBox when none is
+    // open; null when no update is under way or the page cannot be read.
+    XObjectContentContext* StartContentContext();
+    // Ends the open form (its stream, resources and queued images) and adds it to the page's forms.
+    OpStatus EndContentContext();
+    // Writes the page again, drawing every ended form over it, in the order they were ended; a
+    // form still open is ended first; with no form at all nothing is written. -1 when the page
+    // cannot be read or anything fails to write.
+    OpStatus WritePage();
+
+    // The resource name of the n-th form among the XObject names the page has; inHasResources
+    // false when the page has no resources at all.
+    static std::string FormResourceName(const std::vector<std::string>& inExistingNames, bool inHasResources,
+                                        size_t inFormIndex);
+
+private:
+    OpStatus WriteResources(DictionaryContext* inPageDictionary, PDFDictionary* inResources, CopySession* inSession,
+                            std::vector<std::string>& outFormNames);
+    OpStatus WriteStream(ObjectIDType inObjectID, const std::string& inContent);
+
+    PDFWriter* mWriter;
+    unsigned long mPageIndex;
+    std::unique_ptr<OutputFormXObject> mOpenForm;
+    std::vector<ObjectIDType> mFinishedForms;
+};

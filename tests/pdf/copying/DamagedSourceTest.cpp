@@ -84,6 +84,31 @@ TEST(DamagedSource, ReferencesToObjectsTheFileDoesNotHoldAreCopiedAsNull)
     EXPECT_NE(shown.Text(2).find("Sound text"), std::string::npos);
 }
 
+TEST(DamagedSource, AStreamLengthGivenByReferenceIsCopiedWithItsObject)
+{
+    TempDir dir("indirect-length");
+    PdfBuilder builder = OnePage("", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                                     "/BitsPerComponent 8 /Length 7 0 R >>\nstream\n\x80\nendstream",
+                                 kContent);
+    builder.Add("1");
+    std::string target = (dir / "target.pdf").string();
+    AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+    ASSERT_EQ(outcome.appendStatus, eSuccess) << outcome.log;
+    ASSERT_EQ(outcome.endStatus, eSuccess);
+    ExpectQpdfCheckClean(target);
+    auto parsed = parsertest::ParseFile(target);
+    std::vector<RefCountPtr<PDFStreamInput>> images = StreamsOfSubtype(parsed->parser, "Image");
+    ASSERT_EQ(images.size(), 2u);
+    RefCountPtr<PDFDictionary> dictionary(images[1]->QueryStreamDictionary());
+    PDFObjectCastPtr<PDFIndirectObjectReference> length(dictionary->QueryDirectObject("Length"));
+    ASSERT_TRUE(length);
+    PDFObjectCastPtr<PDFInteger> value(parsed->parser.ParseObjectByID(length->GetObjectID()));
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->GetValue(), 1);
+    EXPECT_EQ(parsed->bytes.substr(static_cast<size_t>(images[1]->GetStreamContentStart()), 12),
+              "\x80\r\nendstream");
+}
+
 TEST(DamagedSource, StreamLengthsThatCannotBeTrustedFailBeforeTheObjectIsBegun)
 {
     const std::pair<std::string, std::string> cases[] = {

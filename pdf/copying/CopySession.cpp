@@ -45,3 +45,10 @@ OpStatus CopySession::MergePDFPageToFormXObject(OutputFormXObject* inForm, unsig
 {
     return mDocumentHandler.MergePDFPageForXObject(inForm, inPageIndex);
 }
+
+AppendPagesResult CopySession::AppendPDFPages(const PageSelection& inPageSelection)
+{
+    AppendPagesResult result;
+    result.mStatus = mDocumentHandler.AppendSelectedPages(inPageSelection, result.mPageObjectIDs);
+    return result;
+}

@@ -37,8 +37,10 @@ public:
     // the objects they use are copied when the form is finished, so the session must live
     // until then.
     OpStatus MergePDFPageToFormXObject(OutputFormXObject* inForm, unsigned long inPageIndex);
-    // The session's copier (appending single pages, copying objects with new ids).
-    PDFDocumentHandler& GetDocumentHandler() { return mDocumentHandler; }
+    // Appends the selected pages of the source as new pages of the document, objects renumbered;
+    // objects shared with pages the session appended before are not written again. A source
+    // parsed once can so be split into many documents (a session per document).
+    AppendPagesResult AppendPDFPages(const PageSelection& inPageSelection);
 
     void AddDocumentContextExtender(IDocumentContextExtender* inExtender)
     {

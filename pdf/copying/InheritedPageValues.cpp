@@ -26,9 +26,26 @@ PDFObject* InheritedPageValues::Query(PDFParser* inParser, PDFDictionary* inPage
                          kMaxParentSteps, inKey.c_str());
             return nullptr;
         }
+        auto kept = mNodes.find(parent->GetObjectID());
+        if (kept != mNodes.end()) {
+            node = kept->second;
+            continue;
+        }
         node = PDFObjectCastPtr<PDFDictionary>(inParser->ParseObjectByID(parent->GetObjectID()));
+        if (node && mNodes.size() < kMaxKeptNodes)
+            mNodes.emplace(parent->GetObjectID(), node);
     }
     return nullptr;
+}
+
+PDFRectangle InheritedPageValues::MediaBox(PDFParser* inParser, PDFDictionary* inPage)
+{
+    RefCountPtr<PDFObject> value(Query(inParser, inPage, "MediaBox"));
+    PDFRectangle box;
+    if (ReadRectangle(value.GetPtr(), box))
+        return box;
+    TraceMessage("InheritedPageValues::MediaBox, the page has no MediaBox with an area, using A4");
+    return PDFRectangle(0, 0, 595, 842);
 }
 
 namespace {

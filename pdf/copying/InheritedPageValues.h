@@ -1,11 +1,17 @@
 #pragma once
 // Values a page may take from the nodes above it in the page tree (Resources, MediaBox, CropBox,
 // Rotate): the page's own entry, else the nearest ancestor's, found by a bounded walk up Parent
-// that stops at a loop. The parser is borrowed; results are new references.
+// that stops at a loop. Page-tree nodes read on the way are kept (up to a bound), since every
+// page of a copy asks for the same few nodes several times. The parser is borrowed and must stay
+// the same until Reset; results are new references.
 
+#include "pdf/objects/PDFDictionary.h"
+#include "pdf/objects/RefCountPtr.h"
 #include "pdf/parsing/PDFRectangle.h"
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 
 class PDFDictionary;
 class PDFObject;
@@ -16,11 +22,21 @@ public:
     // Parent links followed at most; a real page tree is a few levels deep.
     static constexpr int kMaxParentSteps = 256;
 
+    // Page-tree nodes kept at most.
+    static constexpr size_t kMaxKeptNodes = 4096;
+
+    // Forgets the nodes kept (for another parser).
+    void Reset() { mNodes.clear(); }
     // The value of the nearest node holding inKey, a reference followed once; null when none.
-    static PDFObject* Query(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey);
+    PDFObject* Query(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey);
+    // The page's MediaBox, inherited; A4 (0 0 595 842) when there is none with an area.
+    PDFRectangle MediaBox(PDFParser* inParser, PDFDictionary* inPage);
     // An array of four numbers with an area; false for anything else.
     static bool ReadRectangle(PDFObject* inValue, PDFRectangle& outBox);
     // The page's rotation in degrees, 0, 90, 180 or 270; a value that is not a multiple of 90
     // counts as 0, as readers treat it.
-    static long long Rotation(PDFParser* inParser, PDFDictionary* inPage);
+    long long Rotation(PDFParser* inParser, PDFDictionary* inPage);
+
+private:
+    std::unordered_map<uint32_t, RefCountPtr<PDFDictionary>> mNodes;
 };

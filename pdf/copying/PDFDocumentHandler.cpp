@@ -15,7 +15,6 @@
 #include "pdf/io/NumberText.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/IPDFParserExtender.h"
-#include "pdf/parsing/PDFPageInput.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DocumentContext.h"
 #include "pdf/writing/ObjectsContext.h"
@@ -29,7 +28,7 @@
 namespace {
 
 // Bytes moved at a time when stream data is copied: the data of a stream is never held whole.
-const size_t kCopyChunkSize = 256 * 1024;
+const size_t kCopyChunkSize = 64 * 1024;
 
 const char scResources[] = "Resources";
 const char scContents[] = "Contents";
@@ -90,6 +89,7 @@ OpStatus PDFDocumentHandler::StartCopyingContext(IByteReaderWithPosition* inSour
     mParser = mOwnedParser.get();
     mSourceStream = inSourceStream;
     mSourceToTarget.clear();
+    mInheritedValues.Reset();
 
     OpStatus status = mParser->ParseDocument(inSourceStream);
     if (status != eSuccess) {
@@ -111,6 +111,7 @@ OpStatus PDFDocumentHandler::StartCopyingContext(PDFParser* inSourceParser)
     mOwnedParser.reset();
     mParser = inSourceParser;
     mSourceToTarget.clear();
+    mInheritedValues.Reset();
     mSourceStream = inSourceParser ? inSourceParser->GetParserStream() : nullptr;
     if (!mSourceStream) {
         TraceMessage("PDFDocumentHandler::StartCopyingContext, the parser has no parsed file to copy from");
@@ -136,6 +137,7 @@ void PDFDocumentHandler::FinishCopyingContext()
     mSourceStream = nullptr;
     mSourceSize = 0;
     mSourceToTarget.clear();
+    mInheritedValues.Reset();
     if (mOwnedParser)
         mOwnedParser->ResetParser();
     mOwnedParser.reset();
@@ -174,40 +176,8 @@ AppendPagesResult PDFDocumentHandler::AppendPDFPagesFromPDF(const std::string& i
         }
     }
 
-    if (status == eSuccess) {
-        const uint32_t pageCount = mParser->GetPageCount();
-        std::vector<std::pair<uint32_t, uint32_t>> ranges;
-        if (inPageSelection.mKind == PageSelection::AllPages) {
-            if (pageCount > 0)
-                ranges.emplace_back(0, pageCount - 1);
-        } else {
-            ranges = inPageSelection.mRanges;
-        }
-        for (const auto& range : ranges) {
-            if (range.second < range.first || range.second >= pageCount) {
-                TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, range mismatch. first = %ld, second = %ld, "
-                             "PDF page count = %ld",
-                             static_cast<long>(range.first), static_cast<long>(range.second),
-                             static_cast<long>(pageCount));
-                status = eFailure;
-                break;
-            }
-            for (uint32_t index = range.first; status == eSuccess; ++index) {
-                ObjectIDType pageID = 0;
-                if (CreatePDFPageForPage(index, pageID) != eSuccess) {
-                    TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, failed to embed page %ld",
-                                 static_cast<long>(index));
-                    status = eFailure;
-                    break;
-                }
-                result.mPageObjectIDs.push_back(pageID);
-                if (index == range.second)
-                    break;
-            }
-            if (status != eSuccess)
-                break;
-        }
-    }
+    if (status == eSuccess)
+        status = AppendSelectedPages(inPageSelection, result.mPageObjectIDs);
 
     if (status == eSuccess) {
         for (IDocumentContextExtender* extender : mExtenders) {
@@ -223,6 +193,43 @@ AppendPagesResult PDFDocumentHandler::AppendPDFPagesFromPDF(const std::string& i
     FinishCopyingContext();
     result.mStatus = status;
     return result;
+}
+
+OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSelection,
+                                                  std::vector<ObjectIDType>& ioPageObjectIDs)
+{
+    if (!mParser) {
+        TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, no copying context is open");
+        return eFailure;
+    }
+    const uint32_t pageCount = mParser->GetPageCount();
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+    if (inPageSelection.mKind == PageSelection::AllPages) {
+        if (pageCount > 0)
+            ranges.emplace_back(0, pageCount - 1);
+    } else {
+        ranges = inPageSelection.mRanges;
+    }
+    for (const auto& range : ranges) {
+        if (range.second < range.first || range.second >= pageCount) {
+            TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, range mismatch. first = %ld, second = %ld, PDF "
+                         "page count = %ld",
+                         static_cast<long>(range.first), static_cast<long>(range.second), static_cast<long>(pageCount));
+            return eFailure;
+        }
+        for (uint32_t index = range.first;; ++index) {
+            ObjectIDType pageID = 0;
+            if (CreatePDFPageForPage(index, pageID) != eSuccess) {
+                TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, failed to embed page %ld",
+                             static_cast<long>(index));
+                return eFailure;
+            }
+            ioPageObjectIDs.push_back(pageID);
+            if (index == range.second)
+                break;
+        }
+    }
+    return eSuccess;
 }
 
 OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)
@@ -248,15 +255,8 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
         return status;
 
     OutputPage targetPage;
-    page->AddRef();
-    PDFRectangle mediaBox = PDFPageInput(mParser, page.GetPtr()).GetMediaBox();
-    if (mediaBox.LowerLeftX == mediaBox.UpperRightX || mediaBox.LowerLeftY == mediaBox.UpperRightY) {
-        TraceMessage("PDFDocumentHandler::CreatePDFPageForPage, the MediaBox of page %ld has no area, using A4",
-                     static_cast<long>(inPageIndex));
-        mediaBox = PDFRectangle(0, 0, 595, 842);
-    }
-    targetPage.SetMediaBox(mediaBox);
-    RefCountPtr<PDFObject> cropBoxValue(InheritedPageValues::Query(mParser, page.GetPtr(), scCropBox));
+    targetPage.SetMediaBox(mInheritedValues.MediaBox(mParser, page.GetPtr()));
+    RefCountPtr<PDFObject> cropBoxValue(mInheritedValues.Query(mParser, page.GetPtr(), scCropBox));
     PDFRectangle cropBox;
     if (InheritedPageValues::ReadRectangle(cropBoxValue.GetPtr(), cropBox))
         targetPage.SetCropBox(cropBox);
@@ -268,8 +268,8 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
     // While the page object is written, the resources and rotation hooks fill in the source's.
     mPageInProgress = &targetPage;
     mResourcesInProgress = PDFObjectCastPtr<PDFDictionary>(
-        InheritedPageValues::Query(mParser, page.GetPtr(), scResources));
-    mRotationInProgress = InheritedPageValues::Rotation(mParser, page.GetPtr());
+        mInheritedValues.Query(mParser, page.GetPtr(), scResources));
+    mRotationInProgress = mInheritedValues.Rotation(mParser, page.GetPtr());
     mPendingFromPageWrite.clear();
     mDocumentContext->AttachExtender(this);
     status = mDocumentContext->WritePage(&targetPage, outPageObjectID);
@@ -299,7 +299,7 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
 OpStatus PDFDocumentHandler::CopyPageResourceObjects(PDFDictionary* inSourcePage)
 {
     // Resources may stand on an ancestor of the page in the page tree.
-    PDFObjectCastPtr<PDFDictionary> resources(InheritedPageValues::Query(mParser, inSourcePage, scResources));
+    PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
         return eSuccess;
     ObjectIDList pending;
@@ -377,9 +377,56 @@ OpStatus PDFDocumentHandler::CopyPageContentToTargetPage(OutputPage* inTargetPag
     return status;
 }
 
+bool PDFDocumentHandler::IsFlateOnly(PDFStreamInput* inStream)
+{
+    if (mParser->GetParserExtender())
+        return false; // the extender may change how raw data reads (decryption)
+    RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
+    RefCountPtr<PDFObject> filter(dictionary->QueryDirectObject("Filter"));
+    if (!filter)
+        return false;
+    if (filter->GetType() == PDFObject::ePDFObjectArray && static_cast<PDFArray*>(filter.GetPtr())->GetLength() == 1)
+        filter = static_cast<PDFArray*>(filter.GetPtr())->QueryObject(0);
+    if (filter->GetType() != PDFObject::ePDFObjectName ||
+        static_cast<PDFName*>(filter.GetPtr())->GetValue() != "FlateDecode")
+        return false;
+    RefCountPtr<PDFObject> parameters(dictionary->QueryDirectObject("DecodeParms"));
+    return !parameters || parameters->GetType() == PDFObject::ePDFObjectNull;
+}
+
+OpStatus PDFDocumentHandler::WriteFlateContentAsItIs(OutputPage* inTargetPage, PDFStreamInput* inSourceStream)
+{
+    long long length = CheckedStreamLength(inSourceStream);
+    if (length < 0)
+        return eFailure;
+    inTargetPage->AddContentStreamReference(mObjectsContext->AllocateAndStartIndirectObject());
+    DictionaryContext* dictionary = mObjectsContext->StartDictionary();
+    dictionary->WriteKey(scLength);
+    dictionary->WriteIntegerValue(length);
+    dictionary->WriteKey("Filter");
+    mObjectsContext->GetValueWriter().WriteNameValue("FlateDecode", eTokenSeparatorEndLine);
+    mObjectsContext->EndDictionary(dictionary);
+    mObjectsContext->WriteKeyword("stream");
+    OpStatus status = CopySourceBytes(inSourceStream->GetStreamContentStart(), length);
+    mObjectsContext->EndLine();
+    mObjectsContext->WriteKeyword("endstream");
+    mObjectsContext->EndIndirectObject();
+    return status;
+}
+
 OpStatus PDFDocumentHandler::WritePDFStreamInputToContentContext(OutputPage* inTargetPage,
                                                                  PDFStreamInput* inSourceStream)
 {
+    // Content that is Flate data already is what decoding and compressing it again would give:
+    // its bytes are copied as they are, which spares inflating and deflating every page.
+    if (mObjectsContext->IsCompressingStreams() && IsFlateOnly(inSourceStream)) {
+        if (WriteFlateContentAsItIs(inTargetPage, inSourceStream) != eSuccess) {
+            TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream "
+                         "from page input to target page");
+            return eFailure;
+        }
+        return eSuccess;
+    }
     // The reader is made before anything is written, so that a stream that cannot be read
     // leaves no half object behind.
     mSourceStream->SeekFromStart(inSourceStream->GetStreamContentStart());
@@ -716,7 +763,7 @@ OpStatus PDFDocumentHandler::MergePDFPageForXObject(OutputFormXObject* inTargetF
 OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inTargetFormXObject,
                                                           PDFDictionary* inSourcePage, RenameMap& ioRenames)
 {
-    PDFObjectCastPtr<PDFDictionary> resources(InheritedPageValues::Query(mParser, inSourcePage, scResources));
+    PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
         return eSuccess;
 

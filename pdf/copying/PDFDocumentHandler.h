@@ -8,6 +8,7 @@
 
 #include "pdf/copying/AppendPagesResult.h"
 #include "pdf/copying/ContentResourceRenamer.h"
+#include "pdf/copying/InheritedPageValues.h"
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/InputFile.h"
@@ -62,7 +63,9 @@ public:
     // The parser of the open copying context, or null.
     PDFParser* GetSourceParser() { return mParser; }
 
-    // Page copying.
+    // Page copying in the open context: the selected pages in order, their ids appended to the
+    // list (pages written before a failure stay listed); one page.
+    OpStatus AppendSelectedPages(const PageSelection& inPageSelection, std::vector<ObjectIDType>& ioPageObjectIDs);
     OpStatus CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
     OpStatus CopyPageContentToTargetPage(OutputPage* inTargetPage, PDFDictionary* inSourcePage);
     // One source content stream, decoded, becomes a new content stream of the page.
@@ -137,6 +140,10 @@ private:
     OpStatus CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
                                    std::vector<RefCountPtr<PDFStreamInput>>& outStreams);
     Byte* CopyBuffer();
+    // The stream's data is Flate data without parameters, read as it stands in the file.
+    bool IsFlateOnly(PDFStreamInput* inStream);
+    // Such a content stream as a new content stream of the page, its data copied unchanged.
+    OpStatus WriteFlateContentAsItIs(OutputPage* inTargetPage, PDFStreamInput* inSourceStream);
 
     DocumentContext* mDocumentContext = nullptr;
     ObjectsContext* mObjectsContext = nullptr;
@@ -148,6 +155,7 @@ private:
     std::unique_ptr<PDFParser> mOwnedParser;
     PDFParser* mParser = nullptr;
     std::unordered_map<ObjectIDType, TargetObject> mSourceToTarget;
+    InheritedPageValues mInheritedValues;
 
     // The page being written by CreatePDFPageForPage, with its source's (maybe inherited)
     // Resources and its rotation; the references that writing the Resources newly mapped.

@@ -14,6 +14,18 @@ void InputBufferedStream::Assign(IByteReaderWithPosition* inSourceStream)
     mSource.reset(inSourceStream);
     mCursor = mEnd = 0;
     mSourceFailed = false;
+    mSourcePositionKnown = false;
+}
+
+LongFilePositionType InputBufferedStream::SourcePosition()
+{
+    // Asked of the source once after each move that the buffer cannot follow, then counted:
+    // a file's position costs a system call.
+    if (!mSourcePositionKnown) {
+        mSourcePosition = mSource->TellPosition();
+        mSourcePositionKnown = true;
+    }
+    return mSourcePosition;
 }
 
 bool InputBufferedStream::SourceHasMore()
@@ -24,6 +36,7 @@ bool InputBufferedStream::SourceHasMore()
 size_t InputBufferedStream::ReadFromSource(Byte* inBuffer, size_t inSize)
 {
     size_t got = mSource->Read(inBuffer, inSize);
+    mSourcePosition += static_cast<LongFilePositionType>(got);
     // Nothing read, yet the source still claims more: it is stuck, and would stay so.
     if (got == 0 && inSize > 0 && mSource->HasMoreBytes())
         mSourceFailed = true;
@@ -77,6 +90,7 @@ void InputBufferedStream::SkipForward(size_t inSkipSize)
     if (inSkipSize > buffered) {
         mCursor = mEnd = 0;
         mSource->SkipForward(inSkipSize - buffered);
+        mSourcePositionKnown = false;
     } else {
         mCursor += inSkipSize;
     }
@@ -86,8 +100,19 @@ void InputBufferedStream::SeekFromStart(LongFilePositionType inOffset)
 {
     if (!mSource)
         return;
+    // The buffer holds the bytes just before the source's position; a target among them is
+    // served from there (parsing objects seeks back and forth within a small part of a file).
+    if (mEnd > 0) {
+        LongFilePositionType sourcePosition = SourcePosition();
+        LongFilePositionType bufferStart = sourcePosition - static_cast<LongFilePositionType>(mEnd);
+        if (inOffset >= bufferStart && inOffset < sourcePosition) {
+            mCursor = static_cast<size_t>(inOffset - bufferStart);
+            return;
+        }
+    }
     mCursor = mEnd = 0;
     mSource->SeekFromStart(inOffset);
+    mSourcePositionKnown = false;
 }
 
 void InputBufferedStream::SeekFromEnd(LongFilePositionType inOffset)
@@ -96,11 +121,12 @@ void InputBufferedStream::SeekFromEnd(LongFilePositionType inOffset)
         return;
     mCursor = mEnd = 0;
     mSource->SeekFromEnd(inOffset);
+    mSourcePositionKnown = false;
 }
 
 LongFilePositionType InputBufferedStream::TellPosition()
 {
     if (!mSource)
         return 0;
-    return mSource->TellPosition() - static_cast<LongFilePositionType>(Unread());
+    return SourcePosition() - static_cast<LongFilePositionType>(Unread());
 }

@@ -2,7 +2,9 @@
 // Reads an owned positioned source through one buffer (256 KB by default). Reads larger than
 // what is buffered take whole multiples of the buffer size straight from the source; only the
 // rest goes through the buffer. A source that yields nothing while it claims more data is taken
-// as failed: the stream then ends once its buffered bytes are read.
+// as failed: the stream then ends once its buffered bytes are read. The buffer always holds the
+// bytes just before the source's position, so a seek to one of them reads nothing; that position
+// is counted rather than asked of the source each time.
 
 #include "pdf/io/IByteReaderWithPosition.h"
 
@@ -35,6 +37,7 @@ private:
     size_t Unread() const { return mEnd - mCursor; }
     bool SourceHasMore();
     size_t ReadFromSource(Byte* inBuffer, size_t inSize);
+    LongFilePositionType SourcePosition();
 
     std::unique_ptr<Byte[]> mBuffer;
     size_t mBufferSize;
@@ -42,4 +45,7 @@ private:
     size_t mEnd = 0;
     std::unique_ptr<IByteReaderWithPosition> mSource;
     bool mSourceFailed = false;
+    // The source's position, counted from the last time it was asked.
+    LongFilePositionType mSourcePosition = 0;
+    bool mSourcePositionKnown = false;
 };

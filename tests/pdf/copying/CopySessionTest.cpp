@@ -5,6 +5,7 @@
 
 #include "pdf/copying/CopySession.h"
 #include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/IPDFParserExtender.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DocumentTestSupport.h"
 
@@ -106,4 +107,36 @@ TEST(CopySession, SessionsRegisterAndFailCleanly)
         document.Document().ResetForNewDocument();
     }
     EXPECT_EQ(parsed.parser.GetPageCount(), 1u);
+}
+
+TEST(CopySession, AnEncryptedFileIsCopiedOnlyThroughAParserWhoseExtenderDecrypts)
+{
+    class Decrypting : public IPDFParserExtender {
+    public:
+        IByteReader* CreateFilterForStream(IByteReader* inStream, PDFName*, PDFDictionary*) override { return inStream; }
+        bool DoesSupportEncryption() override { return true; }
+        IByteReader* CreateDefaultReadStream(IByteReader* inStream) override { return inStream; }
+        std::string DecryptString(const std::string& inText) override { return inText; }
+        void OnObjectStart(long long, long long) override {}
+        void OnObjectEnd(PDFObject*) override {}
+    };
+    TempDir dir("session-encrypted");
+    std::string plain = (dir / "plain.pdf").string();
+    WriteFile(plain, ValuesFile());
+    std::string encrypted = (dir / "encrypted.pdf").string();
+    ASSERT_TRUE(parsertest::Qpdf("--encrypt user owner 256 -- " + Quote(plain) + " " + Quote(encrypted)));
+
+    MemoryDocument document;
+    LogToMemory log;
+    log.Activate();
+    EXPECT_FALSE(document.Document().CreateCopySessionForFile(encrypted));
+    EXPECT_TRUE(log.Contains("Document contains an encryption dictionary. Library does not support embedding of "
+                             "encrypted PDF"));
+    parsertest::ParsedBytes parsed(ReadFile(encrypted));
+    ASSERT_EQ(parsed.status, eSuccess);
+    EXPECT_FALSE(document.Document().CreateCopySessionForParser(&parsed.parser));
+    Decrypting extender;
+    parsed.parser.SetParserExtender(&extender);
+    EXPECT_TRUE(document.Document().CreateCopySessionForParser(&parsed.parser));
+    EXPECT_EQ(document.Bytes(), "");
 }

@@ -4,13 +4,12 @@
 // rotated pages, crop boxes, several content streams), written in every cross-reference layout;
 // and the independent checks: qpdf --check, page counts, pdftotext per page and pdftoppm pixels.
 
+#include "FlateTestData.h"
 #include "pdf/parsing/ParserTestSupport.h"
 
 #include "pdf/copying/PageSelection.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/writing/PDFWriter.h"
-
-#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -27,22 +26,6 @@ using parsertest::Run;
 using parsertest::TempDir;
 using parsertest::WriteFile;
 using parsertest::XrefStreamBuilder;
-
-inline std::string Deflate(const std::string& inData)
-{
-    uLongf size = compressBound(static_cast<uLong>(inData.size()));
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(inData.data()),
-             static_cast<uLong>(inData.size()));
-    out.resize(size);
-    return out;
-}
-
-// A stream object body with the data Flate-compressed.
-inline std::string FlateStream(const std::string& inData, const std::string& inDictionaryExtra = "")
-{
-    return PdfBuilder::Stream(Deflate(inData), " /Filter /FlateDecode" + inDictionaryExtra);
-}
 
 // The objects of a source document by id; object 1 is the catalog. Which layout holds them is
 // decided when the file is written.

@@ -47,8 +47,12 @@ TEST(MergeFiles, EveryCrossReferenceLayoutMergesIntoOneFile)
     ASSERT_TRUE(parsertest::Qpdf("--object-streams=generate --compress-streams=y " + Quote(classic) + " " +
                                  Quote((dir / "qpdf-objstm.pdf").string())));
     ASSERT_TRUE(parsertest::Qpdf("--linearize " + Quote(classic) + " " + Quote((dir / "qpdf-linear.pdf").string())));
+    // Content without a filter is decoded and compressed again rather than copied as it is.
+    ASSERT_TRUE(parsertest::Qpdf("--stream-data=uncompress " + Quote(classic) + " " +
+                                 Quote((dir / "qpdf-plain.pdf").string())));
     sources.push_back({(dir / "qpdf-objstm.pdf").string(), 7});
     sources.push_back({(dir / "qpdf-linear.pdf").string(), 7});
+    sources.push_back({(dir / "qpdf-plain.pdf").string(), 7});
     // An incremental update that replaces the content of page 3.
     WriteFile(dir / "updated.pdf", UpdatedFile(MakeSourceDocument(5, "Updated"), 2, "Replaced by the update"));
     sources.push_back({(dir / "updated.pdf").string(), 5});
@@ -65,7 +69,7 @@ TEST(MergeFiles, EveryCrossReferenceLayoutMergesIntoOneFile)
 
     ExpectQpdfCheckClean(target);
     EXPECT_EQ(PageCount(target), total);
-    EXPECT_NE(ShownDocument(target, "").Text(45).find("Replaced by the update"), std::string::npos);
+    EXPECT_NE(ShownDocument(target, "").Text(52).find("Replaced by the update"), std::string::npos);
     ExpectMergedPagesMatch(target, sources, (dir / "px").string(), 3);
 }
 
@@ -160,4 +164,24 @@ TEST(MergeFiles, ListedRangesCopyInOrderAndABadRangeStopsTheAppend)
     ShownDocument shownTarget(target, (dir / "t").string());
     for (int i = 0; i < 7; ++i)
         ExpectSamePage(shownSource, expected[i], shownTarget, i + 1, i == 0 || i == 6);
+}
+
+TEST(MergeFiles, UncompressedOutputDecodesEveryContentStream)
+{
+    TempDir dir("merge-uncompressed");
+    std::string source = (dir / "source.pdf").string();
+    WriteFile(source, XrefStreamFile(MakeSourceDocument(6, "Plain"), true, false));
+    std::string target = (dir / "target.pdf").string();
+    {
+        PDFWriter writer;
+        WriterOptions options;
+        options.mCompressStreams = false;
+        ASSERT_EQ(writer.CreateNewPDF(target, 13, LogSettings(), options), eSuccess);
+        ASSERT_EQ(writer.AppendPDFPagesFromPDF(source, PageSelection()).mStatus, eSuccess);
+        ASSERT_EQ(writer.EndPDF(), eSuccess);
+    }
+    ExpectQpdfCheckClean(target);
+    // The page's text stands readable in the file: its content was decoded, not copied.
+    EXPECT_NE(ReadFile(target).find("(Plain page 4) Tj"), std::string::npos);
+    ExpectMergedPagesMatch(target, {{source, 6}}, (dir / "px").string(), 2);
 }

@@ -220,6 +220,41 @@ TEST(InputBufferedStream, BufferedBytesAreServedBeforeTheFailure)
     EXPECT_FALSE(stream.HasMoreBytes());
 }
 
+TEST(InputBufferedStream, SeeksWithinTheBufferReadNothingFromTheSource)
+{
+    // Counts the bytes the buffer takes from its source.
+    class CountingSource : public InputByteArrayStream {
+    public:
+        using InputByteArrayStream::InputByteArrayStream;
+        size_t Read(Byte* inBuffer, size_t inSize) override
+        {
+            size_t got = InputByteArrayStream::Read(inBuffer, inSize);
+            taken += got;
+            return got;
+        }
+        size_t taken = 0;
+    };
+    const std::string contents = "0123456789abcdefghijklmnopqrstuvwxyz";
+    CountingSource* source =
+        new CountingSource(reinterpret_cast<const Byte*>(contents.data()), static_cast<LongFilePositionType>(contents.size()));
+    InputBufferedStream stream(source, 8);
+    stream.SeekFromStart(10);
+    EXPECT_EQ(ReadExactly(&stream, 2), "ab"); // the buffer holds 10 to 17
+    EXPECT_EQ(source->taken, 8u);
+    stream.SeekFromStart(16);
+    EXPECT_EQ(stream.TellPosition(), 16);
+    EXPECT_EQ(ReadExactly(&stream, 2), "gh");
+    stream.SeekFromStart(10);
+    EXPECT_EQ(ReadExactly(&stream, 3), "abc");
+    EXPECT_EQ(source->taken, 8u);
+    // Outside the buffer the source is read again, and reads go on from the new place.
+    stream.SeekFromStart(18);
+    EXPECT_EQ(ReadExactly(&stream, 3), "ijk");
+    stream.SeekFromStart(2);
+    EXPECT_EQ(ReadExactly(&stream, 12), "23456789abcd");
+    EXPECT_EQ(stream.TellPosition(), 14);
+}
+
 TEST(InputByteArrayStream, PositionsAreClampedToTheArray)
 {
     const Byte data[5] = {1, 2, 3, 4, 5};

@@ -1,0 +1,357 @@
+// Merging and splitting PDF files, against qpdf and mutool doing the same in the same run:
+//   1. merging 50 ordinary files (2 to 20 pages each, half of them with object streams);
+//   2. merging 10 copies of a 500-page file (5,000 pages);
+//   3. splitting a 500-page file into single pages.
+// Every tool runs as a child process (this program runs itself for our side), so that wall time
+// and peak memory (maximum resident set, from wait4) are measured the same way for all. Each run
+// is repeated and the fastest time kept. Run: build/bench/bench_copying [repeats]
+
+#include "pdf/copying/CopySession.h"
+#include "pdf/copying/PageSelection.h"
+#include "pdf/io/InputFile.h"
+#include "pdf/parsing/PDFParser.h"
+#include "pdf/writing/PDFWriter.h"
+#include "tests/pdf/copying/FlateTestData.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using copytest::FlateStream;
+
+namespace {
+
+// An ordinary document: text pages in two standard fonts with some drawing, a logo image on
+// every page and a photo-like image on every tenth, pages in nodes of ten. Classic layout.
+std::string MakeDocument(int inPages, unsigned inSeed)
+{
+    std::vector<std::string> objects;
+    auto add = [&](const std::string& inBody) {
+        objects.push_back(inBody);
+        return static_cast<int>(objects.size());
+    };
+    add("<< /Type /Catalog /Pages 2 0 R >>");
+    add("");
+    int helvetica = add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    int times = add("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman /Encoding /WinAnsiEncoding >>");
+    unsigned seed = inSeed;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    std::string logo;
+    for (int i = 0; i < 64 * 64; ++i)
+        logo += std::string{static_cast<char>(i % 64 * 4), static_cast<char>(i / 64 * 4), static_cast<char>(128)};
+    int logoID = add(FlateStream(logo, " /Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceRGB "
+                                       "/BitsPerComponent 8"));
+    const char* words[] = {"merge", "split", "document", "page", "report", "quarterly", "figures", "the", "and",
+                           "of", "customer", "invoice", "total", "amount", "delivery", "schedule", "review"};
+    std::string kids;
+    int nodes = (inPages + 9) / 10;
+    for (int node = 0; node < nodes; ++node) {
+        int nodeID = add("");
+        kids += std::to_string(nodeID) + " 0 R ";
+        std::string nodeKids;
+        int count = 0;
+        for (int page = node * 10; page < inPages && page < node * 10 + 10; ++page, ++count) {
+            std::string content = "q 0.2 0.3 0.5 rg 50 740 500 30 re f Q q 64 0 0 64 480 700 cm /Logo Do Q\n";
+            content += "BT /F2 18 Tf 60 750 Td (Page " + std::to_string(page + 1) + ") Tj ET\n";
+            content += "BT /F1 10 Tf 60 700 Td 13 TL\n";
+            for (int line = 0; line < 45; ++line) {
+                std::string text;
+                for (int word = 0; word < 11; ++word)
+                    text += std::string(words[next() % 17]) + " ";
+                content += "(" + text + ") '\n";
+            }
+            content += "ET\n0.5 w ";
+            for (int i = 0; i < 20; ++i)
+                content += std::to_string(60 + next() % 480) + " " + std::to_string(60 + next() % 100) + " m " +
+                           std::to_string(60 + next() % 480) + " " + std::to_string(60 + next() % 100) + " l S\n";
+            std::string resources = "<< /ProcSet [/PDF /Text /ImageC] /Font << /F1 " + std::to_string(helvetica) +
+                                    " 0 R /F2 " + std::to_string(times) + " 0 R >> /XObject << /Logo " +
+                                    std::to_string(logoID) + " 0 R";
+            if (page % 10 == 0) {
+                std::string photo;
+                for (int i = 0; i < 120 * 90; ++i)
+                    photo += std::string{static_cast<char>(next()), static_cast<char>(i), static_cast<char>(i >> 4)};
+                int photoID = add(FlateStream(photo, " /Type /XObject /Subtype /Image /Width 120 /Height 90 "
+                                                     "/ColorSpace /DeviceRGB /BitsPerComponent 8"));
+                resources += " /Photo " + std::to_string(photoID) + " 0 R";
+                content += "q 240 0 0 180 60 80 cm /Photo Do Q\n";
+            }
+            resources += " >> >>";
+            int contentID = add(FlateStream(content));
+            int pageID = add("<< /Type /Page /Parent " + std::to_string(nodeID) + " 0 R /Resources " + resources +
+                             " /Contents " + std::to_string(contentID) + " 0 R >>");
+            nodeKids += std::to_string(pageID) + " 0 R ";
+        }
+        objects[nodeID - 1] = "<< /Type /Pages /Parent 2 0 R /Kids [" + nodeKids + "] /Count " + std::to_string(count) + " >>";
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(inPages) + " /MediaBox [0 0 612 792] >>";
+
+    parsertest::PdfBuilder builder;
+    builder.objects = objects;
+    return builder.Build();
+}
+
+void WriteFile(const fs::path& inPath, const std::string& inBytes)
+{
+    std::ofstream(inPath, std::ios::binary).write(inBytes.data(), static_cast<std::streamsize>(inBytes.size()));
+}
+
+int RunQuietly(const std::string& inCommand)
+{
+    return std::system((inCommand + " >/dev/null 2>&1").c_str());
+}
+
+// Writes the document, rewritten by qpdf with object streams when asked (as most producers of
+// the last years write).
+void MakeSource(const fs::path& inPath, int inPages, unsigned inSeed, bool inObjectStreams)
+{
+    if (!inObjectStreams) {
+        WriteFile(inPath, MakeDocument(inPages, inSeed));
+        return;
+    }
+    fs::path classic = inPath.string() + ".classic.pdf";
+    WriteFile(classic, MakeDocument(inPages, inSeed));
+    RunQuietly("qpdf --object-streams=generate '" + classic.string() + "' '" + inPath.string() + "'");
+    fs::remove(classic);
+}
+
+struct Measure {
+    double seconds = 0;
+    long peakKB = 0;
+    int status = 0;
+};
+
+// Runs the program with its arguments as a child and measures it.
+Measure RunChild(const std::vector<std::string>& inArguments)
+{
+    Measure measure;
+    auto start = std::chrono::steady_clock::now();
+    pid_t child = fork();
+    if (child == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (const std::string& argument : inArguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(child, &status, 0, &usage);
+    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    measure.peakKB = usage.ru_maxrss;
+    measure.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return measure;
+}
+
+// Our side, in the child: merge or split through the library as the application does.
+int RunOurs(int argc, char** argv)
+{
+    std::string mode = argv[2];
+    if (mode == "merge") {
+        PDFWriter writer;
+        if (writer.CreateNewPDF(argv[3], 13) != eSuccess)
+            return 1;
+        for (int i = 4; i < argc; ++i) {
+            if (writer.AppendPDFPagesFromPDF(argv[i], PageSelection()).mStatus != eSuccess)
+                return 2;
+        }
+        return writer.EndPDF() == eSuccess ? 0 : 3;
+    }
+    if (mode == "split" || mode == "split-sessions") {
+        // As a split tool may: a new parse of the source for every output file through
+        // AppendPDFPagesFromPDF, or one parse shared by a copy session per output file.
+        InputFile file;
+        PDFParser parser;
+        if (file.OpenFile(argv[3]) != eSuccess || parser.ParseDocument(file.GetInputStream()) != eSuccess)
+            return 1;
+        for (uint32_t page = 0; page < parser.GetPageCount(); ++page) {
+            PDFWriter writer;
+            if (writer.CreateNewPDF(std::string(argv[4]) + "/page-" + std::to_string(page + 1) + ".pdf", 13) != eSuccess)
+                return 1;
+            PageSelection selection;
+            selection.mKind = PageSelection::ListedRanges;
+            selection.mRanges.emplace_back(page, page);
+            if (mode == "split") {
+                if (writer.AppendPDFPagesFromPDF(argv[3], selection).mStatus != eSuccess)
+                    return 2;
+            } else {
+                std::unique_ptr<CopySession> session = writer.GetDocumentContext().CreateCopySessionForParser(&parser);
+                if (!session || session->AppendPDFPages(selection).mStatus != eSuccess)
+                    return 2;
+            }
+            if (writer.EndPDF() != eSuccess)
+                return 3;
+        }
+        return 0;
+    }
+    return 4;
+}
+
+struct Tool {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string output; // a merged file whose pages are counted, or a folder of split files
+    std::string outputFolder;
+};
+
+int CountPages(const std::string& inPath)
+{
+    FILE* pipe = popen(("qpdf --show-npages '" + inPath + "' 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return -1;
+    int pages = -1;
+    if (fscanf(pipe, "%d", &pages) != 1)
+        pages = -1;
+    pclose(pipe);
+    return pages;
+}
+
+void RunWorkload(const std::string& inTitle, std::vector<Tool> inTools, int inExpectedPages, int inRepeats,
+                 int inPagesHandled)
+{
+    std::printf("\n%s\n", inTitle.c_str());
+    std::printf("  %-8s %10s %12s %10s %8s\n", "tool", "seconds", "ms per page", "peak MB", "check");
+    std::vector<Measure> best(inTools.size());
+    for (int repeat = 0; repeat < inRepeats; ++repeat) {
+        for (size_t t = 0; t < inTools.size(); ++t) {
+            if (!inTools[t].outputFolder.empty()) {
+                fs::remove_all(inTools[t].outputFolder);
+                fs::create_directories(inTools[t].outputFolder);
+            }
+            Measure measure = RunChild(inTools[t].arguments);
+            if (repeat == 0 || measure.seconds < best[t].seconds) {
+                long peak = std::max(best[t].peakKB, measure.peakKB);
+                best[t] = measure;
+                best[t].peakKB = peak;
+            } else {
+                best[t].peakKB = std::max(best[t].peakKB, measure.peakKB);
+            }
+            if (measure.status != 0 && measure.status != 3)
+                best[t].status = measure.status;
+        }
+    }
+    for (size_t t = 0; t < inTools.size(); ++t) {
+        std::string check;
+        if (!inTools[t].output.empty()) {
+            int pages = CountPages(inTools[t].output);
+            check = pages == inExpectedPages ? "ok" : "pages " + std::to_string(pages);
+        } else {
+            size_t files = 0;
+            for (const auto& entry : fs::directory_iterator(inTools[t].outputFolder))
+                files += entry.path().extension() == ".pdf";
+            check = static_cast<int>(files) == inExpectedPages ? "ok" : "files " + std::to_string(files);
+        }
+        if (best[t].status != 0 && best[t].status != 3)
+            check += " (exit " + std::to_string(best[t].status) + ")";
+        std::printf("  %-8s %10.3f %12.3f %10.1f %8s\n", inTools[t].name.c_str(), best[t].seconds,
+                    1000.0 * best[t].seconds / inPagesHandled, best[t].peakKB / 1024.0, check.c_str());
+    }
+    for (size_t t = 1; t < inTools.size(); ++t)
+        std::printf("  %s / ours: %.2f times the time\n", inTools[t].name.c_str(), best[t].seconds / best[0].seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && std::string(argv[1]) == "--ours")
+        return RunOurs(argc, argv);
+    int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    std::string self = fs::canonical("/proc/self/exe").string();
+    fs::path dir = fs::temp_directory_path() / ("bench-copying-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string splitJS = (dir / "split.js").string();
+    WriteFile(splitJS, "var src = new PDFDocument(scriptArgs[0]);\n"
+                       "for (var i = 0; i < src.countPages(); ++i) {\n"
+                       "  var dst = new PDFDocument();\n"
+                       "  dst.graftPage(-1, src, i);\n"
+                       "  dst.save(scriptArgs[1] + '/page-' + (i + 1) + '.pdf', '');\n"
+                       "}\n");
+
+    // 1. Fifty ordinary files.
+    std::vector<std::string> files;
+    int filePages = 0;
+    for (int i = 0; i < 50; ++i) {
+        int pages = 2 + (i * 7) % 19;
+        fs::path path = dir / ("file" + std::to_string(i) + ".pdf");
+        MakeSource(path, pages, 1000u + i, i % 2 == 0);
+        files.push_back(path.string());
+        filePages += pages;
+    }
+    {
+        std::string ours = (dir / "ours-50.pdf").string(), qpdf = (dir / "qpdf-50.pdf").string(),
+                    mutool = (dir / "mutool-50.pdf").string();
+        std::vector<std::string> oursArgs = {self, "--ours", "merge", ours};
+        std::vector<std::string> qpdfArgs = {"qpdf", "--empty", "--pages"};
+        std::vector<std::string> mutoolArgs = {"mutool", "merge", "-o", mutool};
+        for (const std::string& file : files) {
+            oursArgs.push_back(file);
+            qpdfArgs.push_back(file);
+            mutoolArgs.push_back(file);
+        }
+        qpdfArgs.push_back("--");
+        qpdfArgs.push_back(qpdf);
+        RunWorkload("Merging 50 ordinary files (" + std::to_string(filePages) + " pages)",
+                    {{"ours", oursArgs, ours, ""}, {"qpdf", qpdfArgs, qpdf, ""}, {"mutool", mutoolArgs, mutool, ""}},
+                    filePages, repeats, filePages);
+    }
+
+    // 2. Ten copies of a 500-page file.
+    std::string big = (dir / "big.pdf").string();
+    MakeSource(big, 500, 7u, true);
+    {
+        std::string ours = (dir / "ours-5000.pdf").string(), qpdf = (dir / "qpdf-5000.pdf").string(),
+                    mutool = (dir / "mutool-5000.pdf").string();
+        std::vector<std::string> oursArgs = {self, "--ours", "merge", ours};
+        std::vector<std::string> qpdfArgs = {"qpdf", "--empty", "--pages"};
+        std::vector<std::string> mutoolArgs = {"mutool", "merge", "-o", mutool};
+        for (int i = 0; i < 10; ++i) {
+            oursArgs.push_back(big);
+            qpdfArgs.push_back(big);
+            mutoolArgs.push_back(big);
+        }
+        qpdfArgs.push_back("--");
+        qpdfArgs.push_back(qpdf);
+        RunWorkload("Merging 10 copies of a 500-page file (5000 pages)",
+                    {{"ours", oursArgs, ours, ""}, {"qpdf", qpdfArgs, qpdf, ""}, {"mutool", mutoolArgs, mutool, ""}},
+                    5000, repeats, 5000);
+    }
+
+    // 3. Splitting the 500-page file into single pages.
+    {
+        std::string ours = (dir / "split-ours").string(), qpdf = (dir / "split-qpdf").string(),
+                    mutool = (dir / "split-mutool").string(), reparse = (dir / "split-reparse").string();
+        RunWorkload("Splitting a 500-page file into single pages (ours: one parse, a copy session per file; "
+                    "ours-rp: a parse per file)",
+                    {{"ours", {self, "--ours", "split-sessions", big, ours}, "", ours},
+                     {"ours-rp", {self, "--ours", "split", big, reparse}, "", reparse},
+                     {"qpdf", {"qpdf", "--split-pages", big, qpdf + "/page-%d.pdf"}, "", qpdf},
+                     {"mutool", {"mutool", "run", splitJS, big, mutool}, "", mutool}},
+                    500, repeats, 500);
+    }
+
+    // VELLORAN_BENCH_KEEP keeps the files for profiling one tool alone.
+    if (std::getenv("VELLORAN_BENCH_KEEP"))
+        std::printf("\nfiles kept in %s\n", dir.string().c_str());
+    else
+        fs::remove_all(dir);
+    return 0;
+}

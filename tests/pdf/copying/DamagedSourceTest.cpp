@@ -1,0 +1,216 @@
+// Damaged and refused sources: what can be copied soundly is copied, anything else fails with a
+// log line before a half-written object can reach the output. After a failed append the document
+// either cannot pass for a finished file (objects reserved for the failed page were never
+// written) or ends as a sound file holding the pages that were copied.
+
+#include "CopyTestSupport.h"
+
+#include "pdf/writing/DocumentTestSupport.h"
+
+using namespace copytest;
+using DocumentTestSupport::LogToMemory;
+
+namespace {
+
+// One page whose resources hold the given extra font entry and image body, and whose content is
+// the given body; objects after the image may be added by the caller.
+PdfBuilder OnePage(const std::string& inFontEntry, const std::string& inImageBody, const std::string& inContents)
+{
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << /Font << /F1 5 0 R " +
+                inFontEntry + " >> /XObject << /Im1 6 0 R >> >> >>");
+    builder.Add(inContents);
+    builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    builder.Add(inImageBody);
+    return builder;
+}
+
+const std::string kContent = PdfBuilder::Stream("BT /F1 12 Tf 10 100 Td (Sound text) Tj ET");
+const std::string kImage = PdfBuilder::Stream("\x80", " /Type /XObject /Subtype /Image /Width 1 /Height 1 "
+                                                      "/ColorSpace /DeviceGray /BitsPerComponent 8");
+
+struct AppendOutcome {
+    OpStatus appendStatus;
+    OpStatus endStatus;
+    std::string log;
+};
+
+// A new file with the pages of inGood, then an attempt to append inDamaged, then the end.
+AppendOutcome AppendAfterGoodFile(const TempDir& inDir, const std::string& inDamaged, const std::string& inTarget)
+{
+    WriteFile(inDir / "good.pdf", OnePage("", kImage, kContent).Build());
+    WriteFile(inDir / "damaged.pdf", inDamaged);
+    LogToMemory log;
+    PDFWriter writer;
+    EXPECT_EQ(writer.CreateNewPDF(inTarget, 13, log.Settings()), eSuccess);
+    EXPECT_EQ(writer.AppendPDFPagesFromPDF((inDir / "good.pdf").string(), PageSelection()).mStatus, eSuccess);
+    AppendOutcome outcome;
+    outcome.appendStatus = writer.AppendPDFPagesFromPDF((inDir / "damaged.pdf").string(), PageSelection()).mStatus;
+    outcome.endStatus = writer.EndPDF();
+    outcome.log = log.Text();
+    return outcome;
+}
+
+// The failed append left no broken file that passes for a finished one.
+void ExpectNoBrokenFile(const AppendOutcome& inOutcome, const std::string& inTarget)
+{
+    if (inOutcome.endStatus != eSuccess)
+        return;
+    ExpectQpdfCheckClean(inTarget);
+    EXPECT_EQ(PageCount(inTarget), 1);
+}
+
+} // namespace
+
+TEST(DamagedSource, ReferencesToObjectsTheFileDoesNotHoldAreCopiedAsNull)
+{
+    TempDir dir("damaged-missing");
+    // F2 names an object beyond the table, F3 a free entry: both stand for null.
+    PdfBuilder builder = OnePage("/F2 40 0 R /F3 7 0 R", kImage, kContent);
+    builder.Add("<< /Unused true >>");
+    std::string bytes = builder.Build();
+    std::string row = PdfBuilder::Row(builder.offsets[7], 0, 'n');
+    bytes.replace(bytes.find(row), row.size(), PdfBuilder::Row(0, 1, 'f'));
+    std::string target = (dir / "target.pdf").string();
+    AppendOutcome outcome = AppendAfterGoodFile(dir, bytes, target);
+    EXPECT_EQ(outcome.appendStatus, eSuccess) << outcome.log;
+    EXPECT_EQ(outcome.endStatus, eSuccess);
+    EXPECT_NE(outcome.log.find("object 40 is not in the source file, copied as null"), std::string::npos);
+    ExpectQpdfCheckClean(target);
+    EXPECT_EQ(PageCount(target), 2);
+    ShownDocument shown(target, (dir / "t").string());
+    EXPECT_NE(shown.Text(2).find("Sound text"), std::string::npos);
+}
+
+TEST(DamagedSource, AStreamLengthGivenByReferenceIsCopiedWithItsObject)
+{
+    TempDir dir("indirect-length");
+    PdfBuilder builder = OnePage("", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                                     "/BitsPerComponent 8 /Length 7 0 R >>\nstream\n\x80\nendstream",
+                                 kContent);
+    builder.Add("1");
+    std::string target = (dir / "target.pdf").string();
+    AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+    ASSERT_EQ(outcome.appendStatus, eSuccess) << outcome.log;
+    ASSERT_EQ(outcome.endStatus, eSuccess);
+    ExpectQpdfCheckClean(target);
+    auto parsed = parsertest::ParseFile(target);
+    std::vector<RefCountPtr<PDFStreamInput>> images = StreamsOfSubtype(parsed->parser, "Image");
+    ASSERT_EQ(images.size(), 2u);
+    RefCountPtr<PDFDictionary> dictionary(images[1]->QueryStreamDictionary());
+    PDFObjectCastPtr<PDFIndirectObjectReference> length(dictionary->QueryDirectObject("Length"));
+    ASSERT_TRUE(length);
+    PDFObjectCastPtr<PDFInteger> value(parsed->parser.ParseObjectByID(length->GetObjectID()));
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->GetValue(), 1);
+    EXPECT_EQ(parsed->bytes.substr(static_cast<size_t>(images[1]->GetStreamContentStart()), 12),
+              "\x80\r\nendstream");
+}
+
+TEST(DamagedSource, StreamLengthsThatCannotBeTrustedFailBeforeTheObjectIsBegun)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"past the end", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                         "/BitsPerComponent 8 /Length 99999999 >>\nstream\n\x80\nendstream"},
+        {"negative", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                     "/BitsPerComponent 8 /Length -5 >>\nstream\n\x80\nendstream"},
+        {"not a number", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                         "/BitsPerComponent 8 /Length 40 0 R >>\nstream\n\x80\nendstream"},
+    };
+    for (const auto& damaged : cases) {
+        SCOPED_TRACE(damaged.first);
+        TempDir dir("damaged-length");
+        std::string target = (dir / "target.pdf").string();
+        AppendOutcome outcome = AppendAfterGoodFile(dir, OnePage("", damaged.second, kContent).Build(), target);
+        EXPECT_NE(outcome.appendStatus, eSuccess);
+        EXPECT_TRUE(outcome.log.find("PDFDocumentHandler::WriteStreamObject") != std::string::npos) << outcome.log;
+        EXPECT_NE(outcome.log.find("failed to embed page 0"), std::string::npos);
+        ExpectNoBrokenFile(outcome, target);
+    }
+
+    // A content stream whose Length reaches past the end fails the page the same way.
+    TempDir dir("damaged-content");
+    std::string target = (dir / "target.pdf").string();
+    AppendOutcome outcome = AppendAfterGoodFile(
+        dir, OnePage("", kImage, "<< /Length 9999 >>\nstream\nBT ET\nendstream").Build(), target);
+    EXPECT_NE(outcome.appendStatus, eSuccess);
+    EXPECT_NE(outcome.log.find("PDFDocumentHandler::WritePDFStreamInputToContentContext"), std::string::npos);
+    ExpectNoBrokenFile(outcome, target);
+}
+
+TEST(DamagedSource, ContentsThatAreNotStreamsFailThePage)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"[4 0 R 12]", "content stream array contains non-refs"},
+        {"[4 0 R 5 0 R]", "content stream array contains references to non streams"},
+        {"(text)", "error copying page content, expected either array or stream, getting LiteralString"},
+    };
+    for (const auto& damaged : cases) {
+        SCOPED_TRACE(damaged.first);
+        TempDir dir("damaged-contents");
+        PdfBuilder builder = OnePage("", kImage, kContent);
+        builder.objects[2].replace(builder.objects[2].find("/Contents 4 0 R"), 15, "/Contents " + damaged.first);
+        std::string target = (dir / "target.pdf").string();
+        AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+        EXPECT_NE(outcome.appendStatus, eSuccess);
+        EXPECT_NE(outcome.log.find("PDFDocumentHandler::CopyPageContentToTargetPage, " + damaged.second),
+                  std::string::npos)
+            << outcome.log;
+        ExpectNoBrokenFile(outcome, target);
+    }
+}
+
+TEST(DamagedSource, ReferenceLoopsAndLongChainsAreCopiedOnceWithoutRecursion)
+{
+    TempDir dir("damaged-chains");
+    // The font's descriptor-like chain: 40,000 objects each referring to the next, the last one
+    // back to the first; a recursive copy would need a frame per object.
+    const int chain = 40000;
+    PdfBuilder builder = OnePage("/F2 7 0 R", kImage, kContent);
+    for (int i = 0; i < chain; ++i) {
+        int id = 7 + i;
+        int next = i + 1 < chain ? id + 1 : 7;
+        int back = i > 0 ? id - 1 : 7 + chain - 1;
+        builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Next " + std::to_string(next) + " 0 R /Back " +
+                    std::to_string(back) + " 0 R >>");
+    }
+    std::string source = (dir / "chain.pdf").string();
+    WriteFile(source, builder.Build());
+    std::string target = (dir / "target.pdf").string();
+    ASSERT_EQ(AppendFiles(target, {source}), eSuccess);
+    auto parsed = parsertest::ParseFile(target);
+    ASSERT_EQ(parsed->status, eSuccess);
+    EXPECT_EQ(parsed->parser.GetPageCount(), 1u);
+    // Every object of the chain once, beside the page's own few objects.
+    EXPECT_LT(parsed->parser.GetXrefSize(), static_cast<uint32_t>(chain + 12));
+    EXPECT_GT(parsed->parser.GetXrefSize(), static_cast<uint32_t>(chain));
+    ExpectQpdfCheckClean(target);
+}
+
+TEST(DamagedSource, EncryptedFilesAreRefusedWithoutWritingAnything)
+{
+    TempDir dir("damaged-encrypted");
+    std::string plain = (dir / "plain.pdf").string();
+    WriteFile(plain, OnePage("", kImage, kContent).Build());
+    std::string encrypted = (dir / "encrypted.pdf").string();
+    ASSERT_TRUE(parsertest::Qpdf("--encrypt user owner 256 -- " + Quote(plain) + " " + Quote(encrypted)));
+
+    LogToMemory log;
+    PDFWriter writer;
+    std::string target = (dir / "target.pdf").string();
+    ASSERT_EQ(writer.CreateNewPDF(target, 13, log.Settings()), eSuccess);
+    LongFilePositionType before = writer.GetOutputFile().GetOutputStream()->TellPosition();
+    AppendPagesResult result = writer.AppendPDFPagesFromPDF(encrypted, PageSelection());
+    EXPECT_NE(result.mStatus, eSuccess);
+    EXPECT_TRUE(result.mPageObjectIDs.empty());
+    EXPECT_TRUE(log.Contains("PDFDocumentHandler::StartCopyingContext, Document contains an encryption dictionary. "
+                             "Library does not support embedding of encrypted PDF"));
+    EXPECT_EQ(writer.GetOutputFile().GetOutputStream()->TellPosition(), before);
+    // Placing one of its pages as a form is refused the same way.
+    EXPECT_EQ(writer.GetDocumentContext().WriteImageFileAsFormXObject(encrypted, 0, 99), eFailure);
+    EXPECT_EQ(writer.GetOutputFile().GetOutputStream()->TellPosition(), before);
+    EXPECT_EQ(writer.EndPDF(), eSuccess);
+    ExpectQpdfCheckClean(target);
+}

@@ -1,11 +1,6 @@
 #include "app/tools/merge/PDFWriterMergeOutput.h"
 
-// The library's PDFWriter is not part of the build yet. Until it is, every merge fails at Start
-// with a console message; set this to 1 once pdf/writing/PDFWriter.h exists.
-#define VELLORAN_MERGE_WITH_PDFWRITER 0
-
-#if VELLORAN_MERGE_WITH_PDFWRITER
-
+#include "pdf/copying/PageSelection.h"
 #include "pdf/io/IOBasicTypes.h"
 #include "pdf/writing/PDFWriter.h"
 
@@ -29,53 +24,25 @@ public:
 
     bool AppendAllPages(const QString& inputPath) override
     {
-        // A default page range selects every page; no extra objects are copied.
-        const auto result = writer.AppendPDFPagesFromPDF(Utf8(inputPath), PageRange(), {});
-        return result.first == eSuccess;
+        // No extra objects are copied beside the pages.
+        const AppendPagesResult result = writer.AppendPDFPagesFromPDF(Utf8(inputPath), PageSelection(), {});
+        // An input that failed after some of its pages were written cannot be left out any
+        // more: the output would hold part of it, so the whole merge fails at End.
+        if (result.mStatus != eSuccess && !result.mPageObjectIDs.empty())
+            partialInput = true;
+        return result.mStatus == eSuccess;
     }
 
-    bool End() override { return writer.EndPDF() == eSuccess; }
+    bool End() override { return writer.EndPDF() == eSuccess && !partialInput; }
 
 private:
     PDFWriter writer;
+    bool partialInput = false;
 };
 
-using MergeOutput = LibraryMergeOutput;
-constexpr bool kWriterAvailable = true;
-
 } // namespace
-
-#else
-
-#include <QtGlobal>
-
-namespace {
-
-class UnavailableMergeOutput : public IMergeOutput {
-public:
-    bool Start(const QString& outputPath) override
-    {
-        qWarning("PDFMerger: cannot write %s: this build has no PDF writer, so nothing was merged",
-                 qUtf8Printable(outputPath));
-        return false;
-    }
-    bool AppendAllPages(const QString&) override { return false; }
-    bool End() override { return false; }
-};
-
-using MergeOutput = UnavailableMergeOutput;
-constexpr bool kWriterAvailable = false;
-
-} // namespace
-
-#endif
 
 std::unique_ptr<IMergeOutput> CreatePDFWriterMergeOutput()
 {
-    return std::make_unique<MergeOutput>();
-}
-
-bool PDFWriterMergeOutputAvailable()
-{
-    return kWriterAvailable;
+    return std::make_unique<LibraryMergeOutput>();
 }

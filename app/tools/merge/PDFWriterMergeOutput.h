@@ -6,6 +6,3 @@
 #include "app/tools/merge/IMergeOutput.h"
 
 std::unique_ptr<IMergeOutput> CreatePDFWriterMergeOutput();
-
-// Whether the library's writer is part of this build; without it every merge fails at Start.
-bool PDFWriterMergeOutputAvailable();

@@ -25,7 +25,7 @@ const double kPageHeight = 600;
 
 struct JPEGCase {
     std::string mName;
-    JPEGSpec mSpec;
+    JPEGRecipe mSpec;
     double mWidthInPoints;
     double mHeightInPoints;
     std::string mColorName; // as pdfimages names it
@@ -38,25 +38,25 @@ const std::array<Color, 4> kInks = {Color{255, 0, 0, 0}, Color{0, 255, 0, 0}, Co
 std::vector<JPEGCase> Cases()
 {
     std::vector<JPEGCase> cases;
-    JPEGSpec gray;
+    JPEGRecipe gray;
     gray.mComponents = 1;
     gray.mBlocks = {Color{30, 0, 0, 0}, Color{100, 0, 0, 0}, Color{170, 0, 0, 0}, Color{240, 0, 0, 0}};
     cases.push_back({"gray", gray, 96, 64, "gray"});
 
-    JPEGSpec dpi;
+    JPEGRecipe dpi;
     dpi.mDensityUnit = 1;
     dpi.mXDensity = 144;
     dpi.mYDensity = 144;
     cases.push_back({"rgb 144 dpi", dpi, 48, 32, "rgb"});
 
-    JPEGSpec dpcm;
+    JPEGRecipe dpcm;
     dpcm.mWidth = 128;
     dpcm.mDensityUnit = 2;
     dpcm.mXDensity = 50;
     dpcm.mYDensity = 25;
     cases.push_back({"rgb 50 x 25 dpcm", dpcm, 128 / 50.0 * 72 / 2.54, 64 / 25.0 * 72 / 2.54, "rgb"});
 
-    JPEGSpec adobe;
+    JPEGRecipe adobe;
     adobe.mComponents = 4;
     adobe.mJFIF = false;
     adobe.mAdobe = true;
@@ -65,31 +65,31 @@ std::vector<JPEGCase> Cases()
             adobe.mBlocks[i][c] = static_cast<Byte>(255 - kInks[i][c]);
     cases.push_back({"cmyk inverted with Adobe block", adobe, 96, 64, "cmyk"});
 
-    JPEGSpec plainCMYK;
+    JPEGRecipe plainCMYK;
     plainCMYK.mComponents = 4;
     plainCMYK.mJFIF = false;
     plainCMYK.mBlocks = kInks;
     cases.push_back({"cmyk without Adobe block", plainCMYK, 96, 64, "cmyk"});
 
-    ExifSpec exifResolution;
+    ExifRecipe exifResolution;
     exifResolution.mXNumerator = 36;
     exifResolution.mYNumerator = 72;
-    JPEGSpec exif;
+    JPEGRecipe exif;
     exif.mJFIF = false;
     exif.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exifResolution)));
     cases.push_back({"exif 36 x 72 dpi", exif, 192, 64, "rgb"});
 
-    JPEGSpec xmp = exif;
+    JPEGRecipe xmp = exif;
     xmp.mMarkers.insert(xmp.mMarkers.begin(), std::make_pair(JPEG_APP0 + 1, XMPBlock()));
     cases.push_back({"xmp before exif", xmp, 192, 64, "rgb"});
 
-    JPEGSpec progressive;
+    JPEGRecipe progressive;
     progressive.mProgressive = true;
     progressive.mBlocks = {Color{250, 250, 250, 0}, Color{10, 10, 10, 0}, Color{200, 120, 0, 0},
                            Color{0, 160, 160, 0}};
     cases.push_back({"progressive", progressive, 96, 64, "rgb"});
 
-    JPEGSpec photoshop;
+    JPEGRecipe photoshop;
     photoshop.mJFIF = false;
     photoshop.mMarkers.push_back(std::make_pair(JPEG_APP0 + 13, PhotoshopBlock(144, 0, 144, 0)));
     cases.push_back({"photoshop 144 dpi", photoshop, 48, 32, "rgb"});

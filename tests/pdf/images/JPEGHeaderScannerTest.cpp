@@ -32,10 +32,10 @@ JPEGImageInformation ScanOrFail(const std::string& inJPEG)
 // A file without JFIF block carrying one extra marker segment.
 std::string WithMarker(int inCode, const std::string& inData)
 {
-    JPEGSpec spec;
-    spec.mJFIF = false;
-    spec.mMarkers.push_back(std::make_pair(inCode, inData));
-    return MakeJPEG(spec);
+    JPEGRecipe recipe;
+    recipe.mJFIF = false;
+    recipe.mMarkers.push_back(std::make_pair(inCode, inData));
+    return MakeJPEG(recipe);
 }
 
 void ExpectNoResolution(const JPEGImageInformation& inInformation)
@@ -49,7 +49,7 @@ void ExpectNoResolution(const JPEGImageInformation& inInformation)
 
 TEST(JPEGHeaderScanner, FrameAndJFIFOfGrayColourAndCMYKFiles)
 {
-    JPEGSpec gray;
+    JPEGRecipe gray;
     gray.mWidth = 50;
     gray.mHeight = 30;
     gray.mComponents = 1;
@@ -66,7 +66,7 @@ TEST(JPEGHeaderScanner, FrameAndJFIFOfGrayColourAndCMYKFiles)
     EXPECT_EQ(information.JFIFYDensity, 300);
     EXPECT_FALSE(information.AdobeInformationExists);
 
-    JPEGSpec rgb;
+    JPEGRecipe rgb;
     rgb.mWidth = 65500;
     rgb.mHeight = 1;
     rgb.mProgressive = true;
@@ -80,7 +80,7 @@ TEST(JPEGHeaderScanner, FrameAndJFIFOfGrayColourAndCMYKFiles)
     EXPECT_EQ(information.JFIFUnit, 2);
     EXPECT_EQ(information.JFIFXDensity, 100);
 
-    JPEGSpec cmyk;
+    JPEGRecipe cmyk;
     cmyk.mComponents = 4;
     cmyk.mJFIF = false;
     cmyk.mAdobe = true;
@@ -103,7 +103,7 @@ TEST(JPEGHeaderScanner, ExifResolutionInBothByteOrders)
 {
     for (bool bigEndian : {true, false}) {
         SCOPED_TRACE(bigEndian ? "MM" : "II");
-        ExifSpec exif;
+        ExifRecipe exif;
         exif.mBigEndian = bigEndian;
         exif.mXNumerator = 300;
         exif.mXDenominator = 2;
@@ -128,17 +128,17 @@ TEST(JPEGHeaderScanner, ExifResolutionInBothByteOrders)
 TEST(JPEGHeaderScanner, XMPBeforeExifAndPhotoshopResolution)
 {
     // XMP shares APP1 with Exif: it is passed over, and the Exif block after it is read.
-    JPEGSpec spec;
-    spec.mJFIF = false;
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, XMPBlock()));
-    ExifSpec exif;
+    JPEGRecipe recipe;
+    recipe.mJFIF = false;
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, XMPBlock()));
+    ExifRecipe exif;
     exif.mXNumerator = 72;
     exif.mYNumerator = 144;
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
     // A second Exif block is not read.
     exif.mXNumerator = 1;
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
-    JPEGImageInformation information = ScanOrFail(MakeJPEG(spec));
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
+    JPEGImageInformation information = ScanOrFail(MakeJPEG(recipe));
     EXPECT_TRUE(information.ExifInformationExists);
     EXPECT_EQ(information.ExifXDensity, 72);
     EXPECT_EQ(information.ExifYDensity, 144);
@@ -155,34 +155,34 @@ TEST(JPEGHeaderScanner, XMPBeforeExifAndPhotoshopResolution)
 TEST(JPEGHeaderScanner, DamagedResolutionBlocksAreIgnored)
 {
     std::vector<std::pair<std::string, std::string>> exifBlocks;
-    auto addExif = [&](const std::string& inName, ExifSpec inSpec) {
-        exifBlocks.push_back(std::make_pair(inName, ExifBlock(inSpec)));
+    auto addExif = [&](const std::string& inName, ExifRecipe inRecipe) {
+        exifBlocks.push_back(std::make_pair(inName, ExifBlock(inRecipe)));
     };
-    ExifSpec spec;
-    spec.mXDenominator = 0;
-    addExif("x over zero", spec);
-    spec = ExifSpec();
-    spec.mYDenominator = 0;
-    addExif("y over zero", spec);
-    spec = ExifSpec();
-    spec.mWrittenDirectoryOffset = 4000;
-    addExif("directory beyond the block", spec);
-    spec.mWrittenDirectoryOffset = 0xFFFFFFFFu;
-    addExif("directory at the top of the offsets", spec);
-    spec = ExifSpec();
-    spec.mRationalOffsetShift = 1000;
-    addExif("rationals beyond the block", spec);
-    spec.mRationalOffsetShift = 0xFFFFFFFCll - 50; // the rationals start at 50
-    addExif("rational offsets that wrap around", spec);
-    spec.mRationalOffsetShift = 4; // the last rational runs 4 bytes past the end
-    addExif("rational cut by the block's end", spec);
-    spec = ExifSpec();
-    spec.mWrittenEntryCount = 65535;
-    spec.mXDenominator = 0;
-    addExif("entry count beyond the block", spec);
-    spec = ExifSpec();
-    spec.mWrittenEntryCount = 1;
-    addExif("one axis only", spec);
+    ExifRecipe recipe;
+    recipe.mXDenominator = 0;
+    addExif("x over zero", recipe);
+    recipe = ExifRecipe();
+    recipe.mYDenominator = 0;
+    addExif("y over zero", recipe);
+    recipe = ExifRecipe();
+    recipe.mWrittenDirectoryOffset = 4000;
+    addExif("directory beyond the block", recipe);
+    recipe.mWrittenDirectoryOffset = 0xFFFFFFFFu;
+    addExif("directory at the top of the offsets", recipe);
+    recipe = ExifRecipe();
+    recipe.mRationalOffsetShift = 1000;
+    addExif("rationals beyond the block", recipe);
+    recipe.mRationalOffsetShift = 0xFFFFFFFCll - 50; // the rationals start at 50
+    addExif("rational offsets that wrap around", recipe);
+    recipe.mRationalOffsetShift = 4; // the last rational runs 4 bytes past the end
+    addExif("rational cut by the block's end", recipe);
+    recipe = ExifRecipe();
+    recipe.mWrittenEntryCount = 65535;
+    recipe.mXDenominator = 0;
+    addExif("entry count beyond the block", recipe);
+    recipe = ExifRecipe();
+    recipe.mWrittenEntryCount = 1;
+    addExif("one axis only", recipe);
     exifBlocks.push_back(std::make_pair("byte order XX", "Exif" + std::string(2, '\0') + "XX" + Bytes16(42) +
                                                              Bytes32(8) + std::string(20, '\0')));
     exifBlocks.push_back(std::make_pair("magic number 43", "Exif" + std::string(2, '\0') + "MM" + Bytes16(43) +
@@ -227,11 +227,11 @@ TEST(JPEGHeaderScanner, DamagedResolutionBlocksAreIgnored)
 
 TEST(JPEGHeaderScanner, DamagedFilesFailWithALogLine)
 {
-    JPEGSpec spec;
-    spec.mDensityUnit = 1;
-    spec.mXDensity = 72;
-    spec.mYDensity = 72;
-    const std::string good = MakeJPEG(spec);
+    JPEGRecipe recipe;
+    recipe.mDensityUnit = 1;
+    recipe.mXDensity = 72;
+    recipe.mYDensity = 72;
+    const std::string good = MakeJPEG(recipe);
     const size_t app0 = FindMarker(good, 0xE0);
     const size_t frame = FindMarker(good, 0xC0);
     ASSERT_EQ(app0, 2u);
@@ -286,17 +286,17 @@ TEST(JPEGHeaderScanner, DamagedFilesFailWithALogLine)
 // scan ends with an answer, and a found frame has a size (the sanitizer build watches the reads).
 TEST(JPEGHeaderScanner, EveryCutAndManyCorruptionsEndCleanly)
 {
-    JPEGSpec spec;
-    spec.mDensityUnit = 1;
-    spec.mXDensity = 300;
-    spec.mYDensity = 300;
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, XMPBlock()));
-    ExifSpec exif;
+    JPEGRecipe recipe;
+    recipe.mDensityUnit = 1;
+    recipe.mXDensity = 300;
+    recipe.mYDensity = 300;
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, XMPBlock()));
+    ExifRecipe exif;
     exif.mBigEndian = false;
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 13, PhotoshopBlock(72, 0, 72, 0)));
-    spec.mMarkers.push_back(std::make_pair(JPEG_APP0 + 14, std::string("Adobe\0\x64\0\0\0\0\1", 12)));
-    const std::string jpeg = MakeJPEG(spec);
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 1, ExifBlock(exif)));
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 13, PhotoshopBlock(72, 0, 72, 0)));
+    recipe.mMarkers.push_back(std::make_pair(JPEG_APP0 + 14, std::string("Adobe\0\x64\0\0\0\0\1", 12)));
+    const std::string jpeg = MakeJPEG(recipe);
     const size_t frame = FindMarker(jpeg, 0xC0);
     const size_t scan = FindMarker(jpeg, 0xDA);
     ASSERT_NE(frame, std::string::npos);

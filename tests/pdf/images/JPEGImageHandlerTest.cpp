@@ -58,11 +58,11 @@ std::string ImageDictionary(const std::string& inColorEntries, int inWidth = 96,
 TEST(JPEGImageHandler, ImageHoldsTheFileUnchangedAndTheFormDrawsItInPoints)
 {
     TempDirectory folder;
-    JPEGSpec spec;
-    spec.mDensityUnit = 1;
-    spec.mXDensity = 144;
-    spec.mYDensity = 96;
-    std::string jpeg = MakeJPEG(spec);
+    JPEGRecipe recipe;
+    recipe.mDensityUnit = 1;
+    recipe.mXDensity = 144;
+    recipe.mYDensity = 96;
+    std::string jpeg = MakeJPEG(recipe);
     WrittenImage written = WriteImage(WriteJPEG(folder, "rgb.jpg", jpeg));
     ASSERT_TRUE(written.mWritten);
 
@@ -75,11 +75,11 @@ TEST(JPEGImageHandler, ImageHoldsTheFileUnchangedAndTheFormDrawsItInPoints)
                                  "\t>>\r\n>>\r\nendobj\r\n");
 
     // Gray images need the black-and-white procedure set.
-    spec.mComponents = 1;
-    spec.mJFIF = false;
-    spec.mWidth = 17;
-    spec.mHeight = 3;
-    jpeg = MakeJPEG(spec);
+    recipe.mComponents = 1;
+    recipe.mJFIF = false;
+    recipe.mWidth = 17;
+    recipe.mHeight = 3;
+    jpeg = MakeJPEG(recipe);
     written = WriteImage(WriteJPEG(folder, "gray.jpg", jpeg));
     ASSERT_TRUE(written.mWritten);
     EXPECT_EQ(written.Object(2), ImageDictionary("\t/ColorSpace /DeviceGray\r\n", 17, 3) + jpeg +
@@ -91,17 +91,17 @@ TEST(JPEGImageHandler, ImageHoldsTheFileUnchangedAndTheFormDrawsItInPoints)
 TEST(JPEGImageHandler, CMYKIsInvertedOnlyInAdobesForm)
 {
     TempDirectory folder;
-    JPEGSpec spec;
-    spec.mComponents = 4;
-    spec.mJFIF = false;
-    spec.mAdobe = true;
-    WrittenImage written = WriteImage(WriteJPEG(folder, "adobe.jpg", MakeJPEG(spec)));
+    JPEGRecipe recipe;
+    recipe.mComponents = 4;
+    recipe.mJFIF = false;
+    recipe.mAdobe = true;
+    WrittenImage written = WriteImage(WriteJPEG(folder, "adobe.jpg", MakeJPEG(recipe)));
     ASSERT_TRUE(written.mWritten);
     std::string expected = ImageDictionary("\t/ColorSpace /DeviceCMYK\r\n\t/Decode [ 1 0 1 0 1 0 1 0 ]\r\n");
     EXPECT_EQ(written.Object(2).substr(0, expected.size()), expected);
 
-    spec.mAdobe = false;
-    written = WriteImage(WriteJPEG(folder, "plain.jpg", MakeJPEG(spec)));
+    recipe.mAdobe = false;
+    written = WriteImage(WriteJPEG(folder, "plain.jpg", MakeJPEG(recipe)));
     ASSERT_TRUE(written.mWritten);
     expected = ImageDictionary("\t/ColorSpace /DeviceCMYK\r\n");
     EXPECT_EQ(written.Object(2).substr(0, expected.size()), expected);
@@ -110,7 +110,7 @@ TEST(JPEGImageHandler, CMYKIsInvertedOnlyInAdobesForm)
 TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
 {
     TempDirectory folder;
-    std::string good = MakeJPEG(JPEGSpec());
+    std::string good = MakeJPEG(JPEGRecipe());
     size_t frame = FindMarker(good, 0xC0);
     ASSERT_NE(frame, std::string::npos);
     std::string twoComponents = good;
@@ -157,7 +157,7 @@ TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
 TEST(JPEGImageHandler, InformationIsReadOncePerPathUntilReset)
 {
     TempDirectory folder;
-    JPEGSpec small;
+    JPEGRecipe small;
     small.mWidth = 32;
     std::string path = WriteJPEG(folder, "changing.jpg", MakeJPEG(small));
     JPEGImageHandler handler;
@@ -165,7 +165,7 @@ TEST(JPEGImageHandler, InformationIsReadOncePerPathUntilReset)
     ASSERT_TRUE(first.first);
     EXPECT_EQ(first.second.SamplesWidth, 32);
 
-    WriteJPEG(folder, "changing.jpg", MakeJPEG(JPEGSpec()));
+    WriteJPEG(folder, "changing.jpg", MakeJPEG(JPEGRecipe()));
     EXPECT_EQ(handler.ReadJPGInformation(path).second.SamplesWidth, 32);
     handler.Reset();
     EXPECT_EQ(handler.ReadJPGInformation(path).second.SamplesWidth, 96);
@@ -198,7 +198,7 @@ private:
 TEST(JPEGImageHandler, ExtendersAddToTheImageDictionaryOrRefuseIt)
 {
     TempDirectory folder;
-    std::string path = WriteJPEG(folder, "image.jpg", MakeJPEG(JPEGSpec()));
+    std::string path = WriteJPEG(folder, "image.jpg", MakeJPEG(JPEGRecipe()));
     for (OpStatus answer : {eSuccess, eFailure}) {
         LogToMemory log;
         log.Activate();

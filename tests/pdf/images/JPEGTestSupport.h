@@ -22,7 +22,7 @@ namespace JPEGTestSupport {
 
 using Color = std::array<Byte, 4>;
 
-struct JPEGSpec {
+struct JPEGRecipe {
     int mWidth = 96;
     int mHeight = 64;
     int mComponents = 3; // 1 gray, 3 RGB, 4 CMYK
@@ -40,13 +40,13 @@ struct JPEGSpec {
 };
 
 // The colour of the block that holds the pixel.
-inline const Color& BlockAt(const JPEGSpec& inSpec, int inX, int inY)
+inline const Color& BlockAt(const JPEGRecipe& inRecipe, int inX, int inY)
 {
-    int block = (inX < inSpec.mWidth / 2 ? 0 : 1) + (inY < inSpec.mHeight / 2 ? 0 : 2);
-    return inSpec.mBlocks[static_cast<size_t>(block)];
+    int block = (inX < inRecipe.mWidth / 2 ? 0 : 1) + (inY < inRecipe.mHeight / 2 ? 0 : 2);
+    return inRecipe.mBlocks[static_cast<size_t>(block)];
 }
 
-inline std::string MakeJPEG(const JPEGSpec& inSpec)
+inline std::string MakeJPEG(const JPEGRecipe& inRecipe)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
@@ -55,29 +55,29 @@ inline std::string MakeJPEG(const JPEGSpec& inSpec)
     unsigned char* memory = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &memory, &size);
-    info.image_width = static_cast<JDIMENSION>(inSpec.mWidth);
-    info.image_height = static_cast<JDIMENSION>(inSpec.mHeight);
-    info.input_components = inSpec.mComponents;
-    info.in_color_space = inSpec.mComponents == 1 ? JCS_GRAYSCALE : inSpec.mComponents == 3 ? JCS_RGB : JCS_CMYK;
+    info.image_width = static_cast<JDIMENSION>(inRecipe.mWidth);
+    info.image_height = static_cast<JDIMENSION>(inRecipe.mHeight);
+    info.input_components = inRecipe.mComponents;
+    info.in_color_space = inRecipe.mComponents == 1 ? JCS_GRAYSCALE : inRecipe.mComponents == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
-    if (inSpec.mProgressive)
+    if (inRecipe.mProgressive)
         jpeg_simple_progression(&info);
-    info.write_JFIF_header = inSpec.mJFIF ? TRUE : FALSE;
-    info.density_unit = static_cast<UINT8>(inSpec.mDensityUnit);
-    info.X_density = static_cast<UINT16>(inSpec.mXDensity);
-    info.Y_density = static_cast<UINT16>(inSpec.mYDensity);
-    info.write_Adobe_marker = inSpec.mAdobe ? TRUE : FALSE;
+    info.write_JFIF_header = inRecipe.mJFIF ? TRUE : FALSE;
+    info.density_unit = static_cast<UINT8>(inRecipe.mDensityUnit);
+    info.X_density = static_cast<UINT16>(inRecipe.mXDensity);
+    info.Y_density = static_cast<UINT16>(inRecipe.mYDensity);
+    info.write_Adobe_marker = inRecipe.mAdobe ? TRUE : FALSE;
     jpeg_start_compress(&info, TRUE);
-    for (const auto& marker : inSpec.mMarkers)
+    for (const auto& marker : inRecipe.mMarkers)
         jpeg_write_marker(&info, marker.first, reinterpret_cast<const JOCTET*>(marker.second.data()),
                           static_cast<unsigned int>(marker.second.size()));
-    std::vector<Byte> row(static_cast<size_t>(inSpec.mWidth) * inSpec.mComponents);
+    std::vector<Byte> row(static_cast<size_t>(inRecipe.mWidth) * inRecipe.mComponents);
     while (info.next_scanline < info.image_height) {
-        for (int x = 0; x < inSpec.mWidth; ++x)
-            for (int c = 0; c < inSpec.mComponents; ++c)
-                row[static_cast<size_t>(x) * inSpec.mComponents + c] =
-                    BlockAt(inSpec, x, static_cast<int>(info.next_scanline))[static_cast<size_t>(c)];
+        for (int x = 0; x < inRecipe.mWidth; ++x)
+            for (int c = 0; c < inRecipe.mComponents; ++c)
+                row[static_cast<size_t>(x) * inRecipe.mComponents + c] =
+                    BlockAt(inRecipe, x, static_cast<int>(info.next_scanline))[static_cast<size_t>(c)];
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -104,7 +104,7 @@ inline std::string Bytes32(uint32_t inValue, bool inBigEndian = true)
 
 // An Exif APP1 block with XResolution, YResolution and, when inUnit is not negative,
 // ResolutionUnit; the offsets can be bent to point anywhere.
-struct ExifSpec {
+struct ExifRecipe {
     bool mBigEndian = true;
     uint32_t mXNumerator = 300;
     uint32_t mXDenominator = 1;
@@ -117,27 +117,27 @@ struct ExifSpec {
     int mWrittenEntryCount = -1;        // the real count when negative
 };
 
-inline std::string ExifBlock(const ExifSpec& inSpec)
+inline std::string ExifBlock(const ExifRecipe& inRecipe)
 {
-    bool big = inSpec.mBigEndian;
-    int entries = inSpec.mUnit >= 0 ? 3 : 2;
-    uint32_t rationals = inSpec.mDirectoryOffset + 2 + 12 * entries + 4;
+    bool big = inRecipe.mBigEndian;
+    int entries = inRecipe.mUnit >= 0 ? 3 : 2;
+    uint32_t rationals = inRecipe.mDirectoryOffset + 2 + 12 * entries + 4;
     auto entry = [&](unsigned inTag, unsigned inType, uint32_t inValue) {
         std::string value = inType == 3 ? Bytes16(inValue, big) + std::string(2, '\0') : Bytes32(inValue, big);
         return Bytes16(inTag, big) + Bytes16(inType, big) + Bytes32(1, big) + value;
     };
-    std::string tiff = std::string(big ? "MM" : "II") + Bytes16(42, big) + Bytes32(inSpec.mWrittenDirectoryOffset, big);
-    tiff.resize(inSpec.mDirectoryOffset, '\0');
-    tiff += Bytes16(inSpec.mWrittenEntryCount >= 0 ? static_cast<unsigned>(inSpec.mWrittenEntryCount)
+    std::string tiff = std::string(big ? "MM" : "II") + Bytes16(42, big) + Bytes32(inRecipe.mWrittenDirectoryOffset, big);
+    tiff.resize(inRecipe.mDirectoryOffset, '\0');
+    tiff += Bytes16(inRecipe.mWrittenEntryCount >= 0 ? static_cast<unsigned>(inRecipe.mWrittenEntryCount)
                                                    : static_cast<unsigned>(entries),
                     big);
-    tiff += entry(282, 5, static_cast<uint32_t>(rationals + inSpec.mRationalOffsetShift));
-    tiff += entry(283, 5, static_cast<uint32_t>(rationals + 8 + inSpec.mRationalOffsetShift));
-    if (inSpec.mUnit >= 0)
-        tiff += entry(296, 3, static_cast<uint32_t>(inSpec.mUnit));
+    tiff += entry(282, 5, static_cast<uint32_t>(rationals + inRecipe.mRationalOffsetShift));
+    tiff += entry(283, 5, static_cast<uint32_t>(rationals + 8 + inRecipe.mRationalOffsetShift));
+    if (inRecipe.mUnit >= 0)
+        tiff += entry(296, 3, static_cast<uint32_t>(inRecipe.mUnit));
     tiff += Bytes32(0, big); // no next directory
-    tiff += Bytes32(inSpec.mXNumerator, big) + Bytes32(inSpec.mXDenominator, big);
-    tiff += Bytes32(inSpec.mYNumerator, big) + Bytes32(inSpec.mYDenominator, big);
+    tiff += Bytes32(inRecipe.mXNumerator, big) + Bytes32(inRecipe.mXDenominator, big);
+    tiff += Bytes32(inRecipe.mYNumerator, big) + Bytes32(inRecipe.mYDenominator, big);
     return std::string("Exif\0\0", 6) + tiff;
 }
 

@@ -73,19 +73,19 @@ std::string BuildSource(SourceForm inForm, const std::map<int, std::string>& inO
 
 std::string MakeJPEGFile(const std::string& inPath, int inComponents)
 {
-    JPEGTestSupport::JPEGSpec spec;
-    spec.mComponents = inComponents;
-    spec.mDensityUnit = 1;
-    spec.mXDensity = 72;
-    spec.mYDensity = 72;
+    JPEGTestSupport::JPEGRecipe recipe;
+    recipe.mComponents = inComponents;
+    recipe.mDensityUnit = 1;
+    recipe.mXDensity = 72;
+    recipe.mYDensity = 72;
     if (inComponents == 4) {
         // Stored inverted, as the Adobe block says: red, green, blue and yellow (C M Y K = 0 1 1 0
         // is red, stored as 255 0 0 255).
-        spec.mAdobe = true;
-        spec.mBlocks = {JPEGTestSupport::Color{255, 0, 0, 255}, JPEGTestSupport::Color{0, 255, 0, 255},
+        recipe.mAdobe = true;
+        recipe.mBlocks = {JPEGTestSupport::Color{255, 0, 0, 255}, JPEGTestSupport::Color{0, 255, 0, 255},
                         JPEGTestSupport::Color{0, 0, 255, 255}, JPEGTestSupport::Color{255, 255, 0, 255}};
     }
-    parsertest::WriteFile(inPath, JPEGTestSupport::MakeJPEG(spec));
+    parsertest::WriteFile(inPath, JPEGTestSupport::MakeJPEG(recipe));
     return inPath;
 }
 

@@ -2,6 +2,10 @@
 // them, with drawn content and forms, must be accepted by other readers with their pages and
 // boxes as written.
 
+#include "pdf/io/InputFile.h"
+#include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/PDFPageInput.h"
+#include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/NamedColorTable.h"
 #include "pdf/writing/OutputFormXObject.h"
 #include "pdf/writing/OutputPage.h"
@@ -174,6 +178,22 @@ void ExpectReadersAccept(int inPageCount)
         std::string page = std::to_string(i + 1);
         EXPECT_EQ(reported[page + " MediaBox"], BoxText(boxes.mMediaBox)) << "page " << page;
         EXPECT_EQ(reported[page + " CropBox"], BoxText(boxes.mCropBox)) << "page " << page;
+    }
+
+    // The library's own parser reads the same pages and boxes back.
+    InputFile file;
+    ASSERT_EQ(file.OpenFile(path), eSuccess);
+    PDFParser parser;
+    ASSERT_EQ(parser.ParseDocument(file.GetInputStream()), eSuccess);
+    ASSERT_EQ(parser.GetPageCount(), static_cast<uint32_t>(inPageCount));
+    for (int i = 0; i < inPageCount; ++i) {
+        PageBoxes boxes = BoxesOfPage(i);
+        RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<uint32_t>(i)));
+        ASSERT_TRUE(page) << "page " << i + 1;
+        page->AddRef(); // the page input takes over one reference
+        EXPECT_EQ(BoxText(PDFPageInput(&parser, page.GetPtr()).GetMediaBox()), BoxText(boxes.mMediaBox)) << "page " << i + 1;
+        PDFObjectCastPtr<PDFArray> cropBox(parser.ResolveDictionaryValue(page.GetPtr(), "CropBox"));
+        EXPECT_EQ(static_cast<bool>(cropBox), BoxText(boxes.mCropBox) != BoxText(boxes.mMediaBox)) << "page " << i + 1;
     }
 
     // The content of the first and the last page renders without complaint.

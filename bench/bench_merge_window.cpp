@@ -5,8 +5,10 @@
 //      dialog, Merge pressed with a scripted save answer, the event loop run until the report.
 // For the window it measures the wall time from the press to the report and, during the run,
 // the longest gap between the ticks of a 10 ms timer on the GUI thread, the progress bar's
-// value changes and whether the Merge button stayed disabled. The goal: no more than 10% above
-// the engine alone. Run: build/bench/bench_merge_window [repeats]
+// value changes and whether the Merge button stayed disabled. Engine and window runs take
+// turns. The goal: no more than 10% above the engine alone. The window reads its output back
+// before it reports, so that time is shown as well.
+// Run: build/bench/bench_merge_window [repeats]
 
 #include "app/AppIdentity.h"
 #include "app/support/AppTestMain.h"
@@ -290,12 +292,28 @@ int main(int argc, char* argv[])
     if (GetPDFPageCount(engineOutput) != pageTotal || GetPDFPageCount(windowOutput) != pageTotal)
         return 5;
 
+    // Before its report the window reads the output back, which the engine alone does not do.
+    std::vector<double> readBackTimes;
+    for (int r = 0; r < repeats; ++r) {
+        QElapsedTimer clock;
+        clock.start();
+        if (!IsPDFReadable(windowOutput))
+            return 5;
+        readBackTimes.push_back(clock.nsecsElapsed() / 1e9);
+    }
+
     std::printf("engine: best %.3f s, median %.3f s (%d runs)\n", Best(engineTimes), Median(engineTimes), repeats);
     std::printf("window: best %.3f s, median %.3f s (press to report)\n", Best(windowTimes), Median(windowTimes));
     std::printf("longest GUI gap %.1f ms; progress changes per run %d..%d; Merge button disabled while running: %s\n",
                 longestGap, minProgress, maxProgress, buttonDisabled ? "yes" : "NO");
-    const double ratio = Median(windowTimes) / Median(engineTimes);
-    std::printf("ratio window/engine: median %.3f, best %.3f (goal <= 1.10): %s\n", ratio,
-                Best(windowTimes) / Best(engineTimes), ratio <= 1.10 ? "met" : "NOT met");
+    std::printf("reading the output back (the window's check before its report): best %.1f ms, median %.1f ms\n",
+                Best(readBackTimes) * 1e3, Median(readBackTimes) * 1e3);
+    const double medianRatio = Median(windowTimes) / Median(engineTimes);
+    const double bestRatio = Best(windowTimes) / Best(engineTimes);
+    std::printf("ratio window/engine: median %.3f, best %.3f (goal <= 1.10): %s\n", medianRatio, bestRatio,
+                medianRatio <= 1.10 && bestRatio <= 1.10 ? "met" : "NOT met");
+    std::printf("ratio without the read-back: median %.3f, best %.3f\n",
+                (Median(windowTimes) - Median(readBackTimes)) / Median(engineTimes),
+                (Best(windowTimes) - Best(readBackTimes)) / Best(engineTimes));
     return 0;
 }

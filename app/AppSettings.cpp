@@ -34,6 +34,9 @@ void SetFolder(const QString& key, const QString& folder)
 {
     AppIdentity::Instance();
     QSettings settings;
+    // Every write waits for the disk; a folder chosen again is there already.
+    if (settings.contains(key) && settings.value(key).toString() == folder)
+        return;
     settings.setValue(key, folder);
     settings.sync();
 }

@@ -37,7 +37,8 @@ QString Folder(const QString& key);
 // The same with an explicit default.
 QString Folder(const QString& key, const QString& defaultFolder);
 
-// Remembers a folder under the key and syncs the store at once.
+// Remembers a folder under the key and syncs the store at once (nothing to write when it is
+// remembered already).
 void SetFolder(const QString& key, const QString& folder);
 
 // The folder part of a chosen file: the text left of its last "/" (the whole text without one).

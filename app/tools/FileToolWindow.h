@@ -104,7 +104,8 @@ protected:
     // The frame then refills the list and sets the path and title.
     virtual bool ApplyProject(const QStringList& lines) = 0;
 
-    // The outside world, replaced in tests.
+    // The outside world, replaced in tests. The merge window also asks IsReadablePDF on its
+    // worker thread, about the output of a finished merge: it must not touch widgets.
     virtual bool IsReadablePDF(const QString& path) const;
     virtual int PDFPageCount(const QString& path) const;
     virtual bool IsEncryptedPDF(const QString& path) const;
@@ -127,6 +128,9 @@ protected:
     ToolThread* JobThread();
     // Starts the current thread; the tool has filled its fields.
     void StartJob();
+    // Stops a running job, waits for it and deletes the thread object. A tool whose job calls
+    // back into the window calls it first in its destructor.
+    void ReleaseThread();
 
     // Connects a signal of the current thread's engine to a handler on the GUI thread (queued,
     // as the engine emits on the worker); a signal of an older thread object is dropped.
@@ -184,8 +188,6 @@ private:
     void RunDeferredActions();
     void UpdateStartButton();
     bool ConfirmExitWhileWorking(QCloseEvent* event);
-    // Stops a running job, waits for it and deletes the thread object.
-    void ReleaseThread();
     void OnThreadFinished(quint64 generation);
     bool ReadProjectLines(const QString& path, QStringList& lines) const;
     QString ProjectTitle() const;

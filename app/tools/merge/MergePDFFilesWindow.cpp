@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -58,6 +59,8 @@ MergePDFFilesWindow::MergePDFFilesWindow(QWidget* parent)
 
 MergePDFFilesWindow::~MergePDFFilesWindow()
 {
+    // The job reads its output back through this window's check.
+    ReleaseThread();
     delete ui;
 }
 
@@ -69,6 +72,7 @@ MergeOutputFactory MergePDFFilesWindow::OutputFactory() const
 ToolThread* MergePDFFilesWindow::CreateThread()
 {
     auto* job = new MergeThread(OutputFactory());
+    job->outputCheck = [this](const QString& path) { return IsReadablePDF(path); };
     ConnectJobSignal(&job->engine, &PDFMerger::UpdateProgress, [this](int progress) { UpdateProgress(progress); });
     return job;
 }
@@ -90,7 +94,11 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
     const QString outputPath = Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"));
     if (outputPath.isEmpty())
         return;
-    AppSettings::SetFolder(QLatin1String(SettingsKey::MergePDFOutputFolder), AppSettings::FolderOfFile(outputPath));
+    // The chosen folder is remembered whatever becomes of the start, but after the job has
+    // started: writing the settings waits for the disk, and the merge need not wait with it.
+    const auto rememberFolder = qScopeGuard([&outputPath]() {
+        AppSettings::SetFolder(QLatin1String(SettingsKey::MergePDFOutputFolder), AppSettings::FolderOfFile(outputPath));
+    });
 
     // The output is about to be removed and rewritten: it must not be one of the inputs, under
     // any spelling or link.
@@ -121,7 +129,7 @@ void MergePDFFilesWindow::ReportFinishedJob()
     MergeThread* job = Thread();
     const MergeResult result = job->GetResult();
     const QString outputPath = job->GetOutputPath();
-    if (result.written && QFileInfo::exists(outputPath) && IsReadablePDF(outputPath)) {
+    if (job->OutputReadable()) {
         if (result.failedFiles.isEmpty()) {
             Prompts().Information(this, QString(), tr("Documents merged successfully."));
         } else {

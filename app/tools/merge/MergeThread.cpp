@@ -1,6 +1,13 @@
 #include "app/tools/merge/MergeThread.h"
 
-MergeThread::MergeThread(MergeOutputFactory outputFactory) : engine(std::move(outputFactory)) {}
+#include "app/tools/PDFQueries.h"
+
+#include <QFileInfo>
+
+MergeThread::MergeThread(MergeOutputFactory outputFactory)
+    : engine(std::move(outputFactory)), outputCheck(IsPDFReadable)
+{
+}
 
 MergeThread::~MergeThread()
 {
@@ -23,9 +30,18 @@ MergeResult MergeThread::GetResult() const
     return result;
 }
 
+bool MergeThread::OutputReadable() const
+{
+    return outputReadable;
+}
+
 void MergeThread::run()
 {
     const QStringList jobFiles = files;
     const QString jobOutput = outputPath;
+    outputReadable = false;
     result = engine.Merge(jobFiles, jobOutput, StopFlag());
+    // A job that is being stopped has no reader for its answer: the window is closing.
+    outputReadable = result.written && !StopRequested() && QFileInfo::exists(jobOutput) && outputCheck &&
+                     outputCheck(jobOutput);
 }

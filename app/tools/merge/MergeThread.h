@@ -1,14 +1,17 @@
 #pragma once
-// Runs one merge at a time on a worker thread for the merge window. The window sets the files
-// and the output path while the thread is not running and starts it; run() merges copies of
-// them, and GetResult() tells the window, after finished(), what became of the job. The engine
-// is made with the thread object and dies with it.
+// Runs one merge at a time on a worker thread for the merge window. The window sets the files,
+// the output path and the output check while the thread is not running and starts it; run()
+// merges copies of them and reads a written output back, and GetResult() and OutputReadable()
+// tell the window, after finished(), what became of the job. The engine is made with the thread
+// object and dies with it.
 
 #include "app/tools/ToolThread.h"
 #include "app/tools/merge/PDFMerger.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class MergeThread : public ToolThread {
     Q_OBJECT
@@ -24,8 +27,14 @@ public:
     // The output file; written by the window only while the thread is not running.
     QString outputPath;
     QString GetOutputPath() const;
+    // Whether a written output can be read back; called on the worker thread once the merge has
+    // written the file. Reading a large document back takes a while, which is why the window
+    // does not do it on its own thread. IsPDFReadable unless the window sets another.
+    std::function<bool(const QString&)> outputCheck;
     // The last job's result; read only after finished().
     MergeResult GetResult() const;
+    // The last job's output was written, exists and passed the check; read only after finished().
+    bool OutputReadable() const;
 
 protected:
     void run() override;
@@ -33,4 +42,5 @@ protected:
 private:
     QStringList files;
     MergeResult result;
+    bool outputReadable = false;
 };

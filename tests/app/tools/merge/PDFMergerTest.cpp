@@ -238,6 +238,51 @@ private slots:
         QCOMPARE(Contents(PathOf(QStringLiteral("second.pdf"))), QByteArray("%FAKE\nA\n%END\n"));
     }
 
+    // Reading a large output back takes a while, so the worker does it, not the window; only a
+    // written output is read, and one that does not read back is no usable result.
+    void theThreadReadsAWrittenOutputBackOnItsOwnThread()
+    {
+        FakeMergeScript script;
+        MergeThread thread(script.Factory());
+        const QString output = PathOf(QStringLiteral("read-back.pdf"));
+        thread.SetFiles({Input(QStringLiteral("read-back-input.pdf"), "A\n")});
+        thread.outputPath = output;
+        // Without a check of its own the thread asks the library, which takes the stand-in's
+        // output for no PDF.
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QVERIFY(thread.GetResult().written);
+        QVERIFY(!thread.OutputReadable());
+
+        QStringList checked;
+        QThread* checkingThread = nullptr;
+        bool answer = true;
+        thread.outputCheck = [&](const QString& path) {
+            checked.append(path);
+            checkingThread = QThread::currentThread();
+            return answer;
+        };
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QCOMPARE(checked, QStringList{output});
+        QCOMPARE(checkingThread, static_cast<QThread*>(&thread));
+        QVERIFY(thread.OutputReadable());
+
+        answer = false;
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QVERIFY(thread.GetResult().written);
+        QVERIFY(!thread.OutputReadable());
+
+        checked.clear();
+        answer = true;
+        script.failEnd = true;
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QVERIFY(checked.isEmpty());
+        QVERIFY(!thread.OutputReadable());
+    }
+
     void destroyingARunningThreadStopsItsJobFirst()
     {
         FakeMergeScript script;
@@ -285,6 +330,17 @@ private slots:
         QCOMPARE(PageCount(output), 2);
         QCOMPARE(PageText(output, 1), QStringLiteral("Alpha"));
         QCOMPARE(PageText(output, 2), QStringLiteral("Beta"));
+    }
+
+    void theThreadReadsTheLibrarysOutputBack()
+    {
+        MergeThread thread;
+        thread.SetFiles({Input(QStringLiteral("real-read-back.pdf"), TestPDF::Make({"Real"}))});
+        thread.outputPath = PathOf(QStringLiteral("real-read-back-merged.pdf"));
+        thread.start();
+        QVERIFY(thread.wait(30000));
+        QVERIFY(thread.GetResult().written);
+        QVERIFY(thread.OutputReadable());
     }
 
     void anEncryptedInputIsLeftOutAndReported()

@@ -1,0 +1,319 @@
+// The merge window against its engine on the same 200 ordinary files (2 to 6 text pages each,
+// fonts, a logo image and a letterhead form shared by the pages of a file):
+//   1. PDFMerger::Merge alone, on this thread;
+//   2. the same merge from the window, offscreen: the files added through the scripted file
+//      dialog, Merge pressed with a scripted save answer, the event loop run until the report.
+// For the window it measures the wall time from the press to the report and, during the run,
+// the longest gap between the ticks of a 10 ms timer on the GUI thread, the progress bar's
+// value changes and whether the Merge button stayed disabled. Engine and window runs take
+// turns. The goal: no more than 10% above the engine alone. The window reads its output back
+// before it reports, so that time is shown as well.
+// Run: build/bench/bench_merge_window [repeats]
+
+#include "app/AppIdentity.h"
+#include "app/support/AppTestMain.h"
+#include "app/support/ScriptedPrompts.h"
+#include "app/tools/PDFQueries.h"
+#include "app/tools/merge/MergePDFFilesWindow.h"
+#include "app/tools/merge/PDFMerger.h"
+#include "tests/pdf/copying/FlateTestData.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFileCount = 200;
+
+// An ordinary document of a few pages: running text in two standard fonts, a letterhead form
+// and a logo image that every page shares, in one page-tree node. Classic layout.
+std::string MakeDocument(int pages, unsigned seed)
+{
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add(""); // the page tree, filled in below
+    const int helvetica = builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    const int times = builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman /Encoding /WinAnsiEncoding >>");
+    std::string logo;
+    for (int i = 0; i < 48 * 48; ++i)
+        logo += std::string{static_cast<char>(i % 48 * 5), static_cast<char>(i / 48 * 5), static_cast<char>(seed)};
+    const int logoID = builder.Add(copytest::FlateStream(
+        logo, " /Type /XObject /Subtype /Image /Width 48 /Height 48 /ColorSpace /DeviceRGB /BitsPerComponent 8"));
+    const int letterhead = builder.Add(copytest::FlateStream(
+        "q 0.1 0.2 0.5 rg 0 0 500 30 re f Q BT /F2 14 Tf 1 1 1 rg 10 10 Td (Velloran Office Supplies) Tj ET",
+        " /Type /XObject /Subtype /Form /BBox [0 0 500 30] /Resources << /Font << /F2 " + std::to_string(times) +
+            " 0 R >> >>"));
+    const std::string resources = "<< /ProcSet [/PDF /Text /ImageC] /Font << /F1 " + std::to_string(helvetica) +
+                                  " 0 R /F2 " + std::to_string(times) + " 0 R >> /XObject << /Logo " +
+                                  std::to_string(logoID) + " 0 R /Head " + std::to_string(letterhead) + " 0 R >> >>";
+
+    const char* words[] = {"merge", "order", "document", "page", "report", "quarterly", "figures", "the", "and",
+                           "of", "customer", "invoice", "total", "amount", "delivery", "schedule", "review"};
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    std::string kids;
+    for (int page = 0; page < pages; ++page) {
+        std::string content = "q 1 0 0 1 56 760 cm /Head Do Q q 48 0 0 48 500 700 cm /Logo Do Q\n";
+        content += "BT /F2 16 Tf 56 720 Td (Page " + std::to_string(page + 1) + ") Tj ET\n";
+        content += "BT /F1 10 Tf 56 690 Td 13 TL\n";
+        for (int line = 0; line < 45; ++line) {
+            std::string text;
+            for (int word = 0; word < 11; ++word)
+                text += std::string(words[next() % 17]) + " ";
+            content += "(" + text + ") '\n";
+        }
+        content += "ET\n";
+        const int contentID = builder.Add(copytest::FlateStream(content));
+        const int pageID = builder.Add("<< /Type /Page /Parent 2 0 R /Resources " + resources + " /Contents " +
+                                       std::to_string(contentID) + " 0 R >>");
+        kids += std::to_string(pageID) + " 0 R ";
+    }
+    builder.objects[1] =
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " /MediaBox [0 0 612 792] >>";
+    return builder.Build();
+}
+
+bool WriteFile(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Best(const std::vector<double>& values)
+{
+    return *std::min_element(values.begin(), values.end());
+}
+
+// The scripted prompts, telling the benchmark the moment the job's report arrives.
+class ReportingPrompts : public ScriptedPrompts {
+public:
+    std::function<void()> onReport;
+
+    void Information(QWidget* parent, const QString& title, const QString& text) override
+    {
+        ScriptedPrompts::Information(parent, title, text);
+        if (onReport)
+            onReport();
+    }
+    void Warning(QWidget* parent, const QString& title, const QString& text) override
+    {
+        ScriptedPrompts::Warning(parent, title, text);
+        if (onReport)
+            onReport();
+    }
+};
+
+struct WindowRun {
+    double seconds = 0;
+    double longestGapMs = 0;
+    int ticks = 0;
+    int progressChanges = 0;
+    int buttonSamples = 0;          // looks at the button while the job ran
+    bool buttonStayedDisabled = true;
+    QString report;
+};
+
+template <class Widget>
+Widget* Find(QWidget& window, const char* name)
+{
+    auto* widget = window.findChild<Widget*>(QLatin1String(name));
+    if (!widget) {
+        std::fprintf(stderr, "no %s in the window\n", name);
+        std::exit(1);
+    }
+    return widget;
+}
+
+WindowRun MergeFromWindow(MergePDFFilesWindow& window, ReportingPrompts& prompts, const QString& output)
+{
+    WindowRun run;
+    auto* button = Find<QPushButton>(window, "buttonMergeFiles");
+    auto* progress = Find<QProgressBar>(window, "progressMerge");
+    auto sampleButton = [&]() {
+        if (!window.IsWorking())
+            return;
+        ++run.buttonSamples;
+        if (button->isEnabled())
+            run.buttonStayedDisabled = false;
+    };
+    const QMetaObject::Connection progressConnection =
+        QObject::connect(progress, &QProgressBar::valueChanged, [&](int) {
+            ++run.progressChanges;
+            sampleButton();
+        });
+
+    QEventLoop loop;
+    QElapsedTimer clock;
+    qint64 lastTick = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&]() {
+        const qint64 now = clock.nsecsElapsed();
+        run.longestGapMs = std::max(run.longestGapMs, (now - lastTick) / 1e6);
+        lastTick = now;
+        ++run.ticks;
+        sampleButton();
+    });
+    bool reported = false;
+    prompts.onReport = [&]() {
+        run.seconds = clock.nsecsElapsed() / 1e9;
+        // The gap up to the report counts as well.
+        run.longestGapMs = std::max(run.longestGapMs, (clock.nsecsElapsed() - lastTick) / 1e6);
+        reported = true;
+        loop.quit();
+    };
+    QTimer::singleShot(600000, &loop, [&]() { loop.quit(); });
+
+    prompts.fileNameAnswers = QStringList{output};
+    ticker.start();
+    clock.start();
+    lastTick = 0;
+    button->click();
+    sampleButton();
+    if (!reported)
+        loop.exec();
+    ticker.stop();
+    prompts.onReport = nullptr;
+    QObject::disconnect(progressConnection);
+    if (!reported) {
+        std::fprintf(stderr, "the merge did not report within 10 minutes\n");
+        std::exit(1);
+    }
+    run.report = prompts.records.last().text;
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    QTemporaryDir home;
+    if (!home.isValid() || !AppTest::PrepareEnvironment(home.path()))
+        return 2;
+    QApplication application(argc, argv);
+    AppIdentity::Instance();
+    QTemporaryDir work;
+    if (!work.isValid())
+        return 2;
+
+    QStringList files;
+    int pageTotal = 0;
+    qint64 inputBytes = 0;
+    for (int i = 0; i < kFileCount; ++i) {
+        const int pages = 2 + i % 5;
+        const std::string bytes = MakeDocument(pages, 7919u * static_cast<unsigned>(i + 1));
+        const QString path = work.filePath(QStringLiteral("input-%1.pdf").arg(i + 1, 3, 10, QLatin1Char('0')));
+        if (!WriteFile(path, bytes))
+            return 2;
+        files.append(path);
+        pageTotal += pages;
+        inputBytes += static_cast<qint64>(bytes.size());
+    }
+    std::printf("inputs: %d files, %d pages, %.1f MB\n", kFileCount, pageTotal, inputBytes / 1e6);
+
+    ReportingPrompts prompts;
+    MergePDFFilesWindow window;
+    window.OpenWindow();
+    prompts.openFileNamesAnswers = {files};
+    QElapsedTimer addClock;
+    addClock.start();
+    Find<QAction>(window, "actionAddFiles")->trigger();
+    const double addSeconds = addClock.nsecsElapsed() / 1e9;
+    if (prompts.records.size() != 1) {
+        std::fprintf(stderr, "adding the files said: %s\n", qPrintable(prompts.records.last().text));
+        return 4;
+    }
+    std::printf("window: %d files added in %.3f s\n", kFileCount, addSeconds);
+
+    // Both outputs exist from the start, so each run replaces an earlier output as the next one
+    // would; a run that is not measured reads the inputs into the page cache first.
+    const QString engineOutput = work.filePath(QStringLiteral("engine.pdf"));
+    const QString windowOutput = work.filePath(QStringLiteral("window.pdf"));
+    if (!PDFMerger().Merge(files, engineOutput).written)
+        return 3;
+    MergeFromWindow(window, prompts, windowOutput);
+
+    // Engine and window take turns, so that a change in the machine's load touches both alike.
+    std::vector<double> engineTimes;
+    std::vector<double> windowTimes;
+    double longestGap = 0;
+    int minProgress = 1 << 30, maxProgress = 0;
+    bool buttonDisabled = true;
+    for (int r = 0; r < repeats; ++r) {
+        QFile::remove(engineOutput);
+        PDFMerger merger;
+        QElapsedTimer clock;
+        clock.start();
+        const MergeResult result = merger.Merge(files, engineOutput);
+        engineTimes.push_back(clock.nsecsElapsed() / 1e9);
+        if (!result.written || !result.failedFiles.isEmpty())
+            return 3;
+
+        const WindowRun run = MergeFromWindow(window, prompts, windowOutput);
+        if (run.report != QLatin1String("Documents merged successfully.")) {
+            std::fprintf(stderr, "the window reported: %s\n", qPrintable(run.report));
+            return 4;
+        }
+        std::printf("run %d: engine %.3f s; window %.3f s, longest GUI gap %.1f ms over %d ticks, %d progress "
+                    "changes, button %s (%d looks)\n",
+                    r + 1, engineTimes.back(), run.seconds, run.longestGapMs, run.ticks, run.progressChanges,
+                    run.buttonStayedDisabled ? "disabled" : "ENABLED", run.buttonSamples);
+        windowTimes.push_back(run.seconds);
+        longestGap = std::max(longestGap, run.longestGapMs);
+        minProgress = std::min(minProgress, run.progressChanges);
+        maxProgress = std::max(maxProgress, run.progressChanges);
+        buttonDisabled = buttonDisabled && run.buttonStayedDisabled && run.buttonSamples > 0;
+    }
+    if (GetPDFPageCount(engineOutput) != pageTotal || GetPDFPageCount(windowOutput) != pageTotal)
+        return 5;
+
+    // Before its report the window reads the output back, which the engine alone does not do.
+    std::vector<double> readBackTimes;
+    for (int r = 0; r < repeats; ++r) {
+        QElapsedTimer clock;
+        clock.start();
+        if (!IsPDFReadable(windowOutput))
+            return 5;
+        readBackTimes.push_back(clock.nsecsElapsed() / 1e9);
+    }
+
+    std::printf("engine: best %.3f s, median %.3f s (%d runs)\n", Best(engineTimes), Median(engineTimes), repeats);
+    std::printf("window: best %.3f s, median %.3f s (press to report)\n", Best(windowTimes), Median(windowTimes));
+    std::printf("longest GUI gap %.1f ms; progress changes per run %d..%d; Merge button disabled while running: %s\n",
+                longestGap, minProgress, maxProgress, buttonDisabled ? "yes" : "NO");
+    std::printf("reading the output back (the window's check before its report): best %.1f ms, median %.1f ms\n",
+                Best(readBackTimes) * 1e3, Median(readBackTimes) * 1e3);
+    const double medianRatio = Median(windowTimes) / Median(engineTimes);
+    const double bestRatio = Best(windowTimes) / Best(engineTimes);
+    std::printf("ratio window/engine: median %.3f, best %.3f (goal <= 1.10): %s\n", medianRatio, bestRatio,
+                medianRatio <= 1.10 && bestRatio <= 1.10 ? "met" : "NOT met");
+    std::printf("ratio without the read-back: median %.3f, best %.3f\n",
+                (Median(windowTimes) - Median(readBackTimes)) / Median(engineTimes),
+                (Best(windowTimes) - Best(readBackTimes)) / Best(engineTimes));
+    return 0;
+}

@@ -8,6 +8,8 @@
 // value changes and whether the Merge button stayed disabled. Engine and window runs take
 // turns. The goal: no more than 10% above the engine alone. The window reads its output back
 // before it reports, so that time is shown as well.
+// Usage: bench_merge_window [repeats] [--photos]; with --photos each file also carries a
+// 120 KB picture on its first page.
 // Run: build/bench/bench_merge_window [repeats]
 
 #include "app/AppIdentity.h"
@@ -41,7 +43,9 @@ constexpr int kFileCount = 200;
 
 // An ordinary document of a few pages: running text in two standard fonts, a letterhead form
 // and a logo image that every page shares, in one page-tree node. Classic layout.
-std::string MakeDocument(int pages, unsigned seed)
+// With a photo, the first page also shows a 200 x 200 picture of noise (about 120 KB that no
+// compression shrinks), as scanned or photographed material makes ordinary files larger.
+std::string MakeDocument(int pages, unsigned seed, bool withPhoto)
 {
     parsertest::PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
@@ -57,9 +61,22 @@ std::string MakeDocument(int pages, unsigned seed)
         "q 0.1 0.2 0.5 rg 0 0 500 30 re f Q BT /F2 14 Tf 1 1 1 rg 10 10 Td (Velloran Office Supplies) Tj ET",
         " /Type /XObject /Subtype /Form /BBox [0 0 500 30] /Resources << /Font << /F2 " + std::to_string(times) +
             " 0 R >> >>"));
+    std::string photoEntry;
+    if (withPhoto) {
+        std::string noise(200 * 200 * 3, '\0');
+        unsigned state = seed;
+        for (char& byte : noise) {
+            state = state * 1664525u + 1013904223u;
+            byte = static_cast<char>(state >> 24);
+        }
+        const int photoID = builder.Add(copytest::FlateStream(
+            noise, " /Type /XObject /Subtype /Image /Width 200 /Height 200 /ColorSpace /DeviceRGB /BitsPerComponent 8"));
+        photoEntry = " /Photo " + std::to_string(photoID) + " 0 R";
+    }
     const std::string resources = "<< /ProcSet [/PDF /Text /ImageC] /Font << /F1 " + std::to_string(helvetica) +
                                   " 0 R /F2 " + std::to_string(times) + " 0 R >> /XObject << /Logo " +
-                                  std::to_string(logoID) + " 0 R /Head " + std::to_string(letterhead) + " 0 R >> >>";
+                                  std::to_string(logoID) + " 0 R /Head " + std::to_string(letterhead) + " 0 R" +
+                                  photoEntry + " >> >>";
 
     const char* words[] = {"merge", "order", "document", "page", "report", "quarterly", "figures", "the", "and",
                            "of", "customer", "invoice", "total", "amount", "delivery", "schedule", "review"};
@@ -70,6 +87,8 @@ std::string MakeDocument(int pages, unsigned seed)
     std::string kids;
     for (int page = 0; page < pages; ++page) {
         std::string content = "q 1 0 0 1 56 760 cm /Head Do Q q 48 0 0 48 500 700 cm /Logo Do Q\n";
+        if (withPhoto && page == 0)
+            content += "q 200 0 0 200 356 100 cm /Photo Do Q\n";
         content += "BT /F2 16 Tf 56 720 Td (Page " + std::to_string(page + 1) + ") Tj ET\n";
         content += "BT /F1 10 Tf 56 690 Td 13 TL\n";
         for (int line = 0; line < 45; ++line) {
@@ -212,6 +231,7 @@ WindowRun MergeFromWindow(MergePDFFilesWindow& window, ReportingPrompts& prompts
 int main(int argc, char* argv[])
 {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const bool withPhotos = argc > 2 && std::string(argv[2]) == "--photos";
     QTemporaryDir home;
     if (!home.isValid() || !AppTest::PrepareEnvironment(home.path()))
         return 2;
@@ -226,7 +246,7 @@ int main(int argc, char* argv[])
     qint64 inputBytes = 0;
     for (int i = 0; i < kFileCount; ++i) {
         const int pages = 2 + i % 5;
-        const std::string bytes = MakeDocument(pages, 7919u * static_cast<unsigned>(i + 1));
+        const std::string bytes = MakeDocument(pages, 7919u * static_cast<unsigned>(i + 1), withPhotos);
         const QString path = work.filePath(QStringLiteral("input-%1.pdf").arg(i + 1, 3, 10, QLatin1Char('0')));
         if (!WriteFile(path, bytes))
             return 2;

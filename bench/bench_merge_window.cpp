@@ -10,7 +10,6 @@
 // before it reports, so that time is shown as well.
 // Usage: bench_merge_window [repeats] [--photos]; with --photos each file also carries a
 // 120 KB picture on its first page.
-// Run: build/bench/bench_merge_window [repeats]
 
 #include "app/AppIdentity.h"
 #include "app/support/AppTestMain.h"

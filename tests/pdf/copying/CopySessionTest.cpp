@@ -8,9 +8,10 @@
 #include "pdf/parsing/IPDFParserExtender.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
+using testsupport::LogCapture;
 using namespace copytest;
-using DocumentTestSupport::LogToMemory;
 using DocumentTestSupport::MemoryDocument;
 
 namespace {
@@ -87,8 +88,7 @@ TEST(CopySession, SessionsRegisterAndFailCleanly)
     TempDir dir("session-life");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     EXPECT_FALSE(document.Document().CreateCopySessionForFile((dir / "missing.pdf").string()));
     EXPECT_TRUE(log.Contains("PDFDocumentHandler::StartFileCopyingContext, unable to open file for reading in"));
 
@@ -127,8 +127,7 @@ TEST(CopySession, AnEncryptedFileIsCopiedOnlyThroughAParserWhoseExtenderDecrypts
     ASSERT_TRUE(parsertest::Qpdf("--encrypt user owner 256 -- " + Quote(plain) + " " + Quote(encrypted)));
 
     MemoryDocument document;
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     EXPECT_FALSE(document.Document().CreateCopySessionForFile(encrypted));
     EXPECT_TRUE(log.Contains("Document contains an encryption dictionary. Library does not support embedding of "
                              "encrypted PDF"));

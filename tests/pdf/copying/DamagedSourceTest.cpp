@@ -6,9 +6,10 @@
 #include "CopyTestSupport.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
+using testsupport::LogCapture;
 using namespace copytest;
-using DocumentTestSupport::LogToMemory;
 
 namespace {
 
@@ -42,7 +43,7 @@ AppendOutcome AppendAfterGoodFile(const TempDir& inDir, const std::string& inDam
 {
     WriteFile(inDir / "good.pdf", OnePage("", kImage, kContent).Build());
     WriteFile(inDir / "damaged.pdf", inDamaged);
-    LogToMemory log;
+    LogCapture log;
     PDFWriter writer;
     EXPECT_EQ(writer.CreateNewPDF(inTarget, 13, log.Settings()), eSuccess);
     EXPECT_EQ(writer.AppendPDFPagesFromPDF((inDir / "good.pdf").string(), PageSelection()).mStatus, eSuccess);
@@ -197,7 +198,7 @@ TEST(DamagedSource, EncryptedFilesAreRefusedWithoutWritingAnything)
     std::string encrypted = (dir / "encrypted.pdf").string();
     ASSERT_TRUE(parsertest::Qpdf("--encrypt user owner 256 -- " + Quote(plain) + " " + Quote(encrypted)));
 
-    LogToMemory log;
+    LogCapture log;
     PDFWriter writer;
     std::string target = (dir / "target.pdf").string();
     ASSERT_EQ(writer.CreateNewPDF(target, 13, log.Settings()), eSuccess);

@@ -9,6 +9,7 @@
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/PageContentContext.h"
+#include "pdf/support/LogCapture.h"
 
 using namespace copytest;
 
@@ -169,8 +170,7 @@ TEST(PageAsForm, AMissingPageFailsBeforeTheFormIsBegun)
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, FormSourceFile());
     DocumentTestSupport::MemoryDocument document;
-    DocumentTestSupport::LogToMemory log;
-    log.Activate();
+    testsupport::LogCapture log;
     ObjectIDType formID = document.Objects().GetInDirectObjectsRegistry().ReserveNewObjectID();
     EXPECT_EQ(document.Document().WriteImageFileAsFormXObject(source, 1, formID), eFailure);
     EXPECT_TRUE(log.Contains("PDFDocumentHandler::MergePDFPageToFormXObject, request object index 1 is larger than "

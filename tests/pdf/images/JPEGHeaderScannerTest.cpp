@@ -6,10 +6,11 @@
 #include "pdf/io/InputByteArrayStream.h"
 
 #include "pdf/images/JPEGTestSupport.h"
-#include "pdf/io/LogCapture.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
+using testsupport::LogCapture;
 using namespace JPEGTestSupport;
 
 namespace {

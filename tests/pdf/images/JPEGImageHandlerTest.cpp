@@ -10,11 +10,12 @@
 
 #include "pdf/images/JPEGTestSupport.h"
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
+using testsupport::LogCapture;
 using namespace JPEGTestSupport;
-using DocumentTestSupport::LogToMemory;
 using DocumentTestSupport::MemoryDocument;
 using DocumentTestSupport::ObjectText;
 using WriterTestSupport::TempDirectory;
@@ -135,8 +136,7 @@ TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.mPath);
-        LogToMemory log;
-        log.Activate();
+        LogCapture log;
         WrittenImage written = WriteImage(refusal.mPath);
         EXPECT_FALSE(written.mWritten);
         EXPECT_EQ(written.mBytes, "");
@@ -145,8 +145,7 @@ TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
     }
 
     // A handler that no document context has set up writes nothing either.
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     JPEGImageHandler handler;
     EXPECT_EQ(handler.CreateFormXObjectFromJPGFile(WriteJPEG(folder, "good.jpg", good), 1), nullptr);
     EXPECT_TRUE(log.Contains("JPEGImageHandler::CreateFormXObjectFromJPGFile. Unexpected Error, mDocumentContex not "
@@ -200,8 +199,7 @@ TEST(JPEGImageHandler, ExtendersAddToTheImageDictionaryOrRefuseIt)
     TempDirectory folder;
     std::string path = WriteJPEG(folder, "image.jpg", MakeJPEG(JPEGRecipe()));
     for (OpStatus answer : {eSuccess, eFailure}) {
-        LogToMemory log;
-        log.Activate();
+        LogCapture log;
         MemoryDocument document;
         ImageExtender extender(answer);
         document.Document().AttachExtender(&extender);

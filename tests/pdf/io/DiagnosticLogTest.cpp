@@ -1,7 +1,7 @@
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/OutputStringBufferStream.h"
 
-#include "LogCapture.h"
+#include "pdf/support/LogCapture.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@
 #include <sstream>
 #include <thread>
 #include <vector>
+
+using testsupport::LogCapture;
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "pdf/io/InputFile.h"
 #include "pdf/io/InputFileStream.h"
 
-#include "LogCapture.h"
+#include "pdf/support/LogCapture.h"
 #include "StuckReader.h"
 #include "TestDirectory.h"
 
@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <string>
 #include <vector>
+
+using testsupport::LogCapture;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "pdf/io/OutputBufferedStream.h"
 #include "pdf/io/OutputFile.h"
 
-#include "LogCapture.h"
+#include "pdf/support/LogCapture.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 #include <vector>
+
+using testsupport::LogCapture;
 
 namespace {
 

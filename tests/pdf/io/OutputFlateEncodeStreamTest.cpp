@@ -2,6 +2,7 @@
 
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 
 using WriterTestSupport::Inflate;
 using WriterTestSupport::LimitedTarget;
-using WriterTestSupport::LogCapture;
+using testsupport::LogCapture;
 
 namespace {
 

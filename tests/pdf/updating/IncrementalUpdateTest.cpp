@@ -10,6 +10,7 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/PageContentContext.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -160,7 +161,7 @@ TEST(IncrementalUpdate, RewrittenObjectsKeepTheirGeneration)
 TEST(IncrementalUpdate, FailedUpdateInPlaceLeavesTheFileAsItWas)
 {
     TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
+    testsupport::LogCapture log;
     std::string source = folder.File("precious.pdf");
     std::string bytes = TwoPageSource(SourceForm::ClassicTable);
     WriteFile(source, bytes);
@@ -199,7 +200,7 @@ TEST(IncrementalUpdate, FailedUpdateInPlaceLeavesTheFileAsItWas)
 TEST(IncrementalUpdate, RefusedStartsTouchNothingAndLeaveNothingToEnd)
 {
     TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
+    testsupport::LogCapture log;
     struct Case {
         const char* name;
         std::string bytes;

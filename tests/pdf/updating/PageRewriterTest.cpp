@@ -8,6 +8,7 @@
 #include "pdf/writing/ImageOptions.h"
 #include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/XObjectContentContext.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -334,7 +335,7 @@ TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
 TEST(PageRewriter, UnreadablePageWritesAndReservesNothing)
 {
     TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
+    testsupport::LogCapture log;
     std::string source = folder.File("two.pdf");
     parsertest::WriteFile(source, TwoPageSource(SourceForm::ClassicTable));
 

@@ -7,6 +7,7 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@
 #include <functional>
 #include <string>
 
-using DocumentTestSupport::LogToMemory;
+using testsupport::LogCapture;
 using DocumentTestSupport::MemoryDocument;
 using WriterTestSupport::TempDirectory;
 
@@ -114,8 +115,7 @@ TEST(ContentContext, OperatorsAndTheirOperands)
 
 TEST(ContentContext, ARestoreWithoutASaveWritesNothing)
 {
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     {
         // Not even a stream is started for it.
         DrawnPage page;
@@ -134,8 +134,7 @@ TEST(ContentContext, ARestoreWithoutASaveWritesNothing)
 
 TEST(ContentContext, UnknownColourKindAndTextWithoutFontWriteNothing)
 {
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     DrawnPage page;
     PageContentContext* context = page.Context();
     EXPECT_NE(context->SetFillColor(0xFF0000, 3), eSuccess);
@@ -154,8 +153,7 @@ TEST(ContentContext, UnknownColourKindAndTextWithoutFontWriteNothing)
 
 TEST(ContentContext, ImagesThatCannotBecomeFormsAreRefusedBeforeAnIdIsTaken)
 {
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     TempDirectory folder;
     std::string text = WriteFile(folder, "notes.jpg", "not an image at all");
     // A JPEG start with no frame: it cannot be measured.

@@ -6,6 +6,7 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-using DocumentTestSupport::LogToMemory;
+using testsupport::LogCapture;
 using WriterTestSupport::ExpectQpdfAccepts;
 using WriterTestSupport::ReadFile;
 using WriterTestSupport::TempDirectory;
@@ -56,7 +57,7 @@ TEST(PDFWriter, HeaderLineAndBinaryComment)
 TEST(PDFWriter, UnknownVersionCodesFailTheStartAndLeaveTheTargetAlone)
 {
     TempDirectory folder;
-    LogToMemory log;
+    LogCapture log;
     std::string existing = folder.File("existing.pdf");
     std::ofstream(existing) << "keep me";
     for (int code : {9, 19, 0, -13}) {
@@ -78,9 +79,8 @@ TEST(PDFWriter, UnknownVersionCodesFailTheStartAndLeaveTheTargetAlone)
 TEST(PDFWriter, EndWithoutAStartAndAfterAFailedOpen)
 {
     TempDirectory folder;
-    LogToMemory log;
+    LogCapture log;
     PDFWriter writer;
-    log.Activate();
     EXPECT_EQ(writer.EndPDF(), eFailure);
 
     std::string unreachable = folder.File("no such folder/out.pdf");
@@ -100,7 +100,7 @@ TEST(PDFWriter, EndWithoutAStartAndAfterAFailedOpen)
 TEST(PDFWriter, ASecondStartWhileWritingIsRefused)
 {
     TempDirectory folder;
-    LogToMemory log;
+    LogCapture log;
     PDFWriter writer;
     std::string first = folder.File("first.pdf");
     ASSERT_EQ(writer.CreateNewPDF(first, 13, log.Settings()), eSuccess);
@@ -161,7 +161,7 @@ TEST(PDFWriter, AnEmptyDocumentEndsWell)
 
 TEST(PDFWriter, ATargetThatRefusesBytesFailsTheEnd)
 {
-    LogToMemory log;
+    LogCapture log;
     // Small: everything waits in the buffer until the file is closed.
     {
         PDFWriter writer;
@@ -188,7 +188,7 @@ TEST(PDFWriter, ContentLeftOpenFailsTheEnd)
     // A page whose content stream was started but never ended nor written: the page tree that
     // follows would land inside the stream's data.
     TempDirectory folder;
-    LogToMemory log;
+    LogCapture log;
     PDFWriter writer;
     ASSERT_EQ(writer.CreateNewPDF(folder.File("open.pdf"), 13, log.Settings()), eSuccess);
     OutputPage page;
@@ -201,7 +201,7 @@ TEST(PDFWriter, ContentLeftOpenFailsTheEnd)
 TEST(PDFWriter, FontsAndPagesThatCannotBeHadFailAndAreRemembered)
 {
     TempDirectory folder;
-    LogToMemory log;
+    LogCapture log;
     PDFWriter writer;
     ASSERT_EQ(writer.CreateNewPDF(folder.File("out.pdf"), 13, log.Settings()), eSuccess);
     AppendPagesResult appended =

@@ -1,9 +1,8 @@
 #pragma once
 // Helpers shared by the writer's tests: an objects context writing into memory, a target that
-// stops taking bytes, a capture of the trace log, a fresh temporary folder, inflating with zlib
-// itself, and running the other readers.
+// stops taking bytes, a fresh temporary folder, inflating with zlib itself, and running the
+// other readers.
 
-#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteWriterWithPosition.h"
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/ObjectsContext.h"
@@ -52,18 +51,6 @@ public:
 private:
     size_t mBudget;
     std::string mData;
-};
-
-// Sends the trace log into memory for the life of the object.
-class LogCapture {
-public:
-    LogCapture() { DiagnosticLog::Instance().SetLogStream(&mStream, true); }
-    ~LogCapture() { DiagnosticLog::Instance().SetLogStream(nullptr, false); }
-    std::string Text() const { return mStream.ContentsAsString(); }
-    bool Contains(const std::string& inText) const { return Text().find(inText) != std::string::npos; }
-
-private:
-    OutputStringBufferStream mStream;
 };
 
 // A new folder below the test build's temporary folder, removed with everything in it.

@@ -1,6 +1,7 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 
 using WriterTestSupport::Inflate;
 using WriterTestSupport::LimitedTarget;
-using WriterTestSupport::LogCapture;
+using testsupport::LogCapture;
 using WriterTestSupport::MemoryContext;
 
 namespace {

@@ -34,7 +34,7 @@ std::string ValuesFile()
 
 TEST(CopySession, ParsedValuesKeepSourceIDsAndTheirBytes)
 {
-    TempDir dir("session-values");
+    TestDirectory dir("session-values");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
     std::unique_ptr<CopySession> session = document.Document().CreateCopySessionForFile((dir / "values.pdf").string());
@@ -69,7 +69,7 @@ TEST(CopySession, ParsedValuesKeepSourceIDsAndTheirBytes)
 
 TEST(CopySession, StreamsAreCopiedEncodedWithTheirLengthFollowed)
 {
-    TempDir dir("session-stream");
+    TestDirectory dir("session-stream");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
     std::unique_ptr<CopySession> session = document.Document().CreateCopySessionForFile((dir / "values.pdf").string());
@@ -85,7 +85,7 @@ TEST(CopySession, StreamsAreCopiedEncodedWithTheirLengthFollowed)
 
 TEST(CopySession, SessionsRegisterAndFailCleanly)
 {
-    TempDir dir("session-life");
+    TestDirectory dir("session-life");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
     LogCapture log;
@@ -120,7 +120,7 @@ TEST(CopySession, AnEncryptedFileIsCopiedOnlyThroughAParserWhoseExtenderDecrypts
         void OnObjectStart(long long, long long) override {}
         void OnObjectEnd(PDFObject*) override {}
     };
-    TempDir dir("session-encrypted");
+    TestDirectory dir("session-encrypted");
     std::string plain = (dir / "plain.pdf").string();
     WriteFile(plain, ValuesFile());
     std::string encrypted = (dir / "encrypted.pdf").string();

@@ -23,7 +23,7 @@ using parsertest::PdfBuilder;
 using parsertest::Quote;
 using parsertest::ReadFile;
 using parsertest::Run;
-using parsertest::TempDir;
+using parsertest::TestDirectory;
 using parsertest::WriteFile;
 using parsertest::XrefStreamBuilder;
 

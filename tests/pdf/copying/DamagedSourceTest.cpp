@@ -39,7 +39,7 @@ struct AppendOutcome {
 };
 
 // A new file with the pages of inGood, then an attempt to append inDamaged, then the end.
-AppendOutcome AppendAfterGoodFile(const TempDir& inDir, const std::string& inDamaged, const std::string& inTarget)
+AppendOutcome AppendAfterGoodFile(const TestDirectory& inDir, const std::string& inDamaged, const std::string& inTarget)
 {
     WriteFile(inDir / "good.pdf", OnePage("", kImage, kContent).Build());
     WriteFile(inDir / "damaged.pdf", inDamaged);
@@ -67,7 +67,7 @@ void ExpectNoBrokenFile(const AppendOutcome& inOutcome, const std::string& inTar
 
 TEST(DamagedSource, ReferencesToObjectsTheFileDoesNotHoldAreCopiedAsNull)
 {
-    TempDir dir("damaged-missing");
+    TestDirectory dir("damaged-missing");
     // F2 names an object beyond the table, F3 a free entry: both stand for null.
     PdfBuilder builder = OnePage("/F2 40 0 R /F3 7 0 R", kImage, kContent);
     builder.Add("<< /Unused true >>");
@@ -87,7 +87,7 @@ TEST(DamagedSource, ReferencesToObjectsTheFileDoesNotHoldAreCopiedAsNull)
 
 TEST(DamagedSource, AStreamLengthGivenByReferenceIsCopiedWithItsObject)
 {
-    TempDir dir("indirect-length");
+    TestDirectory dir("indirect-length");
     PdfBuilder builder = OnePage("", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
                                      "/BitsPerComponent 8 /Length 7 0 R >>\nstream\n\x80\nendstream",
                                  kContent);
@@ -122,7 +122,7 @@ TEST(DamagedSource, StreamLengthsThatCannotBeTrustedFailBeforeTheObjectIsBegun)
     };
     for (const auto& damaged : cases) {
         SCOPED_TRACE(damaged.first);
-        TempDir dir("damaged-length");
+        TestDirectory dir("damaged-length");
         std::string target = (dir / "target.pdf").string();
         AppendOutcome outcome = AppendAfterGoodFile(dir, OnePage("", damaged.second, kContent).Build(), target);
         EXPECT_NE(outcome.appendStatus, eSuccess);
@@ -132,7 +132,7 @@ TEST(DamagedSource, StreamLengthsThatCannotBeTrustedFailBeforeTheObjectIsBegun)
     }
 
     // A content stream whose Length reaches past the end fails the page the same way.
-    TempDir dir("damaged-content");
+    TestDirectory dir("damaged-content");
     std::string target = (dir / "target.pdf").string();
     AppendOutcome outcome = AppendAfterGoodFile(
         dir, OnePage("", kImage, "<< /Length 9999 >>\nstream\nBT ET\nendstream").Build(), target);
@@ -150,7 +150,7 @@ TEST(DamagedSource, ContentsThatAreNotStreamsFailThePage)
     };
     for (const auto& damaged : cases) {
         SCOPED_TRACE(damaged.first);
-        TempDir dir("damaged-contents");
+        TestDirectory dir("damaged-contents");
         PdfBuilder builder = OnePage("", kImage, kContent);
         builder.objects[2].replace(builder.objects[2].find("/Contents 4 0 R"), 15, "/Contents " + damaged.first);
         std::string target = (dir / "target.pdf").string();
@@ -165,7 +165,7 @@ TEST(DamagedSource, ContentsThatAreNotStreamsFailThePage)
 
 TEST(DamagedSource, ReferenceLoopsAndLongChainsAreCopiedOnceWithoutRecursion)
 {
-    TempDir dir("damaged-chains");
+    TestDirectory dir("damaged-chains");
     // The font's descriptor-like chain: 40,000 objects each referring to the next, the last one
     // back to the first; a recursive copy would need a frame per object.
     const int chain = 40000;
@@ -192,7 +192,7 @@ TEST(DamagedSource, ReferenceLoopsAndLongChainsAreCopiedOnceWithoutRecursion)
 
 TEST(DamagedSource, EncryptedFilesAreRefusedWithoutWritingAnything)
 {
-    TempDir dir("damaged-encrypted");
+    TestDirectory dir("damaged-encrypted");
     std::string plain = (dir / "plain.pdf").string();
     WriteFile(plain, OnePage("", kImage, kContent).Build());
     std::string encrypted = (dir / "encrypted.pdf").string();

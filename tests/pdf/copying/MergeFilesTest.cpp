@@ -36,7 +36,7 @@ void ExpectMergedPagesMatch(const std::string& inTarget, const std::vector<Merge
 
 TEST(MergeFiles, EveryCrossReferenceLayoutMergesIntoOneFile)
 {
-    TempDir dir("merge-layouts");
+    TestDirectory dir("merge-layouts");
     std::vector<MergeSource> sources;
     for (const auto& layout : AllLayouts(MakeSourceDocument(7, "Layout"))) {
         WriteFile(dir / layout.first, layout.second);
@@ -75,7 +75,7 @@ TEST(MergeFiles, EveryCrossReferenceLayoutMergesIntoOneFile)
 
 TEST(MergeFiles, SharedObjectsAreCopiedOncePerAppendAndAgainForTheNextAppend)
 {
-    TempDir dir("merge-shared");
+    TestDirectory dir("merge-shared");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, ClassicFile(MakeSourceDocument(12, "Shared")));
     std::string once = (dir / "once.pdf").string();
@@ -94,7 +94,7 @@ TEST(MergeFiles, SharedObjectsAreCopiedOncePerAppendAndAgainForTheNextAppend)
 
 TEST(MergeFiles, CopiedPagesKeepInheritedResourcesRotationAndCropBox)
 {
-    TempDir dir("merge-attributes");
+    TestDirectory dir("merge-attributes");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, ClassicFile(MakeSourceDocument(8, "Attributes")));
     std::string target = (dir / "target.pdf").string();
@@ -133,7 +133,7 @@ TEST(MergeFiles, CopiedPagesKeepInheritedResourcesRotationAndCropBox)
 
 TEST(MergeFiles, ListedRangesCopyInOrderAndABadRangeStopsTheAppend)
 {
-    TempDir dir("merge-ranges");
+    TestDirectory dir("merge-ranges");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, XrefStreamFile(MakeSourceDocument(9, "Ranges"), true, false));
     std::string target = (dir / "target.pdf").string();
@@ -168,7 +168,7 @@ TEST(MergeFiles, ListedRangesCopyInOrderAndABadRangeStopsTheAppend)
 
 TEST(MergeFiles, UncompressedOutputDecodesEveryContentStream)
 {
-    TempDir dir("merge-uncompressed");
+    TestDirectory dir("merge-uncompressed");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, XrefStreamFile(MakeSourceDocument(6, "Plain"), true, false));
     std::string target = (dir / "target.pdf").string();

@@ -94,7 +94,7 @@ std::string FormContent(const std::string& inPath, RefCountPtr<PDFDictionary>& o
 
 TEST(PageAsForm, PlacedPageRendersAsThePageAndItsNamesAreRenamedConsistently)
 {
-    TempDir dir("form-render");
+    TestDirectory dir("form-render");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, FormSourceFile());
     std::string target = (dir / "placed.pdf").string();
@@ -138,7 +138,7 @@ TEST(PageAsForm, PlacedPageRendersAsThePageAndItsNamesAreRenamedConsistently)
 
 TEST(PageAsForm, PagesOfAMergedDocumentPlaceAndMeasureLikeTheirSources)
 {
-    TempDir dir("form-pages");
+    TestDirectory dir("form-pages");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, XrefStreamFile(MakeSourceDocument(6, "Placed"), true, false));
     ShownDocument shownSource(source, (dir / "s").string());
@@ -166,7 +166,7 @@ TEST(PageAsForm, PagesOfAMergedDocumentPlaceAndMeasureLikeTheirSources)
 
 TEST(PageAsForm, AMissingPageFailsBeforeTheFormIsBegun)
 {
-    TempDir dir("form-missing");
+    TestDirectory dir("form-missing");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, FormSourceFile());
     DocumentTestSupport::MemoryDocument document;

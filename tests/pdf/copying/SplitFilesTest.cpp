@@ -39,7 +39,7 @@ void ExpectSplitFilesMatch(const std::string& inSource, const std::vector<std::s
 
 TEST(SplitFiles, RangesOfALargeFileBecomeFilesThatShowTheirPages)
 {
-    TempDir dir("split");
+    TestDirectory dir("split");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, XrefStreamFile(MakeSourceDocument(500, "Split"), true, false));
     ASSERT_EQ(PageCount(source), 500);
@@ -54,7 +54,7 @@ TEST(SplitFiles, RangesOfALargeFileBecomeFilesThatShowTheirPages)
 
 TEST(SplitFiles, OneParseSharedBySessionsGivesTheSameFiles)
 {
-    TempDir dir("split-sessions");
+    TestDirectory dir("split-sessions");
     std::string source = (dir / "source.pdf").string();
     WriteFile(source, ClassicFile(MakeSourceDocument(500, "Shared")));
     InputFile file;

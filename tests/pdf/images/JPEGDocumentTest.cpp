@@ -8,6 +8,7 @@
 
 #include "pdf/images/JPEGTestSupport.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 
 using namespace JPEGTestSupport;
 using WriterTestSupport::Run;
-using WriterTestSupport::TempDirectory;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -197,7 +198,7 @@ Raster Render(const std::string& inPDF, int inPage, const std::string& inOutputS
                   output),
               0)
         << output;
-    std::string data = WriterTestSupport::ReadFile(inOutputStem + ".ppm");
+    std::string data = testsupport::ReadFile(inOutputStem + ".ppm");
     std::istringstream header(data);
     std::string magic;
     int maximum = 0;
@@ -281,15 +282,15 @@ std::vector<std::vector<std::string>> ListImages(const std::string& inPDF)
 
 TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     std::vector<JPEGCase> cases = Cases();
     std::vector<std::string> paths;
     for (size_t i = 0; i < cases.size(); ++i) {
-        paths.push_back(folder.File("image " + std::to_string(i) + ".jpg"));
+        paths.push_back(folder.PathOf("image " + std::to_string(i) + ".jpg"));
         std::ofstream(paths.back(), std::ios::binary) << MakeJPEG(cases[i].mSpec);
     }
 
-    std::string pdf = folder.File("images.pdf");
+    std::string pdf = folder.PathOf("images.pdf");
     {
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
@@ -318,7 +319,7 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
             // One image object for all placements on the page.
             EXPECT_EQ(row[10], rows[i * placements][10]);
         }
-        Raster raster = Render(pdf, static_cast<int>(i + 1), folder.File("page"));
+        Raster raster = Render(pdf, static_cast<int>(i + 1), folder.PathOf("page"));
         ASSERT_EQ(raster.mWidth, kPageWidth);
         ASSERT_EQ(raster.mHeight, kPageHeight);
         ExpectBlocksRendered(raster, cases[i]);
@@ -327,13 +328,13 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
 
 TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     JPEGCase picture = Cases()[1];
-    std::string path = folder.File("picture.jpg");
+    std::string path = folder.PathOf("picture.jpg");
     std::string jpeg = MakeJPEG(picture.mSpec);
     std::ofstream(path, std::ios::binary) << jpeg;
 
-    std::string pdf = folder.File("twice.pdf");
+    std::string pdf = folder.PathOf("twice.pdf");
     {
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
@@ -348,13 +349,13 @@ TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
         EXPECT_EQ(row[10], rows.front()[10]);
     EXPECT_EQ(rows.back()[0], "2");
 
-    std::string bytes = WriterTestSupport::ReadFile(pdf);
+    std::string bytes = testsupport::ReadFile(pdf);
     size_t first = bytes.find(jpeg);
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(bytes.find(jpeg, first + 1), std::string::npos);
     EXPECT_EQ(bytes.find("/Subtype /Image"), bytes.rfind("/Subtype /Image"));
     for (int page : {1, 2})
-        ExpectBlocksRendered(Render(pdf, page, folder.File("page")), picture);
+        ExpectBlocksRendered(Render(pdf, page, folder.PathOf("page")), picture);
 }
 
 } // namespace

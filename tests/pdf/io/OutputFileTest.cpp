@@ -2,7 +2,7 @@
 #include "pdf/io/OutputFile.h"
 
 #include "pdf/support/LogCapture.h"
-#include "TestDirectory.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
 using testsupport::LogCapture;
 
 namespace {
@@ -126,12 +128,12 @@ TEST(OutputFile, WritesAndAppendsWithPositionFromFileSize)
     file.GetOutputStream()->WriteBytes(reinterpret_cast<const Byte*>(" world"), 6);
     EXPECT_EQ(file.GetOutputStream()->TellPosition(), 11);
     ASSERT_EQ(file.FlushAndClose(), eSuccess);
-    EXPECT_EQ(TestDirectory::ReadFile(path), "hello world");
+    EXPECT_EQ(ReadFile(path), "hello world");
 
     // Opening for writing truncates.
     ASSERT_EQ(file.OpenFile(path), eSuccess);
     ASSERT_EQ(file.FlushAndClose(), eSuccess);
-    EXPECT_EQ(TestDirectory::ReadFile(path), "");
+    EXPECT_EQ(ReadFile(path), "");
 }
 
 TEST(OutputFile, OpeningInMissingFolderFailsWithLogLine)

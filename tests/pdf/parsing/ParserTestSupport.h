@@ -1,19 +1,18 @@
 #pragma once
 // Helpers of the parser tests: a writer of small uncompressed PDF files (so that damaged
-// variants can be built byte by byte), temporary folders, running qpdf and pdfinfo as
+// variants can be built byte by byte), running qpdf and pdfinfo as
 // independent references, and parsing bytes held in memory.
 
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/parsing/PDFRectangle.h"
 
+#include "tests/pdf/support/TestDirectory.h"
+
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -25,39 +24,9 @@
 
 namespace parsertest {
 
-// A fresh folder below the test build's temporary folder, removed with the object.
-class TempDir {
-public:
-    explicit TempDir(const std::string& inName)
-    {
-        static std::atomic<int> counter{0};
-        mPath = std::filesystem::path(VELLORAN_TEST_TMP) /
-                ("parser-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" + inName);
-        std::filesystem::remove_all(mPath);
-        std::filesystem::create_directories(mPath);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(mPath, ignored);
-    }
-    std::filesystem::path operator/(const std::string& inName) const { return mPath / inName; }
-
-private:
-    std::filesystem::path mPath;
-};
-
-inline void WriteFile(const std::filesystem::path& inPath, const std::string& inBytes)
-{
-    std::ofstream out(inPath, std::ios::binary | std::ios::trunc);
-    out.write(inBytes.data(), static_cast<std::streamsize>(inBytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
+using testsupport::WriteFile;
 
 // Runs a shell command; returns its exit status and (optionally) its standard output.
 inline int Run(const std::string& inCommand, std::string* outOutput = nullptr)

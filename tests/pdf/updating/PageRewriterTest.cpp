@@ -17,8 +17,8 @@
 
 using namespace updatetest;
 using WriterTestSupport::ExpectQpdfAccepts;
-using WriterTestSupport::ReadFile;
-using WriterTestSupport::TempDirectory;
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -86,7 +86,7 @@ std::string MakeJPEGFile(const std::string& inPath, int inComponents)
         recipe.mBlocks = {JPEGTestSupport::Color{255, 0, 0, 255}, JPEGTestSupport::Color{0, 255, 0, 255},
                         JPEGTestSupport::Color{0, 0, 255, 255}, JPEGTestSupport::Color{255, 255, 0, 255}};
     }
-    parsertest::WriteFile(inPath, JPEGTestSupport::MakeJPEG(recipe));
+    testsupport::WriteFile(inPath, JPEGTestSupport::MakeJPEG(recipe));
     return inPath;
 }
 
@@ -196,11 +196,11 @@ class SharedResourcePages : public ::testing::TestWithParam<SourceForm> {};
 
 TEST_P(SharedResourcePages, EveryPageShowsItsOwnFormOverItsOldContent)
 {
-    TempDirectory folder;
-    std::string source = folder.File("shared.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("shared.pdf");
     std::string sourceBytes = BuildSource(GetParam(), SharedResourcesObjects());
-    parsertest::WriteFile(source, sourceBytes);
-    std::string jpeg = MakeJPEGFile(folder.File("mark.jpg"), 3);
+    testsupport::WriteFile(source, sourceBytes);
+    std::string jpeg = MakeJPEGFile(folder.PathOf("mark.jpg"), 3);
 
     ASSERT_EQ(RunUpdate(source, "",
                         [&jpeg](PDFWriter& inWriter) {
@@ -224,7 +224,7 @@ TEST_P(SharedResourcePages, EveryPageShowsItsOwnFormOverItsOldContent)
     const std::array<RGB, 4> blocks = {RGB{220, 30, 30}, RGB{30, 200, 60}, RGB{30, 60, 220}, RGB{240, 220, 40}};
     for (int page = 1; page <= 4; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
-        Rendered shown(source, page, folder.File("page"));
+        Rendered shown(source, page, folder.PathOf("page"));
         ExpectImage(shown, blocks);
         // Its own mark, and none of the others'.
         for (int mark = 1; mark <= 4; ++mark)
@@ -246,12 +246,12 @@ INSTANTIATE_TEST_SUITE_P(Rewrite, SharedResourcePages,
 
 TEST(PageRewriter, CMYKImageIntoACopy)
 {
-    TempDirectory folder;
-    std::string source = folder.File("plain.pdf");
-    std::string output = folder.File("marked.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("plain.pdf");
+    std::string output = folder.PathOf("marked.pdf");
     std::string sourceBytes = BuildSource(SourceForm::XrefStream, SharedResourcesObjects());
-    parsertest::WriteFile(source, sourceBytes);
-    std::string jpeg = MakeJPEGFile(folder.File("cmyk.jpg"), 4);
+    testsupport::WriteFile(source, sourceBytes);
+    std::string jpeg = MakeJPEGFile(folder.PathOf("cmyk.jpg"), 4);
 
     ASSERT_EQ(RunUpdate(source, output, [&jpeg](PDFWriter& inWriter) { Watermark(inWriter, 2, jpeg); }), eSuccess);
     EXPECT_EQ(ReadFile(source), sourceBytes);
@@ -263,7 +263,7 @@ TEST(PageRewriter, CMYKImageIntoACopy)
     EXPECT_EQ(images[0], "96 64 cmyk 4 jpeg");
     EXPECT_TRUE(ImagesOnPage(output, 1).empty());
     // Renderers turn CMYK into RGB each their own way; the hue of each block is what counts.
-    Rendered shown(output, 3, folder.File("page"));
+    Rendered shown(output, 3, folder.PathOf("page"));
     auto hue = [&shown](double inX, double inY) {
         RGB color = shown.At(inX, inY);
         auto high = [](int inValue) { return inValue > 120; };
@@ -278,8 +278,8 @@ TEST(PageRewriter, CMYKImageIntoACopy)
 
 TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
 {
-    TempDirectory folder;
-    std::string source = folder.File("names.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("names.pdf");
     // Page 1 names Im1 in an indirect resources object; page 2 has no resources at all.
     parsertest::PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
@@ -291,7 +291,7 @@ TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
     builder.Add(parsertest::PdfBuilder::Stream("0 0 1 rg 0 0 10 10 re f",
                                                " /Type /XObject /Subtype /Form /BBox [0 0 10 10]"));
     std::string sourceBytes = builder.Build();
-    parsertest::WriteFile(source, sourceBytes);
+    testsupport::WriteFile(source, sourceBytes);
 
     WriterOptions uncompressed;
     uncompressed.mCompressStreams = false;
@@ -334,10 +334,10 @@ TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
 
 TEST(PageRewriter, UnreadablePageWritesAndReservesNothing)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     testsupport::LogCapture log;
-    std::string source = folder.File("two.pdf");
-    parsertest::WriteFile(source, TwoPageSource(SourceForm::ClassicTable));
+    std::string source = folder.PathOf("two.pdf");
+    testsupport::WriteFile(source, TwoPageSource(SourceForm::ClassicTable));
 
     PDFWriter writer;
     ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, "", log.Settings()), eSuccess);

@@ -10,6 +10,7 @@
 #include "pdf/writing/XObjectContentContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@
 
 using WriterTestSupport::Field;
 using WriterTestSupport::Run;
-using WriterTestSupport::TempDirectory;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -153,8 +154,8 @@ std::map<std::string, std::string> ReportedBoxes(const std::string& inReport)
 
 void ExpectReadersAccept(int inPageCount)
 {
-    TempDirectory folder;
-    std::string path = folder.File("pages " + std::to_string(inPageCount) + ".pdf");
+    TestDirectory folder;
+    std::string path = folder.PathOf("pages " + std::to_string(inPageCount) + ".pdf");
     ASSERT_TRUE(WriteDocument(path, inPageCount));
 
     WriterTestSupport::ExpectQpdfAccepts(path);
@@ -180,7 +181,7 @@ void ExpectReadersAccept(int inPageCount)
     for (int page : {1, inPageCount}) {
         std::string pageText = std::to_string(page);
         EXPECT_EQ(Run("pdftoppm -r 10 -f " + pageText + " -l " + pageText + " -png '" + path + "' '" +
-                          folder.File("render") + "'",
+                          folder.PathOf("render") + "'",
                       output),
                   0)
             << output;

@@ -4,6 +4,7 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 
 using WriterTestSupport::Field;
 using WriterTestSupport::Run;
-using WriterTestSupport::TempDirectory;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -145,8 +146,8 @@ bool WriteOnePageDocument(const std::string& inPath, const DocumentForm& inForm)
 
 void ExpectReadersAccept(const DocumentForm& inForm)
 {
-    TempDirectory folder;
-    std::string path = folder.File("one page.pdf");
+    TestDirectory folder;
+    std::string path = folder.PathOf("one page.pdf");
     ASSERT_TRUE(WriteOnePageDocument(path, inForm));
 
     WriterTestSupport::ExpectQpdfAccepts(path);

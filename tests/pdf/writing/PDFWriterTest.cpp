@@ -7,6 +7,7 @@
 
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/support/LogCapture.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,8 @@
 
 using testsupport::LogCapture;
 using WriterTestSupport::ExpectQpdfAccepts;
-using WriterTestSupport::ReadFile;
-using WriterTestSupport::TempDirectory;
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -40,11 +41,11 @@ void AddPages(PDFWriter& inWriter, int inPageCount)
 
 TEST(PDFWriter, HeaderLineAndBinaryComment)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     WriterOptions uncompressed;
     uncompressed.mCompressStreams = false;
     for (int code : {10, 13, 17, 18}) {
-        std::string path = folder.File("version " + std::to_string(code) + ".pdf");
+        std::string path = folder.PathOf("version " + std::to_string(code) + ".pdf");
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF(path, code, LogSettings(), uncompressed), eSuccess);
         ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -56,9 +57,9 @@ TEST(PDFWriter, HeaderLineAndBinaryComment)
 
 TEST(PDFWriter, UnknownVersionCodesFailTheStartAndLeaveTheTargetAlone)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     LogCapture log;
-    std::string existing = folder.File("existing.pdf");
+    std::string existing = folder.PathOf("existing.pdf");
     std::ofstream(existing) << "keep me";
     for (int code : {9, 19, 0, -13}) {
         PDFWriter writer;
@@ -72,25 +73,25 @@ TEST(PDFWriter, UnknownVersionCodesFailTheStartAndLeaveTheTargetAlone)
         EXPECT_EQ(ReadFile(existing), "keep me");
     }
     PDFWriter writer;
-    EXPECT_EQ(writer.CreateNewPDF(folder.File("new.pdf"), 19, log.Settings()), eFailure);
-    EXPECT_FALSE(std::filesystem::exists(folder.File("new.pdf")));
+    EXPECT_EQ(writer.CreateNewPDF(folder.PathOf("new.pdf"), 19, log.Settings()), eFailure);
+    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("new.pdf")));
 }
 
 TEST(PDFWriter, EndWithoutAStartAndAfterAFailedOpen)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     LogCapture log;
     PDFWriter writer;
     EXPECT_EQ(writer.EndPDF(), eFailure);
 
-    std::string unreachable = folder.File("no such folder/out.pdf");
+    std::string unreachable = folder.PathOf("no such folder/out.pdf");
     EXPECT_EQ(writer.CreateNewPDF(unreachable, 13, log.Settings()), eFailure);
     EXPECT_TRUE(
         log.Contains("OutputFile::OpenFile, Unexpected Failure. Cannot open file for writing - " + unreachable));
     EXPECT_EQ(writer.EndPDF(), eFailure);
 
     // The same writer still makes a good file afterwards.
-    std::string path = folder.File("after.pdf");
+    std::string path = folder.PathOf("after.pdf");
     ASSERT_EQ(writer.CreateNewPDF(path, 13, log.Settings()), eSuccess);
     AddPages(writer, 2);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -99,15 +100,15 @@ TEST(PDFWriter, EndWithoutAStartAndAfterAFailedOpen)
 
 TEST(PDFWriter, ASecondStartWhileWritingIsRefused)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     LogCapture log;
     PDFWriter writer;
-    std::string first = folder.File("first.pdf");
+    std::string first = folder.PathOf("first.pdf");
     ASSERT_EQ(writer.CreateNewPDF(first, 13, log.Settings()), eSuccess);
     AddPages(writer, 1);
-    EXPECT_EQ(writer.CreateNewPDF(folder.File("second.pdf"), 13, log.Settings()), eFailure);
+    EXPECT_EQ(writer.CreateNewPDF(folder.PathOf("second.pdf"), 13, log.Settings()), eFailure);
     EXPECT_TRUE(log.Contains("PDFWriter::CreateNewPDF, a document is being written to " + first + "; end it first"));
-    EXPECT_FALSE(std::filesystem::exists(folder.File("second.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("second.pdf")));
     AddPages(writer, 1);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
     ExpectQpdfAccepts(first);
@@ -115,18 +116,18 @@ TEST(PDFWriter, ASecondStartWhileWritingIsRefused)
 
 TEST(PDFWriter, AReusedWriterStartsFromObjectOneAgain)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     WriterOptions uncompressed;
     uncompressed.mCompressStreams = false;
     PDFWriter writer;
-    std::string first = folder.File("first.pdf");
+    std::string first = folder.PathOf("first.pdf");
     ASSERT_EQ(writer.CreateNewPDF(first, 13, LogSettings(), uncompressed), eSuccess);
     writer.GetDocumentContext().GetDocumentInfo().Title = "First";
     AddPages(writer, 12);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
 
     // The second document gets the default options again: compressed streams.
-    std::string second = folder.File("second.pdf");
+    std::string second = folder.PathOf("second.pdf");
     ASSERT_EQ(writer.CreateNewPDF(second, 14), eSuccess);
     AddPages(writer, 3);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -147,8 +148,8 @@ TEST(PDFWriter, AReusedWriterStartsFromObjectOneAgain)
 
 TEST(PDFWriter, AnEmptyDocumentEndsWell)
 {
-    TempDirectory folder;
-    std::string path = folder.File("empty.pdf");
+    TestDirectory folder;
+    std::string path = folder.PathOf("empty.pdf");
     PDFWriter writer;
     ASSERT_EQ(writer.CreateNewPDF(path, 13), eSuccess);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -187,10 +188,10 @@ TEST(PDFWriter, ContentLeftOpenFailsTheEnd)
 {
     // A page whose content stream was started but never ended nor written: the page tree that
     // follows would land inside the stream's data.
-    TempDirectory folder;
+    TestDirectory folder;
     LogCapture log;
     PDFWriter writer;
-    ASSERT_EQ(writer.CreateNewPDF(folder.File("open.pdf"), 13, log.Settings()), eSuccess);
+    ASSERT_EQ(writer.CreateNewPDF(folder.PathOf("open.pdf"), 13, log.Settings()), eSuccess);
     OutputPage page;
     page.SetMediaBox(PDFRectangle(0, 0, 595, 842));
     writer.GetDocumentContext().StartPageContentContext(&page)->Rectangle(0, 0, 1, 1);
@@ -200,16 +201,16 @@ TEST(PDFWriter, ContentLeftOpenFailsTheEnd)
 
 TEST(PDFWriter, FontsAndPagesThatCannotBeHadFailAndAreRemembered)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     LogCapture log;
     PDFWriter writer;
-    ASSERT_EQ(writer.CreateNewPDF(folder.File("out.pdf"), 13, log.Settings()), eSuccess);
+    ASSERT_EQ(writer.CreateNewPDF(folder.PathOf("out.pdf"), 13, log.Settings()), eSuccess);
     AppendPagesResult appended =
-        writer.AppendPDFPagesFromPDF(folder.File("missing.pdf"), PageSelection(), std::vector<ObjectIDType>());
+        writer.AppendPDFPagesFromPDF(folder.PathOf("missing.pdf"), PageSelection(), std::vector<ObjectIDType>());
     EXPECT_NE(appended.mStatus, eSuccess);
     EXPECT_TRUE(appended.mPageObjectIDs.empty());
 
-    std::string font = folder.File("missing.ttf");
+    std::string font = folder.PathOf("missing.ttf");
     EXPECT_EQ(writer.GetFontForFile(font), nullptr);
     std::string logText = log.Text();
     EXPECT_EQ(writer.GetFontForFile(font), nullptr);

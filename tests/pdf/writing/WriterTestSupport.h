@@ -1,7 +1,6 @@
 #pragma once
 // Helpers shared by the writer's tests: an objects context writing into memory, a target that
-// stops taking bytes, a fresh temporary folder, inflating with zlib itself, and running the
-// other readers.
+// stops taking bytes, inflating with zlib itself, and running the other readers.
 
 #include "pdf/io/IByteWriterWithPosition.h"
 #include "pdf/io/OutputStringBufferStream.h"
@@ -12,9 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,30 +47,6 @@ public:
 private:
     size_t mBudget;
     std::string mData;
-};
-
-// A new folder below the test build's temporary folder, removed with everything in it.
-class TempDirectory {
-public:
-    TempDirectory()
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info ? info->test_suite_name() : "suite") + "_" +
-                           (info ? info->name() : "test") + "_" + std::to_string(getpid());
-        mPath = std::filesystem::path(VELLORAN_TEST_TMP) / name;
-        std::filesystem::remove_all(mPath);
-        std::filesystem::create_directories(mPath);
-    }
-    ~TempDirectory()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(mPath, ignored);
-    }
-    std::string File(const std::string& inName) const { return (mPath / inName).string(); }
-    const std::filesystem::path& Path() const { return mPath; }
-
-private:
-    std::filesystem::path mPath;
 };
 
 // Inflates one complete zlib stream with zlib's uncompress; false when zlib rejects it or the
@@ -130,13 +102,6 @@ inline std::string Field(const std::string& inReport, const std::string& inKey)
     start = inReport.find_first_not_of(' ', start + inKey.size() + 1);
     size_t end = inReport.find('\n', start);
     return inReport.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-// The whole file, or an empty text when it cannot be read.
-inline std::string ReadFile(const std::string& inPath)
-{
-    std::ifstream file(inPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 } // namespace WriterTestSupport

@@ -8,6 +8,7 @@
 
 #include "pdf/images/JPEGTestSupport.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ExternalReaders.h"
 #include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,8 @@
 #include <sstream>
 
 using namespace JPEGTestSupport;
-using WriterTestSupport::Run;
+using testsupport::RenderedPage;
+using testsupport::RunMerged;
 using testsupport::TestDirectory;
 
 namespace {
@@ -169,47 +171,14 @@ bool WritePage(PDFWriter& inWriter, const std::string& inImagePath, const JPEGCa
     return inWriter.GetDocumentContext().WritePage(&page, pageID) == eSuccess;
 }
 
-// A rendered page: RGB pixels read from pdftoppm's PPM output.
-struct Raster {
-    int mWidth = 0;
-    int mHeight = 0;
-    std::string mPixels;
-    // The pixel at a point of the page (origin at the lower left, 72 dpi).
-    Color At(double inX, double inY) const
-    {
-        int x = static_cast<int>(std::floor(inX));
-        int y = static_cast<int>(std::floor(kPageHeight - inY));
-        Color pixel = {0, 0, 0, 0};
-        if (x < 0 || y < 0 || x >= mWidth || y >= mHeight)
-            return pixel;
-        size_t at = (static_cast<size_t>(y) * mWidth + x) * 3;
-        for (size_t c = 0; c < 3; ++c)
-            pixel[c] = static_cast<Byte>(mPixels[at + c]);
-        return pixel;
-    }
-};
-
-Raster Render(const std::string& inPDF, int inPage, const std::string& inOutputStem)
+// The colour of a point of a rendered page; black outside it.
+Color ColorAt(const RenderedPage& inPage, double inX, double inY)
 {
-    Raster raster;
-    std::string output;
-    std::string page = std::to_string(inPage);
-    EXPECT_EQ(Run("pdftoppm -r 72 -singlefile -f " + page + " -l " + page + " '" + inPDF + "' '" + inOutputStem + "'",
-                  output),
-              0)
-        << output;
-    std::string data = testsupport::ReadFile(inOutputStem + ".ppm");
-    std::istringstream header(data);
-    std::string magic;
-    int maximum = 0;
-    header >> magic >> raster.mWidth >> raster.mHeight >> maximum;
-    EXPECT_EQ(magic, "P6");
-    EXPECT_EQ(maximum, 255);
-    size_t start = static_cast<size_t>(header.tellg()) + 1;
-    if (magic != "P6" || data.size() < start + static_cast<size_t>(raster.mWidth) * raster.mHeight * 3)
-        return Raster();
-    raster.mPixels = data.substr(start);
-    return raster;
+    RenderedPage::RGB shown = inPage.At(inX, inY);
+    Color pixel = {0, 0, 0, 0};
+    for (size_t c = 0; c < 3; ++c)
+        pixel[c] = static_cast<Byte>(std::max(shown[c], 0));
+    return pixel;
 }
 
 int Distance(const Color& inA, const Color& inB)
@@ -226,7 +195,7 @@ std::string Text(const Color& inColor)
 }
 
 // Every block of every placement shows its colour at its centre.
-void ExpectBlocksRendered(const Raster& inRaster, const JPEGCase& inCase)
+void ExpectBlocksRendered(const RenderedPage& inRaster, const JPEGCase& inCase)
 {
     const double w = inCase.mWidthInPoints;
     const double h = inCase.mHeightInPoints;
@@ -238,19 +207,19 @@ void ExpectBlocksRendered(const Raster& inRaster, const JPEGCase& inCase)
             double y = placement.mY + placement.mOffsetY + placement.mScaleY * h * centres[block][1];
             Color expected;
             if (inCase.mSpec.mComponents == 4) {
-                expected = inRaster.At(35 + 40.0 * static_cast<double>(block), 555);
+                expected = ColorAt(inRaster, 35 + 40.0 * static_cast<double>(block), 555);
             } else {
                 const Color& source = inCase.mSpec.mBlocks[block];
                 expected = inCase.mSpec.mComponents == 1 ? Color{source[0], source[0], source[0], 0} : source;
             }
-            Color rendered = inRaster.At(x, y);
+            Color rendered = ColorAt(inRaster, x, y);
             EXPECT_LE(Distance(rendered, expected), 12)
                 << "block " << block << " of the placement at " << placement.mX << "," << placement.mY << ": "
                 << Text(rendered) << " instead of " << Text(expected);
         }
     }
     // Outside the images the page stays white.
-    EXPECT_EQ(Text(inRaster.At(5, 5)), "255,255,255");
+    EXPECT_EQ(Text(ColorAt(inRaster, 5, 5)), "255,255,255");
 }
 
 // The rows of "pdfimages -list": page, num, type, width, height, color, comp, bpc, enc, interp,
@@ -258,7 +227,7 @@ void ExpectBlocksRendered(const Raster& inRaster, const JPEGCase& inCase)
 std::vector<std::vector<std::string>> ListImages(const std::string& inPDF)
 {
     std::string output;
-    EXPECT_EQ(Run("pdfimages -list '" + inPDF + "'", output), 0) << output;
+    EXPECT_EQ(RunMerged("pdfimages -list '" + inPDF + "'", output), 0) << output;
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(output);
     std::string line;
@@ -298,7 +267,7 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
             ASSERT_TRUE(WritePage(writer, paths[i], cases[i])) << cases[i].mName;
         ASSERT_EQ(writer.EndPDF(), eSuccess);
     }
-    WriterTestSupport::ExpectQpdfAccepts(pdf);
+    testsupport::ExpectQpdfAccepts(pdf);
 
     std::vector<std::vector<std::string>> rows = ListImages(pdf);
     const size_t placements = Placements(1, 1).size();
@@ -319,9 +288,9 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
             // One image object for all placements on the page.
             EXPECT_EQ(row[10], rows[i * placements][10]);
         }
-        Raster raster = Render(pdf, static_cast<int>(i + 1), folder.PathOf("page"));
-        ASSERT_EQ(raster.mWidth, kPageWidth);
-        ASSERT_EQ(raster.mHeight, kPageHeight);
+        RenderedPage raster(pdf, static_cast<int>(i + 1), folder.PathOf("page"));
+        ASSERT_EQ(raster.Width(), kPageWidth);
+        ASSERT_EQ(raster.Height(), kPageHeight);
         ExpectBlocksRendered(raster, cases[i]);
     }
 }
@@ -342,7 +311,7 @@ TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
         ASSERT_TRUE(WritePage(writer, path, picture));
         ASSERT_EQ(writer.EndPDF(), eSuccess);
     }
-    WriterTestSupport::ExpectQpdfAccepts(pdf);
+    testsupport::ExpectQpdfAccepts(pdf);
     std::vector<std::vector<std::string>> rows = ListImages(pdf);
     ASSERT_EQ(rows.size(), 2 * Placements(1, 1).size());
     for (const std::vector<std::string>& row : rows)
@@ -355,7 +324,7 @@ TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
     EXPECT_EQ(bytes.find(jpeg, first + 1), std::string::npos);
     EXPECT_EQ(bytes.find("/Subtype /Image"), bytes.rfind("/Subtype /Image"));
     for (int page : {1, 2})
-        ExpectBlocksRendered(Render(pdf, page, folder.PathOf("page")), picture);
+        ExpectBlocksRendered(RenderedPage(pdf, page, folder.PathOf("page")), picture);
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #pragma once
 // Helpers of the parser tests: a writer of small uncompressed PDF files (so that damaged
-// variants can be built byte by byte), running qpdf and pdfinfo as
-// independent references, and parsing bytes held in memory.
+// variants can be built byte by byte) and parsing bytes held in memory.
 
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/parsing/PDFRectangle.h"
 
+#include "tests/pdf/support/ExternalReaders.h"
 #include "tests/pdf/support/TestDirectory.h"
 
 #include <algorithm>
@@ -19,72 +19,17 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace parsertest {
 
 using testsupport::ReadFile;
 using testsupport::TestDirectory;
 using testsupport::WriteFile;
 
-// Runs a shell command; returns its exit status and (optionally) its standard output.
-inline int Run(const std::string& inCommand, std::string* outOutput = nullptr)
-{
-    FILE* pipe = popen((inCommand + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::string output;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        output.append(buffer, got);
-    int status = pclose(pipe);
-    if (outOutput)
-        *outOutput = output;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-inline std::string Quote(const std::filesystem::path& inPath)
-{
-    return "'" + inPath.string() + "'";
-}
-
-// qpdf exits 0, or 3 for warnings; anything else is a failure to write the output.
-inline bool Qpdf(const std::string& inArguments)
-{
-    int status = Run("qpdf " + inArguments);
-    return status == 0 || status == 3;
-}
-
-inline int QpdfPageCount(const std::filesystem::path& inPath)
-{
-    std::string output;
-    if (Run("qpdf --show-npages " + Quote(inPath), &output) != 0)
-        return -1;
-    return std::stoi(output);
-}
-
-// The MediaBox of every page as pdfinfo reports it.
-inline std::vector<PDFRectangle> PdfinfoMediaBoxes(const std::filesystem::path& inPath, int inPageCount)
-{
-    std::vector<PDFRectangle> boxes;
-    std::string output;
-    Run("pdfinfo -box -f 1 -l " + std::to_string(inPageCount) + " " + Quote(inPath), &output);
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        size_t at = line.find("MediaBox:");
-        if (line.compare(0, 4, "Page") != 0 || at == std::string::npos)
-            continue;
-        std::istringstream numbers(line.substr(at + 9));
-        numbers.imbue(std::locale::classic());
-        PDFRectangle box;
-        numbers >> box.LowerLeftX >> box.LowerLeftY >> box.UpperRightX >> box.UpperRightY;
-        boxes.push_back(box);
-    }
-    return boxes;
-}
+using testsupport::PdfinfoMediaBoxes;
+using testsupport::Qpdf;
+using testsupport::QpdfPageCount;
+using testsupport::Quote;
+using testsupport::Run;
 
 // A small PDF written object by object, with a correct classic cross-reference table.
 struct PdfBuilder {

@@ -21,7 +21,7 @@ using namespace updatetest;
 using testsupport::ReadFile;
 using testsupport::TestDirectory;
 using testsupport::WriteFile;
-using WriterTestSupport::ExpectQpdfAccepts;
+using testsupport::ExpectQpdfAccepts;
 
 namespace {
 
@@ -343,7 +343,7 @@ TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)
                                   "/Type /Catalog", "/Version /1.7"})
             EXPECT_NE(catalog.find(entry), std::string::npos) << entry << " in " << catalog;
         std::string outline;
-        WriterTestSupport::Run("mutool show '" + source + "' outline", outline);
+        testsupport::RunMerged("mutool show '" + source + "' outline", outline);
         EXPECT_NE(outline.find("Chapter One"), std::string::npos) << outline;
 
         long long info = parsed.TrailerReference("Info");

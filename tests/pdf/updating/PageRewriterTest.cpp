@@ -16,13 +16,12 @@
 #include <sstream>
 
 using namespace updatetest;
-using WriterTestSupport::ExpectQpdfAccepts;
+using testsupport::ExpectQpdfAccepts;
 using testsupport::ReadFile;
+using testsupport::RenderedPage;
 using testsupport::TestDirectory;
 
 namespace {
-
-const double kPageSize = 200;
 
 // Four pages over one resources object 7 that holds the form Fm0 (a green square). Page 1 names
 // it, page 2 too with its content as a reference to an array of two streams, page 3 inherits it
@@ -90,45 +89,7 @@ std::string MakeJPEGFile(const std::string& inPath, int inComponents)
     return inPath;
 }
 
-using RGB = std::array<int, 3>;
-
-// One page rendered at 72 dpi by pdftoppm.
-class Rendered {
-public:
-    Rendered(const std::string& inPDF, int inPage, const std::string& inStem)
-    {
-        std::string page = std::to_string(inPage);
-        std::string output;
-        EXPECT_EQ(WriterTestSupport::Run("pdftoppm -r 72 -singlefile -f " + page + " -l " + page + " '" + inPDF +
-                                             "' '" + inStem + "'",
-                                         output),
-                  0)
-            << output;
-        std::string data = ReadFile(inStem + ".ppm");
-        std::istringstream header(data);
-        std::string magic;
-        int maximum = 0;
-        header >> magic >> mWidth >> mHeight >> maximum;
-        size_t start = static_cast<size_t>(header.tellg()) + 1;
-        if (magic == "P6" && maximum == 255 && data.size() >= start + static_cast<size_t>(mWidth) * mHeight * 3)
-            mPixels = data.substr(start);
-    }
-    // The colour at a point of the page, origin at the lower left.
-    RGB At(double inX, double inY) const
-    {
-        int x = static_cast<int>(std::floor(inX));
-        int y = static_cast<int>(std::floor(kPageSize - inY));
-        if (mPixels.empty() || x < 0 || y < 0 || x >= mWidth || y >= mHeight)
-            return {-1, -1, -1};
-        size_t at = (static_cast<size_t>(y) * mWidth + x) * 3;
-        return {static_cast<Byte>(mPixels[at]), static_cast<Byte>(mPixels[at + 1]), static_cast<Byte>(mPixels[at + 2])};
-    }
-
-private:
-    int mWidth = 0;
-    int mHeight = 0;
-    std::string mPixels;
-};
+using RGB = RenderedPage::RGB;
 
 bool Near(const RGB& inColor, const RGB& inExpected)
 {
@@ -162,7 +123,7 @@ void Watermark(PDFWriter& inWriter, uint32_t inPageIndex, const std::string& inJ
 }
 
 // The JPEG's four blocks at their places: the image spans 100..196 x 100..164.
-void ExpectImage(const Rendered& inPage, const std::array<RGB, 4>& inBlocks)
+void ExpectImage(const RenderedPage& inPage, const std::array<RGB, 4>& inBlocks)
 {
     const double points[4][2] = {{124, 148}, {172, 148}, {124, 116}, {172, 116}};
     for (size_t i = 0; i < 4; ++i)
@@ -174,7 +135,7 @@ void ExpectImage(const Rendered& inPage, const std::array<RGB, 4>& inBlocks)
 std::vector<std::string> ImagesOnPage(const std::string& inPDF, int inPage)
 {
     std::string output;
-    WriterTestSupport::Run("pdfimages -list -f " + std::to_string(inPage) + " -l " + std::to_string(inPage) + " '" +
+    testsupport::RunMerged("pdfimages -list -f " + std::to_string(inPage) + " -l " + std::to_string(inPage) + " '" +
                                inPDF + "'",
                            output);
     std::vector<std::string> images;
@@ -224,7 +185,7 @@ TEST_P(SharedResourcePages, EveryPageShowsItsOwnFormOverItsOldContent)
     const std::array<RGB, 4> blocks = {RGB{220, 30, 30}, RGB{30, 200, 60}, RGB{30, 60, 220}, RGB{240, 220, 40}};
     for (int page = 1; page <= 4; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
-        Rendered shown(source, page, folder.PathOf("page"));
+        RenderedPage shown(source, page, folder.PathOf("page"));
         ExpectImage(shown, blocks);
         // Its own mark, and none of the others'.
         for (int mark = 1; mark <= 4; ++mark)
@@ -263,7 +224,7 @@ TEST(PageRewriter, CMYKImageIntoACopy)
     EXPECT_EQ(images[0], "96 64 cmyk 4 jpeg");
     EXPECT_TRUE(ImagesOnPage(output, 1).empty());
     // Renderers turn CMYK into RGB each their own way; the hue of each block is what counts.
-    Rendered shown(output, 3, folder.PathOf("page"));
+    RenderedPage shown(output, 3, folder.PathOf("page"));
     auto hue = [&shown](double inX, double inY) {
         RGB color = shown.At(inX, inY);
         auto high = [](int inValue) { return inValue > 120; };

@@ -8,6 +8,7 @@
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/support/LogCapture.h"
 #include "pdf/support/TestDirectory.h"
+#include "pdf/support/ExternalReaders.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 #include <string>
 
 using testsupport::LogCapture;
-using WriterTestSupport::ExpectQpdfAccepts;
+using testsupport::ExpectQpdfAccepts;
 using testsupport::ReadFile;
 using testsupport::TestDirectory;
 
@@ -142,7 +143,7 @@ TEST(PDFWriter, AReusedWriterStartsFromObjectOneAgain)
     ExpectQpdfAccepts(first);
     ExpectQpdfAccepts(second);
     std::string output;
-    EXPECT_EQ(WriterTestSupport::Run("qpdf --show-npages '" + second + "'", output), 0);
+    EXPECT_EQ(testsupport::RunMerged("qpdf --show-npages '" + second + "'", output), 0);
     EXPECT_EQ(output, "3\n");
 }
 
@@ -156,7 +157,7 @@ TEST(PDFWriter, AnEmptyDocumentEndsWell)
     // One empty page tree node: qpdf takes it; poppler refuses any file without pages.
     ExpectQpdfAccepts(path);
     std::string output;
-    EXPECT_EQ(WriterTestSupport::Run("qpdf --show-npages '" + path + "'", output), 0) << output;
+    EXPECT_EQ(testsupport::RunMerged("qpdf --show-npages '" + path + "'", output), 0) << output;
     EXPECT_EQ(output, "0\n");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the writer's tests: an objects context writing into memory, a target that
-// stops taking bytes, inflating with zlib itself, and running the other readers.
+// stops taking bytes, and inflating with zlib itself.
 
 #include "pdf/io/IByteWriterWithPosition.h"
 #include "pdf/io/OutputStringBufferStream.h"
@@ -10,10 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace WriterTestSupport {
 
@@ -62,46 +59,6 @@ inline bool Inflate(const std::string& inCompressed, size_t inExpectedSize, std:
         return false;
     outData.resize(size);
     return size == inExpectedSize;
-}
-
-
-// Runs a command and returns its exit status, with its standard output and error in outText.
-inline int Run(const std::string& inCommand, std::string& outText)
-{
-    outText.clear();
-    FILE* pipe = popen((inCommand + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    char buffer[4096];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        outText.append(buffer, count);
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// qpdf checks the file and finds nothing to warn about.
-inline void ExpectQpdfAccepts(const std::string& inPath)
-{
-    std::string output;
-    EXPECT_EQ(Run("qpdf --check '" + inPath + "'", output), 0) << output;
-    EXPECT_NE(output.find("No syntax or stream encoding errors found"), std::string::npos) << output;
-    EXPECT_EQ(output.find("WARNING"), std::string::npos) << output;
-}
-
-// The value of a "Key:   value" line of pdfinfo's report.
-inline std::string Field(const std::string& inReport, const std::string& inKey)
-{
-    size_t start = inReport.find("\n" + inKey + ":");
-    if (start == std::string::npos && inReport.compare(0, inKey.size() + 1, inKey + ":") == 0)
-        start = 0;
-    else if (start == std::string::npos)
-        return "<missing>";
-    else
-        ++start;
-    start = inReport.find_first_not_of(' ', start + inKey.size() + 1);
-    size_t end = inReport.find('\n', start);
-    return inReport.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 } // namespace WriterTestSupport

@@ -6,7 +6,7 @@
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageContentContext.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/writing/WriterTestSupport.h"
 #include "pdf/support/ExternalReaders.h"
 #include "pdf/support/TestDirectory.h"

@@ -5,7 +5,7 @@
 #include "pdf/images/JPEGHeaderScanner.h"
 #include "pdf/io/InputByteArrayStream.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>

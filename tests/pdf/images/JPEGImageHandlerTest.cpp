@@ -8,7 +8,7 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/support/LogCapture.h"
 #include "pdf/support/TestDirectory.h"

@@ -4,7 +4,7 @@
 
 #include "pdf/updating/UpdateTestSupport.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/writing/ImageOptions.h"
 #include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/XObjectContentContext.h"

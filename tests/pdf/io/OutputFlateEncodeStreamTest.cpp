@@ -2,6 +2,7 @@
 
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ZlibData.h"
 #include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include <random>
 #include <string>
 
-using WriterTestSupport::Inflate;
+using testsupport::Inflate;
 using WriterTestSupport::LimitedTarget;
 using testsupport::LogCapture;
 

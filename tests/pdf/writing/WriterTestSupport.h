@@ -1,12 +1,10 @@
 #pragma once
-// Helpers shared by the writer's tests: an objects context writing into memory, a target that
-// stops taking bytes, and inflating with zlib itself.
+// Helpers shared by the writer's tests: an objects context writing into memory and a target that
+// stops taking bytes.
 
 #include "pdf/io/IByteWriterWithPosition.h"
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/ObjectsContext.h"
-
-#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -45,20 +43,5 @@ private:
     size_t mBudget;
     std::string mData;
 };
-
-// Inflates one complete zlib stream with zlib's uncompress; false when zlib rejects it or the
-// data is not exactly inExpectedSize bytes long.
-inline bool Inflate(const std::string& inCompressed, size_t inExpectedSize, std::string& outData)
-{
-    // One spare byte tells a longer result from an exact one.
-    outData.assign(inExpectedSize + 1, '\0');
-    uLongf size = static_cast<uLongf>(outData.size());
-    int status = uncompress(reinterpret_cast<Bytef*>(&outData[0]), &size,
-                            reinterpret_cast<const Bytef*>(inCompressed.data()), static_cast<uLong>(inCompressed.size()));
-    if (status != Z_OK)
-        return false;
-    outData.resize(size);
-    return size == inExpectedSize;
-}
 
 } // namespace WriterTestSupport

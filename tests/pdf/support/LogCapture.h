@@ -43,13 +43,7 @@ public:
 
     static bool FixedClock(Platform::LocalTime& outTime)
     {
-        outTime = Platform::LocalTime();
-        outTime.year = 2016;
-        outTime.month = 3;
-        outTime.day = 5;
-        outTime.hour = 9;
-        outTime.minute = 7;
-        outTime.second = 3;
+        outTime = Platform::LocalTime{2016, 3, 5, 9, 7, 3, false, 0};
         return true;
     }
 

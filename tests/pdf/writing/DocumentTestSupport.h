@@ -14,15 +14,7 @@ namespace DocumentTestSupport {
 // 29 February 2024, 23:59:59 UTC: "D:20240229235959Z".
 inline bool FixedClock(Platform::LocalTime& outTime)
 {
-    outTime = Platform::LocalTime();
-    outTime.year = 2024;
-    outTime.month = 2;
-    outTime.day = 29;
-    outTime.hour = 23;
-    outTime.minute = 59;
-    outTime.second = 59;
-    outTime.hasUTCOffset = true;
-    outTime.utcOffsetSeconds = 0;
+    outTime = Platform::LocalTime{2024, 2, 29, 23, 59, 59, true, 0};
     return true;
 }
 

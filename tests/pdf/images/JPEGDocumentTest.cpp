@@ -14,11 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 using namespace JPEGTestSupport;
+using testsupport::PdfimagesList;
 using testsupport::RenderedPage;
-using testsupport::RunMerged;
 using testsupport::TestDirectory;
 
 namespace {
@@ -222,33 +221,6 @@ void ExpectBlocksRendered(const RenderedPage& inRaster, const JPEGCase& inCase)
     EXPECT_EQ(Text(ColorAt(inRaster, 5, 5)), "255,255,255");
 }
 
-// The rows of "pdfimages -list": page, num, type, width, height, color, comp, bpc, enc, interp,
-// object, generation, ...
-std::vector<std::vector<std::string>> ListImages(const std::string& inPDF)
-{
-    std::string output;
-    EXPECT_EQ(RunMerged("pdfimages -list '" + inPDF + "'", output), 0) << output;
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(output);
-    std::string line;
-    bool body = false;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        if (!body)
-            continue;
-        std::istringstream fields(line);
-        std::vector<std::string> row;
-        std::string field;
-        while (fields >> field)
-            row.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
 {
     TestDirectory folder;
@@ -269,7 +241,7 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
     }
     testsupport::ExpectQpdfAccepts(pdf);
 
-    std::vector<std::vector<std::string>> rows = ListImages(pdf);
+    std::vector<std::vector<std::string>> rows = PdfimagesList(pdf);
     const size_t placements = Placements(1, 1).size();
     ASSERT_EQ(rows.size(), cases.size() * placements);
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -312,7 +284,7 @@ TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
         ASSERT_EQ(writer.EndPDF(), eSuccess);
     }
     testsupport::ExpectQpdfAccepts(pdf);
-    std::vector<std::vector<std::string>> rows = ListImages(pdf);
+    std::vector<std::vector<std::string>> rows = PdfimagesList(pdf);
     ASSERT_EQ(rows.size(), 2 * Placements(1, 1).size());
     for (const std::vector<std::string>& row : rows)
         EXPECT_EQ(row[10], rows.front()[10]);

@@ -1,6 +1,7 @@
 #pragma once
 // Other readers as independent judges of the files the tests write: running a command, qpdf's
-// check and page count, pdfinfo's fields and boxes, and pages rendered by pdftoppm.
+// check and page count, pdfinfo's fields and boxes, pdfimages' list and pages rendered by
+// pdftoppm.
 
 #include "pdf/io/IOBasicTypes.h"
 #include "pdf/parsing/PDFRectangle.h"
@@ -117,6 +118,34 @@ inline std::vector<PDFRectangle> PdfinfoMediaBoxes(const std::filesystem::path& 
         boxes.push_back(box);
     }
     return boxes;
+}
+
+// The rows of "pdfimages -list" split into fields (page, num, type, width, height, color, comp,
+// bpc, enc, interp, object, generation ...), of one page (1-based) or of all when inPage is 0.
+inline std::vector<std::vector<std::string>> PdfimagesList(const std::string& inPDF, int inPage = 0)
+{
+    std::string pages = inPage > 0 ? "-f " + std::to_string(inPage) + " -l " + std::to_string(inPage) + " " : "";
+    std::string output;
+    EXPECT_EQ(RunMerged("pdfimages -list " + pages + Quote(inPDF), output), 0) << output;
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(output);
+    std::string line;
+    bool body = false;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, 3, "---") == 0) {
+            body = true;
+            continue;
+        }
+        if (!body)
+            continue;
+        std::istringstream fields(line);
+        std::vector<std::string> row;
+        std::string field;
+        while (fields >> field)
+            row.push_back(field);
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 // One page (1-based) rendered in colour at 72 dpi by pdftoppm, so that a pixel is a point.

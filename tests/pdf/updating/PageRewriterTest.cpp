@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 using namespace updatetest;
 using testsupport::ExpectQpdfAccepts;
@@ -134,19 +133,10 @@ void ExpectImage(const RenderedPage& inPage, const std::array<RGB, 4>& inBlocks)
 // pdfimages' lines for one page: width, height, colour, components and encoding.
 std::vector<std::string> ImagesOnPage(const std::string& inPDF, int inPage)
 {
-    std::string output;
-    testsupport::RunMerged("pdfimages -list -f " + std::to_string(inPage) + " -l " + std::to_string(inPage) + " '" +
-                               inPDF + "'",
-                           output);
     std::vector<std::string> images;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string page, number, type, width, height, color, components, bits, encoding;
-        if (fields >> page >> number >> type >> width >> height >> color >> components >> bits >> encoding &&
-            type == "image")
-            images.push_back(width + " " + height + " " + color + " " + components + " " + encoding);
+    for (const std::vector<std::string>& row : testsupport::PdfimagesList(inPDF, inPage)) {
+        if (row.size() >= 9 && row[2] == "image")
+            images.push_back(row[3] + " " + row[4] + " " + row[5] + " " + row[6] + " " + row[8]);
     }
     return images;
 }

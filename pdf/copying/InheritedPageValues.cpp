@@ -2,40 +2,18 @@
 
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjects.h"
-#include "pdf/parsing/PDFParser.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 
 #include <cmath>
-#include <unordered_set>
 
 PDFObject* InheritedPageValues::Query(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey)
 {
-    if (!inParser || !inPage)
-        return nullptr;
-    inPage->AddRef();
-    RefCountPtr<PDFDictionary> node(inPage);
-    std::unordered_set<uint32_t> visited;
-    for (int steps = 0; node; ++steps) {
-        if (node->Exists(inKey))
-            return inParser->ResolveDictionaryValue(node.GetPtr(), inKey);
-        PDFObjectCastPtr<PDFIndirectObjectReference> parent(node->QueryDirectObject("Parent"));
-        if (!parent)
-            return nullptr;
-        if (steps >= kMaxParentSteps || !visited.insert(parent->GetObjectID()).second) {
-            TraceMessage("InheritedPageValues::Query, the Parent chain of the page loops or is deeper than %d, %s "
-                         "not found",
-                         kMaxParentSteps, inKey.c_str());
-            return nullptr;
-        }
-        auto kept = mNodes.find(parent->GetObjectID());
-        if (kept != mNodes.end()) {
-            node = kept->second;
-            continue;
-        }
-        node = PDFObjectCastPtr<PDFDictionary>(inParser->ParseObjectByID(parent->GetObjectID()));
-        if (node && mNodes.size() < kMaxKeptNodes)
-            mNodes.emplace(parent->GetObjectID(), node);
-    }
-    return nullptr;
+    RefCountPtr<PDFObject> value;
+    if (InheritedPageEntry::Find(inParser, inPage, inKey, value, &mNodes) == InheritedPageEntry::eBrokenChain)
+        TraceMessage("InheritedPageValues::Query, the Parent chain of the page loops or is deeper than %d, %s "
+                     "not found",
+                     InheritedPageEntry::kMaxParentSteps, inKey.c_str());
+    return value.Detach();
 }
 
 PDFRectangle InheritedPageValues::MediaBox(PDFParser* inParser, PDFDictionary* inPage)

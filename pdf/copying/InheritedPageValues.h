@@ -1,17 +1,14 @@
 #pragma once
 // Values a page may take from the nodes above it in the page tree (Resources, MediaBox, CropBox,
-// Rotate): the page's own entry, else the nearest ancestor's, found by a bounded walk up Parent
-// that stops at a loop. Page-tree nodes read on the way are kept (up to a bound), since every
-// page of a copy asks for the same few nodes several times. The parser is borrowed and must stay
-// the same until Reset; results are new references.
+// Rotate): the page's own entry, else the nearest ancestor's (InheritedPageEntry). Page-tree nodes
+// read on the way are kept (up to a bound), since every page of a copy asks for the same few nodes
+// several times. The parser is borrowed and must stay the same until Reset; results are new
+// references.
 
-#include "pdf/objects/PDFDictionary.h"
-#include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFRectangle.h"
 
-#include <cstdint>
 #include <string>
-#include <unordered_map>
 
 class PDFDictionary;
 class PDFObject;
@@ -19,12 +16,6 @@ class PDFParser;
 
 class InheritedPageValues {
 public:
-    // Parent links followed at most; a real page tree is a few levels deep.
-    static constexpr int kMaxParentSteps = 256;
-
-    // Page-tree nodes kept at most.
-    static constexpr size_t kMaxKeptNodes = 4096;
-
     // Forgets the nodes kept (for another parser).
     void Reset() { mNodes.clear(); }
     // The value of the nearest node holding inKey, a reference followed once; null when none.
@@ -38,5 +29,5 @@ public:
     long long Rotation(PDFParser* inParser, PDFDictionary* inPage);
 
 private:
-    std::unordered_map<uint32_t, RefCountPtr<PDFDictionary>> mNodes;
+    InheritedPageEntry::NodeCache mNodes;
 };

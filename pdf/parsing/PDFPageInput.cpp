@@ -2,14 +2,9 @@
 
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFParser.h"
 
-#include <unordered_set>
-
-namespace {
-// Parent links walked at most; a real page tree is a few levels deep.
-const int kMaxParentSteps = 1024;
-}
 
 PDFPageInput::PDFPageInput(PDFParser* inParser, PDFObject* inPageObject) : mParser(inParser)
 {
@@ -39,26 +34,9 @@ void PDFPageInput::AssertPageObjectValid(PDFObject* inPageObject)
 PDFRectangle PDFPageInput::GetMediaBox()
 {
     RefCountPtr<PDFObject> mediaBox;
-    if (mPageObject && mParser) {
-        RefCountPtr<PDFDictionary> node(mPageObject);
-        std::unordered_set<uint32_t> visited;
-        for (int steps = 0; node; ++steps) {
-            if (node->Exists("MediaBox")) {
-                mediaBox = mParser->ResolveDictionaryValue(node.GetPtr(), "MediaBox");
-                break;
-            }
-            RefCountPtr<PDFObject> parent(node->QueryDirectObject("Parent"));
-            if (!parent)
-                break;
-            if (steps >= kMaxParentSteps ||
-                (parent->GetType() == PDFObject::ePDFObjectIndirectObjectReference &&
-                 !visited.insert(static_cast<PDFIndirectObjectReference*>(parent.GetPtr())->GetObjectID()).second)) {
-                TraceMessage("PDFPageInput::GetMediaBox, the Parent chain of the page loops");
-                break;
-            }
-            node = PDFObjectCastPtr<PDFDictionary>(mParser->ResolveDictionaryValue(node.GetPtr(), "Parent"));
-        }
-    }
+    if (mPageObject && mParser && InheritedPageEntry::Find(mParser, mPageObject.GetPtr(), "MediaBox", mediaBox) ==
+                                      InheritedPageEntry::eBrokenChain)
+        TraceMessage("PDFPageInput::GetMediaBox, the Parent chain of the page loops");
 
     if (mediaBox && mediaBox->GetType() == PDFObject::ePDFObjectArray &&
         static_cast<PDFArray*>(mediaBox.GetPtr())->GetLength() == 4) {

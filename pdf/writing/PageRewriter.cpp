@@ -4,6 +4,7 @@
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjectCastPtr.h"
 #include "pdf/objects/PDFObjects.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFPageInput.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DictionaryContext.h"
@@ -13,20 +14,15 @@
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
-#include <set>
 #include <utility>
 
 namespace {
 
 const char scContents[] = "Contents";
 const char scResources[] = "Resources";
-const char scParent[] = "Parent";
 const char scXObject[] = "XObject";
 const char scNoResourcesPrefix[] = "myForm";
 const char scEndLine[] = "\r\n";
-
-// Page trees are shallow; a deeper chain of parents is a damaged or hostile file.
-const int kMaxParentDepth = 256;
 
 typedef std::pair<uint32_t, uint32_t> Reference; // id, generation
 
@@ -50,22 +46,9 @@ char NextInClass(char inCharacter)
 // node on the way up has a Resources dictionary.
 PDFDictionary* FindResources(PDFParser* inParser, PDFDictionary* inPage, bool& outHasEntry)
 {
-    outHasEntry = false;
-    inPage->AddRef();
-    RefCountPtr<PDFDictionary> node(inPage);
-    std::set<uint32_t> visited;
-    for (int depth = 0; node && depth < kMaxParentDepth; ++depth) {
-        if (node->Exists(scResources)) {
-            outHasEntry = true;
-            PDFObjectCastPtr<PDFDictionary> resources(inParser->ResolveDictionaryValue(node.GetPtr(), scResources));
-            return resources.Detach();
-        }
-        PDFObjectCastPtr<PDFIndirectObjectReference> parent(node->QueryDirectObject(scParent));
-        if (!parent || !visited.insert(parent->GetObjectID()).second)
-            return nullptr;
-        node = PDFObjectCastPtr<PDFDictionary>(inParser->ParseObjectByID(parent->GetObjectID())).Detach();
-    }
-    return nullptr;
+    RefCountPtr<PDFObject> value;
+    outHasEntry = InheritedPageEntry::Find(inParser, inPage, scResources, value) == InheritedPageEntry::eFound;
+    return PDFObjectCastPtr<PDFDictionary>(value.Detach()).Detach();
 }
 
 // The old content streams in order. A Contents reference that names an array stands for the

@@ -8,9 +8,10 @@
 #include "pdf/parsing/IPDFParserExtender.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
+using testsupport::LogCapture;
 using namespace copytest;
-using DocumentTestSupport::LogToMemory;
 using DocumentTestSupport::MemoryDocument;
 
 namespace {
@@ -33,7 +34,7 @@ std::string ValuesFile()
 
 TEST(CopySession, ParsedValuesKeepSourceIDsAndTheirBytes)
 {
-    TempDir dir("session-values");
+    TestDirectory dir("session-values");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
     std::unique_ptr<CopySession> session = document.Document().CreateCopySessionForFile((dir / "values.pdf").string());
@@ -68,7 +69,7 @@ TEST(CopySession, ParsedValuesKeepSourceIDsAndTheirBytes)
 
 TEST(CopySession, StreamsAreCopiedEncodedWithTheirLengthFollowed)
 {
-    TempDir dir("session-stream");
+    TestDirectory dir("session-stream");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
     std::unique_ptr<CopySession> session = document.Document().CreateCopySessionForFile((dir / "values.pdf").string());
@@ -84,11 +85,10 @@ TEST(CopySession, StreamsAreCopiedEncodedWithTheirLengthFollowed)
 
 TEST(CopySession, SessionsRegisterAndFailCleanly)
 {
-    TempDir dir("session-life");
+    TestDirectory dir("session-life");
     WriteFile(dir / "values.pdf", ValuesFile());
     MemoryDocument document;
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     EXPECT_FALSE(document.Document().CreateCopySessionForFile((dir / "missing.pdf").string()));
     EXPECT_TRUE(log.Contains("PDFDocumentHandler::StartFileCopyingContext, unable to open file for reading in"));
 
@@ -120,15 +120,14 @@ TEST(CopySession, AnEncryptedFileIsCopiedOnlyThroughAParserWhoseExtenderDecrypts
         void OnObjectStart(long long, long long) override {}
         void OnObjectEnd(PDFObject*) override {}
     };
-    TempDir dir("session-encrypted");
+    TestDirectory dir("session-encrypted");
     std::string plain = (dir / "plain.pdf").string();
     WriteFile(plain, ValuesFile());
     std::string encrypted = (dir / "encrypted.pdf").string();
     ASSERT_TRUE(parsertest::Qpdf("--encrypt user owner 256 -- " + Quote(plain) + " " + Quote(encrypted)));
 
     MemoryDocument document;
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     EXPECT_FALSE(document.Document().CreateCopySessionForFile(encrypted));
     EXPECT_TRUE(log.Contains("Document contains an encryption dictionary. Library does not support embedding of "
                              "encrypted PDF"));

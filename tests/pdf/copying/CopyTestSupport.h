@@ -2,7 +2,7 @@
 // Helpers of the copying tests: source documents with the features that copying must keep
 // (fonts and an image shared by all pages, Resources and MediaBox inherited from page-tree nodes,
 // rotated pages, crop boxes, several content streams), written in every cross-reference layout;
-// and the independent checks: qpdf --check, page counts, pdftotext per page and pdftoppm pixels.
+// and what other readers show of a page: pdftotext per page and pdftoppm pixels.
 
 #include "FlateTestData.h"
 #include "pdf/parsing/ParserTestSupport.h"
@@ -20,10 +20,12 @@
 namespace copytest {
 
 using parsertest::PdfBuilder;
+using testsupport::ExpectQpdfAccepts;
+using testsupport::QpdfPageCount;
 using parsertest::Quote;
 using parsertest::ReadFile;
 using parsertest::Run;
-using parsertest::TempDir;
+using parsertest::TestDirectory;
 using parsertest::WriteFile;
 using parsertest::XrefStreamBuilder;
 
@@ -193,19 +195,6 @@ inline std::vector<RefCountPtr<PDFStreamInput>> StreamsOfSubtype(PDFParser& inPa
             streams.emplace_back(stream.Detach());
     }
     return streams;
-}
-
-// qpdf checks the file with exit 0 (no warnings either).
-inline void ExpectQpdfCheckClean(const std::string& inPath)
-{
-    std::string output;
-    int status = Run("qpdf --check " + Quote(inPath) + " 2>&1", &output);
-    EXPECT_EQ(status, 0) << output;
-}
-
-inline int PageCount(const std::string& inPath)
-{
-    return parsertest::QpdfPageCount(inPath);
 }
 
 // What readers show of a file: the text of every page (pdftotext, read once for the whole file)

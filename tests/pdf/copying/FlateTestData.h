@@ -2,22 +2,13 @@
 // Flate-compressed data for generated test and benchmark files, made with zlib itself.
 
 #include "tests/pdf/parsing/ParserTestSupport.h"
-
-#include <zlib.h>
+#include "tests/pdf/support/ZlibData.h"
 
 #include <string>
 
 namespace copytest {
 
-inline std::string Deflate(const std::string& inData)
-{
-    uLongf size = compressBound(static_cast<uLong>(inData.size()));
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(inData.data()),
-             static_cast<uLong>(inData.size()));
-    out.resize(size);
-    return out;
-}
+using testsupport::Deflate;
 
 // A stream object body with the data Flate-compressed.
 inline std::string FlateStream(const std::string& inData, const std::string& inDictionaryExtra = "")

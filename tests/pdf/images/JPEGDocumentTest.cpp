@@ -6,17 +6,19 @@
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageContentContext.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ExternalReaders.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 using namespace JPEGTestSupport;
-using WriterTestSupport::Run;
-using WriterTestSupport::TempDirectory;
+using testsupport::PdfimagesList;
+using testsupport::RenderedPage;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -168,47 +170,14 @@ bool WritePage(PDFWriter& inWriter, const std::string& inImagePath, const JPEGCa
     return inWriter.GetDocumentContext().WritePage(&page, pageID) == eSuccess;
 }
 
-// A rendered page: RGB pixels read from pdftoppm's PPM output.
-struct Raster {
-    int mWidth = 0;
-    int mHeight = 0;
-    std::string mPixels;
-    // The pixel at a point of the page (origin at the lower left, 72 dpi).
-    Color At(double inX, double inY) const
-    {
-        int x = static_cast<int>(std::floor(inX));
-        int y = static_cast<int>(std::floor(kPageHeight - inY));
-        Color pixel = {0, 0, 0, 0};
-        if (x < 0 || y < 0 || x >= mWidth || y >= mHeight)
-            return pixel;
-        size_t at = (static_cast<size_t>(y) * mWidth + x) * 3;
-        for (size_t c = 0; c < 3; ++c)
-            pixel[c] = static_cast<Byte>(mPixels[at + c]);
-        return pixel;
-    }
-};
-
-Raster Render(const std::string& inPDF, int inPage, const std::string& inOutputStem)
+// The colour of a point of a rendered page; black outside it.
+Color ColorAt(const RenderedPage& inPage, double inX, double inY)
 {
-    Raster raster;
-    std::string output;
-    std::string page = std::to_string(inPage);
-    EXPECT_EQ(Run("pdftoppm -r 72 -singlefile -f " + page + " -l " + page + " '" + inPDF + "' '" + inOutputStem + "'",
-                  output),
-              0)
-        << output;
-    std::string data = WriterTestSupport::ReadFile(inOutputStem + ".ppm");
-    std::istringstream header(data);
-    std::string magic;
-    int maximum = 0;
-    header >> magic >> raster.mWidth >> raster.mHeight >> maximum;
-    EXPECT_EQ(magic, "P6");
-    EXPECT_EQ(maximum, 255);
-    size_t start = static_cast<size_t>(header.tellg()) + 1;
-    if (magic != "P6" || data.size() < start + static_cast<size_t>(raster.mWidth) * raster.mHeight * 3)
-        return Raster();
-    raster.mPixels = data.substr(start);
-    return raster;
+    RenderedPage::RGB shown = inPage.At(inX, inY);
+    Color pixel = {0, 0, 0, 0};
+    for (size_t c = 0; c < 3; ++c)
+        pixel[c] = static_cast<Byte>(std::max(shown[c], 0));
+    return pixel;
 }
 
 int Distance(const Color& inA, const Color& inB)
@@ -225,7 +194,7 @@ std::string Text(const Color& inColor)
 }
 
 // Every block of every placement shows its colour at its centre.
-void ExpectBlocksRendered(const Raster& inRaster, const JPEGCase& inCase)
+void ExpectBlocksRendered(const RenderedPage& inRaster, const JPEGCase& inCase)
 {
     const double w = inCase.mWidthInPoints;
     const double h = inCase.mHeightInPoints;
@@ -237,59 +206,32 @@ void ExpectBlocksRendered(const Raster& inRaster, const JPEGCase& inCase)
             double y = placement.mY + placement.mOffsetY + placement.mScaleY * h * centres[block][1];
             Color expected;
             if (inCase.mSpec.mComponents == 4) {
-                expected = inRaster.At(35 + 40.0 * static_cast<double>(block), 555);
+                expected = ColorAt(inRaster, 35 + 40.0 * static_cast<double>(block), 555);
             } else {
                 const Color& source = inCase.mSpec.mBlocks[block];
                 expected = inCase.mSpec.mComponents == 1 ? Color{source[0], source[0], source[0], 0} : source;
             }
-            Color rendered = inRaster.At(x, y);
+            Color rendered = ColorAt(inRaster, x, y);
             EXPECT_LE(Distance(rendered, expected), 12)
                 << "block " << block << " of the placement at " << placement.mX << "," << placement.mY << ": "
                 << Text(rendered) << " instead of " << Text(expected);
         }
     }
     // Outside the images the page stays white.
-    EXPECT_EQ(Text(inRaster.At(5, 5)), "255,255,255");
-}
-
-// The rows of "pdfimages -list": page, num, type, width, height, color, comp, bpc, enc, interp,
-// object, generation, ...
-std::vector<std::vector<std::string>> ListImages(const std::string& inPDF)
-{
-    std::string output;
-    EXPECT_EQ(Run("pdfimages -list '" + inPDF + "'", output), 0) << output;
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(output);
-    std::string line;
-    bool body = false;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        if (!body)
-            continue;
-        std::istringstream fields(line);
-        std::vector<std::string> row;
-        std::string field;
-        while (fields >> field)
-            row.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
+    EXPECT_EQ(Text(ColorAt(inRaster, 5, 5)), "255,255,255");
 }
 
 TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     std::vector<JPEGCase> cases = Cases();
     std::vector<std::string> paths;
     for (size_t i = 0; i < cases.size(); ++i) {
-        paths.push_back(folder.File("image " + std::to_string(i) + ".jpg"));
+        paths.push_back(folder.PathOf("image " + std::to_string(i) + ".jpg"));
         std::ofstream(paths.back(), std::ios::binary) << MakeJPEG(cases[i].mSpec);
     }
 
-    std::string pdf = folder.File("images.pdf");
+    std::string pdf = folder.PathOf("images.pdf");
     {
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
@@ -297,9 +239,9 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
             ASSERT_TRUE(WritePage(writer, paths[i], cases[i])) << cases[i].mName;
         ASSERT_EQ(writer.EndPDF(), eSuccess);
     }
-    WriterTestSupport::ExpectQpdfAccepts(pdf);
+    testsupport::ExpectQpdfAccepts(pdf);
 
-    std::vector<std::vector<std::string>> rows = ListImages(pdf);
+    std::vector<std::vector<std::string>> rows = PdfimagesList(pdf);
     const size_t placements = Placements(1, 1).size();
     ASSERT_EQ(rows.size(), cases.size() * placements);
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -318,22 +260,22 @@ TEST(JPEGDocument, EveryKindOfJPEGPlacedEveryWay)
             // One image object for all placements on the page.
             EXPECT_EQ(row[10], rows[i * placements][10]);
         }
-        Raster raster = Render(pdf, static_cast<int>(i + 1), folder.File("page"));
-        ASSERT_EQ(raster.mWidth, kPageWidth);
-        ASSERT_EQ(raster.mHeight, kPageHeight);
+        RenderedPage raster(pdf, static_cast<int>(i + 1), folder.PathOf("page"));
+        ASSERT_EQ(raster.Width(), kPageWidth);
+        ASSERT_EQ(raster.Height(), kPageHeight);
         ExpectBlocksRendered(raster, cases[i]);
     }
 }
 
 TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     JPEGCase picture = Cases()[1];
-    std::string path = folder.File("picture.jpg");
+    std::string path = folder.PathOf("picture.jpg");
     std::string jpeg = MakeJPEG(picture.mSpec);
     std::ofstream(path, std::ios::binary) << jpeg;
 
-    std::string pdf = folder.File("twice.pdf");
+    std::string pdf = folder.PathOf("twice.pdf");
     {
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
@@ -341,20 +283,20 @@ TEST(JPEGDocument, OneFileOnTwoPagesIsWrittenOnce)
         ASSERT_TRUE(WritePage(writer, path, picture));
         ASSERT_EQ(writer.EndPDF(), eSuccess);
     }
-    WriterTestSupport::ExpectQpdfAccepts(pdf);
-    std::vector<std::vector<std::string>> rows = ListImages(pdf);
+    testsupport::ExpectQpdfAccepts(pdf);
+    std::vector<std::vector<std::string>> rows = PdfimagesList(pdf);
     ASSERT_EQ(rows.size(), 2 * Placements(1, 1).size());
     for (const std::vector<std::string>& row : rows)
         EXPECT_EQ(row[10], rows.front()[10]);
     EXPECT_EQ(rows.back()[0], "2");
 
-    std::string bytes = WriterTestSupport::ReadFile(pdf);
+    std::string bytes = testsupport::ReadFile(pdf);
     size_t first = bytes.find(jpeg);
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(bytes.find(jpeg, first + 1), std::string::npos);
     EXPECT_EQ(bytes.find("/Subtype /Image"), bytes.rfind("/Subtype /Image"));
     for (int page : {1, 2})
-        ExpectBlocksRendered(Render(pdf, page, folder.File("page")), picture);
+        ExpectBlocksRendered(RenderedPage(pdf, page, folder.PathOf("page")), picture);
 }
 
 } // namespace

@@ -5,11 +5,12 @@
 #include "pdf/images/JPEGHeaderScanner.h"
 #include "pdf/io/InputByteArrayStream.h"
 
-#include "pdf/images/JPEGTestSupport.h"
-#include "pdf/io/LogCapture.h"
+#include "pdf/support/JPEGTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
+using testsupport::LogCapture;
 using namespace JPEGTestSupport;
 
 namespace {

@@ -8,25 +8,20 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
+using testsupport::LogCapture;
 using namespace JPEGTestSupport;
-using DocumentTestSupport::LogToMemory;
 using DocumentTestSupport::MemoryDocument;
 using DocumentTestSupport::ObjectText;
-using WriterTestSupport::TempDirectory;
+using testsupport::TestDirectory;
 
 namespace {
-
-std::string WriteJPEG(const TempDirectory& inFolder, const std::string& inName, const std::string& inBytes)
-{
-    std::string path = inFolder.File(inName);
-    std::ofstream(path, std::ios::binary) << inBytes;
-    return path;
-}
 
 // The form and image written into a fresh document in memory: form 1, image 2, the image's
 // length 3, the form's resources 4 and its length 5.
@@ -57,13 +52,13 @@ std::string ImageDictionary(const std::string& inColorEntries, int inWidth = 96,
 
 TEST(JPEGImageHandler, ImageHoldsTheFileUnchangedAndTheFormDrawsItInPoints)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     JPEGRecipe recipe;
     recipe.mDensityUnit = 1;
     recipe.mXDensity = 144;
     recipe.mYDensity = 96;
     std::string jpeg = MakeJPEG(recipe);
-    WrittenImage written = WriteImage(WriteJPEG(folder, "rgb.jpg", jpeg));
+    WrittenImage written = WriteImage(folder.Write("rgb.jpg", jpeg));
     ASSERT_TRUE(written.mWritten);
 
     EXPECT_EQ(written.Object(2), ImageDictionary("\t/ColorSpace /DeviceRGB\r\n") + jpeg + "\r\nendstream\r\nendobj\r\n");
@@ -80,7 +75,7 @@ TEST(JPEGImageHandler, ImageHoldsTheFileUnchangedAndTheFormDrawsItInPoints)
     recipe.mWidth = 17;
     recipe.mHeight = 3;
     jpeg = MakeJPEG(recipe);
-    written = WriteImage(WriteJPEG(folder, "gray.jpg", jpeg));
+    written = WriteImage(folder.Write("gray.jpg", jpeg));
     ASSERT_TRUE(written.mWritten);
     EXPECT_EQ(written.Object(2), ImageDictionary("\t/ColorSpace /DeviceGray\r\n", 17, 3) + jpeg +
                                      "\r\nendstream\r\nendobj\r\n");
@@ -90,18 +85,18 @@ TEST(JPEGImageHandler, ImageHoldsTheFileUnchangedAndTheFormDrawsItInPoints)
 
 TEST(JPEGImageHandler, CMYKIsInvertedOnlyInAdobesForm)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     JPEGRecipe recipe;
     recipe.mComponents = 4;
     recipe.mJFIF = false;
     recipe.mAdobe = true;
-    WrittenImage written = WriteImage(WriteJPEG(folder, "adobe.jpg", MakeJPEG(recipe)));
+    WrittenImage written = WriteImage(folder.Write("adobe.jpg", MakeJPEG(recipe)));
     ASSERT_TRUE(written.mWritten);
     std::string expected = ImageDictionary("\t/ColorSpace /DeviceCMYK\r\n\t/Decode [ 1 0 1 0 1 0 1 0 ]\r\n");
     EXPECT_EQ(written.Object(2).substr(0, expected.size()), expected);
 
     recipe.mAdobe = false;
-    written = WriteImage(WriteJPEG(folder, "plain.jpg", MakeJPEG(recipe)));
+    written = WriteImage(folder.Write("plain.jpg", MakeJPEG(recipe)));
     ASSERT_TRUE(written.mWritten);
     expected = ImageDictionary("\t/ColorSpace /DeviceCMYK\r\n");
     EXPECT_EQ(written.Object(2).substr(0, expected.size()), expected);
@@ -109,7 +104,7 @@ TEST(JPEGImageHandler, CMYKIsInvertedOnlyInAdobesForm)
 
 TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     std::string good = MakeJPEG(JPEGRecipe());
     size_t frame = FindMarker(good, 0xC0);
     ASSERT_NE(frame, std::string::npos);
@@ -121,22 +116,21 @@ TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
         std::vector<std::string> mMessages;
     };
     std::vector<Refusal> refusals = {
-        {WriteJPEG(folder, "two.jpg", twoComponents),
+        {folder.Write("two.jpg", twoComponents),
          {"JPEGImageHandler::CreateAndWriteImageXObjectFromJPGInformation, Unexpected Error, unfamilar color "
           "components count - 2",
           "JPEGImageHandler::CreateFormXObjectFromJPGFile, unable to create image xobject for "}},
-        {folder.File("missing.jpg"),
-         {"JPEGImageHandler::JPEGImageHandler. Unable to open JPG file for reading, " + folder.File("missing.jpg"),
+        {folder.PathOf("missing.jpg"),
+         {"JPEGImageHandler::JPEGImageHandler. Unable to open JPG file for reading, " + folder.PathOf("missing.jpg"),
           "JPEGImageHandler::CreateFormXObjectFromJPGFile, unable to retrieve image information for "}},
-        {WriteJPEG(folder, "text.jpg", "plain text"),
+        {folder.Write("text.jpg", "plain text"),
          {"JPEGHeaderScanner::ScanHeader, the data does not begin with a JPEG start of image marker",
-          "JPEGImageHandler::JPEGImageHandler. Failed to parse JPG file, " + folder.File("text.jpg")}},
-        {WriteJPEG(folder, "empty.jpg", ""), {"Failed to parse JPG file"}},
+          "JPEGImageHandler::JPEGImageHandler. Failed to parse JPG file, " + folder.PathOf("text.jpg")}},
+        {folder.Write("empty.jpg", ""), {"Failed to parse JPG file"}},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.mPath);
-        LogToMemory log;
-        log.Activate();
+        LogCapture log;
         WrittenImage written = WriteImage(refusal.mPath);
         EXPECT_FALSE(written.mWritten);
         EXPECT_EQ(written.mBytes, "");
@@ -145,35 +139,34 @@ TEST(JPEGImageHandler, RefusedImagesLeaveTheOutputUntouched)
     }
 
     // A handler that no document context has set up writes nothing either.
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     JPEGImageHandler handler;
-    EXPECT_EQ(handler.CreateFormXObjectFromJPGFile(WriteJPEG(folder, "good.jpg", good), 1), nullptr);
+    EXPECT_EQ(handler.CreateFormXObjectFromJPGFile(folder.Write("good.jpg", good), 1), nullptr);
     EXPECT_TRUE(log.Contains("JPEGImageHandler::CreateFormXObjectFromJPGFile. Unexpected Error, mDocumentContex not "
                              "initialized with a document context"));
-    EXPECT_TRUE(handler.ReadJPGInformation(folder.File("good.jpg")).first);
+    EXPECT_TRUE(handler.ReadJPGInformation(folder.PathOf("good.jpg")).first);
 }
 
 TEST(JPEGImageHandler, InformationIsReadOncePerPathUntilReset)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     JPEGRecipe small;
     small.mWidth = 32;
-    std::string path = WriteJPEG(folder, "changing.jpg", MakeJPEG(small));
+    std::string path = folder.Write("changing.jpg", MakeJPEG(small));
     JPEGImageHandler handler;
     std::pair<bool, JPEGImageInformation> first = handler.ReadJPGInformation(path);
     ASSERT_TRUE(first.first);
     EXPECT_EQ(first.second.SamplesWidth, 32);
 
-    WriteJPEG(folder, "changing.jpg", MakeJPEG(JPEGRecipe()));
+    folder.Write("changing.jpg", MakeJPEG(JPEGRecipe()));
     EXPECT_EQ(handler.ReadJPGInformation(path).second.SamplesWidth, 32);
     handler.Reset();
     EXPECT_EQ(handler.ReadJPGInformation(path).second.SamplesWidth, 96);
 
     // A failure is not remembered: the file may be there later.
-    std::string later = folder.File("later.jpg");
+    std::string later = folder.PathOf("later.jpg");
     EXPECT_FALSE(handler.ReadJPGInformation(later).first);
-    WriteJPEG(folder, "later.jpg", MakeJPEG(small));
+    folder.Write("later.jpg", MakeJPEG(small));
     EXPECT_TRUE(handler.ReadJPGInformation(later).first);
 }
 
@@ -197,11 +190,10 @@ private:
 
 TEST(JPEGImageHandler, ExtendersAddToTheImageDictionaryOrRefuseIt)
 {
-    TempDirectory folder;
-    std::string path = WriteJPEG(folder, "image.jpg", MakeJPEG(JPEGRecipe()));
+    TestDirectory folder;
+    std::string path = folder.Write("image.jpg", MakeJPEG(JPEGRecipe()));
     for (OpStatus answer : {eSuccess, eFailure}) {
-        LogToMemory log;
-        log.Activate();
+        LogCapture log;
         MemoryDocument document;
         ImageExtender extender(answer);
         document.Document().AttachExtender(&extender);

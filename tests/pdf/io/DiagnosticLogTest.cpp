@@ -1,8 +1,8 @@
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/OutputStringBufferStream.h"
 
-#include "LogCapture.h"
-#include "TestDirectory.h"
+#include "pdf/support/LogCapture.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,11 @@
 #include <sstream>
 #include <thread>
 #include <vector>
+
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
+using testsupport::WriteFile;
+using testsupport::LogCapture;
 
 namespace {
 
@@ -29,13 +34,13 @@ TEST_F(DiagnosticLogTest, CreatedFileGetsByteOrderMarkOnceAndIsAppendedToLater)
     DiagnosticLog::Instance().SetLogFile(path, true, true);
     TraceMessage("PDFWriter::EndPDF, Could not end PDF");
     TraceMessage("InputFile::OpenFile, value %d and %lld", 7, 1234567890123LL);
-    EXPECT_EQ(TestDirectory::ReadFile(path), kByteOrderMark + kStamp + "PDFWriter::EndPDF, Could not end PDF\r\n" +
+    EXPECT_EQ(ReadFile(path), kByteOrderMark + kStamp + "PDFWriter::EndPDF, Could not end PDF\r\n" +
                                                  kStamp + "InputFile::OpenFile, value 7 and 1234567890123\r\n");
 
     // A later run (new settings) probes the file again: it exists, so no second mark.
     DiagnosticLog::Instance().SetLogFile(path, true, true);
     TraceMessage("Second run");
-    EXPECT_EQ(TestDirectory::ReadFile(path), kByteOrderMark + kStamp + "PDFWriter::EndPDF, Could not end PDF\r\n" +
+    EXPECT_EQ(ReadFile(path), kByteOrderMark + kStamp + "PDFWriter::EndPDF, Could not end PDF\r\n" +
                                                  kStamp + "InputFile::OpenFile, value 7 and 1234567890123\r\n" +
                                                  kStamp + "Second run\r\n");
 }
@@ -43,22 +48,22 @@ TEST_F(DiagnosticLogTest, CreatedFileGetsByteOrderMarkOnceAndIsAppendedToLater)
 TEST_F(DiagnosticLogTest, ExistingFileIsNeverTruncatedNorMarked)
 {
     const std::string path = mFolder.PathOf("existing.txt");
-    TestDirectory::WriteFile(path, "earlier entries\r\n");
+    WriteFile(path, "earlier entries\r\n");
     DiagnosticLog::Instance().SetLogFile(path, true, true);
     TraceMessage("appended");
-    EXPECT_EQ(TestDirectory::ReadFile(path), "earlier entries\r\n" + kStamp + "appended\r\n");
+    EXPECT_EQ(ReadFile(path), "earlier entries\r\n" + kStamp + "appended\r\n");
 }
 
 TEST_F(DiagnosticLogTest, UnreadableExistingFileIsAppendedToNotRecreated)
 {
     // Write-only: the probe for reading fails (unless run as root), yet the file exists.
     const std::string path = mFolder.PathOf("write-only.txt");
-    TestDirectory::WriteFile(path, "kept\r\n");
+    WriteFile(path, "kept\r\n");
     std::filesystem::permissions(path, std::filesystem::perms::owner_write);
     DiagnosticLog::Instance().SetLogFile(path, true, true);
     TraceMessage("appended");
     std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    EXPECT_EQ(TestDirectory::ReadFile(path), "kept\r\n" + kStamp + "appended\r\n");
+    EXPECT_EQ(ReadFile(path), "kept\r\n" + kStamp + "appended\r\n");
 }
 
 TEST_F(DiagnosticLogTest, LogOffCreatesNoFile)

@@ -1,10 +1,10 @@
 #pragma once
-// Helpers shared by the decoding filter tests: readers over owned bytes, a capture of the trace
-// log, and draining a reader the way the parser does.
+// Helpers shared by the decoding filter tests: readers over owned bytes, the shared capture of the
+// trace log, and draining a reader the way the parser does.
 
-#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteReader.h"
-#include "pdf/io/OutputStringBufferStream.h"
+
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -81,25 +81,7 @@ inline Bytes ReadAll(IByteReader& inReader, size_t inPieceSize = 4096)
     return result;
 }
 
-// Turns the trace log on into memory for the life of the object, then off again.
-class LogCapture {
-public:
-    LogCapture() { DiagnosticLog::Instance().SetLogStream(&mStream, true); }
-    ~LogCapture() { DiagnosticLog::Instance().SetLogStream(nullptr, false); }
-    std::string Text() const { return mStream.ContentsAsString(); }
-    size_t LineCount() const
-    {
-        std::string text = Text();
-        size_t count = 0;
-        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-            ++count;
-        return count;
-    }
-    bool Contains(const std::string& inText) const { return Text().find(inText) != std::string::npos; }
-
-private:
-    OutputStringBufferStream mStream;
-};
+using testsupport::LogCapture;
 
 // Deterministic pseudo-random bytes (no dependence on the standard library's generators).
 inline Bytes PseudoRandomBytes(size_t inCount, uint32_t inSeed)

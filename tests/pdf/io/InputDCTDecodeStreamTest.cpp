@@ -2,10 +2,9 @@
 
 #include "FilterTestSupport.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "pdf/support/JPEGTestSupport.h"
 
-#include <jpeglib.h>
+#include <cstdlib>
 
 using namespace filtertest;
 
@@ -27,35 +26,12 @@ Bytes MakeImage(int inWidth, int inHeight, int inComponents)
 Bytes Compress(const Bytes& inPixels, int inWidth, int inHeight, int inComponents, bool inProgressive = false,
                const std::vector<jpeg_scan_info>* inScans = nullptr)
 {
-    jpeg_compress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* memory = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &memory, &size);
-    info.image_width = static_cast<JDIMENSION>(inWidth);
-    info.image_height = static_cast<JDIMENSION>(inHeight);
-    info.input_components = inComponents;
-    info.in_color_space = inComponents == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    if (inProgressive)
-        jpeg_simple_progression(&info);
-    if (inScans) {
-        info.scan_info = inScans->data();
-        info.num_scans = static_cast<int>(inScans->size());
-    }
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(inPixels.data() + static_cast<size_t>(info.next_scanline) * inWidth * inComponents);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    Bytes jpeg(memory, memory + size);
-    jpeg_destroy_compress(&info);
-    free(memory);
-    return jpeg;
+    JPEGTestSupport::JPEGRecipe recipe;
+    recipe.mWidth = inWidth;
+    recipe.mHeight = inHeight;
+    recipe.mComponents = inComponents;
+    recipe.mProgressive = inProgressive;
+    return ToBytes(JPEGTestSupport::CompressJPEG(recipe, inPixels, inScans));
 }
 
 Bytes Decode(const Bytes& inJpeg, size_t inPieceSize = 4096, size_t inSourceChunk = static_cast<size_t>(-1))

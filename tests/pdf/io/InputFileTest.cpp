@@ -3,9 +3,9 @@
 #include "pdf/io/InputFile.h"
 #include "pdf/io/InputFileStream.h"
 
-#include "LogCapture.h"
+#include "pdf/support/LogCapture.h"
 #include "StuckReader.h"
-#include "TestDirectory.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,10 @@
 #include <sys/stat.h>
 #include <string>
 #include <vector>
+
+using testsupport::TestDirectory;
+using testsupport::WriteFile;
+using testsupport::LogCapture;
 
 namespace {
 
@@ -42,7 +46,7 @@ TEST(InputFile, ReadsAcrossBufferBoundariesGiveTheFileExactly)
     TestDirectory folder;
     const std::string path = folder.PathOf("data.bin");
     const std::string contents = PatternText(5 * kBufferSize + 12345);
-    TestDirectory::WriteFile(path, contents);
+    WriteFile(path, contents);
 
     InputFile file;
     ASSERT_EQ(file.OpenFile(path), eSuccess);
@@ -80,7 +84,7 @@ TEST(InputFile, FileOfOneBufferEndsOnlyAfterAShortRead)
     TestDirectory folder;
     const std::string path = folder.PathOf("exact.bin");
     const std::string contents = PatternText(kBufferSize);
-    TestDirectory::WriteFile(path, contents);
+    WriteFile(path, contents);
 
     InputFile file;
     ASSERT_EQ(file.OpenFile(path), eSuccess);
@@ -97,8 +101,8 @@ TEST(InputFile, FileOfOneBufferEndsOnlyAfterAShortRead)
 TEST(InputFile, OpeningAnotherFileReplacesTheFirst)
 {
     TestDirectory folder;
-    TestDirectory::WriteFile(folder.PathOf("first.txt"), "first");
-    TestDirectory::WriteFile(folder.PathOf("second.txt"), "second");
+    WriteFile(folder.PathOf("first.txt"), "first");
+    WriteFile(folder.PathOf("second.txt"), "second");
     InputFile file;
     ASSERT_EQ(file.OpenFile(folder.PathOf("first.txt")), eSuccess);
     ASSERT_EQ(file.OpenFile(folder.PathOf("second.txt")), eSuccess);
@@ -111,7 +115,7 @@ TEST(InputFile, NonASCIIPathOpensItsFile)
     TestDirectory folder;
     const std::string name = "\xC3\x9C" "bersicht \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80.pdf"; // Ü...日本 😀
     const std::string path = folder.PathOf(name);
-    TestDirectory::WriteFile(path, "%PDF-1.3");
+    WriteFile(path, "%PDF-1.3");
     ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(path)));
 
     InputFile file;
@@ -125,7 +129,7 @@ TEST(InputFile, RefusesFoldersMissingFilesAndMalformedPaths)
     LogCapture log;
     InputFile file;
     const std::string prefix = folder.PathOf("name");
-    TestDirectory::WriteFile(prefix, "must not be opened");
+    WriteFile(prefix, "must not be opened");
     ASSERT_EQ(file.OpenFile(prefix), eSuccess);
 
     // A folder, a missing file, and a path whose bad UTF-8 tail must not open the file named by
@@ -154,7 +158,7 @@ TEST(InputFileStream, SeeksWithSizeAndFallbacks)
 {
     TestDirectory folder;
     const std::string path = folder.PathOf("ten.bin");
-    TestDirectory::WriteFile(path, "0123456789");
+    WriteFile(path, "0123456789");
     InputFileStream stream;
     EXPECT_EQ(stream.QueryFileSize(), 0);
     EXPECT_FALSE(stream.HasMoreBytes());

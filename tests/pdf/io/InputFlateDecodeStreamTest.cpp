@@ -2,7 +2,7 @@
 
 #include "FilterTestSupport.h"
 
-#include <zlib.h>
+#include "pdf/support/ZlibData.h"
 
 using namespace filtertest;
 
@@ -10,11 +10,9 @@ namespace {
 
 Bytes Compress(const Bytes& inData)
 {
-    uLongf size = compressBound(static_cast<uLong>(inData.size()));
-    Bytes out(size);
-    EXPECT_EQ(compress2(out.data(), &size, inData.data(), static_cast<uLong>(inData.size()), Z_DEFAULT_COMPRESSION), Z_OK);
-    out.resize(size);
-    return out;
+    std::string compressed = testsupport::Deflate(std::string(inData.begin(), inData.end()));
+    EXPECT_FALSE(compressed.empty());
+    return ToBytes(compressed);
 }
 
 // Random stretches mixed with long repeats, so both stored-like and matched data occur.

@@ -7,34 +7,19 @@
 
 #include "FilterTestSupport.h"
 
+#include "pdf/support/ExternalReaders.h"
+#include "pdf/support/TestDirectory.h"
+
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 using namespace filtertest;
+using testsupport::Quote;
+using testsupport::ReadFile;
+using testsupport::Run;
+using testsupport::TestDirectory;
 
 namespace {
-
-bool HaveQpdf()
-{
-    return std::system("command -v qpdf >/dev/null 2>&1") == 0;
-}
-
-std::string RunAndCapture(const std::string& inCommand)
-{
-    std::string output;
-    FILE* pipe = popen(inCommand.c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        output.append(buffer, got);
-    pclose(pipe);
-    return output;
-}
 
 // A classic-xref PDF with many small objects (they go into an object stream) and one stream of
 // random bytes large enough to push offsets past 16 bits.
@@ -107,19 +92,13 @@ std::vector<FoundStream> FindStreams(const std::string& inFile)
 
 void CheckEveryStreamAgainstQpdf(int inPageCount, size_t inDataSize, long long inExpectedColumns)
 {
-    if (!HaveQpdf())
+    if (Run("command -v qpdf") != 0)
         GTEST_SKIP() << "qpdf is not installed";
-    std::filesystem::path folder = std::filesystem::path(VELLORAN_TEST_TMP) / ("qpdf-predictor-" + std::to_string(inPageCount));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    std::string in = (folder / "in.pdf").string(), out = (folder / "out.pdf").string();
-    std::ofstream(in, std::ios::binary) << MakeSourcePDF(inPageCount, inDataSize);
-    ASSERT_EQ(std::system(("qpdf --object-streams=generate '" + in + "' '" + out + "'").c_str()), 0);
-
-    std::ifstream file(out, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    std::string pdf = contents.str();
+    TestDirectory folder;
+    std::string in = folder.Write("in.pdf", MakeSourcePDF(inPageCount, inDataSize));
+    std::string out = folder.PathOf("out.pdf");
+    ASSERT_EQ(Run("qpdf --object-streams=generate " + Quote(in) + " " + Quote(out)), 0);
+    std::string pdf = ReadFile(out);
 
     bool sawXref = false;
     std::vector<FoundStream> streams = FindStreams(pdf);
@@ -140,8 +119,9 @@ void CheckEveryStreamAgainstQpdf(int inPageCount, size_t inDataSize, long long i
         ASSERT_TRUE(decoded);
         Bytes ours = ReadAll(*decoded, 1000);
 
-        std::string theirs = RunAndCapture("qpdf --show-object=" + std::to_string(stream.objectNumber) +
-                                           " --filtered-stream-data '" + out + "'");
+        std::string theirs;
+        Run("qpdf --show-object=" + std::to_string(stream.objectNumber) + " --filtered-stream-data " + Quote(out),
+            &theirs);
         ASSERT_FALSE(theirs.empty());
         EXPECT_EQ(std::string(ours.begin(), ours.end()), theirs);
 

@@ -1,14 +1,18 @@
 #include "pdf/io/OutputBufferedStream.h"
 #include "pdf/io/OutputFile.h"
 
-#include "LogCapture.h"
-#include "TestDirectory.h"
+#include "pdf/support/LogCapture.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 #include <vector>
+
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
+using testsupport::LogCapture;
 
 namespace {
 
@@ -124,12 +128,12 @@ TEST(OutputFile, WritesAndAppendsWithPositionFromFileSize)
     file.GetOutputStream()->WriteBytes(reinterpret_cast<const Byte*>(" world"), 6);
     EXPECT_EQ(file.GetOutputStream()->TellPosition(), 11);
     ASSERT_EQ(file.FlushAndClose(), eSuccess);
-    EXPECT_EQ(TestDirectory::ReadFile(path), "hello world");
+    EXPECT_EQ(ReadFile(path), "hello world");
 
     // Opening for writing truncates.
     ASSERT_EQ(file.OpenFile(path), eSuccess);
     ASSERT_EQ(file.FlushAndClose(), eSuccess);
-    EXPECT_EQ(TestDirectory::ReadFile(path), "");
+    EXPECT_EQ(ReadFile(path), "");
 }
 
 TEST(OutputFile, OpeningInMissingFolderFailsWithLogLine)

@@ -2,15 +2,17 @@
 
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ZlibData.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-using WriterTestSupport::Inflate;
+using testsupport::Inflate;
 using WriterTestSupport::LimitedTarget;
-using WriterTestSupport::LogCapture;
+using testsupport::LogCapture;
 
 namespace {
 

@@ -1,12 +1,14 @@
 #include "pdf/io/PDFDate.h"
 
-#include "LogCapture.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
+
+using testsupport::LogCapture;
 
 namespace {
 

@@ -43,7 +43,7 @@ OpStatus StatusOf(const std::string& inBytes)
 
 TEST(PDFParserDamagedTest, TruncatedFilesNeverCrash)
 {
-    TempDir dir("truncated");
+    TestDirectory dir("truncated");
     WriteFile(dir / "in.pdf", TwoPages().Build());
     ASSERT_TRUE(Qpdf("--object-streams=generate --stream-data=compress " + Quote(dir / "in.pdf") + " " + Quote(dir / "objstm.pdf")));
     for (const std::string& whole : {ReadFile(dir / "in.pdf"), ReadFile(dir / "objstm.pdf")}) {

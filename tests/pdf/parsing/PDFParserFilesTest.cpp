@@ -51,7 +51,7 @@ void ExpectMatchesReferenceTools(const std::filesystem::path& inPath, int inExpe
 
 TEST(PDFParserFilesTest, HandWrittenClassicFile)
 {
-    TempDir dir("classic");
+    TestDirectory dir("classic");
     WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
     ExpectMatchesReferenceTools(dir / "in.pdf", 4);
 
@@ -70,7 +70,7 @@ TEST(PDFParserFilesTest, HandWrittenClassicFile)
 
 TEST(PDFParserFilesTest, QpdfRewritesInEveryLayout)
 {
-    TempDir dir("layouts");
+    TestDirectory dir("layouts");
     WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
     const std::vector<std::pair<std::string, std::string>> layouts = {
         {"objstm.pdf", "--object-streams=generate"},
@@ -88,7 +88,7 @@ TEST(PDFParserFilesTest, QpdfRewritesInEveryLayout)
 
 TEST(PDFParserFilesTest, VersionsOneZeroToOneSeven)
 {
-    TempDir dir("versions");
+    TestDirectory dir("versions");
     WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
     for (int minor = 0; minor <= 7; ++minor) {
         std::string name = "v1" + std::to_string(minor) + ".pdf";
@@ -103,7 +103,7 @@ TEST(PDFParserFilesTest, VersionsOneZeroToOneSeven)
 
 TEST(PDFParserFilesTest, ManyPagesInANestedTree)
 {
-    TempDir dir("many");
+    TestDirectory dir("many");
     std::vector<std::string> pages;
     for (int i = 0; i < 300; ++i)
         pages.push_back("/MediaBox [0 0 " + std::to_string(100 + i) + " 500]");
@@ -133,7 +133,7 @@ TEST(PDFParserFilesTest, ManyPagesInANestedTree)
 
 TEST(PDFParserFilesTest, IncrementalUpdatesNewestEntryWins)
 {
-    TempDir dir("updates");
+    TestDirectory dir("updates");
     PdfBuilder base = MixedPagesDocument();
     std::string bytes = base.Build();
     // Update 1 gives page 1 a box of its own; update 2 changes it again and adds object 11;
@@ -166,7 +166,7 @@ TEST(PDFParserFilesTest, IncrementalUpdatesNewestEntryWins)
 TEST(PDFParserFilesTest, UpdateWithCrossReferenceStreamOverClassicTable)
 {
     // qpdf --qdf output updated with a cross-reference stream that lists one replaced page.
-    TempDir dir("mixed-update");
+    TestDirectory dir("mixed-update");
     PdfBuilder base = MixedPagesDocument();
     std::string bytes = base.Build();
     long long pageOffset = static_cast<long long>(bytes.size());
@@ -193,7 +193,7 @@ TEST(PDFParserFilesTest, UpdateWithCrossReferenceStreamOverClassicTable)
 
 TEST(PDFParserFilesTest, CrossReferenceStreamAndHybridFiles)
 {
-    TempDir dir("hybrid");
+    TestDirectory dir("hybrid");
     XrefStreamBuilder builder;
     builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
     builder.fileObjects[4] = PdfBuilder::Stream("0H`%lD'1Pe+>GPmC`lX~>", " /Filter /ASCII85Decode");
@@ -231,7 +231,7 @@ TEST(PDFParserFilesTest, CrossReferenceStreamAndHybridFiles)
 
 TEST(PDFParserFilesTest, EncryptedFileHasNoPages)
 {
-    TempDir dir("encrypted");
+    TestDirectory dir("encrypted");
     WriteFile(dir / "in.pdf", MixedPagesDocument().Build());
     ASSERT_TRUE(Qpdf("--encrypt u o 256 -- " + Quote(dir / "in.pdf") + " " + Quote(dir / "aes.pdf")));
     ASSERT_TRUE(Qpdf("--allow-weak-crypto --encrypt u o 128 --use-aes=n -- --object-streams=disable " + Quote(dir / "in.pdf") + " " +

@@ -8,22 +8,14 @@
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/IPDFParserExtender.h"
 
+#include "pdf/support/ZlibData.h"
+
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using namespace parsertest;
+using testsupport::Deflate;
 
 namespace {
-
-std::string Deflate(const std::string& inData)
-{
-    uLongf size = compressBound(static_cast<uLong>(inData.size()));
-    std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(inData.data()),
-              static_cast<uLong>(inData.size()), Z_DEFAULT_COMPRESSION);
-    out.resize(size);
-    return out;
-}
 
 std::string Ascii85(const std::string& inData)
 {

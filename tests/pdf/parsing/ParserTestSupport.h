@@ -1,121 +1,35 @@
 #pragma once
 // Helpers of the parser tests: a writer of small uncompressed PDF files (so that damaged
-// variants can be built byte by byte), temporary folders, running qpdf and pdfinfo as
-// independent references, and parsing bytes held in memory.
+// variants can be built byte by byte) and parsing bytes held in memory.
 
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/parsing/PDFRectangle.h"
 
+#include "tests/pdf/support/ExternalReaders.h"
+#include "tests/pdf/support/TestDirectory.h"
+
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace parsertest {
 
-// A fresh folder below the test build's temporary folder, removed with the object.
-class TempDir {
-public:
-    explicit TempDir(const std::string& inName)
-    {
-        static std::atomic<int> counter{0};
-        mPath = std::filesystem::path(VELLORAN_TEST_TMP) /
-                ("parser-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" + inName);
-        std::filesystem::remove_all(mPath);
-        std::filesystem::create_directories(mPath);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(mPath, ignored);
-    }
-    std::filesystem::path operator/(const std::string& inName) const { return mPath / inName; }
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
+using testsupport::WriteFile;
 
-private:
-    std::filesystem::path mPath;
-};
-
-inline void WriteFile(const std::filesystem::path& inPath, const std::string& inBytes)
-{
-    std::ofstream out(inPath, std::ios::binary | std::ios::trunc);
-    out.write(inBytes.data(), static_cast<std::streamsize>(inBytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs a shell command; returns its exit status and (optionally) its standard output.
-inline int Run(const std::string& inCommand, std::string* outOutput = nullptr)
-{
-    FILE* pipe = popen((inCommand + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::string output;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        output.append(buffer, got);
-    int status = pclose(pipe);
-    if (outOutput)
-        *outOutput = output;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-inline std::string Quote(const std::filesystem::path& inPath)
-{
-    return "'" + inPath.string() + "'";
-}
-
-// qpdf exits 0, or 3 for warnings; anything else is a failure to write the output.
-inline bool Qpdf(const std::string& inArguments)
-{
-    int status = Run("qpdf " + inArguments);
-    return status == 0 || status == 3;
-}
-
-inline int QpdfPageCount(const std::filesystem::path& inPath)
-{
-    std::string output;
-    if (Run("qpdf --show-npages " + Quote(inPath), &output) != 0)
-        return -1;
-    return std::stoi(output);
-}
-
-// The MediaBox of every page as pdfinfo reports it.
-inline std::vector<PDFRectangle> PdfinfoMediaBoxes(const std::filesystem::path& inPath, int inPageCount)
-{
-    std::vector<PDFRectangle> boxes;
-    std::string output;
-    Run("pdfinfo -box -f 1 -l " + std::to_string(inPageCount) + " " + Quote(inPath), &output);
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        size_t at = line.find("MediaBox:");
-        if (line.compare(0, 4, "Page") != 0 || at == std::string::npos)
-            continue;
-        std::istringstream numbers(line.substr(at + 9));
-        numbers.imbue(std::locale::classic());
-        PDFRectangle box;
-        numbers >> box.LowerLeftX >> box.LowerLeftY >> box.UpperRightX >> box.UpperRightY;
-        boxes.push_back(box);
-    }
-    return boxes;
-}
+using testsupport::PdfinfoMediaBoxes;
+using testsupport::Qpdf;
+using testsupport::QpdfPageCount;
+using testsupport::Quote;
+using testsupport::Run;
 
 // A small PDF written object by object, with a correct classic cross-reference table.
 struct PdfBuilder {

@@ -10,6 +10,7 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/PageContentContext.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +18,12 @@
 #include <tuple>
 
 using namespace updatetest;
-using WriterTestSupport::ExpectQpdfAccepts;
-using WriterTestSupport::ReadFile;
-using WriterTestSupport::TempDirectory;
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
+using testsupport::WriteFile;
+using testsupport::ExpectQpdfAccepts;
 
 namespace {
-
-void WriteFile(const std::string& inPath, const std::string& inBytes)
-{
-    parsertest::WriteFile(inPath, inBytes);
-}
 
 // The newest trailer of a file as our parser reads it, with its parser kept alive.
 struct ParsedOutput {
@@ -60,11 +57,11 @@ TEST_P(UpdateForms, AppendsASectionOtherReadersAccept)
 {
     SourceForm form = std::get<0>(GetParam());
     bool inPlace = std::get<1>(GetParam());
-    TempDirectory folder;
-    std::string source = folder.File("source.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("source.pdf");
     std::string sourceBytes = TwoPageSource(form);
     WriteFile(source, sourceBytes);
-    std::string output = inPlace ? source : folder.File("output.pdf");
+    std::string output = inPlace ? source : folder.PathOf("output.pdf");
 
     const PDFRectangle crop(10, 20, 250, 300);
     ASSERT_EQ(RunUpdate(source, inPlace ? std::string() : output,
@@ -126,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(Update, UpdateForms,
 
 TEST(IncrementalUpdate, RewrittenObjectsKeepTheirGeneration)
 {
-    TempDirectory folder;
-    std::string source = folder.File("generation.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("generation.pdf");
     // Object 4 (page 1's content) in its second generation.
     parsertest::PdfBuilder builder = TwoPageClassic();
     builder.objects[2] = "<< /Type /Page /Parent 2 0 R /Contents 4 1 R >>";
@@ -159,9 +156,9 @@ TEST(IncrementalUpdate, RewrittenObjectsKeepTheirGeneration)
 
 TEST(IncrementalUpdate, FailedUpdateInPlaceLeavesTheFileAsItWas)
 {
-    TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
-    std::string source = folder.File("precious.pdf");
+    TestDirectory folder;
+    testsupport::LogCapture log;
+    std::string source = folder.PathOf("precious.pdf");
     std::string bytes = TwoPageSource(SourceForm::ClassicTable);
     WriteFile(source, bytes);
 
@@ -198,8 +195,8 @@ TEST(IncrementalUpdate, FailedUpdateInPlaceLeavesTheFileAsItWas)
 
 TEST(IncrementalUpdate, RefusedStartsTouchNothingAndLeaveNothingToEnd)
 {
-    TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
+    TestDirectory folder;
+    testsupport::LogCapture log;
     struct Case {
         const char* name;
         std::string bytes;
@@ -214,8 +211,8 @@ TEST(IncrementalUpdate, RefusedStartsTouchNothingAndLeaveNothingToEnd)
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        std::string source = folder.File("refused.pdf");
-        std::string copy = folder.File("copy.pdf");
+        std::string source = folder.PathOf("refused.pdf");
+        std::string copy = folder.PathOf("copy.pdf");
         WriteFile(source, test.bytes);
         std::filesystem::remove(copy);
         for (const std::string& output : {std::string(), copy}) {
@@ -231,7 +228,7 @@ TEST(IncrementalUpdate, RefusedStartsTouchNothingAndLeaveNothingToEnd)
     EXPECT_TRUE(log.Contains("encrypted files cannot be modified"));
 
     // A null Encrypt entry is no encryption.
-    std::string source = folder.File("plain.pdf");
+    std::string source = folder.PathOf("plain.pdf");
     WriteFile(source, TwoPageSource(SourceForm::ClassicTable, "", " /Encrypt null"));
     EXPECT_EQ(RunUpdate(source, ""), eSuccess);
     ExpectQpdfAccepts(source);
@@ -239,17 +236,17 @@ TEST(IncrementalUpdate, RefusedStartsTouchNothingAndLeaveNothingToEnd)
 
 TEST(IncrementalUpdate, AnotherSpellingOfTheSourceIsUpdatedInPlace)
 {
-    TempDirectory folder;
-    std::string source = folder.File("a.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("a.pdf");
     std::string bytes = TwoPageSource(SourceForm::ClassicTable);
-    std::filesystem::create_symlink(source, folder.File("symbolic.pdf"));
-    const std::string spellings[] = {(folder.Path() / "." / "a.pdf").string(), folder.File("symbolic.pdf"),
-                                     folder.File("hard.pdf")};
+    std::filesystem::create_symlink(source, folder.PathOf("symbolic.pdf"));
+    const std::string spellings[] = {(folder.Path() / "." / "a.pdf").string(), folder.PathOf("symbolic.pdf"),
+                                     folder.PathOf("hard.pdf")};
     for (const std::string& spelling : spellings) {
         SCOPED_TRACE(spelling);
         WriteFile(source, bytes);
-        std::filesystem::remove(folder.File("hard.pdf"));
-        std::filesystem::create_hard_link(source, folder.File("hard.pdf"));
+        std::filesystem::remove(folder.PathOf("hard.pdf"));
+        std::filesystem::create_hard_link(source, folder.PathOf("hard.pdf"));
 
         ASSERT_EQ(RunUpdate(source, spelling), eSuccess);
         std::string updated = ReadFile(source);
@@ -264,8 +261,8 @@ TEST(IncrementalUpdate, AnotherSpellingOfTheSourceIsUpdatedInPlace)
 
 TEST(IncrementalUpdate, CatalogIsWrittenOnlyWhenTheVersionRises)
 {
-    TempDirectory folder;
-    std::string source = folder.File("version.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("version.pdf");
 
     // 1.2 and code 13: a new catalog with Version 1.3 over the old page tree.
     parsertest::PdfBuilder old = TwoPageClassic("", "%PDF-1.2\n%\xE2\xE3\xCF\xD3\n");
@@ -297,8 +294,8 @@ TEST(IncrementalUpdate, CatalogIsWrittenOnlyWhenTheVersionRises)
 
 TEST(IncrementalUpdate, KeepsTheFirstPartOfTheDocumentID)
 {
-    TempDirectory folder;
-    std::string source = folder.File("id.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("id.pdf");
     const std::pair<std::string, std::string> ids[] = {{" /ID [<A1B2> <C3D4>]", "<A1B2>"},
                                                        {" /ID [(AB) (CD)]", "<4142>"}};
     for (const auto& id : ids) {
@@ -323,7 +320,7 @@ TEST(IncrementalUpdate, KeepsTheFirstPartOfTheDocumentID)
 
 TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     const std::vector<std::string> extra = {
         "<< /Type /Outlines /First 8 0 R /Last 8 0 R /Count 1 >>",
         "<< /Title (Chapter One) /Parent 7 0 R /Dest [3 0 R /Fit] >>",
@@ -331,7 +328,7 @@ TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)
         "/CreationDate (D:19990101000000Z) /ModDate (D:20000101000000Z) >>"};
     for (SourceForm form : {SourceForm::ClassicTable, SourceForm::XrefStream, SourceForm::Hybrid}) {
         SCOPED_TRACE(FormName(form));
-        std::string source = folder.File("kept.pdf");
+        std::string source = folder.PathOf("kept.pdf");
         // The catalog declares 1.5 itself, so a rise to 1.7 rewrites it whatever the header says.
         WriteFile(source, TwoPageSource(form, "/Outlines 7 0 R /PageMode /UseOutlines /Lang (en) /Version /1.5",
                                         " /Info 9 0 R", extra));
@@ -346,7 +343,7 @@ TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)
                                   "/Type /Catalog", "/Version /1.7"})
             EXPECT_NE(catalog.find(entry), std::string::npos) << entry << " in " << catalog;
         std::string outline;
-        WriterTestSupport::Run("mutool show '" + source + "' outline", outline);
+        testsupport::RunMerged("mutool show '" + source + "' outline", outline);
         EXPECT_NE(outline.find("Chapter One"), std::string::npos) << outline;
 
         long long info = parsed.TrailerReference("Info");
@@ -362,8 +359,8 @@ TEST(IncrementalUpdate, CatalogAndInformationEntriesSurvive)
 
 TEST(IncrementalUpdate, AddedPagesJoinTheOldPageTree)
 {
-    TempDirectory folder;
-    std::string source = folder.File("five.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("five.pdf");
     parsertest::PdfBuilder builder = parsertest::PagesDocument({"", "", "", "", ""}, "/MediaBox [0 0 300 400]");
     // The catalog's own entries survive the catalog that the new page tree needs.
     builder.objects[0] = "<< /Type /Catalog /Pages 2 0 R /PageMode /UseNone >>";

@@ -4,24 +4,23 @@
 
 #include "pdf/updating/UpdateTestSupport.h"
 
-#include "pdf/images/JPEGTestSupport.h"
+#include "pdf/support/JPEGTestSupport.h"
 #include "pdf/writing/ImageOptions.h"
 #include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/XObjectContentContext.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 using namespace updatetest;
-using WriterTestSupport::ExpectQpdfAccepts;
-using WriterTestSupport::ReadFile;
-using WriterTestSupport::TempDirectory;
+using testsupport::ExpectQpdfAccepts;
+using testsupport::ReadFile;
+using testsupport::RenderedPage;
+using testsupport::TestDirectory;
 
 namespace {
-
-const double kPageSize = 200;
 
 // Four pages over one resources object 7 that holds the form Fm0 (a green square). Page 1 names
 // it, page 2 too with its content as a reference to an array of two streams, page 3 inherits it
@@ -85,49 +84,11 @@ std::string MakeJPEGFile(const std::string& inPath, int inComponents)
         recipe.mBlocks = {JPEGTestSupport::Color{255, 0, 0, 255}, JPEGTestSupport::Color{0, 255, 0, 255},
                         JPEGTestSupport::Color{0, 0, 255, 255}, JPEGTestSupport::Color{255, 255, 0, 255}};
     }
-    parsertest::WriteFile(inPath, JPEGTestSupport::MakeJPEG(recipe));
+    testsupport::WriteFile(inPath, JPEGTestSupport::MakeJPEG(recipe));
     return inPath;
 }
 
-using RGB = std::array<int, 3>;
-
-// One page rendered at 72 dpi by pdftoppm.
-class Rendered {
-public:
-    Rendered(const std::string& inPDF, int inPage, const std::string& inStem)
-    {
-        std::string page = std::to_string(inPage);
-        std::string output;
-        EXPECT_EQ(WriterTestSupport::Run("pdftoppm -r 72 -singlefile -f " + page + " -l " + page + " '" + inPDF +
-                                             "' '" + inStem + "'",
-                                         output),
-                  0)
-            << output;
-        std::string data = ReadFile(inStem + ".ppm");
-        std::istringstream header(data);
-        std::string magic;
-        int maximum = 0;
-        header >> magic >> mWidth >> mHeight >> maximum;
-        size_t start = static_cast<size_t>(header.tellg()) + 1;
-        if (magic == "P6" && maximum == 255 && data.size() >= start + static_cast<size_t>(mWidth) * mHeight * 3)
-            mPixels = data.substr(start);
-    }
-    // The colour at a point of the page, origin at the lower left.
-    RGB At(double inX, double inY) const
-    {
-        int x = static_cast<int>(std::floor(inX));
-        int y = static_cast<int>(std::floor(kPageSize - inY));
-        if (mPixels.empty() || x < 0 || y < 0 || x >= mWidth || y >= mHeight)
-            return {-1, -1, -1};
-        size_t at = (static_cast<size_t>(y) * mWidth + x) * 3;
-        return {static_cast<Byte>(mPixels[at]), static_cast<Byte>(mPixels[at + 1]), static_cast<Byte>(mPixels[at + 2])};
-    }
-
-private:
-    int mWidth = 0;
-    int mHeight = 0;
-    std::string mPixels;
-};
+using RGB = RenderedPage::RGB;
 
 bool Near(const RGB& inColor, const RGB& inExpected)
 {
@@ -161,7 +122,7 @@ void Watermark(PDFWriter& inWriter, uint32_t inPageIndex, const std::string& inJ
 }
 
 // The JPEG's four blocks at their places: the image spans 100..196 x 100..164.
-void ExpectImage(const Rendered& inPage, const std::array<RGB, 4>& inBlocks)
+void ExpectImage(const RenderedPage& inPage, const std::array<RGB, 4>& inBlocks)
 {
     const double points[4][2] = {{124, 148}, {172, 148}, {124, 116}, {172, 116}};
     for (size_t i = 0; i < 4; ++i)
@@ -172,19 +133,10 @@ void ExpectImage(const Rendered& inPage, const std::array<RGB, 4>& inBlocks)
 // pdfimages' lines for one page: width, height, colour, components and encoding.
 std::vector<std::string> ImagesOnPage(const std::string& inPDF, int inPage)
 {
-    std::string output;
-    WriterTestSupport::Run("pdfimages -list -f " + std::to_string(inPage) + " -l " + std::to_string(inPage) + " '" +
-                               inPDF + "'",
-                           output);
     std::vector<std::string> images;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string page, number, type, width, height, color, components, bits, encoding;
-        if (fields >> page >> number >> type >> width >> height >> color >> components >> bits >> encoding &&
-            type == "image")
-            images.push_back(width + " " + height + " " + color + " " + components + " " + encoding);
+    for (const std::vector<std::string>& row : testsupport::PdfimagesList(inPDF, inPage)) {
+        if (row.size() >= 9 && row[2] == "image")
+            images.push_back(row[3] + " " + row[4] + " " + row[5] + " " + row[6] + " " + row[8]);
     }
     return images;
 }
@@ -195,11 +147,11 @@ class SharedResourcePages : public ::testing::TestWithParam<SourceForm> {};
 
 TEST_P(SharedResourcePages, EveryPageShowsItsOwnFormOverItsOldContent)
 {
-    TempDirectory folder;
-    std::string source = folder.File("shared.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("shared.pdf");
     std::string sourceBytes = BuildSource(GetParam(), SharedResourcesObjects());
-    parsertest::WriteFile(source, sourceBytes);
-    std::string jpeg = MakeJPEGFile(folder.File("mark.jpg"), 3);
+    testsupport::WriteFile(source, sourceBytes);
+    std::string jpeg = MakeJPEGFile(folder.PathOf("mark.jpg"), 3);
 
     ASSERT_EQ(RunUpdate(source, "",
                         [&jpeg](PDFWriter& inWriter) {
@@ -223,7 +175,7 @@ TEST_P(SharedResourcePages, EveryPageShowsItsOwnFormOverItsOldContent)
     const std::array<RGB, 4> blocks = {RGB{220, 30, 30}, RGB{30, 200, 60}, RGB{30, 60, 220}, RGB{240, 220, 40}};
     for (int page = 1; page <= 4; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
-        Rendered shown(source, page, folder.File("page"));
+        RenderedPage shown(source, page, folder.PathOf("page"));
         ExpectImage(shown, blocks);
         // Its own mark, and none of the others'.
         for (int mark = 1; mark <= 4; ++mark)
@@ -245,12 +197,12 @@ INSTANTIATE_TEST_SUITE_P(Rewrite, SharedResourcePages,
 
 TEST(PageRewriter, CMYKImageIntoACopy)
 {
-    TempDirectory folder;
-    std::string source = folder.File("plain.pdf");
-    std::string output = folder.File("marked.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("plain.pdf");
+    std::string output = folder.PathOf("marked.pdf");
     std::string sourceBytes = BuildSource(SourceForm::XrefStream, SharedResourcesObjects());
-    parsertest::WriteFile(source, sourceBytes);
-    std::string jpeg = MakeJPEGFile(folder.File("cmyk.jpg"), 4);
+    testsupport::WriteFile(source, sourceBytes);
+    std::string jpeg = MakeJPEGFile(folder.PathOf("cmyk.jpg"), 4);
 
     ASSERT_EQ(RunUpdate(source, output, [&jpeg](PDFWriter& inWriter) { Watermark(inWriter, 2, jpeg); }), eSuccess);
     EXPECT_EQ(ReadFile(source), sourceBytes);
@@ -262,7 +214,7 @@ TEST(PageRewriter, CMYKImageIntoACopy)
     EXPECT_EQ(images[0], "96 64 cmyk 4 jpeg");
     EXPECT_TRUE(ImagesOnPage(output, 1).empty());
     // Renderers turn CMYK into RGB each their own way; the hue of each block is what counts.
-    Rendered shown(output, 3, folder.File("page"));
+    RenderedPage shown(output, 3, folder.PathOf("page"));
     auto hue = [&shown](double inX, double inY) {
         RGB color = shown.At(inX, inY);
         auto high = [](int inValue) { return inValue > 120; };
@@ -277,8 +229,8 @@ TEST(PageRewriter, CMYKImageIntoACopy)
 
 TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
 {
-    TempDirectory folder;
-    std::string source = folder.File("names.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("names.pdf");
     // Page 1 names Im1 in an indirect resources object; page 2 has no resources at all.
     parsertest::PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
@@ -290,7 +242,7 @@ TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
     builder.Add(parsertest::PdfBuilder::Stream("0 0 1 rg 0 0 10 10 re f",
                                                " /Type /XObject /Subtype /Form /BBox [0 0 10 10]"));
     std::string sourceBytes = builder.Build();
-    parsertest::WriteFile(source, sourceBytes);
+    testsupport::WriteFile(source, sourceBytes);
 
     WriterOptions uncompressed;
     uncompressed.mCompressStreams = false;
@@ -333,10 +285,10 @@ TEST(PageRewriter, FormsAreDrawnInTheOrderTheyEndedUnderFreshNames)
 
 TEST(PageRewriter, UnreadablePageWritesAndReservesNothing)
 {
-    TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
-    std::string source = folder.File("two.pdf");
-    parsertest::WriteFile(source, TwoPageSource(SourceForm::ClassicTable));
+    TestDirectory folder;
+    testsupport::LogCapture log;
+    std::string source = folder.PathOf("two.pdf");
+    testsupport::WriteFile(source, TwoPageSource(SourceForm::ClassicTable));
 
     PDFWriter writer;
     ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, "", log.Settings()), eSuccess);

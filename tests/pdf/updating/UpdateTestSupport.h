@@ -10,6 +10,7 @@
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ExternalReaders.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +136,7 @@ inline OpStatus CropAllPages(PDFWriter& inWriter, const PDFRectangle& inMediaBox
 inline std::string QpdfObject(const std::string& inPath, const std::string& inObject)
 {
     std::string output;
-    WriterTestSupport::Run("qpdf --show-object=" + inObject + " '" + inPath + "'", output);
+    testsupport::RunMerged("qpdf --show-object=" + inObject + " '" + inPath + "'", output);
     return output;
 }
 
@@ -144,7 +145,7 @@ inline std::map<std::string, std::string> QpdfXref(const std::string& inPath)
 {
     std::map<std::string, std::string> entries;
     std::string output;
-    WriterTestSupport::Run("qpdf --show-xref '" + inPath + "'", output);
+    testsupport::RunMerged("qpdf --show-xref '" + inPath + "'", output);
     size_t start = 0;
     while (start < output.size()) {
         size_t end = output.find('\n', start);

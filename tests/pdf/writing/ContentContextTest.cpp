@@ -7,6 +7,8 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
+#include "pdf/support/TestDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +17,9 @@
 #include <functional>
 #include <string>
 
-using DocumentTestSupport::LogToMemory;
+using testsupport::LogCapture;
 using DocumentTestSupport::MemoryDocument;
-using WriterTestSupport::TempDirectory;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -49,13 +51,6 @@ private:
 };
 
 // A file of the given bytes in the folder.
-std::string WriteFile(const TempDirectory& inFolder, const std::string& inName, const std::string& inBytes)
-{
-    std::string path = inFolder.File(inName);
-    std::ofstream(path, std::ios::binary) << inBytes;
-    return path;
-}
-
 TEST(ContentContext, OperatorsAndTheirOperands)
 {
     DrawnPage page;
@@ -114,8 +109,7 @@ TEST(ContentContext, OperatorsAndTheirOperands)
 
 TEST(ContentContext, ARestoreWithoutASaveWritesNothing)
 {
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     {
         // Not even a stream is started for it.
         DrawnPage page;
@@ -134,8 +128,7 @@ TEST(ContentContext, ARestoreWithoutASaveWritesNothing)
 
 TEST(ContentContext, UnknownColourKindAndTextWithoutFontWriteNothing)
 {
-    LogToMemory log;
-    log.Activate();
+    LogCapture log;
     DrawnPage page;
     PageContentContext* context = page.Context();
     EXPECT_NE(context->SetFillColor(0xFF0000, 3), eSuccess);
@@ -154,18 +147,17 @@ TEST(ContentContext, UnknownColourKindAndTextWithoutFontWriteNothing)
 
 TEST(ContentContext, ImagesThatCannotBecomeFormsAreRefusedBeforeAnIdIsTaken)
 {
-    LogToMemory log;
-    log.Activate();
-    TempDirectory folder;
-    std::string text = WriteFile(folder, "notes.jpg", "not an image at all");
+    LogCapture log;
+    TestDirectory folder;
+    std::string text = folder.Write("notes.jpg", "not an image at all");
     // A JPEG start with no frame: it cannot be measured.
-    std::string bare = WriteFile(folder, "bare.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
+    std::string bare = folder.Write("bare.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
 
     DrawnPage page;
     PageContentContext* context = page.Context();
     ObjectIDType objects = page.ObjectsCount();
     ImageOptions options;
-    EXPECT_EQ(context->DrawImage(0, 0, folder.File("missing.jpg"), options), eFailure);
+    EXPECT_EQ(context->DrawImage(0, 0, folder.PathOf("missing.jpg"), options), eFailure);
     EXPECT_EQ(context->DrawImage(0, 0, text, options), eFailure);
     EXPECT_TRUE(log.Contains("AbstractContentContext::DrawImage, " + text + " is not an image file of a known kind"));
 
@@ -188,8 +180,8 @@ TEST(ContentContext, ImagesThatCannotBecomeFormsAreRefusedBeforeAnIdIsTaken)
 
 TEST(ContentContext, OneImageFilePlacedTwiceIsOneForm)
 {
-    TempDirectory folder;
-    std::string image = WriteFile(folder, "photo.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
+    TestDirectory folder;
+    std::string image = folder.Write("photo.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
     DrawnPage page;
     PageContentContext* context = page.Context();
     ImageOptions options;
@@ -221,25 +213,25 @@ TEST(ContentContext, OneImageFilePlacedTwiceIsOneForm)
 
 TEST(ContentContext, ImageKindsComeFromTheFirstBytes)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     MemoryDocument document;
     DocumentContext& context = document.Document();
     // Whatever the name says.
-    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "a.png", std::string("II*\0", 4)), 0),
+    EXPECT_EQ(context.ImageKindOf(folder.Write("a.png", std::string("II*\0", 4)), 0),
               DocumentContext::eImageKindTIFF);
-    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "b.jpg", std::string("MM\0*", 4)), 0),
+    EXPECT_EQ(context.ImageKindOf(folder.Write("b.jpg", std::string("MM\0*", 4)), 0),
               DocumentContext::eImageKindTIFF);
-    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "c", std::string("II+\0", 4)), 0), DocumentContext::eImageKindTIFF);
-    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "d.tif", "%PDF-1.4\n"), 0), DocumentContext::eImageKindPDF);
-    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "e.gif", std::string("\xFF\xD8", 2)), 0),
+    EXPECT_EQ(context.ImageKindOf(folder.Write("c", std::string("II+\0", 4)), 0), DocumentContext::eImageKindTIFF);
+    EXPECT_EQ(context.ImageKindOf(folder.Write("d.tif", "%PDF-1.4\n"), 0), DocumentContext::eImageKindPDF);
+    EXPECT_EQ(context.ImageKindOf(folder.Write("e.gif", std::string("\xFF\xD8", 2)), 0),
               DocumentContext::eImageKindJPEG);
-    EXPECT_EQ(context.ImageKindOf(WriteFile(folder, "f.jpg", "GIF89a"), 0), DocumentContext::eImageKindUnknown);
-    EXPECT_EQ(context.ImageKindOf(folder.File("missing.jpg"), 0), DocumentContext::eImageKindUnknown);
+    EXPECT_EQ(context.ImageKindOf(folder.Write("f.jpg", "GIF89a"), 0), DocumentContext::eImageKindUnknown);
+    EXPECT_EQ(context.ImageKindOf(folder.PathOf("missing.jpg"), 0), DocumentContext::eImageKindUnknown);
 
     // A known kind is kept for the writer's life: the file is not read again.
-    std::string changing = WriteFile(folder, "changing.jpg", std::string("\xFF\xD8\xFF\xE0", 4));
+    std::string changing = folder.Write("changing.jpg", std::string("\xFF\xD8\xFF\xE0", 4));
     EXPECT_EQ(context.ImageKindOf(changing, 0), DocumentContext::eImageKindJPEG);
-    WriteFile(folder, "changing.jpg", "text now");
+    folder.Write("changing.jpg", "text now");
     EXPECT_EQ(context.ImageKindOf(changing, 0), DocumentContext::eImageKindJPEG);
     context.ResetForNewDocument();
     EXPECT_EQ(context.ImageKindOf(changing, 0), DocumentContext::eImageKindJPEG);

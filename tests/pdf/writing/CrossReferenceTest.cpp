@@ -2,14 +2,16 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ZlibData.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
-using WriterTestSupport::Inflate;
-using WriterTestSupport::LogCapture;
+using testsupport::Inflate;
+using testsupport::LogCapture;
 using WriterTestSupport::MemoryContext;
 
 namespace {

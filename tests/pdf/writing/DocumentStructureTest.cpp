@@ -12,6 +12,7 @@
 #include "pdf/writing/XObjectContentContext.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -136,8 +137,7 @@ TEST(DocumentStructure, PageObjectsCarryOnlyTheBoxesThatDiffer)
 
 TEST(DocumentStructure, APageWithoutAreaIsRefusedBeforeAnythingIsWritten)
 {
-    DocumentTestSupport::LogToMemory log;
-    log.Activate();
+    testsupport::LogCapture log;
     MemoryDocument document;
     OutputPage page; // no media box set: 0 0 0 0
     ObjectIDType pageID = 1;
@@ -184,8 +184,7 @@ TEST(DocumentStructure, FormXObjectWithItsResourcesObject)
                                     ">>\r\nendobj\r\n");
 
     // A form is finished once; operators after that reach nothing.
-    DocumentTestSupport::LogToMemory log;
-    log.Activate();
+    testsupport::LogCapture log;
     std::string before = document.Bytes();
     EXPECT_EQ(context.FinishFormXObject(form.get()), eFailure);
     content->SetFillGray(1);
@@ -288,8 +287,7 @@ TEST(DocumentStructure, ResourceNamesAndTheirCounters)
     EXPECT_TRUE(resources.GetCategory(ResourcesDictionary::eExtGState).empty());
     EXPECT_EQ(resources.GetProcSets(), std::set<std::string>({"ImageB"}));
 
-    DocumentTestSupport::LogToMemory log;
-    log.Activate();
+    testsupport::LogCapture log;
     MemoryDocument document;
     EXPECT_EQ(document.Document().AddExtendedResourceMapping(&resources, "Fonts", nullptr), "");
     EXPECT_TRUE(log.Contains("DocumentContext::AddExtendedResourceMapping:, unidentified category for registering a "

@@ -1,13 +1,9 @@
 #pragma once
 // Helpers for the tests of whole documents: a document context over an objects context in
-// memory with a pinned clock, the trace log sent into memory through the writer's own log
-// settings, and finding objects in the written bytes.
+// memory with a pinned clock, and finding objects in the written bytes.
 
-#include "pdf/io/DiagnosticLog.h"
-#include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/io/Platform.h"
 #include "pdf/writing/DocumentContext.h"
-#include "pdf/writing/LogSettings.h"
 
 #include "pdf/writing/WriterTestSupport.h"
 
@@ -18,15 +14,7 @@ namespace DocumentTestSupport {
 // 29 February 2024, 23:59:59 UTC: "D:20240229235959Z".
 inline bool FixedClock(Platform::LocalTime& outTime)
 {
-    outTime = Platform::LocalTime();
-    outTime.year = 2024;
-    outTime.month = 2;
-    outTime.day = 29;
-    outTime.hour = 23;
-    outTime.minute = 59;
-    outTime.second = 59;
-    outTime.hasUTCOffset = true;
-    outTime.utcOffsetSeconds = 0;
+    outTime = Platform::LocalTime{2024, 2, 29, 23, 59, 59, true, 0};
     return true;
 }
 
@@ -45,27 +33,6 @@ public:
 private:
     WriterTestSupport::MemoryContext mMemory;
     DocumentContext mDocument;
-};
-
-// Log settings that send the trace log into memory; every writer start applies them. The log is
-// turned off again when the object goes.
-class LogToMemory {
-public:
-    LogToMemory()
-    {
-        mSettings.mEnabled = true;
-        mSettings.mLogStream = &mStream;
-    }
-    ~LogToMemory() { DiagnosticLog::Instance().SetLogStream(nullptr, false); }
-    // For tests that do not start a writer.
-    void Activate() { DiagnosticLog::Instance().SetLogStream(&mStream, true); }
-    const LogSettings& Settings() const { return mSettings; }
-    std::string Text() const { return mStream.ContentsAsString(); }
-    bool Contains(const std::string& inText) const { return Text().find(inText) != std::string::npos; }
-
-private:
-    OutputStringBufferStream mStream;
-    LogSettings mSettings;
 };
 
 // The offset of "<id> 0 obj" at the start of a line, or npos.

@@ -14,6 +14,8 @@
 #include "pdf/writing/XObjectContentContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/TestDirectory.h"
+#include "pdf/support/ExternalReaders.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +25,9 @@
 #include <string>
 #include <vector>
 
-using WriterTestSupport::Field;
-using WriterTestSupport::Run;
-using WriterTestSupport::TempDirectory;
+using testsupport::PdfinfoField;
+using testsupport::RunMerged;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -157,20 +159,20 @@ std::map<std::string, std::string> ReportedBoxes(const std::string& inReport)
 
 void ExpectReadersAccept(int inPageCount)
 {
-    TempDirectory folder;
-    std::string path = folder.File("pages " + std::to_string(inPageCount) + ".pdf");
+    TestDirectory folder;
+    std::string path = folder.PathOf("pages " + std::to_string(inPageCount) + ".pdf");
     ASSERT_TRUE(WriteDocument(path, inPageCount));
 
-    WriterTestSupport::ExpectQpdfAccepts(path);
+    testsupport::ExpectQpdfAccepts(path);
 
     std::string output;
 
-    EXPECT_EQ(Run("qpdf --show-npages '" + path + "'", output), 0) << output;
+    EXPECT_EQ(RunMerged("qpdf --show-npages '" + path + "'", output), 0) << output;
     EXPECT_EQ(output, std::to_string(inPageCount) + "\n");
 
-    EXPECT_EQ(Run("pdfinfo -box -f 1 -l " + std::to_string(inPageCount) + " '" + path + "'", output), 0) << output;
-    EXPECT_EQ(Field(output, "Pages"), std::to_string(inPageCount));
-    EXPECT_EQ(Field(output, "Title"), "Pages " + std::to_string(inPageCount));
+    EXPECT_EQ(RunMerged("pdfinfo -box -f 1 -l " + std::to_string(inPageCount) + " '" + path + "'", output), 0) << output;
+    EXPECT_EQ(PdfinfoField(output, "Pages"), std::to_string(inPageCount));
+    EXPECT_EQ(PdfinfoField(output, "Title"), "Pages " + std::to_string(inPageCount));
     EXPECT_EQ(output.find("Syntax Error"), std::string::npos) << output.substr(0, 2000);
     std::map<std::string, std::string> reported = ReportedBoxes(output);
     for (int i = 0; i < inPageCount; ++i) {
@@ -199,8 +201,8 @@ void ExpectReadersAccept(int inPageCount)
     // The content of the first and the last page renders without complaint.
     for (int page : {1, inPageCount}) {
         std::string pageText = std::to_string(page);
-        EXPECT_EQ(Run("pdftoppm -r 10 -f " + pageText + " -l " + pageText + " -png '" + path + "' '" +
-                          folder.File("render") + "'",
+        EXPECT_EQ(RunMerged("pdftoppm -r 10 -f " + pageText + " -l " + pageText + " -png '" + path + "' '" +
+                          folder.PathOf("render") + "'",
                       output),
                   0)
             << output;

@@ -5,13 +5,14 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using WriterTestSupport::LimitedTarget;
-using WriterTestSupport::LogCapture;
+using testsupport::LogCapture;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@
 #include <limits>
 #include <string>
 
-using WriterTestSupport::LogCapture;
+using testsupport::LogCapture;
 using WriterTestSupport::MemoryContext;
 
 namespace {

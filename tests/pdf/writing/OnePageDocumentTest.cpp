@@ -4,14 +4,16 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/TestDirectory.h"
+#include "pdf/support/ExternalReaders.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using WriterTestSupport::Field;
-using WriterTestSupport::Run;
-using WriterTestSupport::TempDirectory;
+using testsupport::PdfinfoField;
+using testsupport::RunMerged;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -145,18 +147,18 @@ bool WriteOnePageDocument(const std::string& inPath, const DocumentForm& inForm)
 
 void ExpectReadersAccept(const DocumentForm& inForm)
 {
-    TempDirectory folder;
-    std::string path = folder.File("one page.pdf");
+    TestDirectory folder;
+    std::string path = folder.PathOf("one page.pdf");
     ASSERT_TRUE(WriteOnePageDocument(path, inForm));
 
-    WriterTestSupport::ExpectQpdfAccepts(path);
+    testsupport::ExpectQpdfAccepts(path);
 
     std::string output;
 
-    EXPECT_EQ(Run("pdfinfo '" + path + "'", output), 0) << output;
-    EXPECT_EQ(Field(output, "Pages"), "1") << output;
-    EXPECT_EQ(Field(output, "Title"), "Velloran (test) \\ one") << output;
-    EXPECT_EQ(Field(output, "Page size"), "595.28 x 841.89 pts (A4)") << output;
+    EXPECT_EQ(RunMerged("pdfinfo '" + path + "'", output), 0) << output;
+    EXPECT_EQ(PdfinfoField(output, "Pages"), "1") << output;
+    EXPECT_EQ(PdfinfoField(output, "Title"), "Velloran (test) \\ one") << output;
+    EXPECT_EQ(PdfinfoField(output, "Page size"), "595.28 x 841.89 pts (A4)") << output;
     EXPECT_EQ(output.find("Syntax Error"), std::string::npos) << output;
 }
 

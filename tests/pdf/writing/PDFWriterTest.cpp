@@ -6,6 +6,9 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/support/LogCapture.h"
+#include "pdf/support/TestDirectory.h"
+#include "pdf/support/ExternalReaders.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +16,10 @@
 #include <fstream>
 #include <string>
 
-using DocumentTestSupport::LogToMemory;
-using WriterTestSupport::ExpectQpdfAccepts;
-using WriterTestSupport::ReadFile;
-using WriterTestSupport::TempDirectory;
+using testsupport::LogCapture;
+using testsupport::ExpectQpdfAccepts;
+using testsupport::ReadFile;
+using testsupport::TestDirectory;
 
 namespace {
 
@@ -39,11 +42,11 @@ void AddPages(PDFWriter& inWriter, int inPageCount)
 
 TEST(PDFWriter, HeaderLineAndBinaryComment)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     WriterOptions uncompressed;
     uncompressed.mCompressStreams = false;
     for (int code : {10, 13, 17, 18}) {
-        std::string path = folder.File("version " + std::to_string(code) + ".pdf");
+        std::string path = folder.PathOf("version " + std::to_string(code) + ".pdf");
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF(path, code, LogSettings(), uncompressed), eSuccess);
         ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -55,9 +58,9 @@ TEST(PDFWriter, HeaderLineAndBinaryComment)
 
 TEST(PDFWriter, UnknownVersionCodesFailTheStartAndLeaveTheTargetAlone)
 {
-    TempDirectory folder;
-    LogToMemory log;
-    std::string existing = folder.File("existing.pdf");
+    TestDirectory folder;
+    LogCapture log;
+    std::string existing = folder.PathOf("existing.pdf");
     std::ofstream(existing) << "keep me";
     for (int code : {9, 19, 0, -13}) {
         PDFWriter writer;
@@ -71,26 +74,25 @@ TEST(PDFWriter, UnknownVersionCodesFailTheStartAndLeaveTheTargetAlone)
         EXPECT_EQ(ReadFile(existing), "keep me");
     }
     PDFWriter writer;
-    EXPECT_EQ(writer.CreateNewPDF(folder.File("new.pdf"), 19, log.Settings()), eFailure);
-    EXPECT_FALSE(std::filesystem::exists(folder.File("new.pdf")));
+    EXPECT_EQ(writer.CreateNewPDF(folder.PathOf("new.pdf"), 19, log.Settings()), eFailure);
+    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("new.pdf")));
 }
 
 TEST(PDFWriter, EndWithoutAStartAndAfterAFailedOpen)
 {
-    TempDirectory folder;
-    LogToMemory log;
+    TestDirectory folder;
+    LogCapture log;
     PDFWriter writer;
-    log.Activate();
     EXPECT_EQ(writer.EndPDF(), eFailure);
 
-    std::string unreachable = folder.File("no such folder/out.pdf");
+    std::string unreachable = folder.PathOf("no such folder/out.pdf");
     EXPECT_EQ(writer.CreateNewPDF(unreachable, 13, log.Settings()), eFailure);
     EXPECT_TRUE(
         log.Contains("OutputFile::OpenFile, Unexpected Failure. Cannot open file for writing - " + unreachable));
     EXPECT_EQ(writer.EndPDF(), eFailure);
 
     // The same writer still makes a good file afterwards.
-    std::string path = folder.File("after.pdf");
+    std::string path = folder.PathOf("after.pdf");
     ASSERT_EQ(writer.CreateNewPDF(path, 13, log.Settings()), eSuccess);
     AddPages(writer, 2);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -99,15 +101,15 @@ TEST(PDFWriter, EndWithoutAStartAndAfterAFailedOpen)
 
 TEST(PDFWriter, ASecondStartWhileWritingIsRefused)
 {
-    TempDirectory folder;
-    LogToMemory log;
+    TestDirectory folder;
+    LogCapture log;
     PDFWriter writer;
-    std::string first = folder.File("first.pdf");
+    std::string first = folder.PathOf("first.pdf");
     ASSERT_EQ(writer.CreateNewPDF(first, 13, log.Settings()), eSuccess);
     AddPages(writer, 1);
-    EXPECT_EQ(writer.CreateNewPDF(folder.File("second.pdf"), 13, log.Settings()), eFailure);
+    EXPECT_EQ(writer.CreateNewPDF(folder.PathOf("second.pdf"), 13, log.Settings()), eFailure);
     EXPECT_TRUE(log.Contains("PDFWriter::CreateNewPDF, a document is being written to " + first + "; end it first"));
-    EXPECT_FALSE(std::filesystem::exists(folder.File("second.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("second.pdf")));
     AddPages(writer, 1);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
     ExpectQpdfAccepts(first);
@@ -115,18 +117,18 @@ TEST(PDFWriter, ASecondStartWhileWritingIsRefused)
 
 TEST(PDFWriter, AReusedWriterStartsFromObjectOneAgain)
 {
-    TempDirectory folder;
+    TestDirectory folder;
     WriterOptions uncompressed;
     uncompressed.mCompressStreams = false;
     PDFWriter writer;
-    std::string first = folder.File("first.pdf");
+    std::string first = folder.PathOf("first.pdf");
     ASSERT_EQ(writer.CreateNewPDF(first, 13, LogSettings(), uncompressed), eSuccess);
     writer.GetDocumentContext().GetDocumentInfo().Title = "First";
     AddPages(writer, 12);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
 
     // The second document gets the default options again: compressed streams.
-    std::string second = folder.File("second.pdf");
+    std::string second = folder.PathOf("second.pdf");
     ASSERT_EQ(writer.CreateNewPDF(second, 14), eSuccess);
     AddPages(writer, 3);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
@@ -141,27 +143,27 @@ TEST(PDFWriter, AReusedWriterStartsFromObjectOneAgain)
     ExpectQpdfAccepts(first);
     ExpectQpdfAccepts(second);
     std::string output;
-    EXPECT_EQ(WriterTestSupport::Run("qpdf --show-npages '" + second + "'", output), 0);
+    EXPECT_EQ(testsupport::RunMerged("qpdf --show-npages '" + second + "'", output), 0);
     EXPECT_EQ(output, "3\n");
 }
 
 TEST(PDFWriter, AnEmptyDocumentEndsWell)
 {
-    TempDirectory folder;
-    std::string path = folder.File("empty.pdf");
+    TestDirectory folder;
+    std::string path = folder.PathOf("empty.pdf");
     PDFWriter writer;
     ASSERT_EQ(writer.CreateNewPDF(path, 13), eSuccess);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
     // One empty page tree node: qpdf takes it; poppler refuses any file without pages.
     ExpectQpdfAccepts(path);
     std::string output;
-    EXPECT_EQ(WriterTestSupport::Run("qpdf --show-npages '" + path + "'", output), 0) << output;
+    EXPECT_EQ(testsupport::RunMerged("qpdf --show-npages '" + path + "'", output), 0) << output;
     EXPECT_EQ(output, "0\n");
 }
 
 TEST(PDFWriter, ATargetThatRefusesBytesFailsTheEnd)
 {
-    LogToMemory log;
+    LogCapture log;
     // Small: everything waits in the buffer until the file is closed.
     {
         PDFWriter writer;
@@ -187,10 +189,10 @@ TEST(PDFWriter, ContentLeftOpenFailsTheEnd)
 {
     // A page whose content stream was started but never ended nor written: the page tree that
     // follows would land inside the stream's data.
-    TempDirectory folder;
-    LogToMemory log;
+    TestDirectory folder;
+    LogCapture log;
     PDFWriter writer;
-    ASSERT_EQ(writer.CreateNewPDF(folder.File("open.pdf"), 13, log.Settings()), eSuccess);
+    ASSERT_EQ(writer.CreateNewPDF(folder.PathOf("open.pdf"), 13, log.Settings()), eSuccess);
     OutputPage page;
     page.SetMediaBox(PDFRectangle(0, 0, 595, 842));
     writer.GetDocumentContext().StartPageContentContext(&page)->Rectangle(0, 0, 1, 1);
@@ -200,16 +202,16 @@ TEST(PDFWriter, ContentLeftOpenFailsTheEnd)
 
 TEST(PDFWriter, FontsAndPagesThatCannotBeHadFailAndAreRemembered)
 {
-    TempDirectory folder;
-    LogToMemory log;
+    TestDirectory folder;
+    LogCapture log;
     PDFWriter writer;
-    ASSERT_EQ(writer.CreateNewPDF(folder.File("out.pdf"), 13, log.Settings()), eSuccess);
+    ASSERT_EQ(writer.CreateNewPDF(folder.PathOf("out.pdf"), 13, log.Settings()), eSuccess);
     AppendPagesResult appended =
-        writer.AppendPDFPagesFromPDF(folder.File("missing.pdf"), PageSelection(), std::vector<ObjectIDType>());
+        writer.AppendPDFPagesFromPDF(folder.PathOf("missing.pdf"), PageSelection(), std::vector<ObjectIDType>());
     EXPECT_NE(appended.mStatus, eSuccess);
     EXPECT_TRUE(appended.mPageObjectIDs.empty());
 
-    std::string font = folder.File("missing.ttf");
+    std::string font = folder.PathOf("missing.ttf");
     EXPECT_EQ(writer.GetFontForFile(font), nullptr);
     std::string logText = log.Text();
     EXPECT_EQ(writer.GetFontForFile(font), nullptr);

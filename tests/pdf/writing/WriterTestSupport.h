@@ -1,24 +1,14 @@
 #pragma once
-// Helpers shared by the writer's tests: an objects context writing into memory, a target that
-// stops taking bytes, a capture of the trace log, a fresh temporary folder, inflating with zlib
-// itself, and running the other readers.
+// Helpers shared by the writer's tests: an objects context writing into memory and a target that
+// stops taking bytes.
 
-#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteWriterWithPosition.h"
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/ObjectsContext.h"
 
-#include <zlib.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace WriterTestSupport {
 
@@ -53,103 +43,5 @@ private:
     size_t mBudget;
     std::string mData;
 };
-
-// Sends the trace log into memory for the life of the object.
-class LogCapture {
-public:
-    LogCapture() { DiagnosticLog::Instance().SetLogStream(&mStream, true); }
-    ~LogCapture() { DiagnosticLog::Instance().SetLogStream(nullptr, false); }
-    std::string Text() const { return mStream.ContentsAsString(); }
-    bool Contains(const std::string& inText) const { return Text().find(inText) != std::string::npos; }
-
-private:
-    OutputStringBufferStream mStream;
-};
-
-// A new folder below the test build's temporary folder, removed with everything in it.
-class TempDirectory {
-public:
-    TempDirectory()
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info ? info->test_suite_name() : "suite") + "_" +
-                           (info ? info->name() : "test") + "_" + std::to_string(getpid());
-        mPath = std::filesystem::path(VELLORAN_TEST_TMP) / name;
-        std::filesystem::remove_all(mPath);
-        std::filesystem::create_directories(mPath);
-    }
-    ~TempDirectory()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(mPath, ignored);
-    }
-    std::string File(const std::string& inName) const { return (mPath / inName).string(); }
-    const std::filesystem::path& Path() const { return mPath; }
-
-private:
-    std::filesystem::path mPath;
-};
-
-// Inflates one complete zlib stream with zlib's uncompress; false when zlib rejects it or the
-// data is not exactly inExpectedSize bytes long.
-inline bool Inflate(const std::string& inCompressed, size_t inExpectedSize, std::string& outData)
-{
-    // One spare byte tells a longer result from an exact one.
-    outData.assign(inExpectedSize + 1, '\0');
-    uLongf size = static_cast<uLongf>(outData.size());
-    int status = uncompress(reinterpret_cast<Bytef*>(&outData[0]), &size,
-                            reinterpret_cast<const Bytef*>(inCompressed.data()), static_cast<uLong>(inCompressed.size()));
-    if (status != Z_OK)
-        return false;
-    outData.resize(size);
-    return size == inExpectedSize;
-}
-
-
-// Runs a command and returns its exit status, with its standard output and error in outText.
-inline int Run(const std::string& inCommand, std::string& outText)
-{
-    outText.clear();
-    FILE* pipe = popen((inCommand + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    char buffer[4096];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        outText.append(buffer, count);
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// qpdf checks the file and finds nothing to warn about.
-inline void ExpectQpdfAccepts(const std::string& inPath)
-{
-    std::string output;
-    EXPECT_EQ(Run("qpdf --check '" + inPath + "'", output), 0) << output;
-    EXPECT_NE(output.find("No syntax or stream encoding errors found"), std::string::npos) << output;
-    EXPECT_EQ(output.find("WARNING"), std::string::npos) << output;
-}
-
-// The value of a "Key:   value" line of pdfinfo's report.
-inline std::string Field(const std::string& inReport, const std::string& inKey)
-{
-    size_t start = inReport.find("\n" + inKey + ":");
-    if (start == std::string::npos && inReport.compare(0, inKey.size() + 1, inKey + ":") == 0)
-        start = 0;
-    else if (start == std::string::npos)
-        return "<missing>";
-    else
-        ++start;
-    start = inReport.find_first_not_of(' ', start + inKey.size() + 1);
-    size_t end = inReport.find('\n', start);
-    return inReport.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-// The whole file, or an empty text when it cannot be read.
-inline std::string ReadFile(const std::string& inPath)
-{
-    std::ifstream file(inPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 } // namespace WriterTestSupport

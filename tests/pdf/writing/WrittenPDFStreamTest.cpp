@@ -1,14 +1,16 @@
 #include "pdf/writing/ObjectsContext.h"
 
 #include "pdf/writing/WriterTestSupport.h"
+#include "pdf/support/ZlibData.h"
+#include "pdf/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using WriterTestSupport::Inflate;
+using testsupport::Inflate;
 using WriterTestSupport::LimitedTarget;
-using WriterTestSupport::LogCapture;
+using testsupport::LogCapture;
 using WriterTestSupport::MemoryContext;
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
-// JPEG files made by the tests with libjpeg's compressor: four solid blocks of colour (one per
-// quarter, each a whole number of 16-pixel blocks so that compression keeps them solid), with
-// the JFIF, Adobe and extra marker segments a test asks for; builders of Exif and Photoshop
+// JPEG files made by the tests with libjpeg's compressor, from any pixels or from four solid
+// blocks of colour (one per quarter, each a whole number of 16-pixel blocks so that compression
+// keeps them solid), with the JFIF, Adobe and extra marker segments a test asks for; builders of Exif and Photoshop
 // resolution blocks; and small byte surgery for damaged files.
 
 #include "pdf/io/IOBasicTypes.h"
@@ -46,7 +46,10 @@ inline const Color& BlockAt(const JPEGRecipe& inRecipe, int inX, int inY)
     return inRecipe.mBlocks[static_cast<size_t>(block)];
 }
 
-inline std::string MakeJPEG(const JPEGRecipe& inRecipe)
+// Compresses inPixels (rows from the top, mComponents bytes a pixel) as the recipe says, the
+// blocks aside; inScans, when given, is the progressive scan script to use.
+inline std::string CompressJPEG(const JPEGRecipe& inRecipe, const std::vector<Byte>& inPixels,
+                                const std::vector<jpeg_scan_info>* inScans = nullptr)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
@@ -63,6 +66,10 @@ inline std::string MakeJPEG(const JPEGRecipe& inRecipe)
     jpeg_set_quality(&info, 95, TRUE);
     if (inRecipe.mProgressive)
         jpeg_simple_progression(&info);
+    if (inScans) {
+        info.scan_info = inScans->data();
+        info.num_scans = static_cast<int>(inScans->size());
+    }
     info.write_JFIF_header = inRecipe.mJFIF ? TRUE : FALSE;
     info.density_unit = static_cast<UINT8>(inRecipe.mDensityUnit);
     info.X_density = static_cast<UINT16>(inRecipe.mXDensity);
@@ -72,20 +79,28 @@ inline std::string MakeJPEG(const JPEGRecipe& inRecipe)
     for (const auto& marker : inRecipe.mMarkers)
         jpeg_write_marker(&info, marker.first, reinterpret_cast<const JOCTET*>(marker.second.data()),
                           static_cast<unsigned int>(marker.second.size()));
-    std::vector<Byte> row(static_cast<size_t>(inRecipe.mWidth) * inRecipe.mComponents);
+    const size_t rowSize = static_cast<size_t>(inRecipe.mWidth) * inRecipe.mComponents;
     while (info.next_scanline < info.image_height) {
-        for (int x = 0; x < inRecipe.mWidth; ++x)
-            for (int c = 0; c < inRecipe.mComponents; ++c)
-                row[static_cast<size_t>(x) * inRecipe.mComponents + c] =
-                    BlockAt(inRecipe, x, static_cast<int>(info.next_scanline))[static_cast<size_t>(c)];
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
+        JSAMPROW row = const_cast<JSAMPROW>(inPixels.data() + static_cast<size_t>(info.next_scanline) * rowSize);
+        jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
     std::string jpeg(reinterpret_cast<const char*>(memory), size);
     jpeg_destroy_compress(&info);
     free(memory);
     return jpeg;
+}
+
+// The recipe's four blocks of colour, compressed.
+inline std::string MakeJPEG(const JPEGRecipe& inRecipe)
+{
+    std::vector<Byte> pixels(static_cast<size_t>(inRecipe.mWidth) * inRecipe.mHeight * inRecipe.mComponents);
+    size_t at = 0;
+    for (int y = 0; y < inRecipe.mHeight; ++y)
+        for (int x = 0; x < inRecipe.mWidth; ++x)
+            for (int c = 0; c < inRecipe.mComponents; ++c)
+                pixels[at++] = BlockAt(inRecipe, x, y)[static_cast<size_t>(c)];
+    return CompressJPEG(inRecipe, pixels);
 }
 
 // Multi-byte values in either byte order.

@@ -214,3 +214,34 @@ TEST(DamagedSource, EncryptedFilesAreRefusedWithoutWritingAnything)
     EXPECT_EQ(writer.EndPDF(), eSuccess);
     ExpectQpdfCheckClean(target);
 }
+
+TEST(DamagedSource, ANameWithAStrayNumberSignKeepsItsResourcesReadable)
+{
+    // Resources in an object of their own, naming the font with a "#" that no hex digits follow
+    // (a writer's leftover from before PDF 1.2); the copy keeps the font and so the text.
+    TempDir dir("damaged-stray-sign");
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources 6 0 R >>");
+    builder.Add(PdfBuilder::Stream("BT /F#2 12 Tf 10 100 Td (Stray sign) Tj ET"));
+    builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    builder.Add("<< /Font << /F#2 5 0 R >> >>");
+    std::string target = (dir / "target.pdf").string();
+    AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+    ASSERT_EQ(outcome.appendStatus, eSuccess) << outcome.log;
+    ASSERT_EQ(outcome.endStatus, eSuccess);
+    // The content keeps the name as written; MuPDF reads it as the source's writer meant it.
+    std::string text;
+    EXPECT_EQ(parsertest::Run("mutool draw -F txt -o - " + Quote(target), &text), 0);
+    EXPECT_NE(text.find("Stray sign"), std::string::npos) << text;
+    auto parsed = parsertest::ParseFile(target);
+    ASSERT_EQ(parsed->status, eSuccess);
+    RefCountPtr<PDFDictionary> page(parsed->parser.ParsePage(1));
+    ASSERT_TRUE(page);
+    PDFObjectCastPtr<PDFDictionary> resources(parsed->parser.ResolveDictionaryValue(page.GetPtr(), "Resources"));
+    ASSERT_TRUE(resources);
+    PDFObjectCastPtr<PDFDictionary> fonts(parsed->parser.ResolveDictionaryValue(resources.GetPtr(), "Font"));
+    ASSERT_TRUE(fonts);
+    EXPECT_TRUE(fonts->Exists("F#2"));
+}

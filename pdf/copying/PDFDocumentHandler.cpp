@@ -301,7 +301,9 @@ OpStatus PDFDocumentHandler::CopyPageResourceObjects(PDFDictionary* inSourcePage
     // Resources may stand on an ancestor of the page in the page tree.
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return eSuccess;
+        return NamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::CopyPageResourceObjects")
+                   ? eFailure
+                   : eSuccess;
     ObjectIDList pending;
     CollectUnmappedReferences(resources.GetPtr(), pending);
     return pending.empty() ? eSuccess : CopyPendingObjects(pending);
@@ -340,7 +342,7 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
 {
     RefCountPtr<PDFObject> contents(mParser->ResolveDictionaryValue(inSourcePage, scContents));
     if (!contents)
-        return eSuccess;
+        return NamesUnreadableObject(inSourcePage, scContents, inMethod) ? eFailure : eSuccess;
     if (contents->GetType() == PDFObject::ePDFObjectStream) {
         outStreams.emplace_back(static_cast<PDFStreamInput*>(contents.Detach()));
         return eSuccess;
@@ -510,10 +512,7 @@ OpStatus PDFDocumentHandler::CopyPendingObjects(const ObjectIDList& inPending)
 OpStatus PDFDocumentHandler::CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID,
                                                 ObjectIDList& outPending)
 {
-    EXrefEntryType kind = inSourceID < mParser->GetXrefSize()
-                              ? mParser->GetXrefEntry(static_cast<uint32_t>(inSourceID))->mType
-                              : eXrefEntryUndefined;
-    if (kind == eXrefEntryDelete || kind == eXrefEntryUndefined) {
+    if (!SourceHoldsObject(inSourceID)) {
         // A reference to an object the file does not hold stands for null.
         TraceMessage("PDFDocumentHandler::CopyInDirectObject, object %ld is not in the source file, copied as null",
                      static_cast<long>(inSourceID));
@@ -693,6 +692,27 @@ OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMod
     return eSuccess;
 }
 
+bool PDFDocumentHandler::SourceHoldsObject(ObjectIDType inSourceID)
+{
+    EXrefEntryType kind = inSourceID < mParser->GetXrefSize()
+                              ? mParser->GetXrefEntry(static_cast<uint32_t>(inSourceID))->mType
+                              : eXrefEntryUndefined;
+    return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;
+}
+
+bool PDFDocumentHandler::NamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod)
+{
+    PDFObjectCastPtr<PDFIndirectObjectReference> reference(inPage->QueryDirectObject(inKey));
+    if (!reference || !SourceHoldsObject(reference->GetObjectID()))
+        return false;
+    RefCountPtr<PDFObject> value(mParser->ParseObjectByID(reference->GetObjectID()));
+    if (value)
+        return false;
+    TraceMessage("%s, the page's %s names object %ld, which cannot be read", inMethod, inKey,
+                 static_cast<long>(reference->GetObjectID()));
+    return true;
+}
+
 Byte* PDFDocumentHandler::CopyBuffer()
 {
     if (!mCopyBuffer)
@@ -765,7 +785,9 @@ OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inT
 {
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return eSuccess;
+        return NamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::RegisterPageResourcesForForm")
+                   ? eFailure
+                   : eSuccess;
 
     ResourcesDictionary& formResources = inTargetFormXObject->GetResourcesDictionary();
     PDFObjectCastPtr<PDFArray> procSets(mParser->ResolveDictionaryValue(resources.GetPtr(), scProcSet));

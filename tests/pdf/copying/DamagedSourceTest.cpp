@@ -245,3 +245,41 @@ TEST(DamagedSource, ANameWithAStrayNumberSignKeepsItsResourcesReadable)
     ASSERT_TRUE(fonts);
     EXPECT_TRUE(fonts->Exists("F#2"));
 }
+
+TEST(DamagedSource, ResourcesOrContentsThatCannotBeReadFailThePage)
+{
+    // The page's Resources or Contents names an object the file holds but that does not parse:
+    // copying the page without it would lose its fonts or its content behind a success.
+    const std::pair<std::string, std::string> cases[] = {
+        {"/Resources 7 0 R", "the page's Resources names object 7, which cannot be read"},
+        {"/Contents 7 0 R", "the page's Contents names object 7, which cannot be read"},
+    };
+    for (const auto& damaged : cases) {
+        SCOPED_TRACE(damaged.first);
+        TempDir dir("damaged-unreadable");
+        PdfBuilder builder = OnePage("", kImage, kContent);
+        std::string& page = builder.objects[2];
+        if (damaged.first.find("Resources") != std::string::npos)
+            page = page.substr(0, page.find("/Resources")) + damaged.first + " >>";
+        else
+            page.replace(page.find("/Contents 4 0 R"), 15, damaged.first);
+        builder.Add("<< /Font << /F1 5 0 R >> /Broken (unended >>");
+        std::string target = (dir / "target.pdf").string();
+        AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+        EXPECT_NE(outcome.appendStatus, eSuccess);
+        EXPECT_NE(outcome.log.find(damaged.second), std::string::npos) << outcome.log;
+        EXPECT_NE(outcome.log.find("failed to embed page 0"), std::string::npos);
+        ExpectNoBrokenFile(outcome, target);
+
+        // Placed as a form, the page fails the same way.
+        WriteFile(dir / "damaged.pdf", builder.Build());
+        LogToMemory log;
+        PDFWriter writer;
+        ASSERT_EQ(writer.CreateNewPDF((dir / "form.pdf").string(), 13, log.Settings()), eSuccess);
+        EXPECT_EQ(writer.GetDocumentContext().WriteImageFileAsFormXObject((dir / "damaged.pdf").string(), 0, 
+                      writer.GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID()),
+                  eFailure);
+        EXPECT_TRUE(log.Contains(damaged.second)) << log.Text();
+        writer.EndPDF();
+    }
+}

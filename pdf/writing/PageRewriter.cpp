@@ -68,8 +68,17 @@ PDFDictionary* FindResources(PDFParser* inParser, PDFDictionary* inPage, bool& o
     return nullptr;
 }
 
+// Whether the file has an object under the id; a reference to any other stands for null.
+bool FileHoldsObject(PDFParser* inParser, uint32_t inObjectID)
+{
+    EXrefEntryType kind = inParser->GetXrefEntry(inObjectID)->mType;
+    return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;
+}
+
 // The old content streams in order. A Contents reference that names an array stands for the
-// array's elements; elements that are not references are no content streams and are dropped.
+// array's elements; elements that are not references are no content streams and are dropped, and
+// so are references to objects the file does not hold: in a Contents array they make some readers
+// drop the page's whole content, the new forms with it.
 std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
 {
     std::vector<Reference> contents;
@@ -79,6 +88,8 @@ std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
     RefCountPtr<PDFObject> list;
     if (value->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
         auto* reference = static_cast<PDFIndirectObjectReference*>(value.GetPtr());
+        if (!FileHoldsObject(inParser, reference->GetObjectID()))
+            return contents;
         RefCountPtr<PDFObject> target(inParser->ParseObjectByID(reference->GetObjectID()));
         if (!target || target->GetType() != PDFObject::ePDFObjectArray) {
             contents.push_back(Reference(reference->GetObjectID(), reference->GetGenerationNumber()));
@@ -93,7 +104,7 @@ std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
     auto* array = static_cast<PDFArray*>(list.GetPtr());
     for (uint32_t i = 0; i < array->GetLength(); ++i) {
         PDFObjectCastPtr<PDFIndirectObjectReference> element(array->QueryObject(i));
-        if (element)
+        if (element && FileHoldsObject(inParser, element->GetObjectID()))
             contents.push_back(Reference(element->GetObjectID(), element->GetGenerationNumber()));
     }
     return contents;

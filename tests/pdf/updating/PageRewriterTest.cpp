@@ -378,3 +378,46 @@ TEST(PageRewriter, FormNamesDifferFromEveryExistingName)
     for (const std::string& name : names)
         EXPECT_NE(made, name);
 }
+
+TEST(PageRewriter, ContentsReferencesToObjectsTheFileDoesNotHoldAreLeftOut)
+{
+    // Page 1's Contents is one such reference, page 2's array holds one between its streams. Kept
+    // in the new Contents array, they make some readers drop the whole page's content, forms
+    // and all.
+    TempDirectory folder;
+    std::string source = folder.File("dangling.pdf");
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 200 200] >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents 30 0 R >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents [5 0 R 30 0 R 6 0 R] >>");
+    builder.Add(parsertest::PdfBuilder::Stream("0 0 1 rg"));
+    builder.Add(parsertest::PdfBuilder::Stream("100 100 50 50 re f"));
+    parsertest::WriteFile(source, builder.Build());
+
+    std::string target = folder.File("out.pdf");
+    ASSERT_EQ(RunUpdate(source, target,
+                        [](PDFWriter& inWriter) {
+                            for (uint32_t page = 0; page < 2; ++page) {
+                                PageRewriter rewriter(&inWriter, page);
+                                XObjectContentContext* content = rewriter.StartContentContext();
+                                ASSERT_NE(content, nullptr);
+                                content->SetFillRGBColor(1, 0, 0);
+                                content->Rectangle(0, 0, 50, 50);
+                                content->Fill();
+                                EXPECT_EQ(rewriter.WritePage(), eSuccess);
+                            }
+                        }),
+              eSuccess);
+    ExpectQpdfAccepts(target);
+    EXPECT_EQ(QpdfObject(target, "3").find(" 30 0 R"), std::string::npos) << QpdfObject(target, "3");
+    std::string page2 = QpdfObject(target, "4");
+    EXPECT_EQ(page2.find(" 30 0 R"), std::string::npos) << page2;
+    EXPECT_NE(page2.find(" 5 0 R 6 0 R "), std::string::npos) << page2;
+    // Both pages show the red square, page 2 its blue one too.
+    for (int page = 1; page <= 2; ++page) {
+        Rendered shown(target, page, folder.File("page" + std::to_string(page)));
+        EXPECT_TRUE(Near(shown.At(25, 25), {255, 0, 0})) << page << ": " << Show(shown.At(25, 25));
+    }
+    EXPECT_TRUE(Near(Rendered(target, 2, folder.File("blue")).At(125, 125), {0, 0, 255}));
+}

@@ -201,6 +201,21 @@ OpStatus PageRewriter::WritePage()
     }
     bool hasResourcesEntry = false;
     RefCountPtr<PDFDictionary> resources(FindResources(parser, page.GetPtr(), hasResourcesEntry));
+    // Resources that are there but cannot be read as a dictionary: the page written again without
+    // them would lose every font and image it shows. Only a null (or a reference to an object the
+    // file does not hold) on the page itself means that it has none.
+    if (hasResourcesEntry && !resources) {
+        RefCountPtr<PDFObject> own(page->QueryDirectObject(scResources));
+        bool standsForNull =
+            own && (own->GetType() == PDFObject::ePDFObjectNull ||
+                    (own->GetType() == PDFObject::ePDFObjectIndirectObjectReference &&
+                     !FileHoldsObject(parser, static_cast<PDFIndirectObjectReference*>(own.GetPtr())->GetObjectID())));
+        if (!standsForNull) {
+            TraceMessage("PageRewriter::WritePage, the Resources of page %lu cannot be read, nothing written",
+                         mPageIndex);
+            return eFailure;
+        }
+    }
     std::vector<Reference> oldContents = OldContents(parser, page.GetPtr());
 
     ObjectsContext& objects = mWriter->GetObjectsContext();

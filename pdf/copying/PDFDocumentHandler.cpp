@@ -301,7 +301,7 @@ OpStatus PDFDocumentHandler::CopyPageResourceObjects(PDFDictionary* inSourcePage
     // Resources may stand on an ancestor of the page in the page tree.
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return NamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::CopyPageResourceObjects")
+        return PageNamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::CopyPageResourceObjects")
                    ? eFailure
                    : eSuccess;
     ObjectIDList pending;
@@ -342,7 +342,7 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
 {
     RefCountPtr<PDFObject> contents(mParser->ResolveDictionaryValue(inSourcePage, scContents));
     if (!contents)
-        return NamesUnreadableObject(inSourcePage, scContents, inMethod) ? eFailure : eSuccess;
+        return PageNamesUnreadableObject(inSourcePage, scContents, inMethod) ? eFailure : eSuccess;
     if (contents->GetType() == PDFObject::ePDFObjectStream) {
         outStreams.emplace_back(static_cast<PDFStreamInput*>(contents.Detach()));
         return eSuccess;
@@ -512,7 +512,7 @@ OpStatus PDFDocumentHandler::CopyPendingObjects(const ObjectIDList& inPending)
 OpStatus PDFDocumentHandler::CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID,
                                                 ObjectIDList& outPending)
 {
-    if (!SourceHoldsObject(inSourceID)) {
+    if (!HoldsObject(mParser, inSourceID)) {
         // A reference to an object the file does not hold stands for null.
         TraceMessage("PDFDocumentHandler::CopyInDirectObject, object %ld is not in the source file, copied as null",
                      static_cast<long>(inSourceID));
@@ -692,22 +692,28 @@ OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMod
     return eSuccess;
 }
 
-bool PDFDocumentHandler::SourceHoldsObject(ObjectIDType inSourceID)
+bool PDFDocumentHandler::HoldsObject(PDFParser* inParser, ObjectIDType inObjectID)
 {
-    EXrefEntryType kind = inSourceID < mParser->GetXrefSize()
-                              ? mParser->GetXrefEntry(static_cast<uint32_t>(inSourceID))->mType
+    EXrefEntryType kind = inObjectID < inParser->GetXrefSize()
+                              ? inParser->GetXrefEntry(static_cast<uint32_t>(inObjectID))->mType
                               : eXrefEntryUndefined;
     return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;
 }
 
-bool PDFDocumentHandler::NamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod)
+bool PDFDocumentHandler::NamesUnreadableObject(PDFParser* inParser, PDFDictionary* inDictionary, const char* inKey)
 {
+    PDFObjectCastPtr<PDFIndirectObjectReference> reference(inDictionary->QueryDirectObject(inKey));
+    if (!reference || !HoldsObject(inParser, reference->GetObjectID()))
+        return false;
+    RefCountPtr<PDFObject> value(inParser->ParseObjectByID(reference->GetObjectID()));
+    return !value;
+}
+
+bool PDFDocumentHandler::PageNamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod)
+{
+    if (!NamesUnreadableObject(mParser, inPage, inKey))
+        return false;
     PDFObjectCastPtr<PDFIndirectObjectReference> reference(inPage->QueryDirectObject(inKey));
-    if (!reference || !SourceHoldsObject(reference->GetObjectID()))
-        return false;
-    RefCountPtr<PDFObject> value(mParser->ParseObjectByID(reference->GetObjectID()));
-    if (value)
-        return false;
     TraceMessage("%s, the page's %s names object %ld, which cannot be read", inMethod, inKey,
                  static_cast<long>(reference->GetObjectID()));
     return true;
@@ -785,7 +791,7 @@ OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inT
 {
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return NamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::RegisterPageResourcesForForm")
+        return PageNamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::RegisterPageResourcesForForm")
                    ? eFailure
                    : eSuccess;
 

@@ -381,25 +381,27 @@ TEST(PageRewriter, FormNamesDifferFromEveryExistingName)
 
 TEST(PageRewriter, ResourcesThatCannotBeReadFailThePageWithNothingWritten)
 {
-    // Page 1's Resources names an object that does not parse, page 2 inherits one such: a page
-    // written again without them would lose every font and image it shows.
+    // Page 1's Resources names an object that does not parse, page 2 inherits one such, page 3's
+    // XObject dictionary is one: a page written again without them would lose every font and
+    // image it shows.
     TempDirectory folder;
     DocumentTestSupport::LogToMemory log;
     std::string source = folder.File("unreadable.pdf");
     parsertest::PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
-    builder.Add("<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /MediaBox [0 0 200 200] >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R 6 0 R 8 0 R] /Count 3 /MediaBox [0 0 200 200] >>");
     builder.Add("<< /Type /Page /Parent 2 0 R /Resources 5 0 R /Contents 4 0 R >>");
     builder.Add(parsertest::PdfBuilder::Stream("BT /F1 12 Tf 10 100 Td (Text) Tj ET"));
     builder.Add("<< /Font << /F1 9 0 R >> /Broken (unended >>");
     builder.Add("<< /Type /Pages /Parent 2 0 R /Kids [7 0 R] /Count 1 /Resources 5 0 R >>");
     builder.Add("<< /Type /Page /Parent 6 0 R /Contents 4 0 R >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 9 0 R >> /XObject 5 0 R >> >>");
     parsertest::WriteFile(source, builder.Build());
 
     PDFWriter writer;
     ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, folder.File("out.pdf"), log.Settings()), eSuccess);
     IndirectObjectsReferenceRegistry& registry = writer.GetObjectsContext().GetInDirectObjectsRegistry();
-    for (uint32_t page = 0; page < 2; ++page) {
+    for (uint32_t page = 0; page < 3; ++page) {
         PageRewriter rewriter(&writer, page);
         XObjectContentContext* content = rewriter.StartContentContext();
         ASSERT_NE(content, nullptr);
@@ -415,6 +417,7 @@ TEST(PageRewriter, ResourcesThatCannotBeReadFailThePageWithNothingWritten)
     EXPECT_TRUE(log.Contains("PageRewriter::WritePage, the Resources of page 0 cannot be read, nothing written"))
         << log.Text();
     EXPECT_TRUE(log.Contains("PageRewriter::WritePage, the Resources of page 1 cannot be read, nothing written"));
+    EXPECT_TRUE(log.Contains("PageRewriter::WritePage, the Resources of page 2 cannot be read, nothing written"));
     writer.EndPDF();
 }
 

@@ -814,6 +814,17 @@ OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inT
     PropertyCategoryServices properties(&formResources);
     ICategoryServicesCommand* categories[] = {&extGStates, &colorSpaces, &patterns, &shadings,
                                               &xObjects,   &fonts,       &properties};
+    // A category that cannot be read would leave its names in the content without resources.
+    for (ICategoryServicesCommand* category : categories) {
+        const std::string key = category->CategoryKey();
+        if (NamesUnreadableObject(mParser, resources.GetPtr(), key.c_str())) {
+            PDFObjectCastPtr<PDFIndirectObjectReference> reference(resources->QueryDirectObject(key));
+            TraceMessage("PDFDocumentHandler::RegisterPageResourcesForForm, the page's %s resources name object %ld, "
+                         "which cannot be read",
+                         key.c_str(), static_cast<long>(reference->GetObjectID()));
+            return eFailure;
+        }
+    }
     ObjectIDList objectsToCopy;
     for (ICategoryServicesCommand* category : categories)
         RegisterCategoryResources(inTargetFormXObject, *category, resources.GetPtr(), objectsToCopy, ioRenames);

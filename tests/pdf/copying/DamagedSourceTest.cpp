@@ -248,38 +248,48 @@ TEST(DamagedSource, ANameWithAStrayNumberSignKeepsItsResourcesReadable)
 
 TEST(DamagedSource, ResourcesOrContentsThatCannotBeReadFailThePage)
 {
-    // The page's Resources or Contents names an object the file holds but that does not parse:
-    // copying the page without it would lose its fonts or its content behind a success.
-    const std::pair<std::string, std::string> cases[] = {
-        {"/Resources 7 0 R", "the page's Resources names object 7, which cannot be read"},
-        {"/Contents 7 0 R", "the page's Contents names object 7, which cannot be read"},
+    // The page's Resources, Contents or font dictionary names an object the file holds but that
+    // does not parse: the page copied or placed without it would lose its fonts or its content
+    // behind a success.
+    struct Case {
+        std::string entry;
+        std::string copyMessage;
+        std::string formMessage;
     };
-    for (const auto& damaged : cases) {
-        SCOPED_TRACE(damaged.first);
+    const Case cases[] = {
+        {"/Resources 7 0 R", "the page's Resources names object 7, which cannot be read",
+         "the page's Resources names object 7, which cannot be read"},
+        {"/Contents 7 0 R", "the page's Contents names object 7, which cannot be read",
+         "the page's Contents names object 7, which cannot be read"},
+        {"/Resources << /Font 7 0 R >>", "PDFDocumentHandler::CopyInDirectObject, object not found. 7",
+         "the page's Font resources name object 7, which cannot be read"},
+    };
+    for (const Case& damaged : cases) {
+        SCOPED_TRACE(damaged.entry);
         TempDir dir("damaged-unreadable");
         PdfBuilder builder = OnePage("", kImage, kContent);
         std::string& page = builder.objects[2];
-        if (damaged.first.find("Resources") != std::string::npos)
-            page = page.substr(0, page.find("/Resources")) + damaged.first + " >>";
+        if (damaged.entry.find("Resources") != std::string::npos)
+            page = page.substr(0, page.find("/Resources")) + damaged.entry + " >>";
         else
-            page.replace(page.find("/Contents 4 0 R"), 15, damaged.first);
+            page.replace(page.find("/Contents 4 0 R"), 15, damaged.entry);
         builder.Add("<< /Font << /F1 5 0 R >> /Broken (unended >>");
         std::string target = (dir / "target.pdf").string();
         AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
         EXPECT_NE(outcome.appendStatus, eSuccess);
-        EXPECT_NE(outcome.log.find(damaged.second), std::string::npos) << outcome.log;
+        EXPECT_NE(outcome.log.find(damaged.copyMessage), std::string::npos) << outcome.log;
         EXPECT_NE(outcome.log.find("failed to embed page 0"), std::string::npos);
         ExpectNoBrokenFile(outcome, target);
 
-        // Placed as a form, the page fails the same way.
+        // Placed as a form, the page fails too.
         WriteFile(dir / "damaged.pdf", builder.Build());
         LogToMemory log;
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF((dir / "form.pdf").string(), 13, log.Settings()), eSuccess);
-        EXPECT_EQ(writer.GetDocumentContext().WriteImageFileAsFormXObject((dir / "damaged.pdf").string(), 0, 
-                      writer.GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID()),
+        ObjectIDType formID = writer.GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
+        EXPECT_EQ(writer.GetDocumentContext().WriteImageFileAsFormXObject((dir / "damaged.pdf").string(), 0, formID),
                   eFailure);
-        EXPECT_TRUE(log.Contains(damaged.second)) << log.Text();
+        EXPECT_TRUE(log.Contains(damaged.formMessage)) << log.Text();
         writer.EndPDF();
     }
 }

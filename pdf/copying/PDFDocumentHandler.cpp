@@ -301,7 +301,9 @@ OpStatus PDFDocumentHandler::CopyPageResourceObjects(PDFDictionary* inSourcePage
     // Resources may stand on an ancestor of the page in the page tree.
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return eSuccess;
+        return PageNamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::CopyPageResourceObjects")
+                   ? eFailure
+                   : eSuccess;
     ObjectIDList pending;
     CollectUnmappedReferences(resources.GetPtr(), pending);
     return pending.empty() ? eSuccess : CopyPendingObjects(pending);
@@ -340,7 +342,7 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
 {
     RefCountPtr<PDFObject> contents(mParser->ResolveDictionaryValue(inSourcePage, scContents));
     if (!contents)
-        return eSuccess;
+        return PageNamesUnreadableObject(inSourcePage, scContents, inMethod) ? eFailure : eSuccess;
     if (contents->GetType() == PDFObject::ePDFObjectStream) {
         outStreams.emplace_back(static_cast<PDFStreamInput*>(contents.Detach()));
         return eSuccess;
@@ -510,10 +512,7 @@ OpStatus PDFDocumentHandler::CopyPendingObjects(const ObjectIDList& inPending)
 OpStatus PDFDocumentHandler::CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID,
                                                 ObjectIDList& outPending)
 {
-    EXrefEntryType kind = inSourceID < mParser->GetXrefSize()
-                              ? mParser->GetXrefEntry(static_cast<uint32_t>(inSourceID))->mType
-                              : eXrefEntryUndefined;
-    if (kind == eXrefEntryDelete || kind == eXrefEntryUndefined) {
+    if (!HoldsObject(mParser, inSourceID)) {
         // A reference to an object the file does not hold stands for null.
         TraceMessage("PDFDocumentHandler::CopyInDirectObject, object %ld is not in the source file, copied as null",
                      static_cast<long>(inSourceID));
@@ -693,6 +692,33 @@ OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMod
     return eSuccess;
 }
 
+bool PDFDocumentHandler::HoldsObject(PDFParser* inParser, ObjectIDType inObjectID)
+{
+    EXrefEntryType kind = inObjectID < inParser->GetXrefSize()
+                              ? inParser->GetXrefEntry(static_cast<uint32_t>(inObjectID))->mType
+                              : eXrefEntryUndefined;
+    return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;
+}
+
+bool PDFDocumentHandler::NamesUnreadableObject(PDFParser* inParser, PDFDictionary* inDictionary, const char* inKey)
+{
+    PDFObjectCastPtr<PDFIndirectObjectReference> reference(inDictionary->QueryDirectObject(inKey));
+    if (!reference || !HoldsObject(inParser, reference->GetObjectID()))
+        return false;
+    RefCountPtr<PDFObject> value(inParser->ParseObjectByID(reference->GetObjectID()));
+    return !value;
+}
+
+bool PDFDocumentHandler::PageNamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod)
+{
+    if (!NamesUnreadableObject(mParser, inPage, inKey))
+        return false;
+    PDFObjectCastPtr<PDFIndirectObjectReference> reference(inPage->QueryDirectObject(inKey));
+    TraceMessage("%s, the page's %s names object %ld, which cannot be read", inMethod, inKey,
+                 static_cast<long>(reference->GetObjectID()));
+    return true;
+}
+
 Byte* PDFDocumentHandler::CopyBuffer()
 {
     if (!mCopyBuffer)
@@ -765,7 +791,9 @@ OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inT
 {
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return eSuccess;
+        return PageNamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::RegisterPageResourcesForForm")
+                   ? eFailure
+                   : eSuccess;
 
     ResourcesDictionary& formResources = inTargetFormXObject->GetResourcesDictionary();
     PDFObjectCastPtr<PDFArray> procSets(mParser->ResolveDictionaryValue(resources.GetPtr(), scProcSet));
@@ -786,6 +814,17 @@ OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inT
     PropertyCategoryServices properties(&formResources);
     ICategoryServicesCommand* categories[] = {&extGStates, &colorSpaces, &patterns, &shadings,
                                               &xObjects,   &fonts,       &properties};
+    // A category that cannot be read would leave its names in the content without resources.
+    for (ICategoryServicesCommand* category : categories) {
+        const std::string key = category->CategoryKey();
+        if (NamesUnreadableObject(mParser, resources.GetPtr(), key.c_str())) {
+            PDFObjectCastPtr<PDFIndirectObjectReference> reference(resources->QueryDirectObject(key));
+            TraceMessage("PDFDocumentHandler::RegisterPageResourcesForForm, the page's %s resources name object %ld, "
+                         "which cannot be read",
+                         key.c_str(), static_cast<long>(reference->GetObjectID()));
+            return eFailure;
+        }
+    }
     ObjectIDList objectsToCopy;
     for (ICategoryServicesCommand* category : categories)
         RegisterCategoryResources(inTargetFormXObject, *category, resources.GetPtr(), objectsToCopy, ioRenames);

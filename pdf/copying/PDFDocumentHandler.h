@@ -106,6 +106,11 @@ public:
     // The listed objects are copied when the form ends.
     void ScheduleObjectsCopying(OutputFormXObject* inTargetFormXObject, const ObjectIDList& inObjectsToCopy);
 
+    // Whether a parsed file has an object under the id; a reference to any other stands for null.
+    static bool HoldsObject(PDFParser* inParser, ObjectIDType inObjectID);
+    // inKey of the dictionary names an object the file holds but that cannot be read.
+    static bool NamesUnreadableObject(PDFParser* inParser, PDFDictionary* inDictionary, const char* inKey);
+
     // While a page copy writes its page object: the source page's Resources entries, and its
     // rotation. Nothing to do for any other page.
     OpStatus ResourcesDictionaryWriting(ResourcesDictionary* inResources, DictionaryContext* inResourcesDictionary,
@@ -139,6 +144,9 @@ private:
     // The stream objects of a page's Contents, in order; -1 after a log line for anything else.
     OpStatus CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
                                    std::vector<RefCountPtr<PDFStreamInput>>& outStreams);
+    // The page's own inKey names an object the source holds but that cannot be read: copying the
+    // page without it would lose its fonts or content behind a success. Logs when true.
+    bool PageNamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod);
     Byte* CopyBuffer();
     // The stream's data is Flate data without parameters, read as it stands in the file.
     bool IsFlateOnly(PDFStreamInput* inStream);

@@ -235,6 +235,16 @@ bool PDFObjectParser::GetHexValue(Byte inByte, Byte& outValue)
     return true;
 }
 
+namespace {
+
+bool IsHexDigit(char inCharacter)
+{
+    return (inCharacter >= '0' && inCharacter <= '9') || (inCharacter >= 'A' && inCharacter <= 'F') ||
+           (inCharacter >= 'a' && inCharacter <= 'f');
+}
+
+} // namespace
+
 PDFObject* PDFObjectParser::ParseName(const std::string& inToken)
 {
     std::string value;
@@ -245,12 +255,17 @@ PDFObject* PDFObjectParser::ParseName(const std::string& inToken)
             continue;
         }
         Byte high = 0, low = 0;
-        if (i + 2 >= inToken.size() || !GetHexValue(static_cast<Byte>(inToken[i + 1]), high) ||
-            !GetHexValue(static_cast<Byte>(inToken[i + 2]), low)) {
-            TraceMessage("PDFObjectParser::ParseName, exception in parsing hex value for a name token. token = %s",
+        if (i + 2 >= inToken.size() || !IsHexDigit(inToken[i + 1]) || !IsHexDigit(inToken[i + 2])) {
+            // Before PDF 1.2 "#" was an ordinary character, and some writers still leave one
+            // without digits: it stands for itself, as readers take it, rather than making the
+            // whole object (a page's resources, say) unreadable.
+            TraceMessage("PDFObjectParser::ParseName, a # without two hex digits stands for itself. token = %s",
                          inToken.c_str());
-            return nullptr;
+            value.push_back('#');
+            continue;
         }
+        GetHexValue(static_cast<Byte>(inToken[i + 1]), high);
+        GetHexValue(static_cast<Byte>(inToken[i + 2]), low);
         value.push_back(static_cast<char>((high << 4) | low));
         i += 2;
     }

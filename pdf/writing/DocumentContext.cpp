@@ -744,10 +744,9 @@ ObjectIDType DocumentContext::WriteCombinedPageTree(PDFParser* inModifiedFilePar
     if (status != eSuccess)
         return 0;
 
-    long long oldCount = 0;
-    PDFObjectCastPtr<PDFInteger> count(inModifiedFileParser->ResolveDictionaryValue(oldRootNode.GetPtr(), scCount));
-    if (count && count->GetValue() > 0)
-        oldCount = count->GetValue();
+    // The pages the old tree holds, as its reader found them: a Count that claims more (damaged, or
+    // as large as a number goes) would make the new count wrong or overflow the sum.
+    long long oldCount = static_cast<long long>(inModifiedFileParser->GetPageCount());
 
     // The old top node again, under its own id, with the new top node as its parent.
     mObjectsContext->StartUpdatedIndirectObject(oldRoot.mObjectID);

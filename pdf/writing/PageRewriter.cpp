@@ -52,7 +52,9 @@ PDFDictionary* FindResources(PDFParser* inParser, PDFDictionary* inPage, bool& o
 }
 
 // The old content streams in order. A Contents reference that names an array stands for the
-// array's elements; elements that are not references are no content streams and are dropped.
+// array's elements; elements that are not references are no content streams and are dropped, and
+// so are references to objects the file does not hold: in a Contents array they make some readers
+// drop the page's whole content, the new forms with it.
 std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
 {
     std::vector<Reference> contents;
@@ -62,6 +64,8 @@ std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
     RefCountPtr<PDFObject> list;
     if (value->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
         auto* reference = static_cast<PDFIndirectObjectReference*>(value.GetPtr());
+        if (!PDFDocumentHandler::HoldsObject(inParser, reference->GetObjectID()))
+            return contents;
         RefCountPtr<PDFObject> target(inParser->ParseObjectByID(reference->GetObjectID()));
         if (!target || target->GetType() != PDFObject::ePDFObjectArray) {
             contents.push_back(Reference(reference->GetObjectID(), reference->GetGenerationNumber()));
@@ -76,7 +80,7 @@ std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
     auto* array = static_cast<PDFArray*>(list.GetPtr());
     for (uint32_t i = 0; i < array->GetLength(); ++i) {
         PDFObjectCastPtr<PDFIndirectObjectReference> element(array->QueryObject(i));
-        if (element)
+        if (element && PDFDocumentHandler::HoldsObject(inParser, element->GetObjectID()))
             contents.push_back(Reference(element->GetObjectID(), element->GetGenerationNumber()));
     }
     return contents;
@@ -173,6 +177,24 @@ OpStatus PageRewriter::WritePage()
     }
     bool hasResourcesEntry = false;
     RefCountPtr<PDFDictionary> resources(FindResources(parser, page.GetPtr(), hasResourcesEntry));
+    // Resources that are there but cannot be read as a dictionary, or an XObject dictionary of
+    // theirs that cannot be read: the page written again without them would lose every font and
+    // image it shows. Only a null (or a reference to an object the file does not hold) on the page
+    // itself means that it has none.
+    bool unreadable = false;
+    if (hasResourcesEntry && !resources) {
+        RefCountPtr<PDFObject> own(page->QueryDirectObject(scResources));
+        PDFIndirectObjectReference* reference =
+            own && own->GetType() == PDFObject::ePDFObjectIndirectObjectReference
+                ? static_cast<PDFIndirectObjectReference*>(own.GetPtr())
+                : nullptr;
+        unreadable = !own || !(own->GetType() == PDFObject::ePDFObjectNull ||
+                               (reference && !PDFDocumentHandler::HoldsObject(parser, reference->GetObjectID())));
+    }
+    if (unreadable || (resources && PDFDocumentHandler::NamesUnreadableObject(parser, resources.GetPtr(), scXObject))) {
+        TraceMessage("PageRewriter::WritePage, the Resources of page %lu cannot be read, nothing written", mPageIndex);
+        return eFailure;
+    }
     std::vector<Reference> oldContents = OldContents(parser, page.GetPtr());
 
     ObjectsContext& objects = mWriter->GetObjectsContext();

@@ -215,3 +215,82 @@ TEST(DamagedSource, EncryptedFilesAreRefusedWithoutWritingAnything)
     EXPECT_EQ(writer.EndPDF(), eSuccess);
     ExpectQpdfAccepts(target);
 }
+
+TEST(DamagedSource, ANameWithAStrayNumberSignKeepsItsResourcesReadable)
+{
+    // Resources in an object of their own, naming the font with a "#" that no hex digits follow
+    // (a writer's leftover from before PDF 1.2); the copy keeps the font and so the text.
+    TempDir dir("damaged-stray-sign");
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources 6 0 R >>");
+    builder.Add(PdfBuilder::Stream("BT /F#2 12 Tf 10 100 Td (Stray sign) Tj ET"));
+    builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    builder.Add("<< /Font << /F#2 5 0 R >> >>");
+    std::string target = (dir / "target.pdf").string();
+    AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+    ASSERT_EQ(outcome.appendStatus, eSuccess) << outcome.log;
+    ASSERT_EQ(outcome.endStatus, eSuccess);
+    // The content keeps the name as written; MuPDF reads it as the source's writer meant it.
+    std::string text;
+    EXPECT_EQ(parsertest::Run("mutool draw -F txt -o - " + Quote(target), &text), 0);
+    EXPECT_NE(text.find("Stray sign"), std::string::npos) << text;
+    auto parsed = parsertest::ParseFile(target);
+    ASSERT_EQ(parsed->status, eSuccess);
+    RefCountPtr<PDFDictionary> page(parsed->parser.ParsePage(1));
+    ASSERT_TRUE(page);
+    PDFObjectCastPtr<PDFDictionary> resources(parsed->parser.ResolveDictionaryValue(page.GetPtr(), "Resources"));
+    ASSERT_TRUE(resources);
+    PDFObjectCastPtr<PDFDictionary> fonts(parsed->parser.ResolveDictionaryValue(resources.GetPtr(), "Font"));
+    ASSERT_TRUE(fonts);
+    EXPECT_TRUE(fonts->Exists("F#2"));
+}
+
+TEST(DamagedSource, ResourcesOrContentsThatCannotBeReadFailThePage)
+{
+    // The page's Resources, Contents or font dictionary names an object the file holds but that
+    // does not parse: the page copied or placed without it would lose its fonts or its content
+    // behind a success.
+    struct Case {
+        std::string entry;
+        std::string copyMessage;
+        std::string formMessage;
+    };
+    const Case cases[] = {
+        {"/Resources 7 0 R", "the page's Resources names object 7, which cannot be read",
+         "the page's Resources names object 7, which cannot be read"},
+        {"/Contents 7 0 R", "the page's Contents names object 7, which cannot be read",
+         "the page's Contents names object 7, which cannot be read"},
+        {"/Resources << /Font 7 0 R >>", "PDFDocumentHandler::CopyInDirectObject, object not found. 7",
+         "the page's Font resources name object 7, which cannot be read"},
+    };
+    for (const Case& damaged : cases) {
+        SCOPED_TRACE(damaged.entry);
+        TempDir dir("damaged-unreadable");
+        PdfBuilder builder = OnePage("", kImage, kContent);
+        std::string& page = builder.objects[2];
+        if (damaged.entry.find("Resources") != std::string::npos)
+            page = page.substr(0, page.find("/Resources")) + damaged.entry + " >>";
+        else
+            page.replace(page.find("/Contents 4 0 R"), 15, damaged.entry);
+        builder.Add("<< /Font << /F1 5 0 R >> /Broken (unended >>");
+        std::string target = (dir / "target.pdf").string();
+        AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
+        EXPECT_NE(outcome.appendStatus, eSuccess);
+        EXPECT_NE(outcome.log.find(damaged.copyMessage), std::string::npos) << outcome.log;
+        EXPECT_NE(outcome.log.find("failed to embed page 0"), std::string::npos);
+        ExpectNoBrokenFile(outcome, target);
+
+        // Placed as a form, the page fails too.
+        WriteFile(dir / "damaged.pdf", builder.Build());
+        LogToMemory log;
+        PDFWriter writer;
+        ASSERT_EQ(writer.CreateNewPDF((dir / "form.pdf").string(), 13, log.Settings()), eSuccess);
+        ObjectIDType formID = writer.GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
+        EXPECT_EQ(writer.GetDocumentContext().WriteImageFileAsFormXObject((dir / "damaged.pdf").string(), 0, formID),
+                  eFailure);
+        EXPECT_TRUE(log.Contains(damaged.formMessage)) << log.Text();
+        writer.EndPDF();
+    }
+}

@@ -396,3 +396,34 @@ TEST(IncrementalUpdate, AddedPagesJoinTheOldPageTree)
     EXPECT_NE(top.find("/Kids [ 2 0 R "), std::string::npos) << top;
     EXPECT_NE(QpdfObject(source, "2").find("/Parent "), std::string::npos);
 }
+
+TEST(IncrementalUpdate, AddedPagesCountThePagesTheOldTreeHolds)
+{
+    // The old tree declares more pages than it holds (the reader uses those it finds), up to the
+    // largest count there is: the new top node counts the pages there are, and no sum overflows.
+    for (const char* declared : {"5", "9223372036854775807"}) {
+        SCOPED_TRACE(declared);
+        TempDirectory folder;
+        std::string source = folder.File("two.pdf");
+        parsertest::PdfBuilder builder = TwoPageClassic();
+        builder.objects[1] =
+            std::string("<< /Type /Pages /Kids [3 0 R 5 0 R] /Count ") + declared + " /MediaBox [0 0 300 400] >>";
+        WriteFile(source, builder.Build());
+
+        ASSERT_EQ(RunUpdate(source, "",
+                            [](PDFWriter& inWriter) {
+                                OutputPage page;
+                                page.SetMediaBox(PDFRectangle(0, 0, 100, 100));
+                                ObjectIDType pageID = 0;
+                                EXPECT_EQ(inWriter.GetDocumentContext().WritePage(&page, pageID), eSuccess);
+                            }),
+                  eSuccess);
+        ExpectQpdfAccepts(source);
+        ParsedOutput parsed(source);
+        std::string catalog = QpdfObject(source, std::to_string(parsed.TrailerReference("Root")));
+        size_t pages = catalog.find("/Pages ");
+        ASSERT_NE(pages, std::string::npos);
+        std::string top = QpdfObject(source, std::to_string(std::stoll(catalog.substr(pages + 7))));
+        EXPECT_NE(top.find("/Count 3 "), std::string::npos) << top;
+    }
+}

@@ -330,3 +330,88 @@ TEST(PageRewriter, FormNamesDifferFromEveryExistingName)
     for (const std::string& name : names)
         EXPECT_NE(made, name);
 }
+
+TEST(PageRewriter, ResourcesThatCannotBeReadFailThePageWithNothingWritten)
+{
+    // Page 1's Resources names an object that does not parse, page 2 inherits one such, page 3's
+    // XObject dictionary is one: a page written again without them would lose every font and
+    // image it shows.
+    TempDirectory folder;
+    DocumentTestSupport::LogToMemory log;
+    std::string source = folder.File("unreadable.pdf");
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R 6 0 R 8 0 R] /Count 3 /MediaBox [0 0 200 200] >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Resources 5 0 R /Contents 4 0 R >>");
+    builder.Add(parsertest::PdfBuilder::Stream("BT /F1 12 Tf 10 100 Td (Text) Tj ET"));
+    builder.Add("<< /Font << /F1 9 0 R >> /Broken (unended >>");
+    builder.Add("<< /Type /Pages /Parent 2 0 R /Kids [7 0 R] /Count 1 /Resources 5 0 R >>");
+    builder.Add("<< /Type /Page /Parent 6 0 R /Contents 4 0 R >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 9 0 R >> /XObject 5 0 R >> >>");
+    parsertest::WriteFile(source, builder.Build());
+
+    PDFWriter writer;
+    ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, folder.File("out.pdf"), log.Settings()), eSuccess);
+    IndirectObjectsReferenceRegistry& registry = writer.GetObjectsContext().GetInDirectObjectsRegistry();
+    for (uint32_t page = 0; page < 3; ++page) {
+        PageRewriter rewriter(&writer, page);
+        XObjectContentContext* content = rewriter.StartContentContext();
+        ASSERT_NE(content, nullptr);
+        content->Rectangle(0, 0, 10, 10);
+        content->Fill();
+        ASSERT_EQ(rewriter.EndContentContext(), eSuccess);
+        ObjectIDType before = registry.GetObjectsCount();
+        LongFilePositionType position = writer.GetObjectsContext().GetOutputStream()->TellPosition();
+        EXPECT_EQ(rewriter.WritePage(), eFailure);
+        EXPECT_EQ(registry.GetObjectsCount(), before);
+        EXPECT_EQ(writer.GetObjectsContext().GetOutputStream()->TellPosition(), position);
+    }
+    EXPECT_TRUE(log.Contains("PageRewriter::WritePage, the Resources of page 0 cannot be read, nothing written"))
+        << log.Text();
+    EXPECT_TRUE(log.Contains("PageRewriter::WritePage, the Resources of page 1 cannot be read, nothing written"));
+    EXPECT_TRUE(log.Contains("PageRewriter::WritePage, the Resources of page 2 cannot be read, nothing written"));
+    writer.EndPDF();
+}
+
+TEST(PageRewriter, ContentsReferencesToObjectsTheFileDoesNotHoldAreLeftOut)
+{
+    // Page 1's Contents is one such reference, page 2's array holds one between its streams. Kept
+    // in the new Contents array, they make some readers drop the whole page's content, forms
+    // and all.
+    TempDirectory folder;
+    std::string source = folder.File("dangling.pdf");
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 200 200] >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents 30 0 R >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents [5 0 R 30 0 R 6 0 R] >>");
+    builder.Add(parsertest::PdfBuilder::Stream("0 0 1 rg"));
+    builder.Add(parsertest::PdfBuilder::Stream("100 100 50 50 re f"));
+    parsertest::WriteFile(source, builder.Build());
+
+    std::string target = folder.File("out.pdf");
+    ASSERT_EQ(RunUpdate(source, target,
+                        [](PDFWriter& inWriter) {
+                            for (uint32_t page = 0; page < 2; ++page) {
+                                PageRewriter rewriter(&inWriter, page);
+                                XObjectContentContext* content = rewriter.StartContentContext();
+                                ASSERT_NE(content, nullptr);
+                                content->SetFillRGBColor(1, 0, 0);
+                                content->Rectangle(0, 0, 50, 50);
+                                content->Fill();
+                                EXPECT_EQ(rewriter.WritePage(), eSuccess);
+                            }
+                        }),
+              eSuccess);
+    ExpectQpdfAccepts(target);
+    EXPECT_EQ(QpdfObject(target, "3").find(" 30 0 R"), std::string::npos) << QpdfObject(target, "3");
+    std::string page2 = QpdfObject(target, "4");
+    EXPECT_EQ(page2.find(" 30 0 R"), std::string::npos) << page2;
+    EXPECT_NE(page2.find(" 5 0 R 6 0 R "), std::string::npos) << page2;
+    // Both pages show the red square, page 2 its blue one too.
+    for (int page = 1; page <= 2; ++page) {
+        Rendered shown(target, page, folder.File("page" + std::to_string(page)));
+        EXPECT_TRUE(Near(shown.At(25, 25), {255, 0, 0})) << page << ": " << Show(shown.At(25, 25));
+    }
+    EXPECT_TRUE(Near(Rendered(target, 2, folder.File("blue")).At(125, 125), {0, 0, 255}));
+}

@@ -220,7 +220,7 @@ TEST(DamagedSource, ANameWithAStrayNumberSignKeepsItsResourcesReadable)
 {
     // Resources in an object of their own, naming the font with a "#" that no hex digits follow
     // (a writer's leftover from before PDF 1.2); the copy keeps the font and so the text.
-    TempDir dir("damaged-stray-sign");
+    TestDirectory dir("damaged-stray-sign");
     PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
     builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
@@ -267,7 +267,7 @@ TEST(DamagedSource, ResourcesOrContentsThatCannotBeReadFailThePage)
     };
     for (const Case& damaged : cases) {
         SCOPED_TRACE(damaged.entry);
-        TempDir dir("damaged-unreadable");
+        TestDirectory dir("damaged-unreadable");
         PdfBuilder builder = OnePage("", kImage, kContent);
         std::string& page = builder.objects[2];
         if (damaged.entry.find("Resources") != std::string::npos)
@@ -284,7 +284,7 @@ TEST(DamagedSource, ResourcesOrContentsThatCannotBeReadFailThePage)
 
         // Placed as a form, the page fails too.
         WriteFile(dir / "damaged.pdf", builder.Build());
-        LogToMemory log;
+        LogCapture log;
         PDFWriter writer;
         ASSERT_EQ(writer.CreateNewPDF((dir / "form.pdf").string(), 13, log.Settings()), eSuccess);
         ObjectIDType formID = writer.GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();

@@ -403,8 +403,8 @@ TEST(IncrementalUpdate, AddedPagesCountThePagesTheOldTreeHolds)
     // largest count there is: the new top node counts the pages there are, and no sum overflows.
     for (const char* declared : {"5", "9223372036854775807"}) {
         SCOPED_TRACE(declared);
-        TempDirectory folder;
-        std::string source = folder.File("two.pdf");
+        TestDirectory folder;
+        std::string source = folder.PathOf("two.pdf");
         parsertest::PdfBuilder builder = TwoPageClassic();
         builder.objects[1] =
             std::string("<< /Type /Pages /Kids [3 0 R 5 0 R] /Count ") + declared + " /MediaBox [0 0 300 400] >>";

@@ -336,9 +336,9 @@ TEST(PageRewriter, ResourcesThatCannotBeReadFailThePageWithNothingWritten)
     // Page 1's Resources names an object that does not parse, page 2 inherits one such, page 3's
     // XObject dictionary is one: a page written again without them would lose every font and
     // image it shows.
-    TempDirectory folder;
-    DocumentTestSupport::LogToMemory log;
-    std::string source = folder.File("unreadable.pdf");
+    TestDirectory folder;
+    testsupport::LogCapture log;
+    std::string source = folder.PathOf("unreadable.pdf");
     parsertest::PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
     builder.Add("<< /Type /Pages /Kids [3 0 R 6 0 R 8 0 R] /Count 3 /MediaBox [0 0 200 200] >>");
@@ -351,7 +351,7 @@ TEST(PageRewriter, ResourcesThatCannotBeReadFailThePageWithNothingWritten)
     parsertest::WriteFile(source, builder.Build());
 
     PDFWriter writer;
-    ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, folder.File("out.pdf"), log.Settings()), eSuccess);
+    ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, folder.PathOf("out.pdf"), log.Settings()), eSuccess);
     IndirectObjectsReferenceRegistry& registry = writer.GetObjectsContext().GetInDirectObjectsRegistry();
     for (uint32_t page = 0; page < 3; ++page) {
         PageRewriter rewriter(&writer, page);
@@ -378,8 +378,8 @@ TEST(PageRewriter, ContentsReferencesToObjectsTheFileDoesNotHoldAreLeftOut)
     // Page 1's Contents is one such reference, page 2's array holds one between its streams. Kept
     // in the new Contents array, they make some readers drop the whole page's content, forms
     // and all.
-    TempDirectory folder;
-    std::string source = folder.File("dangling.pdf");
+    TestDirectory folder;
+    std::string source = folder.PathOf("dangling.pdf");
     parsertest::PdfBuilder builder;
     builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
     builder.Add("<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 200 200] >>");
@@ -389,7 +389,7 @@ TEST(PageRewriter, ContentsReferencesToObjectsTheFileDoesNotHoldAreLeftOut)
     builder.Add(parsertest::PdfBuilder::Stream("100 100 50 50 re f"));
     parsertest::WriteFile(source, builder.Build());
 
-    std::string target = folder.File("out.pdf");
+    std::string target = folder.PathOf("out.pdf");
     ASSERT_EQ(RunUpdate(source, target,
                         [](PDFWriter& inWriter) {
                             for (uint32_t page = 0; page < 2; ++page) {
@@ -410,8 +410,8 @@ TEST(PageRewriter, ContentsReferencesToObjectsTheFileDoesNotHoldAreLeftOut)
     EXPECT_NE(page2.find(" 5 0 R 6 0 R "), std::string::npos) << page2;
     // Both pages show the red square, page 2 its blue one too.
     for (int page = 1; page <= 2; ++page) {
-        Rendered shown(target, page, folder.File("page" + std::to_string(page)));
+        RenderedPage shown(target, page, folder.PathOf("page" + std::to_string(page)));
         EXPECT_TRUE(Near(shown.At(25, 25), {255, 0, 0})) << page << ": " << Show(shown.At(25, 25));
     }
-    EXPECT_TRUE(Near(Rendered(target, 2, folder.File("blue")).At(125, 125), {0, 0, 255}));
+    EXPECT_TRUE(Near(RenderedPage(target, 2, folder.PathOf("blue")).At(125, 125), {0, 0, 255}));
 }

@@ -22,8 +22,6 @@
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
-#include <charconv>
-#include <cmath>
 
 namespace {
 
@@ -37,18 +35,13 @@ const char scRotate[] = "Rotate";
 const char scLength[] = "Length";
 const char scProcSet[] = "ProcSet";
 
-// The shortest fixed-notation text that reads back as the same double: a copied real keeps its
-// value (the writer's usual six decimals would change the small numbers of Type 3 font matrices).
+// A copied real keeps its exact value (the writer's usual six decimals would change the small
+// numbers of Type 3 font matrices).
 std::string CopiedRealText(double inValue)
 {
-    if (!std::isfinite(inValue))
-        return "0";
-    char text[400];
-    std::to_chars_result result = std::to_chars(text, text + sizeof(text), inValue, std::chars_format::fixed);
-    if (result.ec != std::errc())
-        return NumberText::FormatTrimmed(inValue);
-    std::string written(text, result.ptr);
-    return written == "-0" ? "0" : written;
+    std::string text;
+    NumberText::FormatShortest(inValue, text);
+    return text;
 }
 
 } // namespace

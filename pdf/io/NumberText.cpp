@@ -43,6 +43,24 @@ std::string FormatTrimmed(double inValue)
     return text;
 }
 
+bool FormatShortest(double inValue, std::string& outText)
+{
+    if (!std::isfinite(inValue)) {
+        outText = "0";
+        return false;
+    }
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof(buffer), inValue, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return FormatTrimmed(inValue, outText);
+    outText.assign(buffer, result.ptr);
+    if (outText == "-0")
+        outText = "0";
+    else if (std::fabs(inValue) >= 9223372036854775808.0 && outText.find('.') == std::string::npos)
+        outText += ".0";
+    return true;
+}
+
 // Skips white space and a sign; returns the position of the first digit or point.
 static size_t SkipPrefix(std::string_view inText, bool& outNegative)
 {

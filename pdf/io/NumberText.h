@@ -18,6 +18,11 @@ bool FormatFixed(double inValue, int inDecimals, std::string& outText);
 bool FormatTrimmed(double inValue, std::string& outText);
 std::string FormatTrimmed(double inValue);
 
+// The shortest fixed-notation text that reads back as the same double ("0.00048828125"), for
+// values copied from a file that must not change. A whole number beyond the 64-bit integer range
+// keeps a ".0", so that readers still take it for a real. Not finite: "0" and false.
+bool FormatShortest(double inValue, std::string& outText);
+
 // Reads a number at the start of the text the way formatted stream extraction does: leading
 // white space is skipped, an optional sign, then as much of the number as stands there.
 // False when no number starts the text or it does not fit; outValue is then 0.

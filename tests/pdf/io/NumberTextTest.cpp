@@ -33,6 +33,24 @@ TEST(NumberText, NonFiniteValuesAreNeverWritten)
     EXPECT_EQ(text, "0.00");
 }
 
+TEST(NumberText, ShortestTextKeepsTheExactValue)
+{
+    std::string text;
+    ASSERT_TRUE(NumberText::FormatShortest(0.00048828125, text));
+    EXPECT_EQ(text, "0.00048828125");
+    ASSERT_TRUE(NumberText::FormatShortest(-12.5, text));
+    EXPECT_EQ(text, "-12.5");
+    ASSERT_TRUE(NumberText::FormatShortest(2.0, text));
+    EXPECT_EQ(text, "2");
+    ASSERT_TRUE(NumberText::FormatShortest(-0.0, text));
+    EXPECT_EQ(text, "0");
+    // Too large for a 64-bit integer: written so that readers still see a real.
+    ASSERT_TRUE(NumberText::FormatShortest(1e20, text));
+    EXPECT_EQ(text, "100000000000000000000.0");
+    EXPECT_FALSE(NumberText::FormatShortest(std::nan(""), text));
+    EXPECT_EQ(text, "0");
+}
+
 TEST(NumberText, ParsingReadsAsFarAsTheNumberGoes)
 {
     double real;

@@ -1,5 +1,7 @@
 #include "app/create/RichTextPDFExporter.h"
 
+#include "app/tools/FileIdentity.h"
+
 #include <QFile>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -54,6 +56,17 @@ std::string UTF8(const QString& inText)
 {
     const QByteArray bytes = inText.toUtf8();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// The image files the document shows.
+QStringList ImagePaths(const QTextDocument& inText)
+{
+    QStringList paths;
+    for (QTextBlock block = inText.firstBlock(); block.isValid(); block = block.next())
+        for (QTextBlock::iterator at = block.begin(); !at.atEnd(); ++at)
+            if (at.fragment().isValid() && IsImage(at.fragment().charFormat()))
+                paths << ImageFilePath(at.fragment().charFormat());
+    return paths;
 }
 
 // A resolution that is missing or not a positive number (a damaged file) counts as 72 dpi.
@@ -336,6 +349,9 @@ bool RichTextPDFExporter::ExportDocumentToPDF(const QString& outputPath, QTextEd
 {
     if (!editor || outputPath.isEmpty() || !std::isfinite(pageWidth) || !std::isfinite(pageHeight) || margin < 0 ||
         static_cast<int>(pageWidth - 2.0 * margin) <= 0 || pageHeight - 2.0 * margin <= 0)
+        return false;
+    // Creating the file would destroy an image it is to show.
+    if (!FindSameFile(outputPath, ImagePaths(*editor->document())).isEmpty())
         return false;
     try {
         // Released on the way out; released before finalize it deletes the file it began.

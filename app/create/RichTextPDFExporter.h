@@ -16,7 +16,8 @@
 //
 // ExportDocumentToPDF reports the outcome: false when anything failed (no editor, a page too small
 // for its margins, a target that cannot be written, an image that cannot be read ...), and then
-// no file is left at the path. GUI thread (it reads the editor's document); the class keeps
+// no file is left at the path; a target that is one of the document's own images is refused
+// before it is touched. GUI thread (it reads the editor's document); the class keeps
 // nothing between calls.
 
 #include "app/create/jagpdf/JagPDF.h"
@@ -42,7 +43,8 @@ public:
 
     // Lays out editor->document() on pages of pageWidth x pageHeight points with the margin (in
     // points) on every side and writes outputPath (created, or replaced). True when the file was
-    // written completely; false, with no file left at outputPath, otherwise.
+    // written completely; false, with no file left at outputPath, otherwise (a target that is one
+    // of the document's images stays as it was).
     bool ExportDocumentToPDF(const QString& outputPath, QTextEdit* editor, double pageWidth, double pageHeight,
                              int margin);
 

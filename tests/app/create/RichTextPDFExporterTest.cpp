@@ -510,6 +510,16 @@ private slots:
         QVERIFY(QDir(folder.path()).mkdir("a folder"));
         QVERIFY(!exporter.ExportDocumentToPDF(In("a folder"), &editor, 595, 842, 50));
         QVERIFY(QFileInfo(In("a folder")).isDir());
+        // A target that is one of the document's images (by another spelling) is left alone.
+        DocumentBuilder(editor).Paragraph().Image(In("photo.jpg"));
+        const QByteArray photo = [&] {
+            QFile file(In("photo.jpg"));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        QVERIFY(!exporter.ExportDocumentToPDF(In("a folder/../photo.jpg"), &editor, 595, 842, 50));
+        QFile kept(In("photo.jpg"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), photo);
     }
 };
 

@@ -159,7 +159,9 @@ void PageFlow::Export(const QTextDocument& inText)
             StartPage();
         }
         for (const Item& item : items) {
-            if (mRoomLeft < mPageRoom && item.height > mRoomLeft) {
+            // Like an empty paragraph, the empty line after an image starts no page.
+            const bool empty = item.pieces.empty() && !item.image;
+            if (!empty && mRoomLeft < mPageRoom && item.height > mRoomLeft) {
                 EndPage();
                 StartPage();
             }

@@ -11,9 +11,10 @@
  *
  * Handles: every handle a call returns is a new reference that the caller gives back with
  * jag_release; jag_addref takes another one. A handle stays valid while it is referenced, but
- * page and canvas handles only work while their page is open, and nothing works on a document
- * whose document handle is gone. A document whose last document reference is released before
- * jag_Document_finalize succeeded closes and deletes its file.
+ * page and canvas handles only work while their page is open, and nothing is written to or loaded
+ * into a document whose document handle is gone (its fonts and images still answer their
+ * measures). A document whose last document reference is released before jag_Document_finalize
+ * succeeded closes and deletes its file.
  *
  * Text: every string is UTF-8. Characters that WinAnsi cannot show are drawn and measured as "?";
  * tabs, line and paragraph separators and other space characters as a space. */

@@ -364,6 +364,8 @@ private slots:
         QTest::newRow("empty paragraphs only") << 3 << 1 << 0;
         // An image of 2000 points, scaled to the page's room, after a line of text.
         QTest::newRow("a tall image") << 4 << 3 << 2;
+        // The empty line after an image that fills its page starts no page of its own.
+        QTest::newRow("a tall image last") << 5 << 2 << 1;
     }
 
     void pageCounts()
@@ -395,6 +397,10 @@ private slots:
             builder.Paragraph().Text(QStringLiteral("before"), Format(scTimes, 12));
             builder.Paragraph().Image(In("tall.png"));
             builder.Paragraph().Text(QStringLiteral("after"), Format(scTimes, 12));
+            break;
+        case 5:
+            builder.Paragraph().Text(QStringLiteral("before"), Format(scTimes, 12));
+            builder.Paragraph().Image(In("tall.png"));
             break;
         }
         const QString path = In("pages.pdf");

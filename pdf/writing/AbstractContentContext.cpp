@@ -138,6 +138,11 @@ void AbstractContentContext::SetTextMatrix(double inA, double inB, double inC, d
     WriteNumbersOperator({inA, inB, inC, inD, inE, inF}, "Tm", true);
 }
 
+void AbstractContentContext::MoveTextPosition(double inTx, double inTy)
+{
+    WriteNumbersOperator({inTx, inTy}, "Td", true);
+}
+
 void AbstractContentContext::ShowTextLiteral(const std::string& inBytes)
 {
     StartOperator(true);

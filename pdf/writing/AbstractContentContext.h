@@ -46,6 +46,8 @@ public:
     void EndText();
     void SetFontAndSize(const std::string& inFontResourceName, double inFontSize);
     void SetTextMatrix(double inA, double inB, double inC, double inD, double inE, double inF);
+    // "Td": the next line starts at (tx, ty) from the start of the current one.
+    void MoveTextPosition(double inTx, double inTy);
     void ShowTextLiteral(const std::string& inBytes);
     void ShowTextHex(const std::string& inHexText);
 

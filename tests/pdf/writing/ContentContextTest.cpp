@@ -73,6 +73,7 @@ TEST(ContentContext, OperatorsAndTheirOperands)
     context->BeginText();
     context->SetFontAndSize("FN1", 12);
     context->SetTextMatrix(1, 0, 0, 1, 72, 720);
+    context->MoveTextPosition(-12.5, 0);
     context->ShowTextLiteral("a(b)\\c\n");
     context->ShowTextHex("00410042");
     context->EndText();
@@ -100,6 +101,7 @@ TEST(ContentContext, OperatorsAndTheirOperands)
                               "BT\r\n"
                               "/FN1 12 Tf\r\n"
                               "1 0 0 1 72 720 Tm\r\n"
+                              "-12.5 0 Td\r\n"
                               "(a\\(b\\)\\\\c\\012) Tj\r\n"
                               "<00410042> Tj\r\n"
                               "ET\r\n"

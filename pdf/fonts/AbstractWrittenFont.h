@@ -32,8 +32,8 @@ public:
 
     // Most entries of a representation read back from a saved state: one-byte codes leave room
     // for 256, CIDs for every 16-bit glyph id.
-    static const size_t kMaxANSIEntries = 256;
-    static const size_t kMaxCIDEntries = 65536;
+    static constexpr size_t kMaxANSIEntries = 256;
+    static constexpr size_t kMaxCIDEntries = 65536;
 
 protected:
     // Places every glyph of the lists in the ANSI representation (which exists) and gives their

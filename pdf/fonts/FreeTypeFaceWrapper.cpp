@@ -188,15 +188,19 @@ std::string FreeTypeFaceWrapper::FallbackGlyphName()
 {
     if (mFallbackGlyphName)
         return *mFallbackGlyphName;
+    // Set before the lookups below, which may come back here through GlyphNameOfIndex.
+    mFallbackGlyphName = ".notdef";
     std::string name;
     if (mFace && FT_HAS_GLYPH_NAMES(mFace)) {
-        if (FT_Get_Name_Index(mFace, ".notdef") != 0) {
+        // FT_Get_Name_Index gives 0 both for a name it lacks and for a .notdef at glyph 0, where
+        // fonts keep it: that glyph's own name tells the two apart.
+        char glyphZero[100] = "";
+        FT_Get_Glyph_Name(mFace, 0, glyphZero, sizeof(glyphZero));
+        if (FT_Get_Name_Index(mFace, ".notdef") != 0 || std::strcmp(glyphZero, ".notdef") == 0) {
             name = ".notdef";
         } else {
             FT_UInt glyph = 0;
             FT_Get_First_Char(mFace, &glyph);
-            // The fallback is not known yet: take the glyph's own name.
-            mFallbackGlyphName = ".notdef";
             name = GlyphNameOfIndex(static_cast<uint16_t>(glyph));
         }
     }

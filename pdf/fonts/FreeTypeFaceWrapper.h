@@ -25,7 +25,7 @@ bool IsStandardLatinCharacter(uint32_t inUnicode);
 class FreeTypeFaceWrapper {
 public:
     // No scaling, no hinting, no auto-hinting: every glyph and character load of the library.
-    static const FT_Int32 kUnscaledLoadFlags = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_AUTOHINT;
+    static constexpr FT_Int32 kUnscaledLoadFlags = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_AUTOHINT;
 
     // The metrics path reaches the Type 1 extender only with the extension "PFM" or "pfm".
     FreeTypeFaceWrapper(FT_Face inFace, const std::string& inFontFilePath, const std::string& inMetricsFilePath,

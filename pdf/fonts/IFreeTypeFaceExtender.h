@@ -14,8 +14,8 @@
 
 class IFreeTypeFaceExtender {
 public:
-    static const int kUnknownFontStretch = 11;
-    static const int kUnknownFontWeight = 1000;
+    static constexpr int kUnknownFontStretch = 11;
+    static constexpr int kUnknownFontWeight = 1000;
 
     virtual ~IFreeTypeFaceExtender() {}
 

@@ -2,33 +2,42 @@
 
 #include "pdf/fonts/FreeTypeErrorMessages.h"
 #include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/InputFile.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
-InputFile* FileOf(FT_Stream inStream)
+// A font file as FreeType reads it: its bytes, read once through the library's input file, and
+// a stream over them. FreeType reads small pieces all over a font; from the file each of those
+// would cost a seek and a read of the system.
+struct FontFileData {
+    std::vector<Byte> bytes;
+    InputByteArrayStream stream;
+};
+
+FontFileData* DataOf(FT_Stream inStream)
 {
-    return static_cast<InputFile*>(inStream->descriptor.pointer);
+    return static_cast<FontFileData*>(inStream->descriptor.pointer);
 }
 
 // A read of count 0 is a seek, which succeeds with 0.
 unsigned long ReadStream(FT_Stream inStream, unsigned long inOffset, unsigned char* outBuffer, unsigned long inCount)
 {
-    InputFile* file = FileOf(inStream);
-    if (!file || !file->GetInputStream())
+    FontFileData* data = DataOf(inStream);
+    if (!data)
         return inCount == 0 ? 1 : 0;
-    IByteReaderWithPosition* stream = file->GetInputStream();
-    stream->SeekFromStart(static_cast<LongFilePositionType>(inOffset));
+    data->stream.SeekFromStart(static_cast<LongFilePositionType>(inOffset));
     if (inCount == 0)
         return 0;
-    return static_cast<unsigned long>(stream->Read(outBuffer, inCount));
+    return static_cast<unsigned long>(data->stream.Read(outBuffer, inCount));
 }
 
 void CloseStream(FT_Stream inStream)
 {
-    delete FileOf(inStream);
+    delete DataOf(inStream);
     inStream->descriptor.pointer = nullptr;
 }
 
@@ -61,21 +70,29 @@ FreeTypeWrapper::~FreeTypeWrapper()
 
 std::unique_ptr<FT_StreamRec> FreeTypeWrapper::CreateStream(const std::string& inFilePath)
 {
-    auto file = std::make_unique<InputFile>();
-    if (file->OpenFile(inFilePath) != eSuccess) {
+    InputFile file;
+    if (file.OpenFile(inFilePath) != eSuccess) {
         TraceMessage("FreeTypeWrapper::FillOpenFaceArgumentsForWideString, Cannot Open file for reading %s",
                      inFilePath.c_str());
         return nullptr;
     }
-    IByteReaderWithPosition* input = file->GetInputStream();
+    IByteReaderWithPosition* input = file.GetInputStream();
     input->SeekFromEnd(0);
     LongFilePositionType size = input->TellPosition();
     input->SeekFromStart(0);
+    auto data = std::make_unique<FontFileData>();
+    data->bytes.resize(static_cast<size_t>(size));
+    if (size > 0 && input->Read(data->bytes.data(), data->bytes.size()) != data->bytes.size()) {
+        TraceMessage("FreeTypeWrapper::FillOpenFaceArgumentsForWideString, Cannot read the file %s",
+                     inFilePath.c_str());
+        return nullptr;
+    }
+    data->stream.Assign(data->bytes.data(), size);
 
     auto stream = std::make_unique<FT_StreamRec>();
     std::memset(stream.get(), 0, sizeof(FT_StreamRec));
     stream->size = static_cast<unsigned long>(size);
-    stream->descriptor.pointer = file.release();
+    stream->descriptor.pointer = data.release();
     stream->read = &ReadStream;
     stream->close = &CloseStream;
     return stream;

@@ -1,7 +1,8 @@
 #pragma once
 // The FreeType library of one used-fonts repository and the streams FreeType reads font files
 // through. Faces are opened on the library's own input files (not on FreeType's file access), so
-// paths are UTF-8 as everywhere in the library. The caller owns each face it gets and releases
+// paths are UTF-8 as everywhere in the library; each file is read into memory once when its face
+// is opened, and FreeType reads it from there. The caller owns each face it gets and releases
 // it with FT_Done_Face (through FreeTypeFaceWrapper) before this object goes; the stream
 // records stay here and are freed on destruction, FreeType having closed their files.
 

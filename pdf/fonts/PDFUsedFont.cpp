@@ -59,16 +59,10 @@ TextExtent PDFUsedFont::MeasureText(const std::string& inText, long inFontSize)
 
 TextExtent PDFUsedFont::MeasureGlyphs(const std::vector<uint16_t>& inGlyphCodes, long inFontSize)
 {
+    // Each glyph's box sits at the pen position the advances before it give; one load serves
+    // both, the advance after the box.
     FT_Face face = mFaceWrapper.GetFace();
-    std::vector<long long> origins;
-    origins.reserve(inGlyphCodes.size());
     long long penX = 0;
-    for (uint16_t glyph : inGlyphCodes) {
-        origins.push_back(penX);
-        if (face && mFaceWrapper.LoadGlyph(glyph) == 0)
-            penX += mFaceWrapper.ScaleToThousandUnitsPerEm(face->glyph->metrics.horiAdvance);
-    }
-
     long long minX = 32000;
     long long minY = 32000;
     long long maxX = -32000;
@@ -76,19 +70,20 @@ TextExtent PDFUsedFont::MeasureGlyphs(const std::vector<uint16_t>& inGlyphCodes,
     if (inGlyphCodes.empty())
         minX = minY = maxX = maxY = 0;
     for (size_t i = 0; i < inGlyphCodes.size() && face; ++i) {
-        // A glyph whose outline cannot be had adds no box; its advance was 0 already.
+        // A glyph that cannot be loaded adds neither advance nor box.
         if (mFaceWrapper.LoadGlyph(inGlyphCodes[i]) != 0)
             continue;
         FT_Glyph glyph = nullptr;
-        if (FT_Get_Glyph(face->glyph, &glyph) != 0)
-            continue;
-        FT_BBox box;
-        FT_Glyph_Get_CBox(glyph, FT_GLYPH_BBOX_UNSCALED, &box);
-        FT_Done_Glyph(glyph);
-        minX = std::min(minX, mFaceWrapper.ScaleToThousandUnitsPerEm(box.xMin) + origins[i]);
-        maxX = std::max(maxX, mFaceWrapper.ScaleToThousandUnitsPerEm(box.xMax) + origins[i]);
-        minY = std::min(minY, mFaceWrapper.ScaleToThousandUnitsPerEm(box.yMin));
-        maxY = std::max(maxY, mFaceWrapper.ScaleToThousandUnitsPerEm(box.yMax));
+        if (FT_Get_Glyph(face->glyph, &glyph) == 0) {
+            FT_BBox box;
+            FT_Glyph_Get_CBox(glyph, FT_GLYPH_BBOX_UNSCALED, &box);
+            FT_Done_Glyph(glyph);
+            minX = std::min(minX, mFaceWrapper.ScaleToThousandUnitsPerEm(box.xMin) + penX);
+            maxX = std::max(maxX, mFaceWrapper.ScaleToThousandUnitsPerEm(box.xMax) + penX);
+            minY = std::min(minY, mFaceWrapper.ScaleToThousandUnitsPerEm(box.yMin));
+            maxY = std::max(maxY, mFaceWrapper.ScaleToThousandUnitsPerEm(box.yMax));
+        }
+        penX += mFaceWrapper.ScaleToThousandUnitsPerEm(face->glyph->metrics.horiAdvance);
     }
     if (maxX < minX)
         minX = minY = maxX = maxY = 0;

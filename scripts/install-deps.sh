@@ -9,7 +9,7 @@ PACKAGES="build-essential cmake pkg-config git
   libtesseract-dev libleptonica-dev
   tesseract-ocr-eng tesseract-ocr-deu tesseract-ocr-fra tesseract-ocr-ita tesseract-ocr-spa
   qpdf poppler-utils mupdf-tools
-  fonts-dejavu-core fonts-liberation fonts-urw-base35
+  fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-droid-fallback
   locales xauth xvfb"
 
 missing=""

@@ -2,10 +2,8 @@
 // The fonts one written document uses: one PDFUsedFont per (font file path, face index), made on
 // the first request and owned here; a request that failed is remembered (as null) and not tried
 // again. At the end of the document every font that encoded glyphs writes its definition.
-// Reset deletes every font; the objects context is set by the document context and not owned.
-//
-// Font loading is not built yet: every request fails with one trace-log line and is remembered
-// as failed, so a document that asked for a font cannot end successfully.
+// Reset deletes every font, then the FreeType library (made again on the next request); the
+// objects context is set by the document context and not owned.
 
 #include "pdf/io/IOBasicTypes.h"
 
@@ -14,6 +12,7 @@
 #include <string>
 #include <utility>
 
+class FreeTypeWrapper;
 class ObjectsContext;
 class PDFUsedFont;
 
@@ -32,7 +31,8 @@ public:
                                 long inFontIndex);
 
     // 0 when every font wrote its definition (and for a document without fonts); the first
-    // failure otherwise. A remembered failed request fails here too.
+    // failure otherwise, fonts before it in path order having been written. A remembered failed
+    // request fails here too.
     OpStatus WriteAllUsedFonts(bool inEmbedFonts);
 
     void Reset();
@@ -41,5 +41,6 @@ private:
     typedef std::pair<std::string, long> FontKey;
 
     ObjectsContext* mObjectsContext = nullptr;
+    std::unique_ptr<FreeTypeWrapper> mInputFontsInformation;
     std::map<FontKey, std::unique_ptr<PDFUsedFont>> mUsedFonts; // null: the request failed
 };

@@ -1,0 +1,41 @@
+#pragma once
+// The face extender of Type 1 faces: FontInfo and Private values through FreeType, the encoding
+// kind, PFM metrics when a PFM file came with the font, and the glyph names of the font's own
+// encoding from the parsed font file. Everything is read at construction; the face is not owned.
+
+#include "pdf/fonts/IFreeTypeFaceExtender.h"
+#include "pdf/fonts/PFMFileReader.h"
+#include "pdf/fonts/Type1Input.h"
+
+#include FT_TYPE1_TABLES_H
+
+class FreeTypeType1Wrapper : public IFreeTypeFaceExtender {
+public:
+    // An empty metrics path reads no PFM file; an empty font path parses no font file.
+    FreeTypeType1Wrapper(FT_Face inFace, const std::string& inFontFilePath, const std::string& inPFMFilePath);
+
+    double ItalicAngle() override;
+    std::optional<FT_Short> CapHeight() override;
+    std::optional<FT_Short> XHeight() override;
+    FT_UShort StemV() override;
+    int FontStretch() override { return kUnknownFontStretch; }
+    int FontWeight() override { return kUnknownFontWeight; }
+    bool HasSerifFlag() override;
+    bool HasScriptFlag() override;
+    bool HasForceBoldFlag() override;
+    bool UsesOwnEncoding() override { return mUsesOwnEncoding; }
+    bool CodeForUnicode(uint32_t inUnicode, uint16_t& outCode) override;
+    std::string OwnGlyphName(uint16_t inCode) override;
+    FT_UInt FaceGlyphIndexForCode(uint16_t inCode) override;
+
+private:
+    FT_Face mFace;
+    PS_FontInfoRec mFontInfo;
+    bool mHasFontInfo = false;
+    PS_PrivateRec mPrivate;
+    bool mHasPrivate = false;
+    bool mUsesOwnEncoding = false;
+    PFMFileReader mPFMReader;
+    bool mPFMIsRelevant = false;
+    Type1Input mType1File;
+};

@@ -2,7 +2,10 @@
 
 #include "app/tools/OverwriteDialog.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 
 namespace {
@@ -74,4 +77,20 @@ int QtPrompts::AskOverwrite(QWidget* parent, const QString& filePath)
 int QtPrompts::RunDialog(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+bool TestOpenTarget(QWidget* parent, const QString& path)
+{
+    const bool existed = QFileInfo::exists(path);
+    QFile target(path);
+    if (!target.open(QIODevice::ReadWrite)) {
+        Prompts().Warning(parent, QCoreApplication::translate("Prompts", "Export failed"),
+                          QCoreApplication::translate(
+                              "Prompts", "The file you are trying to overwrite is opened in another application."));
+        return false;
+    }
+    target.close();
+    if (!existed)
+        target.remove();
+    return true;
 }

@@ -67,3 +67,9 @@ public:
 IPrompts& Prompts();
 // Installs prompts (not owned); null goes back to the real dialogs.
 void SetPrompts(IPrompts* prompts);
+
+// Opens a chosen output file for reading and writing, as a test that no other program holds it;
+// when it cannot be opened, warns "The file you are trying to overwrite is opened in another
+// application." titled "Export failed" and answers false. An empty file that the test itself
+// made is removed again; an existing file is left as it was.
+bool TestOpenTarget(QWidget* parent, const QString& path);

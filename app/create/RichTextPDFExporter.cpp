@@ -1,5 +1,6 @@
 #include "app/create/RichTextPDFExporter.h"
 
+#include "app/create/DocumentImages.h"
 #include "app/tools/FileIdentity.h"
 
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QTextEdit>
 #include <QTextFragment>
 #include <QTextImageFormat>
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -39,34 +39,16 @@ Alignment AlignmentOf(const QTextBlock& inBlock)
     return Alignment::eLeft;
 }
 
-bool IsImage(const QTextCharFormat& inFormat)
-{
-    return inFormat.type() == QTextFormat::CharFormat &&
-           inFormat.intProperty(QTextFormat::ObjectType) == QTextFormat::ImageObject;
-}
-
 // The file of an image: a path as the editor keeps it, or a local file URL from pasted HTML.
 QString ImageFilePath(const QTextCharFormat& inFormat)
 {
-    const QString name = inFormat.toImageFormat().name();
-    return name.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive) ? QUrl(name).toLocalFile() : name;
+    return DocumentImages::FilePath(inFormat.toImageFormat().name());
 }
 
 std::string UTF8(const QString& inText)
 {
     const QByteArray bytes = inText.toUtf8();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-// The image files the document shows.
-QStringList ImagePaths(const QTextDocument& inText)
-{
-    QStringList paths;
-    for (QTextBlock block = inText.firstBlock(); block.isValid(); block = block.next())
-        for (QTextBlock::iterator at = block.begin(); !at.atEnd(); ++at)
-            if (at.fragment().isValid() && IsImage(at.fragment().charFormat()))
-                paths << ImageFilePath(at.fragment().charFormat());
-    return paths;
 }
 
 // A resolution that is missing or not a positive number (a damaged file) counts as 72 dpi.
@@ -207,7 +189,7 @@ std::vector<PageFlow::Item> PageFlow::LayOutParagraph(const QTextBlock& inBlock)
         if (!fragment.isValid())
             continue;
         const QTextCharFormat format = fragment.charFormat();
-        if (IsImage(format)) {
+        if (DocumentImages::IsImage(format)) {
             // Each image on lines of its own; identical images side by side share a fragment.
             EndLine(items, line);
             for (int image = 0; image < fragment.length(); ++image)
@@ -353,7 +335,7 @@ bool RichTextPDFExporter::ExportDocumentToPDF(const QString& outputPath, QTextEd
         static_cast<int>(pageWidth - 2.0 * margin) <= 0 || pageHeight - 2.0 * margin <= 0)
         return false;
     // Creating the file would destroy an image it is to show.
-    if (!FindSameFile(outputPath, ImagePaths(*editor->document())).isEmpty())
+    if (!FindSameFile(outputPath, DocumentImages::FilePaths(*editor->document())).isEmpty())
         return false;
     try {
         // Released on the way out; released before finalize it deletes the file it began.

@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
+#include "app/TextFiles.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/ProgressPercent.h"
@@ -19,9 +20,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
-#include <QTextCodec>
 #include <QTimer>
 #include <QUrl>
 
@@ -493,16 +492,9 @@ void FileToolWindow::on_actionNew_triggered()
 
 bool FileToolWindow::ReadProjectLines(const QString& path, QStringList& lines) const
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = file.read(kMaxProjectFileBytes + 1);
-    if (file.error() != QFileDevice::NoError || data.size() > kMaxProjectFileBytes)
-        return false;
     // Projects are UTF-8; bytes that are not are no project of ours.
-    QTextCodec::ConverterState state;
-    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
-    if (state.invalidChars > 0 || state.remainingChars > 0)
+    QString text;
+    if (!TextFiles::ReadUtf8(path, kMaxProjectFileBytes, text))
         return false;
     // The lines as a line reader gives them: without their "\n" or "\r\n", and no empty line
     // after a final line end.
@@ -542,13 +534,7 @@ void FileToolWindow::on_actionSave_triggered()
     }
     // Written beside the old project and put in its place only when complete, so a failed save
     // leaves the old one as it was.
-    QSaveFile file(projectPath);
-    bool saved = file.open(QIODevice::WriteOnly);
-    if (saved) {
-        const QByteArray bytes = ProjectText().toUtf8();
-        saved = file.write(bytes) == bytes.size() && file.commit();
-    }
-    if (saved)
+    if (TextFiles::WriteUtf8(projectPath, ProjectText()))
         setWindowTitle(ProjectTitle());
     else
         Prompts().Warning(this, QString(), tr("Could not save file."));

@@ -109,14 +109,9 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
                              "another file."));
         return;
     }
-    QFile target(outputPath);
-    if (!target.open(QIODevice::ReadWrite)) {
-        Prompts().Warning(this, tr("Export failed"),
-                          tr("The file you are trying to overwrite is opened in another application."));
+    if (!TestOpenTarget(this, outputPath))
         return;
-    }
-    target.close();
-    target.remove();
+    QFile::remove(outputPath);
 
     MergeThread* job = Thread();
     job->SetFiles(inputs);

@@ -112,6 +112,16 @@ OpStatus PDFWriter::StartIncrementalUpdate(const std::string& inSourceFilePath, 
         Reset();
         return status;
     }
+    // Offsets of a file with bytes before its header count from the header; an update written
+    // after it would list its objects where readers do not look for them.
+    if (mModifiedFileParser.GetHeaderOffset() != 0) {
+        TraceMessage("PDFWriter::StartIncrementalUpdate, %s has bytes before its header; such a file cannot be "
+                     "modified",
+                     inSourceFilePath.c_str());
+        CloseFiles(true);
+        Reset();
+        return eFailure;
+    }
     // Objects of an encrypted file would have to be encrypted again; any Encrypt entry that is
     // not null refuses the file, whatever it points to.
     PDFDictionary* trailer = mModifiedFileParser.GetTrailer();

@@ -273,15 +273,18 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
 
     OutputPage targetPage;
     targetPage.SetMediaBox(mInheritedValues.MediaBox(mParser, page.GetPtr()));
-    // The boxes that say where the page is cut and printed, from the page or (as some writers
-    // put them) from a node above it.
+    // The boxes that say where the page is cut and printed. Only CropBox passes from the nodes
+    // above a page to the page; readers take the others (and UserUnit and Group) from the page
+    // alone, so a node's would change the copy.
     const std::pair<const char*, void (OutputPage::*)(const PDFRectangle&)> boxes[] = {
         {scCropBox, &OutputPage::SetCropBox},
         {"BleedBox", &OutputPage::SetBleedBox},
         {"TrimBox", &OutputPage::SetTrimBox},
         {"ArtBox", &OutputPage::SetArtBox}};
     for (const auto& box : boxes) {
-        RefCountPtr<PDFObject> value(mInheritedValues.Query(mParser, page.GetPtr(), box.first));
+        RefCountPtr<PDFObject> value(box.first == scCropBox
+                                         ? mInheritedValues.Query(mParser, page.GetPtr(), box.first)
+                                         : mParser->ResolveDictionaryValue(page.GetPtr(), box.first));
         PDFRectangle rectangle;
         if (InheritedPageValues::ReadRectangle(value.GetPtr(), rectangle))
             (targetPage.*box.second)(rectangle);
@@ -296,8 +299,8 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
     mResourcesInProgress = PDFObjectCastPtr<PDFDictionary>(
         mInheritedValues.Query(mParser, page.GetPtr(), scResources));
     mRotationInProgress = mInheritedValues.Rotation(mParser, page.GetPtr());
-    mUserUnitInProgress = mInheritedValues.Query(mParser, page.GetPtr(), scUserUnit);
-    mGroupInProgress = PDFObjectCastPtr<PDFDictionary>(mInheritedValues.Query(mParser, page.GetPtr(), scGroup));
+    mUserUnitInProgress = mParser->ResolveDictionaryValue(page.GetPtr(), scUserUnit);
+    mGroupInProgress = PDFObjectCastPtr<PDFDictionary>(mParser->ResolveDictionaryValue(page.GetPtr(), scGroup));
     mPendingFromPageWrite.clear();
     mDocumentContext->AttachExtender(this);
     status = mDocumentContext->WritePage(&targetPage, outPageObjectID);

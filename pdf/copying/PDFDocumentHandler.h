@@ -179,7 +179,7 @@ private:
     InheritedPageValues mInheritedValues;
 
     // The page being written by CreatePDFPageForPage, with its source's (maybe inherited)
-    // Resources, rotation, UserUnit and Group; the references that writing the Resources newly mapped.
+    // Resources and rotation, its UserUnit and Group; the references that writing the Resources newly mapped.
     OutputPage* mPageInProgress = nullptr;
     RefCountPtr<PDFDictionary> mResourcesInProgress;
     long long mRotationInProgress = 0;

@@ -54,7 +54,8 @@ public:
     PDFParser(const PDFParser&) = delete;
     PDFParser& operator=(const PDFParser&) = delete;
 
-    // Parses the file that inSourceStream holds, from its first byte. 0 or -1.
+    // Parses the file that inSourceStream holds, from its position (its first byte, usually);
+    // other bytes may stand before the header. 0 or -1.
     OpStatus ParseDocument(IByteReaderWithPosition* inSourceStream);
     // Releases everything read and forgets the source.
     void ResetParser();

@@ -9,8 +9,6 @@
 #include "pdf/copying/InheritedPageValues.h"
 #include "pdf/support/LogCapture.h"
 
-#include <zlib.h>
-
 using namespace copytest;
 using testsupport::LogCapture;
 using testsupport::PdfinfoBoxes;
@@ -162,34 +160,6 @@ std::pair<int, int> PngSize(const std::string& inPath)
     return {word(16), word(20)};
 }
 
-// zlib data that inflates to inMegabytes of zero bytes, made of one self-contained run of deflate
-// blocks repeated, so that gigabytes are never compressed here.
-std::string ZerosDeflated(unsigned long long inMegabytes)
-{
-    std::string zeros(1 << 20, '\0');
-    std::string block(64 * 1024, '\0');
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(&zeros[0]);
-    stream.avail_in = static_cast<uInt>(zeros.size());
-    stream.next_out = reinterpret_cast<Bytef*>(&block[0]);
-    stream.avail_out = static_cast<uInt>(block.size());
-    // A full flush ends the run on a byte and lets nothing after it refer back into it.
-    deflate(&stream, Z_FULL_FLUSH);
-    block.resize(block.size() - stream.avail_out);
-    deflateEnd(&stream);
-
-    std::string out = "\x78\xDA";
-    for (unsigned long long i = 0; i < inMegabytes; ++i)
-        out += block;
-    out += std::string("\x03\x00", 2); // the final, empty block
-    // Adler-32 of N zero bytes: the sum stays 1, the sum of sums is N.
-    unsigned long adler = static_cast<unsigned long>(((inMegabytes << 20) % 65521) << 16 | 1);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<char>((adler >> shift) & 0xFF));
-    return out;
-}
-
 } // namespace
 
 TEST(RealWorldFiles, SloppyFilesParseSplitAndMergeAsOtherReadersShowThem)
@@ -329,12 +299,9 @@ TEST(RealWorldFiles, ContentIsCopiedAsItIsWhateverItInflatesTo)
     TestDirectory dir("bomb");
     // A page whose content inflates to 10 GB through three Flate layers; a second page names the
     // same stream and one with text in a Contents array.
-    std::string layers = Deflate(Deflate(ZerosDeflated(10240)));
-    PdfBuilder builder;
-    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
-    builder.Add("<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /MediaBox [0 0 200 200] >>");
-    builder.Add("<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
-    builder.Add(PdfBuilder::Stream(layers, " /Filter [/FlateDecode /FlateDecode /FlateDecode]"));
+    std::string layers = InflatingContent(10240);
+    PdfBuilder builder = InflatingContentDocument(layers);
+    builder.objects[1] = "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /MediaBox [0 0 200 200] >>";
     builder.Add("<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 7 0 R >> >> /Contents [4 0 R 6 0 R] >>");
     builder.Add(PdfBuilder::Stream(LZWEncode("BT /F1 12 Tf 30 100 Td (After the bomb) Tj ET"), " /Filter /LZWDecode"));
     builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");

@@ -349,15 +349,14 @@ int main(int argc, char** argv)
                     500, repeats, 500);
     }
 
-    // 4. A page whose content inflates to 10 GB, from a file of about a kilobyte.
+    // 4. A page whose content inflates to 10 GB, from a file of about a kilobyte. (qpdf inflates
+    // it, which takes it a minute and more, so it is left out.)
     {
         std::string bomb = (dir / "bomb.pdf").string();
         WriteFile(bomb, copytest::InflatingContentDocument(copytest::InflatingContent(10240)).Build());
-        std::string ours = (dir / "ours-bomb.pdf").string(), qpdf = (dir / "qpdf-bomb.pdf").string(),
-                    mutool = (dir / "mutool-bomb.pdf").string();
+        std::string ours = (dir / "ours-bomb.pdf").string(), mutool = (dir / "mutool-bomb.pdf").string();
         RunWorkload("Merging a " + std::to_string(fs::file_size(bomb)) + "-byte file whose content inflates to 10 GB",
                     {{"ours", {self, "--ours", "merge", ours, bomb}, ours, ""},
-                     {"qpdf", {"qpdf", "--empty", "--pages", bomb, "--", qpdf}, qpdf, ""},
                      {"mutool", {"mutool", "merge", "-o", mutool, bomb}, mutool, ""}},
                     1, repeats, 1);
     }

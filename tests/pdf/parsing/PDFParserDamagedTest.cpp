@@ -254,6 +254,8 @@ TEST(PDFParserDamagedTest, HostileStreamDictionaries)
     EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 4 0 R >>\nstream\n" + data + "\nendstream"), 4), 13);
     EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 2 >>\nstream\n" + data + "\r\nendstream"), 4), 13);
     EXPECT_EQ(readAll(WithObject(builder, 6, "<< >>\nstream\n" + data + "\nendobj"), 6), -1);
+    // A null Filter or DecodeParms is no filter, no parameters.
+    EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data, " /Filter null /DecodeParms null")), 4), 13);
     // Unknown filters, filters of the wrong kind, far too many filters, a refused predictor.
     EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data, " /Filter /LZWDecode")), 4), -1);
     EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data, " /Filter 5")), 4), -1);

@@ -112,16 +112,6 @@ OpStatus PDFWriter::StartIncrementalUpdate(const std::string& inSourceFilePath, 
         Reset();
         return status;
     }
-    // Offsets of a file with bytes before its header count from the header; an update written
-    // after it would list its objects where readers do not look for them.
-    if (mModifiedFileParser.GetHeaderOffset() != 0) {
-        TraceMessage("PDFWriter::StartIncrementalUpdate, %s has bytes before its header; such a file cannot be "
-                     "modified",
-                     inSourceFilePath.c_str());
-        CloseFiles(true);
-        Reset();
-        return eFailure;
-    }
     // Objects of an encrypted file would have to be encrypted again; any Encrypt entry that is
     // not null refuses the file, whatever it points to.
     PDFDictionary* trailer = mModifiedFileParser.GetTrailer();
@@ -152,7 +142,14 @@ OpStatus PDFWriter::StartIncrementalUpdate(const std::string& inSourceFilePath, 
         Reset();
         return status;
     }
-    mObjectsContext.SetOutputStream(mOutputFile.GetOutputStream());
+    // Offsets of a file with bytes before its header count from the header: so do the update's.
+    if (mModifiedFileParser.GetHeaderOffset() != 0) {
+        mUpdateOutput = std::make_unique<OutputOffsetStream>(mOutputFile.GetOutputStream(),
+                                                             mModifiedFileParser.GetHeaderOffset());
+        mObjectsContext.SetOutputStream(mUpdateOutput.get());
+    } else {
+        mObjectsContext.SetOutputStream(mOutputFile.GetOutputStream());
+    }
     mDocumentContext.SetOutputFileInformation(mOutputFile.GetFilePath());
     // A file whose "%%EOF" ends without a line end would have the update's first object on the
     // same line: a reader that scans the file would read it as part of the comment.
@@ -261,6 +258,7 @@ OpStatus PDFWriter::CloseFiles(bool inKeepOutput)
 void PDFWriter::Reset()
 {
     mObjectsContext.Reset();
+    mUpdateOutput.reset();
     mDocumentContext.ResetForNewDocument();
     mDocumentStarted = false;
     mIsModified = false;

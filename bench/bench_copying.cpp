@@ -1,7 +1,8 @@
 // Merging and splitting PDF files, against qpdf and mutool doing the same in the same run:
 //   1. merging 50 ordinary files (2 to 20 pages each, half of them with object streams);
 //   2. merging 10 copies of a 500-page file (5,000 pages);
-//   3. splitting a 500-page file into single pages.
+//   3. splitting a 500-page file into single pages;
+//   4. merging a file of about a kilobyte whose page content inflates to 10 GB.
 // Every tool runs as a child process (this program runs itself for our side), so that wall time
 // and peak memory (maximum resident set, from wait4) are measured the same way for all. Each run
 // is repeated and the fastest time kept. Run: build/bench/bench_copying [repeats]
@@ -346,6 +347,18 @@ int main(int argc, char** argv)
                      {"qpdf", {"qpdf", "--split-pages", big, qpdf + "/page-%d.pdf"}, "", qpdf},
                      {"mutool", {"mutool", "run", splitJS, big, mutool}, "", mutool}},
                     500, repeats, 500);
+    }
+
+    // 4. A page whose content inflates to 10 GB, from a file of about a kilobyte. (qpdf inflates
+    // it, which takes it a minute and more, so it is left out.)
+    {
+        std::string bomb = (dir / "bomb.pdf").string();
+        WriteFile(bomb, copytest::InflatingContentDocument(copytest::InflatingContent(10240)).Build());
+        std::string ours = (dir / "ours-bomb.pdf").string(), mutool = (dir / "mutool-bomb.pdf").string();
+        RunWorkload("Merging a " + std::to_string(fs::file_size(bomb)) + "-byte file whose content inflates to 10 GB",
+                    {{"ours", {self, "--ours", "merge", ours, bomb}, ours, ""},
+                     {"mutool", {"mutool", "merge", "-o", mutool, bomb}, mutool, ""}},
+                    1, repeats, 1);
     }
 
     // VELLORAN_BENCH_KEEP keeps the files for profiling one tool alone.

@@ -31,6 +31,11 @@ qpdf --qdf "$out/classic.pdf" "$out/qdf.pdf"
 qpdf --force-version=1.0 --object-streams=disable "$out/classic.pdf" "$out/v10.pdf"
 qpdf --encrypt u o 256 -- "$out/classic.pdf" "$out/encrypted.pdf"
 
+# Variants other readers open: bytes before the header, rows of 19 bytes, a stream without Length.
+{ printf '@PJL ENTER LANGUAGE = PDF\r\n'; cat "$out/classic.pdf"; } > "$out/prefixed.pdf"
+sed 's/ \([nf]\) $/ \1/' "$out/classic.pdf" > "$out/short-rows.pdf"
+sed "0,/\/Length [0-9][0-9] /s//\/Length 99 /" "$out/classic.pdf" > "$out/wrong-length.pdf"
+
 # An incremental update appended by hand to the classic file.
 size=$(wc -c < "$out/classic.pdf")
 prev=$(tail -n 2 "$out/classic.pdf" | head -n 1)

@@ -12,6 +12,8 @@
 #include "pdf/copying/ShadingCategoryServices.h"
 #include "pdf/copying/XObjectCategoryServices.h"
 #include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/InputLimitedStream.h"
+#include "pdf/io/InputStreamSkipperStream.h"
 #include "pdf/io/NumberText.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/IPDFParserExtender.h"
@@ -22,16 +24,25 @@
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
 // Bytes moved at a time when stream data is copied: the data of a stream is never held whole.
 const size_t kCopyChunkSize = 64 * 1024;
 
+// Decoded content a page placed as a form may have: this much at most, and no more than so many
+// times the size of its file.
+const long long kMaxDecodedContent = 256LL * 1024 * 1024;
+const long long kDecodedContentPerSourceByte = 64;
+
 const char scResources[] = "Resources";
 const char scContents[] = "Contents";
 const char scCropBox[] = "CropBox";
 const char scRotate[] = "Rotate";
+const char scUserUnit[] = "UserUnit";
+const char scGroup[] = "Group";
 const char scLength[] = "Length";
 const char scProcSet[] = "ProcSet";
 
@@ -42,6 +53,17 @@ std::string CopiedRealText(double inValue)
     std::string text;
     NumberText::FormatShortest(inValue, text);
     return text;
+}
+
+bool IsPositiveNumber(PDFObject* inValue)
+{
+    if (inValue->GetType() == PDFObject::ePDFObjectInteger)
+        return static_cast<PDFInteger*>(inValue)->GetValue() > 0;
+    if (inValue->GetType() == PDFObject::ePDFObjectReal) {
+        double value = static_cast<PDFReal*>(inValue)->GetValue();
+        return std::isfinite(value) && value > 0;
+    }
+    return false;
 }
 
 } // namespace
@@ -89,6 +111,8 @@ OpStatus PDFDocumentHandler::StartCopyingContext(IByteReaderWithPosition* inSour
         TraceMessage("PDFDocumentHandler::StartCopyingContext, failure occured while parsing PDF file.");
         return status;
     }
+    // Positions count from the header, as the parser reads them.
+    mSourceStream = mParser->GetParserStream();
     if (mParser->HasEncryptionDictionary()) {
         TraceMessage("PDFDocumentHandler::StartCopyingContext, Document contains an encryption dictionary. Library "
                      "does not support embedding of encrypted PDF");
@@ -249,10 +273,22 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
 
     OutputPage targetPage;
     targetPage.SetMediaBox(mInheritedValues.MediaBox(mParser, page.GetPtr()));
-    RefCountPtr<PDFObject> cropBoxValue(mInheritedValues.Query(mParser, page.GetPtr(), scCropBox));
-    PDFRectangle cropBox;
-    if (InheritedPageValues::ReadRectangle(cropBoxValue.GetPtr(), cropBox))
-        targetPage.SetCropBox(cropBox);
+    // The boxes that say where the page is cut and printed. Only CropBox passes from the nodes
+    // above a page to the page; readers take the others (and UserUnit and Group) from the page
+    // alone, so a node's would change the copy.
+    const std::pair<const char*, void (OutputPage::*)(const PDFRectangle&)> boxes[] = {
+        {scCropBox, &OutputPage::SetCropBox},
+        {"BleedBox", &OutputPage::SetBleedBox},
+        {"TrimBox", &OutputPage::SetTrimBox},
+        {"ArtBox", &OutputPage::SetArtBox}};
+    for (const auto& box : boxes) {
+        RefCountPtr<PDFObject> value(box.first == scCropBox
+                                         ? mInheritedValues.Query(mParser, page.GetPtr(), box.first)
+                                         : mParser->ResolveDictionaryValue(page.GetPtr(), box.first));
+        PDFRectangle rectangle;
+        if (InheritedPageValues::ReadRectangle(value.GetPtr(), rectangle))
+            (targetPage.*box.second)(rectangle);
+    }
 
     status = CopyPageContentToTargetPage(&targetPage, page.GetPtr());
     if (status != eSuccess)
@@ -263,6 +299,8 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
     mResourcesInProgress = PDFObjectCastPtr<PDFDictionary>(
         mInheritedValues.Query(mParser, page.GetPtr(), scResources));
     mRotationInProgress = mInheritedValues.Rotation(mParser, page.GetPtr());
+    mUserUnitInProgress = mParser->ResolveDictionaryValue(page.GetPtr(), scUserUnit);
+    mGroupInProgress = PDFObjectCastPtr<PDFDictionary>(mParser->ResolveDictionaryValue(page.GetPtr(), scGroup));
     mPendingFromPageWrite.clear();
     mDocumentContext->AttachExtender(this);
     status = mDocumentContext->WritePage(&targetPage, outPageObjectID);
@@ -270,6 +308,8 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
     mPageInProgress = nullptr;
     mResourcesInProgress = nullptr;
     mRotationInProgress = 0;
+    mUserUnitInProgress = nullptr;
+    mGroupInProgress = nullptr;
     if (status == eSuccess && !mPendingFromPageWrite.empty()) {
         ObjectIDList pending;
         pending.swap(mPendingFromPageWrite);
@@ -322,22 +362,40 @@ OpStatus PDFDocumentHandler::ResourcesDictionaryWriting(ResourcesDictionary* inR
 OpStatus PDFDocumentHandler::PageDictionaryWriting(OutputPage* inPage, DictionaryContext* inPageDictionary,
                                                    ObjectsContext*, DocumentContext*)
 {
-    if (!mPageInProgress || inPage != mPageInProgress || mRotationInProgress == 0)
+    if (!mPageInProgress || inPage != mPageInProgress)
         return eSuccess;
-    if (inPageDictionary->WriteKey(scRotate) != eSuccess)
-        return eFailure;
-    inPageDictionary->WriteIntegerValue(mRotationInProgress);
+    if (mRotationInProgress != 0) {
+        if (inPageDictionary->WriteKey(scRotate) != eSuccess)
+            return eFailure;
+        inPageDictionary->WriteIntegerValue(mRotationInProgress);
+    }
+    // A page measured in larger units than points (UserUnit 3: a point of the page is 3 points)
+    // keeps its size; a transparency group keeps how its content blends.
+    if (mUserUnitInProgress && IsPositiveNumber(mUserUnitInProgress.GetPtr())) {
+        if (inPageDictionary->WriteKey(scUserUnit) != eSuccess ||
+            WriteDictionaryValue(mUserUnitInProgress.GetPtr(), mPendingFromPageWrite) != eSuccess)
+            return eFailure;
+    }
+    if (mGroupInProgress) {
+        if (inPageDictionary->WriteKey(scGroup) != eSuccess ||
+            WriteDictionaryValue(mGroupInProgress.GetPtr(), mPendingFromPageWrite) != eSuccess)
+            return eFailure;
+    }
     return eSuccess;
 }
 
 OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
-                                                   std::vector<RefCountPtr<PDFStreamInput>>& outStreams)
+                                                   std::vector<ContentStream>& outStreams)
 {
+    RefCountPtr<PDFObject> reference(inSourcePage->QueryDirectObject(scContents));
     RefCountPtr<PDFObject> contents(mParser->ResolveDictionaryValue(inSourcePage, scContents));
-    if (!contents)
+    // A null Contents is the same as none.
+    if (!contents || contents->GetType() == PDFObject::ePDFObjectNull)
         return PageNamesUnreadableObject(inSourcePage, scContents, inMethod) ? eFailure : eSuccess;
-    if (contents->GetType() == PDFObject::ePDFObjectStream) {
-        outStreams.emplace_back(static_cast<PDFStreamInput*>(contents.Detach()));
+    if (contents->GetType() == PDFObject::ePDFObjectStream &&
+        reference->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
+        outStreams.push_back({static_cast<PDFIndirectObjectReference*>(reference.GetPtr())->GetObjectID(),
+                              RefCountPtr<PDFStreamInput>(static_cast<PDFStreamInput*>(contents.Detach()))});
         return eSuccess;
     }
     if (contents->GetType() != PDFObject::ePDFObjectArray) {
@@ -345,100 +403,128 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
                      PDFObject::TypeLabelFor(contents->GetType()));
         return eFailure;
     }
+    // An item that is no stream (null, an object the file does not hold, a number) is left out,
+    // as readers leave it: the page keeps the content of its other streams. Only an item the file
+    // holds but that cannot be read fails, since it may be content.
     PDFArray* array = static_cast<PDFArray*>(contents.GetPtr());
     for (uint32_t i = 0; i < array->GetLength(); ++i) {
-        PDFObjectCastPtr<PDFIndirectObjectReference> reference(array->QueryObject(i));
-        if (!reference) {
-            TraceMessage("%s, content stream array contains non-refs", inMethod);
-            return eFailure;
+        PDFObjectCastPtr<PDFIndirectObjectReference> item(array->QueryObject(i));
+        if (!item) {
+            RefCountPtr<PDFObject> value(array->QueryObject(i));
+            TraceMessage("%s, item %u of the page's Contents is %s, not a reference to a stream; left out", inMethod,
+                         i, PDFObject::TypeLabelFor(value->GetType()));
+            continue;
         }
-        PDFObjectCastPtr<PDFStreamInput> stream(mParser->ParseObjectByID(reference->GetObjectID()));
+        if (!HoldsObject(mParser, item->GetObjectID())) {
+            TraceMessage("%s, item %u of the page's Contents names object %u, which the file does not hold; left out",
+                         inMethod, i, item->GetObjectID());
+            continue;
+        }
+        RefCountPtr<PDFObject> stream(mParser->ParseObjectByID(item->GetObjectID()));
         if (!stream) {
-            TraceMessage("%s, content stream array contains references to non streams", inMethod);
+            TraceMessage("%s, content stream array contains references to non streams: object %u cannot be read",
+                         inMethod, item->GetObjectID());
             return eFailure;
         }
-        outStreams.emplace_back(stream.Detach());
+        if (stream->GetType() != PDFObject::ePDFObjectStream) {
+            TraceMessage("%s, item %u of the page's Contents names object %u, which is %s, not a stream; left out",
+                         inMethod, i, item->GetObjectID(), PDFObject::TypeLabelFor(stream->GetType()));
+            continue;
+        }
+        outStreams.push_back(
+            {item->GetObjectID(), RefCountPtr<PDFStreamInput>(static_cast<PDFStreamInput*>(stream.Detach()))});
     }
     return eSuccess;
 }
 
 OpStatus PDFDocumentHandler::CopyPageContentToTargetPage(OutputPage* inTargetPage, PDFDictionary* inSourcePage)
 {
-    std::vector<RefCountPtr<PDFStreamInput>> streams;
+    // The content streams are copied as they are, whatever their filters: decoding them only to
+    // encode them again cost time without bound (a few kilobytes can inflate to gigabytes) and
+    // failed on filters that are not decoded here. Each stays a content stream of its own, in
+    // order, so the page reads as the source did; one shared by several pages is written once.
+    std::vector<ContentStream> streams;
     OpStatus status =
         CollectContentStreams(inSourcePage, "PDFDocumentHandler::CopyPageContentToTargetPage", streams);
-    for (size_t i = 0; status == eSuccess && i < streams.size(); ++i)
-        status = WritePDFStreamInputToContentContext(inTargetPage, streams[i].GetPtr());
+    // Unless the caller asked for uncompressed output: then the content is written decoded, so
+    // that it stands readable in the file, when it decodes within the budget.
+    if (status == eSuccess && !mObjectsContext->IsCompressingStreams() && !streams.empty() &&
+        ContentDecodesWithinBudget(streams))
+        return WriteDecodedContent(inTargetPage, streams);
+    for (size_t i = 0; status == eSuccess && i < streams.size(); ++i) {
+        ObjectIDType targetID = MapSourceID(streams[i].mSourceID, nullptr);
+        TargetObject& target = mSourceToTarget[streams[i].mSourceID];
+        if (!target.mWritten) {
+            target.mWritten = true;
+            ObjectIDList references;
+            status = WriteCopiedObject(streams[i].mStream.GetPtr(), targetID, references);
+            if (status == eSuccess && !references.empty())
+                status = CopyPendingObjects(references);
+        }
+        if (status == eSuccess)
+            inTargetPage->AddContentStreamReference(targetID);
+    }
+    if (status != eSuccess)
+        TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream from "
+                     "page input to target page");
     return status;
 }
 
-bool PDFDocumentHandler::IsFlateOnly(PDFStreamInput* inStream)
+long long PDFDocumentHandler::DecodedContentBudget() const
 {
-    if (mParser->GetParserExtender())
-        return false; // the extender may change how raw data reads (decryption)
-    RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
-    RefCountPtr<PDFObject> filter(dictionary->QueryDirectObject("Filter"));
-    if (!filter)
-        return false;
-    if (filter->GetType() == PDFObject::ePDFObjectArray && static_cast<PDFArray*>(filter.GetPtr())->GetLength() == 1)
-        filter = static_cast<PDFArray*>(filter.GetPtr())->QueryObject(0);
-    if (filter->GetType() != PDFObject::ePDFObjectName ||
-        static_cast<PDFName*>(filter.GetPtr())->GetValue() != "FlateDecode")
-        return false;
-    RefCountPtr<PDFObject> parameters(dictionary->QueryDirectObject("DecodeParms"));
-    return !parameters || parameters->GetType() == PDFObject::ePDFObjectNull;
+    return std::min(kMaxDecodedContent, kDecodedContentPerSourceByte * std::max(mSourceSize, 1LL));
 }
 
-OpStatus PDFDocumentHandler::WriteFlateContentAsItIs(OutputPage* inTargetPage, PDFStreamInput* inSourceStream)
+bool PDFDocumentHandler::ContentDecodesWithinBudget(const std::vector<ContentStream>& inStreams)
 {
-    long long length = CheckedStreamLength(inSourceStream);
-    if (length < 0)
-        return eFailure;
-    inTargetPage->AddContentStreamReference(mObjectsContext->AllocateAndStartIndirectObject());
-    DictionaryContext* dictionary = mObjectsContext->StartDictionary();
-    dictionary->WriteKey(scLength);
-    dictionary->WriteIntegerValue(length);
-    dictionary->WriteKey("Filter");
-    mObjectsContext->GetValueWriter().WriteNameValue("FlateDecode", eTokenSeparatorEndLine);
-    mObjectsContext->EndDictionary(dictionary);
-    mObjectsContext->WriteKeyword("stream");
-    OpStatus status = CopySourceBytes(inSourceStream->GetStreamContentStart(), length);
-    mObjectsContext->EndLine();
-    mObjectsContext->WriteKeyword("endstream");
-    mObjectsContext->EndIndirectObject();
-    return status;
+    long long budget = DecodedContentBudget();
+    for (const ContentStream& stream : inStreams) {
+        mSourceStream->SeekFromStart(stream.mStream->GetStreamContentStart());
+        std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(stream.mStream.GetPtr()));
+        if (!reader) {
+            TraceMessage("PDFDocumentHandler::CopyPageContentToTargetPage, content stream %lu cannot be decoded; the "
+                         "page's content streams are copied as they are",
+                         stream.mSourceID);
+            return false;
+        }
+        InputLimitedStream limited(reader.get(), budget + 1, false);
+        Byte* buffer = CopyBuffer();
+        long long decoded = 0;
+        while (limited.HasMoreBytes()) {
+            size_t got = limited.Read(buffer, kCopyChunkSize);
+            if (got == 0)
+                break;
+            decoded += static_cast<long long>(got);
+        }
+        if (decoded > budget || reader->HasMoreBytes()) {
+            TraceMessage("PDFDocumentHandler::CopyPageContentToTargetPage, the page's content decodes to more than "
+                         "%lld bytes or stops short; its content streams are copied as they are",
+                         DecodedContentBudget());
+            return false;
+        }
+        budget -= decoded;
+    }
+    return true;
 }
 
-OpStatus PDFDocumentHandler::WritePDFStreamInputToContentContext(OutputPage* inTargetPage,
-                                                                 PDFStreamInput* inSourceStream)
+OpStatus PDFDocumentHandler::WriteDecodedContent(OutputPage* inTargetPage, const std::vector<ContentStream>& inStreams)
 {
-    // Content that is Flate data already is what decoding and compressing it again would give:
-    // its bytes are copied as they are, which spares inflating and deflating every page.
-    if (mObjectsContext->IsCompressingStreams() && IsFlateOnly(inSourceStream)) {
-        if (WriteFlateContentAsItIs(inTargetPage, inSourceStream) != eSuccess) {
-            TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream "
-                         "from page input to target page");
+    for (const ContentStream& source : inStreams) {
+        mSourceStream->SeekFromStart(source.mStream->GetStreamContentStart());
+        std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(source.mStream.GetPtr()));
+        OpStatus status = reader ? eSuccess : eFailure;
+        if (status == eSuccess) {
+            inTargetPage->AddContentStreamReference(mObjectsContext->AllocateAndStartIndirectObject());
+            std::unique_ptr<WrittenPDFStream> stream = mObjectsContext->StartStream();
+            status = CopyDecodedBytes(reader.get(), stream->GetWriteStream());
+            if (mObjectsContext->EndStream(stream.get()) != eSuccess)
+                status = eFailure;
+        }
+        if (status != eSuccess) {
+            TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream from "
+                         "page input to target page");
             return eFailure;
         }
-        return eSuccess;
-    }
-    // The reader is made before anything is written, so that a stream that cannot be read
-    // leaves no half object behind.
-    mSourceStream->SeekFromStart(inSourceStream->GetStreamContentStart());
-    std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(inSourceStream));
-    if (!reader) {
-        TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream from "
-                     "page input to target page");
-        return eFailure;
-    }
-    inTargetPage->AddContentStreamReference(mObjectsContext->AllocateAndStartIndirectObject());
-    std::unique_ptr<WrittenPDFStream> stream = mObjectsContext->StartStream();
-    OpStatus status = CopyDecodedBytes(reader.get(), stream->GetWriteStream());
-    OpStatus endStatus = mObjectsContext->EndStream(stream.get());
-    if (status != eSuccess || endStatus != eSuccess) {
-        TraceMessage("PDFDocumentHandler::WritePDFStreamInputToContentContext, failed to write content stream from "
-                     "page input to target page");
-        return eFailure;
     }
     return eSuccess;
 }
@@ -519,13 +605,18 @@ OpStatus PDFDocumentHandler::CopyInDirectObject(ObjectIDType inSourceID, ObjectI
         TraceMessage("PDFDocumentHandler::CopyInDirectObject, object not found. %ld", static_cast<long>(inSourceID));
         return eFailure;
     }
-    // A stream whose data cannot be there fails before its object is begun.
-    if (object->GetType() == PDFObject::ePDFObjectStream &&
-        CheckedStreamLength(static_cast<PDFStreamInput*>(object.GetPtr())) < 0)
+    return WriteCopiedObject(object.GetPtr(), inTargetID, outPending);
+}
+
+OpStatus PDFDocumentHandler::WriteCopiedObject(PDFObject* inObject, ObjectIDType inTargetID, ObjectIDList& outPending)
+{
+    // A stream whose data cannot be found fails before its object is begun.
+    if (inObject->GetType() == PDFObject::ePDFObjectStream &&
+        CheckedStreamLength(static_cast<PDFStreamInput*>(inObject)) < 0)
         return eFailure;
 
     mObjectsContext->StartIndirectObject(inTargetID);
-    OpStatus status = WriteObjectByType(object.GetPtr(), eTokenSeparatorEndLine, outPending);
+    OpStatus status = WriteObjectByType(inObject, eTokenSeparatorEndLine, outPending);
     if (status == eSuccess)
         mObjectsContext->EndIndirectObject();
     return status;
@@ -628,11 +719,13 @@ OpStatus PDFDocumentHandler::WriteValue(PDFObject* inObject, ETokenSeparator inS
 }
 
 OpStatus PDFDocumentHandler::WriteDictionary(PDFDictionary* inDictionary, EReferenceMode inMode,
-                                             ObjectIDList* ioPending)
+                                             ObjectIDList* ioPending, const long long* inLength)
 {
     DictionaryContext* dictionary = mObjectsContext->StartDictionary();
     DictionaryIterator entries = inDictionary->CreateIterator();
     while (entries.MoveNext()) {
+        if (inLength && entries.GetKey()->GetValue() == scLength)
+            continue;
         if (dictionary->WriteKey(entries.GetKey()->GetValue()) != eSuccess)
             return eFailure;
         PDFObject* value = entries.GetValue();
@@ -645,35 +738,32 @@ OpStatus PDFDocumentHandler::WriteDictionary(PDFDictionary* inDictionary, ERefer
         if (status != eSuccess)
             return status;
     }
+    if (inLength) {
+        if (dictionary->WriteKey(scLength) != eSuccess)
+            return eFailure;
+        dictionary->WriteIntegerValue(*inLength);
+    }
     return mObjectsContext->EndDictionary(dictionary);
 }
 
-long long PDFDocumentHandler::CheckedStreamLength(PDFStreamInput* inStream)
+long long PDFDocumentHandler::CheckedStreamLength(PDFStreamInput* inStream, bool* outAsDeclared)
 {
-    RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
-    PDFObjectCastPtr<PDFInteger> length(mParser->ResolveDictionaryValue(dictionary.GetPtr(), scLength));
-    if (!length) {
+    long long length = mParser->GetStreamDataLength(inStream, outAsDeclared);
+    if (length < 0)
         TraceMessage("PDFDocumentHandler::WriteStreamObject, stream does not have length, failing");
-        return -1;
-    }
-    long long start = inStream->GetStreamContentStart();
-    if (length->GetValue() < 0 || start < 0 || start > mSourceSize || length->GetValue() > mSourceSize - start) {
-        TraceMessage("PDFDocumentHandler::WriteStreamObject, stream length %lld at %lld reaches outside the source "
-                     "file of %lld bytes, failing",
-                     length->GetValue(), start, mSourceSize);
-        return -1;
-    }
-    return length->GetValue();
+    return length;
 }
 
 OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMode inMode, ObjectIDList* ioPending)
 {
-    // Length is resolved before anything is written: reading it moves the source.
-    long long length = CheckedStreamLength(inStream);
+    // Length is found before anything is written: reading it moves the source.
+    bool asDeclared = false;
+    long long length = CheckedStreamLength(inStream, &asDeclared);
     if (length < 0)
         return eFailure;
     RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
-    if (WriteDictionary(dictionary.GetPtr(), inMode, ioPending) != eSuccess) {
+    // A Length that was missing or wrong is written as the count of bytes copied.
+    if (WriteDictionary(dictionary.GetPtr(), inMode, ioPending, asDeclared ? nullptr : &length) != eSuccess) {
         TraceMessage("PDFDocumentHandler::WriteStreamObject, failed to write stream dictionary");
         return eFailure;
     }
@@ -856,12 +946,15 @@ void PDFDocumentHandler::RegisterCategoryResources(OutputFormXObject* inTargetFo
 OpStatus PDFDocumentHandler::MergePageContentToTargetXObject(OutputFormXObject* inTargetFormXObject,
                                                              PDFDictionary* inSourcePage, const RenameMap& inRenames)
 {
-    std::vector<RefCountPtr<PDFStreamInput>> streams;
+    std::vector<ContentStream> streams;
     OpStatus status =
         CollectContentStreams(inSourcePage, "PDFDocumentHandler::MergePageContentToTargetXObject", streams);
+    // Renaming needs the decoded content, which a few kilobytes of a file can inflate to
+    // gigabytes: the page's content as a whole is decoded within a budget.
+    long long budget = DecodedContentBudget();
     IByteWriter* target = inTargetFormXObject->GetContentStream()->GetWriteStream();
     for (size_t i = 0; status == eSuccess && i < streams.size(); ++i) {
-        status = WriteContentWithRenamedResources(target, streams[i].GetPtr(), inRenames);
+        status = WriteContentWithRenamedResources(target, streams[i].mStream.GetPtr(), inRenames, budget);
         const Byte endLine[2] = {'\r', '\n'};
         if (status == eSuccess && target->WriteBytes(endLine, 2) != 2)
             status = eFailure;
@@ -870,7 +963,7 @@ OpStatus PDFDocumentHandler::MergePageContentToTargetXObject(OutputFormXObject* 
 }
 
 OpStatus PDFDocumentHandler::WriteContentWithRenamedResources(IByteWriter* inTarget, PDFStreamInput* inSourceStream,
-                                                              const RenameMap& inRenames)
+                                                              const RenameMap& inRenames, long long& ioDecodeBudget)
 {
     mSourceStream->SeekFromStart(inSourceStream->GetStreamContentStart());
     std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(inSourceStream));
@@ -879,15 +972,27 @@ OpStatus PDFDocumentHandler::WriteContentWithRenamedResources(IByteWriter* inTar
                      "page");
         return eFailure;
     }
+    // One byte more than the budget is let through, so that content beyond it shows.
+    InputStreamSkipperStream counted(new InputLimitedStream(reader.release(), ioDecodeBudget + 1, true));
+    OpStatus status = eSuccess;
     if (!inRenames.empty()) {
         ContentResourceRenamer renamer(inRenames);
-        return renamer.Copy(reader.get(), inTarget);
+        status = renamer.Copy(&counted, inTarget);
+    } else {
+        status = CopyDecodedBytes(&counted, inTarget);
     }
-    if (CopyDecodedBytes(reader.get(), inTarget) != eSuccess) {
+    if (counted.TellPosition() > ioDecodeBudget) {
+        TraceMessage("PDFDocumentHandler::WriteContentWithRenamedResources, the page's content decodes to more than "
+                     "%lld bytes, the most a page of a %lld-byte file may give a form",
+                     ioDecodeBudget, static_cast<long long>(mSourceSize));
+        return eFailure;
+    }
+    if (status != eSuccess) {
         TraceMessage("PDFDocumentHandler::WriteContentWithRenamedResources, failed to copy a content stream of the "
                      "page");
         return eFailure;
     }
+    ioDecodeBudget -= counted.TellPosition();
     return eSuccess;
 }
 

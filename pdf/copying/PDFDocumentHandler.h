@@ -67,9 +67,8 @@ public:
     // list (pages written before a failure stay listed); one page.
     OpStatus AppendSelectedPages(const PageSelection& inPageSelection, std::vector<ObjectIDType>& ioPageObjectIDs);
     OpStatus CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
+    // The page's content streams, copied unchanged, become the new page's content streams.
     OpStatus CopyPageContentToTargetPage(OutputPage* inTargetPage, PDFDictionary* inSourcePage);
-    // One source content stream, decoded, becomes a new content stream of the page.
-    OpStatus WritePDFStreamInputToContentContext(OutputPage* inTargetPage, PDFStreamInput* inSourceStream);
     OpStatus CopyPageResourceObjects(PDFDictionary* inSourcePage);
 
     // Object copying. References in a direct dictionary or array not yet mapped, in order met.
@@ -80,6 +79,8 @@ public:
     // Writes one indirect object of the source under inTargetID; its unmapped references are
     // mapped and appended to outPending.
     OpStatus CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID, ObjectIDList& outPending);
+    // The same for an object parsed already.
+    OpStatus WriteCopiedObject(PDFObject* inObject, ObjectIDType inTargetID, ObjectIDList& outPending);
     // A value where the caller has an object or a key open; references are mapped to target ids
     // and the newly mapped ones appended to ioPending.
     OpStatus WriteObjectByType(PDFObject* inObject, ETokenSeparator inSeparate, ObjectIDList& ioPending);
@@ -99,8 +100,9 @@ public:
                                    PDFDictionary* inResources, ObjectIDList& ioObjectsToCopy, RenameMap& ioRenames);
     OpStatus MergePageContentToTargetXObject(OutputFormXObject* inTargetFormXObject, PDFDictionary* inSourcePage,
                                              const RenameMap& inRenames);
+    // Decodes at most ioDecodeBudget bytes (less what it decoded afterwards); fails past it.
     OpStatus WriteContentWithRenamedResources(IByteWriter* inTarget, PDFStreamInput* inSourceStream,
-                                              const RenameMap& inRenames);
+                                              const RenameMap& inRenames, long long& ioDecodeBudget);
     // WriteObjectByType with CR LF into a fresh list of the references met.
     OpStatus WriteValueAndListReferences(PDFObject* inValue, ObjectIDList& outPending);
     // The listed objects are copied when the form ends.
@@ -111,8 +113,8 @@ public:
     // inKey of the dictionary names an object the file holds but that cannot be read.
     static bool NamesUnreadableObject(PDFParser* inParser, PDFDictionary* inDictionary, const char* inKey);
 
-    // While a page copy writes its page object: the source page's Resources entries, and its
-    // rotation. Nothing to do for any other page.
+    // While a page copy writes its page object: the source page's Resources entries, its
+    // rotation, UserUnit and transparency Group. Nothing to do for any other page.
     OpStatus ResourcesDictionaryWriting(ResourcesDictionary* inResources, DictionaryContext* inResourcesDictionary,
                                         ObjectsContext* inObjectsContext, DocumentContext* inDocumentContext) override;
     OpStatus PageDictionaryWriting(OutputPage* inPage, DictionaryContext* inPageDictionary,
@@ -131,27 +133,38 @@ private:
 
     OpStatus WriteValue(PDFObject* inObject, ETokenSeparator inSeparate, EReferenceMode inMode,
                         ObjectIDList* ioPending);
-    OpStatus WriteDictionary(PDFDictionary* inDictionary, EReferenceMode inMode, ObjectIDList* ioPending);
+    // With inLength, that number stands as the Length entry instead of the dictionary's own.
+    OpStatus WriteDictionary(PDFDictionary* inDictionary, EReferenceMode inMode, ObjectIDList* ioPending,
+                             const long long* inLength = nullptr);
     OpStatus WriteStream(PDFStreamInput* inStream, EReferenceMode inMode, ObjectIDList* ioPending);
     // The target id of a source object, reserved (and listed in ioPending) on first sight.
     ObjectIDType MapSourceID(ObjectIDType inSourceID, ObjectIDList* ioPending);
-    // Length of a stream's data, checked against the file; -1 after a log line.
-    long long CheckedStreamLength(PDFStreamInput* inStream);
+    // Length of a stream's data in the file (found at "endstream" when its Length is wrong);
+    // -1 after a log line. outAsDeclared tells whether its Length entry says the same.
+    long long CheckedStreamLength(PDFStreamInput* inStream, bool* outAsDeclared = nullptr);
     // Copies exactly inLength bytes of the source from inPosition to the output, in chunks.
     OpStatus CopySourceBytes(LongFilePositionType inPosition, long long inLength);
     // Everything a decoding reader yields, in chunks; -1 on a stuck reader or a short write.
     OpStatus CopyDecodedBytes(IByteReader* inSource, IByteWriter* inTarget);
-    // The stream objects of a page's Contents, in order; -1 after a log line for anything else.
+    struct ContentStream {
+        ObjectIDType mSourceID;
+        RefCountPtr<PDFStreamInput> mStream;
+    };
+    // The stream objects of a page's Contents, in order; items that are no streams are left out
+    // with a log line. -1 after a log line for Contents of another type or an unreadable item.
     OpStatus CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
-                                   std::vector<RefCountPtr<PDFStreamInput>>& outStreams);
+                                   std::vector<ContentStream>& outStreams);
+    // Decoded content a page may give, from the size of its file.
+    long long DecodedContentBudget() const;
+    // Every stream decodes, and all of them within the budget; logs when not.
+    bool ContentDecodesWithinBudget(const std::vector<ContentStream>& inStreams);
+    // Each stream decoded into a new content stream of the page, written as the writer writes
+    // streams.
+    OpStatus WriteDecodedContent(OutputPage* inTargetPage, const std::vector<ContentStream>& inStreams);
     // The page's own inKey names an object the source holds but that cannot be read: copying the
     // page without it would lose its fonts or content behind a success. Logs when true.
     bool PageNamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod);
     Byte* CopyBuffer();
-    // The stream's data is Flate data without parameters, read as it stands in the file.
-    bool IsFlateOnly(PDFStreamInput* inStream);
-    // Such a content stream as a new content stream of the page, its data copied unchanged.
-    OpStatus WriteFlateContentAsItIs(OutputPage* inTargetPage, PDFStreamInput* inSourceStream);
 
     DocumentContext* mDocumentContext = nullptr;
     ObjectsContext* mObjectsContext = nullptr;
@@ -166,10 +179,12 @@ private:
     InheritedPageValues mInheritedValues;
 
     // The page being written by CreatePDFPageForPage, with its source's (maybe inherited)
-    // Resources and its rotation; the references that writing the Resources newly mapped.
+    // Resources and rotation, its UserUnit and Group; the references that writing the Resources newly mapped.
     OutputPage* mPageInProgress = nullptr;
     RefCountPtr<PDFDictionary> mResourcesInProgress;
     long long mRotationInProgress = 0;
+    RefCountPtr<PDFObject> mUserUnitInProgress;
+    RefCountPtr<PDFDictionary> mGroupInProgress;
     ObjectIDList mPendingFromPageWrite;
 
     std::unique_ptr<Byte[]> mCopyBuffer;

@@ -45,3 +45,15 @@ void PDFDictionary::Insert(PDFName* inKey, PDFObject* inValue)
     inValue->AddRef();
     mValues.emplace(inKey, inValue);
 }
+
+void PDFDictionary::Replace(PDFName* inKey, PDFObject* inValue)
+{
+    auto it = mValues.find(inKey);
+    if (it == mValues.end()) {
+        Insert(inKey, inValue);
+        return;
+    }
+    inValue->AddRef();
+    it->second->Release();
+    it->second = inValue;
+}

@@ -49,6 +49,9 @@ public:
     bool ContainsKey(const std::string& inKey) const { return Exists(inKey); }
     // Adds a reference to both; callers insert only absent keys (a present key is left as it is).
     void Insert(PDFName* inKey, PDFObject* inValue);
+    // Adds a reference to the value (and to the key when it is new); a present key's old value
+    // is released.
+    void Replace(PDFName* inKey, PDFObject* inValue);
     size_t GetSize() const { return mValues.size(); }
 
     DictionaryIterator CreateIterator() const { return DictionaryIterator(mValues); }

@@ -324,12 +324,11 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
             break;
         }
         PDFName* key = static_cast<PDFName*>(keyObject);
-        if (dictionary->ContainsKey(key->GetValue())) {
-            TraceMessage("PDFObjectParser::ParseDictionary, failure to parse key for a dictionary, key already exists. key = %s",
+        // A key given twice (real producers write such dictionaries): the last value counts, as
+        // readers take it.
+        if (dictionary->ContainsKey(key->GetValue()))
+            TraceMessage("PDFObjectParser::ParseDictionary, key %s appears twice in a dictionary, the last value counts",
                          key->GetValue().c_str());
-            key->Release();
-            break;
-        }
         PDFObject* value = ParseObject(inDepth);
         if (!value) {
             if (!mNestingLimitHit)
@@ -338,7 +337,7 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
             key->Release();
             break;
         }
-        dictionary->Insert(key, value);
+        dictionary->Replace(key, value);
         key->Release();
         value->Release();
     }

@@ -6,6 +6,7 @@
 #include "pdf/io/InputDCTDecodeStream.h"
 #include "pdf/io/InputFlateDecodeStream.h"
 #include "pdf/io/InputLimitedStream.h"
+#include "pdf/io/InputOffsetStream.h"
 #include "pdf/io/InputPredictorFactory.h"
 #include "pdf/io/InputStreamSkipperStream.h"
 #include "pdf/io/NumberText.h"
@@ -13,6 +14,7 @@
 #include "pdf/parsing/IPDFParserExtender.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <unordered_set>
 
@@ -28,6 +30,8 @@ const int kMaxObjectReadDepth = 64;
 const size_t kObjectStreamBudget = 32 * 1024 * 1024;
 // Filters stacked on one stream.
 const uint32_t kMaxFilters = 16;
+// Bytes of a classic cross-reference table read at a time.
+const size_t kXrefBlockSize = 64 * 1024;
 
 size_t ReadFully(IByteReader* inReader, Byte* outBuffer, size_t inSize)
 {
@@ -109,6 +113,8 @@ PDFParser::~PDFParser()
 void PDFParser::ResetParser()
 {
     mStream = nullptr;
+    mOffsetStream.reset();
+    mHeaderOffset = 0;
     mStreamSize = 0;
     mCurrentPositionProvider.Assign(nullptr);
     mObjectParser.SetReadStream(nullptr, nullptr);
@@ -128,6 +134,8 @@ void PDFParser::ResetParser()
     mBackBufferStart = 0;
     mBackBufferLength = 0;
     mBackCursor = 0;
+    mFoundStreamLengths.clear();
+    mEndstreamSearchBytes = 0;
 }
 
 OpStatus PDFParser::ParseDocument(IByteReaderWithPosition* inSourceStream)
@@ -137,17 +145,44 @@ OpStatus PDFParser::ParseDocument(IByteReaderWithPosition* inSourceStream)
         TraceMessage("PDFParser::ParseDocument, no source stream to parse");
         return eFailure;
     }
-    mStream = inSourceStream;
+    LongFilePositionType start = inSourceStream->TellPosition();
+    LongFilePositionType headerIndex = 0;
+    double level = 0;
+    if (ParseHeaderLine(inSourceStream, headerIndex, level) != eSuccess)
+        return eFailure;
+    if (start + headerIndex == 0)
+        return ParseStructure(inSourceStream, 0, level);
+
+    // Bytes before the header (print job commands, a mail header): offsets count from the
+    // header, as readers take them. A writer that put the bytes there itself may have counted
+    // from the first byte of the file instead, so that is tried when the first way fails.
+    if (ParseStructure(inSourceStream, start + headerIndex, level) == eSuccess)
+        return eSuccess;
+    TraceMessage("PDFParser::ParseDocument, offsets counted from the header at %lld do not lead to the file's "
+                 "structure; counting them from the first byte",
+                 static_cast<long long>(start + headerIndex));
+    return ParseStructure(inSourceStream, 0, level);
+}
+
+OpStatus PDFParser::ParseStructure(IByteReaderWithPosition* inSourceStream, LongFilePositionType inOrigin,
+                                   double inLevel)
+{
+    ResetParser();
+    mPDFLevel = inLevel;
+    if (inOrigin != 0) {
+        mOffsetStream = std::make_unique<InputOffsetStream>(inSourceStream, inOrigin);
+        mStream = mOffsetStream.get();
+    } else {
+        mStream = inSourceStream;
+    }
+    mHeaderOffset = inOrigin;
     mCurrentPositionProvider.Assign(mStream);
     mObjectParser.SetReadStream(mStream, &mCurrentPositionProvider);
-
-    LongFilePositionType start = mStream->TellPosition();
     mStream->SeekFromEnd(0);
     mStreamSize = mStream->TellPosition();
-    mStream->SeekFromStart(start);
+    mStream->SeekFromStart(0);
 
-    if (ParseHeaderLine() != eSuccess || ParseEOFLine() != eSuccess || ParseXrefPosition() != eSuccess ||
-        ParseFileDirectory() != eSuccess)
+    if (ParseEOFLine() != eSuccess || ParseXrefPosition() != eSuccess || ParseFileDirectory() != eSuccess)
         return eFailure;
 
     // An encrypted file is parsed but offers no pages.
@@ -164,21 +199,41 @@ void PDFParser::SeekAndReset(LongFilePositionType inPosition)
     mObjectParser.ResetReadState();
 }
 
-OpStatus PDFParser::ParseHeaderLine()
+OpStatus PDFParser::ParseHeaderLine(IByteReaderWithPosition* inSource, LongFilePositionType& outHeaderIndex,
+                                    double& outLevel)
 {
-    PDFTokenReader tokenizer;
-    tokenizer.SetReadStream(mStream);
-    BoolAndString token = tokenizer.ReadNextToken();
-    if (!token.first) {
-        TraceMessage("PDFParser::ParseHeaderLine, no tokens in PDF input. in other words - it's empty.");
+    // The header may follow other bytes, within the first kMaxHeaderIndex bytes of the file.
+    Byte buffer[kMaxHeaderIndex + 32];
+    size_t got = ReadFully(inSource, buffer, sizeof(buffer));
+    static const char scHeader[] = "%PDF-";
+    size_t index = 0;
+    for (; index < kMaxHeaderIndex && index + 5 <= got; ++index) {
+        if (memcmp(buffer + index, scHeader, 5) == 0)
+            break;
+    }
+    if (index >= kMaxHeaderIndex || index + 5 > got) {
+        size_t first = 0;
+        while (first < got && PDFTokenReader::IsPDFWhitespace(buffer[first]))
+            ++first;
+        if (first == got) {
+            TraceMessage("PDFParser::ParseHeaderLine, no tokens in PDF input. in other words - it's empty.");
+            return eFailure;
+        }
+        size_t end = first;
+        while (end < got && end - first < 64 && buffer[end] != '\r' && buffer[end] != '\n')
+            ++end;
+        std::string line(reinterpret_cast<const char*>(buffer + first), end - first);
+        TraceMessage("PDFParser::ParseHeaderLine, file does not begin as a PDF file. a PDF file should start with "
+                     "\"%%PDF-\". file header = %s",
+                     line.c_str());
         return eFailure;
     }
-    if (token.second.compare(0, 5, "%PDF-") != 0) {
-        TraceMessage("PDFParser::ParseHeaderLine, file does not begin as a PDF file. a PDF file should start with \"%%PDF-\". file header = %s",
-                     token.second.c_str());
-        return eFailure;
-    }
-    mPDFLevel = PDFObjectParser::StringToDouble(token.second.substr(5));
+    size_t end = index + 5;
+    while (end < got && ((buffer[end] >= '0' && buffer[end] <= '9') || buffer[end] == '.'))
+        ++end;
+    outLevel = PDFObjectParser::StringToDouble(
+        std::string(reinterpret_cast<const char*>(buffer + index + 5), end - index - 5));
+    outHeaderIndex = static_cast<LongFilePositionType>(index);
     return eSuccess;
 }
 
@@ -434,51 +489,96 @@ OpStatus PDFParser::ParseXref(XrefTable& ioTable, LongFilePositionType inPositio
         }
         if (count == 0)
             continue;
-        // Every entry takes 20 bytes of the file.
-        if (count > (mStreamSize - mStream->TellPosition()) / 20 + 1) {
+        // A row takes at least 5 bytes of the file ("0 0 n").
+        if (count > (mStreamSize - mStream->TellPosition()) / 5 + 1) {
             TraceMessage("PDFParser::ParseXref, subsection %lld %lld lists more entries than the file holds", firstID, count);
             return eFailure;
         }
-
-        // The first entry starts at the first byte that is no whitespace; the others follow in 20-byte rows.
-        Byte row[20];
-        Byte byte = 0;
+        Byte first = 0;
         do {
-            if (tokenizer.GetNextByteForToken(byte) != 0) {
+            if (tokenizer.GetNextByteForToken(first) != 0) {
                 TraceMessage("PDFParser::ParseXref, failed to read xref entry");
                 return eFailure;
             }
-        } while (PDFTokenReader::IsPDFWhitespace(byte));
-        row[0] = byte;
-        for (long long i = 0; i < count; ++i) {
-            bool complete = i == 0 ? ReadFully(mStream, row + 1, 19) == 19 : ReadFully(mStream, row, 20) == 20;
-            if (!complete) {
-                TraceMessage("PDFParser::ParseXref, failed to read xref entry");
-                return eFailure;
-            }
-            // "oooooooooo ggggg n" and a two-byte line end; anything else is a damaged table.
-            bool wellFormed = row[10] == ' ' && row[16] == ' ' && (row[17] == 'n' || row[17] == 'f') &&
-                              (row[18] == ' ' || row[18] == '\r' || row[18] == '\n') &&
-                              (row[19] == ' ' || row[19] == '\r' || row[19] == '\n');
-            XrefEntry entry;
-            for (int k = 0; k < 10 && wellFormed; ++k) {
-                wellFormed = IsDigit(row[k]);
-                entry.mObjectPosition = entry.mObjectPosition * 10 + (row[k] - '0');
-            }
-            long long generation = 0;
-            for (int k = 11; k < 16 && wellFormed; ++k) {
-                wellFormed = IsDigit(row[k]);
-                generation = generation * 10 + (row[k] - '0');
-            }
-            if (!wellFormed) {
-                TraceMessage("PDFParser::ParseXref, malformed cross-reference entry for object %lld", firstID + i);
-                return eFailure;
-            }
-            entry.mGeneration = static_cast<uint32_t>(generation);
-            entry.mType = row[17] == 'n' ? eXrefEntryExisting : eXrefEntryDelete;
-            ioTable.Set(static_cast<uint32_t>(firstID + i), entry);
-        }
+        } while (PDFTokenReader::IsPDFWhitespace(first));
+        if (ParseXrefRows(ioTable, firstID, count, first) != eSuccess)
+            return eFailure;
+        tokenizer.ResetReadState();
     }
+}
+
+OpStatus PDFParser::ParseXrefRows(XrefTable& ioTable, long long inFirstID, long long inCount, Byte inFirstByte)
+{
+    // Rows are meant to be "oooooooooo ggggg n" and a two-byte line end, but writers also end
+    // them with a lone CR or LF (19-byte rows) or space their fields otherwise: a row is read by
+    // its fields, whatever its line end. The bytes are read in blocks; afterwards the source is
+    // placed right after the last row.
+    std::vector<Byte> block(1, inFirstByte);
+    size_t cursor = 0;
+    long long rowsLeft = inCount;
+    auto next = [&](Byte& outByte) -> bool {
+        if (cursor == block.size()) {
+            // Enough for the rows left as they are usually written, and a little more.
+            size_t want = rowsLeft < static_cast<long long>(kXrefBlockSize / 20) ? static_cast<size_t>(rowsLeft) * 20 + 32
+                                                                                : kXrefBlockSize;
+            block.resize(want);
+            block.resize(ReadFully(mStream, block.data(), want));
+            cursor = 0;
+            if (block.empty())
+                return false;
+        }
+        outByte = block[cursor++];
+        return true;
+    };
+    auto readNumber = [&](Byte& ioByte, int inMaxDigits, long long& outValue) -> bool {
+        outValue = 0;
+        int digits = 0;
+        while (IsDigit(ioByte)) {
+            if (++digits > inMaxDigits)
+                return false;
+            outValue = outValue * 10 + (ioByte - '0');
+            if (!next(ioByte))
+                return false;
+        }
+        return digits > 0;
+    };
+    auto skipSpaces = [&](Byte& ioByte) -> bool {
+        if (ioByte != ' ')
+            return false;
+        while (ioByte == ' ') {
+            if (!next(ioByte))
+                return false;
+        }
+        return true;
+    };
+
+    Byte byte = 0;
+    bool haveByte = next(byte);
+    for (long long i = 0; i < inCount; ++i) {
+        if (!haveByte) {
+            TraceMessage("PDFParser::ParseXref, failed to read xref entry");
+            return eFailure;
+        }
+        XrefEntry entry;
+        long long generation = 0;
+        bool wellFormed = readNumber(byte, 10, entry.mObjectPosition) && skipSpaces(byte) &&
+                          readNumber(byte, 5, generation) && skipSpaces(byte) && (byte == 'n' || byte == 'f');
+        if (!wellFormed) {
+            TraceMessage("PDFParser::ParseXref, malformed cross-reference entry for object %lld", inFirstID + i);
+            return eFailure;
+        }
+        entry.mGeneration = static_cast<uint32_t>(generation);
+        entry.mType = byte == 'n' ? eXrefEntryExisting : eXrefEntryDelete;
+        ioTable.Set(static_cast<uint32_t>(inFirstID + i), entry);
+        --rowsLeft;
+        // The line end, whatever it is; the next row or subsection starts at the next other byte.
+        do
+            haveByte = next(byte);
+        while (haveByte && PDFTokenReader::IsPDFWhitespace(byte));
+    }
+    LongFilePositionType unread = static_cast<LongFilePositionType>(block.size() - cursor) + (haveByte ? 1 : 0);
+    mStream->SeekFromStart(mStream->TellPosition() - unread);
+    return eSuccess;
 }
 
 OpStatus PDFParser::ParseXrefStreamSection(PDFObject* inObjectID, XrefTable& ioTable, RefCountPtr<PDFDictionary>& outTrailer,
@@ -984,17 +1084,9 @@ IByteReader* PDFParser::CreateInputStreamReader(PDFStreamInput* inStream)
 
     // Values given by reference are read before anything reads the data: reading them moves
     // the source, which the caller placed at the data.
-    PDFObjectCastPtr<PDFInteger> length(ResolveKeepingPosition(dictionary.GetPtr(), "Length"));
-    if (!length) {
-        TraceMessage("PDFParser::CreateInputStreamReader, stream does not have length, failing");
+    long long length = GetStreamDataLength(inStream);
+    if (length < 0)
         return nullptr;
-    }
-    long long start = inStream->GetStreamContentStart();
-    if (length->GetValue() < 0 || start < 0 || start > mStreamSize || length->GetValue() > mStreamSize - start) {
-        TraceMessage("PDFParser::CreateInputStreamReader, stream length %lld at %lld reaches outside the file",
-                     length->GetValue(), start);
-        return nullptr;
-    }
     RefCountPtr<PDFObject> filter(ResolveKeepingPosition(dictionary.GetPtr(), "Filter"));
     RefCountPtr<PDFObject> decodeParms(ResolveKeepingPosition(dictionary.GetPtr(), "DecodeParms"));
     // A filter named by a reference that cannot be read must not turn into "no filter".
@@ -1002,8 +1094,13 @@ IByteReader* PDFParser::CreateInputStreamReader(PDFStreamInput* inStream)
         TraceMessage("PDFParser::CreateInputStreamReader, Filter or DecodeParms could not be read, failing");
         return nullptr;
     }
+    // A null value is the same as no entry: no filter, no parameters.
+    if (filter && filter->GetType() == PDFObject::ePDFObjectNull)
+        filter = nullptr;
+    if (decodeParms && decodeParms->GetType() == PDFObject::ePDFObjectNull)
+        decodeParms = nullptr;
 
-    IByteReader* result = new InputLimitedStream(mStream, length->GetValue(), false);
+    IByteReader* result = new InputLimitedStream(mStream, length, false);
     if (mParserExtender) {
         result = mParserExtender->CreateDefaultReadStream(result);
         if (!result) {
@@ -1052,6 +1149,105 @@ IByteReader* PDFParser::CreateInputStreamReader(PDFStreamInput* inStream)
     TraceMessage("PDFParser::CreateInputStreamReader, filter parameter is of unkown type. only array and name are supported.");
     delete result;
     return nullptr;
+}
+
+long long PDFParser::GetStreamDataLength(PDFStreamInput* inStream, bool* outAsDeclared)
+{
+    if (outAsDeclared)
+        *outAsDeclared = false;
+    if (!mStream || !inStream)
+        return -1;
+    long long start = inStream->GetStreamContentStart();
+    if (start < 0 || start > mStreamSize) {
+        TraceMessage("PDFParser::CreateInputStreamReader, stream data at %lld lies outside the file", start);
+        return -1;
+    }
+    auto found = mFoundStreamLengths.find(start);
+    if (found != mFoundStreamLengths.end())
+        return found->second; // the Length was wrong; found (or not) and logged before
+
+    PositionKeeper keeper(mStream);
+    RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
+    PDFObjectCastPtr<PDFInteger> length(ResolveDictionaryValue(dictionary.GetPtr(), "Length"));
+    if (length && length->GetValue() >= 0 && length->GetValue() <= mStreamSize - start &&
+        StreamEndFollows(start + length->GetValue())) {
+        if (outAsDeclared)
+            *outAsDeclared = true;
+        return length->GetValue();
+    }
+
+    // Length missing, unreadable or wrong: the data ends before the keyword, as other readers take it.
+    long long end = FindEndstream(start);
+    if (end < 0) {
+        TraceMessage("PDFParser::CreateInputStreamReader, the stream at %lld has no usable Length and no endstream "
+                     "within %lld bytes, failing",
+                     start, static_cast<long long>(kMaxEndstreamSearch));
+    } else if (length) {
+        TraceMessage("PDFParser::CreateInputStreamReader, the stream at %lld has Length %lld, but its data ends "
+                     "after %lld bytes at endstream",
+                     start, length->GetValue(), end - start);
+    } else {
+        TraceMessage("PDFParser::CreateInputStreamReader, the stream at %lld has no integer Length; its data ends "
+                     "after %lld bytes at endstream",
+                     start, end - start);
+    }
+    long long result = end < 0 ? -1 : end - start;
+    mFoundStreamLengths[start] = result;
+    return result;
+}
+
+bool PDFParser::StreamEndFollows(LongFilePositionType inPosition)
+{
+    // "endstream", or at least "endobj" when a writer left the former out, after any line end.
+    Byte buffer[64];
+    mStream->SeekFromStart(inPosition);
+    size_t got = ReadFully(mStream, buffer, sizeof(buffer));
+    size_t at = 0;
+    while (at < got && PDFTokenReader::IsPDFWhitespace(buffer[at]))
+        ++at;
+    auto startsWith = [&](const char* inKeyword, size_t inLength) {
+        return got - at >= inLength && memcmp(buffer + at, inKeyword, inLength) == 0;
+    };
+    return startsWith("endstream", 9) || startsWith("endobj", 6);
+}
+
+long long PDFParser::FindEndstream(LongFilePositionType inStart)
+{
+    static const std::string scKeyword = "endstream";
+    long long limit = std::min(mStreamSize, inStart + static_cast<long long>(kMaxEndstreamSearch));
+    std::string block;
+    std::vector<char> chunk(64 * 1024);
+    LongFilePositionType blockStart = inStart;
+    mStream->SeekFromStart(inStart);
+    while (blockStart + static_cast<long long>(block.size()) < limit) {
+        if (mEndstreamSearchBytes >= kMaxEndstreamSearchTotal) {
+            TraceMessage("PDFParser::CreateInputStreamReader, searched %lld bytes for endstream in this file, "
+                         "searching no further",
+                         static_cast<long long>(mEndstreamSearchBytes));
+            return -1;
+        }
+        long long want = std::min(static_cast<long long>(chunk.size()),
+                                  limit - blockStart - static_cast<long long>(block.size()));
+        size_t got = ReadFully(mStream, reinterpret_cast<Byte*>(chunk.data()), static_cast<size_t>(want));
+        if (got == 0)
+            break;
+        mEndstreamSearchBytes += got;
+        // Only the last few bytes of the previous chunk are kept, for a keyword read across two.
+        size_t keep = std::min(block.size(), scKeyword.size() + 1);
+        blockStart += static_cast<long long>(block.size() - keep);
+        block.erase(0, block.size() - keep);
+        block.append(chunk.data(), got);
+        size_t at = block.find(scKeyword);
+        if (at == std::string::npos)
+            continue;
+        // The line end before the keyword belongs to the keyword, not to the data.
+        if (at > 0 && block[at - 1] == '\n')
+            --at;
+        if (at > 0 && block[at - 1] == '\r')
+            --at;
+        return std::max(blockStart + static_cast<long long>(at), inStart);
+    }
+    return -1;
 }
 
 OpStatus PDFParser::CreateFilterForStream(IByteReader* inStream, PDFName* inFilterName, PDFDictionary* inDecodeParams,
@@ -1156,77 +1352,109 @@ OpStatus PDFParser::ParsePagesObjectIDs()
         TraceMessage("PDFParser::ParsePagesObjectIDs, negative pages count %lld", count->GetValue());
         return eFailure;
     }
-    // Every page is an object of its own, so no tree holds more pages than the file has objects.
-    long long declared = std::min(count->GetValue(), static_cast<long long>(mXrefTable.GetSize()));
-    return ParsePagesIDs(pages.GetPtr(), pagesReference->GetObjectID(), declared);
+    return ParsePagesIDs(pages.GetPtr(), pagesReference->GetObjectID(), count->GetValue());
 }
 
 OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID, long long inDeclaredCount)
 {
+    // What the walk needs of a node, kept once it is read: a subtree listed under several parents
+    // (a page listed twice is two pages, as readers show it) is walked again without being read
+    // again. Only a node that is its own ancestor is a loop.
     struct Node {
-        RefCountPtr<PDFArray> kids;
-        uint32_t next = 0;
+        bool isPage = false;
+        std::vector<uint32_t> kids;
     };
-    std::vector<Node> path;
-    // Each node is walked once: a node met again is a loop (or a node shared by two parents).
-    std::unordered_set<uint32_t> visited;
-    visited.insert(inRootID);
-
-    auto visit = [&](PDFDictionary* inNode, uint32_t inNodeID) -> OpStatus {
+    std::unordered_map<uint32_t, Node> nodes;
+    auto read = [&](PDFDictionary* inNode, Node& outNode) -> OpStatus {
         PDFObjectCastPtr<PDFName> type(inNode->QueryDirectObject("Type"));
         if (!type) {
             TraceMessage("PDFParser::ParsePagesIDs, can't read object type");
             return eFailure;
         }
         if (type->GetValue() == "Page") {
+            outNode.isPage = true;
+            return eSuccess;
+        }
+        if (type->GetValue() != "Pages") {
+            TraceMessage("PDFParser::ParsePagesIDs, unexpected object type. should be either Page or Pages, found %s",
+                         type->GetValue().c_str());
+            return eFailure;
+        }
+        PDFObjectCastPtr<PDFArray> kids(inNode->QueryDirectObject("Kids"));
+        if (!kids) {
+            TraceMessage("PDFParser::ParsePagesIDs, unable to find page kids array");
+            return eFailure;
+        }
+        outNode.kids.reserve(kids->GetLength());
+        for (uint32_t i = 0; i < kids->GetLength(); ++i) {
+            RefCountPtr<PDFObject> kid(kids->QueryObject(i));
+            if (kid->GetType() != PDFObject::ePDFObjectIndirectObjectReference) {
+                TraceMessage("PDFParser::ParsePagesIDs, unexpected type for a Kids array object, type = %s",
+                             PDFObject::TypeLabelFor(kid->GetType()));
+                return eFailure;
+            }
+            outNode.kids.push_back(static_cast<PDFIndirectObjectReference*>(kid.GetPtr())->GetObjectID());
+        }
+        return eSuccess;
+    };
+
+    struct Step {
+        uint32_t id;
+        const Node* node;
+        size_t next;
+    };
+    std::vector<Step> path;
+    std::unordered_set<uint32_t> ancestors;
+    size_t visits = 0;
+    // Enters a node: a page is listed, a Pages node goes on the path.
+    auto enter = [&](uint32_t inID, const Node& inNode) -> OpStatus {
+        if (++visits > kMaxPageTreeVisits) {
+            TraceMessage("PDFParser::ParsePagesIDs, the page tree lists more than %lld nodes. fail.",
+                         static_cast<long long>(kMaxPageTreeVisits));
+            return eFailure;
+        }
+        if (inNode.isPage) {
             if (static_cast<long long>(mPagesObjectIDs.size()) >= inDeclaredCount) {
                 TraceMessage("PDFParser::ParsePagesIDs, there are more pages than the page count specifies. fail.");
                 return eFailure;
             }
-            mPagesObjectIDs.push_back(inNodeID);
+            mPagesObjectIDs.push_back(inID);
             return eSuccess;
         }
-        if (type->GetValue() == "Pages") {
-            PDFObjectCastPtr<PDFArray> kids(inNode->QueryDirectObject("Kids"));
-            if (!kids) {
-                TraceMessage("PDFParser::ParsePagesIDs, unable to find page kids array");
-                return eFailure;
-            }
-            Node node;
-            node.kids = kids;
-            path.push_back(std::move(node));
-            return eSuccess;
-        }
-        TraceMessage("PDFParser::ParsePagesIDs, unexpected object type. should be either Page or Pages, found %s",
-                     type->GetValue().c_str());
-        return eFailure;
+        path.push_back({inID, &inNode, 0});
+        ancestors.insert(inID);
+        return eSuccess;
     };
 
-    if (visit(inPagesRoot, inRootID) != eSuccess)
+    Node& root = nodes[inRootID];
+    if (read(inPagesRoot, root) != eSuccess || enter(inRootID, root) != eSuccess)
         return eFailure;
     while (!path.empty()) {
-        Node& node = path.back();
-        if (node.next >= node.kids->GetLength()) {
+        Step& step = path.back();
+        if (step.next >= step.node->kids.size()) {
+            ancestors.erase(step.id);
             path.pop_back();
             continue;
         }
-        RefCountPtr<PDFObject> kid(node.kids->QueryObject(node.next++));
-        if (kid->GetType() != PDFObject::ePDFObjectIndirectObjectReference) {
-            TraceMessage("PDFParser::ParsePagesIDs, unexpected type for a Kids array object, type = %s",
-                         PDFObject::TypeLabelFor(kid->GetType()));
+        uint32_t kidID = step.node->kids[step.next++];
+        if (ancestors.count(kidID) != 0) {
+            TraceMessage("PDFParser::ParsePagesIDs, page tree node %u is its own ancestor. fail.", kidID);
             return eFailure;
         }
-        uint32_t kidID = static_cast<PDFIndirectObjectReference*>(kid.GetPtr())->GetObjectID();
-        if (!visited.insert(kidID).second) {
-            TraceMessage("PDFParser::ParsePagesIDs, page tree node %u is reached a second time. fail.", kidID);
-            return eFailure;
+        auto known = nodes.find(kidID);
+        if (known == nodes.end()) {
+            PDFObjectCastPtr<PDFDictionary> kidNode(ParseObjectByID(kidID));
+            if (!kidNode) {
+                TraceMessage("PDFParser::ParsePagesIDs, unable to parse page node object from kids reference");
+                return eFailure;
+            }
+            Node node;
+            if (read(kidNode.GetPtr(), node) != eSuccess)
+                return eFailure;
+            known = nodes.emplace(kidID, std::move(node)).first;
         }
-        PDFObjectCastPtr<PDFDictionary> kidNode(ParseObjectByID(kidID));
-        if (!kidNode) {
-            TraceMessage("PDFParser::ParsePagesIDs, unable to parse page node object from kids reference");
-            return eFailure;
-        }
-        if (visit(kidNode.GetPtr(), kidID) != eSuccess)
+        // Nodes are never erased, so the pointer on the path stays valid.
+        if (enter(kidID, known->second) != eSuccess)
             return eFailure;
     }
 

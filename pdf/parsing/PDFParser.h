@@ -4,8 +4,10 @@
 // the trailer and the page list; then gives objects by id and readers of stream data. The source
 // is borrowed and must outlive the parser; reading objects moves its position, so a stream data
 // reader must be used up before another object is parsed. A failed ParseDocument leaves a partial
-// state that only the destructor or another ParseDocument may follow. Nothing is repaired: a
-// damaged structure gives -1 after a trace-log line.
+// state that only the destructor or another ParseDocument may follow. Sloppy files are read as
+// other readers read them (bytes before the header, loose cross-reference rows, a stream Length
+// that is missing or wrong, a page listed twice); nothing else is repaired: a damaged structure
+// gives -1 after a trace-log line.
 
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/IReadPositionProvider.h"
@@ -37,13 +39,23 @@ struct ObjectStreamHeaderEntry {
 
 class PDFParser {
 public:
+    // Bytes that may stand before the "%PDF-" header.
+    static constexpr size_t kMaxHeaderIndex = 1024;
+    // How far the end of a stream whose Length is wrong is looked for, and how many bytes such
+    // searches read in one file at most.
+    static constexpr size_t kMaxEndstreamSearch = 64 * 1024 * 1024;
+    static constexpr size_t kMaxEndstreamSearchTotal = 512 * 1024 * 1024;
+    // Page-tree nodes entered at most; a subtree listed under several parents counts each time.
+    static constexpr size_t kMaxPageTreeVisits = 4 * 1024 * 1024;
+
     PDFParser();
     virtual ~PDFParser();
 
     PDFParser(const PDFParser&) = delete;
     PDFParser& operator=(const PDFParser&) = delete;
 
-    // Parses the file that inSourceStream holds, from its first byte. 0 or -1.
+    // Parses the file that inSourceStream holds, from its position (its first byte, usually);
+    // other bytes may stand before the header. 0 or -1.
     OpStatus ParseDocument(IByteReaderWithPosition* inSourceStream);
     // Releases everything read and forgets the source.
     void ResetParser();
@@ -55,7 +67,11 @@ public:
     // Never null: ids never listed (or at or beyond the size) give an entry of kind undefined.
     const XrefEntry* GetXrefEntry(uint32_t inObjectID) const { return &mXrefTable.Get(inObjectID); }
     LongFilePositionType GetXrefPosition() const { return mLastXrefPosition; }
+    // The source as the parser reads it: positions count from the header (see GetHeaderOffset).
     IByteReaderWithPosition* GetParserStream() const { return mStream; }
+    // Where in the source the file's offsets count from: 0, or the position of a header that
+    // other bytes precede.
+    LongFilePositionType GetHeaderOffset() const { return mHeaderOffset; }
     void SetParserExtender(IPDFParserExtender* inParserExtender) { mParserExtender = inParserExtender; }
     IPDFParserExtender* GetParserExtender() const { return mParserExtender; }
 
@@ -65,6 +81,11 @@ public:
     PDFObject* ResolveDictionaryValue(PDFDictionary* inDictionary, const std::string& inKey);
     PDFObject* ResolveArrayElement(PDFArray* inArray, uint32_t inIndex);
 
+    // The byte count of a stream's data in the file: its Length when "endstream" (or "endobj")
+    // follows that many bytes; otherwise (Length missing, unreadable or wrong) the distance to the
+    // first "endstream" within kMaxEndstreamSearch bytes, logged once per stream; -1 when neither
+    // gives one. outAsDeclared tells whether the stream's Length says the same.
+    long long GetStreamDataLength(PDFStreamInput* inStream, bool* outAsDeclared = nullptr);
     // A reader of the stream's decoded data, owned by the caller, or null. The caller positions
     // the source at the stream's content start first; the reader reads from there.
     IByteReader* CreateInputStreamReader(PDFStreamInput* inStream);
@@ -85,13 +106,19 @@ private:
     typedef std::shared_ptr<ObjectStreamData> ObjectStreamDataPtr;
 
     // File structure.
-    OpStatus ParseHeaderLine();
+    // The index of "%PDF-" in the first kMaxHeaderIndex bytes from the source's position, and the
+    // version after it.
+    OpStatus ParseHeaderLine(IByteReaderWithPosition* inSource, LongFilePositionType& outHeaderIndex, double& outLevel);
+    // Everything after the header, with offsets counted from inOrigin of the source.
+    OpStatus ParseStructure(IByteReaderWithPosition* inSourceStream, LongFilePositionType inOrigin, double inLevel);
     OpStatus ParseEOFLine();
     OpStatus ParseXrefPosition();
     OpStatus ParseFileDirectory();
     OpStatus ParseDirectory(LongFilePositionType inPosition, XrefTable& outTable, RefCountPtr<PDFDictionary>& outTrailer,
                             const char* inMethod);
     OpStatus ParseXref(XrefTable& ioTable, LongFilePositionType inPosition);
+    // The rows of one subsection, from its first byte (read already) on.
+    OpStatus ParseXrefRows(XrefTable& ioTable, long long inFirstID, long long inCount, Byte inFirstByte);
     OpStatus ParseXrefStreamSection(PDFObject* inObjectID, XrefTable& ioTable, RefCountPtr<PDFDictionary>& outTrailer,
                                     const char* inMethod);
     OpStatus ParseXrefFromXrefStream(XrefTable& ioTable, LongFilePositionType inPosition);
@@ -99,6 +126,10 @@ private:
     OpStatus ReadXrefStreamSegment(XrefTable& ioTable, long long inFirstID, long long inCount, IByteReader* inReader,
                                    const int inWidths[3]);
     void SeekAndReset(LongFilePositionType inPosition);
+    // Whether the stream's end keyword follows at the position (moves the source).
+    bool StreamEndFollows(LongFilePositionType inPosition);
+    // The position where the data of the stream at inStart ends before "endstream", or -1.
+    long long FindEndstream(LongFilePositionType inStart);
     bool IsInsideFile(LongFilePositionType inPosition) const { return inPosition >= 0 && inPosition < mStreamSize; }
 
     // Backward reading of the file's end.
@@ -123,7 +154,10 @@ private:
     OpStatus ParsePagesObjectIDs();
     OpStatus ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID, long long inDeclaredCount);
 
+    // The source, or over it the view that starts at the header.
     IByteReaderWithPosition* mStream = nullptr;
+    std::unique_ptr<IByteReaderWithPosition> mOffsetStream;
+    LongFilePositionType mHeaderOffset = 0;
     LongFilePositionType mStreamSize = 0;
     AdapterIByteReaderWithPositionToIReadPositionProvider mCurrentPositionProvider;
     PDFObjectParser mObjectParser;
@@ -134,6 +168,10 @@ private:
     RefCountPtr<PDFDictionary> mTrailer;
     XrefTable mXrefTable;
     std::vector<uint32_t> mPagesObjectIDs;
+
+    // The data lengths of streams whose Length was wrong (-1: no end found), by data position.
+    std::unordered_map<long long, long long> mFoundStreamLengths;
+    size_t mEndstreamSearchBytes = 0;
 
     // Backward reader: the buffer holds the bytes at [mBackBufferStart, mBackBufferStart + mBackBufferLength).
     static constexpr size_t kBackBufferSize = 1024;

@@ -142,7 +142,14 @@ OpStatus PDFWriter::StartIncrementalUpdate(const std::string& inSourceFilePath, 
         Reset();
         return status;
     }
-    mObjectsContext.SetOutputStream(mOutputFile.GetOutputStream());
+    // Offsets of a file with bytes before its header count from the header: so do the update's.
+    if (mModifiedFileParser.GetHeaderOffset() != 0) {
+        mUpdateOutput = std::make_unique<OutputOffsetStream>(mOutputFile.GetOutputStream(),
+                                                             mModifiedFileParser.GetHeaderOffset());
+        mObjectsContext.SetOutputStream(mUpdateOutput.get());
+    } else {
+        mObjectsContext.SetOutputStream(mOutputFile.GetOutputStream());
+    }
     mDocumentContext.SetOutputFileInformation(mOutputFile.GetFilePath());
     // A file whose "%%EOF" ends without a line end would have the update's first object on the
     // same line: a reader that scans the file would read it as part of the comment.
@@ -251,6 +258,7 @@ OpStatus PDFWriter::CloseFiles(bool inKeepOutput)
 void PDFWriter::Reset()
 {
     mObjectsContext.Reset();
+    mUpdateOutput.reset();
     mDocumentContext.ResetForNewDocument();
     mDocumentStarted = false;
     mIsModified = false;

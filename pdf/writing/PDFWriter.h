@@ -13,6 +13,7 @@
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/InputFile.h"
 #include "pdf/io/OutputFile.h"
+#include "pdf/io/OutputOffsetStream.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DocumentContext.h"
 #include "pdf/writing/LogSettings.h"
@@ -104,4 +105,6 @@ private:
     // An update appended to the source itself, and the source's size before it.
     bool mUpdatesInPlace = false;
     LongFilePositionType mOriginalSize = 0;
+    // The update's output seen from the source's header, when bytes stand before it.
+    std::unique_ptr<OutputOffsetStream> mUpdateOutput;
 };

@@ -112,13 +112,13 @@ TEST(DamagedSource, AStreamLengthGivenByReferenceIsCopiedWithItsObject)
 
 TEST(DamagedSource, StreamLengthsThatCannotBeTrustedFailBeforeTheObjectIsBegun)
 {
+    // Lengths past the end, negative or not a number are found at "endstream" (the table of
+    // sloppy files shows those); only a stream whose end cannot be found fails.
     const std::pair<std::string, std::string> cases[] = {
         {"past the end", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
-                         "/BitsPerComponent 8 /Length 99999999 >>\nstream\n\x80\nendstream"},
-        {"negative", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
-                     "/BitsPerComponent 8 /Length -5 >>\nstream\n\x80\nendstream"},
-        {"not a number", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
-                         "/BitsPerComponent 8 /Length 40 0 R >>\nstream\n\x80\nendstream"},
+                         "/BitsPerComponent 8 /Length 99999999 >>\nstream\n\x80\nendobj"},
+        {"no length", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                      "/BitsPerComponent 8 >>\nstream\n\x80\nendobj"},
     };
     for (const auto& damaged : cases) {
         SCOPED_TRACE(damaged.first);
@@ -126,26 +126,20 @@ TEST(DamagedSource, StreamLengthsThatCannotBeTrustedFailBeforeTheObjectIsBegun)
         std::string target = (dir / "target.pdf").string();
         AppendOutcome outcome = AppendAfterGoodFile(dir, OnePage("", damaged.second, kContent).Build(), target);
         EXPECT_NE(outcome.appendStatus, eSuccess);
+        EXPECT_TRUE(outcome.log.find("no usable Length and no endstream") != std::string::npos) << outcome.log;
         EXPECT_TRUE(outcome.log.find("PDFDocumentHandler::WriteStreamObject") != std::string::npos) << outcome.log;
         EXPECT_NE(outcome.log.find("failed to embed page 0"), std::string::npos);
         ExpectNoBrokenFile(outcome, target);
     }
-
-    // A content stream whose Length reaches past the end fails the page the same way.
-    TestDirectory dir("damaged-content");
-    std::string target = (dir / "target.pdf").string();
-    AppendOutcome outcome = AppendAfterGoodFile(
-        dir, OnePage("", kImage, "<< /Length 9999 >>\nstream\nBT ET\nendstream").Build(), target);
-    EXPECT_NE(outcome.appendStatus, eSuccess);
-    EXPECT_NE(outcome.log.find("PDFDocumentHandler::WritePDFStreamInputToContentContext"), std::string::npos);
-    ExpectNoBrokenFile(outcome, target);
 }
 
-TEST(DamagedSource, ContentsThatAreNotStreamsFailThePage)
+TEST(DamagedSource, ContentsThatAreNotStreamsAreLeftOut)
 {
+    // Items of a Contents array that are no streams are left out and the page is copied; a
+    // Contents that is neither a stream nor an array fails the page.
     const std::pair<std::string, std::string> cases[] = {
-        {"[4 0 R 12]", "content stream array contains non-refs"},
-        {"[4 0 R 5 0 R]", "content stream array contains references to non streams"},
+        {"[4 0 R 12]", "item 1 of the page's Contents is Integer, not a reference to a stream; left out"},
+        {"[4 0 R 5 0 R]", "item 1 of the page's Contents names object 5, which is Dictionary, not a stream; left out"},
         {"(text)", "error copying page content, expected either array or stream, getting LiteralString"},
     };
     for (const auto& damaged : cases) {
@@ -155,11 +149,19 @@ TEST(DamagedSource, ContentsThatAreNotStreamsFailThePage)
         builder.objects[2].replace(builder.objects[2].find("/Contents 4 0 R"), 15, "/Contents " + damaged.first);
         std::string target = (dir / "target.pdf").string();
         AppendOutcome outcome = AppendAfterGoodFile(dir, builder.Build(), target);
-        EXPECT_NE(outcome.appendStatus, eSuccess);
         EXPECT_NE(outcome.log.find("PDFDocumentHandler::CopyPageContentToTargetPage, " + damaged.second),
                   std::string::npos)
             << outcome.log;
-        ExpectNoBrokenFile(outcome, target);
+        if (damaged.first[0] == '(') {
+            EXPECT_NE(outcome.appendStatus, eSuccess);
+            ExpectNoBrokenFile(outcome, target);
+            continue;
+        }
+        ASSERT_EQ(outcome.appendStatus, eSuccess);
+        ASSERT_EQ(outcome.endStatus, eSuccess);
+        ExpectQpdfAccepts(target);
+        ShownDocument shown(target, (dir / "t").string());
+        EXPECT_NE(shown.Text(2).find("Sound text"), std::string::npos);
     }
 }
 

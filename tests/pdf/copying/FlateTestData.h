@@ -16,4 +16,21 @@ inline std::string FlateStream(const std::string& inData, const std::string& inD
     return parsertest::PdfBuilder::Stream(Deflate(inData), " /Filter /FlateDecode" + inDictionaryExtra);
 }
 
+// Content that inflates to inMegabytes of zero bytes through three Flate layers (10 GB take
+// about a kilobyte), and a one-page document (objects 1 to 4) whose page shows it.
+inline std::string InflatingContent(unsigned long long inMegabytes)
+{
+    return Deflate(Deflate(testsupport::ZerosDeflated(inMegabytes)));
+}
+
+inline parsertest::PdfBuilder InflatingContentDocument(const std::string& inContent)
+{
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 200 200] >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+    builder.Add(parsertest::PdfBuilder::Stream(inContent, " /Filter [/FlateDecode /FlateDecode /FlateDecode]"));
+    return builder;
+}
+
 } // namespace copytest

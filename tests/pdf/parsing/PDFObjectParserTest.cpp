@@ -150,8 +150,13 @@ TEST(PDFObjectParserTest, DictionariesAndStreams)
         keys.push_back(it.GetKey()->GetValue());
     EXPECT_EQ(keys, (std::vector<std::string>{"a", "ab", "b"}));
 
-    // A repeated key, a key that is no name, or a missing end all fail the dictionary.
-    EXPECT_FALSE(ParseOne("<< /a 1 /a 2 >>"));
+    // A repeated key keeps its last value, once; a key that is no name, or a missing end fail
+    // the dictionary.
+    RefCountPtr<PDFObject> repeatedObject = ParseOne("<< /a 1 /b 3 /a << /c 2 >> >>");
+    PDFDictionary* repeated = As<PDFDictionary>(repeatedObject);
+    EXPECT_EQ(repeated->GetSize(), 2u);
+    PDFObjectCastPtr<PDFDictionary> last(repeated->QueryDirectObject("a"));
+    EXPECT_TRUE(last && last->Exists("c"));
     EXPECT_FALSE(ParseOne("<< 1 2 >>"));
     EXPECT_FALSE(ParseOne("<< /a 1"));
     EXPECT_FALSE(ParseOne("[1 2"));

@@ -71,11 +71,9 @@ TEST(PDFParserDamagedTest, DamagedCrossReferenceTables)
     // A malformed 20-byte row fails the parse instead of turning objects free.
     EXPECT_EQ(StatusOf(Replace(good, " 00000 n \n", " 00000 x \n")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, " 00000 n \n", " 0000O n \n")), eFailure);
-    // Rows of 19 bytes are misaligned from the second on.
-    std::string shortRows = good;
-    for (size_t at = shortRows.find(" n \n"); at != std::string::npos; at = shortRows.find(" n \n", at))
-        shortRows.replace(at, 4, " n\n");
-    EXPECT_EQ(StatusOf(shortRows), eFailure);
+    // A row cut short, or with more digits than its field holds.
+    EXPECT_EQ(StatusOf(Replace(good, " 00000 n \n", " n \n")), eFailure);
+    EXPECT_EQ(StatusOf(Replace(good, " 00000 n \n", " 000000 n \n")), eFailure);
     // A cut table, a subsection that claims more rows than the file holds, non-numbers.
     EXPECT_EQ(StatusOf(good.substr(0, builder.xrefOffset + 40) + "\nstartxref\n" + std::to_string(builder.xrefOffset) + "\n%%EOF\n"),
               eFailure);
@@ -150,8 +148,15 @@ TEST(PDFParserDamagedTest, PageTreesThatLoopOrLie)
     nested.objects[1] = "<< /Type /Pages /Kids [3 0 R 7 0 R] /Count 3 >>";
     nested.Add("<< /Type /Pages /Kids [7 0 R] /Count 1 >>");
     EXPECT_EQ(StatusOf(nested.Build()), eFailure);
-    // A page listed twice.
-    EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 2 >>")), eFailure);
+    // Subtrees listed under each other without end: a node reached twice is walked twice, so a
+    // few objects could list billions of pages; the walk stops at its budget.
+    PdfBuilder doubling = builder;
+    doubling.objects[1] = "<< /Type /Pages /Kids [7 0 R 7 0 R] /Count 2147483647 >>";
+    for (int level = 0; level < 40; ++level)
+        doubling.Add(level < 39 ? "<< /Type /Pages /Kids [" + std::to_string(8 + level) + " 0 R " +
+                                      std::to_string(8 + level) + " 0 R] >>"
+                                : "<< /Type /Pages /Kids [3 0 R 3 0 R] >>");
+    EXPECT_EQ(StatusOf(doubling.Build()), eFailure);
     // Fewer leaves than Count: the pages found. More leaves than Count: failure.
     auto fewer = ParseBytes(WithObject(builder, 2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 7 >>"));
     ASSERT_EQ(fewer->status, eSuccess);
@@ -241,11 +246,16 @@ TEST(PDFParserDamagedTest, HostileStreamDictionaries)
     };
     std::string data = "0 0 m 1 1 l S";
     EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data)), 4), 13);
-    // Lengths that are negative, beyond the file, missing, or by reference to a non-integer.
-    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length -1 >>\nstream\n" + data + "\nendstream"), 4), -1);
-    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 99999999999 >>\nstream\n" + data + "\nendstream"), 4), -1);
-    EXPECT_EQ(readAll(WithObject(builder, 4, "<< >>\nstream\n" + data + "\nendstream"), 4), -1);
-    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 4 0 R >>\nstream\n" + data + "\nendstream"), 4), -1);
+    // Lengths that are negative, beyond the file, missing, or by reference to a non-integer: the
+    // data ends at "endstream". Without one, the stream cannot be read.
+    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length -1 >>\nstream\n" + data + "\nendstream"), 4), 13);
+    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 99999999999 >>\nstream\n" + data + "\nendstream"), 4), 13);
+    EXPECT_EQ(readAll(WithObject(builder, 4, "<< >>\nstream\n" + data + "\nendstream"), 4), 13);
+    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 4 0 R >>\nstream\n" + data + "\nendstream"), 4), 13);
+    EXPECT_EQ(readAll(WithObject(builder, 4, "<< /Length 2 >>\nstream\n" + data + "\r\nendstream"), 4), 13);
+    EXPECT_EQ(readAll(WithObject(builder, 6, "<< >>\nstream\n" + data + "\nendobj"), 6), -1);
+    // A null Filter or DecodeParms is no filter, no parameters.
+    EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data, " /Filter null /DecodeParms null")), 4), 13);
     // Unknown filters, filters of the wrong kind, far too many filters, a refused predictor.
     EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data, " /Filter /LZWDecode")), 4), -1);
     EXPECT_EQ(readAll(WithObject(builder, 4, PdfBuilder::Stream(data, " /Filter 5")), 4), -1);
@@ -316,7 +326,8 @@ TEST(PDFParserDamagedTest, ObjectStreamsThatReferToThemselves)
     EXPECT_EQ(readObject(build(""), 8), PDFObject::ePDFObjectLiteralString);
 
     // Length, N, First, Filter or DecodeParms given by an object inside the same stream.
-    EXPECT_EQ(readObject(build("/N {N} /First {First} /Length 7 0 R"), 6), -1);
+    // (A Length that cannot be read is found at "endstream" instead.)
+    EXPECT_EQ(readObject(build("/N {N} /First {First} /Length 7 0 R"), 6), PDFObject::ePDFObjectDictionary);
     EXPECT_EQ(readObject(build("/N 7 0 R /First {First} /Length {Length}"), 6), -1);
     EXPECT_EQ(readObject(build("/N {N} /First 7 0 R /Length {Length}"), 8), -1);
     EXPECT_EQ(readObject(build("/N {N} /First {First} /Length {Length} /Filter 8 0 R"), 6), -1);

@@ -120,6 +120,28 @@ inline std::vector<PDFRectangle> PdfinfoMediaBoxes(const std::filesystem::path& 
     return boxes;
 }
 
+// Every box of every page as pdfinfo reports it, one text per page ("MediaBox: ... ArtBox: ...",
+// the page number left out).
+inline std::vector<std::string> PdfinfoBoxes(const std::filesystem::path& inPath, int inPageCount)
+{
+    std::vector<std::string> pages(static_cast<size_t>(inPageCount));
+    std::string output;
+    Run("pdfinfo -box -f 1 -l " + std::to_string(inPageCount) + " " + Quote(inPath), &output);
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string word, rest;
+        int page = 0;
+        if (!(fields >> word >> page) || word != "Page" || page < 1 || page > inPageCount ||
+            line.find("Box:") == std::string::npos)
+            continue;
+        std::getline(fields, rest);
+        pages[static_cast<size_t>(page - 1)] += rest + "\n";
+    }
+    return pages;
+}
+
 // The rows of "pdfimages -list" split into fields (page, num, type, width, height, color, comp,
 // bpc, enc, interp, object, generation ...), of one page (1-based) or of all when inPage is 0.
 inline std::vector<std::vector<std::string>> PdfimagesList(const std::string& inPDF, int inPage = 0)

@@ -79,11 +79,13 @@ TEST_P(UpdateForms, AppendsASectionOtherReadersAccept)
     EXPECT_TRUE(outputBytes[oldEnd] == '\r' || outputBytes[oldEnd] == '\n');
     ExpectQpdfAccepts(output);
 
-    // The new section follows the old bytes and chains back to the old newest section.
+    // The new section follows the old bytes and chains back to the old newest section; offsets
+    // count from the header.
+    long long sourceEnd = static_cast<long long>(sourceBytes.size() - sourceBytes.find("%PDF-"));
     ParsedOutput parsed(output);
     ASSERT_EQ(parsed.parsed->status, eSuccess);
     long long newSection = parsed.parsed->parser.GetXrefPosition();
-    EXPECT_GE(newSection, static_cast<long long>(sourceBytes.size()));
+    EXPECT_GE(newSection, sourceEnd);
     EXPECT_EQ(parsed.TrailerInteger("Prev"), LastStartXref(sourceBytes));
     EXPECT_EQ(parsed.TrailerReference("Root"), 1);
     EXPECT_EQ(parsed.parsed->parser.GetPageCount(), 2u);
@@ -98,12 +100,12 @@ TEST_P(UpdateForms, AppendsASectionOtherReadersAccept)
     long long info = parsed.TrailerReference("Info");
     ASSERT_GT(info, 0);
     std::map<std::string, std::string> xref = QpdfXref(output);
-    EXPECT_GE(QpdfOffset(xref, std::to_string(info) + "/0"), static_cast<long long>(sourceBytes.size()))
+    EXPECT_GE(QpdfOffset(xref, std::to_string(info) + "/0"), sourceEnd)
         << xref[std::to_string(info) + "/0"];
     EXPECT_NE(QpdfObject(output, std::to_string(info)).find("/ModDate (D:"), std::string::npos);
     // The rewritten pages are listed in the new section too.
-    EXPECT_GE(QpdfOffset(xref, "3/0"), static_cast<long long>(sourceBytes.size())) << xref["3/0"];
-    EXPECT_GE(QpdfOffset(xref, "5/0"), static_cast<long long>(sourceBytes.size())) << xref["5/0"];
+    EXPECT_GE(QpdfOffset(xref, "3/0"), sourceEnd) << xref["3/0"];
+    EXPECT_GE(QpdfOffset(xref, "5/0"), sourceEnd) << xref["5/0"];
 
     std::vector<PDFRectangle> boxes = parsertest::PdfinfoMediaBoxes(output, 2);
     ASSERT_EQ(boxes.size(), 2u);
@@ -114,7 +116,7 @@ TEST_P(UpdateForms, AppendsASectionOtherReadersAccept)
 INSTANTIATE_TEST_SUITE_P(Update, UpdateForms,
                          ::testing::Combine(::testing::Values(SourceForm::ClassicTable, SourceForm::XrefStream,
                                                               SourceForm::Hybrid, SourceForm::AlreadyUpdated,
-                                                              SourceForm::NoFinalEndLine),
+                                                              SourceForm::NoFinalEndLine, SourceForm::Prefixed),
                                             ::testing::Bool()),
                          [](const ::testing::TestParamInfo<std::tuple<SourceForm, bool>>& inInfo) {
                              return std::string(FormName(std::get<0>(inInfo.param))) +

@@ -20,7 +20,8 @@
 
 namespace updatetest {
 
-enum class SourceForm { ClassicTable, XrefStream, Hybrid, AlreadyUpdated, NoFinalEndLine };
+// Prefixed: print job commands before the header, from which the file's offsets count.
+enum class SourceForm { ClassicTable, XrefStream, Hybrid, AlreadyUpdated, NoFinalEndLine, Prefixed };
 
 inline const char* FormName(SourceForm inForm)
 {
@@ -35,6 +36,8 @@ inline const char* FormName(SourceForm inForm)
         return "AlreadyUpdated";
     case SourceForm::NoFinalEndLine:
         return "NoFinalEndLine";
+    case SourceForm::Prefixed:
+        return "Prefixed";
     }
     return "?";
 }
@@ -83,6 +86,8 @@ inline std::string TwoPageSource(SourceForm inForm, const std::string& inCatalog
     }
     if (inForm == SourceForm::NoFinalEndLine)
         bytes.pop_back();
+    if (inForm == SourceForm::Prefixed)
+        bytes = "\x1b%-12345X@PJL ENTER LANGUAGE = PDF\r\n" + bytes;
     return bytes;
 }
 

@@ -370,6 +370,7 @@ private slots:
         const int length = damaged.lastIndexOf("/Length ") + 8;
         const int digits = damaged.indexOf(' ', length) - length;
         damaged.replace(length, digits, QByteArray("-1").rightJustified(digits, ' ')); // offsets stay valid
+        damaged.replace(damaged.lastIndexOf("endstream"), 9, "endstreaX"); // nor can its end be found
         const QString good = Input(QStringLiteral("good.pdf"), TestPDF::Make({"Fine"}));
         const QString broken = Input(QStringLiteral("half.pdf"), damaged);
         const QString output = PathOf(QStringLiteral("partial.pdf"));

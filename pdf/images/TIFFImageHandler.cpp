@@ -120,7 +120,9 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObjectFromTIFFFi
                      inTIFFFilePath.c_str());
         return nullptr;
     }
-    return CreateFormXObject(file.GetInputStream(), inTIFFFilePath, inFormObjectID, inOptions);
+    // libtiff seeks from one directory to the next and reads a few bytes at each: through the
+    // file's large read buffer every seek would refill it.
+    return CreateFormXObject(file.GetInputStream()->GetSourceStream(), inTIFFFilePath, inFormObjectID, inOptions);
 }
 
 std::unique_ptr<OutputFormXObject>
@@ -149,7 +151,7 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObject(IByteRead
     TIFFPageReader reader(handle.Get(), mFileName);
     TIFFPageInformation page;
     std::unique_ptr<OutputFormXObject> form;
-    if (reader.ReadPageList()) {
+    if (ReadPageList(reader, mFileName)) {
         if (inOptions.mPageIndex >= reader.PageCount())
             TraceMessage("TIFFImageHandler::ConvertTiff2PDF, Requested tiff page %u where the tiff only has %u pages. "
                          "Tiff file name - %s",
@@ -163,8 +165,39 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObject(IByteRead
     return form;
 }
 
+bool TIFFImageHandler::ReadPageList(TIFFPageReader& ioReader, const std::string& inFileName)
+{
+    auto known = inFileName.empty() ? mPageDirectories.end() : mPageDirectories.find(inFileName);
+    if (known != mPageDirectories.end()) {
+        ioReader.SetPageDirectories(known->second);
+        return true;
+    }
+    if (!ioReader.ReadPageList())
+        return false;
+    if (!inFileName.empty())
+        mPageDirectories[inFileName] = ioReader.PageDirectories();
+    return true;
+}
+
 TIFFImageDimensions TIFFImageHandler::ReadImageDimensions(IByteReaderWithPosition* inTIFFStream,
                                                           unsigned int inPageIndex)
+{
+    return ReadDimensions(inTIFFStream, "", inPageIndex);
+}
+
+TIFFImageDimensions TIFFImageHandler::ReadImageDimensions(const std::string& inTIFFFilePath, unsigned int inPageIndex)
+{
+    InputFile file;
+    if (file.OpenFile(inTIFFFilePath) != eSuccess) {
+        TraceMessage("TIFFImageHandler::ReadImageDimensions. cannot open file for reading - %s", inTIFFFilePath.c_str());
+        return TIFFImageDimensions();
+    }
+    // Unbuffered, as for a conversion.
+    return ReadDimensions(file.GetInputStream()->GetSourceStream(), inTIFFFilePath, inPageIndex);
+}
+
+TIFFImageDimensions TIFFImageHandler::ReadDimensions(IByteReaderWithPosition* inTIFFStream,
+                                                     const std::string& inFileName, unsigned int inPageIndex)
 {
     TIFFImageDimensions dimensions;
     TIFFReadingHandle handle(inTIFFStream);
@@ -172,13 +205,13 @@ TIFFImageDimensions TIFFImageHandler::ReadImageDimensions(IByteReaderWithPositio
         TraceMessage("TIFFImageHandler::ReadImageDimensions. cannot open stream for reading");
         return dimensions;
     }
-    TIFFPageReader reader(handle.Get(), "");
-    if (!reader.ReadPageList())
+    TIFFPageReader reader(handle.Get(), inFileName);
+    if (!ReadPageList(reader, inFileName))
         return dimensions;
     if (inPageIndex >= reader.PageCount()) {
         TraceMessage("TIFFImageHandler::ReadImageDimensions, Requested tiff page %u where the tiff only has %u pages. "
                      "Tiff file name - %s",
-                     inPageIndex, reader.PageCount(), "");
+                     inPageIndex, reader.PageCount(), inFileName.c_str());
         return dimensions;
     }
     TIFFPageInformation page;
@@ -316,6 +349,10 @@ bool TIFFImageHandler::WriteTileImageXObject(TIFFSampleReader& inSamples, const 
     if (!(raw ? inSamples.ReadRaw(inTile, data) : inSamples.ReadDecoded(inTile, data)))
         return false;
     const bool g4 = raw && inPage.mPDFCompression == eTIFFPDFCompressionG4;
+    // Samples of whole bytes compress far better as differences to their neighbours (not palette
+    // indexes, whose neighbours' differences mean nothing).
+    const bool predictor = raw ? inPage.mPredictor == PREDICTOR_HORIZONTAL
+                               : inPage.OutputBitsPerSample() == 8 && !inPage.mPalette;
 
     outImage.mImageObjectID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
     mObjectsContext->StartIndirectObject(outImage.mImageObjectID);
@@ -334,7 +371,7 @@ bool TIFFImageHandler::WriteTileImageXObject(TIFFSampleReader& inSamples, const 
         WriteNumbers(mObjectsContext, dictionary, scDecode, decode);
     }
     WriteName(mObjectsContext, dictionary, scFilter, g4 ? scCCITTFaxDecode : scFlateDecode);
-    if (g4 || (raw && inPage.mPredictor == PREDICTOR_HORIZONTAL)) {
+    if (g4 || predictor) {
         if (dictionary->WriteKey(scDecodeParms) == eSuccess) {
             DictionaryContext* parameters = mObjectsContext->StartDictionary();
             if (g4) {
@@ -345,8 +382,8 @@ bool TIFFImageHandler::WriteTileImageXObject(TIFFSampleReader& inSamples, const 
                     parameters->WriteBooleanValue(true);
             } else {
                 WriteInteger(parameters, scPredictor, 2);
-                WriteInteger(parameters, scColors, inPage.mSamplesPerPixel);
-                WriteInteger(parameters, scBitsPerComponent, inPage.mBitsPerSample);
+                WriteInteger(parameters, scColors, raw ? inPage.mSamplesPerPixel : inPage.PDFComponents());
+                WriteInteger(parameters, scBitsPerComponent, inPage.OutputBitsPerSample());
                 WriteInteger(parameters, scColumns, data.mWidth);
             }
             mObjectsContext->EndDictionary(parameters);
@@ -373,7 +410,8 @@ bool TIFFImageHandler::WriteTileImageXObject(TIFFSampleReader& inSamples, const 
         std::unique_ptr<TIFFStripEncoder>& encoder = ioEncoders[std::make_pair(data.mWidth, data.mLength)];
         if (!encoder)
             encoder = std::make_unique<TIFFStripEncoder>(data.mWidth, data.mLength, inPage.OutputBitsPerSample(),
-                                                         static_cast<uint16_t>(inPage.PDFComponents()), mFileName);
+                                                         static_cast<uint16_t>(inPage.PDFComponents()), predictor,
+                                                         mFileName);
         status = encoder->Encode(stream->GetWriteStream(), data.mBytes.get(), data.mSize);
     }
     // Ended even after a failure, so that the output stays well formed around it.
@@ -433,4 +471,5 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::WriteImagesFormXObject(cons
 void TIFFImageHandler::Reset()
 {
     mExtenders.clear();
+    mPageDirectories.clear();
 }

@@ -24,6 +24,7 @@ class DocumentContext;
 class IDocumentContextExtender;
 class ObjectsContext;
 class OutputFormXObject;
+class TIFFPageReader;
 class TIFFSampleReader;
 class TIFFStripEncoder;
 struct TIFFPageInformation;
@@ -47,13 +48,18 @@ public:
                                   const TIFFImageOptions& inOptions = TIFFImageOptions());
     // The page's size in points after resolution and orientation, and its samples per pixel.
     TIFFImageDimensions ReadImageDimensions(IByteReaderWithPosition* inTIFFStream, unsigned int inPageIndex);
+    TIFFImageDimensions ReadImageDimensions(const std::string& inTIFFFilePath, unsigned int inPageIndex);
 
     void AddDocumentContextExtender(IDocumentContextExtender* inExtender) { mExtenders.insert(inExtender); }
     void RemoveDocumentContextExtender(IDocumentContextExtender* inExtender) { mExtenders.erase(inExtender); }
-    // Forgets the extenders.
+    // Forgets the extenders and the files' page lists.
     void Reset();
 
 private:
+    // The page list of the file (remembered per path when there is one); false after a log line.
+    bool ReadPageList(TIFFPageReader& ioReader, const std::string& inFileName);
+    TIFFImageDimensions ReadDimensions(IByteReaderWithPosition* inTIFFStream, const std::string& inFileName,
+                                       unsigned int inPageIndex);
     std::unique_ptr<OutputFormXObject> CreateFormXObject(IByteReaderWithPosition* inTIFFStream,
                                                          const std::string& inFileName, ObjectIDType inFormObjectID,
                                                          const TIFFImageOptions& inOptions);
@@ -76,6 +82,9 @@ private:
     DocumentContext* mDocumentContext = nullptr;
     ObjectsContext* mObjectsContext = nullptr;
     std::set<IDocumentContextExtender*> mExtenders;
+    // Each file's page directories in page order: reading every directory of a file of many pages
+    // for each of its pages would take time that grows with the square of its pages.
+    std::map<std::string, std::vector<uint32_t>> mPageDirectories;
     // The file of the current conversion, for log lines; empty when reading from a stream.
     std::string mFileName;
 };

@@ -61,6 +61,21 @@ bool TIFFPageReader::ReadPageList()
     return true;
 }
 
+std::vector<uint32_t> TIFFPageReader::PageDirectories() const
+{
+    std::vector<uint32_t> directories;
+    for (const PageEntry& page : mPages)
+        directories.push_back(page.mDirectory);
+    return directories;
+}
+
+void TIFFPageReader::SetPageDirectories(const std::vector<uint32_t>& inDirectories)
+{
+    mPages.clear();
+    for (uint32_t directory : inDirectories)
+        mPages.push_back(PageEntry{static_cast<uint32_t>(mPages.size()), directory});
+}
+
 bool TIFFPageReader::ReadPageInformation(uint32_t inPageIndex, TIFFPageInformation& outPage)
 {
     outPage = TIFFPageInformation();

@@ -15,12 +15,16 @@
 class TIFFPageReader {
 public:
     // The most tiles one page may have: each becomes an image object of its own.
-    static constexpr uint64_t kMaxTiles = 1 << 16;
+    static constexpr uint64_t kMaxTiles = 1 << 14;
 
     TIFFPageReader(TIFF* inTIFF, const std::string& inFileName) : mTIFF(inTIFF), mFileName(inFileName) {}
 
     bool ReadPageList();
     uint32_t PageCount() const { return static_cast<uint32_t>(mPages.size()); }
+    // The directory of each page, in page order: a list read once serves later readers of the
+    // same file.
+    std::vector<uint32_t> PageDirectories() const;
+    void SetPageDirectories(const std::vector<uint32_t>& inDirectories);
     // Selects the page's directory and reads it; inPageIndex must be below PageCount.
     bool ReadPageInformation(uint32_t inPageIndex, TIFFPageInformation& outPage);
 

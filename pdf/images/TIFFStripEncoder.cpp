@@ -4,7 +4,7 @@
 #include "pdf/io/DiagnosticLog.h"
 
 TIFFStripEncoder::TIFFStripEncoder(uint32_t inWidth, uint32_t inLength, uint16_t inBitsPerSample,
-                                   uint16_t inSamplesPerPixel, const std::string& inImageName)
+                                   uint16_t inSamplesPerPixel, bool inPredictor, const std::string& inImageName)
     : mImageName(inImageName)
 {
     TIFFLibraryMessages::OpenOptions options = TIFFLibraryMessages::NewOpenOptions();
@@ -25,7 +25,8 @@ TIFFStripEncoder::TIFFStripEncoder(uint32_t inWidth, uint32_t inLength, uint16_t
                TIFFSetField(mTIFF, TIFFTAG_ROWSPERSTRIP, inLength) &&
                TIFFSetField(mTIFF, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
                TIFFSetField(mTIFF, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
-               TIFFSetField(mTIFF, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+               TIFFSetField(mTIFF, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
+               (!inPredictor || TIFFSetField(mTIFF, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL));
     if (!set) {
         TIFFClose(mTIFF);
         mTIFF = nullptr;
@@ -40,7 +41,7 @@ TIFFStripEncoder::~TIFFStripEncoder()
         TIFFClose(mTIFF);
 }
 
-OpStatus TIFFStripEncoder::Encode(IByteWriter* inTarget, const Byte* inData, uint64_t inSize)
+OpStatus TIFFStripEncoder::Encode(IByteWriter* inTarget, Byte* ioData, uint64_t inSize)
 {
     if (!mTIFF) {
         TraceMessage("TIFFImageHandler::WriteImageTileData, Can't open a TIFF writer for the image data of %s",
@@ -54,7 +55,7 @@ OpStatus TIFFStripEncoder::Encode(IByteWriter* inTarget, const Byte* inData, uin
     mTarget = inTarget;
     mWriteFailed = false;
     // Each buffer is a new strip: libtiff appends it, and never reads back what it wrote.
-    tmsize_t written = TIFFWriteEncodedStrip(mTIFF, mNextStrip++, const_cast<Byte*>(inData),
+    tmsize_t written = TIFFWriteEncodedStrip(mTIFF, mNextStrip++, ioData,
                                              static_cast<tmsize_t>(inSize));
     mTarget = nullptr;
     if (written < 0 || mWriteFailed) {

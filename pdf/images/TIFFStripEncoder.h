@@ -17,15 +17,17 @@
 class TIFFStripEncoder {
 public:
     // Buffers of inLength rows of inWidth pixels of inSamplesPerPixel samples of inBitsPerSample
-    // bits each, every row padded to whole bytes.
+    // bits each, every row padded to whole bytes. With inPredictor (8-bit samples only) each sample
+    // is encoded as its difference to the one before it in its row (the TIFF predictor 2 of PDF's
+    // DecodeParms), which changes the caller's buffer.
     TIFFStripEncoder(uint32_t inWidth, uint32_t inLength, uint16_t inBitsPerSample, uint16_t inSamplesPerPixel,
-                     const std::string& inImageName);
+                     bool inPredictor, const std::string& inImageName);
     ~TIFFStripEncoder();
     TIFFStripEncoder(const TIFFStripEncoder&) = delete;
     TIFFStripEncoder& operator=(const TIFFStripEncoder&) = delete;
 
     // -1 after a log line when libtiff fails or the target takes fewer bytes than given.
-    OpStatus Encode(IByteWriter* inTarget, const Byte* inData, uint64_t inSize);
+    OpStatus Encode(IByteWriter* inTarget, Byte* ioData, uint64_t inSize);
 
 private:
     static tmsize_t Read(thandle_t inHandle, void* inBuffer, tmsize_t inSize);

@@ -1014,13 +1014,10 @@ std::pair<double, double> DocumentContext::MeasureImage(const std::string& inIma
             break;
         }
         case eImageKindTIFF: {
-            InputFile file;
-            if (file.OpenFile(inImagePath) == eSuccess) {
-                TIFFImageDimensions dimensions = mTIFFImageHandler.ReadImageDimensions(
-                    file.GetInputStream(), static_cast<unsigned int>(inImageIndex));
-                if (dimensions.mWidth >= 0 && dimensions.mHeight >= 0)
-                    size = std::make_pair(dimensions.mWidth, dimensions.mHeight);
-            }
+            TIFFImageDimensions dimensions =
+                mTIFFImageHandler.ReadImageDimensions(inImagePath, static_cast<unsigned int>(inImageIndex));
+            if (dimensions.mWidth >= 0 && dimensions.mHeight >= 0)
+                size = std::make_pair(dimensions.mWidth, dimensions.mHeight);
             break;
         }
         case eImageKindUnknown:

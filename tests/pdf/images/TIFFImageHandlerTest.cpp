@@ -89,7 +89,7 @@ TEST(TIFFImageHandler, PassedThroughDataIsCopiedWithItsParameters)
     }
 }
 
-TEST(TIFFImageHandler, DataEncodedAgainInflatesToExactlyTheSamples)
+TEST(TIFFImageHandler, DataEncodedAgainInflatesToExactlyTheDifferencedSamples)
 {
     TestDirectory folder;
     PageRecipe page;
@@ -106,8 +106,13 @@ TEST(TIFFImageHandler, DataEncodedAgainInflatesToExactlyTheSamples)
     ASSERT_EQ(testsupport::Run("qpdf --show-object=" + rows[0][10] + " --raw-stream-data " + testsupport::Quote(pdf),
                                &raw),
               0);
-    // One zlib stream and nothing after it: no part of libtiff's own file structure.
+    // One zlib stream and nothing after it (no part of libtiff's own file structure), holding
+    // each sample as its difference to the one before it in its row.
+    EXPECT_NE(testsupport::ReadFile(pdf).find("/Predictor 2"), std::string::npos);
     std::vector<uint8_t> samples = tifftest::PixelRows(page, 96, 64, 0, 0, -1);
+    for (size_t row = 0; row < 64; ++row)
+        for (size_t at = 96 * 3 - 1; at >= 3; --at)
+            samples[row * 96 * 3 + at] = static_cast<uint8_t>(samples[row * 96 * 3 + at] - samples[row * 96 * 3 + at - 3]);
     std::string inflated(samples.size() + 1, '\0');
     z_stream zlib{};
     ASSERT_EQ(inflateInit(&zlib), Z_OK);

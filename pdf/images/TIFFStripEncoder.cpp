@@ -26,6 +26,9 @@ TIFFStripEncoder::TIFFStripEncoder(uint32_t inWidth, uint32_t inLength, uint16_t
                TIFFSetField(mTIFF, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
                TIFFSetField(mTIFF, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
                TIFFSetField(mTIFF, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
+               // A fast level: on predicted samples it is within a few percent of the default
+               // level's size, in less than half its time.
+               TIFFSetField(mTIFF, TIFFTAG_ZIPQUALITY, 2) &&
                (!inPredictor || TIFFSetField(mTIFF, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL));
     if (!set) {
         TIFFClose(mTIFF);

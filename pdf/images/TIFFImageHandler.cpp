@@ -5,7 +5,7 @@
 #include "pdf/images/TIFFSampleReader.h"
 #include "pdf/images/TIFFStripEncoder.h"
 #include "pdf/io/DiagnosticLog.h"
-#include "pdf/io/InputFile.h"
+#include "pdf/io/InputFileStream.h"
 #include "pdf/writing/DictionaryContext.h"
 #include "pdf/writing/DocumentContext.h"
 #include "pdf/writing/IDocumentContextExtender.h"
@@ -100,6 +100,12 @@ unsigned BaseComponents(const TIFFPageInformation& inPage)
 
 } // namespace
 
+struct TIFFImageHandler::OpenFile {
+    std::string mPath;
+    InputFileStream mFile;
+    std::unique_ptr<TIFFReadingHandle> mHandle;
+};
+
 TIFFImageHandler::TIFFImageHandler() = default;
 
 TIFFImageHandler::~TIFFImageHandler() = default;
@@ -110,29 +116,58 @@ void TIFFImageHandler::SetOperationsContexts(DocumentContext* inDocumentContext,
     mObjectsContext = inObjectsContext;
 }
 
+TIFFReadingHandle* TIFFImageHandler::HandleForPath(const std::string& inPath, const char* inCannotOpenFile,
+                                                   const char* inCannotOpenStream)
+{
+    if (mOpenFile && mOpenFile->mPath == inPath)
+        return mOpenFile->mHandle.get();
+    mOpenFile.reset();
+    auto file = std::make_unique<OpenFile>();
+    file->mPath = inPath;
+    // Unbuffered: libtiff seeks from one directory to the next and reads a few bytes at each,
+    // which would refill a large read buffer every time.
+    if (file->mFile.OpenForReading(inPath) != eSuccess) {
+        TraceMessage(inCannotOpenFile, inPath.c_str());
+        return nullptr;
+    }
+    file->mHandle = std::make_unique<TIFFReadingHandle>(&file->mFile);
+    if (!file->mHandle->Open()) {
+        TraceMessage("%s", inCannotOpenStream);
+        return nullptr;
+    }
+    mOpenFile = std::move(file);
+    return mOpenFile->mHandle.get();
+}
+
 std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObjectFromTIFFFile(const std::string& inTIFFFilePath,
                                                                                    ObjectIDType inFormObjectID,
                                                                                    const TIFFImageOptions& inOptions)
 {
-    InputFile file;
-    if (file.OpenFile(inTIFFFilePath) != eSuccess) {
-        TraceMessage("TIFFImageHandler::CreateFormXObjectFromTIFFFile. cannot open file for reading - %s",
-                     inTIFFFilePath.c_str());
+    TIFFReadingHandle* handle =
+        HandleForPath(inTIFFFilePath, "TIFFImageHandler::CreateFormXObjectFromTIFFFile. cannot open file for reading - %s",
+                      "TIFFImageHandler::CreateFormXObjectFromTIFFFile. cannot open stream for reading");
+    if (!handle)
         return nullptr;
-    }
-    // libtiff seeks from one directory to the next and reads a few bytes at each: through the
-    // file's large read buffer every seek would refill it.
-    return CreateFormXObject(file.GetInputStream()->GetSourceStream(), inTIFFFilePath, inFormObjectID, inOptions);
+    std::unique_ptr<OutputFormXObject> form = CreateFormXObject(*handle, inTIFFFilePath, inFormObjectID, inOptions);
+    // libtiff's state after a failure is not worth trusting for the next page.
+    if (!form)
+        mOpenFile.reset();
+    return form;
 }
 
 std::unique_ptr<OutputFormXObject>
 TIFFImageHandler::CreateFormXObjectFromTIFFFile(IByteReaderWithPosition* inTIFFStream, ObjectIDType inFormObjectID,
                                                 const TIFFImageOptions& inOptions)
 {
-    return CreateFormXObject(inTIFFStream, "", inFormObjectID, inOptions);
+    TIFFReadingHandle handle(inTIFFStream);
+    if (!handle.Open()) {
+        TraceMessage("TIFFImageHandler::CreateFormXObjectFromTIFFFile. cannot open stream for reading");
+        return nullptr;
+    }
+    return CreateFormXObject(handle, "", inFormObjectID, inOptions);
 }
 
-std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObject(IByteReaderWithPosition* inTIFFStream,
+std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObject(TIFFReadingHandle& inHandle,
                                                                        const std::string& inFileName,
                                                                        ObjectIDType inFormObjectID,
                                                                        const TIFFImageOptions& inOptions)
@@ -142,13 +177,8 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObject(IByteRead
                      "mContainerDocumentContext not initialized");
         return nullptr;
     }
-    TIFFReadingHandle handle(inTIFFStream);
-    if (!handle.Open()) {
-        TraceMessage("TIFFImageHandler::CreateFormXObjectFromTIFFFile. cannot open stream for reading");
-        return nullptr;
-    }
     mFileName = inFileName;
-    TIFFPageReader reader(handle.Get(), mFileName);
+    TIFFPageReader reader(inHandle.Get(), mFileName);
     TIFFPageInformation page;
     std::unique_ptr<OutputFormXObject> form;
     if (ReadPageList(reader, mFileName)) {
@@ -157,7 +187,7 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::CreateFormXObject(IByteRead
                          "Tiff file name - %s",
                          inOptions.mPageIndex, reader.PageCount(), mFileName.c_str());
         else if (reader.ReadPageInformation(inOptions.mPageIndex, page)) {
-            TIFFSampleReader samples(handle.Get(), page, mFileName);
+            TIFFSampleReader samples(inHandle.Get(), page, mFileName);
             form = ConvertTiff2PDF(&samples, page, inFormObjectID);
         }
     }
@@ -182,30 +212,32 @@ bool TIFFImageHandler::ReadPageList(TIFFPageReader& ioReader, const std::string&
 TIFFImageDimensions TIFFImageHandler::ReadImageDimensions(IByteReaderWithPosition* inTIFFStream,
                                                           unsigned int inPageIndex)
 {
-    return ReadDimensions(inTIFFStream, "", inPageIndex);
+    TIFFReadingHandle handle(inTIFFStream);
+    if (!handle.Open()) {
+        TraceMessage("TIFFImageHandler::ReadImageDimensions. cannot open stream for reading");
+        return TIFFImageDimensions();
+    }
+    return ReadDimensions(handle, "", inPageIndex);
 }
 
 TIFFImageDimensions TIFFImageHandler::ReadImageDimensions(const std::string& inTIFFFilePath, unsigned int inPageIndex)
 {
-    InputFile file;
-    if (file.OpenFile(inTIFFFilePath) != eSuccess) {
-        TraceMessage("TIFFImageHandler::ReadImageDimensions. cannot open file for reading - %s", inTIFFFilePath.c_str());
+    TIFFReadingHandle* handle =
+        HandleForPath(inTIFFFilePath, "TIFFImageHandler::ReadImageDimensions. cannot open file for reading - %s",
+                      "TIFFImageHandler::ReadImageDimensions. cannot open stream for reading");
+    if (!handle)
         return TIFFImageDimensions();
-    }
-    // Unbuffered, as for a conversion.
-    return ReadDimensions(file.GetInputStream()->GetSourceStream(), inTIFFFilePath, inPageIndex);
+    TIFFImageDimensions dimensions = ReadDimensions(*handle, inTIFFFilePath, inPageIndex);
+    if (dimensions.mWidth < 0)
+        mOpenFile.reset();
+    return dimensions;
 }
 
-TIFFImageDimensions TIFFImageHandler::ReadDimensions(IByteReaderWithPosition* inTIFFStream,
-                                                     const std::string& inFileName, unsigned int inPageIndex)
+TIFFImageDimensions TIFFImageHandler::ReadDimensions(TIFFReadingHandle& inHandle, const std::string& inFileName,
+                                                     unsigned int inPageIndex)
 {
     TIFFImageDimensions dimensions;
-    TIFFReadingHandle handle(inTIFFStream);
-    if (!handle.Open()) {
-        TraceMessage("TIFFImageHandler::ReadImageDimensions. cannot open stream for reading");
-        return dimensions;
-    }
-    TIFFPageReader reader(handle.Get(), inFileName);
+    TIFFPageReader reader(inHandle.Get(), inFileName);
     if (!ReadPageList(reader, inFileName))
         return dimensions;
     if (inPageIndex >= reader.PageCount()) {
@@ -472,4 +504,5 @@ void TIFFImageHandler::Reset()
 {
     mExtenders.clear();
     mPageDirectories.clear();
+    mOpenFile.reset();
 }

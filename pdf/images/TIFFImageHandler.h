@@ -25,6 +25,8 @@ class IDocumentContextExtender;
 class ObjectsContext;
 class OutputFormXObject;
 class TIFFPageReader;
+struct TIFFPageDirectory;
+class TIFFReadingHandle;
 class TIFFSampleReader;
 class TIFFStripEncoder;
 struct TIFFPageInformation;
@@ -52,17 +54,21 @@ public:
 
     void AddDocumentContextExtender(IDocumentContextExtender* inExtender) { mExtenders.insert(inExtender); }
     void RemoveDocumentContextExtender(IDocumentContextExtender* inExtender) { mExtenders.erase(inExtender); }
-    // Forgets the extenders and the files' page lists.
+    // Forgets the extenders and the files' page lists, and closes the file kept open.
     void Reset();
 
 private:
+    struct OpenFile;
+    // The libtiff handle of the file at the path, kept open from the last call on the same path;
+    // null when the file cannot be opened (logged with the caller's text) or is no TIFF.
+    TIFFReadingHandle* HandleForPath(const std::string& inPath, const char* inCannotOpenFile,
+                                     const char* inCannotOpenStream);
+    std::unique_ptr<OutputFormXObject> CreateFormXObject(TIFFReadingHandle& inHandle, const std::string& inFileName,
+                                                         ObjectIDType inFormObjectID, const TIFFImageOptions& inOptions);
+    TIFFImageDimensions ReadDimensions(TIFFReadingHandle& inHandle, const std::string& inFileName,
+                                       unsigned int inPageIndex);
     // The page list of the file (remembered per path when there is one); false after a log line.
     bool ReadPageList(TIFFPageReader& ioReader, const std::string& inFileName);
-    TIFFImageDimensions ReadDimensions(IByteReaderWithPosition* inTIFFStream, const std::string& inFileName,
-                                       unsigned int inPageIndex);
-    std::unique_ptr<OutputFormXObject> CreateFormXObject(IByteReaderWithPosition* inTIFFStream,
-                                                         const std::string& inFileName, ObjectIDType inFormObjectID,
-                                                         const TIFFImageOptions& inOptions);
     std::unique_ptr<OutputFormXObject> ConvertTiff2PDF(TIFFSampleReader* ioSamples,
                                                        TIFFPageInformation& ioPage, ObjectIDType inFormObjectID);
     ObjectIDType WriteTransferFunctions(const TIFFPageInformation& inPage);
@@ -84,7 +90,11 @@ private:
     std::set<IDocumentContextExtender*> mExtenders;
     // Each file's page directories in page order: reading every directory of a file of many pages
     // for each of its pages would take time that grows with the square of its pages.
-    std::map<std::string, std::vector<uint32_t>> mPageDirectories;
+    std::map<std::string, std::vector<TIFFPageDirectory>> mPageDirectories;
+    // The pages of one file are usually measured and placed one after the other: kept open, its
+    // handle goes straight to each page's directory, where a new one would read the chain of
+    // directories up to it again.
+    std::unique_ptr<OpenFile> mOpenFile;
     // The file of the current conversion, for log lines; empty when reading from a stream.
     std::string mFileName;
 };

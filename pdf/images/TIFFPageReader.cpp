@@ -54,33 +54,36 @@ bool TIFFPageReader::ReadPageList()
         // Pages without a number are numbered by their place among the pages.
         uint32_t pageNumber = static_cast<uint32_t>(mPages.size());
         if (IsPage(pageNumber))
-            mPages.push_back(PageEntry{pageNumber, static_cast<uint32_t>(directory)});
+            mPages.push_back(PageEntry{pageNumber, {static_cast<uint32_t>(directory), TIFFCurrentDirOffset(mTIFF)}});
     }
     std::stable_sort(mPages.begin(), mPages.end(),
                      [](const PageEntry& inA, const PageEntry& inB) { return inA.mPageNumber < inB.mPageNumber; });
     return true;
 }
 
-std::vector<uint32_t> TIFFPageReader::PageDirectories() const
+std::vector<TIFFPageDirectory> TIFFPageReader::PageDirectories() const
 {
-    std::vector<uint32_t> directories;
+    std::vector<TIFFPageDirectory> directories;
     for (const PageEntry& page : mPages)
         directories.push_back(page.mDirectory);
     return directories;
 }
 
-void TIFFPageReader::SetPageDirectories(const std::vector<uint32_t>& inDirectories)
+void TIFFPageReader::SetPageDirectories(const std::vector<TIFFPageDirectory>& inDirectories)
 {
     mPages.clear();
-    for (uint32_t directory : inDirectories)
+    for (const TIFFPageDirectory& directory : inDirectories)
         mPages.push_back(PageEntry{static_cast<uint32_t>(mPages.size()), directory});
 }
 
 bool TIFFPageReader::ReadPageInformation(uint32_t inPageIndex, TIFFPageInformation& outPage)
 {
     outPage = TIFFPageInformation();
-    outPage.mDirectory = mPages.at(inPageIndex).mDirectory;
-    if (!TIFFSetDirectory(mTIFF, static_cast<tdir_t>(outPage.mDirectory))) {
+    const TIFFPageDirectory& directory = mPages.at(inPageIndex).mDirectory;
+    outPage.mDirectory = directory.mIndex;
+    // By its offset, a handle that has seen the chain once reads the directory at once; by its
+    // number, libtiff walks the chain from the first directory again.
+    if (!TIFFSetSubDirectory(mTIFF, directory.mOffset)) {
         TraceMessage("Can't set directory %u of input file %s", outPage.mDirectory, mFileName.c_str());
         return false;
     }

@@ -12,6 +12,12 @@
 #include <string>
 #include <vector>
 
+// Where a page's directory is: its number in the chain and its offset in the file.
+struct TIFFPageDirectory {
+    uint32_t mIndex;
+    uint64_t mOffset;
+};
+
 class TIFFPageReader {
 public:
     // The most tiles one page may have: each becomes an image object of its own.
@@ -23,15 +29,15 @@ public:
     uint32_t PageCount() const { return static_cast<uint32_t>(mPages.size()); }
     // The directory of each page, in page order: a list read once serves later readers of the
     // same file.
-    std::vector<uint32_t> PageDirectories() const;
-    void SetPageDirectories(const std::vector<uint32_t>& inDirectories);
+    std::vector<TIFFPageDirectory> PageDirectories() const;
+    void SetPageDirectories(const std::vector<TIFFPageDirectory>& inDirectories);
     // Selects the page's directory and reads it; inPageIndex must be below PageCount.
     bool ReadPageInformation(uint32_t inPageIndex, TIFFPageInformation& outPage);
 
 private:
     struct PageEntry {
         uint32_t mPageNumber;
-        uint32_t mDirectory;
+        TIFFPageDirectory mDirectory;
     };
 
     bool IsPage(uint32_t& ioPageNumber);

@@ -974,7 +974,8 @@ DocumentContext::EImageKind DocumentContext::ImageKindOf(const std::string& inIm
     if (file.OpenFile(inImagePath) != eSuccess)
         return eImageKindUnknown;
     Byte head[4] = {0, 0, 0, 0};
-    size_t count = file.GetInputStream()->Read(head, sizeof(head));
+    // Past the read buffer: four bytes decide, and each page of a long TIFF file is probed.
+    size_t count = file.GetInputStream()->GetSourceStream()->Read(head, sizeof(head));
     file.CloseFile();
 
     EImageKind kind = eImageKindUnknown;

@@ -307,6 +307,10 @@ TEST(TIFFDocument, PagesOfAFileInPageOrderWithoutThumbnails)
     PDFWriter writer;
     ASSERT_EQ(writer.CreateNewPDF(pdf, 14), eSuccess);
     DocumentContext& document = writer.GetDocumentContext();
+    // A failed request leaves the file's later pages readable.
+    EXPECT_EQ(document.MeasureImage(path, 5), std::make_pair(0.0, 0.0));
+    for (int index = 2; index >= 0; --index)
+        EXPECT_EQ(document.MeasureImage(path, index), std::make_pair(96.0, 64.0));
     for (int index = 0; index < 3; ++index) {
         OutputPage page;
         page.SetMediaBox(PDFRectangle(0, 0, 96, 64));

@@ -13,7 +13,8 @@ mkdir -p "$out/corpus" "$out/crashes"
 sources=$(find pdf -name '*.cpp' | sort)
 if [ ! -x "$out/tiff_fuzzer" ] || [ -n "$(find pdf fuzz -newer "$out/tiff_fuzzer" -print -quit)" ]; then
     clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        -I. $sources fuzz/tiff_fuzzer.cpp -lz -ljpeg -ltiff -o "$out/tiff_fuzzer"
+        -I. $(pkg-config --cflags freetype2) $sources fuzz/tiff_fuzzer.cpp -lz -ljpeg -ltiff \
+        $(pkg-config --libs freetype2) -o "$out/tiff_fuzzer"
 fi
 
 if [ -z "$(ls -A "$out/corpus")" ]; then

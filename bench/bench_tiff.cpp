@@ -40,7 +40,7 @@ struct Random {
     }
 };
 
-// A scanned text page: lines of word-like marks, a rule and a few specks of dust.
+// A scanned text page: lines of word-like marks, a rule and a few spots of dust.
 std::vector<uint8_t> ScanPage(uint32_t inWidth, uint32_t inLength, Random& ioRandom)
 {
     const uint32_t rowBytes = (inWidth + 7) / 8;
@@ -60,7 +60,7 @@ std::vector<uint8_t> ScanPage(uint32_t inWidth, uint32_t inLength, Random& ioRan
     for (uint32_t y = 200; y < 206; ++y)
         for (uint32_t x = 250; x < inWidth - 250; ++x)
             black(x, y);
-    for (int speck = 0; speck < 300; ++speck)
+    for (int spot = 0; spot < 300; ++spot)
         black(ioRandom.Next() % inWidth, ioRandom.Next() % inLength);
     return bits;
 }

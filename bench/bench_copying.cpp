@@ -14,6 +14,8 @@
 #include "pdf/writing/PDFWriter.h"
 #include "tests/pdf/copying/FlateTestData.h"
 
+#include "ChildProcess.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +31,8 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using bench::Measure;
+using bench::RunChild;
 using copytest::FlateStream;
 
 namespace {
@@ -128,38 +132,6 @@ void MakeSource(const fs::path& inPath, int inPages, unsigned inSeed, bool inObj
     WriteFile(classic, MakeDocument(inPages, inSeed));
     RunQuietly("qpdf --object-streams=generate '" + classic.string() + "' '" + inPath.string() + "'");
     fs::remove(classic);
-}
-
-struct Measure {
-    double seconds = 0;
-    long peakKB = 0;
-    int status = 0;
-};
-
-// Runs the program with its arguments as a child and measures it.
-Measure RunChild(const std::vector<std::string>& inArguments)
-{
-    Measure measure;
-    auto start = std::chrono::steady_clock::now();
-    pid_t child = fork();
-    if (child == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv;
-        for (const std::string& argument : inArguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    wait4(child, &status, 0, &usage);
-    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    measure.peakKB = usage.ru_maxrss;
-    measure.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return measure;
 }
 
 // Our side, in the child: merge or split through the library as the application does.

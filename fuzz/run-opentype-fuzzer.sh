@@ -15,7 +15,7 @@ sources=$(find pdf -name '*.cpp' | sort)
 if [ ! -x "$out/opentype_fuzzer" ] || [ -n "$(find pdf fuzz -newer "$out/opentype_fuzzer" -print -quit)" ]; then
     clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         -I. $(pkg-config --cflags freetype2) $sources fuzz/opentype_fuzzer.cpp \
-        -lz -ljpeg $(pkg-config --libs freetype2) -o "$out/opentype_fuzzer"
+        -lz -ljpeg -ltiff $(pkg-config --libs freetype2) -o "$out/opentype_fuzzer"
 fi
 
 if [ -z "$(ls -A "$out/corpus")" ]; then

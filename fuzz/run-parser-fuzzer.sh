@@ -13,7 +13,7 @@ mkdir -p "$out/corpus" "$out/crashes"
 sources=$(find pdf -name '*.cpp' | sort)
 if [ ! -x "$out/parser_fuzzer" ] || [ -n "$(find pdf fuzz tests/pdf/parsing/ParserWalk.h -newer "$out/parser_fuzzer" -print -quit)" ]; then
     clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        -I. $(pkg-config --cflags freetype2) $sources fuzz/parser_fuzzer.cpp -lz -ljpeg $(pkg-config --libs freetype2) \
+        -I. $(pkg-config --cflags freetype2) $sources fuzz/parser_fuzzer.cpp -lz -ljpeg -ltiff $(pkg-config --libs freetype2) \
         -o "$out/parser_fuzzer"
 fi
 

@@ -974,7 +974,8 @@ DocumentContext::EImageKind DocumentContext::ImageKindOf(const std::string& inIm
     if (file.OpenFile(inImagePath) != eSuccess)
         return eImageKindUnknown;
     Byte head[4] = {0, 0, 0, 0};
-    size_t count = file.GetInputStream()->Read(head, sizeof(head));
+    // Past the read buffer: four bytes decide, and each page of a long TIFF file is probed.
+    size_t count = file.GetInputStream()->GetSourceStream()->Read(head, sizeof(head));
     file.CloseFile();
 
     EImageKind kind = eImageKindUnknown;
@@ -1014,13 +1015,10 @@ std::pair<double, double> DocumentContext::MeasureImage(const std::string& inIma
             break;
         }
         case eImageKindTIFF: {
-            InputFile file;
-            if (file.OpenFile(inImagePath) == eSuccess) {
-                TIFFImageDimensions dimensions = mTIFFImageHandler.ReadImageDimensions(
-                    file.GetInputStream(), static_cast<unsigned int>(inImageIndex));
-                if (dimensions.mWidth >= 0 && dimensions.mHeight >= 0)
-                    size = std::make_pair(dimensions.mWidth, dimensions.mHeight);
-            }
+            TIFFImageDimensions dimensions =
+                mTIFFImageHandler.ReadImageDimensions(inImagePath, static_cast<unsigned int>(inImageIndex));
+            if (dimensions.mWidth >= 0 && dimensions.mHeight >= 0)
+                size = std::make_pair(dimensions.mWidth, dimensions.mHeight);
             break;
         }
         case eImageKindUnknown:

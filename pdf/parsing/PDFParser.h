@@ -9,6 +9,7 @@
 // that is missing or wrong, a page listed twice); nothing else is repaired: a damaged structure
 // gives -1 after a trace-log line.
 
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/IReadPositionProvider.h"
 #include "pdf/objects/RefCountPtr.h"
@@ -57,6 +58,9 @@ public:
     // Parses the file that inSourceStream holds, from its position (its first byte, usually);
     // other bytes may stand before the header. 0 or -1.
     OpStatus ParseDocument(IByteReaderWithPosition* inSourceStream);
+    // Why the calling thread's last failed operation failed (a caller that parses a file of its
+    // own begins the operation with DiagnosticLog::BeginOperation).
+    static DiagnosticLog::FailureReason GetLastFailure() { return DiagnosticLog::LastFailure(); }
     // Releases everything read and forgets the source.
     void ResetParser();
 

@@ -84,6 +84,30 @@ bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath)
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool IsFileBusy(const std::string& inUTF8Path)
+{
+    if (!IsAcceptablePath(inUTF8Path))
+        return false;
+    // Neither created, truncated nor waited on (a named pipe without a reader).
+    int fd = ::open(inUTF8Path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == ETXTBSY || errno == EBUSY;
+}
+
+bool FlushFileToDisk(const std::string& inUTF8Path)
+{
+    if (!IsAcceptablePath(inUTF8Path))
+        return false;
+    int fd = ::open(inUTF8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool flushed = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && flushed;
+}
+
 bool TruncateFile(const std::string& inUTF8Path, long long inSize)
 {
     if (!IsAcceptablePath(inUTF8Path) || inSize < 0)

@@ -62,9 +62,16 @@ FileToolWindow::~FileToolWindow()
     ReleaseThread();
 }
 
-void FileToolWindow::SetUpFrame(const Widgets& frameWidgets)
+void FileToolWindow::SetUpFrame(QProgressBar* progress, QPushButton* start, const QList<QWidget*>& listControls)
 {
-    widgets = frameWidgets;
+    widgets.list = findChild<ListPDFFiles*>(QStringLiteral("listPDFFiles"));
+    widgets.add = findChild<QPushButton*>(QStringLiteral("buttonAdd"));
+    widgets.remove = findChild<QPushButton*>(QStringLiteral("buttonRemove"));
+    widgets.documentInfo = findChild<QLabel*>(QStringLiteral("labelDocInfo"));
+    Q_ASSERT(widgets.list && widgets.add && widgets.remove && widgets.documentInfo);
+    widgets.progress = progress;
+    widgets.start = start;
+    widgets.listControls = listControls;
     widgets.add->setStyleSheet(QStringLiteral("text-align: left"));
     widgets.remove->setStyleSheet(QStringLiteral("text-align: left"));
 
@@ -557,6 +564,18 @@ QString FileToolWindow::GetProjectsFolder() const
     if (!QDir().exists(path))
         QDir().mkpath(path);
     return path;
+}
+
+bool FileToolWindow::EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const
+{
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
+            return false;
+        entries.append(MakeFileEntry(line));
+    }
+    return true;
 }
 
 QString FileToolWindow::ProjectTitle() const

@@ -4,8 +4,9 @@
 // Save As), the "*" marker and the unsaved-changes question, the remembered folders, online
 // help, and the start, progress and end of a job on the tool's worker thread. A tool window
 // derives from it, builds its form (the common widgets carry the common object names, so the
-// on_ slots here connect by name), hands the common widgets to SetUpFrame, calls ResetSettings
-// and implements the hooks.
+// on_ slots here connect by name: "listPDFFiles", "buttonAdd", "buttonRemove", "labelDocInfo"),
+// hands its progress bar and start button to SetUpFrame, calls ResetSettings and implements the
+// hooks.
 //
 // The window owns its current thread object (made by OpenWindow, or by the first start) and
 // never destroys it while it runs: a close the user confirms, and the destructor, ask the job to
@@ -91,9 +92,10 @@ public slots:
 protected:
     FileToolWindow(const Texts& texts, QWidget* parent);
 
-    // Makes the menus, connects them and the list, and styles the list buttons. Once, after the
-    // form has been set up and before ResetSettings.
-    void SetUpFrame(const Widgets& frameWidgets);
+    // Finds the common widgets of the form by their names, makes the menus, connects them and the
+    // list, and styles the list buttons. Once, after the form has been set up and before
+    // ResetSettings. listControls are disabled with the list while files are being added.
+    void SetUpFrame(QProgressBar* progress, QPushButton* start, const QList<QWidget*>& listControls = {});
 
     // ---- Hooks of the tools ----
 
@@ -139,6 +141,9 @@ protected:
     // The defaults: no project, empty list, the tool's title and settings, no "*".
     void ResetSettings();
     QString GetProjectsFolder() const;
+    // The list entries of a project's path lines: empty lines are skipped; false when a line
+    // holds a control character, which no path of a project does.
+    bool EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const;
     QStringList FilePaths() const;
     bool IsAdding() const { return busy > 0; }
 

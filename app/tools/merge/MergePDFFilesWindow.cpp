@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
-#include <algorithm>
 
 namespace {
 
@@ -35,27 +34,13 @@ FileToolWindow::Texts MergeTexts()
     return texts;
 }
 
-// A line that holds a control character is no path of a merge project.
-bool IsProjectPath(const QString& line)
-{
-    return std::none_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
-}
-
 } // namespace
 
 MergePDFFilesWindow::MergePDFFilesWindow(QWidget* parent)
     : FileToolWindow(MergeTexts(), parent), ui(new Ui::MergePDFFilesWindow)
 {
     ui->setupUi(this);
-    Widgets frame;
-    frame.list = ui->listPDFFiles;
-    frame.add = ui->buttonAdd;
-    frame.remove = ui->buttonRemove;
-    frame.documentInfo = ui->labelDocInfo;
-    frame.progress = ui->progressMerge;
-    frame.start = ui->buttonMergeFiles;
-    frame.listControls = {ui->buttonMoveUp, ui->buttonMoveDown};
-    SetUpFrame(frame);
+    SetUpFrame(ui->progressMerge, ui->buttonMergeFiles, {ui->buttonMoveUp, ui->buttonMoveDown});
     ui->buttonMoveUp->setStyleSheet(QStringLiteral("text-align: left"));
     ui->buttonMoveDown->setStyleSheet(QStringLiteral("text-align: left"));
     ResetSettings();
@@ -207,13 +192,8 @@ QString MergePDFFilesWindow::ProjectText() const
 bool MergePDFFilesWindow::ApplyProject(const QStringList& lines)
 {
     QList<FileEntry> entries;
-    for (const QString& line : lines) {
-        if (line.isEmpty())
-            continue;
-        if (!IsProjectPath(line))
-            return false;
-        entries.append(MakeFileEntry(line));
-    }
+    if (!EntriesFromProjectLines(lines, entries))
+        return false;
     ResetSettings();
     fileEntries = entries;
     return true;

@@ -3,6 +3,7 @@
 // no temporary file behind.
 
 #include "app/support/AppTestMain.h"
+#include "app/support/TestPDF.h"
 #include "app/tools/StagedOutput.h"
 
 #include <QDir>
@@ -12,16 +13,11 @@
 
 namespace {
 
+using TestPDF::Write;
+
 QByteArray Contents(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool Write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return TestPDF::Read(path);
 }
 
 QStringList Entries(const QString& folder)

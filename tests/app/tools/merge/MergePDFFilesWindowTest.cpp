@@ -11,6 +11,7 @@
 #include "app/support/AppTestMain.h"
 #include "app/support/FakeMergeOutput.h"
 #include "app/support/ScriptedPrompts.h"
+#include "app/support/TestPDF.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/merge/MergePDFFilesWindow.h"
 
@@ -33,8 +34,7 @@ namespace {
 
 QByteArray Contents(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestPDF::Read(path);
 }
 
 class TestableMergeWindow : public MergePDFFilesWindow {

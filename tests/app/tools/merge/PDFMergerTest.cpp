@@ -4,6 +4,7 @@
 // other readers; they run once the writer is part of the build.
 
 #include "app/support/AppTestMain.h"
+#include "app/support/ExternalReaders.h"
 #include "app/support/FakeMergeOutput.h"
 #include "app/support/TestPDF.h"
 #include "app/tools/merge/MergeThread.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 
@@ -21,8 +21,7 @@ namespace {
 
 QByteArray Contents(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestPDF::Read(path);
 }
 
 QList<int> ProgressValues(const QSignalSpy& spy)
@@ -33,34 +32,9 @@ QList<int> ProgressValues(const QSignalSpy& spy)
     return values;
 }
 
-// Runs a checker; its standard output, or a null array when it failed.
-QByteArray Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QByteArray();
-    QByteArray output = process.readAllStandardOutput();
-    return output.isNull() ? QByteArray("") : output;
-}
-
-int PageCount(const QString& path)
-{
-    const QList<QByteArray> lines = Run(QStringLiteral("pdfinfo"), {path}).split('\n');
-    for (const QByteArray& line : lines)
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return -1;
-}
-
-QString PageText(const QString& path, int page)
-{
-    const QString number = QString::number(page);
-    return QString::fromUtf8(
-               Run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), number, QStringLiteral("-l"), number, path,
-                                                 QStringLiteral("-")}))
-        .trimmed();
-}
+using ExternalReaders::PageCount;
+using ExternalReaders::PageText;
+using ExternalReaders::Run;
 
 } // namespace
 

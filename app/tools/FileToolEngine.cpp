@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaMethod>
 
 FileToolEngine::FileToolEngine(QObject* parent) : QObject(parent) {}
 
@@ -22,13 +23,18 @@ void FileToolEngine::BeginOperation()
 FileToolEngine::TargetStep FileToolEngine::ClearTarget(const QString& target, const QStringList& jobInputs,
                                                       QString& reason)
 {
+    // A target that is not there is none of the inputs either.
+    if (!QFileInfo::exists(target))
+        return TargetStep::Write;
     if (!FindSameFile(target, jobInputs).isEmpty()) {
         reason = tr("the output %1 would replace a document of this job").arg(QDir::toNativeSeparators(target));
         return TargetStep::Fail;
     }
-    if (!QFileInfo::exists(target))
-        return TargetStep::Write;
     if (!overwriteDecision.AnswersForAll()) {
+        // Nobody to ask (an engine run without a window) would mean waiting for ever: the file
+        // is kept, as a user who closes the question keeps it.
+        if (!isSignalConnected(QMetaMethod::fromSignal(&FileToolEngine::ShowOverwriteDialog)))
+            return TargetStep::Skip;
         overwriteDecision.Reset();
         emit ShowOverwriteDialog(target);
         overwriteDecision.WaitForAnswer(stopFlag);

@@ -3,12 +3,15 @@
 // more than once. Open fails with the reason as the user reads it: the system's text when the
 // file cannot be opened, the library's when it does not parse, "the document is encrypted" for
 // a file that cannot be copied from. The parser reads the open file until the object goes; it
-// serves one thread.
+// serves one thread. The file is read through a small buffer: a job copies pages from all over
+// it, a few kilobytes at each place.
 
-#include "pdf/io/InputFile.h"
+#include "pdf/io/InputBufferedStream.h"
 #include "pdf/parsing/PDFParser.h"
 
 #include <QString>
+
+#include <memory>
 
 class ParsedPDF {
 public:
@@ -22,7 +25,7 @@ public:
 private:
     QString path;
     // Declared so that the parser goes before the file it reads.
-    InputFile file;
+    std::unique_ptr<InputBufferedStream> file; // owns the file stream
     PDFParser parser;
     bool open = false;
 };

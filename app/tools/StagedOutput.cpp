@@ -23,7 +23,8 @@ StagedOutput::StagedOutput(const QString& targetPath) : target(targetPath)
     // Replacing a link would cut it from the file it names; the file itself is what the user
     // means.
     const QFileInfo info(targetPath);
-    if (info.isSymLink() && info.exists())
+    targetExisted = info.exists();
+    if (info.isSymLink() && targetExisted)
         target = info.canonicalFilePath();
 }
 
@@ -48,7 +49,7 @@ bool StagedOutput::Create()
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             file.close();
             temporary = candidate;
-            if (info.exists())
+            if (targetExisted)
                 QFile::setPermissions(temporary, info.permissions());
             return true;
         }
@@ -107,7 +108,7 @@ bool StagedOutput::Commit()
     }
     // A file that is replaced must not be lost to a crash that comes before its successor's
     // bytes reach the disk; a new file has nothing to lose.
-    if (QFileInfo::exists(target) && !Platform::FlushFileToDisk(temporary.toUtf8().toStdString())) {
+    if (targetExisted && !Platform::FlushFileToDisk(temporary.toUtf8().toStdString())) {
         error = QStringLiteral("the data could not be written to the disk");
         Discard();
         return false;

@@ -38,6 +38,7 @@ public:
 
 private:
     QString target;
+    bool targetExisted = false;
     QString temporary;
     QString error;
 };

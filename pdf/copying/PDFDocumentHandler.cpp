@@ -104,7 +104,6 @@ OpStatus PDFDocumentHandler::StartCopyingContext(IByteReaderWithPosition* inSour
     mParser = mOwnedParser.get();
     mSourceStream = inSourceStream;
     mSourceToTarget.clear();
-    mInheritedValues.Reset();
 
     OpStatus status = mParser->ParseDocument(inSourceStream);
     if (status != eSuccess) {
@@ -128,7 +127,6 @@ OpStatus PDFDocumentHandler::StartCopyingContext(PDFParser* inSourceParser)
     mOwnedParser.reset();
     mParser = inSourceParser;
     mSourceToTarget.clear();
-    mInheritedValues.Reset();
     mSourceStream = inSourceParser ? inSourceParser->GetParserStream() : nullptr;
     if (!mSourceStream) {
         TraceMessage("PDFDocumentHandler::StartCopyingContext, the parser has no parsed file to copy from");
@@ -154,7 +152,6 @@ void PDFDocumentHandler::FinishCopyingContext()
     mSourceStream = nullptr;
     mSourceSize = 0;
     mSourceToTarget.clear();
-    mInheritedValues.Reset();
     if (mOwnedParser)
         mOwnedParser->ResetParser();
     mOwnedParser.reset();

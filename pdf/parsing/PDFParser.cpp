@@ -124,6 +124,7 @@ void PDFParser::ResetParser()
     mXrefTable.Reset();
     mPagesObjectIDs.clear();
     mPagesObjectIDs.shrink_to_fit();
+    mPageTreeNodes.clear();
     mObjectStreams.clear();
     mObjectStreamsByID.clear();
     mObjectStreamBytes = 0;

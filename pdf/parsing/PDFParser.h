@@ -13,6 +13,7 @@
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/IReadPositionProvider.h"
 #include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFObjectParser.h"
 #include "pdf/parsing/XrefEntry.h"
 #include "pdf/parsing/XrefTable.h"
@@ -63,6 +64,10 @@ public:
     static DiagnosticLog::FailureReason GetLastFailure() { return DiagnosticLog::LastFailure(); }
     // Releases everything read and forgets the source.
     void ResetParser();
+
+    // Page-tree nodes kept by the readers of inherited page values, so that every copy made from
+    // this parse reads each node once; emptied with the parse.
+    InheritedPageEntry::NodeCache& GetPageTreeNodeCache() { return mPageTreeNodes; }
 
     // File structure.
     double GetPDFLevel() const { return mPDFLevel; }
@@ -172,6 +177,7 @@ private:
     RefCountPtr<PDFDictionary> mTrailer;
     XrefTable mXrefTable;
     std::vector<uint32_t> mPagesObjectIDs;
+    InheritedPageEntry::NodeCache mPageTreeNodes;
 
     // The data lengths of streams whose Length was wrong (-1: no end found), by data position.
     std::unordered_map<long long, long long> mFoundStreamLengths;

@@ -110,6 +110,34 @@ private:
         }
     }
 
+    // Each output of a split is the bytes that a writer appending its range from the file by its
+    // path writes.
+    void ExpectBytesOfAParsePerOutput(const QString& source)
+    {
+        const QString out = Fresh();
+        PDFSplitter splitter;
+        splitter.SetDocumentClock(&PinnedClock);
+        QVERIFY(splitter.SplitByPageRanges(source, QStringLiteral("[1-3],[2-6],7,[1-7],4"), out,
+                                           QStringLiteral("part[IntervalIndex]"))
+                    .isEmpty());
+        const QList<QPair<int, int>> ranges{{1, 3}, {2, 6}, {7, 7}, {1, 7}, {4, 4}};
+        for (int i = 0; i < ranges.size(); ++i) {
+            const QString path = out + QStringLiteral("/part%1.pdf").arg(i + 1);
+            const QByteArray engine = Contents(path);
+            QVERIFY(QFile::remove(path));
+            PDFWriter writer;
+            writer.GetDocumentContext().SetClock(&PinnedClock);
+            QCOMPARE(writer.CreateNewPDF(path.toStdString(), 13), eSuccess);
+            PageSelection selection;
+            selection.mKind = PageSelection::ListedRanges;
+            selection.mRanges.emplace_back(ranges[i].first - 1, ranges[i].second - 1);
+            QCOMPARE(writer.AppendPDFPagesFromPDF(source.toStdString(), selection).mStatus, eSuccess);
+            QCOMPARE(writer.EndPDF(), eSuccess);
+            QVERIFY(!engine.isEmpty());
+            QCOMPARE(Contents(path), engine);
+        }
+    }
+
 private slots:
     void initTestCase() { QVERIFY(folder.isValid()); }
 
@@ -178,29 +206,13 @@ private slots:
     // appending the range from the file by its path writes (the clock pinned: dates and IDs).
     void oneParseWritesTheBytesOfAParsePerOutput()
     {
-        const QString source = Input(QStringLiteral("bytes/source.pdf"), SevenPages());
-        const QString out = Fresh();
-        PDFSplitter splitter;
-        splitter.SetDocumentClock(&PinnedClock);
-        QVERIFY(splitter.SplitByPageRanges(source, QStringLiteral("[1-3],[2-6],7,[1-7],4"), out,
-                                           QStringLiteral("part[IntervalIndex]"))
-                    .isEmpty());
-        const QList<QPair<int, int>> ranges{{1, 3}, {2, 6}, {7, 7}, {1, 7}, {4, 4}};
-        for (int i = 0; i < ranges.size(); ++i) {
-            const QString path = out + QStringLiteral("/part%1.pdf").arg(i + 1);
-            const QByteArray engine = Contents(path);
-            QVERIFY(QFile::remove(path));
-            PDFWriter writer;
-            writer.GetDocumentContext().SetClock(&PinnedClock);
-            QCOMPARE(writer.CreateNewPDF(path.toStdString(), 13), eSuccess);
-            PageSelection selection;
-            selection.mKind = PageSelection::ListedRanges;
-            selection.mRanges.emplace_back(ranges[i].first - 1, ranges[i].second - 1);
-            QCOMPARE(writer.AppendPDFPagesFromPDF(source.toStdString(), selection).mStatus, eSuccess);
-            QCOMPARE(writer.EndPDF(), eSuccess);
-            QVERIFY(!engine.isEmpty());
-            QCOMPARE(Contents(path), engine);
-        }
+        // Also with the page-tree nodes in object streams, as qpdf writes them: the nodes that one
+        // parse keeps serve every output.
+        const QString classic = Input(QStringLiteral("bytes/source.pdf"), SevenPages());
+        const QString packed = PathOf(QStringLiteral("bytes/packed.pdf"));
+        QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--object-streams=generate"), classic, packed}).isNull());
+        for (const QString& source : {classic, packed})
+            ExpectBytesOfAParsePerOutput(source);
     }
 
     // Each failure names the source and why; outputs written before it stay, nothing is left of

@@ -19,8 +19,8 @@ bool ParsedPDF::Open(const QString& filePath, QString& reason)
     DiagnosticLog::BeginOperation(utf8);
     // Every jump to another object refills the buffer: 16 KB instead of the usual 256 KB keeps a
     // split of thousands of pages from reading the file many times over.
-    auto* source = new InputFileStream();
-    file = std::make_unique<InputBufferedStream>(source, 0x4000);
+    file = std::make_unique<InputBufferedStream>(new InputFileStream(), 0x4000);
+    auto* source = static_cast<InputFileStream*>(file->GetSourceStream());
     if (source->OpenForReading(utf8) != eSuccess) {
         // The system says best why a file cannot be read.
         QFile probe(filePath);

@@ -224,6 +224,13 @@ private slots:
         const QString empty = Input(QStringLiteral("fail/empty.pdf"), TestPDF::Make({}));
         const QString notPDF = Input(QStringLiteral("fail/notes.pdf"), "Just some notes.\n");
         const QString missing = PathOf(QStringLiteral("fail/missing.pdf"));
+        // The second page's content can be neither read by its Length nor found at its end.
+        QByteArray damagedBytes = TestPDF::Make({"Whole", "Broken"});
+        const int length = damagedBytes.lastIndexOf("/Length ") + 8;
+        const int digits = damagedBytes.indexOf(' ', length) - length;
+        damagedBytes.replace(length, digits, QByteArray("-1").rightJustified(digits, ' '));
+        damagedBytes.replace(damagedBytes.lastIndexOf("endstream"), 9, "endstreaX");
+        const QString damaged = Input(QStringLiteral("fail/damaged.pdf"), damagedBytes);
         struct Case {
             QString file;
             QString ranges;
@@ -238,6 +245,8 @@ private slots:
             {missing, "1", "", "x", "No such file or directory", {}},
             {empty, "1", "", "x", "the document has no pages", {}},
             {notPDF, "1", "", "x", "*", {}},
+            // The output that fails part-way is not left with the pages copied before.
+            {damaged, "1,[1-2]", "", "p[IntervalIndex]", "*", {"p1.pdf"}},
             {source, "[1-2],[3-1],4", "", "p[IntervalIndex]", "the range 3-1 names no page of the document, which has 7",
              {"p1.pdf"}},
             {source, "[8-9]", "", "p", "the range 8-9 names no page of the document, which has 7", {}},

@@ -408,13 +408,13 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
         PDFObjectCastPtr<PDFIndirectObjectReference> item(array->QueryObject(i));
         if (!item) {
             RefCountPtr<PDFObject> value(array->QueryObject(i));
-            TraceMessage("%s, item %u of the page's Contents is %s, not a reference to a stream; left out", inMethod,
-                         i, PDFObject::TypeLabelFor(value->GetType()));
+            TraceNote("%s, item %u of the page's Contents is %s, not a reference to a stream; left out", inMethod,
+                      i, PDFObject::TypeLabelFor(value->GetType()));
             continue;
         }
         if (!HoldsObject(mParser, item->GetObjectID())) {
-            TraceMessage("%s, item %u of the page's Contents names object %u, which the file does not hold; left out",
-                         inMethod, i, item->GetObjectID());
+            TraceNote("%s, item %u of the page's Contents names object %u, which the file does not hold; left out",
+                      inMethod, i, item->GetObjectID());
             continue;
         }
         RefCountPtr<PDFObject> stream(mParser->ParseObjectByID(item->GetObjectID()));
@@ -424,8 +424,8 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
             return eFailure;
         }
         if (stream->GetType() != PDFObject::ePDFObjectStream) {
-            TraceMessage("%s, item %u of the page's Contents names object %u, which is %s, not a stream; left out",
-                         inMethod, i, item->GetObjectID(), PDFObject::TypeLabelFor(stream->GetType()));
+            TraceNote("%s, item %u of the page's Contents names object %u, which is %s, not a stream; left out",
+                      inMethod, i, item->GetObjectID(), PDFObject::TypeLabelFor(stream->GetType()));
             continue;
         }
         outStreams.push_back(
@@ -479,9 +479,9 @@ bool PDFDocumentHandler::ContentDecodesWithinBudget(const std::vector<ContentStr
         mSourceStream->SeekFromStart(stream.mStream->GetStreamContentStart());
         std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(stream.mStream.GetPtr()));
         if (!reader) {
-            TraceMessage("PDFDocumentHandler::CopyPageContentToTargetPage, content stream %lu cannot be decoded; the "
-                         "page's content streams are copied as they are",
-                         stream.mSourceID);
+            TraceNote("PDFDocumentHandler::CopyPageContentToTargetPage, content stream %lu cannot be decoded; the "
+                      "page's content streams are copied as they are",
+                      stream.mSourceID);
             return false;
         }
         InputLimitedStream limited(reader.get(), budget + 1, false);
@@ -494,9 +494,9 @@ bool PDFDocumentHandler::ContentDecodesWithinBudget(const std::vector<ContentStr
             decoded += static_cast<long long>(got);
         }
         if (decoded > budget || reader->HasMoreBytes()) {
-            TraceMessage("PDFDocumentHandler::CopyPageContentToTargetPage, the page's content decodes to more than "
-                         "%lld bytes or stops short; its content streams are copied as they are",
-                         DecodedContentBudget());
+            TraceNote("PDFDocumentHandler::CopyPageContentToTargetPage, the page's content decodes to more than "
+                      "%lld bytes or stops short; its content streams are copied as they are",
+                      DecodedContentBudget());
             return false;
         }
         budget -= decoded;

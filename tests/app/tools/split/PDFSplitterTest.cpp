@@ -230,6 +230,9 @@ private slots:
         const int digits = damagedBytes.indexOf(' ', length) - length;
         damagedBytes.replace(length, digits, QByteArray("-1").rightJustified(digits, ' '));
         damagedBytes.replace(damagedBytes.lastIndexOf("endstream"), 9, "endstreaX");
+        // A repeated key in the font that both outputs copy is read past (the last value counts),
+        // and it is no reason for the failure.
+        damagedBytes.replace("/Type /Font /Subtype /Type1 ", "/Subtype/Type1/Subtype/Type1");
         const QString damaged = Input(QStringLiteral("fail/damaged.pdf"), damagedBytes);
         struct Case {
             QString file;
@@ -246,7 +249,7 @@ private slots:
             {empty, "1", "", "x", "the document has no pages", {}},
             {notPDF, "1", "", "x", "*", {}},
             // The output that fails part-way is not left with the pages copied before.
-            {damaged, "1,[1-2]", "", "p[IntervalIndex]", "*", {"p1.pdf"}},
+            {damaged, "1,[1-2]", "", "p[IntervalIndex]", "the stream at *", {"p1.pdf"}},
             {source, "[1-2],[3-1],4", "", "p[IntervalIndex]", "the range 3-1 names no page of the document, which has 7",
              {"p1.pdf"}},
             {source, "[8-9]", "", "p", "the range 8-9 names no page of the document, which has 7", {}},

@@ -36,9 +36,16 @@ QString QtPrompts::OpenFileName(QWidget* parent, const QString& caption, const Q
 }
 
 QString QtPrompts::SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
-                                const QString& filter)
+                                const QString& filter, const SaveFileOptions& options)
 {
-    return QFileDialog::getSaveFileName(parent, caption, folder, filter);
+    QFileDialog dialog(parent, caption, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(options.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 QString QtPrompts::ExistingFolder(QWidget* parent, const QString& caption, const QString& folder)

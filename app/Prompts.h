@@ -12,6 +12,15 @@
 class QDialog;
 class QWidget;
 
+// How a save dialog treats the chosen name.
+struct SaveFileOptions {
+    // The dialog asks before an existing file is chosen; a caller that must check the file
+    // first (is it one of its inputs?) asks itself afterwards.
+    bool confirmOverwrite = true;
+    // Added to a name that has no extension, before the dialog's own question.
+    QString defaultSuffix;
+};
+
 class IPrompts {
 public:
     virtual ~IPrompts() = default;
@@ -22,7 +31,7 @@ public:
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
-                                 const QString& filter) = 0;
+                                 const QString& filter, const SaveFileOptions& options = SaveFileOptions()) = 0;
     virtual QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) = 0;
 
     // Message boxes with one OK button: information reports success, warning reports failure.
@@ -52,7 +61,7 @@ public:
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
-                         const QString& filter) override;
+                         const QString& filter, const SaveFileOptions& options = SaveFileOptions()) override;
     QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) override;
     void Information(QWidget* parent, const QString& title, const QString& text) override;
     void Warning(QWidget* parent, const QString& title, const QString& text) override;

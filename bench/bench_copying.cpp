@@ -12,7 +12,7 @@
 #include "pdf/io/InputFile.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/PDFWriter.h"
-#include "tests/pdf/copying/FlateTestData.h"
+#include "bench/BenchSupport.h"
 
 #include "ChildProcess.h"
 
@@ -33,106 +33,9 @@
 namespace fs = std::filesystem;
 using bench::Measure;
 using bench::RunChild;
-using copytest::FlateStream;
+using namespace benchsupport;
 
 namespace {
-
-// An ordinary document: text pages in two standard fonts with some drawing, a logo image on
-// every page and a photo-like image on every tenth, pages in nodes of ten. Classic layout.
-std::string MakeDocument(int inPages, unsigned inSeed)
-{
-    std::vector<std::string> objects;
-    auto add = [&](const std::string& inBody) {
-        objects.push_back(inBody);
-        return static_cast<int>(objects.size());
-    };
-    add("<< /Type /Catalog /Pages 2 0 R >>");
-    add("");
-    int helvetica = add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
-    int times = add("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman /Encoding /WinAnsiEncoding >>");
-    unsigned seed = inSeed;
-    auto next = [&seed]() {
-        seed = seed * 1103515245u + 12345u;
-        return seed >> 8;
-    };
-    std::string logo;
-    for (int i = 0; i < 64 * 64; ++i)
-        logo += std::string{static_cast<char>(i % 64 * 4), static_cast<char>(i / 64 * 4), static_cast<char>(128)};
-    int logoID = add(FlateStream(logo, " /Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceRGB "
-                                       "/BitsPerComponent 8"));
-    const char* words[] = {"merge", "split", "document", "page", "report", "quarterly", "figures", "the", "and",
-                           "of", "customer", "invoice", "total", "amount", "delivery", "schedule", "review"};
-    std::string kids;
-    int nodes = (inPages + 9) / 10;
-    for (int node = 0; node < nodes; ++node) {
-        int nodeID = add("");
-        kids += std::to_string(nodeID) + " 0 R ";
-        std::string nodeKids;
-        int count = 0;
-        for (int page = node * 10; page < inPages && page < node * 10 + 10; ++page, ++count) {
-            std::string content = "q 0.2 0.3 0.5 rg 50 740 500 30 re f Q q 64 0 0 64 480 700 cm /Logo Do Q\n";
-            content += "BT /F2 18 Tf 60 750 Td (Page " + std::to_string(page + 1) + ") Tj ET\n";
-            content += "BT /F1 10 Tf 60 700 Td 13 TL\n";
-            for (int line = 0; line < 45; ++line) {
-                std::string text;
-                for (int word = 0; word < 11; ++word)
-                    text += std::string(words[next() % 17]) + " ";
-                content += "(" + text + ") '\n";
-            }
-            content += "ET\n0.5 w ";
-            for (int i = 0; i < 20; ++i)
-                content += std::to_string(60 + next() % 480) + " " + std::to_string(60 + next() % 100) + " m " +
-                           std::to_string(60 + next() % 480) + " " + std::to_string(60 + next() % 100) + " l S\n";
-            std::string resources = "<< /ProcSet [/PDF /Text /ImageC] /Font << /F1 " + std::to_string(helvetica) +
-                                    " 0 R /F2 " + std::to_string(times) + " 0 R >> /XObject << /Logo " +
-                                    std::to_string(logoID) + " 0 R";
-            if (page % 10 == 0) {
-                std::string photo;
-                for (int i = 0; i < 120 * 90; ++i)
-                    photo += std::string{static_cast<char>(next()), static_cast<char>(i), static_cast<char>(i >> 4)};
-                int photoID = add(FlateStream(photo, " /Type /XObject /Subtype /Image /Width 120 /Height 90 "
-                                                     "/ColorSpace /DeviceRGB /BitsPerComponent 8"));
-                resources += " /Photo " + std::to_string(photoID) + " 0 R";
-                content += "q 240 0 0 180 60 80 cm /Photo Do Q\n";
-            }
-            resources += " >> >>";
-            int contentID = add(FlateStream(content));
-            int pageID = add("<< /Type /Page /Parent " + std::to_string(nodeID) + " 0 R /Resources " + resources +
-                             " /Contents " + std::to_string(contentID) + " 0 R >>");
-            nodeKids += std::to_string(pageID) + " 0 R ";
-        }
-        objects[nodeID - 1] = "<< /Type /Pages /Parent 2 0 R /Kids [" + nodeKids + "] /Count " + std::to_string(count) + " >>";
-    }
-    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(inPages) + " /MediaBox [0 0 612 792] >>";
-
-    parsertest::PdfBuilder builder;
-    builder.objects = objects;
-    return builder.Build();
-}
-
-void WriteFile(const fs::path& inPath, const std::string& inBytes)
-{
-    std::ofstream(inPath, std::ios::binary).write(inBytes.data(), static_cast<std::streamsize>(inBytes.size()));
-}
-
-int RunQuietly(const std::string& inCommand)
-{
-    return std::system((inCommand + " >/dev/null 2>&1").c_str());
-}
-
-// Writes the document, rewritten by qpdf with object streams when asked (as most producers of
-// the last years write).
-void MakeSource(const fs::path& inPath, int inPages, unsigned inSeed, bool inObjectStreams)
-{
-    if (!inObjectStreams) {
-        WriteFile(inPath, MakeDocument(inPages, inSeed));
-        return;
-    }
-    fs::path classic = inPath.string() + ".classic.pdf";
-    WriteFile(classic, MakeDocument(inPages, inSeed));
-    RunQuietly("qpdf --object-streams=generate '" + classic.string() + "' '" + inPath.string() + "'");
-    fs::remove(classic);
-}
 
 // Our side, in the child: merge or split through the library as the application does.
 int RunOurs(int argc, char** argv)
@@ -184,18 +87,6 @@ struct Tool {
     std::string output; // a merged file whose pages are counted, or a folder of split files
     std::string outputFolder;
 };
-
-int CountPages(const std::string& inPath)
-{
-    FILE* pipe = popen(("qpdf --show-npages '" + inPath + "' 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return -1;
-    int pages = -1;
-    if (fscanf(pipe, "%d", &pages) != 1)
-        pages = -1;
-    pclose(pipe);
-    return pages;
-}
 
 void RunWorkload(const std::string& inTitle, std::vector<Tool> inTools, int inExpectedPages, int inRepeats,
                  int inPagesHandled)

@@ -4,7 +4,9 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
+#include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
+#include "app/tools/FileToolEngine.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/ProgressPercent.h"
@@ -16,7 +18,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -58,9 +62,16 @@ FileToolWindow::~FileToolWindow()
     ReleaseThread();
 }
 
-void FileToolWindow::SetUpFrame(const Widgets& frameWidgets)
+void FileToolWindow::SetUpFrame(QProgressBar* progress, QPushButton* start, const QList<QWidget*>& listControls)
 {
-    widgets = frameWidgets;
+    widgets.list = findChild<ListPDFFiles*>(QStringLiteral("listPDFFiles"));
+    widgets.add = findChild<QPushButton*>(QStringLiteral("buttonAdd"));
+    widgets.remove = findChild<QPushButton*>(QStringLiteral("buttonRemove"));
+    widgets.documentInfo = findChild<QLabel*>(QStringLiteral("labelDocInfo"));
+    Q_ASSERT(widgets.list && widgets.add && widgets.remove && widgets.documentInfo);
+    widgets.progress = progress;
+    widgets.start = start;
+    widgets.listControls = listControls;
     widgets.add->setStyleSheet(QStringLiteral("text-align: left"));
     widgets.remove->setStyleSheet(QStringLiteral("text-align: left"));
 
@@ -93,6 +104,8 @@ void FileToolWindow::SetUpFrame(const Widgets& frameWidgets)
     widgets.list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(widgets.list, &QWidget::customContextMenuRequested, this, &FileToolWindow::ShowContextMenu);
     connect(widgets.list, &ListPDFFiles::FilesDropped, this, &FileToolWindow::OnAddDragAndDropFiles);
+    // The information follows the current row, whether the mouse or the keyboard moved it.
+    connect(widgets.list, &QListWidget::currentRowChanged, this, &FileToolWindow::OnCurrentRowChanged);
 }
 
 // ---- The thread and the job ----
@@ -127,6 +140,7 @@ void FileToolWindow::ReleaseThread()
     ++threadGeneration; // whatever the old object still has queued is dropped
     ToolThread* old = thread;
     thread = nullptr;
+    engine = nullptr;
     old->StopAndWait();
     delete old;
 }
@@ -156,6 +170,62 @@ void FileToolWindow::OnThreadFinished(quint64 generation)
 void FileToolWindow::UpdateProgress(int progress)
 {
     widgets.progress->setValue(progress);
+}
+
+void FileToolWindow::ConnectEngine(FileToolEngine* jobEngine)
+{
+    engine = jobEngine;
+    ConnectJobSignal(jobEngine, &FileToolEngine::UpdateProgress, [this](int progress) { UpdateProgress(progress); });
+    ConnectJobSignal(jobEngine, &FileToolEngine::ShowOverwriteDialog,
+                     [this](const QString& filePath) { ShowOverwriteDialog(filePath); });
+}
+
+void FileToolWindow::ShowOverwriteDialog(QString filePath)
+{
+    if (!engine)
+        return;
+    const quint64 generation = threadGeneration;
+    const int answer = Prompts().AskOverwrite(this, filePath);
+    // The question runs an event loop: meanwhile the window may have let the job go.
+    if (generation == threadGeneration && engine)
+        engine->overwriteDecision.Store(answer);
+}
+
+void FileToolWindow::ReportFailedSources(const QList<FailedFile>& failed, const QString& successText,
+                                         const QString& header)
+{
+    if (failed.isEmpty())
+        Prompts().Information(this, QString(), successText);
+    else
+        Prompts().Warning(this, QString(), FailedFilesText(header, failed));
+}
+
+QString FileToolWindow::CheckOutputNames(QLineEdit* field, const QString& text)
+{
+    const QString cleaned = SanitizeFileName(text);
+    if (cleaned != text) {
+        QString characters;
+        for (const char* c = kForbiddenFileNameCharacters; *c; ++c)
+            characters += (characters.isEmpty() ? QString() : QStringLiteral(" ")) + QLatin1Char(*c);
+        Prompts().Warning(this, QString(),
+                          tr("Please note that you cannot use the following symbols in your file name template: ") +
+                              characters);
+        const QSignalBlocker quiet(field);
+        field->setText(cleaned);
+    }
+    SetModifiedMarker(this, true);
+    return cleaned;
+}
+
+QString FileToolWindow::ChooseOutputFolder(const char* settingsKey, const QString& current)
+{
+    QString folder = Prompts().ExistingFolder(this, tr("Select folder"), current);
+    if (folder.isEmpty())
+        return QString();
+    AppSettings::SetFolder(QLatin1String(settingsKey), folder);
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    SetModifiedMarker(this, true);
+    return folder;
 }
 
 void FileToolWindow::UpdateStartButton()
@@ -208,10 +278,11 @@ void FileToolWindow::AddPDFFiles(const QStringList& paths, bool quiet)
         const QString extension = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toLower();
         if (extension != QLatin1String("pdf"))
             continue;
-        if (IsReadablePDF(path))
+        const QString reason = UnreadableReason(path);
+        if (reason.isEmpty())
             fileEntries.append(MakeFileEntry(path));
         else
-            unloadableFiles.append(path);
+            unloadableFiles.append({path, reason});
         widgets.progress->setValue(ProgressPercent(i + 1, total));
         QCoreApplication::processEvents();
     }
@@ -367,10 +438,9 @@ void FileToolWindow::ShowUnloadableFilesMessage()
 {
     if (unloadableFiles.isEmpty())
         return;
-    QString text = tr("The following PDF documents are either encrypted or have an unknown format and could not be "
-                      "loaded:\n\n");
-    for (const QString& path : qAsConst(unloadableFiles))
-        text += path + QLatin1Char('\n');
+    const QString text = FailedFilesText(
+        tr("The following PDF documents are either encrypted or have an unknown format and could not be loaded:\n\n"),
+        unloadableFiles);
     unloadableFiles.clear();
     Prompts().Warning(this, QString(), text);
 }
@@ -436,8 +506,26 @@ void FileToolWindow::on_buttonRemove_clicked()
 
 void FileToolWindow::on_listPDFFiles_itemClicked(QListWidgetItem* item)
 {
-    if (item)
-        ShowDocumentInfo(ListPDFFiles::FilePath(item));
+    if (!item)
+        return;
+    const QString path = ListPDFFiles::FilePath(item);
+    // The press that made this row current has shown it already; a click on the current row
+    // reads the file afresh.
+    const bool shownOnPress = !pressedPath.isEmpty() && path == pressedPath;
+    pressedPath.clear();
+    if (!shownOnPress)
+        ShowDocumentInfo(path);
+}
+
+void FileToolWindow::OnCurrentRowChanged(int row)
+{
+    if (row < 0) {
+        ResetDocumentInfo();
+        return;
+    }
+    const QString path = widgets.list->FilePath(row);
+    pressedPath = QGuiApplication::mouseButtons() != Qt::NoButton ? path : QString();
+    ShowDocumentInfo(path);
 }
 
 void FileToolWindow::ShowDocumentInfo(const QString& path)
@@ -476,6 +564,18 @@ QString FileToolWindow::GetProjectsFolder() const
     if (!QDir().exists(path))
         QDir().mkpath(path);
     return path;
+}
+
+bool FileToolWindow::EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const
+{
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
+            return false;
+        entries.append(MakeFileEntry(line));
+    }
+    return true;
 }
 
 QString FileToolWindow::ProjectTitle() const
@@ -544,9 +644,14 @@ void FileToolWindow::on_actionSave_As_triggered()
 {
     if (DeferWhileAdding([this]() { on_actionSave_As_triggered(); }))
         return;
-    const QString path = Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter);
+    SaveFileOptions options;
+    options.defaultSuffix = texts.projectExtension;
+    QString path = Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options);
     if (path.isEmpty())
         return;
+    // A project without its extension is invisible to Load, whose dialog lists only those.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += (path.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + texts.projectExtension;
     projectPath = path;
     on_actionSave_triggered();
 }
@@ -620,6 +725,11 @@ void FileToolWindow::closeEvent(QCloseEvent* event)
 bool FileToolWindow::IsReadablePDF(const QString& path) const
 {
     return IsPDFReadable(path);
+}
+
+QString FileToolWindow::UnreadableReason(const QString& path) const
+{
+    return PDFUnreadableReason(path);
 }
 
 int FileToolWindow::PDFPageCount(const QString& path) const

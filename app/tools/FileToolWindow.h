@@ -4,15 +4,26 @@
 // Save As), the "*" marker and the unsaved-changes question, the remembered folders, online
 // help, and the start, progress and end of a job on the tool's worker thread. A tool window
 // derives from it, builds its form (the common widgets carry the common object names, so the
-// on_ slots here connect by name), hands the common widgets to SetUpFrame, calls ResetSettings
-// and implements the hooks.
+// on_ slots here connect by name: "listPDFFiles", "buttonAdd", "buttonRemove", "labelDocInfo"),
+// hands its progress bar and start button to SetUpFrame, calls ResetSettings and implements the
+// hooks.
 //
 // The window owns its current thread object (made by OpenWindow, or by the first start) and
 // never destroys it while it runs: a close the user confirms, and the destructor, ask the job to
 // stop and wait for it first. Signals of a thread object that is no longer the current one are
 // dropped. Adding files processes events after each file; meanwhile project actions and closing
 // are put off until the adding has ended. GUI thread only.
+//
+// For the tools that write into a folder (split, watermark, crop) the frame also connects the
+// engine (a FileToolEngine: progress and the overwrite question, answered by
+// ShowOverwriteDialog), checks the output-name pattern as it is typed (CheckOutputNames),
+// chooses the output folder (ChooseOutputFolder) and reports the failed sources with their
+// reasons (ReportFailedSources). Every tool's outputs are written through a StagedOutput and
+// replace an existing file only after success; a file refused while adding, and a source that
+// failed, are named with the reason. The document information follows the list's current row,
+// by keyboard as by mouse. Save As adds the project extension to a name that has none.
 
+#include "app/tools/FailedFile.h"
 #include "app/tools/FileEntry.h"
 
 #include <QList>
@@ -24,6 +35,8 @@
 #include <functional>
 
 class AppIdentity;
+class FileToolEngine;
+class QLineEdit;
 class ListPDFFiles;
 class QAction;
 class QLabel;
@@ -45,6 +58,7 @@ public:
         QString runningStatus;       // status while a job runs
         QString interruption;        // the question when closing during a job
         QString projectFilter;       // "Merge PDF Project (*.mpf)"
+        QString projectExtension;    // "mpf"
         QString projectsFolderName;  // "Merge": Documents + "/Velloran/Merge PDF Projects"
         QString helpPage;            // "/support-merge.php"
         QString blankDocumentInfo;   // the document information without a file
@@ -72,13 +86,16 @@ public:
 
 public slots:
     void UpdateProgress(int progress);
+    // The overwrite question of the current job's engine: asks the user and stores the answer.
+    void ShowOverwriteDialog(QString filePath);
 
 protected:
     FileToolWindow(const Texts& texts, QWidget* parent);
 
-    // Makes the menus, connects them and the list, and styles the list buttons. Once, after the
-    // form has been set up and before ResetSettings.
-    void SetUpFrame(const Widgets& frameWidgets);
+    // Finds the common widgets of the form by their names, makes the menus, connects them and the
+    // list, and styles the list buttons. Once, after the form has been set up and before
+    // ResetSettings. listControls are disabled with the list while files are being added.
+    void SetUpFrame(QProgressBar* progress, QPushButton* start, const QList<QWidget*>& listControls = {});
 
     // ---- Hooks of the tools ----
 
@@ -92,7 +109,8 @@ protected:
     virtual void ResetToolSettings() {}
     // The entry for a file accepted into the list (watermark and crop: with its page size).
     virtual FileEntry MakeFileEntry(const QString& path) const;
-    // Document information of a clicked file, and the blank state.
+    // Document information of the current file, and the blank state. The frame calls them when
+    // the current row changes and when a row is clicked.
     virtual void ShowDocumentInfo(const QString& path);
     virtual void ResetDocumentInfo();
     // After an add operation has refilled the list (watermark and crop reset their information).
@@ -106,7 +124,9 @@ protected:
 
     // The outside world, replaced in tests. The merge window also asks IsReadablePDF on its
     // worker thread, about the output of a finished merge: it must not touch widgets.
+    // UnreadableReason decides whether a file may join the list: empty, or why not.
     virtual bool IsReadablePDF(const QString& path) const;
+    virtual QString UnreadableReason(const QString& path) const;
     virtual int PDFPageCount(const QString& path) const;
     virtual bool IsEncryptedPDF(const QString& path) const;
     virtual void OpenUrl(const QUrl& url);
@@ -121,6 +141,9 @@ protected:
     // The defaults: no project, empty list, the tool's title and settings, no "*".
     void ResetSettings();
     QString GetProjectsFolder() const;
+    // The list entries of a project's path lines: empty lines are skipped; false when a line
+    // holds a control character, which no path of a project does.
+    bool EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const;
     QStringList FilePaths() const;
     bool IsAdding() const { return busy > 0; }
 
@@ -131,6 +154,19 @@ protected:
     // Stops a running job, waits for it and deletes the thread object. A tool whose job calls
     // back into the window calls it first in its destructor.
     void ReleaseThread();
+
+    // Connects the engine of a new thread object (in CreateThread): its progress to the bar, its
+    // overwrite question to ShowOverwriteDialog.
+    void ConnectEngine(FileToolEngine* engine);
+    // The output-name check as the user types: a text with a character no file name may hold is
+    // cleaned (the field shows the cleaned text) after a warning. The text to keep.
+    QString CheckOutputNames(QLineEdit* field, const QString& text);
+    // The folder dialog of the output folder, starting at `current`; a chosen folder is
+    // remembered under the key and returned with "/" separators, else an empty text.
+    QString ChooseOutputFolder(const char* settingsKey, const QString& current);
+    // The end of a split, watermark or crop job: the success text, or the header and the
+    // failed sources with their reasons.
+    void ReportFailedSources(const QList<FailedFile>& failed, const QString& successText, const QString& header);
 
     // Connects a signal of the current thread's engine to a handler on the GUI thread (queued,
     // as the engine emits on the worker); a signal of an older thread object is dropped.
@@ -147,7 +183,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     QList<FileEntry> fileEntries;
-    QStringList unloadableFiles;
+    QList<FailedFile> unloadableFiles;
     QString projectPath;
     Widgets widgets;
 
@@ -160,6 +196,7 @@ protected slots:
     void OnRemoveAll();
     void OnOpen();
     void ShowContextMenu(const QPoint& point);
+    void OnCurrentRowChanged(int row);
 
     void on_buttonAdd_clicked();
     void on_buttonRemove_clicked();
@@ -206,4 +243,8 @@ private:
     QMenu* addMenu = nullptr;
     QMenu* removeMenu = nullptr;
     QMenu* contextMenu = nullptr;
+    // The engine whose question may be open; cleared with its thread object.
+    FileToolEngine* engine = nullptr;
+    // The row a mouse press made current (and whose information it showed) until its click.
+    QString pressedPath;
 };

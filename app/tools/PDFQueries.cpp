@@ -1,5 +1,8 @@
 #include "app/tools/PDFQueries.h"
 
+#include "app/tools/FailedFile.h"
+#include "app/tools/ParsedPDF.h"
+
 #include "pdf/io/InputFile.h"
 #include "pdf/objects/PDFArray.h"
 #include "pdf/objects/PDFDictionary.h"
@@ -7,6 +10,8 @@
 #include "pdf/objects/PDFReal.h"
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/parsing/PDFParser.h"
+
+#include <QCoreApplication>
 
 #include <climits>
 
@@ -94,4 +99,16 @@ bool IsPDFReadable(const QString& path)
         RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
         return static_cast<bool>(page);
     });
+}
+
+QString PDFUnreadableReason(const QString& path)
+{
+    ParsedPDF file;
+    QString reason;
+    if (!file.Open(path, reason))
+        return reason;
+    if (file.PageCount() == 0)
+        return QCoreApplication::translate("PDFQueries", "the document has no pages");
+    RefCountPtr<PDFDictionary> page(file.Parser().ParsePage(0));
+    return page ? QString() : LibraryFailureReason();
 }

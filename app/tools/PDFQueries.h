@@ -21,6 +21,9 @@ int GetPDFPageCount(const QString& path);
 QSize GetPDFPageSize(const QString& path);
 bool IsPDFEncrypted(const QString& path);
 bool IsPDFReadable(const QString& path);
+// Why IsPDFReadable says no, as the user reads it (the system's or the library's reason, or
+// that the document is encrypted or has no pages); empty when the first page can be read.
+QString PDFUnreadableReason(const QString& path);
 
 // The page size that a first page's "MediaBox" value gives (the value is only read, its
 // reference stays with the caller; null means no value). Elements 2 and 3 give width and

@@ -3,13 +3,14 @@
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/InheritedPageEntry.h"
+#include "pdf/parsing/PDFParser.h"
 
 #include <cmath>
 
 PDFObject* InheritedPageValues::Query(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey)
 {
     RefCountPtr<PDFObject> value;
-    if (InheritedPageEntry::Find(inParser, inPage, inKey, value, &mNodes) == InheritedPageEntry::eBrokenChain)
+    if (InheritedPageEntry::Find(inParser, inPage, inKey, value, &inParser->GetPageTreeNodeCache()) == InheritedPageEntry::eBrokenChain)
         TraceMessage("InheritedPageValues::Query, the Parent chain of the page loops or is deeper than %d, %s "
                      "not found",
                      InheritedPageEntry::kMaxParentSteps, inKey.c_str());

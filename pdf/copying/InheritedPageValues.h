@@ -1,9 +1,9 @@
 #pragma once
 // Values a page may take from the nodes above it in the page tree (Resources, MediaBox, CropBox,
 // Rotate): the page's own entry, else the nearest ancestor's (InheritedPageEntry). Page-tree nodes
-// read on the way are kept (up to a bound), since every page of a copy asks for the same few nodes
-// several times. The parser is borrowed and must stay the same until Reset; results are new
-// references.
+// read on the way are kept by the parser (up to a bound), since every page asks for the same few
+// nodes several times, and a split asks for them again in every output it copies from one parse.
+// Results are new references.
 
 #include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFRectangle.h"
@@ -16,8 +16,6 @@ class PDFParser;
 
 class InheritedPageValues {
 public:
-    // Forgets the nodes kept (for another parser).
-    void Reset() { mNodes.clear(); }
     // The value of the nearest node holding inKey, a reference followed once; null when none.
     PDFObject* Query(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey);
     // The page's MediaBox, inherited; A4 (0 0 595 842) when there is none with an area.
@@ -27,7 +25,4 @@ public:
     // The page's rotation in degrees, 0, 90, 180 or 270; a value that is not a multiple of 90
     // counts as 0, as readers treat it.
     long long Rotation(PDFParser* inParser, PDFDictionary* inPage);
-
-private:
-    InheritedPageEntry::NodeCache mNodes;
 };

@@ -104,7 +104,6 @@ OpStatus PDFDocumentHandler::StartCopyingContext(IByteReaderWithPosition* inSour
     mParser = mOwnedParser.get();
     mSourceStream = inSourceStream;
     mSourceToTarget.clear();
-    mInheritedValues.Reset();
 
     OpStatus status = mParser->ParseDocument(inSourceStream);
     if (status != eSuccess) {
@@ -128,7 +127,6 @@ OpStatus PDFDocumentHandler::StartCopyingContext(PDFParser* inSourceParser)
     mOwnedParser.reset();
     mParser = inSourceParser;
     mSourceToTarget.clear();
-    mInheritedValues.Reset();
     mSourceStream = inSourceParser ? inSourceParser->GetParserStream() : nullptr;
     if (!mSourceStream) {
         TraceMessage("PDFDocumentHandler::StartCopyingContext, the parser has no parsed file to copy from");
@@ -154,7 +152,6 @@ void PDFDocumentHandler::FinishCopyingContext()
     mSourceStream = nullptr;
     mSourceSize = 0;
     mSourceToTarget.clear();
-    mInheritedValues.Reset();
     if (mOwnedParser)
         mOwnedParser->ResetParser();
     mOwnedParser.reset();
@@ -411,13 +408,13 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
         PDFObjectCastPtr<PDFIndirectObjectReference> item(array->QueryObject(i));
         if (!item) {
             RefCountPtr<PDFObject> value(array->QueryObject(i));
-            TraceMessage("%s, item %u of the page's Contents is %s, not a reference to a stream; left out", inMethod,
-                         i, PDFObject::TypeLabelFor(value->GetType()));
+            TraceNote("%s, item %u of the page's Contents is %s, not a reference to a stream; left out", inMethod,
+                      i, PDFObject::TypeLabelFor(value->GetType()));
             continue;
         }
         if (!HoldsObject(mParser, item->GetObjectID())) {
-            TraceMessage("%s, item %u of the page's Contents names object %u, which the file does not hold; left out",
-                         inMethod, i, item->GetObjectID());
+            TraceNote("%s, item %u of the page's Contents names object %u, which the file does not hold; left out",
+                      inMethod, i, item->GetObjectID());
             continue;
         }
         RefCountPtr<PDFObject> stream(mParser->ParseObjectByID(item->GetObjectID()));
@@ -427,8 +424,8 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
             return eFailure;
         }
         if (stream->GetType() != PDFObject::ePDFObjectStream) {
-            TraceMessage("%s, item %u of the page's Contents names object %u, which is %s, not a stream; left out",
-                         inMethod, i, item->GetObjectID(), PDFObject::TypeLabelFor(stream->GetType()));
+            TraceNote("%s, item %u of the page's Contents names object %u, which is %s, not a stream; left out",
+                      inMethod, i, item->GetObjectID(), PDFObject::TypeLabelFor(stream->GetType()));
             continue;
         }
         outStreams.push_back(
@@ -482,9 +479,9 @@ bool PDFDocumentHandler::ContentDecodesWithinBudget(const std::vector<ContentStr
         mSourceStream->SeekFromStart(stream.mStream->GetStreamContentStart());
         std::unique_ptr<IByteReader> reader(mParser->CreateInputStreamReader(stream.mStream.GetPtr()));
         if (!reader) {
-            TraceMessage("PDFDocumentHandler::CopyPageContentToTargetPage, content stream %lu cannot be decoded; the "
-                         "page's content streams are copied as they are",
-                         stream.mSourceID);
+            TraceNote("PDFDocumentHandler::CopyPageContentToTargetPage, content stream %lu cannot be decoded; the "
+                      "page's content streams are copied as they are",
+                      stream.mSourceID);
             return false;
         }
         InputLimitedStream limited(reader.get(), budget + 1, false);
@@ -497,9 +494,9 @@ bool PDFDocumentHandler::ContentDecodesWithinBudget(const std::vector<ContentStr
             decoded += static_cast<long long>(got);
         }
         if (decoded > budget || reader->HasMoreBytes()) {
-            TraceMessage("PDFDocumentHandler::CopyPageContentToTargetPage, the page's content decodes to more than "
-                         "%lld bytes or stops short; its content streams are copied as they are",
-                         DecodedContentBudget());
+            TraceNote("PDFDocumentHandler::CopyPageContentToTargetPage, the page's content decodes to more than "
+                      "%lld bytes or stops short; its content streams are copied as they are",
+                      DecodedContentBudget());
             return false;
         }
         budget -= decoded;

@@ -50,9 +50,32 @@ struct WritingEntryScope {
 };
 } // namespace
 
-void DiagnosticLog::WriteFormattedMessage(const char* inFormat, va_list inArguments)
+namespace {
+
+// The calling thread's reason; set is false until a failure line arrives after BeginOperation.
+struct ThreadFailure {
+    DiagnosticLog::FailureReason reason;
+    bool set = false;
+};
+thread_local ThreadFailure sFailure;
+
+} // namespace
+
+void DiagnosticLog::BeginOperation(const std::string& inFile)
 {
-    if (!IsEnabled() || sWritingEntry)
+    sFailure.reason.mText.clear();
+    sFailure.reason.mFile = inFile;
+    sFailure.set = false;
+}
+
+DiagnosticLog::FailureReason DiagnosticLog::LastFailure()
+{
+    return sFailure.reason;
+}
+
+void DiagnosticLog::WriteToLog(const char* inFormat, va_list inArguments)
+{
+    if (!IsEnabled())
         return;
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mEnabled)
@@ -67,10 +90,36 @@ void DiagnosticLog::WriteFormattedMessage(const char* inFormat, va_list inArgume
     }
 }
 
+void DiagnosticLog::WriteFormattedMessage(const char* inFormat, va_list inArguments)
+{
+    if (sWritingEntry)
+        return;
+    if (!sFailure.set) {
+        // Only the first line since the operation began is formatted for the reason: the lines
+        // that follow it are the layers above giving up.
+        char text[kMaxMessageLength + 1];
+        va_list copy;
+        va_copy(copy, inArguments);
+        int length = vsnprintf(text, sizeof(text), inFormat, copy);
+        va_end(copy);
+        if (length >= 0) {
+            sFailure.reason.mText.assign(text, static_cast<size_t>(length) > kMaxMessageLength ? kMaxMessageLength
+                                                                                             : static_cast<size_t>(length));
+            sFailure.set = true;
+        }
+    }
+    WriteToLog(inFormat, inArguments);
+}
+
+void DiagnosticLog::WriteFormattedNote(const char* inFormat, va_list inArguments)
+{
+    if (sWritingEntry)
+        return;
+    WriteToLog(inFormat, inArguments);
+}
+
 void DiagnosticLog::WriteMessage(const char* inFormat, ...)
 {
-    if (!IsEnabled())
-        return;
     va_list arguments;
     va_start(arguments, inFormat);
     WriteFormattedMessage(inFormat, arguments);
@@ -111,12 +160,20 @@ void DiagnosticLog::SetClock(ClockFunction inClock)
 
 void TraceMessage(const char* inFormat, ...)
 {
+    va_list arguments;
+    va_start(arguments, inFormat);
+    DiagnosticLog::Instance().WriteFormattedMessage(inFormat, arguments);
+    va_end(arguments);
+}
+
+void TraceNote(const char* inFormat, ...)
+{
     DiagnosticLog& log = DiagnosticLog::Instance();
     if (!log.IsEnabled())
         return;
     va_list arguments;
     va_start(arguments, inFormat);
-    log.WriteFormattedMessage(inFormat, arguments);
+    log.WriteFormattedNote(inFormat, arguments);
     va_end(arguments);
 }
 

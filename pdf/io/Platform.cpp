@@ -38,13 +38,35 @@ static FILE* OpenRegularFileForReading(const std::string& inUTF8Path)
     return file;
 }
 
+// Writing from the start: an empty file is not truncated. ext4 takes the truncation of a file as
+// the sign of a replace-by-truncate and writes the file out when it is closed, which made a job
+// writing thousands of outputs into fresh (already empty) temporary files wait on the disk for
+// each one.
+static FILE* OpenFileForWriting(const std::string& inUTF8Path)
+{
+    int fd = ::open(inUTF8Path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || (S_ISREG(info.st_mode) && info.st_size != 0 && ftruncate(fd, 0) != 0)) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "wb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 FILE* OpenFile(const std::string& inUTF8Path, FileMode inMode)
 {
     if (!IsAcceptablePath(inUTF8Path))
         return nullptr;
     if (inMode == FileMode::Read)
         return OpenRegularFileForReading(inUTF8Path);
-    return std::fopen(inUTF8Path.c_str(), inMode == FileMode::Append ? "ab" : "wb");
+    if (inMode == FileMode::WriteTruncate)
+        return OpenFileForWriting(inUTF8Path);
+    return std::fopen(inUTF8Path.c_str(), "ab");
 }
 
 CreateResult CreateFileExclusive(const std::string& inUTF8Path)
@@ -82,6 +104,30 @@ bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath)
     if (stat(inFirstPath.c_str(), &first) != 0 || stat(inSecondPath.c_str(), &second) != 0)
         return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool IsFileBusy(const std::string& inUTF8Path)
+{
+    if (!IsAcceptablePath(inUTF8Path))
+        return false;
+    // Neither created, truncated nor waited on (a named pipe without a reader).
+    int fd = ::open(inUTF8Path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == ETXTBSY || errno == EBUSY;
+}
+
+bool FlushFileToDisk(const std::string& inUTF8Path)
+{
+    if (!IsAcceptablePath(inUTF8Path))
+        return false;
+    int fd = ::open(inUTF8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool flushed = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && flushed;
 }
 
 bool TruncateFile(const std::string& inUTF8Path, long long inSize)

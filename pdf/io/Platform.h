@@ -30,6 +30,12 @@ bool IsRegularFile(const std::string& inUTF8Path);
 
 // Same device and inode: two spellings of one path, or hard and symbolic links to one file.
 bool IsSameFile(const std::string& inFirstPath, const std::string& inSecondPath);
+// Whether the file cannot be opened for writing now because a running program holds it (on
+// Linux, the file of a program that runs; elsewhere, a sharing violation). False for any other
+// reason, and when it can be opened.
+bool IsFileBusy(const std::string& inUTF8Path);
+// Asks the system to put the file's data on the disk before it returns. False when it cannot.
+bool FlushFileToDisk(const std::string& inUTF8Path);
 // Cuts a file back to its first inSize bytes. False when the file cannot be cut.
 bool TruncateFile(const std::string& inUTF8Path, long long inSize);
 

@@ -327,8 +327,8 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
         // A key given twice (real producers write such dictionaries): the last value counts, as
         // readers take it.
         if (dictionary->ContainsKey(key->GetValue()))
-            TraceMessage("PDFObjectParser::ParseDictionary, key %s appears twice in a dictionary, the last value counts",
-                         key->GetValue().c_str());
+            TraceNote("PDFObjectParser::ParseDictionary, key %s appears twice in a dictionary, the last value counts",
+                      key->GetValue().c_str());
         PDFObject* value = ParseObject(inDepth);
         if (!value) {
             if (!mNestingLimitHit)

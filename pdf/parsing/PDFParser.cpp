@@ -124,6 +124,7 @@ void PDFParser::ResetParser()
     mXrefTable.Reset();
     mPagesObjectIDs.clear();
     mPagesObjectIDs.shrink_to_fit();
+    mPageTreeNodes.clear();
     mObjectStreams.clear();
     mObjectStreamsByID.clear();
     mObjectStreamBytes = 0;
@@ -158,9 +159,9 @@ OpStatus PDFParser::ParseDocument(IByteReaderWithPosition* inSourceStream)
     // from the first byte of the file instead, so that is tried when the first way fails.
     if (ParseStructure(inSourceStream, start + headerIndex, level) == eSuccess)
         return eSuccess;
-    TraceMessage("PDFParser::ParseDocument, offsets counted from the header at %lld do not lead to the file's "
-                 "structure; counting them from the first byte",
-                 static_cast<long long>(start + headerIndex));
+    TraceNote("PDFParser::ParseDocument, offsets counted from the header at %lld do not lead to the file's "
+              "structure; counting them from the first byte",
+              static_cast<long long>(start + headerIndex));
     return ParseStructure(inSourceStream, 0, level);
 }
 
@@ -1183,13 +1184,13 @@ long long PDFParser::GetStreamDataLength(PDFStreamInput* inStream, bool* outAsDe
                      "within %lld bytes, failing",
                      start, static_cast<long long>(kMaxEndstreamSearch));
     } else if (length) {
-        TraceMessage("PDFParser::CreateInputStreamReader, the stream at %lld has Length %lld, but its data ends "
-                     "after %lld bytes at endstream",
-                     start, length->GetValue(), end - start);
+        TraceNote("PDFParser::CreateInputStreamReader, the stream at %lld has Length %lld, but its data ends "
+                  "after %lld bytes at endstream",
+                  start, length->GetValue(), end - start);
     } else {
-        TraceMessage("PDFParser::CreateInputStreamReader, the stream at %lld has no integer Length; its data ends "
-                     "after %lld bytes at endstream",
-                     start, end - start);
+        TraceNote("PDFParser::CreateInputStreamReader, the stream at %lld has no integer Length; its data ends "
+                  "after %lld bytes at endstream",
+                  start, end - start);
     }
     long long result = end < 0 ? -1 : end - start;
     mFoundStreamLengths[start] = result;

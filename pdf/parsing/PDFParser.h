@@ -9,9 +9,11 @@
 // that is missing or wrong, a page listed twice); nothing else is repaired: a damaged structure
 // gives -1 after a trace-log line.
 
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/IReadPositionProvider.h"
 #include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFObjectParser.h"
 #include "pdf/parsing/XrefEntry.h"
 #include "pdf/parsing/XrefTable.h"
@@ -57,8 +59,15 @@ public:
     // Parses the file that inSourceStream holds, from its position (its first byte, usually);
     // other bytes may stand before the header. 0 or -1.
     OpStatus ParseDocument(IByteReaderWithPosition* inSourceStream);
+    // Why the calling thread's last failed operation failed (a caller that parses a file of its
+    // own begins the operation with DiagnosticLog::BeginOperation).
+    static DiagnosticLog::FailureReason GetLastFailure() { return DiagnosticLog::LastFailure(); }
     // Releases everything read and forgets the source.
     void ResetParser();
+
+    // Page-tree nodes kept by the readers of inherited page values, so that every copy made from
+    // this parse reads each node once; emptied with the parse.
+    InheritedPageEntry::NodeCache& GetPageTreeNodeCache() { return mPageTreeNodes; }
 
     // File structure.
     double GetPDFLevel() const { return mPDFLevel; }
@@ -168,6 +177,7 @@ private:
     RefCountPtr<PDFDictionary> mTrailer;
     XrefTable mXrefTable;
     std::vector<uint32_t> mPagesObjectIDs;
+    InheritedPageEntry::NodeCache mPageTreeNodes;
 
     // The data lengths of streams whose Length was wrong (-1: no end found), by data position.
     std::unordered_map<long long, long long> mFoundStreamLengths;

@@ -72,6 +72,7 @@ OpStatus PDFWriter::PrepareStart(const char* inCaller, PDFVersionCode inPDFVersi
 OpStatus PDFWriter::CreateNewPDF(const std::string& inOutputFilePath, PDFVersionCode inPDFVersion,
                                  const LogSettings& inLogSettings, const WriterOptions& inOptions)
 {
+    DiagnosticLog::BeginOperation(inOutputFilePath);
     if (PrepareStart("PDFWriter::CreateNewPDF", inPDFVersion, inLogSettings, inOptions) != eSuccess)
         return eFailure;
 
@@ -93,6 +94,7 @@ OpStatus PDFWriter::StartIncrementalUpdate(const std::string& inSourceFilePath, 
                                            const std::string& inOutputFilePath, const LogSettings& inLogSettings,
                                            const WriterOptions& inOptions)
 {
+    DiagnosticLog::BeginOperation(inSourceFilePath);
     if (PrepareStart("PDFWriter::StartIncrementalUpdate", inPDFVersion, inLogSettings, inOptions) != eSuccess)
         return eFailure;
 
@@ -196,6 +198,7 @@ OpStatus PDFWriter::OpenUpdateOutput(const std::string& inSourceFilePath, const 
 
 std::unique_ptr<CopySession> PDFWriter::CreateCopySessionForModifiedFile()
 {
+    DiagnosticLog::BeginOperation(mModifiedFile.GetFilePath());
     if (!mDocumentStarted || !mIsModified) {
         TraceMessage("PDFWriter::CreateCopySessionForModifiedFile, no file is being modified");
         return nullptr;
@@ -205,6 +208,7 @@ std::unique_ptr<CopySession> PDFWriter::CreateCopySessionForModifiedFile()
 
 OpStatus PDFWriter::EndPDF()
 {
+    DiagnosticLog::BeginOperation(mOutputFile.GetFilePath());
     if (!mDocumentStarted) {
         TraceMessage("PDFWriter::EndPDF, no PDF was started successfully, nothing to end");
         CloseFiles(true);
@@ -269,6 +273,7 @@ AppendPagesResult PDFWriter::AppendPDFPagesFromPDF(const std::string& inSourcePa
                                                    const PageSelection& inPageSelection,
                                                    const std::vector<ObjectIDType>& inExtraObjectIDs)
 {
+    DiagnosticLog::BeginOperation(inSourcePath);
     return mDocumentContext.AppendPDFPagesFromPDF(inSourcePath, inPageSelection, inExtraObjectIDs);
 }
 

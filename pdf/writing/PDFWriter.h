@@ -7,10 +7,13 @@
 // document context, output file, and the input file and parser of the file being updated.
 // An update appended in place that fails, or is abandoned by destroying the writer before
 // EndPDF, is cut off again: the file is truncated back to its original size.
+// Each entry point below begins a new operation of the calling thread's failure reason, so
+// after a failed call GetLastFailure tells why, whether or not the trace log is on.
 
 #include "pdf/copying/AppendPagesResult.h"
 #include "pdf/copying/CopySession.h"
 #include "pdf/copying/PageSelection.h"
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/InputFile.h"
 #include "pdf/io/OutputFile.h"
 #include "pdf/io/OutputOffsetStream.h"
@@ -73,6 +76,9 @@ public:
                                             const std::vector<ObjectIDType>& inExtraObjectIDs = {});
     // The document's font for a font file and face, or null.
     PDFUsedFont* GetFontForFile(const std::string& inFontFilePath, long inFontIndex = 0);
+
+    // Why the calling thread's last failed operation failed, and the file it was about.
+    static DiagnosticLog::FailureReason GetLastFailure() { return DiagnosticLog::LastFailure(); }
 
     DocumentContext& GetDocumentContext() { return mDocumentContext; }
     ObjectsContext& GetObjectsContext() { return mObjectsContext; }

@@ -2,7 +2,8 @@
 // The one place where the merge engine meets the PDF library: a new output document that takes
 // all pages of one input file after the other. One object serves one job on the worker thread:
 // Start, any number of AppendAllPages, End. Destroying it closes an output still open (an
-// abandoned job), so the engine can remove the file afterwards.
+// abandoned job), so the engine can remove the file afterwards. After a step that failed,
+// LastFailure says why, as the user reads it.
 
 #include <QString>
 
@@ -13,9 +14,10 @@ class IMergeOutput {
 public:
     virtual ~IMergeOutput() = default;
 
-    // Creates (or truncates) the output file and writes the document's start. False when the
-    // file cannot be opened for writing; nothing has been written then.
-    virtual bool Start(const QString& outputPath) = 0;
+    // Creates (or truncates) the file at writePath and writes the document's start; the document
+    // takes documentPath for its name (the file is renamed there once it is complete). False when
+    // the file cannot be opened for writing; nothing has been written then.
+    virtual bool Start(const QString& writePath, const QString& documentPath) = 0;
     // Appends every page of the input, in order, with its content and resources. False when the
     // input could not be opened, parsed or copied (encrypted files are refused); pages appended
     // before a failure part-way stay in the output.
@@ -23,6 +25,8 @@ public:
     // Writes the document's closing structures and closes the file. False when the output is
     // incomplete.
     virtual bool End() = 0;
+    // Why the last step failed.
+    virtual QString LastFailure() const = 0;
 };
 
 // Makes a fresh output for each job.

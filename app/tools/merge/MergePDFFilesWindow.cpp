@@ -3,15 +3,17 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
+#include "app/tools/FailedFile.h"
 #include "app/tools/FileIdentity.h"
+#include "app/tools/StagedOutput.h"
 #include "app/tools/merge/MergeThread.h"
 #include "ui_MergePDFFilesWindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 
-#include <algorithm>
 
 namespace {
 
@@ -25,16 +27,11 @@ FileToolWindow::Texts MergeTexts()
         "Exiting now will interrupt the merging process and could lead to a corrupt output file. Are you sure you "
         "want exit?");
     texts.projectFilter = MergePDFFilesWindow::tr("Merge PDF Project (*.mpf)");
+    texts.projectExtension = QStringLiteral("mpf");
     texts.projectsFolderName = QStringLiteral("Merge");
     texts.helpPage = QStringLiteral("/support-merge.php");
     texts.blankDocumentInfo = MergePDFFilesWindow::tr("Number of Pages:\nEncrypted:\nFile Size:");
     return texts;
-}
-
-// A line that holds a control character is no path of a merge project.
-bool IsProjectPath(const QString& line)
-{
-    return std::none_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
 } // namespace
@@ -43,15 +40,7 @@ MergePDFFilesWindow::MergePDFFilesWindow(QWidget* parent)
     : FileToolWindow(MergeTexts(), parent), ui(new Ui::MergePDFFilesWindow)
 {
     ui->setupUi(this);
-    Widgets frame;
-    frame.list = ui->listPDFFiles;
-    frame.add = ui->buttonAdd;
-    frame.remove = ui->buttonRemove;
-    frame.documentInfo = ui->labelDocInfo;
-    frame.progress = ui->progressMerge;
-    frame.start = ui->buttonMergeFiles;
-    frame.listControls = {ui->buttonMoveUp, ui->buttonMoveDown};
-    SetUpFrame(frame);
+    SetUpFrame(ui->progressMerge, ui->buttonMergeFiles, {ui->buttonMoveUp, ui->buttonMoveDown});
     ui->buttonMoveUp->setStyleSheet(QStringLiteral("text-align: left"));
     ui->buttonMoveDown->setStyleSheet(QStringLiteral("text-align: left"));
     ResetSettings();
@@ -91,7 +80,12 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
     if (IsWorking() || IsAdding())
         return;
     const QString start = AppSettings::Folder(QLatin1String(SettingsKey::MergePDFOutputFolder));
-    const QString outputPath = Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"));
+    // The dialog does not ask about an existing file: one of the inputs is refused before any
+    // question, so that nobody is asked whether to replace the document being merged.
+    SaveFileOptions options;
+    options.confirmOverwrite = false;
+    const QString outputPath =
+        Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options);
     if (outputPath.isEmpty())
         return;
     // The chosen folder is remembered whatever becomes of the start, but after the job has
@@ -100,8 +94,7 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
         AppSettings::SetFolder(QLatin1String(SettingsKey::MergePDFOutputFolder), AppSettings::FolderOfFile(outputPath));
     });
 
-    // The output is about to be removed and rewritten: it must not be one of the inputs, under
-    // any spelling or link.
+    // The output will be replaced: it must not be one of the inputs, under any spelling or link.
     const QStringList inputs = FilePaths();
     if (!FindSameFile(outputPath, inputs).isEmpty()) {
         Prompts().Warning(this, QString(),
@@ -109,9 +102,29 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
                              "another file."));
         return;
     }
-    if (!TestOpenTarget(this, outputPath))
-        return;
-    QFile::remove(outputPath);
+    QFile target(outputPath);
+    if (target.exists()) {
+        const QMessageBox::StandardButton answer = Prompts().Question(
+            this, QString(),
+            tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(outputPath)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+        // Opened without being changed: a file that another program holds, or that is
+        // read-only, is not replaced. It is replaced only once the merge has succeeded.
+        if (!target.open(QIODevice::ReadWrite)) {
+            Prompts().Warning(this, tr("Export failed"), WriteFailureReason(outputPath, target.errorString()));
+            return;
+        }
+        target.close();
+    } else {
+        // A folder that cannot take the file is said now, not after the merge.
+        StagedOutput probe(outputPath);
+        if (!probe.Create()) {
+            Prompts().Warning(this, tr("Export failed"), WriteFailureReason(outputPath, probe.ErrorString()));
+            return;
+        }
+    }
 
     MergeThread* job = Thread();
     job->SetFiles(inputs);
@@ -123,22 +136,24 @@ void MergePDFFilesWindow::ReportFinishedJob()
 {
     MergeThread* job = Thread();
     const MergeResult result = job->GetResult();
-    const QString outputPath = job->GetOutputPath();
     if (job->OutputReadable()) {
-        if (result.failedFiles.isEmpty()) {
+        if (result.failedFiles.isEmpty())
             Prompts().Information(this, QString(), tr("Documents merged successfully."));
-        } else {
-            QString text = tr("The documents were merged, but the following PDF documents could not be added:\n\n");
-            for (const QString& path : result.failedFiles)
-                text += path + QLatin1Char('\n');
-            Prompts().Warning(this, QString(), text);
-        }
+        else
+            Prompts().Warning(
+                this, QString(),
+                FailedFilesText(tr("The documents were merged, but the following PDF documents could not be "
+                                   "added:\n\n"),
+                                result.failedFiles));
         return;
     }
-    // The output was checked at the start to be none of the inputs.
-    if (QFileInfo::exists(outputPath))
-        QFile::remove(outputPath);
-    Prompts().Warning(this, QString(), tr("Could not merge documents."));
+    // Nothing was put at the output path: a file that was there is as it was.
+    QString text = tr("Could not merge documents.");
+    if (!result.failure.isEmpty())
+        text += QStringLiteral("\n\n") + result.failure;
+    if (!result.failedFiles.isEmpty())
+        text += FailedFilesText(tr("\n\nThe following PDF documents could not be added:\n\n"), result.failedFiles);
+    Prompts().Warning(this, QString(), text);
 }
 
 void MergePDFFilesWindow::MoveCurrentFile(int offset)
@@ -177,13 +192,8 @@ QString MergePDFFilesWindow::ProjectText() const
 bool MergePDFFilesWindow::ApplyProject(const QStringList& lines)
 {
     QList<FileEntry> entries;
-    for (const QString& line : lines) {
-        if (line.isEmpty())
-            continue;
-        if (!IsProjectPath(line))
-            return false;
-        entries.append(MakeFileEntry(line));
-    }
+    if (!EntriesFromProjectLines(lines, entries))
+        return false;
     ResetSettings();
     fileEntries = entries;
     return true;

@@ -2,8 +2,9 @@
 // The merge tool's window: an ordered list of PDF files that the user can reorder, merged into
 // one file chosen at each start. Built once by MainWindow with no parent; the frame
 // (FileToolWindow) gives it the list, projects, closing and the job's run. The output is never
-// one of the listed files, and an output that could not be completed is removed; the report
-// names the inputs that could not be added.
+// one of the listed files (refused before the question whether to replace it), an existing
+// output is replaced only by a complete merge, and the report names the inputs that could not
+// be added and why.
 
 #include "app/tools/FileToolWindow.h"
 #include "app/tools/merge/IMergeOutput.h"

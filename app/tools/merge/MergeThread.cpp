@@ -2,7 +2,6 @@
 
 #include "app/tools/PDFQueries.h"
 
-#include <QFileInfo>
 
 MergeThread::MergeThread(MergeOutputFactory outputFactory)
     : engine(std::move(outputFactory)), outputCheck(IsPDFReadable)
@@ -40,8 +39,9 @@ void MergeThread::run()
     const QStringList jobFiles = files;
     const QString jobOutput = outputPath;
     outputReadable = false;
-    result = engine.Merge(jobFiles, jobOutput, StopFlag());
-    // A job that is being stopped has no reader for its answer: the window is closing.
-    outputReadable = result.written && !StopRequested() && QFileInfo::exists(jobOutput) && outputCheck &&
-                     outputCheck(jobOutput);
+    // The document is read back before it replaces anything; a job that is being stopped has no
+    // reader for its answer (the window is closing), so it is not read back and not kept.
+    result = engine.Merge(jobFiles, jobOutput, StopFlag(),
+                          [this](const QString& path) { return !StopRequested() && outputCheck && outputCheck(path); });
+    outputReadable = result.written;
 }

@@ -1,9 +1,9 @@
 #include "app/tools/merge/PDFMerger.h"
 
 #include "app/tools/ProgressPercent.h"
+#include "app/tools/StagedOutput.h"
 #include "app/tools/merge/PDFWriterMergeOutput.h"
 
-#include <QFile>
 
 namespace {
 
@@ -19,43 +19,59 @@ PDFMerger::PDFMerger(MergeOutputFactory factory, QObject* parent)
 {
 }
 
-MergeResult PDFMerger::Merge(const QStringList& files, const QString& outputPath, const std::atomic<bool>* stop)
+MergeResult PDFMerger::Merge(const QStringList& files, const QString& outputPath, const std::atomic<bool>* stop,
+                             const std::function<bool(const QString&)>& check)
 {
     MergeResult result;
     if (Stopped(stop)) {
         result.stopped = true;
         return result;
     }
-    std::unique_ptr<IMergeOutput> output = outputFactory();
-    // An output that cannot be created ends the job before any input is read; whatever is at
-    // the path is not ours, so it stays.
-    if (!output || !output->Start(outputPath))
+    // Whatever ends the job early leaves the output path as it was: the document is written
+    // beside it and takes its place only when it is complete.
+    StagedOutput staged(outputPath);
+    if (!staged.Create()) {
+        result.failure = WriteFailureReason(outputPath, staged.ErrorString());
         return result;
-
-    // From here the file is this job's own: an output that cannot be completed is removed, so
-    // that no half-written document looks like a result.
-    auto abandon = [&]() {
-        output.reset(); // closes the file
-        QFile::remove(outputPath);
-    };
+    }
+    // Declared after the staged output, so that the file is closed before an unfinished one is
+    // removed.
+    std::unique_ptr<IMergeOutput> output = outputFactory();
+    // An output that cannot be created ends the job before any input is read.
+    if (!output || !output->Start(staged.TemporaryPath(), outputPath)) {
+        result.failure = output ? output->LastFailure() : tr("the merge could not begin");
+        return result;
+    }
 
     const int total = files.size();
     int added = 0;
     for (int i = 0; i < total; ++i) {
         if (Stopped(stop)) {
-            abandon();
             result.stopped = true;
             return result;
         }
         if (output->AppendAllPages(files.at(i)))
             ++added;
         else
-            result.failedFiles.append(files.at(i));
+            result.failedFiles.append({files.at(i), output->LastFailure()});
         emit UpdateProgress(ProgressPercent(i + 1, total));
     }
 
-    if (!output->End() || added == 0) {
-        abandon();
+    if (!output->End()) {
+        result.failure = output->LastFailure();
+        return result;
+    }
+    output.reset(); // closed: the document is complete
+    if (added == 0) {
+        result.failure = tr("none of the documents could be added");
+        return result;
+    }
+    if (check && !check(staged.TemporaryPath())) {
+        result.failure = tr("the merged document cannot be read back");
+        return result;
+    }
+    if (!staged.Commit()) {
+        result.failure = WriteFailureReason(outputPath, staged.ErrorString());
         return result;
     }
     result.written = true;

@@ -1,24 +1,30 @@
 #pragma once
 // The merge engine: all pages of a list of PDF files, in list order, into one new PDF file.
 // Merge runs synchronously on the caller's thread (the merge worker) and emits UpdateProgress
-// after each input. It checks the stop flag before each input; a stopped job, a failed end and a
-// document to which no input could be added leave no output behind. The engine never touches an
-// input, and it does not check that the output is none of them: the window does, before it
-// starts the job. The library is reached only through the output that the factory makes, one
-// per job.
+// after each input. The document is written beside the output (StagedOutput), read back through
+// the check when one is given, and only then put in the output's place: a stopped job, a failed
+// end, a document that does not read back and one to which no input could be added leave the
+// output path as it was, an existing file included. The engine never touches an input, and it
+// does not check that the output is none of them: the window does, before it starts the job.
+// The library is reached only through the output that the factory makes, one per job.
 
+#include "app/tools/FailedFile.h"
 #include "app/tools/merge/IMergeOutput.h"
 
 #include <QObject>
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 
 struct MergeResult {
-    // The output was completed and holds the pages of at least one input.
+    // The output was completed, read back and put in place; it holds the pages of at least one
+    // input.
     bool written = false;
-    // Inputs that could not be added (wholly or partly), in list order.
-    QStringList failedFiles;
+    // Why nothing was written (empty when it was, or when the job was stopped).
+    QString failure;
+    // Inputs that could not be added (wholly or partly), in list order, with their reasons.
+    QList<FailedFile> failedFiles;
     // The job was stopped before its end; nothing is left of its output.
     bool stopped = false;
 };
@@ -30,8 +36,10 @@ public:
     // An empty factory merges through the library's PDFWriter.
     explicit PDFMerger(MergeOutputFactory outputFactory = MergeOutputFactory(), QObject* parent = nullptr);
 
-    MergeResult Merge(const QStringList& files, const QString& outputPath,
-                      const std::atomic<bool>* stop = nullptr);
+    // `check` reads the finished document back (given its temporary path) before it replaces
+    // anything; none: no check.
+    MergeResult Merge(const QStringList& files, const QString& outputPath, const std::atomic<bool>* stop = nullptr,
+                      const std::function<bool(const QString&)>& check = nullptr);
 
 signals:
     // Percent of the inputs done (ProgressPercent), after each input.

@@ -1,8 +1,12 @@
 #include "app/tools/merge/PDFWriterMergeOutput.h"
 
+#include "app/tools/FailedFile.h"
+
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/IOBasicTypes.h"
 #include "pdf/writing/PDFWriter.h"
+
+#include <QCoreApplication>
 
 #include <string>
 
@@ -16,10 +20,14 @@ std::string Utf8(const QString& path)
 
 class LibraryMergeOutput : public IMergeOutput {
 public:
-    bool Start(const QString& outputPath) override
+    bool Start(const QString& writePath, const QString& documentPath) override
     {
         // Version code 13: the output's header says PDF 1.3, whatever the inputs say.
-        return writer.CreateNewPDF(Utf8(outputPath), 13, LogSettings(), WriterOptions()) == eSuccess;
+        if (writer.CreateNewPDF(Utf8(writePath), 13, LogSettings(), WriterOptions()) != eSuccess)
+            return Failed(LibraryFailureReason());
+        // The document's ID is made from its name.
+        writer.GetDocumentContext().SetOutputFileInformation(Utf8(documentPath));
+        return true;
     }
 
     bool AppendAllPages(const QString& inputPath) override
@@ -30,12 +38,30 @@ public:
         // more: the output would hold part of it, so the whole merge fails at End.
         if (result.mStatus != eSuccess && !result.mPageObjectIDs.empty())
             partialInput = true;
-        return result.mStatus == eSuccess;
+        return result.mStatus == eSuccess || Failed(LibraryFailureReason());
     }
 
-    bool End() override { return writer.EndPDF() == eSuccess && !partialInput; }
+    bool End() override
+    {
+        if (writer.EndPDF() != eSuccess)
+            return Failed(LibraryFailureReason());
+        if (partialInput)
+            return Failed(QCoreApplication::translate("PDFMerger",
+                                                      "a document could be added only in part, so the result would "
+                                                      "lack some of its pages"));
+        return true;
+    }
+
+    QString LastFailure() const override { return lastFailure; }
 
 private:
+    bool Failed(const QString& reason)
+    {
+        lastFailure = reason;
+        return false;
+    }
+
+    QString lastFailure;
     PDFWriter writer;
     bool partialInput = false;
 };

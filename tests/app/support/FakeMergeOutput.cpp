@@ -12,12 +12,14 @@ public:
     explicit FakeMergeOutput(FakeMergeScript& script) : script(script) {}
     ~FakeMergeOutput() override { script.Record(QStringLiteral("close")); }
 
-    bool Start(const QString& outputPath) override
+    bool Start(const QString& writePath, const QString& documentPath) override
     {
-        script.Record(QStringLiteral("start ") + outputPath);
-        if (script.failStart)
+        script.Record(QStringLiteral("start ") + documentPath);
+        if (script.failStart) {
+            lastFailure = QStringLiteral("start failed");
             return false;
-        output.setFileName(outputPath);
+        }
+        output.setFileName(writePath);
         return output.open(QIODevice::WriteOnly | QIODevice::Truncate) && output.write("%FAKE\n") == 6;
     }
 
@@ -30,8 +32,10 @@ public:
         const int done = ++script.appends;
         if (script.stopFlag && done == script.stopAfterAppends)
             script.stopFlag->store(true);
-        if (!script.failingMarker.isEmpty() && inputPath.contains(script.failingMarker))
+        if (!script.failingMarker.isEmpty() && inputPath.contains(script.failingMarker)) {
+            lastFailure = QStringLiteral("cannot read ") + script.failingMarker;
             return false;
+        }
         QFile input(inputPath);
         if (input.open(QIODevice::ReadOnly))
             output.write(input.readAll());
@@ -41,16 +45,21 @@ public:
     bool End() override
     {
         script.Record(QStringLiteral("end"));
-        if (script.failEnd)
+        if (script.failEnd) {
+            lastFailure = QStringLiteral("end failed");
             return false;
+        }
         output.write("%END\n");
         output.close();
         return true;
     }
 
+    QString LastFailure() const override { return lastFailure; }
+
 private:
     FakeMergeScript& script;
     QFile output;
+    QString lastFailure;
 };
 
 } // namespace

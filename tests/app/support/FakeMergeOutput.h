@@ -1,7 +1,8 @@
 #pragma once
 // A merge output for tests, in place of the PDF library: it writes a plain file ("%FAKE\n",
-// then the bytes of each input it could read, then "%END\n"), records every call and fails
-// where the script says. One FakeMergeScript is shared by the test (GUI thread) and the outputs
+// then the bytes of each input it could read, then "%END\n"), records every call (a start with
+// the document's final path) and fails where the script says, with the reasons "cannot read
+// <marker>" and "end failed". One FakeMergeScript is shared by the test (GUI thread) and the outputs
 // its factory makes (worker thread); set its options before the job starts, and keep it alive
 // until the job has ended.
 

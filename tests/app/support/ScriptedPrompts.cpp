@@ -51,10 +51,11 @@ QString ScriptedPrompts::OpenFileName(QWidget* parent, const QString& caption, c
 }
 
 QString ScriptedPrompts::SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
-                                      const QString& filter)
+                                      const QString& filter, const SaveFileOptions& options)
 {
     Add(QStringLiteral("saveFileName"), parent, caption, folder);
     records.last().filter = filter;
+    records.last().saveOptions = options;
     return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
 }
 

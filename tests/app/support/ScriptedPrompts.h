@@ -25,6 +25,7 @@ public:
         QString filter;                        // the filter of a file dialog
         QMessageBox::StandardButtons buttons;  // the buttons of a question
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        SaveFileOptions saveOptions;           // the options of a save dialog
     };
 
     ScriptedPrompts();
@@ -48,7 +49,7 @@ public:
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
-                         const QString& filter) override;
+                         const QString& filter, const SaveFileOptions& options = SaveFileOptions()) override;
     QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) override;
     void Information(QWidget* parent, const QString& title, const QString& text) override;
     void Warning(QWidget* parent, const QString& title, const QString& text) override;

@@ -5,7 +5,7 @@
 
 namespace TestPDF {
 
-QByteArray Make(const QStringList& pageTexts, bool encrypted)
+QByteArray Make(const QStringList& pageTexts, bool encrypted, const Extras& extras)
 {
     QByteArray pdf("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
     QVector<int> offsets;
@@ -19,11 +19,13 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted)
     for (int i = 0; i < pageCount; ++i)
         kids += QByteArray::number(4 + 2 * i) + " 0 R ";
     object("<< /Type /Catalog /Pages 2 0 R >>");
-    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageCount) + " >>");
+    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageCount) + " " + extras.pageTree +
+           " >>");
     object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
     for (int i = 0; i < pageCount; ++i) {
-        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> >> "
-               "/Contents " +
+        const QByteArray extra = extras.pages.value(i);
+        const QByteArray mediaBox = extra.contains("/MediaBox") ? QByteArray() : QByteArray("/MediaBox [0 0 612 792] ");
+        object("<< /Type /Page /Parent 2 0 R " + mediaBox + extra + " /Resources << /Font << /F1 3 0 R >> >> /Contents " +
                QByteArray::number(5 + 2 * i) + " 0 R >>");
         const QByteArray content = "BT /F1 24 Tf 72 700 Td (" + pageTexts.at(i).toLatin1() + ") Tj ET";
         object("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream");
@@ -41,6 +43,12 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted)
     }
     pdf += " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
     return pdf;
+}
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool Write(const QString& path, const QByteArray& bytes)

@@ -2,16 +2,26 @@
 // Small PDF files made by the tests themselves: one page per text, each page showing its text
 // in Helvetica, with a classic cross-reference table. An "encrypted" file carries an Encrypt
 // dictionary in its trailer (its content stays plain), which is enough for a reader to refuse it.
+// Extra entries can be given for the page tree's root (inherited by every page) and for each
+// page; a page whose extras name a MediaBox has no other.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace TestPDF {
 
-QByteArray Make(const QStringList& pageTexts, bool encrypted = false);
+struct Extras {
+    QByteArray pageTree;      // e.g. "/Rotate 90"
+    QList<QByteArray> pages;  // by page index; a missing one adds nothing
+};
+
+QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extras& extras = Extras());
 
 // Writes the bytes to the path; false when the file cannot be written.
 bool Write(const QString& path, const QByteArray& bytes);
+// The file's bytes; empty when it cannot be read.
+QByteArray Read(const QString& path);
 
 } // namespace TestPDF

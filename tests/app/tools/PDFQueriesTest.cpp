@@ -190,6 +190,8 @@ private slots:
         QCOMPARE(GetPDFPageCount(encrypted), 0);
         QCOMPARE(GetPDFPageSize(encrypted), QSize(595, 842));
         QVERIFY(!IsPDFReadable(encrypted));
+        QCOMPARE(PDFUnreadableReason(encrypted), QStringLiteral("the document is encrypted"));
+        QCOMPARE(PDFUnreadableReason(plain), QString());
     }
 
     void unreadableFiles()
@@ -200,12 +202,30 @@ private slots:
         const QString cut = dir.filePath("cut.pdf");
         const QByteArray whole = PagesWithBoxes({"[0 0 612 792]"});
         QVERIFY(WriteFile(cut, whole.left(whole.size() / 2)));
-        for (const QString& path : {text, cut, dir.filePath("missing.pdf"), dir.path()}) {
-            QCOMPARE(PdfinfoPages(path), -1);
+        const QString empty = dir.filePath("empty.pdf");
+        QVERIFY(WriteFile(empty, PagesWithBoxes({})));
+        // Why each is refused, as the list's warning says it: the system's reason for what cannot
+        // be opened, the library's for what does not parse.
+        struct Case {
+            QString path;
+            QString reason; // empty: the library's line, without its "Class::Method, "
+        };
+        for (const Case& c : {Case{text, QString()}, Case{cut, QString()},
+                              Case{dir.filePath("missing.pdf"), "No such file or directory"},
+                              Case{dir.path(), "file to open is a directory"},
+                              Case{empty, "the document has no pages"}}) {
+            const QString& path = c.path;
             QCOMPARE(GetPDFPageCount(path), 0);
             QCOMPARE(GetPDFPageSize(path), QSize(595, 842));
             QVERIFY(!IsPDFEncrypted(path));
             QVERIFY(!IsPDFReadable(path));
+            const QString reason = PDFUnreadableReason(path);
+            if (c.reason.isEmpty())
+                QVERIFY2(!reason.isEmpty() && !reason.contains(QStringLiteral("::")), qPrintable(reason));
+            else
+                QCOMPARE(reason, c.reason);
+            if (path != empty)
+                QCOMPARE(PdfinfoPages(path), -1);
         }
     }
 

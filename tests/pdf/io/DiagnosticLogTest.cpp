@@ -138,4 +138,40 @@ TEST_F(DiagnosticLogTest, EntriesFromSeveralThreadsStayWhole)
     EXPECT_EQ(count, kThreads * kMessages);
 }
 
+// The reason of a failure is kept per thread whether or not the log is on: the first failure
+// line since the operation began, never a note, and never another thread's line.
+TEST_F(DiagnosticLogTest, EachThreadKeepsTheFirstFailureLineOfItsOperation)
+{
+    DiagnosticLog::Instance().SetLogFile(mFolder.PathOf("off.txt"), false, false);
+    DiagnosticLog::BeginOperation("/docs/a.pdf");
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, "");
+    TraceNote("Parser::Read, a key given twice, the last value counts");
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, "");
+    TraceMessage("Parser::Row, malformed cross-reference entry for object %d", 7);
+    TraceMessage("Handler::Start, failure occured while parsing PDF file.");
+    std::thread other([] {
+        DiagnosticLog::BeginOperation("/docs/b.pdf");
+        TraceMessage("Other::Thread, its own failure");
+        EXPECT_EQ(DiagnosticLog::LastFailure().mFile, "/docs/b.pdf");
+    });
+    other.join();
+    DiagnosticLog::FailureReason reason = DiagnosticLog::LastFailure();
+    EXPECT_EQ(reason.mText, "Parser::Row, malformed cross-reference entry for object 7");
+    EXPECT_EQ(reason.mFile, "/docs/a.pdf");
+    EXPECT_FALSE(std::filesystem::exists(mFolder.PathOf("off.txt")));
+
+    DiagnosticLog::BeginOperation("/docs/c.pdf");
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, "");
+    TraceMessage("%s", std::string(6000, 'x').c_str());
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText.size(), 5000u);
+
+    // With the log on, the note and the failure are both written.
+    LogCapture capture;
+    DiagnosticLog::BeginOperation("/docs/d.pdf");
+    TraceNote("Note::Line, read past");
+    TraceMessage("Fail::Line, gave up");
+    EXPECT_EQ(capture.Text(), kStamp + "Note::Line, read past\r\n" + kStamp + "Fail::Line, gave up\r\n");
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, "Fail::Line, gave up");
+}
+
 } // namespace

@@ -6,6 +6,8 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
+#include "pdf/parsing/ParserTestSupport.h"
+#include "pdf/parsing/PDFParser.h"
 #include "pdf/support/LogCapture.h"
 #include "pdf/support/TestDirectory.h"
 #include "pdf/support/ExternalReaders.h"
@@ -218,6 +220,51 @@ TEST(PDFWriter, FontsAndPagesThatCannotBeHadFailAndAreRemembered)
     EXPECT_EQ(log.Text(), logText); // asked again: no second attempt, no second line
     // A document that asked for a font it could not have cannot end as if it had it.
     EXPECT_EQ(writer.EndPDF(), eFailure);
+}
+
+// With the log off, each failed entry point leaves its reason and the file it was about for the
+// caller; the next entry point starts afresh.
+TEST(PDFWriter, AFailedCallLeavesItsReasonWithTheLogOff)
+{
+    TestDirectory folder;
+    LogCapture::TurnLogOff();
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>");
+    std::string plain = folder.PathOf("plain.pdf");
+    testsupport::WriteFile(plain, builder.Build());
+    builder.trailerExtra = " /Encrypt << /Filter /Standard /V 1 /R 2 /P -4 >>";
+    std::string locked = folder.PathOf("locked.pdf");
+    testsupport::WriteFile(locked, builder.Build());
+    std::string damaged = folder.PathOf("damaged.pdf");
+    testsupport::WriteFile(damaged, "%PDF-1.4\nxref\n0 2\nnot a row\ntrailer\n<< /Size 2 >>\nstartxref\n9\n%%EOF\n");
+
+    PDFWriter writer;
+    std::string unreachable = folder.PathOf("no such folder/out.pdf");
+    ASSERT_EQ(writer.CreateNewPDF(unreachable, 13), eFailure);
+    DiagnosticLog::FailureReason reason = PDFWriter::GetLastFailure();
+    EXPECT_EQ(reason.mText, "OutputFile::OpenFile, Unexpected Failure. Cannot open file for writing - " + unreachable);
+    EXPECT_EQ(reason.mFile, unreachable);
+
+    ASSERT_EQ(writer.CreateNewPDF(folder.PathOf("out.pdf"), 13), eSuccess);
+    EXPECT_EQ(PDFWriter::GetLastFailure().mText, "");
+    struct Case {
+        std::string source;
+        std::string reason;
+    };
+    for (const Case& c : {Case{locked, "PDFDocumentHandler::StartCopyingContext, Document contains an encryption "
+                                       "dictionary. Library does not support embedding of encrypted PDF"},
+                          Case{damaged, "PDFParser::"}, Case{folder.PathOf("missing.pdf"), "InputFile::OpenFile"}}) {
+        EXPECT_NE(writer.AppendPDFPagesFromPDF(c.source, PageSelection()).mStatus, eSuccess);
+        reason = PDFWriter::GetLastFailure();
+        EXPECT_EQ(reason.mText.compare(0, c.reason.size(), c.reason), 0) << reason.mText;
+        EXPECT_EQ(reason.mFile, c.source);
+        EXPECT_EQ(PDFParser::GetLastFailure().mText, reason.mText);
+    }
+    EXPECT_EQ(writer.AppendPDFPagesFromPDF(plain, PageSelection()).mStatus, eSuccess);
+    EXPECT_EQ(PDFWriter::GetLastFailure().mText, "");
+    EXPECT_EQ(writer.EndPDF(), eSuccess);
 }
 
 } // namespace

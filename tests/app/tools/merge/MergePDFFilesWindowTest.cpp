@@ -11,6 +11,7 @@
 #include "app/support/AppTestMain.h"
 #include "app/support/FakeMergeOutput.h"
 #include "app/support/ScriptedPrompts.h"
+#include "app/support/TestPDF.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/merge/MergePDFFilesWindow.h"
 
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -32,8 +34,7 @@ namespace {
 
 QByteArray Contents(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestPDF::Read(path);
 }
 
 class TestableMergeWindow : public MergePDFFilesWindow {
@@ -42,7 +43,7 @@ public:
 
     FakeMergeScript& script;
     QList<QUrl> openedUrls;
-    // Outputs whose first page the check pretends cannot be read.
+    // Folders whose merged documents the check pretends cannot be read.
     QStringList unreadable;
     // Runs once, inside the add loop, at the next file check.
     mutable std::function<void()> duringCheck;
@@ -58,8 +59,14 @@ protected:
             action();
         }
         const QByteArray bytes = Contents(path);
-        return !unreadable.contains(path) && (bytes.startsWith("%PDF") || bytes.startsWith("%FAKE")) &&
+        return !unreadable.contains(QFileInfo(path).path()) && (bytes.startsWith("%PDF") || bytes.startsWith("%FAKE")) &&
                !bytes.contains("ENCRYPTED");
+    }
+    QString UnreadableReason(const QString& path) const override
+    {
+        if (IsReadablePDF(path))
+            return QString();
+        return Contents(path).contains("ENCRYPTED") ? QStringLiteral("encrypted") : QStringLiteral("unknown format");
     }
     int PDFPageCount(const QString& path) const override { return Contents(path).count("PAGE"); }
     bool IsEncryptedPDF(const QString& path) const override { return Contents(path).contains("ENCRYPTED"); }
@@ -227,7 +234,7 @@ private slots:
         QCOMPARE(warnings[0].title, QString());
         QCOMPARE(warnings[0].text, QStringLiteral("The following PDF documents are either encrypted or have an unknown "
                                                   "format and could not be loaded:\n\n") +
-                                       locked + "\n" + damaged + "\n");
+                                       locked + " (encrypted)\n" + damaged + " (unknown format)\n");
         QCOMPARE(window.windowTitle(), kTitle + "*");
 
         // Again: the file already listed is skipped, the dialog starts in the remembered folder.
@@ -304,7 +311,7 @@ private slots:
         QVERIFY(rows.contains(one));
         QVERIFY(rows.indexOf(two) < rows.indexOf(deeper));
         QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
-        QVERIFY(prompts.Of(QStringLiteral("warning"))[0].text.endsWith("\n\n" + locked + "\n"));
+        QVERIFY(prompts.Of(QStringLiteral("warning"))[0].text.endsWith("\n\n" + locked + " (encrypted)\n"));
         QCOMPARE(Folder(SettingsKey::AddFolderPDFDocumentsLocation), tree);
         QCOMPARE(window.windowTitle(), kTitle + "*");
         QCOMPARE(Status(window), QString());
@@ -445,8 +452,20 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(0)).center());
         QCOMPARE(info->text(), QStringLiteral("Number of Pages: 3\nEncrypted: NO\nFile Size: 4 KB"));
 
+        // The keyboard moves the information with the current row.
+        const QString second = Pdf(QStringLiteral("info/second.pdf"), 2, 1000);
+        emit list->FilesDropped({second});
+        list->setFocus();
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(info->text(), QStringLiteral("Number of Pages: 2\nEncrypted: NO\nFile Size: 0 KB"));
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(info->text(), QStringLiteral("Number of Pages: 3\nEncrypted: NO\nFile Size: 4 KB"));
+
         // The context menu shows the information too and pops up over the item.
-        info->setText(QString());
+        list->setCurrentRow(-1);
+        QCOMPARE(info->text(), kBlankInfo);
         emit list->customContextMenuRequested(list->visualItemRect(list->item(0)).center());
         QCOMPARE(info->text(), QStringLiteral("Number of Pages: 3\nEncrypted: NO\nFile Size: 4 KB"));
         auto* menu = qobject_cast<QMenu*>(Action(window, "actionOpen")->parent());
@@ -513,12 +532,19 @@ private slots:
         QCOMPARE(steps, (QList<int>{50, 100, 0}));
         QVERIFY(prompts.Of(QStringLiteral("warning")).isEmpty());
 
-        // The next merge starts in the remembered folder and replaces the old output.
+        // The next merge starts in the remembered folder and replaces the old output, once the
+        // window (not the dialog) has asked.
+        QVERIFY(!dialog.saveOptions.confirmOverwrite);
+        QVERIFY(prompts.Of(QStringLiteral("question")).isEmpty());
         prompts.fileNameAnswers = QStringList{output};
+        prompts.questionAnswers = {QMessageBox::Yes};
         List(window)->setCurrentRow(1);
         Click(window, "buttonMoveUp");
         button->click();
         QCOMPARE(prompts.Of(QStringLiteral("saveFileName"))[1].text, outFolder);
+        const ScriptedPrompts::Record question = prompts.Of(QStringLiteral("question")).first();
+        QCOMPARE(question.text, output + QStringLiteral(" already exists.\nDo you want to replace it?"));
+        QCOMPARE(question.defaultButton, QMessageBox::No);
         QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 2);
         QCOMPARE(Contents(output), "%FAKE\n" + Contents(a) + Contents(b) + "%END\n");
     }
@@ -538,19 +564,30 @@ private slots:
         QTRY_COMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
         QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
                  QStringLiteral("The documents were merged, but the following PDF documents could not be added:\n\n") +
-                     broken + "\n");
+                     broken + " (cannot read BROKEN)\n");
         QVERIFY(prompts.Of(QStringLiteral("information")).isEmpty());
         QCOMPARE(Contents(output), "%FAKE\n" + Contents(a) + "%END\n");
     }
 
+    // A merge that fails says why, and leaves the output path as it was: nothing where nothing
+    // was, and a file the user agreed to replace unchanged.
     void aFailedMergeIsReportedAndLeavesNoOutput_data()
     {
         QTest::addColumn<bool>("failEnd");
         QTest::addColumn<bool>("unreadable");
         QTest::addColumn<bool>("allBroken");
-        QTest::newRow("end fails") << true << false << false;
-        QTest::newRow("first page unreadable") << false << true << false;
-        QTest::newRow("no input added") << false << false << true;
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("why");
+        for (bool existing : {false, true}) {
+            const QByteArray suffix = existing ? " over an existing file" : "";
+            QTest::newRow("end fails" + suffix) << true << false << false << existing << "\n\nend failed";
+            QTest::newRow("first page unreadable" + suffix)
+                << false << true << false << existing << "\n\nthe merged document cannot be read back";
+            QTest::newRow("no input added" + suffix)
+                << false << false << true << existing
+                << "\n\nnone of the documents could be added\n\nThe following PDF documents could not be added:\n\n%1 "
+                   "(cannot read BROKEN)\n";
+        }
     }
 
     void aFailedMergeIsReportedAndLeavesNoOutput()
@@ -558,6 +595,8 @@ private slots:
         QFETCH(bool, failEnd);
         QFETCH(bool, unreadable);
         QFETCH(bool, allBroken);
+        QFETCH(bool, existing);
+        QFETCH(QString, why);
         ScriptedPrompts prompts;
         FakeMergeScript script;
         script.failEnd = failEnd;
@@ -565,15 +604,24 @@ private slots:
         window.OpenWindow();
         const QString input = Pdf(allBroken ? QStringLiteral("failed/BROKEN.pdf") : QStringLiteral("failed/a.pdf"));
         Fill(window, {input});
-        const QString output = Fresh(QStringLiteral("out")) + QStringLiteral("/failed.pdf");
+        const QString outFolder = Fresh(QStringLiteral("out"));
+        const QString output = outFolder + QStringLiteral("/failed.pdf");
+        if (existing) {
+            Make(output.mid(folder.path().size() + 1), "the user's own file");
+            prompts.questionAnswers = {QMessageBox::Yes};
+        }
         if (unreadable)
-            window.unreadable.append(output);
+            window.unreadable.append(outFolder);
         prompts.fileNameAnswers = QStringList{output};
         Click(window, "buttonMergeFiles");
         QTRY_COMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
-        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text, QStringLiteral("Could not merge documents."));
+        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
+                 QStringLiteral("Could not merge documents.") + (allBroken ? why.arg(input) : why));
         QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].title, QString());
-        QVERIFY(!QFile::exists(output));
+        QCOMPARE(QFile::exists(output), existing);
+        if (existing)
+            QCOMPARE(Contents(output), QByteArray("the user's own file"));
+        QCOMPARE(QDir(outFolder).entryList(QDir::Files | QDir::Hidden).size(), existing ? 1 : 0);
         QVERIFY(QFile::exists(input));
         QVERIFY(Find<QPushButton>(window, "buttonMergeFiles")->isEnabled());
     }
@@ -602,8 +650,27 @@ private slots:
         Click(window, "buttonMergeFiles");
         const ScriptedPrompts::Record warning = prompts.Of(QStringLiteral("warning")).last();
         QCOMPARE(warning.title, QStringLiteral("Export failed"));
-        QCOMPARE(warning.text, QStringLiteral("The file you are trying to overwrite is opened in another application."));
+        QCOMPARE(warning.text, missingFolder + QStringLiteral("/out.pdf cannot be written: No such file or directory"));
         QCOMPARE(Folder(SettingsKey::MergePDFOutputFolder), missingFolder);
+        QVERIFY(!window.IsWorking());
+        QVERIFY(script.Calls().isEmpty());
+
+        // Only a file that a running program holds is "opened in another application": here the
+        // file of a program that runs.
+        const QString busy = Fresh(QStringLiteral("busy")) + QStringLiteral("/busy.pdf");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), busy));
+        QVERIFY(QFile::setPermissions(busy, QFile::permissions(busy) | QFile::ExeOwner));
+        QProcess program;
+        program.start(busy, {QStringLiteral("30")});
+        QVERIFY(program.waitForStarted());
+        prompts.fileNameAnswers = QStringList{busy};
+        prompts.questionAnswers = {QMessageBox::Yes};
+        Click(window, "buttonMergeFiles");
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text,
+                 QStringLiteral("The file you are trying to overwrite is opened in another application."));
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).last().title, QStringLiteral("Export failed"));
+        program.kill();
+        program.waitForFinished();
         QVERIFY(!window.IsWorking());
         QVERIFY(script.Calls().isEmpty());
     }
@@ -648,6 +715,9 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
                  QStringLiteral("The merged document cannot replace one of the documents to merge. Please choose "
                                 "another file."));
+        // Refused before anyone is asked whether to replace it: neither the dialog nor the window asks.
+        QVERIFY(!prompts.Of(QStringLiteral("saveFileName"))[0].saveOptions.confirmOverwrite);
+        QVERIFY(prompts.Of(QStringLiteral("question")).isEmpty());
         QVERIFY(!window.IsWorking());
         QTest::qWait(50);
         QVERIFY(script.Calls().isEmpty());
@@ -684,13 +754,24 @@ private slots:
         Action(window, "actionSave_As")->trigger();
         QCOMPARE(Contents(project), (a + "\n" + b + "\n").toUtf8());
         QCOMPARE(window.windowTitle(), kTitle + " - list one");
+        QCOMPARE(prompts.Of(QStringLiteral("saveFileName")).last().saveOptions.defaultSuffix, QStringLiteral("mpf"));
+
+        // A name without an extension gets the project's, so that Load lists it.
+        const QString bare = folder.filePath(QStringLiteral("project/proj1"));
+        prompts.fileNameAnswers = QStringList{bare};
+        Action(window, "actionSave_As")->trigger();
+        QVERIFY(!QFile::exists(bare));
+        QCOMPARE(Contents(bare + ".mpf"), (a + "\n" + b + "\n").toUtf8());
+        QCOMPARE(window.windowTitle(), kTitle + " - proj1");
+        prompts.fileNameAnswers = QStringList{project};
+        Action(window, "actionSave_As")->trigger();
 
         // Save writes to the project's path without a dialog.
         List(window)->setCurrentRow(1);
         Click(window, "buttonMoveUp");
         QCOMPARE(window.windowTitle(), kTitle + " - list one*");
         Action(window, "actionSave")->trigger();
-        QCOMPARE(prompts.Of(QStringLiteral("saveFileName")).size(), 2);
+        QCOMPARE(prompts.Of(QStringLiteral("saveFileName")).size(), 4);
         QCOMPARE(Contents(project), (b + "\n" + a + "\n").toUtf8());
         QCOMPARE(window.windowTitle(), kTitle + " - list one");
 

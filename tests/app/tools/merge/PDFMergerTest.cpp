@@ -4,14 +4,16 @@
 // other readers; they run once the writer is part of the build.
 
 #include "app/support/AppTestMain.h"
+#include "app/support/ExternalReaders.h"
 #include "app/support/FakeMergeOutput.h"
 #include "app/support/TestPDF.h"
 #include "app/tools/merge/MergeThread.h"
 #include "app/tools/merge/PDFMerger.h"
 #include "app/tools/merge/PDFWriterMergeOutput.h"
 
+#include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
 
@@ -19,8 +21,7 @@ namespace {
 
 QByteArray Contents(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestPDF::Read(path);
 }
 
 QList<int> ProgressValues(const QSignalSpy& spy)
@@ -31,34 +32,9 @@ QList<int> ProgressValues(const QSignalSpy& spy)
     return values;
 }
 
-// Runs a checker; its standard output, or a null array when it failed.
-QByteArray Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QByteArray();
-    QByteArray output = process.readAllStandardOutput();
-    return output.isNull() ? QByteArray("") : output;
-}
-
-int PageCount(const QString& path)
-{
-    const QList<QByteArray> lines = Run(QStringLiteral("pdfinfo"), {path}).split('\n');
-    for (const QByteArray& line : lines)
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return -1;
-}
-
-QString PageText(const QString& path, int page)
-{
-    const QString number = QString::number(page);
-    return QString::fromUtf8(
-               Run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), number, QStringLiteral("-l"), number, path,
-                                                 QStringLiteral("-")}))
-        .trimmed();
-}
+using ExternalReaders::PageCount;
+using ExternalReaders::PageText;
+using ExternalReaders::Run;
 
 } // namespace
 
@@ -138,7 +114,8 @@ private slots:
 
         const MergeResult result = merger.Merge({broken, a, missing}, output);
         QVERIFY(result.written);
-        QCOMPARE(result.failedFiles, (QStringList{broken, missing}));
+        QCOMPARE(FailedPaths(result.failedFiles), (QStringList{broken, missing}));
+        QCOMPARE(result.failedFiles[0].reason, QStringLiteral("cannot read BROKEN"));
         QCOMPARE(Contents(output), QByteArray("%FAKE\nA\n%END\n"));
         QCOMPARE(ProgressValues(progress), (QList<int>{33, 66, 100}));
     }
@@ -169,8 +146,65 @@ private slots:
 
         const MergeResult result = merger.Merge({a, a}, output);
         QVERIFY(!result.written);
+        QCOMPARE(result.failure, QStringLiteral("end failed"));
         QVERIFY(!QFile::exists(output));
         QCOMPARE(Contents(a), QByteArray("A\n"));
+    }
+
+    // The user answered Yes to replacing a file, and the merge then fails, is stopped, or its
+    // document does not read back: the file is still there as it was, and no temporary file is
+    // left beside it. Only a finished merge replaces it, keeping its permissions.
+    void anExistingOutputIsReplacedOnlyAfterSuccess()
+    {
+        const QString a = Input(QStringLiteral("a.pdf"), "A\n");
+        const QString broken = Input(QStringLiteral("BROKEN-only.pdf"), "X\n");
+        const QDir dir(PathOf(QStringLiteral("replace")));
+        QVERIFY(QDir().mkpath(dir.path()));
+        const QString output = dir.filePath(QStringLiteral("users-file.pdf"));
+        QVERIFY(TestPDF::Write(output, "the user's own document\n"));
+        QVERIFY(QFile::setPermissions(output, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QFileDevice::Permissions permissions = QFile::permissions(output);
+
+        std::atomic<bool> stop{false};
+        struct Case {
+            bool failStart, failEnd, stopAfterFirst, unreadable;
+            QStringList inputs;
+        };
+        for (const Case& c : {Case{true, false, false, false, {a}}, Case{false, true, false, false, {a}},
+                              Case{false, false, true, false, {a, a}}, Case{false, false, false, true, {a}},
+                              Case{false, false, false, false, {broken}}}) {
+            FakeMergeScript script;
+            script.failStart = c.failStart;
+            script.failEnd = c.failEnd;
+            stop = false;
+            if (c.stopAfterFirst) {
+                script.stopFlag = &stop;
+                script.stopAfterAppends = 1;
+            }
+            PDFMerger merger(script.Factory());
+            const MergeResult result =
+                merger.Merge(c.inputs, output, &stop, [&c](const QString&) { return !c.unreadable; });
+            QVERIFY(!result.written);
+            QCOMPARE(result.stopped, c.stopAfterFirst);
+            QVERIFY(c.stopAfterFirst || !result.failure.isEmpty());
+            QCOMPARE(Contents(output), QByteArray("the user's own document\n"));
+            QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("users-file.pdf")});
+        }
+
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        QStringList checked;
+        QVERIFY(merger.Merge({a}, output, nullptr, [&checked](const QString& path) {
+                          checked.append(path);
+                          return Contents(path) == "%FAKE\nA\n%END\n";
+                      }).written);
+        QCOMPARE(Contents(output), QByteArray("%FAKE\nA\n%END\n"));
+        // The check read the finished document beside the output, before it took its place.
+        QCOMPARE(checked.size(), 1);
+        QCOMPARE(QFileInfo(checked[0]).path(), dir.path());
+        QVERIFY(checked[0] != output);
+        QCOMPARE(QFile::permissions(output), permissions);
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("users-file.pdf")});
     }
 
     void aMergeToWhichNoInputCouldBeAddedLeavesNoOutput()
@@ -182,7 +216,8 @@ private slots:
 
         const MergeResult result = merger.Merge({broken, broken}, output);
         QVERIFY(!result.written);
-        QCOMPARE(result.failedFiles, (QStringList{broken, broken}));
+        QCOMPARE(FailedPaths(result.failedFiles), (QStringList{broken, broken}));
+        QCOMPARE(result.failure, QStringLiteral("none of the documents could be added"));
         QVERIFY(!QFile::exists(output));
     }
 
@@ -216,6 +251,7 @@ private slots:
     {
         FakeMergeScript script;
         MergeThread thread(script.Factory());
+        thread.outputCheck = [](const QString&) { return true; };
         QSignalSpy progress(&thread.engine, &PDFMerger::UpdateProgress);
         const QString a = Input(QStringLiteral("a.pdf"), "A\n");
         const QString b = Input(QStringLiteral("BROKEN-b.pdf"), "B\n");
@@ -226,7 +262,7 @@ private slots:
         QVERIFY(thread.wait(10000));
         QCOMPARE(thread.GetOutputPath(), output);
         QVERIFY(thread.GetResult().written);
-        QCOMPARE(thread.GetResult().failedFiles, QStringList{b});
+        QCOMPARE(FailedPaths(thread.GetResult().failedFiles), QStringList{b});
         QCOMPARE(ProgressValues(progress), (QList<int>{50, 100}));
 
         // The same object runs the next job with the fields as they are then.
@@ -248,11 +284,12 @@ private slots:
         thread.SetFiles({Input(QStringLiteral("read-back-input.pdf"), "A\n")});
         thread.outputPath = output;
         // Without a check of its own the thread asks the library, which takes the stand-in's
-        // output for no PDF.
+        // output for no PDF: it is not put in place.
         thread.start();
         QVERIFY(thread.wait(10000));
-        QVERIFY(thread.GetResult().written);
+        QVERIFY(!thread.GetResult().written);
         QVERIFY(!thread.OutputReadable());
+        QVERIFY(!QFile::exists(output));
 
         QStringList checked;
         QThread* checkingThread = nullptr;
@@ -264,15 +301,19 @@ private slots:
         };
         thread.start();
         QVERIFY(thread.wait(10000));
-        QCOMPARE(checked, QStringList{output});
+        QCOMPARE(checked.size(), 1);
+        QCOMPARE(QFileInfo(checked[0]).path(), QFileInfo(output).path()); // the document before it takes its place
         QCOMPARE(checkingThread, static_cast<QThread*>(&thread));
         QVERIFY(thread.OutputReadable());
 
+        // A document that does not read back does not replace the one before it.
         answer = false;
+        const QByteArray before = Contents(output);
         thread.start();
         QVERIFY(thread.wait(10000));
-        QVERIFY(thread.GetResult().written);
+        QVERIFY(!thread.GetResult().written);
         QVERIFY(!thread.OutputReadable());
+        QCOMPARE(Contents(output), before);
 
         checked.clear();
         answer = true;
@@ -353,7 +394,10 @@ private slots:
         QSignalSpy progress(&merger, &PDFMerger::UpdateProgress);
         const MergeResult result = merger.Merge({first, locked, third}, output);
         QVERIFY(result.written);
-        QCOMPARE(result.failedFiles, QStringList{locked});
+        QCOMPARE(FailedPaths(result.failedFiles), QStringList{locked});
+        QCOMPARE(result.failedFiles[0].reason,
+                 QStringLiteral("Document contains an encryption dictionary. Library does not support embedding of "
+                                "encrypted PDF"));
         QCOMPARE(ProgressValues(progress), (QList<int>{33, 66, 100}));
         QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), output}).isNull());
         QCOMPARE(PageCount(output), 5);
@@ -373,7 +417,7 @@ private slots:
         damaged.replace(damaged.lastIndexOf("endstream"), 9, "endstreaX"); // nor can its end be found
         const QString good = Input(QStringLiteral("good.pdf"), TestPDF::Make({"Fine"}));
         const QString broken = Input(QStringLiteral("half.pdf"), damaged);
-        const QString output = PathOf(QStringLiteral("partial.pdf"));
+        const QString output = PathOf(QStringLiteral("part-way.pdf"));
         PDFMerger merger;
         const MergeResult result = merger.Merge({good, broken}, output);
         QVERIFY(!result.written);

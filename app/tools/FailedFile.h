@@ -1,0 +1,27 @@
+#pragma once
+// A source that a file tool's job could not handle, with the reason as the user reads it, and
+// the texts that report such files. The reasons come from the library's record of the worker
+// thread's last failure, or from the system when a file cannot be opened or replaced.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct FailedFile {
+    QString path;
+    QString reason; // may be empty when nothing more is known
+};
+
+QStringList FailedPaths(const QList<FailedFile>& files);
+
+// The header, then one line per file: its path and, in parentheses, its reason.
+QString FailedFilesText(const QString& header, const QList<FailedFile>& files);
+
+// Why the calling thread's last library operation failed: the library's line without its
+// leading "Class::Method, ". A generic text when the library recorded nothing.
+QString LibraryFailureReason();
+
+// Why a file cannot be opened for writing: "The file you are trying to overwrite is opened in
+// another application." when a running program holds it, else the file and the system's own
+// text.
+QString WriteFailureReason(const QString& path, const QString& systemText);

@@ -1,0 +1,55 @@
+#pragma once
+// The base of the engines that write their outputs into a folder under names made from a
+// pattern (split, watermark, crop). It holds the overwrite answer and the two signals that the
+// window connects, and the steps that every output goes through before anything is written
+// (ClearTarget):
+//   1. a target that is the same file as one of the job's inputs (same device and inode) is
+//      refused at once, before any question: the source fails and no input is ever touched;
+//   2. an existing target is asked about through ShowOverwriteDialog, and the worker waits for
+//      the window's answer in overwriteDecision; a "to all" answer holds for the rest of the
+//      operation (BeginOperation starts each operation without one);
+//   3. a target the user agreed to replace must be writable now, else the source fails with the
+//      reason ("opened in another application" only when a program holds it).
+// The output itself is then written through a StagedOutput, so an existing file is replaced
+// only by a complete one. The operations of a subclass run on the worker thread and check
+// StopRequested() between outputs; a stop also ends a wait for an answer (as No).
+
+#include "app/tools/OverwriteDecision.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+class FileToolEngine : public QObject {
+    Q_OBJECT
+
+public:
+    explicit FileToolEngine(QObject* parent = nullptr);
+
+    // Written by the window on the GUI thread, read by the worker.
+    OverwriteDecision overwriteDecision;
+
+    // The flag of the thread that runs the engine (not owned; null: never stopped).
+    void SetStopFlag(const std::atomic<bool>* flag) { stopFlag = flag; }
+    bool StopRequested() const;
+
+signals:
+    // Percent done (ProgressPercent).
+    void UpdateProgress(int progress);
+    // The target exists: the window asks the user and stores the answer.
+    void ShowOverwriteDialog(QString filePath);
+
+protected:
+    enum class TargetStep { Write, Skip, Fail };
+
+    // At the start of every operation: no answer stands yet.
+    void BeginOperation();
+    // The steps above for one target. Skip: the user keeps the file (or the job is stopping),
+    // which is no failure. Fail: `reason` says why.
+    TargetStep ClearTarget(const QString& target, const QStringList& jobInputs, QString& reason);
+
+private:
+    const std::atomic<bool>* stopFlag = nullptr;
+};

@@ -1,0 +1,133 @@
+#include "app/tools/StagedOutput.h"
+
+#include "pdf/io/Platform.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+std::filesystem::path LocalPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+StagedOutput::StagedOutput(const QString& targetPath) : target(targetPath)
+{
+    // Replacing a link would cut it from the file it names; the file itself is what the user
+    // means.
+    const QFileInfo info(targetPath);
+    targetExisted = info.exists();
+    if (info.isSymLink() && targetExisted)
+        target = info.canonicalFilePath();
+}
+
+StagedOutput::~StagedOutput()
+{
+    Discard();
+}
+
+bool StagedOutput::Create()
+{
+    Discard();
+    const QFileInfo info(target);
+    // Hidden, beside the target (a rename never crosses file systems), and with an ending that
+    // no file list of the tools picks up.
+    const QString stem = info.path() + QStringLiteral("/.") + info.fileName().left(40) + QLatin1Char('.');
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        const QString candidate =
+            stem + QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, QLatin1Char('0')) +
+            QStringLiteral(".part");
+        QFile file(candidate);
+        // Made anew with the usual permissions, never over a file that is there already.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            file.close();
+            temporary = candidate;
+            if (targetExisted)
+                QFile::setPermissions(temporary, info.permissions());
+            return true;
+        }
+        if (!QFileInfo::exists(candidate)) {
+            error = file.errorString();
+            return false;
+        }
+    }
+    error = QStringLiteral("no free name for a temporary file in ") + info.path();
+    return false;
+}
+
+bool StagedOutput::CreateAsCopyOf(const QString& sourcePath)
+{
+    if (!Create())
+        return false;
+    QFile source(sourcePath);
+    QFile copy(temporary);
+    if (!source.open(QIODevice::ReadOnly)) {
+        error = source.errorString();
+        Discard();
+        return false;
+    }
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = copy.errorString();
+        Discard();
+        return false;
+    }
+    QByteArray buffer;
+    while (!source.atEnd()) {
+        buffer = source.read(1 << 20);
+        if (buffer.isEmpty() && source.error() != QFileDevice::NoError) {
+            error = source.errorString();
+            Discard();
+            return false;
+        }
+        if (copy.write(buffer) != buffer.size()) {
+            error = copy.errorString();
+            Discard();
+            return false;
+        }
+    }
+    if (!copy.flush()) {
+        error = copy.errorString();
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool StagedOutput::Commit()
+{
+    if (temporary.isEmpty()) {
+        error = QStringLiteral("nothing was written");
+        return false;
+    }
+    // A file that is replaced must not be lost to a crash that comes before its successor's
+    // bytes reach the disk; a new file has nothing to lose.
+    if (targetExisted && !Platform::FlushFileToDisk(temporary.toUtf8().toStdString())) {
+        error = QStringLiteral("the data could not be written to the disk");
+        Discard();
+        return false;
+    }
+    std::error_code failure;
+    std::filesystem::rename(LocalPath(temporary), LocalPath(target), failure);
+    if (failure) {
+        error = QString::fromLocal8Bit(failure.message().c_str());
+        Discard();
+        return false;
+    }
+    temporary.clear();
+    return true;
+}
+
+void StagedOutput::Discard()
+{
+    if (temporary.isEmpty())
+        return;
+    QFile::remove(temporary);
+    temporary.clear();
+}

@@ -573,7 +573,7 @@ bool FileToolWindow::EntriesFromProjectLines(const QStringList& lines, QList<Fil
             continue;
         if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
             return false;
-        entries.append(MakeFileEntry(line));
+        entries.append(EntryFromProjectLine(line));
     }
     return true;
 }

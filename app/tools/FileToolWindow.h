@@ -109,6 +109,9 @@ protected:
     virtual void ResetToolSettings() {}
     // The entry for a file accepted into the list (watermark and crop: with its page size).
     virtual FileEntry MakeFileEntry(const QString& path) const;
+    // The entry of one file line of a project, which is not opened again (a line holds the path,
+    // or for watermark and crop the path and the saved page size).
+    virtual FileEntry EntryFromProjectLine(const QString& line) const { return MakeFileEntry(line); }
     // Document information of the current file, and the blank state. The frame calls them when
     // the current row changes and when a row is clicked.
     virtual void ShowDocumentInfo(const QString& path);

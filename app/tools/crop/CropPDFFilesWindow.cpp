@@ -3,7 +3,6 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
-#include "app/SharedHelpers.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/crop/CropGeometry.h"
@@ -192,11 +191,7 @@ void CropPDFFilesWindow::on_editOutputNames_textChanged(const QString& text)
 
 void CropPDFFilesWindow::on_buttonBrowse_clicked()
 {
-    const QString folder = ChooseOutputFolder(SettingsKey::CropPDFOutputFolder, outputFolder);
-    if (folder.isEmpty())
-        return;
-    outputFolder = folder;
-    ui->editOutputFolder->setText(QDir::toNativeSeparators(folder));
+    BrowseOutputFolder(SettingsKey::CropPDFOutputFolder, outputFolder, ui->editOutputFolder);
 }
 
 // ---- The list, the document information and the preview ----
@@ -347,9 +342,7 @@ bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
     const bool unitUsable = number && (projectUnit == CropUnitPoints || projectUnit == CropUnitPercents);
     if (!unitUsable)
         problems << tr("The unit \"%1\" is unknown; percents are used.").arg(lines.at(end + 1));
-    const QString names = SanitizeFileName(lines.at(end + 8));
-    if (names != lines.at(end + 8))
-        problems << tr("The output names held characters that a file name cannot hold; they were removed.");
+    const QString names = ProjectOutputNames(lines.at(end + 8), problems);
 
     ResetSettings();
     fileEntries = entries;
@@ -368,8 +361,6 @@ bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
     if (!folder.isEmpty())
         outputFolder = QDir::fromNativeSeparators(folder);
     ApplySettingsToUi();
-    if (!problems.isEmpty())
-        Prompts().Warning(this, QString(),
-                          tr("Some settings of the project could not be used:\n\n") + problems.join(QLatin1Char('\n')));
+    WarnAboutProjectProblems(problems);
     return true;
 }

@@ -11,16 +11,6 @@ CropThread::~CropThread()
     StopAndWait();
 }
 
-QStringList CropThread::GetFailedFiles() const
-{
-    return FailedPaths(failedFiles);
-}
-
-QList<FailedFile> CropThread::GetFailures() const
-{
-    return failedFiles;
-}
-
 void CropThread::run()
 {
     failedFiles.clear();

@@ -5,14 +5,13 @@
 // file only. GetFailedFiles() / GetFailures() tell the window, after finished(), which sources
 // could not be cropped and why. The engine is made with the thread object and dies with it.
 
-#include "app/tools/FailedFile.h"
-#include "app/tools/ToolThread.h"
+#include "app/tools/FolderToolThread.h"
 #include "app/tools/crop/PDFCropper.h"
 
 #include <QString>
 #include <QStringList>
 
-class CropThread : public ToolThread {
+class CropThread : public FolderToolThread {
     Q_OBJECT
 
 public:
@@ -33,13 +32,6 @@ public:
     QString outputNames;
     QString outputFolder;
 
-    // The last job's failed sources, in order; read only after finished().
-    QStringList GetFailedFiles() const;
-    QList<FailedFile> GetFailures() const;
-
 protected:
     void run() override;
-
-private:
-    QList<FailedFile> failedFiles;
 };

@@ -10,6 +10,7 @@
 #include "app/support/ExternalReaders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/TestPDF.h"
+#include "app/support/WindowTestSupport.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/OverwriteDecision.h"
 #include "app/tools/crop/CropPDFFilesWindow.h"
@@ -26,35 +27,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 
-#include <functional>
-
 namespace {
-
-template <class Widget>
-Widget* Find(QWidget& window, const char* name)
-{
-    auto* widget = window.findChild<Widget*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no %s", name);
-    return widget;
-}
-
-QStringList Files(const QString& dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-// Prompts whose overwrite question may act before it answers.
-class HookedPrompts : public ScriptedPrompts {
-public:
-    std::function<void()> beforeOverwriteAnswer;
-    int AskOverwrite(QWidget* parent, const QString& filePath) override
-    {
-        if (beforeOverwriteAnswer)
-            beforeOverwriteAnswer();
-        return ScriptedPrompts::AskOverwrite(parent, filePath);
-    }
-};
 
 const QString kTitle = QStringLiteral("Crop PDF Documents");
 const char* const kSpins[] = {"spinCropRectOriginX", "spinCropRectOriginY", "spinCropRectWidth", "spinCropRectHeight"};

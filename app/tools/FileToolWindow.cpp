@@ -228,6 +228,30 @@ QString FileToolWindow::ChooseOutputFolder(const char* settingsKey, const QStrin
     return folder;
 }
 
+void FileToolWindow::BrowseOutputFolder(const char* settingsKey, QString& folder, QLineEdit* field)
+{
+    const QString chosen = ChooseOutputFolder(settingsKey, folder);
+    if (chosen.isEmpty())
+        return;
+    folder = chosen;
+    field->setText(QDir::toNativeSeparators(chosen));
+}
+
+QString FileToolWindow::ProjectOutputNames(const QString& line, QStringList& problems) const
+{
+    const QString names = SanitizeFileName(line);
+    if (names != line)
+        problems << tr("The output names held characters that a file name cannot hold; they were removed.");
+    return names;
+}
+
+void FileToolWindow::WarnAboutProjectProblems(const QStringList& problems)
+{
+    if (!problems.isEmpty())
+        Prompts().Warning(this, QString(),
+                          tr("Some settings of the project could not be used:\n\n") + problems.join(QLatin1Char('\n')));
+}
+
 void FileToolWindow::UpdateStartButton()
 {
     widgets.start->setEnabled(!working && !listControlsDisabled);
@@ -573,7 +597,7 @@ bool FileToolWindow::EntriesFromProjectLines(const QStringList& lines, QList<Fil
             continue;
         if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
             return false;
-        entries.append(MakeFileEntry(line));
+        entries.append(EntryFromProjectLine(line));
     }
     return true;
 }

@@ -109,6 +109,9 @@ protected:
     virtual void ResetToolSettings() {}
     // The entry for a file accepted into the list (watermark and crop: with its page size).
     virtual FileEntry MakeFileEntry(const QString& path) const;
+    // The entry of one file line of a project, which is not opened again (a line holds the path,
+    // or for watermark and crop the path and the saved page size).
+    virtual FileEntry EntryFromProjectLine(const QString& line) const { return MakeFileEntry(line); }
     // Document information of the current file, and the blank state. The frame calls them when
     // the current row changes and when a row is clicked.
     virtual void ShowDocumentInfo(const QString& path);
@@ -164,6 +167,12 @@ protected:
     // The folder dialog of the output folder, starting at `current`; a chosen folder is
     // remembered under the key and returned with "/" separators, else an empty text.
     QString ChooseOutputFolder(const char* settingsKey, const QString& current);
+    // Browse: the folder dialog above; a chosen folder becomes `folder` and `field` shows it.
+    void BrowseOutputFolder(const char* settingsKey, QString& folder, QLineEdit* field);
+    // The name pattern of a project line, cleaned of what no file name may hold (noted among the
+    // problems), and the warning that lists a loaded project's problems, if it has any.
+    QString ProjectOutputNames(const QString& line, QStringList& problems) const;
+    void WarnAboutProjectProblems(const QStringList& problems);
     // The end of a split, watermark or crop job: the success text, or the header and the
     // failed sources with their reasons.
     void ReportFailedSources(const QList<FailedFile>& failed, const QString& successText, const QString& header);

@@ -1,20 +1,76 @@
 #pragma once
-// The crop tool's window, built once by MainWindow with no parent and shown by its button.
-// Its own form is still to come; for now it says that the tool is not available yet.
+// The crop tool's window: a list of PDF files whose pages get one crop rectangle, in points or in
+// percents of the first page, on every page or on the page intervals of the first file, written
+// as copies into an output folder under names made from a pattern. Built once by MainWindow with
+// no parent; the frame (FileToolWindow) gives it the list, projects, closing, the overwrite
+// question and the job's run. The settings members are the window's truth and always equal the
+// widgets: every widget slot copies its value at once. The list keeps each file's first-page
+// size from when it was added (or from the project), for the unit switch and the preview.
+// A project (".cpf", UTF-8) holds "path|width|height" per file, "EndOfList", the unit, the four
+// values, the page-interval flag and text, the name pattern and the output folder.
 
-#include <QMainWindow>
+#include "app/tools/FileToolWindow.h"
 
-class AppIdentity;
+#include <QSize>
 
-class CropPDFFilesWindow : public QMainWindow {
+class CropThread;
+class QListWidgetItem;
+
+namespace Ui {
+class CropPDFFilesWindow;
+}
+
+class CropPDFFilesWindow : public FileToolWindow {
     Q_OBJECT
 
 public:
     explicit CropPDFFilesWindow(QWidget* parent = nullptr);
+    ~CropPDFFilesWindow() override;
 
-    // Prepares the tool for a new run and shows the window.
-    void OpenWindow();
+protected:
+    ToolThread* CreateThread() override;
+    void ReportFinishedJob() override;
+    void ResetToolSettings() override;
+    FileEntry MakeFileEntry(const QString& path) const override;
+    FileEntry EntryFromProjectLine(const QString& line) const override;
+    void ShowDocumentInfo(const QString& path) override;
+    void ResetDocumentInfo() override;
+    void FilesAdded() override;
+    QString ProjectText() const override;
+    bool ApplyProject(const QStringList& lines) override;
+
+private slots:
+    void on_buttonCropFiles_clicked();
+    void on_comboPositionMode_activated(int index);
+    void on_spinCropRectOriginX_valueChanged(int value);
+    void on_spinCropRectOriginY_valueChanged(int value);
+    void on_spinCropRectWidth_valueChanged(int value);
+    void on_spinCropRectHeight_valueChanged(int value);
+    void on_checkPageIntervals_clicked(bool checked);
+    void on_editPageIntervals_textChanged(const QString& text);
+    void on_editOutputNames_textChanged(const QString& text);
+    void on_buttonBrowse_clicked();
 
 private:
-    AppIdentity* identity;
+    CropThread* Thread();
+    // The widgets show the members (without their slots running); the spin boxes' ranges follow
+    // the unit and the four values take what the spin boxes hold.
+    void ApplySettingsToUi();
+    // The first-page size of the list's current row, or of the first row, or A4 for an empty
+    // list; a size of 0 or less counts as A4.
+    QSize ReferencePageSize() const;
+    void UpdatePreview();
+    void ClearPreview();
+
+    Ui::CropPDFFilesWindow* ui;
+
+    int unitMode = 1;
+    int originX = 10;
+    int originY = 10;
+    int width = 80;
+    int height = 80;
+    bool usePageIntervals = false;
+    QString pageIntervals;
+    QString outputNames;
+    QString outputFolder; // "/" separators
 };

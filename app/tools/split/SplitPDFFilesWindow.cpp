@@ -3,7 +3,6 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
-#include "app/SharedHelpers.h"
 #include "app/tools/split/SplitThread.h"
 #include "ui_SplitPDFFilesWindow.h"
 
@@ -141,11 +140,7 @@ void SplitPDFFilesWindow::on_editOutputNames_textChanged(const QString& text)
 
 void SplitPDFFilesWindow::on_buttonBrowse_clicked()
 {
-    const QString folder = ChooseOutputFolder(SettingsKey::SplitPDFOutputFolder, outputFolder);
-    if (folder.isEmpty())
-        return;
-    outputFolder = folder;
-    ui->editOutputFolder->setText(QDir::toNativeSeparators(folder));
+    BrowseOutputFolder(SettingsKey::SplitPDFOutputFolder, outputFolder, ui->editOutputFolder);
 }
 
 void SplitPDFFilesWindow::on_buttonAddToken_clicked()
@@ -251,9 +246,7 @@ bool SplitPDFFilesWindow::ApplyProject(const QStringList& lines)
         problems << tr("Pages per interval must be a number from 1 to %1, not \"%2\"; 1 is used.")
                         .arg(kMaxPagesPerInterval)
                         .arg(lines.at(end + 2));
-    const QString names = SanitizeFileName(lines.at(end + 4));
-    if (names != lines.at(end + 4))
-        problems << tr("The output names held characters that a file name cannot hold; they were removed.");
+    const QString names = ProjectOutputNames(lines.at(end + 4), problems);
 
     ResetSettings();
     fileEntries = entries;
@@ -267,8 +260,6 @@ bool SplitPDFFilesWindow::ApplyProject(const QStringList& lines)
     if (!folder.isEmpty())
         outputFolder = QDir::fromNativeSeparators(folder);
     ApplySettingsToUi();
-    if (!problems.isEmpty())
-        Prompts().Warning(this, QString(),
-                          tr("Some settings of the project could not be used:\n\n") + problems.join(QLatin1Char('\n')));
+    WarnAboutProjectProblems(problems);
     return true;
 }

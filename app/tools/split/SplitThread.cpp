@@ -16,16 +16,6 @@ void SplitThread::SetFiles(const QStringList& newFiles)
     files = newFiles;
 }
 
-QStringList SplitThread::GetFailedFiles() const
-{
-    return FailedPaths(failedFiles);
-}
-
-QList<FailedFile> SplitThread::GetFailures() const
-{
-    return failedFiles;
-}
-
 void SplitThread::run()
 {
     failedFiles.clear();

@@ -5,8 +5,7 @@
 // could not be split and why. A thread in an unknown mode splits nothing and reports every
 // source it was given. The engine is made with the thread object and dies with it.
 
-#include "app/tools/FailedFile.h"
-#include "app/tools/ToolThread.h"
+#include "app/tools/FolderToolThread.h"
 #include "app/tools/split/PDFSplitter.h"
 
 #include <QString>
@@ -14,7 +13,7 @@
 
 enum SplitMode { ConsecutivePageSplit = 1, IntervalSplit = 2 };
 
-class SplitThread : public ToolThread {
+class SplitThread : public FolderToolThread {
     Q_OBJECT
 
 public:
@@ -32,14 +31,9 @@ public:
     QString outputFolder;
     QString outputNames;
 
-    // The last job's failed sources, in order; read only after finished().
-    QStringList GetFailedFiles() const;
-    QList<FailedFile> GetFailures() const;
-
 protected:
     void run() override;
 
 private:
-    QList<FailedFile> failedFiles;
     QStringList files; // consecutive page split
 };

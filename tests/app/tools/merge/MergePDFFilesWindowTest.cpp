@@ -12,6 +12,7 @@
 #include "app/support/FakeMergeOutput.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/TestPDF.h"
+#include "app/support/WindowTestSupport.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/merge/MergePDFFilesWindow.h"
 
@@ -73,15 +74,6 @@ protected:
     void OpenUrl(const QUrl& url) override { openedUrls.append(url); }
     MergeOutputFactory OutputFactory() const override { return script.Factory(); }
 };
-
-template <class Widget>
-Widget* Find(QWidget& window, const char* name)
-{
-    auto* widget = window.findChild<Widget*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no %s", name);
-    return widget;
-}
 
 QAction* Action(QWidget& window, const char* name)
 {

@@ -10,6 +10,7 @@
 #include "app/support/ExternalReaders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/TestPDF.h"
+#include "app/support/WindowTestSupport.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/OverwriteDecision.h"
 #include "app/tools/split/SplitPDFFilesWindow.h"
@@ -28,41 +29,12 @@
 #include <QSpinBox>
 #include <QStatusBar>
 
-#include <functional>
-
 namespace {
 
 QByteArray Contents(const QString& path)
 {
     return TestPDF::Read(path);
 }
-
-template <class Widget>
-Widget* Find(QWidget& window, const char* name)
-{
-    auto* widget = window.findChild<Widget*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no %s", name);
-    return widget;
-}
-
-QStringList Files(const QString& dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-// Prompts whose overwrite question may act before it answers (as a user who closes the window
-// while the question is open).
-class HookedPrompts : public ScriptedPrompts {
-public:
-    std::function<void()> beforeOverwriteAnswer;
-    int AskOverwrite(QWidget* parent, const QString& filePath) override
-    {
-        if (beforeOverwriteAnswer)
-            beforeOverwriteAnswer();
-        return ScriptedPrompts::AskOverwrite(parent, filePath);
-    }
-};
 
 const QString kTitle = QStringLiteral("Split PDF Documents");
 

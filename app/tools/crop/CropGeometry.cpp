@@ -1,0 +1,93 @@
+#include "app/tools/crop/CropGeometry.h"
+
+#include "app/SharedHelpers.h"
+#include "app/tools/PDFQueries.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+// A float from the preview's arithmetic as an int, truncated toward zero; out-of-range values
+// are held at the int range instead of being undefined.
+int TruncateToInt(float value)
+{
+    if (!(value > static_cast<float>(INT_MIN)))
+        return value != value ? 0 : INT_MIN;
+    if (value >= static_cast<float>(INT_MAX))
+        return INT_MAX;
+    return static_cast<int>(value);
+}
+
+int RoundedToInt(float value)
+{
+    const double rounded = RoundHalfUp(static_cast<double>(value));
+    return static_cast<int>(std::clamp(rounded, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+}
+
+} // namespace
+
+QSize UsablePageSize(const QSize& size)
+{
+    return QSize(size.width() > 0 ? size.width() : kFallbackPageWidth,
+                 size.height() > 0 ? size.height() : kFallbackPageHeight);
+}
+
+int PercentToPoints(int percent, int side)
+{
+    side = std::max(side, 1); // callers pass UsablePageSize's sides; this only keeps off zero
+    const float value = static_cast<float>(std::clamp(percent, 0, 100));
+    return RoundedToInt(value / 100.0f * static_cast<float>(side));
+}
+
+int PointsToPercent(int points, int side)
+{
+    side = std::max(side, 1);
+    const int percent = RoundedToInt(static_cast<float>(points) / static_cast<float>(side) * 100.0f);
+    return std::clamp(percent, 0, 100);
+}
+
+bool CropBoxInPoints(int unitMode, int originX, int originY, int width, int height, const QSize& firstPage,
+                     CropBox& box)
+{
+    if (unitMode == CropUnitPoints) {
+        box = CropBox{originX, originY, width, height};
+        return true;
+    }
+    if (unitMode != CropUnitPercents)
+        return false;
+    const QSize page = UsablePageSize(firstPage);
+    box = CropBox{PercentToPoints(originX, page.width()), PercentToPoints(originY, page.height()),
+                  PercentToPoints(width, page.width()), PercentToPoints(height, page.height())};
+    return true;
+}
+
+CropPreviewGeometry ComputeCropPreview(const QSize& pageSize, const CropBox& box)
+{
+    const QSize page = UsablePageSize(pageSize);
+    const float pageWidth = static_cast<float>(page.width());
+    const float pageHeight = static_cast<float>(page.height());
+    const float ratio = pageWidth / pageHeight;
+    CropPreviewGeometry preview;
+    float scale = 0;
+    if (ratio > 1) {
+        preview.pixmapSize = QSize(200, TruncateToInt(200.0f / ratio));
+        scale = 200.0f / pageWidth;
+    } else if (ratio < 1) {
+        preview.pixmapSize = QSize(TruncateToInt(ratio * 200.0f), 200);
+        scale = 200.0f / pageHeight;
+    } else {
+        preview.pixmapSize = QSize(200, 200);
+        scale = 200.0f / pageHeight;
+    }
+    // A very long page still gets a picture one pixel wide.
+    preview.pixmapSize = preview.pixmapSize.expandedTo(QSize(1, 1));
+    const int rw = TruncateToInt(static_cast<float>(box.width) * scale);
+    const int rh = TruncateToInt(static_cast<float>(box.height) * scale);
+    const int rx = TruncateToInt(static_cast<float>(box.x) * scale);
+    const long long ry =
+        static_cast<long long>(preview.pixmapSize.height()) - TruncateToInt(static_cast<float>(box.y) * scale) - rh - 1;
+    preview.rectangle = QRect(rx, static_cast<int>(std::clamp<long long>(ry, INT_MIN / 2, INT_MAX / 2)), rw, rh);
+    return preview;
+}

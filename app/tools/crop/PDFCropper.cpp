@@ -1,0 +1,249 @@
+#include "app/tools/crop/PDFCropper.h"
+
+#include "app/tools/OutputNames.h"
+#include "app/tools/PDFQueries.h"
+#include "app/tools/PageRanges.h"
+#include "app/tools/ProgressPercent.h"
+#include "app/tools/StagedOutput.h"
+#include "app/tools/crop/CropGeometry.h"
+
+#include "pdf/copying/CopySession.h"
+#include "pdf/objects/PDFDictionary.h"
+#include "pdf/objects/RefCountPtr.h"
+#include "pdf/writing/PDFWriter.h"
+
+#include <QDir>
+
+#include <climits>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct PDFCropper::Job {
+    int unitMode;
+    int originX;
+    int originY;
+    int width;
+    int height;
+    QString outputFolder;
+    QString outputNames;
+};
+
+namespace {
+
+// The library takes paths as the UTF-8 bytes of the QString.
+std::string Utf8(const QString& path)
+{
+    return path.toUtf8().toStdString();
+}
+
+// Whether the rectangle can have an area before any page is known: a width or height of 0 or
+// less has none on any page, in points as in percents (which are clamped to 0-100).
+bool MayHaveArea(int width, int height)
+{
+    return width > 0 && height > 0;
+}
+
+// A new version of the page object: its entries as they are, but the MediaBox.
+bool WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser, int index, const CropBox& box)
+{
+    const ObjectIDType id = parser.GetPageObjectID(static_cast<unsigned long>(index));
+    RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<unsigned long>(index)));
+    // Writing without a page would give object 0 a new version or an empty page.
+    if (id == 0 || !page)
+        return false;
+    ObjectsContext& objects = writer.GetObjectsContext();
+    objects.StartUpdatedIndirectObject(id);
+    DictionaryContext* dictionary = objects.StartDictionary();
+    DictionaryIterator entries = page->CreateIterator();
+    while (entries.MoveNext()) {
+        const std::string& key = entries.GetKey()->GetValue();
+        if (key == "MediaBox")
+            continue;
+        if (dictionary->WriteKey(key) != eSuccess || session.CopyParsedValue(entries.GetValue()) != eSuccess)
+            return false;
+    }
+    if (dictionary->WriteKey("MediaBox") != eSuccess)
+        return false;
+    objects.StartArray();
+    objects.WriteInteger(box.x, eTokenSeparatorSpace);
+    objects.WriteInteger(box.y, eTokenSeparatorSpace);
+    objects.WriteInteger(box.x + box.width, eTokenSeparatorSpace);
+    objects.WriteInteger(box.y + box.height, eTokenSeparatorSpace);
+    objects.EndArray(eTokenSeparatorNone);
+    objects.EndLine();
+    if (objects.EndDictionary(dictionary) != eSuccess)
+        return false;
+    objects.EndIndirectObject();
+    return !objects.HasFailed();
+}
+
+} // namespace
+
+PDFCropper::PDFCropper(QObject* parent) : FileToolEngine(parent) {}
+
+PDFCropper::Outcome PDFCropper::CropSource(
+    const Job& job, const QString& file, const QStringList& jobInputs,
+    const std::function<bool(int pageCount, const std::function<bool(int)>& cropPage)>& cropPages, QString& reason)
+{
+    if (job.unitMode != CropUnitPoints && job.unitMode != CropUnitPercents) {
+        reason = tr("the unit %1 of the crop rectangle is unknown").arg(job.unitMode);
+        return Outcome::Failed;
+    }
+    if (!MayHaveArea(job.width, job.height)) {
+        reason = tr("the crop rectangle has no area");
+        return Outcome::Failed;
+    }
+    const QString target = OutputFilePath(job.outputFolder, job.outputNames, file, {}, reason);
+    if (target.isEmpty())
+        return Outcome::Failed;
+    switch (ClearTarget(target, jobInputs, reason)) {
+    case TargetStep::Fail:
+        return Outcome::Failed;
+    case TargetStep::Skip:
+        return Outcome::Skipped;
+    case TargetStep::Write:
+        break;
+    }
+
+    StagedOutput staged(target);
+    if (!staged.CreateAsCopyOf(file)) {
+        reason = WriteFailureReason(target, staged.ErrorString());
+        return Outcome::Failed;
+    }
+    // The library's reasons name the copy, which holds the source's bytes: the user knows the
+    // source.
+    auto libraryReason = [&staged, &file]() {
+        QString text = LibraryFailureReason();
+        text.replace(QString::fromStdString(Utf8(staged.TemporaryPath())), QDir::toNativeSeparators(file));
+        return text;
+    };
+    // Declared after the staged output, so that the writer has closed the copy before an
+    // unfinished one is removed.
+    PDFWriter writer;
+    // Version code 13: the update never lowers a version; it raises 1.0 to 1.2 files to 1.3.
+    if (writer.StartIncrementalUpdate(Utf8(staged.TemporaryPath()), 13) != eSuccess) {
+        reason = libraryReason();
+        return Outcome::Failed;
+    }
+    std::unique_ptr<CopySession> session = writer.CreateCopySessionForModifiedFile();
+    if (!session || !session->GetSourceParser()) {
+        reason = libraryReason();
+        return Outcome::Failed;
+    }
+    PDFParser& parser = *session->GetSourceParser();
+    // Read once, before the first byte of the update: the file grows as pages are written.
+    const unsigned long pages = parser.GetPageCount();
+    const int pageCount = pages > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(pages);
+
+    QSize firstPage;
+    {
+        RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
+        RefCountPtr<PDFObject> mediaBox(page ? parser.ResolveDictionaryValue(page.GetPtr(), "MediaBox") : nullptr);
+        firstPage = PageSizeFromMediaBox(mediaBox.GetPtr());
+    }
+    CropBox box;
+    CropBoxInPoints(job.unitMode, job.originX, job.originY, job.width, job.height, firstPage, box);
+    if (!box.HasArea()) {
+        reason = tr("the crop rectangle has no area on pages of %1 x %2 points")
+                     .arg(firstPage.width())
+                     .arg(firstPage.height());
+        return Outcome::Failed;
+    }
+
+    bool pageFailed = false;
+    const bool walked = cropPages(pageCount, [&](int index) {
+        if (StopRequested())
+            return false;
+        if (!WriteCroppedPage(writer, *session, parser, index, box)) {
+            reason = tr("page %1 could not be cropped: %2").arg(index + 1).arg(libraryReason());
+            pageFailed = true;
+            return false;
+        }
+        return true;
+    });
+    if (!walked)
+        return pageFailed ? Outcome::Failed : Outcome::Skipped;
+    session.reset();
+    if (writer.EndPDF() != eSuccess) {
+        reason = libraryReason();
+        return Outcome::Failed;
+    }
+    if (!staged.Commit()) {
+        reason = WriteFailureReason(target, staged.ErrorString());
+        return Outcome::Failed;
+    }
+    return Outcome::Written;
+}
+
+QList<FailedFile> PDFCropper::CropDocuments(const QStringList& files, int unitMode, int originX, int originY,
+                                            int width, int height, const QString& outputFolder,
+                                            const QString& outputNames)
+{
+    BeginOperation();
+    const Job job{unitMode, originX, originY, width, height, outputFolder, outputNames};
+    QList<FailedFile> failed;
+    const int total = files.size();
+    for (int i = 0; i < total; ++i) {
+        if (StopRequested())
+            return failed;
+        const QString& file = files.at(i);
+        QString reason;
+        const Outcome outcome =
+            CropSource(job, file, files,
+                       [](int pageCount, const std::function<bool(int)>& cropPage) {
+                           for (int page = 0; page < pageCount; ++page)
+                               if (!cropPage(page))
+                                   return false;
+                           return true;
+                       },
+                       reason);
+        if (StopRequested())
+            return failed;
+        if (outcome == Outcome::Skipped)
+            continue;
+        if (outcome == Outcome::Failed)
+            failed.append({file, reason});
+        emit UpdateProgress(ProgressPercent(i + 1, total));
+    }
+    return failed;
+}
+
+QList<FailedFile> PDFCropper::CropDocumentPageIntervals(const QString& file, const QString& pageIntervals,
+                                                        int unitMode, int originX, int originY, int width,
+                                                        int height, const QString& outputFolder,
+                                                        const QString& outputNames)
+{
+    BeginOperation();
+    if (StopRequested())
+        return {};
+    const Job job{unitMode, originX, originY, width, height, outputFolder, outputNames};
+    const PageRanges ranges = ReadPageRanges(pageIntervals);
+    QString reason;
+    const Outcome outcome = CropSource(
+        job, file, {file},
+        [this, &ranges](int pageCount, const std::function<bool(int)>& cropPage) {
+            // A page that two intervals name is written once: the box would be the same.
+            std::vector<bool> written(static_cast<size_t>(pageCount), false);
+            for (const PageInterval& interval : ranges.intervals) {
+                int first = 0;
+                int last = 0;
+                if (interval.ClampTo(pageCount, first, last)) {
+                    for (int page = first; page <= last; ++page) {
+                        if (written[static_cast<size_t>(page - 1)])
+                            continue;
+                        if (!cropPage(page - 1))
+                            return false;
+                        written[static_cast<size_t>(page - 1)] = true;
+                    }
+                }
+                emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
+            }
+            return true;
+        },
+        reason);
+    if (outcome == Outcome::Failed && !StopRequested())
+        return {FailedFile{file, reason}};
+    return {};
+}

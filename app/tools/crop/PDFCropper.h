@@ -1,0 +1,52 @@
+#pragma once
+// The crop tool's engine: each source is copied into the output folder and the chosen pages of
+// the copy get the crop rectangle as their new MediaBox, through an incremental update appended
+// to the copy, so the source's bytes stay a prefix of the output. Each page object is written
+// again with all its other entries unchanged (a CropBox, Rotate, Resources and inherited values
+// stay as they were; a page that inherited its MediaBox gets one of its own).
+//
+// Every output passes the overwrite steps of FileToolEngine and is made as a StagedOutput: the
+// copy is checked, the update and its end are checked, and only a complete output replaces the
+// target. A source fails, with its reason and nothing left behind, when its copy, the update,
+// one of its chosen pages or the end of the update fails, and before any file is touched when
+// the rectangle has no area. The operations run synchronously on the worker thread and check the
+// stop flag between files and pages; a stopped source leaves no output and is not reported.
+
+#include "app/tools/FailedFile.h"
+#include "app/tools/FileToolEngine.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class PDFCropper : public FileToolEngine {
+    Q_OBJECT
+
+public:
+    explicit PDFCropper(QObject* parent = nullptr);
+
+    // Every page of every file; progress after each file that was written or failed. The files
+    // that failed, with their reasons.
+    QList<FailedFile> CropDocuments(const QStringList& files, int unitMode, int originX, int originY, int width,
+                                    int height, const QString& outputFolder, const QString& outputNames);
+
+    // The pages that the page-range text names, in one file; progress after each interval of
+    // the text, counted over all its items. Pages beyond the document are passed over; a page
+    // named twice is written once. The file with its reason when it failed, else nothing.
+    QList<FailedFile> CropDocumentPageIntervals(const QString& file, const QString& pageIntervals, int unitMode,
+                                                int originX, int originY, int width, int height,
+                                                const QString& outputFolder, const QString& outputNames);
+
+private:
+    struct Job;
+    enum class Outcome { Written, Skipped, Failed };
+
+    // One source from its target's name to the committed output. `cropPages` walks the pages
+    // (given the page count, read once before anything is written) and calls the page writer
+    // for each chosen one; false when a page failed or the job is stopping.
+    Outcome CropSource(const Job& job, const QString& file, const QStringList& jobInputs,
+                       const std::function<bool(int pageCount, const std::function<bool(int)>& cropPage)>& cropPages,
+                       QString& reason);
+};

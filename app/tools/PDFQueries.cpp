@@ -9,6 +9,7 @@
 #include "pdf/objects/PDFInteger.h"
 #include "pdf/objects/PDFReal.h"
 #include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/InheritedPageEntry.h"
 #include "pdf/parsing/PDFParser.h"
 
 #include <QCoreApplication>
@@ -51,6 +52,18 @@ QSize PageSizeFromMediaBox(const PDFObject* mediaBox)
     return QSize(PageSide(width.GetPtr(), kFallbackPageWidth), PageSide(height.GetPtr(), kFallbackPageHeight));
 }
 
+QSize FirstPageSize(PDFParser& parser)
+{
+    RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
+    if (!page)
+        return PageSizeFromMediaBox(nullptr);
+    RefCountPtr<PDFObject> mediaBox;
+    if (InheritedPageEntry::Find(&parser, page.GetPtr(), "MediaBox", mediaBox, &parser.GetPageTreeNodeCache()) !=
+        InheritedPageEntry::eFound)
+        return PageSizeFromMediaBox(nullptr);
+    return PageSizeFromMediaBox(mediaBox.GetPtr());
+}
+
 namespace {
 
 // Opens and parses the file by its UTF-8 path, hands the parser to the question, closes the
@@ -79,13 +92,7 @@ int GetPDFPageCount(const QString& path)
 
 QSize GetPDFPageSize(const QString& path)
 {
-    return AskParsedFile(path, PageSizeFromMediaBox(nullptr), [](PDFParser& parser) {
-        RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
-        if (!page)
-            return PageSizeFromMediaBox(nullptr);
-        RefCountPtr<PDFObject> mediaBox(parser.ResolveDictionaryValue(page.GetPtr(), "MediaBox"));
-        return PageSizeFromMediaBox(mediaBox.GetPtr());
-    });
+    return AskParsedFile(path, PageSizeFromMediaBox(nullptr), FirstPageSize);
 }
 
 bool IsPDFEncrypted(const QString& path)

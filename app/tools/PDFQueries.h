@@ -10,6 +10,7 @@
 #include <QString>
 
 class PDFObject;
+class PDFParser;
 
 // A4 in points: the size of a first page whose size cannot be read.
 inline constexpr int kFallbackPageWidth = 595;
@@ -31,3 +32,8 @@ QString PDFUnreadableReason(const QString& path);
 // first. A value that is not an array, a missing or non-numeric element, and a width or
 // height of 0 or less fall back to 595 and 842 each.
 QSize PageSizeFromMediaBox(const PDFObject* mediaBox);
+
+// The first page's size from its media box, its own or the nearest page-tree node's: many
+// producers put one MediaBox on the tree's root for all pages, and measuring those pages as A4
+// would place crops and marks wrongly. No first page gives the fallback of PageSizeFromMediaBox.
+QSize FirstPageSize(PDFParser& parser);

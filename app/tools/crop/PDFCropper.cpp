@@ -137,12 +137,7 @@ PDFCropper::Outcome PDFCropper::CropSource(
     const unsigned long pages = parser.GetPageCount();
     const int pageCount = pages > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(pages);
 
-    QSize firstPage;
-    {
-        RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
-        RefCountPtr<PDFObject> mediaBox(page ? parser.ResolveDictionaryValue(page.GetPtr(), "MediaBox") : nullptr);
-        firstPage = PageSizeFromMediaBox(mediaBox.GetPtr());
-    }
+    const QSize firstPage = FirstPageSize(parser);
     CropBox box;
     CropBoxInPoints(job.unitMode, job.originX, job.originY, job.width, job.height, firstPage, box);
     if (!box.HasArea()) {

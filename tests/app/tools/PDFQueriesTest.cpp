@@ -164,15 +164,15 @@ private slots:
         QVERIFY(Run("pdfinfo", {path}).contains("595.5 x 842.9"));
     }
 
-    // The size comes from the first page's own box: an inherited one is not looked at.
-    void inheritedMediaBoxGivesTheFallback()
+    // A box the first page takes from the page tree counts as its own.
+    void inheritedMediaBox()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("inherited.pdf");
         QVERIFY(WriteFile(path, PagesWithBoxes({"", "[0 0 100 100]"}, "[0 0 300 400]")));
         QVERIFY(Run("pdfinfo", {path}).contains("300 x 400"));
         QCOMPARE(GetPDFPageCount(path), 2);
-        QCOMPARE(GetPDFPageSize(path), QSize(595, 842));
+        QCOMPARE(GetPDFPageSize(path), QSize(300, 400));
         QVERIFY(IsPDFReadable(path));
     }
 

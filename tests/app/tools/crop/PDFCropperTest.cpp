@@ -221,6 +221,24 @@ private slots:
         QCOMPARE(PageTexts(output), PageTexts(source));
     }
 
+    // Percents are of the first page's size, also when that page takes its box from the tree.
+    void percentsOfAnInheritedPageSize()
+    {
+        const QString source =
+            Input(QStringLiteral("pages/inherited.pdf"), MakeDocument({"", ""}, "/MediaBox [0 0 612 792]"));
+        const QString out = Fresh();
+        PDFCropper cropper;
+        const QList<FailedFile> failed =
+            cropper.CropDocuments({source}, 1, 10, 10, 80, 80, out, QStringLiteral("[FileName]_Cropped"));
+        QVERIFY2(failed.isEmpty(), qPrintable(FailedFilesText(QString(), failed)));
+        const QStringList boxes = PageBoxes(out + "/inherited_Cropped.pdf");
+        QCOMPARE(boxes.size(), 2);
+        const double left = PercentToPoints(10, 612), bottom = PercentToPoints(10, 792);
+        const QList<double> expected{left, bottom, left + PercentToPoints(80, 612), bottom + PercentToPoints(80, 792)};
+        for (const QString& page : boxes)
+            QCOMPARE(Box(page, QStringLiteral("MediaBox")), expected);
+    }
+
     // What a reader draws is the cropped area: at 72 dpi one point is one pixel, so the picture
     // has the box's size (turned for a rotated page), and the square lies where the box puts it.
     void aRendererDrawsTheCroppedArea()

@@ -5,6 +5,7 @@
 #include "pdf/fonts/ANSIFontWriter.h"
 #include "pdf/fonts/DescendentFontWriter.h"
 #include "pdf/fonts/FontDescriptorBuilder.h"
+#include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/IANSIFontWriterHelper.h"
 #include "pdf/fonts/IFontDescriptorHelper.h"
 #include "pdf/fonts/PDFUsedFont.h"
@@ -376,4 +377,165 @@ TEST(FontEmbedding, ExactBytesOfTheType0FontWithItsWidthsAndCIDSet)
         expectedSet[id / 8] = static_cast<char>(expectedSet[id / 8] | (0x80 >> (id % 8)));
     expectedSet[0] = static_cast<char>(expectedSet[0] | 0x80);
     EXPECT_EQ(cidSet, expectedSet);
+}
+
+TEST(FontEmbedding, ToUnicodeMapEntriesAndBlocks)
+{
+    auto glyphs = [](size_t inCount, std::vector<uint32_t> inUnicode) {
+        EncodedGlyphList list{{0, 0, {}}};
+        for (size_t i = 1; i <= inCount; ++i)
+            list.push_back({static_cast<uint32_t>(i), static_cast<uint16_t>(i), inUnicode});
+        return list;
+    };
+    auto blockCounts = [](const std::string& inText) {
+        std::vector<int> counts;
+        std::regex block(R"((\d+) beginbfchar\r\n)");
+        for (auto match = std::sregex_iterator(inText.begin(), inText.end(), block); match != std::sregex_iterator();
+             ++match)
+            counts.push_back(std::stoi((*match)[1]));
+        return counts;
+    };
+    const struct {
+        size_t records;
+        ToUnicodeMapWriter::ECodeWidth width;
+        std::vector<int> blocks;
+    } scBlocks[] = {{0, ToUnicodeMapWriter::eOneByteCodes, {0}},
+                    {100, ToUnicodeMapWriter::eOneByteCodes, {100}},
+                    {250, ToUnicodeMapWriter::eOneByteCodes, {100, 100, 50}},
+                    {249, ToUnicodeMapWriter::eTwoByteCodes, {100, 100, 49}}};
+    for (const auto& test : scBlocks) {
+        std::string text = ToUnicodeMapWriter::ToUnicodeMapText(glyphs(test.records, {0x41}), test.width);
+        EXPECT_EQ(blockCounts(text), test.blocks) << test.records;
+        size_t endings = 0;
+        for (size_t at = text.find("endbfchar\r\n"); at != std::string::npos; at = text.find("endbfchar\r\n", at + 1))
+            ++endings;
+        EXPECT_EQ(endings, test.blocks.size());
+    }
+    EXPECT_NE(ToUnicodeMapWriter::ToUnicodeMapText(glyphs(0, {}), ToUnicodeMapWriter::eOneByteCodes)
+                  .find("0 beginbfchar\r\nendbfchar\r\n"),
+              std::string::npos);
+
+    const struct {
+        std::vector<uint32_t> unicode;
+        const char* hex;
+    } scEntries[] = {{{0x41}, "0041"},
+                     {{0x1F600}, "d83dde00"},
+                     {{0x66, 0x69}, "00660069"},
+                     {{}, "0000"},
+                     {{0xD800}, "fffd"},
+                     {{0x110000}, "fffd"},
+                     {{0x10FFFF}, "dbffdfff"}};
+    for (const auto& test : scEntries)
+        EXPECT_EQ(ToUnicodeMapWriter::UTF16Hex(test.unicode), test.hex);
+    EXPECT_NE(ToUnicodeMapWriter::ToUnicodeMapText(glyphs(1, {0x1F600}), ToUnicodeMapWriter::eTwoByteCodes)
+                  .find("1 beginbfchar\r\n<0001> <d83dde00>\nendbfchar\r\n"),
+              std::string::npos);
+}
+
+TEST(FontEmbedding, CIDSetBitsAndDescriptorFlags)
+{
+    const struct {
+        std::vector<uint32_t> glyphs;
+        std::string bytes;
+    } scSets[] = {{{0}, ""}, {{0, 3}, "\x90"}, {{0, 8}, std::string("\x80\x80", 2)}, {{0, 1, 15}, "\xC0\x01"}};
+    for (const auto& test : scSets) {
+        EncodedGlyphList list;
+        for (uint32_t glyph : test.glyphs)
+            list.push_back({glyph, static_cast<uint16_t>(glyph), {}});
+        EXPECT_EQ(DescendentFontWriter::CIDSetBytes(list), test.bytes);
+    }
+
+    // Control characters never count; the euro sign is standard Latin, an arrow is not.
+    const struct {
+        std::vector<uint32_t> unicode;
+        bool symbolic;
+    } scSymbolic[] = {{{0x41, 0x7A}, false}, {{0x20AC}, false}, {{0x09, 0x1F}, false}, {{0x2192}, true},
+                      {{0x41, 0x3A9}, true}};
+    for (const auto& test : scSymbolic) {
+        EncodedGlyphList list{{0, 0, {0x2192}}}; // .notdef's own values are never looked at
+        for (uint32_t value : test.unicode)
+            list.push_back({1, 1, {value}});
+        EXPECT_EQ(FontDescriptorBuilder::IsSymbolic(list), test.symbolic) << test.unicode.front();
+    }
+
+    FreeTypeWrapper freeType;
+    const struct {
+        const char* path;
+        unsigned int asciiFlags;
+    } scFlags[] = {{kDejaVuSans, 34}, {"/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", 35}};
+    for (const auto& test : scFlags) {
+        FreeTypeFaceWrapper face(freeType.NewFace(test.path, 0), test.path, "", 0);
+        EXPECT_EQ(FontDescriptorBuilder::CalculateFlags(face, {{0, 0, {}}, {36, 65, {0x41}}}), test.asciiFlags);
+        EXPECT_EQ(FontDescriptorBuilder::CalculateFlags(face, {{0, 0, {}}, {36, 65, {0x2192}}}),
+                  test.asciiFlags - 32 + 4);
+    }
+    EXPECT_STREQ(FontDescriptorBuilder::StretchName(1), "UltraCondensed");
+    EXPECT_STREQ(FontDescriptorBuilder::StretchName(9), "UltraExpanded");
+    EXPECT_STREQ(FontDescriptorBuilder::StretchName(0), "Normal");
+    EXPECT_STREQ(FontDescriptorBuilder::StretchName(12), "Normal");
+}
+
+namespace {
+
+// A simple font kind that allows Differences, as Type 1 fonts do.
+class DifferencesHelper : public IANSIFontWriterHelper, public IFontDescriptorHelper {
+public:
+    void WriteSubtypeName(ObjectsContext* inObjectsContext, DictionaryContext* inFontDictionary) override
+    {
+        inFontDictionary->WriteKey("Subtype");
+        inObjectsContext->GetValueWriter().WriteNameValue("Type1", eTokenSeparatorEndLine);
+    }
+    IFontDescriptorHelper* DescriptorHelper() override { return this; }
+    bool AllowsDifferences() override { return true; }
+    void WriteGlyphSetEntry(DictionaryContext*, ObjectsContext*, FreeTypeFaceWrapper&, const EncodedGlyphList&) override {}
+    void WriteFontProgramEntry(DictionaryContext*, ObjectsContext*) override {}
+};
+
+} // namespace
+
+TEST(FontEmbedding, GlyphNamesOutsideWinAnsiGoToAnEncodingWithDifferencesInRuns)
+{
+    WriterTestSupport::MemoryContext memory;
+    FreeTypeWrapper freeType;
+    FreeTypeFaceWrapper face(freeType.NewFace(kDejaVuSans, 0), kDejaVuSans, "", 0);
+    ReferenceFace reference(kDejaVuSans);
+    auto glyph = [&](FT_ULong inCharacter) { return static_cast<uint16_t>(FT_Get_Char_Index(reference.Face(), inCharacter)); };
+    WrittenFontRepresentation representation;
+    representation.InsertNotDef();
+    // "A" at 0x41 matches WinAnsiEncoding; A, B and C at 128, 129 and 140 do not.
+    representation.mGlyphIDToEncodedChar[glyph('A')] = {0x41, {0x41}};
+    representation.mGlyphIDToEncodedChar[glyph('B')] = {128, {0x42}};
+    representation.mGlyphIDToEncodedChar[glyph('C')] = {129, {0x43}};
+    representation.mGlyphIDToEncodedChar[glyph('D')] = {140, {0x44}};
+    representation.mWrittenObjectID = memory.Context().GetInDirectObjectsRegistry().ReserveNewObjectID();
+    DifferencesHelper helper;
+    ANSIFontWriter writer;
+    ASSERT_EQ(writer.WriteFont(face, representation, &memory.Context(), &helper, "DejaVuSans"), eSuccess);
+    const std::string pdf = memory.Bytes();
+    EXPECT_NE(ObjectText(pdf, 1).find("\t/Encoding 2 0 R\r\n\t/ToUnicode 3 0 R\r\n\t/FontDescriptor 4 0 R\r\n"),
+              std::string::npos)
+        << pdf;
+    EXPECT_EQ(ObjectText(pdf, 2), "2 0 obj\r\n<<\r\n\t/Type /Encoding\r\n\t/BaseEncoding /WinAnsiEncoding\r\n"
+                                  "\t/Differences [ 128\r\n/B\r\n/C\r\n\r\n\t140\r\n/D\r\n  ]\r\n>>\r\nendobj\r\n");
+}
+
+TEST(FontEmbedding, AFontThatMayNotBeEmbeddedIsWrittenWithoutProgramOrSubsetName)
+{
+    TestDirectory folder;
+    std::string font = ReadFile(kDejaVuSans);
+    PutUInt16(font, TableOffset(font, "OS/2") + 8, 0x0002);
+    std::string fontPath = folder.Write("Restricted.ttf", font);
+    std::string path = folder.PathOf("restricted.pdf");
+    testsupport::LogCapture log;
+    WriteDocument(path, {{fontPath.c_str(), "Hello"}, {fontPath.c_str(), "Ωμέγα"}}, true);
+    ExpectQpdfAccepts(path);
+    EXPECT_EQ(Pdftotext(path), "Hello\nΩμέγα\n");
+    std::vector<ListedFont> fonts = Pdffonts(path);
+    ASSERT_EQ(fonts.size(), 2u);
+    for (const ListedFont& listed : fonts) {
+        EXPECT_EQ(listed.name, "DejaVuSans");
+        EXPECT_EQ(listed.embedded, "no");
+        EXPECT_EQ(listed.subset, "no");
+        EXPECT_EQ(listed.unicode, "yes");
+    }
 }

@@ -109,7 +109,9 @@ OpStatus TrueTypeEmbeddedFontWriter::CreateTrueTypeSubset(IByteReaderWithPositio
     outFont.clear();
     mFont.clear();
     mTableEntryPositions.clear();
-    if (!inFontStream || mTrueTypeInput.ReadOpenTypeFile(inFontStream, inFaceIndex) != eSuccess) {
+    if (!inFontStream ||
+        mTrueTypeInput.ReadOpenTypeFile(inFontStream, inFaceIndex, OpenTypeFileInput::eReadGlyphRecordsOnDemand) !=
+            eSuccess) {
         TraceMessage("TrueTypeEmbeddedFontWriter::CreateTrueTypeSubset, failed to read true type file");
         return eFailure;
     }
@@ -182,9 +184,9 @@ bool TrueTypeEmbeddedFontWriter::AddDependentGlyphs(std::vector<uint32_t>& ioGly
 {
     uint16_t glyphCount = mTrueTypeInput.GetGlyphCount();
     // A work list and the set of glyphs seen: a composite that refers to itself, directly or
-    // through its components, is walked once.
+    // through its components, is walked once. The work list is taken in ascending order, so the
+    // glyph records are read front to back through the file.
     std::set<uint32_t> subset;
-    std::vector<uint32_t> pending;
     for (uint32_t glyph : ioGlyphs) {
         if (glyph >= glyphCount) {
             TraceMessage("TrueTypeEmbeddedFontWriter::AddComponentGlyphs, error, requested glyph index %u is larger "
@@ -192,19 +194,23 @@ bool TrueTypeEmbeddedFontWriter::AddDependentGlyphs(std::vector<uint32_t>& ioGly
                          glyph, static_cast<int>(glyphCount) - 1);
             return false;
         }
-        if (subset.insert(glyph).second)
-            pending.push_back(glyph);
+        subset.insert(glyph);
     }
+    std::set<uint32_t> pending = subset;
     while (!pending.empty()) {
-        uint32_t glyph = pending.back();
-        pending.pop_back();
-        const GlyphEntry* entry = mTrueTypeInput.GetGlyphEntry(static_cast<uint16_t>(glyph));
+        uint32_t glyph = *pending.begin();
+        pending.erase(pending.begin());
+        const GlyphEntry* entry = nullptr;
+        if (mTrueTypeInput.LoadGlyphEntry(static_cast<uint16_t>(glyph), entry) != eSuccess) {
+            TraceMessage("TrueTypeEmbeddedFontWriter::AddComponentGlyphs, cannot read glyph %u", glyph);
+            return false;
+        }
         if (!entry)
             continue;
-        // Components were checked against the glyph count when the font was read.
+        // Components were checked against the glyph count when their glyph was read.
         for (uint16_t component : entry->mComponentGlyphs) {
             if (subset.insert(component).second)
-                pending.push_back(component);
+                pending.insert(component);
         }
     }
     ioGlyphs.assign(subset.begin(), subset.end());

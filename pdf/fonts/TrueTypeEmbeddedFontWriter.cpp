@@ -72,6 +72,8 @@ OpStatus TrueTypeEmbeddedFontWriter::WriteEmbeddedFont(FreeTypeFaceWrapper& inFo
     IByteWriterWithPosition* target = stream->GetWriteStream();
     if (!target || target->WriteBytes(reinterpret_cast<const Byte*>(font.data()), font.size()) != font.size()) {
         TraceMessage("TrueTypeEmbeddedFontWriter::WriteEmbeddedFont, failed to copy font program into pdf stream");
+        // Ended all the same: the objects context must not keep a stream that is gone.
+        inObjectsContext->EndStream(stream.get());
         return eFailure;
     }
     return inObjectsContext->EndStream(stream.get());

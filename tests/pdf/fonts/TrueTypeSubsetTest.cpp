@@ -183,6 +183,29 @@ TEST(TrueTypeSubset, CompositeGlyphsBringTheirComponents)
         EXPECT_GT(Load(face.Face(), glyph).points.size(), 0u) << glyph;
 }
 
+TEST(TrueTypeSubset, FacesOfCollectionsAndDfontsAreSubsetAsPlainFonts)
+{
+    const std::string dejaVu = testsupport::ReadFile(kDejaVuSans);
+    const std::string liberation = testsupport::ReadFile(kLiberationSans);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } scContainers[] = {{"collection", MakeCollection({dejaVu, liberation})}, {"dfont", MakeDfont({dejaVu, liberation})}};
+    for (const auto& container : scContainers) {
+        InputByteArrayStream stream(reinterpret_cast<const Byte*>(container.bytes.data()),
+                                    static_cast<LongFilePositionType>(container.bytes.size()));
+        TrueTypeEmbeddedFontWriter writer;
+        bool notEmbeddable = false;
+        std::string subset;
+        ASSERT_EQ(writer.CreateTrueTypeSubset(&stream, 1, {0, 36, 68}, notEmbeddable, subset), eSuccess)
+            << container.name;
+        ExpectGlyphsAsInSource(subset, kLiberationSans, {0, 36, 68});
+        MemoryFace face(subset);
+        ASSERT_NE(face.Face(), nullptr);
+        EXPECT_STREQ(face.Face()->family_name, "Liberation Sans") << container.name;
+    }
+}
+
 TEST(TrueTypeSubset, EmbeddingRightsByFSType)
 {
     std::string font = testsupport::ReadFile(kDejaVuSans);

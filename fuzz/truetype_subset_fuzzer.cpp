@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* inData, size_t inSize)
         return 0;
 
     auto uint16 = [&](size_t inAt) {
-        return static_cast<uint32_t>((static_cast<uint8_t>(subset[inAt]) << 8) | static_cast<uint8_t>(subset[inAt + 1]));
+        return (static_cast<uint32_t>(static_cast<uint8_t>(subset[inAt])) << 8) |
+               static_cast<uint8_t>(subset[inAt + 1]);
     };
     uint32_t sum = 0;
     for (size_t at = 0; at + 4 <= subset.size(); at += 4)

@@ -50,7 +50,8 @@ void WriteGroup(ObjectsContext* inObjectsContext, const WidthsGroup& inGroup)
 
 OpStatus DescendentFontWriter::WriteFont(ObjectIDType inDescendentObjectID, const std::string& inFontName,
                                          FreeTypeFaceWrapper& inFontInfo, const EncodedGlyphList& inEncodedGlyphs,
-                                         ObjectsContext* inObjectsContext, IDescendentFontWriter* inDescendentFontWriter)
+                                         ObjectsContext* inObjectsContext,
+                                         IDescendentFontWriter* inDescendentFontWriter)
 {
     mFontInfo = &inFontInfo;
     mObjectsContext = inObjectsContext;

@@ -42,7 +42,8 @@ const char* FontDescriptorBuilder::StretchName(int inStretch)
 }
 
 OpStatus FontDescriptorBuilder::WriteDescriptor(ObjectIDType inDescriptorObjectID, const std::string& inFontName,
-                                                FreeTypeFaceWrapper& inFontInfo, const EncodedGlyphList& inEncodedGlyphs,
+                                                FreeTypeFaceWrapper& inFontInfo,
+                                                const EncodedGlyphList& inEncodedGlyphs,
                                                 ObjectsContext* inObjectsContext,
                                                 IFontDescriptorHelper* inDescriptorHelper)
 {
@@ -84,10 +85,11 @@ OpStatus FontDescriptorBuilder::WriteDescriptor(ObjectIDType inDescriptorObjectI
     descriptor->WriteRealValue(extender ? extender->ItalicAngle() : 0);
 
     descriptor->WriteKey(scAscent);
-    descriptor->WriteIntegerValue(face ? static_cast<int16_t>(inFontInfo.ScaleToThousandUnitsPerEm(face->ascender)) : 0);
+    descriptor->WriteIntegerValue(
+        face ? static_cast<int16_t>(inFontInfo.ScaleToThousandUnitsPerEm(face->ascender)) : 0);
     descriptor->WriteKey(scDescent);
-    descriptor->WriteIntegerValue(face ? static_cast<int16_t>(inFontInfo.ScaleToThousandUnitsPerEm(face->descender))
-                                       : 0);
+    descriptor->WriteIntegerValue(
+        face ? static_cast<int16_t>(inFontInfo.ScaleToThousandUnitsPerEm(face->descender)) : 0);
 
     std::optional<FT_Short> capHeight = inFontInfo.CapHeightScaled();
     if (capHeight) {

@@ -17,7 +17,9 @@ public:
     IFontDescriptorHelper* DescriptorHelper() override { return this; }
     bool AllowsDifferences() override { return false; }
 
-    void WriteGlyphSetEntry(DictionaryContext*, ObjectsContext*, FreeTypeFaceWrapper&, const EncodedGlyphList&) override {}
+    void WriteGlyphSetEntry(DictionaryContext*, ObjectsContext*, FreeTypeFaceWrapper&, const EncodedGlyphList&) override
+    {
+    }
     void WriteFontProgramEntry(DictionaryContext* inDescriptor, ObjectsContext* inObjectsContext) override;
 
 private:

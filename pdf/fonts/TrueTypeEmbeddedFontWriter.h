@@ -36,7 +36,10 @@ public:
                                   std::string& outFont);
 
     // The OS/2 fsType values that forbid embedding: restricted licence, alone or with bitmap-only.
-    static bool FSTypeForbidsEmbedding(uint16_t inFSType) { return inFSType == 2 || inFSType == 512 || inFSType == 514; }
+    static bool FSTypeForbidsEmbedding(uint16_t inFSType)
+    {
+        return inFSType == 2 || inFSType == 512 || inFSType == 514;
+    }
 
 private:
     // The listed glyphs with every glyph composites among them are built from, ascending;

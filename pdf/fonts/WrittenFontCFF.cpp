@@ -24,7 +24,8 @@ OpStatus WrittenFontCFF::WriteFontDefinition(FreeTypeFaceWrapper&, bool)
 {
     // The Type 1 and CFF font programs cannot be embedded yet: their writers plug in here.
     auto notAvailable = [](const WrittenFontRepresentation&) {
-        TraceMessage("WrittenFontCFF::WriteFontDefinition, writing Type 1 and CFF fonts is not available in this build");
+        TraceMessage("WrittenFontCFF::WriteFontDefinition, writing Type 1 and CFF fonts is not available in this "
+                     "build");
         return eFailure;
     };
     return WriteRepresentations("WrittenFontCFF", notAvailable, notAvailable);

@@ -83,7 +83,8 @@ private slots:
         const FontCatalog catalog({folder.path()});
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot load the font .*broken\\.ttf")));
-        QCOMPARE(MeasureTextInTrueTypeFont(catalog, QStringLiteral("Hello"), QStringLiteral("Broken"), 12), QSize(0, 0));
+        QCOMPARE(MeasureTextInTrueTypeFont(catalog, QStringLiteral("Hello"), QStringLiteral("Broken"), 12),
+                 QSize(0, 0));
         // A name is looked up, never joined to a folder: a path in it finds nothing.
         for (const char* name : {"Missing", "sub/inner", "../sub/inner", "Inner.ttf"}) {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no TrueType font named")));

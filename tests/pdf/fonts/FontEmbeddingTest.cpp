@@ -113,7 +113,8 @@ std::vector<ListedFont> Pdffonts(const std::string& inPath)
     std::string output;
     EXPECT_EQ(Run("pdffonts " + Quote(inPath), &output), 0);
     std::vector<ListedFont> fonts;
-    std::regex row(R"(^(\S+)\s+(TrueType|CID TrueType|Type 1|Type 1C|CID Type 0C)\s+(\S+)\s+(yes|no)\s+(yes|no)\s+(yes|no)\s)");
+    std::regex row(R"(^(\S+)\s+(TrueType|CID TrueType|Type 1|Type 1C|CID Type 0C)\s+(\S+)\s+)"
+                   R"((yes|no)\s+(yes|no)\s+(yes|no)\s)");
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
@@ -487,7 +488,9 @@ public:
     }
     IFontDescriptorHelper* DescriptorHelper() override { return this; }
     bool AllowsDifferences() override { return true; }
-    void WriteGlyphSetEntry(DictionaryContext*, ObjectsContext*, FreeTypeFaceWrapper&, const EncodedGlyphList&) override {}
+    void WriteGlyphSetEntry(DictionaryContext*, ObjectsContext*, FreeTypeFaceWrapper&, const EncodedGlyphList&) override
+    {
+    }
     void WriteFontProgramEntry(DictionaryContext*, ObjectsContext*) override {}
 };
 
@@ -499,7 +502,9 @@ TEST(FontEmbedding, GlyphNamesOutsideWinAnsiGoToAnEncodingWithDifferencesInRuns)
     FreeTypeWrapper freeType;
     FreeTypeFaceWrapper face(freeType.NewFace(kDejaVuSans, 0), kDejaVuSans, "", 0);
     ReferenceFace reference(kDejaVuSans);
-    auto glyph = [&](FT_ULong inCharacter) { return static_cast<uint16_t>(FT_Get_Char_Index(reference.Face(), inCharacter)); };
+    auto glyph = [&](FT_ULong inCharacter) {
+        return static_cast<uint16_t>(FT_Get_Char_Index(reference.Face(), inCharacter));
+    };
     WrittenFontRepresentation representation;
     representation.InsertNotDef();
     // "A" at 0x41 matches WinAnsiEncoding; A, B and C at 128, 129 and 140 do not.

@@ -190,7 +190,8 @@ TEST(TrueTypeSubset, FacesOfCollectionsAndDfontsAreSubsetAsPlainFonts)
     const struct {
         const char* name;
         std::string bytes;
-    } scContainers[] = {{"collection", MakeCollection({dejaVu, liberation})}, {"dfont", MakeDfont({dejaVu, liberation})}};
+    } scContainers[] = {{"collection", MakeCollection({dejaVu, liberation})},
+                        {"dfont", MakeDfont({dejaVu, liberation})}};
     for (const auto& container : scContainers) {
         InputByteArrayStream stream(reinterpret_cast<const Byte*>(container.bytes.data()),
                                     static_cast<LongFilePositionType>(container.bytes.size()));

@@ -1,9 +1,36 @@
 #include "app/SharedHelpers.h"
 
+#include "app/FontCatalog.h"
+#include "pdf/fonts/PDFUsedFont.h"
+#include "pdf/writing/PDFWriter.h"
+
 #include <QTextBlock>
 #include <QTextLayout>
 
 #include <cmath>
+
+QSize MeasureTextInTrueTypeFont(const QString& text, const QString& fontName, int size)
+{
+    return MeasureTextInTrueTypeFont(FontCatalog::Shared(), text, fontName, size);
+}
+
+QSize MeasureTextInTrueTypeFont(const FontCatalog& catalog, const QString& text, const QString& fontName, int size)
+{
+    const QString path = catalog.PathOf(fontName);
+    if (path.isEmpty()) {
+        qWarning("MeasureTextInTrueTypeFont, no TrueType font named %s in the font folders", qUtf8Printable(fontName));
+        return QSize(0, 0);
+    }
+    // A writer of its own, which never starts a file: it only hands out the font.
+    PDFWriter writer;
+    PDFUsedFont* font = writer.GetFontForFile(path.toUtf8().toStdString(), 0);
+    if (!font) {
+        qWarning("MeasureTextInTrueTypeFont, cannot load the font %s", qUtf8Printable(path));
+        return QSize(0, 0);
+    }
+    const TextExtent extent = font->MeasureText(text.toUtf8().toStdString(), size);
+    return QSize(static_cast<int>(extent.mWidth), static_cast<int>(extent.mHeight));
+}
 
 QString SanitizeFileName(const QString& name)
 {

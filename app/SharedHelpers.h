@@ -1,13 +1,23 @@
 #pragma once
-// Small helpers shared by several windows and engines: cleaning a name pattern of the
-// characters a file name may not hold, rounding half up, and the text line under a cursor.
+// Small helpers shared by several windows and engines: the extent of a text in a system
+// TrueType font, cleaning a name pattern of the characters a file name may not hold, rounding
+// half up, and the text line under a cursor.
 
+#include <QSize>
 #include <QString>
 #include <QTextCursor>
 #include <QTextLine>
 
 // The nine characters no file name may hold, in the order the warnings list them.
 inline constexpr char kForbiddenFileNameCharacters[] = "\\/:*?\"<>|";
+
+class FontCatalog;
+
+// The width and height in points, truncated, of the text in the catalog's font of that display
+// name at the size (the shared catalog of the system font folders when none is given). 0 x 0,
+// with a warning in the log, when the name has no font or the font cannot be loaded.
+QSize MeasureTextInTrueTypeFont(const QString& text, const QString& fontName, int size);
+QSize MeasureTextInTrueTypeFont(const FontCatalog& catalog, const QString& text, const QString& fontName, int size);
 
 // The name with every forbidden character removed; nothing else changes.
 QString SanitizeFileName(const QString& name);

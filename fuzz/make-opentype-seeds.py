@@ -1,6 +1,8 @@
 """Writes small seed fonts for the OpenType fuzz target into the folder given: subsets of Debian's
 DejaVu Sans, Liberation Sans and Droid Sans Fallback (with composite glyphs), a collection of two
-of them and a dfont holding two. Needs fontTools (Debian's python3-fonttools)."""
+of them and a dfont holding two. With --glyph-list each seed starts with the glyph list the
+TrueType subset target reads: a count byte and that many big-endian 16-bit glyph ids. Needs
+fontTools (Debian's python3-fonttools)."""
 import io
 import os
 import struct
@@ -50,22 +52,29 @@ def dfont(resources):
     return header + b"\0" * (data_offset - 16) + data + map_body
 
 
-def main(folder):
+GLYPH_LIST = bytes([10]) + b"".join(struct.pack(">H", glyph) for glyph in range(10))
+
+
+def main(folder, glyph_list):
     os.makedirs(folder, exist_ok=True)
+    prefix = GLYPH_LIST if glyph_list else b""
     made = {}
     for name, path in FONTS.items():
         if os.path.exists(path):
             made[name] = subset_font(path)
             with open(os.path.join(folder, name + ".ttf"), "wb") as out:
-                out.write(made[name])
+                out.write(prefix + made[name])
     fonts = list(made.values())[:2]
     if len(fonts) == 2:
         collection = TTCollection()
         collection.fonts = [TTFont(io.BytesIO(font)) for font in fonts]
-        collection.save(os.path.join(folder, "pair.ttc"))
+        pair = io.BytesIO()
+        collection.save(pair)
+        with open(os.path.join(folder, "pair.ttc"), "wb") as out:
+            out.write(prefix + pair.getvalue())
         with open(os.path.join(folder, "pair.dfont"), "wb") as out:
-            out.write(dfont(fonts))
+            out.write(prefix + dfont(fonts))
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], "--glyph-list" in sys.argv[2:])

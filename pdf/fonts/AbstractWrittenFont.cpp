@@ -262,3 +262,19 @@ std::unique_ptr<WrittenFontRepresentation> AbstractWrittenFont::ReadRepresentati
     }
     return representation;
 }
+
+OpStatus AbstractWrittenFont::WriteRepresentations(const char* inClassName, const RepresentationWriter& inWriteANSI,
+                                                   const RepresentationWriter& inWriteCID)
+{
+    if (mANSIRepresentation && mANSIRepresentation->mWrittenObjectID != 0 &&
+        inWriteANSI(*mANSIRepresentation) != eSuccess) {
+        TraceMessage("%s::WriteFontDefinition, Failed to write Ansi font definition", inClassName);
+        return eFailure;
+    }
+    if (mCIDRepresentation && mCIDRepresentation->mWrittenObjectID != 0 &&
+        inWriteCID(*mCIDRepresentation) != eSuccess) {
+        TraceMessage("%s::WriteFontDefinition, Failed to write CID font definition", inClassName);
+        return eFailure;
+    }
+    return eSuccess;
+}

@@ -9,6 +9,7 @@
 #include "pdf/fonts/IWrittenFont.h"
 #include "pdf/fonts/WrittenFontRepresentation.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,12 @@ protected:
     virtual const char* StateTypeName() const = 0;
     virtual void WriteStateEntries(ObjectsContext* inStateWriter, DictionaryContext* inStateDictionary);
     virtual OpStatus ReadStateEntries(PDFParser* inStateReader, PDFDictionary* inStateDictionary);
+
+    // Writes the representations in use, the one-byte one first, each through the kind's writer;
+    // a failure is logged under inClassName and returned at once.
+    typedef std::function<OpStatus(const WrittenFontRepresentation&)> RepresentationWriter;
+    OpStatus WriteRepresentations(const char* inClassName, const RepresentationWriter& inWriteANSI,
+                                  const RepresentationWriter& inWriteCID);
 
     ObjectsContext* mObjectsContext;
     std::unique_ptr<WrittenFontRepresentation> mCIDRepresentation;

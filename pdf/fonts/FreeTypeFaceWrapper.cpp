@@ -270,6 +270,13 @@ FT_Error FreeTypeFaceWrapper::LoadGlyph(uint16_t inGlyphCode)
     return error;
 }
 
+long long FreeTypeFaceWrapper::GlyphWidth(uint16_t inGlyphCode)
+{
+    if (LoadGlyph(inGlyphCode) != 0)
+        return 0;
+    return ScaleToThousandUnitsPerEm(mFace->glyph->metrics.horiAdvance);
+}
+
 std::unique_ptr<IWrittenFont> FreeTypeFaceWrapper::CreateWrittenFontObject(ObjectsContext* inObjectsContext)
 {
     if (!mFace)

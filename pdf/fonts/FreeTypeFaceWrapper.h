@@ -65,6 +65,9 @@ public:
     // Loads the glyph of a glyph code into the face's slot (codes of an own-encoding Type 1 font
     // go through the extender); FreeType's error, 0 on success. Metrics may be read only after 0.
     FT_Error LoadGlyph(uint16_t inGlyphCode);
+    // The glyph's horizontal advance scaled to 1000 units per em (the widths of font
+    // dictionaries); 0 when the glyph cannot be loaded.
+    long long GlyphWidth(uint16_t inGlyphCode);
 
     // The written font this face needs, or null (logged) for a format without one.
     std::unique_ptr<IWrittenFont> CreateWrittenFontObject(ObjectsContext* inObjectsContext);

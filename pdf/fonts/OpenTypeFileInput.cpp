@@ -42,14 +42,17 @@ void OpenTypeFileInput::FreeTables()
     mName.clear();
     mLoca.clear();
     mGlyphs.clear();
+    mGlyphRead.clear();
     mHasCVT = mHasFPGM = mHasPrep = false;
     mFontType = eOpenTypeTrueType;
     mCFF.ReleaseReadData();
 }
 
-OpStatus OpenTypeFileInput::ReadOpenTypeFile(IByteReaderWithPosition* inFile, uint16_t inFaceIndex)
+OpStatus OpenTypeFileInput::ReadOpenTypeFile(IByteReaderWithPosition* inFile, uint16_t inFaceIndex,
+                                             EGlyphRecords inGlyphRecords)
 {
     mFaceIndex = inFaceIndex;
+    mGlyphRecords = inGlyphRecords;
     FreeTables();
     mPrimitivesReader.SetStream(inFile);
     mHeaderOffset = 0;
@@ -514,56 +517,82 @@ OpStatus OpenTypeFileInput::ReadGlyfForDependencies()
     const TableEntry* glyf = SeekToTable("glyf", "ReadGlyfForDependencies");
     if (!glyf)
         return eFailure;
-    BigEndianReader& reader = mPrimitivesReader;
+    mGlyfOffset = glyf->mOffset;
     mGlyphs.clear();
     mGlyphs.resize(mMaxp.mNumGlyphs);
+    mGlyphRead.assign(mMaxp.mNumGlyphs, false);
+    if (mGlyphRecords == eReadGlyphRecordsOnDemand)
+        return eSuccess;
     for (uint16_t glyph = 0; glyph < mMaxp.mNumGlyphs; ++glyph) {
-        if (mLoca[glyph] == mLoca[glyph + 1])
-            continue;
-        LongFilePositionType start = static_cast<LongFilePositionType>(glyf->mOffset) + mLoca[glyph];
-        LongFilePositionType end = static_cast<LongFilePositionType>(glyf->mOffset) + mLoca[glyph + 1];
-        if (end - start < 10) {
-            TraceMessage("OpenTypeFileInput::ReadGlyfForDependencies, glyph %u is shorter than a glyph header", glyph);
+        if (ReadGlyphEntry(glyph) != eSuccess)
             return eFailure;
-        }
-        auto entry = std::make_unique<GlyphEntry>();
-        reader.SetOffset(start);
-        reader.ReadSInt16(entry->mNumberOfContours);
-        reader.ReadSInt16(entry->mXMin);
-        reader.ReadSInt16(entry->mYMin);
-        reader.ReadSInt16(entry->mXMax);
-        reader.ReadSInt16(entry->mYMax);
-        if (entry->mNumberOfContours < 0) {
-            uint16_t flags = 0;
-            do {
-                uint16_t component = 0;
-                // A component list that runs on past its glyph reads other glyphs' bytes.
-                if (reader.GetOffset() + 4 > end) {
-                    TraceMessage("OpenTypeFileInput::ReadGlyfForDependencies, composite glyph %u runs past its end",
-                                 glyph);
-                    return eFailure;
-                }
-                reader.ReadUInt16(flags);
-                if (reader.ReadUInt16(component) != eSuccess)
-                    return eFailure;
-                if (component >= mMaxp.mNumGlyphs) {
-                    TraceMessage("OpenTypeFileInput::ReadGlyfForDependencies, dependent glyph out of range");
-                    return eFailure;
-                }
-                entry->mComponentGlyphs.push_back(component);
-                reader.Skip((flags & ARG_1_AND_2_ARE_WORDS) ? 4 : 2);
-                if (flags & WE_HAVE_A_SCALE)
-                    reader.Skip(2);
-                else if (flags & WE_HAVE_AN_X_AND_Y_SCALE)
-                    reader.Skip(4);
-                else if (flags & WE_HAVE_A_TWO_BY_TWO)
-                    reader.Skip(8);
-            } while ((flags & MORE_COMPONENTS) && reader.GetStatus() == eSuccess);
-        }
-        if (reader.GetStatus() != eSuccess)
-            return eFailure;
-        mGlyphs[glyph] = std::move(entry);
     }
+    return eSuccess;
+}
+
+OpStatus OpenTypeFileInput::ReadGlyphEntry(uint16_t inGlyphID)
+{
+    mGlyphRead[inGlyphID] = true;
+    if (mLoca[inGlyphID] == mLoca[inGlyphID + 1])
+        return eSuccess;
+    BigEndianReader& reader = mPrimitivesReader;
+    LongFilePositionType start = static_cast<LongFilePositionType>(mGlyfOffset) + mLoca[inGlyphID];
+    LongFilePositionType end = static_cast<LongFilePositionType>(mGlyfOffset) + mLoca[inGlyphID + 1];
+    if (end - start < 10) {
+        TraceMessage("OpenTypeFileInput::ReadGlyfForDependencies, glyph %u is shorter than a glyph header", inGlyphID);
+        return eFailure;
+    }
+    auto entry = std::make_unique<GlyphEntry>();
+    reader.SetOffset(start);
+    reader.ReadSInt16(entry->mNumberOfContours);
+    reader.ReadSInt16(entry->mXMin);
+    reader.ReadSInt16(entry->mYMin);
+    reader.ReadSInt16(entry->mXMax);
+    reader.ReadSInt16(entry->mYMax);
+    if (entry->mNumberOfContours < 0) {
+        uint16_t flags = 0;
+        do {
+            uint16_t component = 0;
+            // A component list that runs on past its glyph reads other glyphs' bytes.
+            if (reader.GetOffset() + 4 > end) {
+                TraceMessage("OpenTypeFileInput::ReadGlyfForDependencies, composite glyph %u runs past its end",
+                             inGlyphID);
+                return eFailure;
+            }
+            reader.ReadUInt16(flags);
+            if (reader.ReadUInt16(component) != eSuccess)
+                return eFailure;
+            if (component >= mMaxp.mNumGlyphs) {
+                TraceMessage("OpenTypeFileInput::ReadGlyfForDependencies, dependent glyph out of range");
+                return eFailure;
+            }
+            entry->mComponentGlyphs.push_back(component);
+            reader.Skip((flags & ARG_1_AND_2_ARE_WORDS) ? 4 : 2);
+            if (flags & WE_HAVE_A_SCALE)
+                reader.Skip(2);
+            else if (flags & WE_HAVE_AN_X_AND_Y_SCALE)
+                reader.Skip(4);
+            else if (flags & WE_HAVE_A_TWO_BY_TWO)
+                reader.Skip(8);
+        } while ((flags & MORE_COMPONENTS) && reader.GetStatus() == eSuccess);
+    }
+    if (reader.GetStatus() != eSuccess)
+        return eFailure;
+    mGlyphs[inGlyphID] = std::move(entry);
+    return eSuccess;
+}
+
+OpStatus OpenTypeFileInput::LoadGlyphEntry(uint16_t inGlyphID, const GlyphEntry*& outEntry)
+{
+    outEntry = nullptr;
+    if (inGlyphID >= mGlyphs.size()) {
+        TraceMessage("OpenTypeFileInput::LoadGlyphEntry, glyph %u is not below the glyph count %zu", inGlyphID,
+                     mGlyphs.size());
+        return eFailure;
+    }
+    if (!mGlyphRead[inGlyphID] && ReadGlyphEntry(inGlyphID) != eSuccess)
+        return eFailure;
+    outEntry = mGlyphs[inGlyphID].get();
     return eSuccess;
 }
 

@@ -23,8 +23,13 @@ public:
     OpenTypeFileInput(const OpenTypeFileInput&) = delete;
     OpenTypeFileInput& operator=(const OpenTypeFileInput&) = delete;
 
+    // Whether the record of every glyph is read with the tables, or each only when asked for
+    // through LoadGlyphEntry (a subset of a few glyphs of a large font reads only those).
+    enum EGlyphRecords { eReadAllGlyphRecords, eReadGlyphRecordsOnDemand };
+
     // Reads every table of the face at inFaceIndex; a second read first frees the first one's data.
-    OpStatus ReadOpenTypeFile(IByteReaderWithPosition* inFile, uint16_t inFaceIndex);
+    OpStatus ReadOpenTypeFile(IByteReaderWithPosition* inFile, uint16_t inFaceIndex,
+                              EGlyphRecords inGlyphRecords = eReadAllGlyphRecords);
 
     // The entry of a table by its name of up to four characters; null when the font has none.
     const TableEntry* FindTableEntry(const std::string& inName) const;
@@ -48,8 +53,12 @@ public:
     const std::vector<NameTableEntry>& GetName() const { return mName; }
     // TrueType flavour: numGlyphs + 1 offsets into glyf, ascending and within the table.
     const std::vector<uint32_t>& GetLoca() const { return mLoca; }
-    // The record of a glyph; null for an empty glyph or an id not below numGlyphs.
+    // The record of a glyph; null for an empty glyph, an id not below numGlyphs or a record not
+    // read yet.
     const GlyphEntry* GetGlyphEntry(uint16_t inGlyphID) const;
+    // The record of a glyph, read now when it was not (the stream must still be open); null for
+    // an empty glyph. -1 (logged) for an id not below numGlyphs or a damaged record.
+    OpStatus LoadGlyphEntry(uint16_t inGlyphID, const GlyphEntry*& outEntry);
     uint16_t GetGlyphCount() const { return mMaxp.mNumGlyphs; }
 
     bool HasCVT() const { return mHasCVT; }
@@ -71,6 +80,7 @@ private:
     OpStatus ReadName();
     OpStatus ReadLoca();
     OpStatus ReadGlyfForDependencies();
+    OpStatus ReadGlyphEntry(uint16_t inGlyphID);
     OpStatus ReadCFF();
     // The entry of a table that must be there, positioned at its start; null (logged) otherwise.
     const TableEntry* SeekToTable(const char* inName, const char* inCaller);
@@ -98,4 +108,7 @@ private:
     std::vector<NameTableEntry> mName;
     std::vector<uint32_t> mLoca;
     std::vector<std::unique_ptr<GlyphEntry>> mGlyphs; // by glyph id; null for empty glyphs
+    std::vector<bool> mGlyphRead;                     // by glyph id
+    EGlyphRecords mGlyphRecords = eReadAllGlyphRecords;
+    uint32_t mGlyfOffset = 0;
 };

@@ -22,12 +22,13 @@ WrittenFontCFF::WrittenFontCFF(ObjectsContext* inObjectsContext, bool inIsCID)
 
 OpStatus WrittenFontCFF::WriteFontDefinition(FreeTypeFaceWrapper&, bool)
 {
-    bool inUse = (mANSIRepresentation && mANSIRepresentation->mWrittenObjectID != 0) ||
-                 (mCIDRepresentation && mCIDRepresentation->mWrittenObjectID != 0);
-    if (!inUse)
-        return eSuccess;
-    TraceMessage("WrittenFontCFF::WriteFontDefinition, writing font dictionaries is not available in this build");
-    return eFailure;
+    // The Type 1 and CFF font programs cannot be embedded yet: their writers plug in here.
+    auto notAvailable = [](const WrittenFontRepresentation&) {
+        TraceMessage("WrittenFontCFF::WriteFontDefinition, writing Type 1 and CFF fonts is not available in this "
+                     "build");
+        return eFailure;
+    };
+    return WriteRepresentations("WrittenFontCFF", notAvailable, notAvailable);
 }
 
 bool WrittenFontCFF::PlaceInANSIRepresentation(const GlyphTextRecordListList& inGlyphLists,

@@ -5,8 +5,8 @@
 // freed. A text fits when there are codes left for all its new glyphs; a CID-keyed font never
 // uses one-byte codes.
 //
-// Writing the font dictionaries is not built yet: WriteFontDefinition fails with one trace-log
-// line when a representation is in use.
+// Writing the font dictionaries of Type 1 and CFF faces is not built yet: WriteFontDefinition
+// fails with trace-log lines when a representation is in use.
 
 #include "pdf/fonts/AbstractWrittenFont.h"
 

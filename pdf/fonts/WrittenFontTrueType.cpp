@@ -1,19 +1,28 @@
 #include "pdf/fonts/WrittenFontTrueType.h"
 
+#include "pdf/fonts/CIDFontWriter.h"
+#include "pdf/fonts/TrueTypeANSIFontWriter.h"
+#include "pdf/fonts/TrueTypeDescendentFontWriter.h"
 #include "pdf/fonts/WinAnsiEncoding.h"
 #include "pdf/io/DiagnosticLog.h"
 
 #include <map>
 #include <set>
 
-OpStatus WrittenFontTrueType::WriteFontDefinition(FreeTypeFaceWrapper&, bool)
+OpStatus WrittenFontTrueType::WriteFontDefinition(FreeTypeFaceWrapper& inFontInfo, bool inEmbedFont)
 {
-    bool inUse = (mANSIRepresentation && mANSIRepresentation->mWrittenObjectID != 0) ||
-                 (mCIDRepresentation && mCIDRepresentation->mWrittenObjectID != 0);
-    if (!inUse)
-        return eSuccess;
-    TraceMessage("WrittenFontTrueType::WriteFontDefinition, writing font dictionaries is not available in this build");
-    return eFailure;
+    return WriteRepresentations(
+        "WrittenFontTrueType",
+        [&](const WrittenFontRepresentation& inRepresentation) {
+            TrueTypeANSIFontWriter fontWriter;
+            return fontWriter.WriteFont(inFontInfo, inRepresentation, mObjectsContext, inEmbedFont);
+        },
+        [&](const WrittenFontRepresentation& inRepresentation) {
+            CIDFontWriter fontWriter;
+            TrueTypeDescendentFontWriter descendentFontWriter;
+            return fontWriter.WriteFont(inFontInfo, inRepresentation, mObjectsContext, &descendentFontWriter,
+                                        inEmbedFont);
+        });
 }
 
 bool WrittenFontTrueType::PlaceInANSIRepresentation(const GlyphTextRecordListList& inGlyphLists,

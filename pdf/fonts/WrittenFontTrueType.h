@@ -2,9 +2,8 @@
 // The written font of a TrueType face. Its one-byte representation is a simple font with
 // WinAnsiEncoding: a text fits it when every glyph shows exactly one character that has a
 // WinAnsi code (the bullet excepted) and no two glyphs would share a code.
-//
-// Writing the font dictionaries is not built yet: WriteFontDefinition fails with one trace-log
-// line when a representation is in use.
+// At the end of the document the one-byte representation is written as a TrueType simple
+// font and the CID one as a Type0 font over a CIDFontType2, each with a TrueType subset.
 
 #include "pdf/fonts/AbstractWrittenFont.h"
 

@@ -309,3 +309,36 @@ TEST(OpenTypeFileInputTest, KeptFuzzerFindingsAreHandledCleanly)
     }
     EXPECT_GT(files, 0);
 }
+
+TEST(OpenTypeFileInputTest, GlyphRecordsReadOnDemandEqualThoseReadWithTheTables)
+{
+    const std::string font = testsupport::ReadFile(kDejaVuSans);
+    InputByteArrayStream eagerStream(reinterpret_cast<const Byte*>(font.data()),
+                                     static_cast<LongFilePositionType>(font.size()));
+    InputByteArrayStream lazyStream(reinterpret_cast<const Byte*>(font.data()),
+                                    static_cast<LongFilePositionType>(font.size()));
+    OpenTypeFileInput eager;
+    OpenTypeFileInput lazy;
+    ASSERT_EQ(eager.ReadOpenTypeFile(&eagerStream, 0), eSuccess);
+    ASSERT_EQ(lazy.ReadOpenTypeFile(&lazyStream, 0, OpenTypeFileInput::eReadGlyphRecordsOnDemand), eSuccess);
+    EXPECT_EQ(lazy.GetGlyphEntry(36), nullptr) << "nothing is read before it is asked for";
+    size_t composites = 0;
+    // Backwards, so that every record is read out of file order.
+    for (uint32_t glyph = eager.GetGlyphCount(); glyph-- > 0;) {
+        const GlyphEntry* expected = eager.GetGlyphEntry(static_cast<uint16_t>(glyph));
+        const GlyphEntry* actual = nullptr;
+        ASSERT_EQ(lazy.LoadGlyphEntry(static_cast<uint16_t>(glyph), actual), eSuccess);
+        ASSERT_EQ(actual == nullptr, expected == nullptr) << glyph;
+        if (!expected)
+            continue;
+        EXPECT_EQ(actual->mNumberOfContours, expected->mNumberOfContours);
+        EXPECT_EQ(actual->mXMax, expected->mXMax);
+        EXPECT_EQ(actual->mComponentGlyphs, expected->mComponentGlyphs) << glyph;
+        composites += expected->mComponentGlyphs.empty() ? 0 : 1;
+    }
+    EXPECT_GT(composites, 100u);
+    testsupport::LogCapture log;
+    const GlyphEntry* none = nullptr;
+    EXPECT_EQ(lazy.LoadGlyphEntry(eager.GetGlyphCount(), none), eFailure);
+    EXPECT_TRUE(log.Contains("OpenTypeFileInput::LoadGlyphEntry, glyph")) << log.Text();
+}

@@ -442,6 +442,10 @@ OpStatus OpenTypeFileInput::ReadName()
     reader.ReadUInt16(stringOffset);
     if (reader.GetStatus() != eSuccess)
         return eFailure;
+    // Records that would run past the table are other tables' bytes, not names.
+    const uint32_t recordRoom = entry->mLength > 6 ? (entry->mLength - 6) / 12 : 0;
+    if (count > recordRoom)
+        count = static_cast<uint16_t>(recordRoom > 0xFFFF ? 0xFFFF : recordRoom);
     mName.assign(count, NameTableEntry());
     for (NameTableEntry& record : mName) {
         reader.ReadUInt16(record.mPlatformID);

@@ -288,6 +288,26 @@ TEST(OpenTypeFileInputTest, DamagedFontsFailWithALogLine)
     }
 }
 
+// A name table that claims more records than it holds: only what lies in the table is read, and
+// the real names stay.
+TEST(OpenTypeFileInputTest, NameRecordsStayInsideTheirTable)
+{
+    std::string font = testsupport::ReadFile(kDejaVuSans);
+    ASSERT_FALSE(font.empty());
+    const size_t name = TableOffset(font, "name");
+    const uint32_t length = GetUInt32(font, TableRecordAt(font, "name") + 12);
+    const std::string family = [&] {
+        OpenTypeFileInput input;
+        EXPECT_EQ(ReadBytes(font, input), eSuccess);
+        return NameOf(input, 1);
+    }();
+    PutUInt16(font, name + 2, 0xFFFF);
+    OpenTypeFileInput input;
+    ASSERT_EQ(ReadBytes(font, input), eSuccess);
+    EXPECT_LE(input.GetName().size(), (length - 6) / 12);
+    EXPECT_EQ(NameOf(input, 1), family);
+}
+
 TEST(OpenTypeFileInputTest, KeptFuzzerFindingsAreHandledCleanly)
 {
     std::filesystem::path folder = std::filesystem::path(__FILE__).parent_path() / "regressions";

@@ -150,14 +150,13 @@ OpStatus CFFEmbeddedFontWriter::CreateCFFSubset(CFFFileInput& inSource, const OS
         if (seen.insert(static_cast<uint16_t>(glyph)).second)
             subsetGlyphIDs.push_back(static_cast<uint16_t>(glyph));
     }
+    bool sourceIsCID = mSource->IsCIDKeyed(0);
+    mIsCID = sourceIsCID || inCIDMapping;
+    mConvertsToCID = mIsCID && !sourceIsCID;
     if (AddDependentGlyphs(subsetGlyphIDs) != eSuccess) {
         TraceMessage("CFFEmbeddedFontWriter::CreateCFFSubset, failed to add dependent glyphs");
         return eFailure;
     }
-
-    bool sourceIsCID = mSource->IsCIDKeyed(0);
-    mIsCID = sourceIsCID || inCIDMapping;
-    mConvertsToCID = mIsCID && !sourceIsCID;
     mSubsetCIDs.clear();
     if (mIsCID) {
         // The given CIDs by glyph id: glyph 0 and added components, which have none, keep their id.
@@ -266,6 +265,12 @@ OpStatus CFFEmbeddedFontWriter::AddDependentGlyphs(std::vector<uint16_t>& ioSubs
             if (visited.insert(component).second)
                 pending.push_back(component);
         }
+    }
+    // An accented character names its components by standard code, which a CID-keyed font
+    // cannot resolve: the subset would lose those glyphs.
+    if (foundComponents && mConvertsToCID) {
+        TraceMessage("CFFEmbeddedFontWriter::AddDependentGlyphs, accented characters made of components cannot be kept in a CID-keyed subset");
+        return eFailure;
     }
     if (foundComponents)
         ioSubsetGlyphIDs.assign(visited.begin(), visited.end());

@@ -146,6 +146,9 @@ void CFFFileInput::ReleaseReadData()
     mCurrentCharsetInfo = nullptr;
     mCurrentDependencies = nullptr;
     mCFFLength = 0;
+    mDataStream.Assign(nullptr, 0);
+    mData.clear();
+    mData.shrink_to_fit();
 }
 
 OpStatus CFFFileInput::ReadCFFFile(IByteReaderWithPosition* inCFFFile, LongFilePositionType inCFFLength)
@@ -155,14 +158,24 @@ OpStatus CFFFileInput::ReadCFFFile(IByteReaderWithPosition* inCFFFile, LongFileP
         TraceMessage("CFFFileInput::ReadCFFFile, no stream to read from");
         return eFailure;
     }
+    // The data is read into memory once: glyph programs and subroutines are fetched from all
+    // over it, and every seek of a buffered file stream would refill its buffer.
     LongFilePositionType start = inCFFFile->TellPosition();
-    if (inCFFLength < 0) {
-        inCFFFile->SeekFromEnd(0);
-        inCFFLength = inCFFFile->TellPosition() - start;
-        inCFFFile->SeekFromStart(start);
+    inCFFFile->SeekFromEnd(0);
+    LongFilePositionType available = inCFFFile->TellPosition() - start;
+    inCFFFile->SeekFromStart(start);
+    if (available < 0)
+        available = 0;
+    if (inCFFLength < 0 || inCFFLength > available)
+        inCFFLength = available;
+    mCFFLength = inCFFLength;
+    mData.resize(static_cast<size_t>(mCFFLength));
+    if (!mData.empty() && inCFFFile->Read(mData.data(), mData.size()) != mData.size()) {
+        TraceMessage("CFFFileInput::ReadCFFFile, Failed to read header");
+        return eFailure;
     }
-    mCFFLength = inCFFLength < 0 ? 0 : inCFFLength;
-    mPrimitivesReader.SetStream(inCFFFile);
+    mDataStream.Assign(mData.data(), mCFFLength);
+    mPrimitivesReader.SetStream(&mDataStream);
 
     if (ReadHeader() != eSuccess) {
         TraceMessage("CFFFileInput::ReadCFFFile, Failed to read header");
@@ -894,12 +907,7 @@ OpStatus CFFFileInput::FetchCharStringBytes(LongFilePositionType inStart, LongFi
     // Ranges come from checked INDEXes; this guards against any other caller.
     if (inStart < 0 || inEnd < inStart || inEnd > mCFFLength)
         return eFailure;
-    outBytes.resize(static_cast<size_t>(inEnd - inStart));
-    mPrimitivesReader.SetOffset(inStart);
-    if (!outBytes.empty() && mPrimitivesReader.Read(outBytes.data(), outBytes.size()) != eSuccess) {
-        outBytes.clear();
-        return eFailure;
-    }
+    outBytes.assign(mData.begin() + inStart, mData.begin() + inEnd);
     return eSuccess;
 }
 

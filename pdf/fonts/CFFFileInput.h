@@ -1,18 +1,20 @@
 #pragma once
 // Reader of a Compact Font Format program (the "CFF " table of an OpenType font, or CFF data on
-// its own) from a stream positioned at its first byte; the stream is the caller's and must stay
-// open while glyphs are interpreted. Everything read stays until the next read or destruction;
-// shared charsets, encodings and local subrs are owned once. Positions are relative to the start
-// of the CFF data. Damaged data fails with -1 and trace-log lines: every INDEX is checked against
-// the data before anything is allocated, offsets must be monotonic and inside the data, and
-// charsets, encodings, FDArray indexes and FDSelect are checked against the glyph count. The
-// reader also serves the Type 2 interpreter when the subroutines and accented-character
-// components of a glyph are collected; glyph operations use the first font.
+// its own) from a stream positioned at its first byte; the stream is the caller's. The data is
+// read into memory at once, so the stream is free again afterwards. Everything read stays until
+// the next read or destruction; shared charsets, encodings and local subrs are owned once.
+// Positions are relative to the start of the CFF data. Damaged data fails with -1 and trace-log
+// lines: every INDEX is checked against the data before anything is allocated, offsets must be
+// monotonic and inside the data, and charsets, encodings, FDArray indexes and FDSelect are
+// checked against the glyph count. The reader also serves the Type 2 interpreter when the
+// subroutines and accented-character components of a glyph are collected; glyph operations
+// use the first font.
 
 #include "pdf/fonts/CFFValueReader.h"
 #include "pdf/fonts/CharStringRange.h"
 #include "pdf/fonts/DictOperand.h"
 #include "pdf/fonts/Type2InterpreterImplementationAdapter.h"
+#include "pdf/io/InputByteArrayStream.h"
 
 #include <map>
 #include <memory>
@@ -181,6 +183,8 @@ private:
     const CharStringRange* SubrFromIndex(const std::vector<CharStringRange>& inSubrs, int32_t inSubrIndex,
                                          std::set<uint16_t>* ioDependencySet);
 
+    std::vector<Byte> mData; // the whole CFF data
+    InputByteArrayStream mDataStream;
     CFFValueReader mPrimitivesReader;
     LongFilePositionType mCFFLength = 0;
 

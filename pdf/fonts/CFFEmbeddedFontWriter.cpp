@@ -27,6 +27,20 @@ const uint16_t scCIDCount = 0x0C22;
 const uint16_t scFDArray = 0x0C24;
 const uint16_t scFDSelect = 0x0C25;
 
+// The operands of DICT entries that are SIDs: version, Notice, FullName, FamilyName, Weight,
+// Copyright, PostScript, BaseFontName, FontName take one; ROS takes two.
+size_t SIDOperandCount(uint16_t inKey)
+{
+    switch (inKey) {
+    case 0: case 1: case 2: case 3: case 4: case 0x0C00: case 0x0C15: case 0x0C16: case 0x0C26:
+        return 1;
+    case 0x0C1E:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
 // The OS/2 fsType values that forbid embedding: restricted licence, alone or with bitmap-only.
 bool ForbidsEmbedding(uint16_t inFSType)
 {
@@ -174,6 +188,7 @@ OpStatus CFFEmbeddedFontWriter::CreateCFFSubset(CFFFileInput& inSource, const OS
         }
     }
 
+    SelectStrings(subsetGlyphIDs);
     mAddedStrings.clear();
     if (mHasFSType && mSource->GetTopDictionary(0).mTopDict.count(scPostScript) == 0)
         mAddedStrings.push_back("/FSType " + std::to_string(mFSType) + " def");
@@ -285,7 +300,55 @@ OpStatus CFFEmbeddedFontWriter::WriteName(const std::string& inSubsetFontName)
 
 uint16_t CFFEmbeddedFontWriter::AddedStringSID(size_t inAddedIndex) const
 {
-    return static_cast<uint16_t>(CFFStandardStrings::kCount + mSource->GetStrings().size() + inAddedIndex);
+    return static_cast<uint16_t>(CFFStandardStrings::kCount + mSubsetStrings.size() + inAddedIndex);
+}
+
+void CFFEmbeddedFontWriter::SelectStrings(const std::vector<uint16_t>& inSubsetGlyphIDs)
+{
+    // Only the strings the subset names are kept: the names of its glyphs and the font's own
+    // names. A font's strings are mostly glyph names, most of which a subset does not use.
+    std::set<uint16_t> used;
+    auto useDict = [&used](const CFFDict& inDict) {
+        for (const auto& entry : inDict)
+            for (size_t i = 0; i < SIDOperandCount(entry.first) && i < entry.second.size(); ++i)
+                if (entry.second[i].mIsInteger && entry.second[i].mIntegerValue >= 0 &&
+                    entry.second[i].mIntegerValue <= 0xFFFF)
+                    used.insert(static_cast<uint16_t>(entry.second[i].mIntegerValue));
+    };
+    useDict(mSource->GetTopDictionary(0).mTopDict);
+    for (const FontDictionary& fd : mSource->GetTopDictionary(0).mFDArray)
+        useDict(fd.mFontDict);
+    if (!mSource->IsCIDKeyed(0))
+        for (uint16_t glyph : inSubsetGlyphIDs)
+            used.insert(mSource->GetGlyphSID(0, glyph));
+
+    mSubsetStrings.clear();
+    mSIDRemap.clear();
+    const std::vector<std::string>& strings = mSource->GetStrings();
+    for (uint16_t sid : used) {
+        if (sid < CFFStandardStrings::kCount || static_cast<size_t>(sid - CFFStandardStrings::kCount) >= strings.size())
+            continue;
+        mSIDRemap[sid] = static_cast<uint16_t>(CFFStandardStrings::kCount + mSubsetStrings.size());
+        mSubsetStrings.push_back(strings[sid - CFFStandardStrings::kCount]);
+    }
+}
+
+uint16_t CFFEmbeddedFontWriter::RemapSID(uint16_t inSID) const
+{
+    if (inSID < CFFStandardStrings::kCount)
+        return inSID;
+    auto found = mSIDRemap.find(inSID);
+    // A SID past the font's strings names nothing; .notdef stands in for it.
+    return found == mSIDRemap.end() ? 0 : found->second;
+}
+
+DictOperandList CFFEmbeddedFontWriter::RemapSIDOperands(uint16_t inKey, const DictOperandList& inOperands) const
+{
+    DictOperandList operands = inOperands;
+    for (size_t i = 0; i < SIDOperandCount(inKey) && i < operands.size(); ++i)
+        if (operands[i].mIsInteger && operands[i].mIntegerValue >= 0 && operands[i].mIntegerValue <= 0xFFFF)
+            operands[i].mIntegerValue = RemapSID(static_cast<uint16_t>(operands[i].mIntegerValue));
+    return operands;
 }
 
 OpStatus CFFEmbeddedFontWriter::WriteTopIndex()
@@ -300,14 +363,14 @@ OpStatus CFFEmbeddedFontWriter::WriteTopIndex()
         dictWriter.PutDictEntry(scROS, {DictOperand::Integer(AddedStringSID(adobe)),
                                         DictOperand::Integer(AddedStringSID(adobe + 1)), DictOperand::Integer(0)});
     } else if (mIsCID) {
-        dictWriter.PutDictEntry(scROS, topDict.at(scROS));
+        dictWriter.PutDictEntry(scROS, RemapSIDOperands(scROS, topDict.at(scROS)));
     }
     for (const auto& entry : topDict) {
         uint16_t key = entry.first;
         if (key == scCharset || key == scEncoding || key == scCharStrings || key == scPrivate || key == scROS ||
             key == scFDArray || key == scFDSelect || (mConvertsToCID && key == scCIDCount))
             continue;
-        dictWriter.PutDictEntry(key, entry.second);
+        dictWriter.PutDictEntry(key, RemapSIDOperands(key, entry.second));
     }
     if (mConvertsToCID) {
         int32_t largestCID = *std::max_element(mSubsetCIDs.begin(), mSubsetCIDs.end());
@@ -359,7 +422,7 @@ OpStatus CFFEmbeddedFontWriter::WriteTopIndex()
 
 OpStatus CFFEmbeddedFontWriter::WriteStringIndex()
 {
-    std::vector<std::string> strings = mSource->GetStrings();
+    std::vector<std::string> strings = mSubsetStrings;
     strings.insert(strings.end(), mAddedStrings.begin(), mAddedStrings.end());
     return CFFStructureWriter::WriteIndex(mPrimitivesWriter, strings);
 }
@@ -379,7 +442,7 @@ OpStatus CFFEmbeddedFontWriter::WriteEncodings(const std::vector<uint16_t>& inSu
         auto found = encoding->mSupplements.find(sid);
         if (found != encoding->mSupplements.end())
             for (Byte code : found->second)
-                supplements.push_back(std::make_pair(code, sid));
+                supplements.push_back(std::make_pair(code, RemapSID(sid)));
     }
     if (supplements.size() > 255)
         supplements.resize(255);
@@ -406,7 +469,7 @@ OpStatus CFFEmbeddedFontWriter::WriteCharsets(const std::vector<uint16_t>& inSub
     mCharsetPosition = mFontFileStream.TellPosition();
     mPrimitivesWriter.PutByte(0);
     for (size_t i = 1; i < inSubsetGlyphIDs.size(); ++i)
-        mPrimitivesWriter.PutCard16(mIsCID ? mSubsetCIDs[i] : mSource->GetGlyphSID(0, inSubsetGlyphIDs[i]));
+        mPrimitivesWriter.PutCard16(mIsCID ? mSubsetCIDs[i] : RemapSID(mSource->GetGlyphSID(0, inSubsetGlyphIDs[i])));
     return mPrimitivesWriter.GetStatus();
 }
 
@@ -508,7 +571,7 @@ OpStatus CFFEmbeddedFontWriter::WriteFDArray()
             CFFValueWriter dictWriter(&dictStream);
             for (const auto& entry : mUsedFDs[i]->mFontDict)
                 if (entry.first != scPrivate)
-                    dictWriter.PutDictEntry(entry.first, entry.second);
+                    dictWriter.PutDictEntry(entry.first, RemapSIDOperands(entry.first, entry.second));
             if (mUsedFDs[i]->mPrivateDict.mExists)
                 dictWriter.PutDictEntry(scPrivate, {DictOperand::Integer(static_cast<int32_t>(privates[i].first)),
                                                     DictOperand::Integer(static_cast<int32_t>(privates[i].second))});

@@ -1,7 +1,7 @@
 #pragma once
 // Embeds an OpenType font with CFF outlines as a subset: a new CFF font program holding only
 // the glyphs in use (plus glyph 0 and the components of accented glyphs), every glyph program
-// flattened so that no subroutine is left, written as a FontFile3 stream (Type1C for simple
+// flattened so that no subroutine is left and only the strings it uses kept, written as a FontFile3 stream (Type1C for simple
 // fonts, CIDFontType0C for CID fonts). With a CID list the subset is CID-keyed, also when the
 // source is name-keyed: ROS Adobe/Identity/0, one FD carrying the Private DICT, and a charset of
 // the given CIDs, so that the CIDs in page content select the right glyphs. One writer serves
@@ -12,6 +12,7 @@
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/objects/ObjectIDType.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ private:
     OpStatus UpdateIndexesAtTopDict(std::string& ioFont);
     // The SID of an added string.
     uint16_t AddedStringSID(size_t inAddedIndex) const;
+    // The font's strings that the subset uses, renumbered in their order.
+    void SelectStrings(const std::vector<uint16_t>& inSubsetGlyphIDs);
+    uint16_t RemapSID(uint16_t inSID) const;
+    DictOperandList RemapSIDOperands(uint16_t inKey, const DictOperandList& inOperands) const;
 
     OpenTypeFileInput mOpenTypeInput;
     CFFFileInput* mSource = nullptr;
@@ -64,6 +69,8 @@ private:
 
     bool mIsCID = false;         // the subset is CID-keyed
     bool mConvertsToCID = false; // ... made from a name-keyed source
+    std::vector<std::string> mSubsetStrings;
+    std::map<uint16_t, uint16_t> mSIDRemap; // source SID to subset SID, for the font's own strings
     std::vector<std::string> mAddedStrings;
     uint16_t mFSType = 0;
     bool mHasFSType = false;

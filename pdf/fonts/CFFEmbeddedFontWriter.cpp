@@ -549,13 +549,12 @@ OpStatus CFFEmbeddedFontWriter::WriteFDArray()
         const PrivateDictionary& privateDict = mSource->GetPrivateDictionary(0);
         OutputStringBufferStream dictStream;
         CFFValueWriter dictWriter(&dictStream);
-        if (privateDict.mExists) {
-            LongFilePositionType size, offset;
-            if (WritePrivateDictionary(privateDict.mPrivateDict, size, offset) != eSuccess)
-                return eFailure;
-            dictWriter.PutDictEntry(scPrivate, {DictOperand::Integer(static_cast<int32_t>(size)),
-                                                DictOperand::Integer(static_cast<int32_t>(offset))});
-        }
+        // A Font DICT needs a Private DICT; an empty one stands in when the source has none.
+        LongFilePositionType size = 0, offset = mFontFileStream.TellPosition();
+        if (privateDict.mExists && WritePrivateDictionary(privateDict.mPrivateDict, size, offset) != eSuccess)
+            return eFailure;
+        dictWriter.PutDictEntry(scPrivate, {DictOperand::Integer(static_cast<int32_t>(size)),
+                                            DictOperand::Integer(static_cast<int32_t>(offset))});
         fontDicts.push_back(dictStream.ContentsAsString());
     } else {
         std::vector<std::pair<LongFilePositionType, LongFilePositionType>> privates;

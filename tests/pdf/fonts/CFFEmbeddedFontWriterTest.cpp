@@ -63,12 +63,7 @@ void ExpectNoSubroutines(const CFFFileInput& inSubset)
 
 TEST(CFFEmbeddedFontWriterTest, SubsetsOfDebianFontsLoadInFreeTypeWithEqualGlyphs)
 {
-    std::vector<std::string> fonts;
-    for (const auto& entry : std::filesystem::directory_iterator(kURWFolder))
-        if (entry.path().extension() == ".otf")
-            fonts.push_back(entry.path().string());
-    std::sort(fonts.begin(), fonts.end());
-    fonts.push_back(kNotoSansCJK);
+    const std::vector<std::string> fonts = DebianCFFFonts();
 
     for (const std::string& path : fonts) {
         SCOPED_TRACE(path);

@@ -7,6 +7,7 @@
 #include "pdf/io/InputByteArrayStream.h"
 
 #include "CFFTestSupport.h"
+#include "tests/pdf/parsing/ParserTestSupport.h"
 #include "tests/pdf/support/ExternalReaders.h"
 
 #include <gtest/gtest.h>
@@ -48,11 +49,11 @@ std::string Hex4(unsigned inValue)
 // that are the glyph ids and a ToUnicode map.
 std::string MakePDF(const std::string& inProgram, bool inCID, const PageText& inPage)
 {
-    std::vector<std::string> objects;
-    auto add = [&objects](const std::string& inObject) {
-        objects.push_back(inObject);
-        return std::to_string(objects.size());
-    };
+    parsertest::PdfBuilder pdf;
+    pdf.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    pdf.Add("");
+    auto add = [&pdf](const std::string& inObject) { return std::to_string(pdf.Add(inObject)); };
     std::string file = add("<< /Subtype /" + std::string(inCID ? "CIDFontType0C" : "Type1C") + " /Length " +
                            std::to_string(inProgram.size()) + " >>\nstream\n" + inProgram + "\nendstream");
     std::string descriptor = add("<< /Type /FontDescriptor /FontName /ABCDEF+Subset /Flags " +
@@ -96,28 +97,9 @@ std::string MakePDF(const std::string& inProgram, bool inCID, const PageText& in
     }
     std::string content = "BT /F1 36 Tf 20 100 Td " + shown + " Tj ET";
     std::string contents = add("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream");
-    std::string pagesID = std::to_string(objects.size() + 2);
-    add("<< /Type /Page /Parent " + pagesID + " 0 R /MediaBox [0 0 600 200] /Contents " + contents +
-        " 0 R /Resources << /Font << /F1 " + font + " 0 R >> >> >>");
-    add("<< /Type /Pages /Kids [" + std::to_string(objects.size()) + " 0 R] /Count 1 >>");
-    std::string catalog = add("<< /Type /Catalog /Pages " + pagesID + " 0 R >>");
-
-    std::string pdf = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char row[32];
-        std::snprintf(row, sizeof(row), "%010zu 00000 n \n", offset);
-        pdf += row;
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root " + catalog +
-           " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-    return pdf;
+    pdf.objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 200] /Contents " + contents +
+                     " 0 R /Resources << /Font << /F1 " + font + " 0 R >> >> >>";
+    return pdf.Build();
 }
 
 std::string Utf8(const std::u32string& inText)

@@ -7,6 +7,8 @@
 
 #include FT_OUTLINE_H
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,18 @@ namespace cfftest {
 
 const char* const kNotoSansCJK = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
 const char* const kURWFolder = "/usr/share/fonts/opentype/urw-base35";
+
+// The 35 OpenType fonts of fonts-urw-base35 in name order, then Noto Sans CJK (CID-keyed).
+inline std::vector<std::string> DebianCFFFonts()
+{
+    std::vector<std::string> fonts;
+    for (const auto& entry : std::filesystem::directory_iterator(kURWFolder))
+        if (entry.path().extension() == ".otf")
+            fonts.push_back(entry.path().string());
+    std::sort(fonts.begin(), fonts.end());
+    fonts.push_back(kNotoSansCJK);
+    return fonts;
+}
 
 inline std::string Bytes(std::initializer_list<int> inBytes)
 {

@@ -222,11 +222,12 @@ TEST(Type2CharStringTest, LocalSubrBiasByTableSize)
 
 namespace {
 
-// The flattened program of glyph 1 of a font whose glyph 1 and local subroutines are given.
-std::string Flatten(const std::string& inGlyph, const std::vector<std::string>& inLocals, OpStatus inExpected = eSuccess)
+// The flattened program of glyph inGlyph of a font of the given glyphs and local subroutines.
+std::string Flatten(const std::vector<std::string>& inGlyphs, const std::vector<std::string>& inLocals,
+                    uint16_t inGlyph, OpStatus inExpected)
 {
     CFFBuilder builder;
-    builder.mCharStrings = {kEndchar, inGlyph};
+    builder.mCharStrings = inGlyphs;
     builder.mLocalSubrs = inLocals;
     std::string font = builder.Build();
     InputByteArrayStream stream(reinterpret_cast<const Byte*>(font.data()), static_cast<LongFilePositionType>(font.size()));
@@ -234,8 +235,13 @@ std::string Flatten(const std::string& inGlyph, const std::vector<std::string>& 
     EXPECT_EQ(input.ReadCFFFile(&stream), eSuccess);
     OutputStringBufferStream output;
     CharStringType2Flattener flattener;
-    EXPECT_EQ(flattener.Trace(0, 1, &input, &output), inExpected);
+    EXPECT_EQ(flattener.Trace(0, inGlyph, &input, &output), inExpected);
     return output.ContentsAsString();
+}
+
+std::string Flatten(const std::string& inGlyph, const std::vector<std::string>& inLocals)
+{
+    return Flatten({kEndchar, inGlyph}, inLocals, 1, eSuccess);
 }
 
 } // namespace
@@ -277,17 +283,9 @@ TEST(Type2CharStringTest, FlattenerFailsOnUnwritableOrMissingGlyphs)
 {
     testsupport::LogCapture log;
     // A glyph the font does not have, and a glyph the interpreter refuses.
-    CFFBuilder builder;
-    builder.mCharStrings = {kEndchar};
-    std::string font = builder.Build();
-    InputByteArrayStream stream(reinterpret_cast<const Byte*>(font.data()), static_cast<LongFilePositionType>(font.size()));
-    CFFFileInput input;
-    ASSERT_EQ(input.ReadCFFFile(&stream), eSuccess);
-    OutputStringBufferStream output;
-    CharStringType2Flattener flattener;
-    EXPECT_EQ(flattener.Trace(0, 1, &input, &output), eFailure);
+    EXPECT_EQ(Flatten({kEndchar}, {}, 1, eFailure), "");
     EXPECT_TRUE(log.Contains("CharStringType2Flattener::Trace, Exception, cannot prepare for glyph interpretation"));
-    EXPECT_EQ(Flatten(Num(1) + kRlineto, {}, eFailure), "");
+    EXPECT_EQ(Flatten({kEndchar, Num(1) + kRlineto}, {}, 1, eFailure), "");
 }
 
 TEST(Type2CharStringTest, EncoderBytes)

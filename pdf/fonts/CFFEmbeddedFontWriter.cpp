@@ -167,10 +167,9 @@ OpStatus CFFEmbeddedFontWriter::CreateCFFSubset(CFFFileInput& inSource, const OS
     bool sourceIsCID = mSource->IsCIDKeyed(0);
     mIsCID = sourceIsCID || inCIDMapping;
     mConvertsToCID = mIsCID && !sourceIsCID;
-    if (AddDependentGlyphs(subsetGlyphIDs) != eSuccess) {
-        TraceMessage("CFFEmbeddedFontWriter::CreateCFFSubset, failed to add dependent glyphs");
+    // Glyph programs are flattened first, since accented characters name more glyphs.
+    if (FlattenGlyphs(subsetGlyphIDs) != eSuccess)
         return eFailure;
-    }
     mSubsetCIDs.clear();
     if (mIsCID) {
         // The given CIDs by glyph id: glyph 0 and added components, which have none, keep their id.
@@ -263,32 +262,62 @@ OpStatus CFFEmbeddedFontWriter::CreateCFFSubset(CFFFileInput& inSource, const OS
     return eSuccess;
 }
 
-OpStatus CFFEmbeddedFontWriter::AddDependentGlyphs(std::vector<uint16_t>& ioSubsetGlyphIDs)
+namespace {
+
+// Appends to a string: the program of one glyph.
+class StringWriter : public IByteWriter {
+public:
+    explicit StringWriter(std::string& outBytes) : mBytes(outBytes) {}
+    size_t WriteBytes(const Byte* inBuffer, size_t inSize) override
+    {
+        mBytes.append(reinterpret_cast<const char*>(inBuffer), inSize);
+        return inSize;
+    }
+
+private:
+    std::string& mBytes;
+};
+
+} // namespace
+
+OpStatus CFFEmbeddedFontWriter::FlattenGlyphs(std::vector<uint16_t>& ioSubsetGlyphIDs)
 {
-    // Components may have components of their own; the visited set ends every cycle.
-    std::set<uint16_t> visited(ioSubsetGlyphIDs.begin(), ioSubsetGlyphIDs.end());
-    std::vector<uint16_t> pending(ioSubsetGlyphIDs.begin(), ioSubsetGlyphIDs.end());
-    bool foundComponents = false;
+    // Components may have components of their own; every glyph is flattened once.
+    mCharStrings.clear();
+    CharStringType2Flattener flattener;
+    GlyphDependencies components;
+    std::vector<uint16_t> pending(ioSubsetGlyphIDs.rbegin(), ioSubsetGlyphIDs.rend());
     while (!pending.empty()) {
         uint16_t glyph = pending.back();
         pending.pop_back();
-        GlyphDependencies dependencies;
-        if (mSource->CalculateDependenciesForCharIndex(0, glyph, dependencies) != eSuccess)
+        if (mCharStrings.count(glyph))
+            continue;
+        std::string& program = mCharStrings[glyph];
+        StringWriter writer(program);
+        GlyphDependencies found;
+        if (flattener.Trace(0, glyph, mSource, &writer, &found) != eSuccess) {
+            TraceMessage("CFFEmbeddedFontWriter::FlattenGlyphs, failed to flatten glyph %u", static_cast<unsigned>(glyph));
+            TraceMessage("CFFEmbeddedFontWriter::CreateCFFSubset, failed to write charstring");
             return eFailure;
-        for (uint16_t component : dependencies.mCharCodes) {
-            foundComponents = true;
-            if (visited.insert(component).second)
+        }
+        for (uint16_t component : found.mCharCodes) {
+            components.mCharCodes.insert(component);
+            if (!mCharStrings.count(component))
                 pending.push_back(component);
         }
     }
+    if (components.mCharCodes.empty())
+        return eSuccess;
     // An accented character names its components by standard code, which a CID-keyed font
     // cannot resolve: the subset would lose those glyphs.
-    if (foundComponents && mConvertsToCID) {
-        TraceMessage("CFFEmbeddedFontWriter::AddDependentGlyphs, accented characters made of components cannot be kept in a CID-keyed subset");
+    if (mConvertsToCID) {
+        TraceMessage("CFFEmbeddedFontWriter::FlattenGlyphs, accented characters made of components cannot be kept in a CID-keyed subset");
+        TraceMessage("CFFEmbeddedFontWriter::CreateCFFSubset, failed to add dependent glyphs");
         return eFailure;
     }
-    if (foundComponents)
-        ioSubsetGlyphIDs.assign(visited.begin(), visited.end());
+    ioSubsetGlyphIDs.clear();
+    for (const auto& entry : mCharStrings)
+        ioSubsetGlyphIDs.push_back(entry.first);
     return eSuccess;
 }
 
@@ -515,17 +544,11 @@ OpStatus CFFEmbeddedFontWriter::WriteFDSelect(const std::vector<uint16_t>& inSub
 
 OpStatus CFFEmbeddedFontWriter::WriteCharStrings(const std::vector<uint16_t>& inSubsetGlyphIDs)
 {
-    CharStringType2Flattener flattener;
     std::vector<std::string> charStrings;
     charStrings.reserve(inSubsetGlyphIDs.size());
-    for (uint16_t glyph : inSubsetGlyphIDs) {
-        OutputStringBufferStream glyphStream;
-        if (flattener.Trace(0, glyph, mSource, &glyphStream) != eSuccess) {
-            TraceMessage("CFFEmbeddedFontWriter::WriteCharStrings, failed to flatten glyph %u", static_cast<unsigned>(glyph));
-            return eFailure;
-        }
-        charStrings.push_back(glyphStream.ContentsAsString());
-    }
+    for (uint16_t glyph : inSubsetGlyphIDs)
+        charStrings.push_back(std::move(mCharStrings[glyph]));
+    mCharStrings.clear();
     mCharStringPosition = mFontFileStream.TellPosition();
     return CFFStructureWriter::WriteIndex(mPrimitivesWriter, charStrings);
 }

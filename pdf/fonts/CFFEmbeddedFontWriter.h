@@ -43,7 +43,9 @@ public:
                              const std::string& inSubsetFontName, bool& outNotEmbeddable, std::string& outFont);
 
 private:
-    OpStatus AddDependentGlyphs(std::vector<uint16_t>& ioSubsetGlyphIDs);
+    // The flattened program of every glyph, and of the components accented characters name;
+    // with components, the list becomes every glyph in id order.
+    OpStatus FlattenGlyphs(std::vector<uint16_t>& ioSubsetGlyphIDs);
     OpStatus WriteName(const std::string& inSubsetFontName);
     OpStatus WriteTopIndex();
     OpStatus WriteStringIndex();
@@ -69,6 +71,7 @@ private:
 
     bool mIsCID = false;         // the subset is CID-keyed
     bool mConvertsToCID = false; // ... made from a name-keyed source
+    std::map<uint16_t, std::string> mCharStrings; // flattened programs by glyph id
     std::vector<std::string> mSubsetStrings;
     std::map<uint16_t, uint16_t> mSIDRemap; // source SID to subset SID, for the font's own strings
     std::vector<std::string> mAddedStrings;

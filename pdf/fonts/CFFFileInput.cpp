@@ -902,12 +902,12 @@ OpStatus CFFFileInput::CalculateDependenciesForCharIndex(uint16_t inFontIndex, u
 }
 
 OpStatus CFFFileInput::FetchCharStringBytes(LongFilePositionType inStart, LongFilePositionType inEnd,
-                                            std::vector<Byte>& outBytes)
+                                            const Byte*& outBytes)
 {
     // Ranges come from checked INDEXes; this guards against any other caller.
     if (inStart < 0 || inEnd < inStart || inEnd > mCFFLength)
         return eFailure;
-    outBytes.assign(mData.begin() + inStart, mData.begin() + inEnd);
+    outBytes = mData.data() + inStart;
     return eSuccess;
 }
 
@@ -940,7 +940,19 @@ const CharStringRange* CFFFileInput::GlobalSubrCharString(int32_t inSubrIndex)
 
 OpStatus CFFFileInput::OnEndchar(CharStringType2Interpreter& inInterpreter)
 {
-    const std::vector<Type2Operand>& stack = inInterpreter.GetOperandStack();
+    if (inInterpreter.GetStackSize() < 4)
+        return eSuccess;
+    if (!mCurrentDependencies) {
+        TraceMessage("CFFFileInput::OnEndchar, accented character outside dependency collection");
+        return eFailure;
+    }
+    return AddAccentComponents(inInterpreter.GetOperandStack(), *mCurrentDependencies);
+}
+
+OpStatus CFFFileInput::AddAccentComponents(const std::vector<Type2Operand>& inEndcharOperands,
+                                           GlyphDependencies& ioDependencies) const
+{
+    const std::vector<Type2Operand>& stack = inEndcharOperands;
     if (stack.size() < 4)
         return eSuccess;
     int32_t codes[2];
@@ -948,24 +960,25 @@ OpStatus CFFFileInput::OnEndchar(CharStringType2Interpreter& inInterpreter)
         const Type2Operand& operand = stack[stack.size() - 2 + i];
         codes[i] = operand.mIsInteger ? operand.mIntegerValue : static_cast<int32_t>(std::trunc(operand.mRealValue));
     }
-    if (!mCurrentDependencies || !mCurrentCharsetInfo) {
-        TraceMessage("CFFFileInput::OnEndchar, accented character outside dependency collection");
+    const CharsetTable* charset = mTopDictIndex.empty() ? nullptr : mTopDictIndex[0].mCharSet;
+    if (!charset) {
+        TraceMessage("CFFFileInput::OnEndchar, accented character in a font without a charset");
         return eFailure;
     }
     uint16_t glyphs[2];
     for (int i = 0; i < 2; ++i) {
         uint16_t sid;
-        auto glyph = mCurrentCharsetInfo->mSIDToGlyphMap.end();
+        auto glyph = charset->mSIDToGlyphMap.end();
         if (GetSIDForString(StandardEncoding::GlyphName(static_cast<Byte>(codes[i] & 0xFF)), sid))
-            glyph = mCurrentCharsetInfo->mSIDToGlyphMap.find(sid);
-        if (glyph == mCurrentCharsetInfo->mSIDToGlyphMap.end()) {
+            glyph = charset->mSIDToGlyphMap.find(sid);
+        if (glyph == charset->mSIDToGlyphMap.end()) {
             TraceMessage("CFFFileInput::OnEndchar, accented character names code %d, which is no glyph of the font",
                          static_cast<int>(codes[i] & 0xFF));
             return eFailure;
         }
         glyphs[i] = glyph->second->mIndex;
     }
-    mCurrentDependencies->mCharCodes.insert(glyphs[0]);
-    mCurrentDependencies->mCharCodes.insert(glyphs[1]);
+    ioDependencies.mCharCodes.insert(glyphs[0]);
+    ioDependencies.mCharCodes.insert(glyphs[1]);
     return eSuccess;
 }

@@ -113,6 +113,11 @@ public:
     OpStatus PrepareForGlyphIntepretation(uint16_t inFontIndex, uint16_t inCharStringIndex);
     OpStatus CalculateDependenciesForCharIndex(uint16_t inFontIndex, uint16_t inCharStringIndex,
                                                GlyphDependencies& ioDependenciesObject);
+    // The base and accent glyphs that an endchar with these operands (adx ady bchar achar, by
+    // standard code) names, added to the components of ioDependencies; -1 (logged) when the
+    // codes name no glyph of the font.
+    OpStatus AddAccentComponents(const std::vector<Type2Operand>& inEndcharOperands,
+                                 GlyphDependencies& ioDependencies) const;
     // The glyph's program; null (logged) for a glyph or font that does not exist.
     const CharStringRange* GetGlyphCharStringRange(uint16_t inFontIndex, uint16_t inCharStringIndex);
 
@@ -153,7 +158,7 @@ public:
 
     // Interpretation callbacks.
     OpStatus FetchCharStringBytes(LongFilePositionType inStart, LongFilePositionType inEnd,
-                                  std::vector<Byte>& outBytes) override;
+                                  const Byte*& outBytes) override;
     OpStatus OnEndchar(CharStringType2Interpreter& inInterpreter) override;
     const CharStringRange* LocalSubrCharString(int32_t inSubrIndex) override;
     const CharStringRange* GlobalSubrCharString(int32_t inSubrIndex) override;

@@ -3,7 +3,7 @@
 #include "pdf/io/DiagnosticLog.h"
 
 OpStatus CharStringType2Flattener::Trace(uint16_t inFontIndex, uint16_t inCharStringIndex, CFFFileInput* inCFFFileInput,
-                                         IByteWriter* inWriter)
+                                         IByteWriter* inWriter, GlyphDependencies* ioAccentComponents)
 {
     OpStatus status = inCFFFileInput ? inCFFFileInput->PrepareForGlyphIntepretation(inFontIndex, inCharStringIndex)
                                      : eFailure;
@@ -11,6 +11,7 @@ OpStatus CharStringType2Flattener::Trace(uint16_t inFontIndex, uint16_t inCharSt
     mSource = inCFFFileInput;
     mPendingOperands.clear();
     mStemsCount = 0;
+    mAccentComponents = ioAccentComponents;
     if (status != eSuccess) {
         TraceMessage("CharStringType2Flattener::Trace, Exception, cannot prepare for glyph interpretation");
         return eFailure;
@@ -25,7 +26,7 @@ OpStatus CharStringType2Flattener::Trace(uint16_t inFontIndex, uint16_t inCharSt
 }
 
 OpStatus CharStringType2Flattener::FetchCharStringBytes(LongFilePositionType inStart, LongFilePositionType inEnd,
-                                                        std::vector<Byte>& outBytes)
+                                                        const Byte*& outBytes)
 {
     return mSource->FetchCharStringBytes(inStart, inEnd, outBytes);
 }
@@ -139,8 +140,11 @@ OpStatus CharStringType2Flattener::OnRrcurveto(CharStringType2Interpreter&)
     return WriteOperator(8);
 }
 
-OpStatus CharStringType2Flattener::OnEndchar(CharStringType2Interpreter&)
+OpStatus CharStringType2Flattener::OnEndchar(CharStringType2Interpreter& inInterpreter)
 {
+    if (mAccentComponents &&
+        mSource->AddAccentComponents(inInterpreter.GetOperandStack(), *mAccentComponents) != eSuccess)
+        return eFailure;
     return WriteOperator(14);
 }
 

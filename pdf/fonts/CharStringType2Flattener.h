@@ -16,12 +16,13 @@ public:
     CharStringType2Flattener() = default;
     ~CharStringType2Flattener() = default;
 
-    // Writes the flattened program of a glyph of the source's first font; 0 or -1.
+    // Writes the flattened program of a glyph of the source's first font; 0 or -1. With
+    // ioAccentComponents, the components an accented character names are added there.
     OpStatus Trace(uint16_t inFontIndex, uint16_t inCharStringIndex, CFFFileInput* inCFFFileInput,
-                   IByteWriter* inWriter);
+                   IByteWriter* inWriter, GlyphDependencies* ioAccentComponents = nullptr);
 
     OpStatus FetchCharStringBytes(LongFilePositionType inStart, LongFilePositionType inEnd,
-                                  std::vector<Byte>& outBytes) override;
+                                  const Byte*& outBytes) override;
     OpStatus OnNumberOperand(const Type2Operand& inOperand) override;
     OpStatus OnHstem(CharStringType2Interpreter& inInterpreter) override;
     OpStatus OnVstem(CharStringType2Interpreter& inInterpreter) override;
@@ -83,5 +84,6 @@ private:
     CFFFileInput* mSource = nullptr;
     std::unique_ptr<Type2CharStringEncoder> mEncoder;
     uint32_t mStemsCount = 0;
+    GlyphDependencies* mAccentComponents = nullptr;
     std::vector<Type2Operand> mPendingOperands;
 };

@@ -105,18 +105,30 @@ OpStatus CharStringType2Interpreter::Intepret(const CharStringRange& inCharStrin
     mStemsCount = 0;
     mCheckedWidth = false;
     mHasWidth = false;
+    mProgramBytes = 0;
 
-    std::vector<Byte> bytes;
-    OpStatus status = eFailure;
-    if (inCharStringRange.mStartPosition <= inCharStringRange.mEndPosition)
-        status = mImplementationHelper->FetchCharStringBytes(inCharStringRange.mStartPosition,
-                                                             inCharStringRange.mEndPosition, bytes);
-    if (status != eSuccess) {
-        TraceMessage("CharStringType2Interpreter::Intepret, failed to read charstring starting in %lld and ending in %lld",
-                     inCharStringRange.mStartPosition, inCharStringRange.mEndPosition);
+    const Byte* bytes = nullptr;
+    if (FetchProgram(inCharStringRange, "CharStringType2Interpreter::Intepret", bytes) != eSuccess)
+        return eFailure;
+    return ProcessCharString(bytes, static_cast<size_t>(inCharStringRange.mEndPosition - inCharStringRange.mStartPosition), 0);
+}
+
+OpStatus CharStringType2Interpreter::FetchProgram(const CharStringRange& inRange, const char* inCaller,
+                                                  const Byte*& outBytes)
+{
+    LongFilePositionType length = inRange.mEndPosition - inRange.mStartPosition;
+    if (length < 0 || mImplementationHelper->FetchCharStringBytes(inRange.mStartPosition, inRange.mEndPosition, outBytes) != eSuccess ||
+        (length > 0 && !outBytes)) {
+        TraceMessage("%s, failed to read charstring starting in %lld and ending in %lld", inCaller, inRange.mStartPosition,
+                     inRange.mEndPosition);
         return eFailure;
     }
-    return ProcessCharString(bytes.data(), bytes.size(), 0);
+    mProgramBytes += length;
+    if (mProgramBytes > kMaxProgramBytes) {
+        TraceMessage("%s, the glyph runs more than %lld bytes of programs", inCaller, kMaxProgramBytes);
+        return eFailure;
+    }
+    return eSuccess;
 }
 
 OpStatus CharStringType2Interpreter::ProcessCharString(const Byte* inBytes, size_t inLength, int inDepth)
@@ -421,16 +433,10 @@ OpStatus CharStringType2Interpreter::InterpretCallSubr(bool inGlobal, int inDept
     if (!range)
         return eFailure;
 
-    std::vector<Byte> bytes;
-    OpStatus status = eFailure;
-    if (range->mStartPosition <= range->mEndPosition)
-        status = mImplementationHelper->FetchCharStringBytes(range->mStartPosition, range->mEndPosition, bytes);
-    if (status != eSuccess) {
-        TraceMessage("CharStringType2Interpreter::InterpretCallSubr, failed to read charstring starting in %lld and ending in %lld",
-                     range->mStartPosition, range->mEndPosition);
+    const Byte* bytes = nullptr;
+    if (FetchProgram(*range, "CharStringType2Interpreter::InterpretCallSubr", bytes) != eSuccess)
         return eFailure;
-    }
-    return ProcessCharString(bytes.data(), bytes.size(), inDepth + 1);
+    return ProcessCharString(bytes, static_cast<size_t>(range->mEndPosition - range->mStartPosition), inDepth + 1);
 }
 
 OpStatus CharStringType2Interpreter::InterpretArithmetic(uint16_t inOperator)

@@ -17,6 +17,10 @@ public:
     static constexpr size_t kMaxStackSize = 48;
     static constexpr int kMaxSubrNesting = 10;
     static constexpr size_t kTransientArraySize = 32;
+    // Program bytes one glyph may run, its subroutines' every time they are called: subroutines
+    // calling each other many times over could otherwise make the work grow without end. Real
+    // glyphs run a few thousand.
+    static constexpr LongFilePositionType kMaxProgramBytes = 262144;
 
     OpStatus Intepret(const CharStringRange& inCharStringRange, IType2InterpreterImplementation* inImplementationHelper);
 
@@ -36,11 +40,14 @@ private:
     OpStatus InterpretArithmetic(uint16_t inOperator);
     void CheckWidth(uint16_t inOperator);
     OpStatus Push(const Type2Operand& inOperand);
+    // The bytes of a program, counted against the budget; logged failure.
+    OpStatus FetchProgram(const CharStringRange& inRange, const char* inCaller, const Byte*& outBytes);
     OpStatus Require(size_t inCount, uint16_t inOperator);
 
     IType2InterpreterImplementation* mImplementationHelper = nullptr;
     std::vector<Type2Operand> mOperandStack;
     uint32_t mStemsCount = 0;
+    LongFilePositionType mProgramBytes = 0;
     bool mCheckedWidth = false;
     bool mHasWidth = false;
     Type2Operand mWidth;

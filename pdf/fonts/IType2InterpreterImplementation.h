@@ -14,9 +14,10 @@ class CharStringType2Interpreter;
 
 class IType2InterpreterImplementation {
 public:
-    // The bytes from inStart to inEnd (exclusive) of the CFF data.
+    // The bytes from inStart to inEnd (exclusive) of the CFF data, owned by the implementation
+    // and valid while the interpretation runs.
     virtual OpStatus FetchCharStringBytes(LongFilePositionType inStart, LongFilePositionType inEnd,
-                                          std::vector<Byte>& outBytes) = 0;
+                                          const Byte*& outBytes) = 0;
     virtual OpStatus OnNumberOperand(const Type2Operand& inOperand) = 0;
     virtual OpStatus OnHstem(CharStringType2Interpreter& inInterpreter) = 0;
     virtual OpStatus OnVstem(CharStringType2Interpreter& inInterpreter) = 0;

@@ -1,15 +1,15 @@
 #pragma once
-// An interpreter implementation that does nothing: every callback goes on, every program is
-// empty and no subroutine is found. Implementations override only what they need.
+// An interpreter implementation that does nothing: every callback goes on, but no program
+// bytes and no subroutine are found. Implementations override only what they need.
 
 #include "pdf/fonts/IType2InterpreterImplementation.h"
 
 class Type2InterpreterImplementationAdapter : public IType2InterpreterImplementation {
 public:
-    OpStatus FetchCharStringBytes(LongFilePositionType, LongFilePositionType, std::vector<Byte>& outBytes) override
+    OpStatus FetchCharStringBytes(LongFilePositionType, LongFilePositionType, const Byte*& outBytes) override
     {
-        outBytes.clear();
-        return eSuccess;
+        outBytes = nullptr;
+        return eFailure;
     }
     OpStatus OnNumberOperand(const Type2Operand&) override { return eSuccess; }
     OpStatus OnHstem(CharStringType2Interpreter&) override { return eSuccess; }

@@ -35,10 +35,10 @@ public:
     void AddGlobal(const std::string& inProgram) { mGlobal.push_back(Add(inProgram)); }
 
     OpStatus FetchCharStringBytes(LongFilePositionType inStart, LongFilePositionType inEnd,
-                                  std::vector<Byte>& outBytes) override
+                                  const Byte*& outBytes) override
     {
-        outBytes.assign(mData.begin() + inStart, mData.begin() + inEnd);
-        return eSuccess;
+        outBytes = reinterpret_cast<const Byte*>(mData.data()) + inStart;
+        return inEnd <= static_cast<LongFilePositionType>(mData.size()) ? eSuccess : eFailure;
     }
     const CharStringRange* LocalSubrCharString(int32_t inIndex) override { return Subr(mLocal, inIndex); }
     const CharStringRange* GlobalSubrCharString(int32_t inIndex) override { return Subr(mGlobal, inIndex); }
@@ -185,6 +185,25 @@ TEST(Type2CharStringTest, InterpreterRunsProgramsAndFailsOnDamage)
                       test.width);
         }
     }
+}
+
+TEST(Type2CharStringTest, SubroutinesCallingEachOtherManyTimesOverEndTheGlyph)
+{
+    // Nine levels, each calling the next ten times: 10^9 calls unless the work is bounded.
+    RecordingPrograms programs;
+    for (int level = 0; level < 9; ++level) {
+        std::string body;
+        for (int i = 0; i < 10; ++i)
+            body += Num(level + 1 - 107) + kCallsubr;
+        programs.AddLocal(body + kReturn);
+    }
+    programs.AddLocal(kReturn);
+    CharStringRange glyph = programs.Add(Num(-107) + kCallsubr + kEndchar);
+    testsupport::LogCapture log;
+    CharStringType2Interpreter interpreter;
+    EXPECT_EQ(interpreter.Intepret(glyph, &programs), eFailure);
+    EXPECT_TRUE(log.Contains("CharStringType2Interpreter::InterpretCallSubr, the glyph runs more than 262144 bytes of programs"))
+        << log.Text();
 }
 
 TEST(Type2CharStringTest, RandomIsTheSameInEveryInterpreter)

@@ -1,6 +1,6 @@
 // libFuzzer target: reads the fuzzer's bytes as CFF data, runs the Type 2 interpreter and the
 // flattener over its glyphs and builds subsets from it (fuzz/CFFFuzzExercise.h). Built and run
-// by fuzz/run-cff-fuzzer.sh; not part of the test suite.
+// by fuzz/run-opentype-fuzzer.sh (target cff); not part of the test suite.
 
 #include "fuzz/CFFFuzzExercise.h"
 

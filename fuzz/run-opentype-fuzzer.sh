@@ -1,10 +1,11 @@
 #!/bin/sh
 # Builds a font fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # over the library's sources and runs it for the given number of seconds (default 60). The
-# second argument names the target: opentype (the default, the sfnt reader) or truetype_subset
-# (the TrueType subsetter). Crashing inputs land in build-fuzz-<target>/crashes; keep each one
-# under tests/pdf/fonts/regressions. Needs clang, Debian's libclang-rt-14-dev and, for the seeds,
-# python3-fonttools.
+# second argument names the target: opentype (the default, the sfnt reader), truetype_subset
+# (the TrueType subsetter) or cff (CFF input, Type 2 charstrings and CFF subsets). Crashing
+# inputs land in build-fuzz-<target>/crashes; keep each one under tests/pdf/fonts/regressions
+# (tests/pdf/fonts/cff-regressions for cff). Needs clang, Debian's libclang-rt-14-dev and, for
+# the seeds, python3-fonttools.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -24,7 +25,10 @@ fi
 if [ -z "$(ls -A "$out/corpus")" ]; then
     python=python3
     $python -c "import fontTools" 2>/dev/null || python=/usr/bin/python3
-    if [ "$target" = truetype_subset ]; then
+    if [ "$target" = cff ]; then
+        $python fuzz/make-cff-seeds.py "$out/corpus"
+        cp tests/pdf/fonts/cff-regressions/* "$out/corpus/" 2>/dev/null || true
+    elif [ "$target" = truetype_subset ]; then
         $python fuzz/make-opentype-seeds.py "$out/corpus" --glyph-list
     else
         $python fuzz/make-opentype-seeds.py "$out/corpus"

@@ -610,5 +610,5 @@ OpStatus OpenTypeFileInput::ReadCFF()
     mPrimitivesReader.SetOffset(entry->mOffset);
     if (mPrimitivesReader.GetStatus() != eSuccess)
         return eFailure;
-    return mCFF.ReadCFFFile(mPrimitivesReader.GetStream());
+    return mCFF.ReadCFFFile(mPrimitivesReader.GetStream(), entry->mLength);
 }

@@ -12,6 +12,7 @@
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/PDFPageInput.h"
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/XObjectContentContext.h"
@@ -115,7 +116,17 @@ PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QStri
     if (pageCount > 0) {
         RefCountPtr<PDFDictionary> page(parser->ParsePage(0));
         RefCountPtr<PDFObject> mediaBox(page ? parser->ResolveDictionaryValue(page.GetPtr(), "MediaBox") : nullptr);
-        firstPage = PageSizeFromMediaBox(mediaBox.GetPtr());
+        if (mediaBox) {
+            firstPage = PageSizeFromMediaBox(mediaBox.GetPtr());
+        } else if (page) {
+            // Many producers give the size once, in the page tree: a mark placed for A4 instead
+            // would fall off a Letter page.
+            page->AddRef(); // the page input takes over one reference
+            PDFPageInput input(parser, page.GetPtr());
+            const PDFRectangle box = input.GetMediaBox();
+            if (box.UpperRightX >= 1 && box.UpperRightY >= 1 && box.UpperRightX < INT_MAX && box.UpperRightY < INT_MAX)
+                firstPage = QSize(static_cast<int>(box.UpperRightX), static_cast<int>(box.UpperRightY));
+        }
     }
     // Percent offsets count from the first page, for every page.
     const MarkOffsets offsets =

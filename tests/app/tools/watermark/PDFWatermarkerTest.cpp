@@ -178,15 +178,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("scale");
-        QTest::newRow("JPEG bottom left") << "mark.jpg" << 2 << 100;
-        QTest::newRow("PNG with alpha top right") << "mark.png" << 1 << 50;
-        QTest::newRow("PNG in capitals center") << "MARK.PNG" << 4 << 100;
+        QTest::addColumn<QSize>("page"); // (0, 0): each page its own Letter box
+        QTest::newRow("JPEG bottom left") << "mark.jpg" << 2 << 100 << QSize();
+        QTest::newRow("PNG with alpha top right") << "mark.png" << 1 << 50 << QSize();
+        QTest::newRow("PNG in capitals center") << "MARK.PNG" << 4 << 100 << QSize();
+        QTest::newRow("size from the page tree, top left") << "mark.jpg" << 0 << 100 << QSize(300, 400);
     }
     void imageMarksWhereThePositionSays()
     {
         QFETCH(QString, name);
         QFETCH(int, position);
         QFETCH(int, scale);
+        QFETCH(QSize, page);
         // 100 x 60 pixels: red on the left half, transparent (or blue for JPEG) on the right.
         QImage picture(100, 60, QImage::Format_ARGB32);
         picture.fill(Qt::transparent);
@@ -198,7 +201,14 @@ private slots:
         const QString imagePath = folder.filePath(name);
         QVERIFY(picture.save(imagePath, name.endsWith(QLatin1String(".jpg")) ? "JPG" : "PNG", 100));
 
-        const QString source = Input(QStringLiteral("img.pdf"), TestPDF::Make(Pages(2)));
+        TestPDF::Extras extras;
+        if (page.isValid()) {
+            extras.pageTree = QStringLiteral("/MediaBox [0 0 %1 %2]").arg(page.width()).arg(page.height()).toLatin1();
+            extras.pages = {"/Note (/MediaBox)", "/Note (/MediaBox)"};
+        } else {
+            page = QSize(612, 792);
+        }
+        const QString source = Input(QStringLiteral("img.pdf"), TestPDF::Make(Pages(2), false, extras));
         const QString out = FreshFolder();
         WatermarkThread thread;
         thread.files = QStringList{source};
@@ -222,11 +232,11 @@ private slots:
         const QSize size = ImageMarkSize(QSize(100, 60), scale);
         int x = 0;
         int y = 0;
-        ImageMarkOrigin(position, 612, 792, {40, 30}, size.width(), size.height(), x, y);
-        for (int page = 1; page <= 2; ++page) {
-            const QImage render = Render(output, page, folder.path());
-            QCOMPARE(render.size(), QSize(612, 792));
-            const int top = 792 - y - size.height();
+        ImageMarkOrigin(position, page.width(), page.height(), {40, 30}, size.width(), size.height(), x, y);
+        for (int number = 1; number <= 2; ++number) {
+            const QImage render = Render(output, number, folder.path());
+            QCOMPARE(render.size(), page);
+            const int top = page.height() - y - size.height();
             const QRgb left = render.pixel(x + size.width() / 4, top + size.height() / 2);
             const QRgb right = render.pixel(x + size.width() * 3 / 4, top + size.height() / 2);
             QVERIFY2(IsColour(left, 255, 0, 0), qPrintable(QString::number(left, 16)));

@@ -582,11 +582,7 @@ void WatermarkPDFFilesWindow::on_editOutputNames_textChanged(const QString& valu
 
 void WatermarkPDFFilesWindow::on_buttonBrowse_clicked()
 {
-    const QString folder = ChooseOutputFolder(SettingsKey::WatermarkPDFOutputFolder, outputFolder);
-    if (folder.isEmpty())
-        return;
-    outputFolder = folder;
-    editOutputFolder->setText(QDir::toNativeSeparators(folder));
+    BrowseOutputFolder(SettingsKey::WatermarkPDFOutputFolder, outputFolder, editOutputFolder);
 }
 
 // ---- The list and the preview ----
@@ -762,9 +758,7 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     const QString projectFont = values.at(2);
     if (!catalog.DisplayNames().contains(projectFont))
         problems << tr("The font \"%1\" is not installed; watermarks need a font that is.").arg(projectFont);
-    const QString names = SanitizeFileName(values.at(13));
-    if (names != values.at(13))
-        problems << tr("The output names held characters that a file name cannot hold; they were removed.");
+    const QString names = ProjectOutputNames(values.at(13), problems);
 
     ResetSettings();
     fileEntries = entries;
@@ -790,8 +784,6 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     if (!folder.isEmpty())
         outputFolder = QDir::fromNativeSeparators(folder);
     ApplySettingsToUi();
-    if (!problems.isEmpty())
-        Prompts().Warning(this, QString(),
-                          tr("Some settings of the project could not be used:\n\n") + problems.join(QLatin1Char('\n')));
+    WarnAboutProjectProblems(problems);
     return true;
 }

@@ -25,16 +25,6 @@ WatermarkThread::~WatermarkThread()
     StopAndWait();
 }
 
-QStringList WatermarkThread::GetFailedFiles() const
-{
-    return FailedPaths(failedFiles);
-}
-
-QList<FailedFile> WatermarkThread::GetFailures() const
-{
-    return failedFiles;
-}
-
 bool WatermarkThread::MakeTemporaryJpeg(const QString& imagePath, const QString& jpegPath, QString& reason)
 {
     if (imagePath.isEmpty()) {

@@ -7,8 +7,7 @@
 // the job ends; an image that cannot be read or converted fails every source. A thread in an
 // unknown mode marks nothing and reports every source. The engine dies with the thread object.
 
-#include "app/tools/FailedFile.h"
-#include "app/tools/ToolThread.h"
+#include "app/tools/FolderToolThread.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 
 #include <QString>
@@ -18,7 +17,7 @@ enum WatermarkMode { TextWatermark = 1, ImageWatermark = 2 };
 
 class QImage;
 
-class WatermarkThread : public ToolThread {
+class WatermarkThread : public FolderToolThread {
     Q_OBJECT
 
 public:
@@ -45,16 +44,10 @@ public:
     QString outputNames;
     QString outputFolder;
 
-    QStringList GetFailedFiles() const;
-    QList<FailedFile> GetFailures() const;
-
     // The image as the JPEG the job draws: transparency on white, 72 pixels per inch. False with
     // the reason when it cannot be read or saved there.
     static bool MakeTemporaryJpeg(const QString& imagePath, const QString& jpegPath, QString& reason);
 
 protected:
     void run() override;
-
-private:
-    QList<FailedFile> failedFiles;
 };

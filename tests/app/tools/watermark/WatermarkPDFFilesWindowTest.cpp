@@ -9,6 +9,7 @@
 #include "app/support/ExternalReaders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/TestPDF.h"
+#include "app/support/WindowTestSupport.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/OverwriteDecision.h"
 #include "app/tools/watermark/WatermarkPDFFilesWindow.h"
@@ -26,15 +27,6 @@
 #include <QSpinBox>
 
 namespace {
-
-template <class Widget>
-Widget* Find(QWidget& window, const char* name)
-{
-    auto* widget = window.findChild<Widget*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no %s", name);
-    return widget;
-}
 
 const QString kTitle = QStringLiteral("Watermark PDF Documents");
 
@@ -66,7 +58,9 @@ private:
     {
         box->setCurrentIndex(index);
         emit box->activated(index);
-        emit box->activated(box->itemText(index));
+        // The text form of the signal, which the font box's slot takes, by name: Qt marks it as
+        // deprecated but still emits it.
+        QMetaObject::invokeMethod(box, "activated", Q_ARG(QString, box->itemText(index)));
     }
 
 private slots:
@@ -210,7 +204,7 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
                  QStringLiteral("The following PDF documents could not be watermarked:\n\n") + doc +
                      " (no image was chosen)\n");
-        QVERIFY(QDir(out2).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(Files(out2).isEmpty());
     }
 
     void projectBytesAndLoading()
@@ -293,7 +287,7 @@ private slots:
         QVERIFY(window->close());
         QVERIFY(!window->IsWorking());
         // Nothing half-written is left: every file there is complete.
-        for (const QString& name : QDir(out).entryList(QDir::Files | QDir::Hidden))
+        for (const QString& name : Files(out))
             QVERIFY2(ExternalReaders::QpdfAccepts(out + QLatin1Char('/') + name), qPrintable(name));
     }
 };

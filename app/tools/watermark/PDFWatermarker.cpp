@@ -10,9 +10,6 @@
 
 #include "pdf/copying/CopySession.h"
 #include "pdf/fonts/PDFUsedFont.h"
-#include "pdf/objects/PDFDictionary.h"
-#include "pdf/objects/RefCountPtr.h"
-#include "pdf/parsing/PDFPageInput.h"
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/XObjectContentContext.h"
@@ -112,22 +109,9 @@ PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QStri
     // Read once, before the first byte of the update: the file grows as pages are written.
     const unsigned long pages = parser->GetPageCount();
     const int pageCount = pages > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(pages);
-    QSize firstPage(kFallbackPageWidth, kFallbackPageHeight);
-    if (pageCount > 0) {
-        RefCountPtr<PDFDictionary> page(parser->ParsePage(0));
-        RefCountPtr<PDFObject> mediaBox(page ? parser->ResolveDictionaryValue(page.GetPtr(), "MediaBox") : nullptr);
-        if (mediaBox) {
-            firstPage = PageSizeFromMediaBox(mediaBox.GetPtr());
-        } else if (page) {
-            // Many producers give the size once, in the page tree: a mark placed for A4 instead
-            // would fall off a Letter page.
-            page->AddRef(); // the page input takes over one reference
-            PDFPageInput input(parser, page.GetPtr());
-            const PDFRectangle box = input.GetMediaBox();
-            if (box.UpperRightX >= 1 && box.UpperRightY >= 1 && box.UpperRightX < INT_MAX && box.UpperRightY < INT_MAX)
-                firstPage = QSize(static_cast<int>(box.UpperRightX), static_cast<int>(box.UpperRightY));
-        }
-    }
+    // The first page's own MediaBox or the page tree's: a mark placed for A4 instead would fall
+    // off a Letter page whose size the tree gives.
+    const QSize firstPage = pageCount > 0 ? FirstPageSize(*parser) : QSize(kFallbackPageWidth, kFallbackPageHeight);
     // Percent offsets count from the first page, for every page.
     const MarkOffsets offsets =
         OffsetsInPoints(mark.unitMode, mark.offsetX, mark.offsetY, firstPage.width(), firstPage.height());

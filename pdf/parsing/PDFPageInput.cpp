@@ -34,8 +34,10 @@ void PDFPageInput::AssertPageObjectValid(PDFObject* inPageObject)
 PDFRectangle PDFPageInput::GetMediaBox()
 {
     RefCountPtr<PDFObject> mediaBox;
-    if (mPageObject && mParser && InheritedPageEntry::Find(mParser, mPageObject.GetPtr(), "MediaBox", mediaBox) ==
-                                      InheritedPageEntry::eBrokenChain)
+    // The parser's node cache spares each page of a large tree reading the same nodes again.
+    if (mPageObject && mParser &&
+        InheritedPageEntry::Find(mParser, mPageObject.GetPtr(), "MediaBox", mediaBox,
+                                 &mParser->GetPageTreeNodeCache()) == InheritedPageEntry::eBrokenChain)
         TraceMessage("PDFPageInput::GetMediaBox, the Parent chain of the page loops");
 
     if (mediaBox && mediaBox->GetType() == PDFObject::ePDFObjectArray &&

@@ -47,7 +47,10 @@ char NextInClass(char inCharacter)
 PDFDictionary* FindResources(PDFParser* inParser, PDFDictionary* inPage, bool& outHasEntry)
 {
     RefCountPtr<PDFObject> value;
-    outHasEntry = InheritedPageEntry::Find(inParser, inPage, scResources, value) == InheritedPageEntry::eFound;
+    // Through the parser's node cache: every page of a large tree would otherwise read the same
+    // nodes (often from an object stream) again.
+    outHasEntry = InheritedPageEntry::Find(inParser, inPage, scResources, value, &inParser->GetPageTreeNodeCache()) ==
+                  InheritedPageEntry::eFound;
     return PDFObjectCastPtr<PDFDictionary>(value.Detach()).Detach();
 }
 

@@ -1,0 +1,346 @@
+#include "app/tools/watermark/PDFWatermarker.h"
+
+#include "app/FontCatalog.h"
+#include "app/tools/OutputNames.h"
+#include "app/tools/PDFQueries.h"
+#include "app/tools/PageRanges.h"
+#include "app/tools/ProgressPercent.h"
+#include "app/tools/StagedOutput.h"
+#include "app/tools/watermark/WatermarkGeometry.h"
+
+#include "pdf/copying/CopySession.h"
+#include "pdf/fonts/PDFUsedFont.h"
+#include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/PageRewriter.h"
+#include "pdf/writing/XObjectContentContext.h"
+
+#include <QDir>
+#include <QImageReader>
+
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The library takes paths and texts as the UTF-8 bytes of the QString.
+std::string Utf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+const QString kPageNumberToken = QStringLiteral("[PgNo]");
+
+} // namespace
+
+PDFWatermarker::PDFWatermarker(QObject* parent) : FileToolEngine(parent) {}
+
+bool PDFWatermarker::ResolveFont(const QString& fontName, QString& path, QString& reason) const
+{
+    const FontCatalog& catalog = fontCatalog ? *fontCatalog : FontCatalog::Shared();
+    path = catalog.PathOf(fontName);
+    if (path.isEmpty()) {
+        reason = tr("the font \"%1\" is not among the system's TrueType fonts").arg(fontName);
+        return false;
+    }
+    // Loaded once here, so that a font file that cannot be read fails the job before any copy.
+    PDFWriter probe;
+    if (!probe.GetFontForFile(Utf8(path), 0)) {
+        reason = tr("the font file %1 cannot be loaded").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+bool PDFWatermarker::MeasureImage(const QString& jpegPath, int scale, QSize& size, QString& reason)
+{
+    QImageReader reader(jpegPath);
+    const QSize pixels = reader.size();
+    if (jpegPath.isEmpty() || !pixels.isValid() || pixels.isEmpty()) {
+        reason = jpegPath.isEmpty() ? tr("no image was chosen")
+                                    : tr("the image %1 cannot be read").arg(QDir::toNativeSeparators(jpegPath));
+        return false;
+    }
+    size = ImageMarkSize(pixels, scale);
+    return true;
+}
+
+PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QString& file,
+                                                   const QStringList& jobInputs, const PageWalk& walk,
+                                                   QString& reason)
+{
+    const QString target = OutputFilePath(mark.outputFolder, mark.outputNames, file, {}, reason);
+    if (target.isEmpty())
+        return Outcome::Failed;
+    switch (ClearTarget(target, jobInputs, reason)) {
+    case TargetStep::Fail:
+        return Outcome::Failed;
+    case TargetStep::Skip:
+        return Outcome::Skipped;
+    case TargetStep::Write:
+        break;
+    }
+
+    StagedOutput staged(target);
+    if (!staged.CreateAsCopyOf(file)) {
+        reason = WriteFailureReason(target, staged.ErrorString());
+        return Outcome::Failed;
+    }
+    // The library's reasons name the copy, which holds the source's bytes: the user knows the
+    // source.
+    auto libraryReason = [&staged, &file]() {
+        QString text = LibraryFailureReason();
+        text.replace(QString::fromStdString(Utf8(staged.TemporaryPath())), QDir::toNativeSeparators(file));
+        return text;
+    };
+    // Declared after the staged output, so that the writer has closed the copy before an
+    // unfinished one is removed.
+    PDFWriter writer;
+    if (writer.StartIncrementalUpdate(Utf8(staged.TemporaryPath()), 13) != eSuccess) {
+        reason = libraryReason();
+        return Outcome::Failed;
+    }
+    PDFParser* parser = writer.GetModifiedFileParser();
+    if (!parser) {
+        reason = libraryReason();
+        return Outcome::Failed;
+    }
+    // Read once, before the first byte of the update: the file grows as pages are written.
+    const unsigned long pages = parser->GetPageCount();
+    const int pageCount = pages > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(pages);
+    // The first page's own MediaBox or the page tree's: a mark placed for A4 instead would fall
+    // off a Letter page whose size the tree gives.
+    const QSize firstPage = pageCount > 0 ? FirstPageSize(*parser) : QSize(kFallbackPageWidth, kFallbackPageHeight);
+    // Percent offsets count from the first page, for every page.
+    const MarkOffsets offsets =
+        OffsetsInPoints(mark.unitMode, mark.offsetX, mark.offsetY, firstPage.width(), firstPage.height());
+
+    PDFUsedFont* font = nullptr;
+    if (mark.isText) {
+        font = writer.GetFontForFile(Utf8(mark.fontPath), 0);
+        if (!font) {
+            reason = tr("the font file %1 cannot be loaded").arg(QDir::toNativeSeparators(mark.fontPath));
+            return Outcome::Failed;
+        }
+    }
+    int imageX = 0;
+    int imageY = 0;
+    ImageMarkOrigin(mark.position, firstPage.width(), firstPage.height(), offsets, mark.imageSize.width(),
+                    mark.imageSize.height(), imageX, imageY);
+
+    bool pageFailed = false;
+    const bool walked = walk(pageCount, [&](int index) {
+        if (StopRequested())
+            return false;
+        auto fail = [&]() {
+            reason = tr("page %1 could not be watermarked: %2").arg(index + 1).arg(libraryReason());
+            pageFailed = true;
+            return false;
+        };
+        PageRewriter rewriter(&writer, static_cast<unsigned long>(index));
+        XObjectContentContext* content = rewriter.StartContentContext();
+        if (!content)
+            return fail();
+        OpStatus drawn = eSuccess;
+        if (mark.isText) {
+            // Each page its own text: pages that share their resources still show their own
+            // number.
+            QString text = mark.text;
+            text.replace(kPageNumberToken, QString::number(index + 1));
+            const std::string utf8 = Utf8(text);
+            const TextExtent extent = font->MeasureText(utf8, mark.fontSize);
+            double x = 0;
+            double y = 0;
+            TextMarkOrigin(mark.position, firstPage.width(), firstPage.height(), offsets, extent.mWidth,
+                           extent.mHeight, x, y);
+            TextOptions options;
+            options.mColorSpace = eColorSpaceRGB;
+            options.mColorValue = mark.color & 0xFFFFFFu;
+            options.mFontSize = mark.fontSize;
+            options.mFont = font;
+            drawn = content->WriteText(x, y, utf8, options);
+        } else {
+            ImageOptions options;
+            options.mTransformationMethod = eImageTransformationMatrix;
+            options.mImageIndex = 0;
+            const double s = static_cast<double>(static_cast<float>(mark.scale) / 100.0f);
+            const double matrix[6] = {s, 0, 0, s, 0, 0};
+            std::copy(matrix, matrix + 6, options.mMatrix);
+            options.mBoundingBoxWidth = 100;
+            options.mBoundingBoxHeight = 100;
+            options.mFitPolicy = eImageFitAlways;
+            options.mFitProportional = true;
+            drawn = content->DrawImage(imageX, imageY, Utf8(mark.jpegPath), options);
+        }
+        if (drawn != eSuccess || rewriter.EndContentContext() != eSuccess || rewriter.WritePage() != eSuccess)
+            return fail();
+        return true;
+    });
+    if (!walked)
+        return pageFailed ? Outcome::Failed : Outcome::Skipped;
+    if (writer.EndPDF() != eSuccess) {
+        reason = libraryReason();
+        return Outcome::Failed;
+    }
+    if (!staged.Commit()) {
+        reason = WriteFailureReason(target, staged.ErrorString());
+        return Outcome::Failed;
+    }
+    return Outcome::Written;
+}
+
+QList<FailedFile> PDFWatermarker::MarkDocuments(const Mark& mark, const QStringList& files)
+{
+    QList<FailedFile> failed;
+    const int total = files.size();
+    for (int i = 0; i < total; ++i) {
+        if (StopRequested())
+            return failed;
+        const QString& file = files.at(i);
+        QString reason;
+        const Outcome outcome = MarkSource(mark, file, files,
+                                           [](int pageCount, const std::function<bool(int)>& markPage) {
+                                               for (int page = 0; page < pageCount; ++page)
+                                                   if (!markPage(page))
+                                                       return false;
+                                               return true;
+                                           },
+                                           reason);
+        if (StopRequested())
+            return failed;
+        if (outcome == Outcome::Skipped)
+            continue;
+        if (outcome == Outcome::Failed)
+            failed.append({file, reason});
+        emit UpdateProgress(ProgressPercent(i + 1, total));
+    }
+    return failed;
+}
+
+QList<FailedFile> PDFWatermarker::MarkPageIntervals(const Mark& mark, const QString& file,
+                                                    const QString& pageIntervals)
+{
+    if (StopRequested())
+        return {};
+    const PageRanges ranges = ReadPageRanges(pageIntervals);
+    QString reason;
+    const Outcome outcome = MarkSource(
+        mark, file, {file},
+        [this, &ranges](int pageCount, const std::function<bool(int)>& markPage) {
+            // A page that two items name is marked once: its mark would be the same.
+            std::vector<bool> marked(static_cast<size_t>(pageCount), false);
+            for (const PageInterval& interval : ranges.intervals) {
+                int first = 0;
+                int last = 0;
+                if (interval.ClampTo(pageCount, first, last)) {
+                    for (int page = first; page <= last; ++page) {
+                        if (marked[static_cast<size_t>(page - 1)])
+                            continue;
+                        if (!markPage(page - 1))
+                            return false;
+                        marked[static_cast<size_t>(page - 1)] = true;
+                    }
+                }
+                emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
+            }
+            return true;
+        },
+        reason);
+    if (outcome == Outcome::Failed && !StopRequested())
+        return {FailedFile{file, reason}};
+    return {};
+}
+
+PDFWatermarker::Mark PDFWatermarker::Placement(int position, int unitMode, int offsetX, int offsetY,
+                                               const QString& outputFolder, const QString& outputNames)
+{
+    Mark mark;
+    mark.position = position;
+    mark.unitMode = unitMode;
+    mark.offsetX = offsetX;
+    mark.offsetY = offsetY;
+    mark.outputFolder = outputFolder;
+    mark.outputNames = outputNames;
+    return mark;
+}
+
+QList<FailedFile> PDFWatermarker::FailAll(const QStringList& files, const QString& reason)
+{
+    QList<FailedFile> failed;
+    for (const QString& file : files)
+        failed.append({file, reason});
+    return failed;
+}
+
+bool PDFWatermarker::PrepareText(Mark& mark, const QString& text, const QString& fontName, int fontSize,
+                                 unsigned int color, QString& reason) const
+{
+    mark.isText = true;
+    mark.text = text;
+    mark.fontSize = fontSize;
+    mark.color = color;
+    return ResolveFont(fontName, mark.fontPath, reason);
+}
+
+bool PDFWatermarker::PrepareImage(Mark& mark, const QString& jpegPath, int scale, QString& reason)
+{
+    mark.isText = false;
+    mark.jpegPath = jpegPath;
+    mark.scale = scale;
+    return MeasureImage(jpegPath, scale, mark.imageSize, reason);
+}
+
+QList<FailedFile> PDFWatermarker::AddTextWatermark(const QStringList& files, const QString& text,
+                                                   const QString& fontName, int fontSize, unsigned int color,
+                                                   int position, int unitMode, int offsetX, int offsetY,
+                                                   const QString& outputFolder, const QString& outputNames)
+{
+    BeginOperation();
+    Mark mark = Placement(position, unitMode, offsetX, offsetY, outputFolder, outputNames);
+    QString reason;
+    if (!PrepareText(mark, text, fontName, fontSize, color, reason))
+        return FailAll(files, reason);
+    return MarkDocuments(mark, files);
+}
+
+QList<FailedFile> PDFWatermarker::AddTextWatermarkToPageIntervals(const QString& file, const QString& pageIntervals,
+                                                                  const QString& text, const QString& fontName,
+                                                                  int fontSize, unsigned int color, int position,
+                                                                  int unitMode, int offsetX, int offsetY,
+                                                                  const QString& outputFolder,
+                                                                  const QString& outputNames)
+{
+    BeginOperation();
+    Mark mark = Placement(position, unitMode, offsetX, offsetY, outputFolder, outputNames);
+    QString reason;
+    if (!PrepareText(mark, text, fontName, fontSize, color, reason))
+        return FailAll({file}, reason);
+    return MarkPageIntervals(mark, file, pageIntervals);
+}
+
+QList<FailedFile> PDFWatermarker::AddImageWatermark(const QStringList& files, const QString& jpegPath, int scale,
+                                                    int position, int unitMode, int offsetX, int offsetY,
+                                                    const QString& outputFolder, const QString& outputNames)
+{
+    BeginOperation();
+    Mark mark = Placement(position, unitMode, offsetX, offsetY, outputFolder, outputNames);
+    QString reason;
+    if (!PrepareImage(mark, jpegPath, scale, reason))
+        return FailAll(files, reason);
+    return MarkDocuments(mark, files);
+}
+
+QList<FailedFile> PDFWatermarker::AddImageWatermarkToPageIntervals(const QString& file, const QString& pageIntervals,
+                                                                   const QString& jpegPath, int scale, int position,
+                                                                   int unitMode, int offsetX, int offsetY,
+                                                                   const QString& outputFolder,
+                                                                   const QString& outputNames)
+{
+    BeginOperation();
+    Mark mark = Placement(position, unitMode, offsetX, offsetY, outputFolder, outputNames);
+    QString reason;
+    if (!PrepareImage(mark, jpegPath, scale, reason))
+        return FailAll({file}, reason);
+    return MarkPageIntervals(mark, file, pageIntervals);
+}

@@ -1,0 +1,296 @@
+// The watermark window's road through its slots, offscreen, with the real engine on small files
+// made here: the fonts offered, the defaults, the unit switch and the offset boxes, the colour,
+// the preview, a job with its report, the project's exact bytes and what loading keeps, and a
+// close during a job.
+
+#include "app/AppIdentity.h"
+#include "app/FontCatalog.h"
+#include "app/support/AppTestMain.h"
+#include "app/support/ExternalReaders.h"
+#include "app/support/ScriptedPrompts.h"
+#include "app/support/TestPDF.h"
+#include "app/support/WindowTestSupport.h"
+#include "app/tools/ListPDFFiles.h"
+#include "app/tools/OverwriteDecision.h"
+#include "app/tools/watermark/WatermarkPDFFilesWindow.h"
+
+#include <QAction>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSpinBox>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Watermark PDF Documents");
+
+} // namespace
+
+class WatermarkPDFFilesWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<FontCatalog> catalog;
+    int number = 0;
+
+    QString Pdf(const QString& name, const QStringList& pages, const TestPDF::Extras& extras = TestPDF::Extras())
+    {
+        const QString path = folder.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        if (!TestPDF::Write(path, TestPDF::Make(pages, false, extras)))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QString Fresh()
+    {
+        const QString path = folder.filePath(QStringLiteral("out%1").arg(++number));
+        QDir().mkpath(path);
+        return path;
+    }
+    static void Combo(QComboBox* box, int index)
+    {
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+        // The text form of the signal, which the font box's slot takes, by name: Qt marks it as
+        // deprecated but still emits it.
+        QMetaObject::invokeMethod(box, "activated", Q_ARG(QString, box->itemText(index)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(folder.isValid());
+        const QString fonts = folder.filePath(QStringLiteral("fonts"));
+        QDir().mkpath(fonts);
+        const QString dejaVu = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+        for (const char* name : {"arial.ttf", "ARIALBD.TTF", "times.ttf"})
+            QVERIFY(QFile::copy(dejaVu, fonts + QLatin1Char('/') + QLatin1String(name)));
+        catalog = std::make_unique<FontCatalog>(QStringList{fonts});
+    }
+
+    void init()
+    {
+        AppIdentity::Instance();
+        QSettings().clear();
+    }
+
+    void defaultsFontsAndOffsetBoxes()
+    {
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        QCOMPARE(window.windowTitle(), kTitle);
+        auto* fonts = Find<QComboBox>(window, "comboFont");
+        QCOMPARE(fonts->count(), 2);
+        QCOMPARE(fonts->itemText(0), QStringLiteral("Arial"));
+        QCOMPARE(fonts->itemText(1), QStringLiteral("Times"));
+        QCOMPARE(window.fontName, QStringLiteral("Arial"));
+        QCOMPARE(Find<QSpinBox>(window, "spinSize")->value(), 16);
+        QCOMPARE(Find<QPushButton>(window, "buttonColor")->styleSheet(), QStringLiteral("background-color: black"));
+        QCOMPARE(Find<QComboBox>(window, "comboPosition")->currentIndex(), 2);
+        QCOMPARE(Find<QLineEdit>(window, "editPageIntervals")->text(), QStringLiteral("[1-3],5,[7-9]"));
+        QCOMPARE(Find<QLineEdit>(window, "editOutputNames")->text(), QStringLiteral("[FileName]_Watermarked"));
+        QCOMPARE(Find<QLabel>(window, "labelDocInfo")->text(),
+                 QStringLiteral("Number of Pages:\nPage Size:\nEncrypted:\nFile Size:"));
+
+        // Without an "Arial" the first font of the catalog is the default.
+        FontCatalog other(QStringList{QStringLiteral("/usr/share/fonts/truetype/dejavu")});
+        WatermarkPDFFilesWindow second(nullptr, &other);
+        QCOMPARE(second.fontName, other.DisplayNames().first());
+
+        auto* x = Find<QSpinBox>(window, "spinOffsetX");
+        auto* y = Find<QSpinBox>(window, "spinOffsetY");
+        auto* position = Find<QComboBox>(window, "comboPosition");
+        const struct {
+            int position;
+            bool x, y;
+        } boxes[] = {{4, false, false}, {5, false, true}, {6, false, true}, {0, true, true}, {3, true, true}};
+        for (const auto& row : boxes) {
+            Combo(position, row.position);
+            QCOMPARE(window.position, row.position);
+            QCOMPARE(x->isEnabled(), row.x);
+            QCOMPARE(y->isEnabled(), row.y);
+        }
+        Combo(position, 4);
+        Find<QAction>(window, "actionNew")->trigger();
+        QVERIFY(x->isEnabled() && y->isEnabled());
+
+        // The unit switch on A4 with no file: 50/50 points are 8/6 percent, and back 48/51.
+        auto* unit = Find<QComboBox>(window, "comboPositionMode");
+        Combo(unit, 1);
+        QCOMPARE(window.offsetX, 8);
+        QCOMPARE(window.offsetY, 6);
+        QCOMPARE(x->maximum(), 100);
+        Combo(unit, 0);
+        QCOMPARE(window.offsetX, 48);
+        QCOMPARE(window.offsetY, 51);
+        x->setValue(700);
+        Combo(unit, 1);
+        QCOMPARE(window.offsetX, 100);
+        // The unit already active changes nothing, not even the marker.
+        Find<QAction>(window, "actionNew")->trigger();
+        Combo(unit, 0);
+        QCOMPARE(window.windowTitle(), kTitle);
+
+        // Pure red from the colour dialog.
+        prompts.dialogHandler = [](QDialog& dialog) {
+            static_cast<QColorDialog&>(dialog).setCurrentColor(Qt::red);
+            dialog.accept();
+            return int(QDialog::Accepted);
+        };
+        Find<QPushButton>(window, "buttonColor")->click();
+        QCOMPARE(window.color, 16711680u);
+        QVERIFY(Find<QPushButton>(window, "buttonColor")->styleSheet().endsWith(QStringLiteral("#ff0000")));
+
+        // The tokens go into the text.
+        auto* text = Find<QLineEdit>(window, "editText");
+        Find<QAction>(window, "actionPageNumber")->trigger();
+        Find<QAction>(window, "actionCopyrightSymbol")->trigger();
+        Find<QAction>(window, "actionTrademarkSymbol")->trigger();
+        Find<QAction>(window, "actionRegisteredTrademarkSymbol")->trigger();
+        QCOMPARE(text->text(), QStringLiteral("[PgNo]\u00a9\u2122\u00ae"));
+        QCOMPARE(window.text, text->text());
+        QVERIFY(window.windowTitle().endsWith(QLatin1Char('*')));
+    }
+
+    void previewAndJob()
+    {
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        TestPDF::Extras a4;
+        a4.pages = {"/MediaBox [0 0 595 842]", "/MediaBox [0 0 595 842]"};
+        const QString doc = Pdf(QStringLiteral("job/doc.pdf"), {"One", "Two"}, a4);
+        auto* list = Find<ListPDFFiles>(window, "listPDFFiles");
+        emit list->FilesDropped({doc});
+        list->setCurrentRow(0);
+        emit list->itemClicked(list->item(0));
+        QCOMPARE(Find<QLabel>(window, "labelDocInfo")->text(),
+                 QStringLiteral("Number of Pages: 2\nPage Size: 595 x 842\nEncrypted: NO\nFile Size: 0 KB"));
+        Find<QLineEdit>(window, "editText")->setText(QStringLiteral("Page [PgNo]"));
+        const QPixmap preview = Find<QLabel>(window, "labelPreview")->pixmap(Qt::ReturnByValue);
+        QCOMPARE(preview.size(), QSize(141, 200));
+        // The mark's colour (black) fills its rectangle near the bottom left; the page is white.
+        const QImage image = preview.toImage();
+        QCOMPARE(image.pixelColor(70, 60), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(14, 187), QColor(Qt::black));
+
+        const QString out = Fresh();
+        prompts.folderAnswers = QStringList{out};
+        Find<QPushButton>(window, "buttonBrowse")->click();
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("information"))[0].text, QStringLiteral("Documents watermarked successfully."));
+        const QStringList texts = ExternalReaders::PageTexts(out + QStringLiteral("/doc_Watermarked.pdf"));
+        QCOMPARE(texts.size(), 2);
+        QVERIFY(texts[0].contains(QStringLiteral("Page 1")) && texts[1].contains(QStringLiteral("Page 2")));
+
+        // An image mode without an image is reported, with nothing written.
+        Find<QRadioButton>(window, "radioImageWatermark")->click();
+        QCOMPARE(window.watermarkMode, 2);
+        QVERIFY(!Find<QRadioButton>(window, "radioTextWatermark")->isChecked());
+        const QString out2 = Fresh();
+        prompts.folderAnswers = QStringList{out2};
+        Find<QPushButton>(window, "buttonBrowse")->click();
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        QTRY_COMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
+                 QStringLiteral("The following PDF documents could not be watermarked:\n\n") + doc +
+                     " (no image was chosen)\n");
+        QVERIFY(Files(out2).isEmpty());
+    }
+
+    void projectBytesAndLoading()
+    {
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        const QString a = Pdf(QStringLiteral("project/Ünï a.pdf"), {"A"});
+        emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({a});
+        Find<QLineEdit>(window, "editText")->setText(QStringLiteral("© [PgNo]"));
+        Combo(Find<QComboBox>(window, "comboFont"), 1);
+        Find<QSpinBox>(window, "spinScale")->setValue(40);
+        Find<QRadioButton>(window, "radioImageWatermark")->click();
+        Combo(Find<QComboBox>(window, "comboPosition"), 5);
+        const QString out = Fresh();
+        prompts.folderAnswers = QStringList{out};
+        Find<QPushButton>(window, "buttonBrowse")->click();
+
+        const QString bare = folder.filePath(QStringLiteral("project/marks"));
+        prompts.fileNameAnswers = QStringList{bare};
+        Find<QAction>(window, "actionSave")->trigger();
+        const QString project = bare + ".wpf";
+        const QByteArray expected = (a + "|612|792\nEndOfList\n2\n© [PgNo]\nTimes\n16\n0\n\n40\n5\n0\n50\n50\n0\n"
+                                         "[1-3],5,[7-9]\n[FileName]_Watermarked\n" + out)
+                                        .toUtf8();
+        QCOMPARE(TestPDF::Read(project), expected);
+        QCOMPARE(window.windowTitle(), kTitle + " - marks");
+
+        Find<QAction>(window, "actionNew")->trigger();
+        prompts.fileNameAnswers = QStringList{project};
+        Find<QAction>(window, "actionLoad")->trigger();
+        QCOMPARE(window.windowTitle(), kTitle + " - marks");
+        QVERIFY(Find<QRadioButton>(window, "radioImageWatermark")->isChecked());
+        QCOMPARE(Find<QLineEdit>(window, "editText")->text(), QStringLiteral("© [PgNo]"));
+        QCOMPARE(Find<QComboBox>(window, "comboFont")->currentText(), QStringLiteral("Times"));
+        QVERIFY(!Find<QSpinBox>(window, "spinOffsetX")->isEnabled());
+        Find<QAction>(window, "actionSave")->trigger();
+        QCOMPARE(TestPDF::Read(project), expected);
+
+        // Values beyond the boxes are clamped as the boxes show them; the recorded page size
+        // stays; an unknown font is named; no "|" fields is no project.
+        const QString odd = folder.filePath(QStringLiteral("project/odd.wpf"));
+        QVERIFY(TestPDF::Write(odd, (a + "|100|200\nEndOfList\n1\nx\nNoSuch\n120\n16711680\n\n0\n0\n1\n150\n7\n1\n"
+                                         "2\nn\n" + out)
+                                        .toUtf8()));
+        prompts.fileNameAnswers = QStringList{odd};
+        Find<QAction>(window, "actionLoad")->trigger();
+        QCOMPARE(window.fontSize, 99);
+        QCOMPARE(window.scale, 1);
+        QCOMPARE(window.offsetX, 100);
+        QCOMPARE(window.color, 16711680u);
+        QVERIFY(Find<QPushButton>(window, "buttonColor")->styleSheet().endsWith(QStringLiteral("#ff0000")));
+        QVERIFY(window.pageIntervalsEnabled);
+        QVERIFY(prompts.Of(QStringLiteral("warning")).last().text.contains(QStringLiteral("\"NoSuch\" is not installed")));
+        QCOMPARE(window.fontName, QStringLiteral("NoSuch"));
+        prompts.fileNameAnswers = QStringList{bare + ".wpf"};
+        QVERIFY(TestPDF::Write(bare + ".wpf", (a + "\nEndOfList\n1\n").toUtf8()));
+        Find<QAction>(window, "actionLoad")->trigger();
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
+    }
+
+    void closingDuringAJobStopsIt()
+    {
+        ScriptedPrompts prompts;
+        auto window = std::make_unique<WatermarkPDFFilesWindow>(nullptr, catalog.get());
+        window->OpenWindow();
+        QStringList pages;
+        for (int i = 0; i < 400; ++i)
+            pages << QStringLiteral("P%1").arg(i);
+        QStringList docs;
+        for (int i = 0; i < 6; ++i)
+            docs << Pdf(QStringLiteral("close/d%1.pdf").arg(i), pages);
+        emit Find<ListPDFFiles>(*window, "listPDFFiles")->FilesDropped(docs);
+        const QString out = Fresh();
+        prompts.folderAnswers = QStringList{out};
+        Find<QPushButton>(*window, "buttonBrowse")->click();
+        Find<QPushButton>(*window, "buttonWatermarkFiles")->click();
+        prompts.questionAnswers = {QMessageBox::No, QMessageBox::Yes};
+        QVERIFY(window->IsWorking());
+        QVERIFY(window->close());
+        QVERIFY(!window->IsWorking());
+        // Nothing half-written is left: every file there is complete.
+        for (const QString& name : Files(out))
+            QVERIFY2(ExternalReaders::QpdfAccepts(out + QLatin1Char('/') + name), qPrintable(name));
+    }
+};
+
+VELLORAN_APP_TEST_MAIN(WatermarkPDFFilesWindowTest)
+#include "WatermarkPDFFilesWindowTest.moc"

@@ -4,7 +4,10 @@
 // rest goes through the buffer. A source that yields nothing while it claims more data is taken
 // as failed: the stream then ends once its buffered bytes are read. The buffer always holds the
 // bytes just before the source's position, so a seek to one of them reads nothing; that position
-// is counted rather than asked of the source each time.
+// is counted rather than asked of the source each time. After a seek outside the buffer the
+// first refill is small (kSeekReadSize) and each following one twice the last, up to the buffer
+// size: objects are read at scattered places, where a whole buffer each time would read a file
+// hundreds of times over, while a long run of reads soon gets whole buffers again.
 
 #include "pdf/io/IByteReaderWithPosition.h"
 
@@ -13,6 +16,7 @@
 class InputBufferedStream : public IByteReaderWithPosition {
 public:
     static constexpr size_t kDefaultBufferSize = 0x40000;
+    static constexpr size_t kSeekReadSize = 0x2000;
 
     // Takes ownership of inSourceStream (may be null).
     explicit InputBufferedStream(IByteReaderWithPosition* inSourceStream = nullptr,
@@ -38,12 +42,17 @@ private:
     bool SourceHasMore();
     size_t ReadFromSource(Byte* inBuffer, size_t inSize);
     LongFilePositionType SourcePosition();
+    // Fills the buffer from the source with at least inAtLeast bytes (at most the buffer size).
+    void Refill(size_t inAtLeast);
+    size_t FirstRefillSize() const { return kSeekReadSize < mBufferSize ? kSeekReadSize : mBufferSize; }
 
     std::unique_ptr<Byte[]> mBuffer;
     size_t mBufferSize;
     size_t mCursor = 0;
     size_t mEnd = 0;
     std::unique_ptr<IByteReaderWithPosition> mSource;
+    // How much the next refill asks of the source.
+    size_t mRefillSize;
     bool mSourceFailed = false;
     // The source's position, counted from the last time it was asked.
     LongFilePositionType mSourcePosition = 0;

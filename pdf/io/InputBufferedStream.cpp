@@ -86,6 +86,14 @@ void InputBufferedStream::Refill(size_t inAtLeast)
     mRefillSize = mRefillSize < mBufferSize / 2 ? mRefillSize * 2 : mBufferSize;
 }
 
+const Byte* InputBufferedStream::ReadWindow(size_t& outAvailable)
+{
+    if (Unread() == 0 && SourceHasMore())
+        Refill(0);
+    outAvailable = Unread();
+    return mBuffer.get() + mCursor;
+}
+
 bool InputBufferedStream::HasMoreBytes()
 {
     return Unread() > 0 || SourceHasMore();

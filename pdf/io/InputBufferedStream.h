@@ -9,11 +9,12 @@
 // size: objects are read at scattered places, where a whole buffer each time would read a file
 // hundreds of times over, while a long run of reads soon gets whole buffers again.
 
+#include "pdf/io/IByteReaderWindow.h"
 #include "pdf/io/IByteReaderWithPosition.h"
 
 #include <memory>
 
-class InputBufferedStream : public IByteReaderWithPosition {
+class InputBufferedStream : public IByteReaderWithPosition, public IByteReaderWindow {
 public:
     static constexpr size_t kDefaultBufferSize = 0x40000;
     static constexpr size_t kSeekReadSize = 0x2000;
@@ -34,6 +35,9 @@ public:
     void SeekFromStart(LongFilePositionType inOffset) override;
     void SeekFromEnd(LongFilePositionType inOffset) override;
     LongFilePositionType TellPosition() override;
+    // The buffered bytes, refilled from the source when none are left.
+    const Byte* ReadWindow(size_t& outAvailable) override;
+    void ConsumeWindow(size_t inCount) override { mCursor += inCount; }
 
     IByteReaderWithPosition* GetSourceStream() { return mSource.get(); }
 

@@ -43,6 +43,8 @@ public:
 
 private:
     PDFObject* ParseObject(int inDepth);
+    // The object that inToken, read already, begins.
+    PDFObject* ParseObjectFrom(const std::string& inToken, int inDepth);
     PDFObject* ParseNumber(const std::string& inToken);
     PDFObject* ParseLiteralString(const std::string& inToken);
     PDFObject* ParseHexadecimalString(const std::string& inToken);

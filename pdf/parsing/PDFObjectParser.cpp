@@ -325,6 +325,11 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
             ended = true;
             break;
         }
+        if (mKeptKeys && inDepth == 1 && token[0] == '/' && !IsKeptKey(token)) {
+            if (!SkipValue(inDepth))
+                break;
+            continue;
+        }
         PDFObject* keyObject = ParseObjectFrom(token, inDepth);
         if (!keyObject || keyObject->GetType() != PDFObject::ePDFObjectName) {
             if (keyObject)
@@ -374,4 +379,47 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
     PDFStreamInput* stream = new PDFStreamInput(dictionary, position);
     dictionary->Release();
     return stream;
+}
+
+bool PDFObjectParser::IsKeptKey(const std::string& inKeyToken) const
+{
+    // Kept keys are plain names; a key written with # escapes is parsed and compared whole.
+    if (inKeyToken.find('#') != std::string::npos)
+        return true;
+    for (const std::string& key : *mKeptKeys) {
+        if (inKeyToken.size() == key.size() + 1 && inKeyToken.compare(1, std::string::npos, key) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool PDFObjectParser::SkipValue(int inDepth)
+{
+    // A value is one token, an array or dictionary up to its matching end, or "id gen R": it ends
+    // where the next key (a name) or the end of the dictionary stands outside any nesting.
+    std::string token;
+    int depth = 0;
+    bool first = true;
+    while (GetNextToken(token)) {
+        bool opens = Is(token, "[") || Is(token, "<<");
+        bool closes = Is(token, "]") || Is(token, ">>");
+        if (depth == 0 && (closes || (!first && token[0] == '/'))) {
+            // A key without a value ends the skipping as well; the dictionary reads on.
+            PushFront(token);
+            return true;
+        }
+        first = false;
+        if (opens) {
+            if (inDepth + depth >= kMaxNestingDepth) {
+                TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
+                             kMaxNestingDepth);
+                mNestingLimitHit = true;
+                return false;
+            }
+            ++depth;
+        } else if (closes) {
+            --depth;
+        }
+    }
+    return false;
 }

@@ -813,7 +813,9 @@ PDFObject* PDFParser::ParseExistingInDirectObject(uint32_t inObjectID, const Xre
                      static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue().c_str());
         return nullptr;
     }
+    mObjectParser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
     PDFObject* body = mObjectParser.ParseNextObject(mParserExtender);
+    mObjectParser.SetKeptKeys(nullptr);
     if (body && mParserExtender)
         mParserExtender->OnObjectEnd(body);
     return body;
@@ -1007,6 +1009,7 @@ PDFObject* PDFParser::ParseFromObjectStream(ObjectStreamData& inData, uint32_t i
         AdapterIByteReaderWithPositionToIReadPositionProvider position(&bytes);
         PDFObjectParser parser;
         parser.SetReadStream(&bytes, &position);
+        parser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
         result = parser.ParseNextObject(mParserExtender);
     } else {
         if (std::find(mObjectStreamsInProgress.begin(), mObjectStreamsInProgress.end(), inData.mStreamID) !=
@@ -1028,6 +1031,7 @@ PDFObject* PDFParser::ParseFromObjectStream(ObjectStreamData& inData, uint32_t i
         }
         PDFObjectParser parser;
         parser.SetReadStream(&skipper, &skipper);
+        parser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
         result = parser.ParseNextObject(mParserExtender);
     }
 
@@ -1444,7 +1448,11 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
         }
         auto known = nodes.find(kidID);
         if (known == nodes.end()) {
+            // Only what the walk reads of a node is built: its Type and Kids.
+            static const std::vector<std::string> walkKeys = {"Type", "Kids"};
+            mKeptKeys = &walkKeys;
             PDFObjectCastPtr<PDFDictionary> kidNode(ParseObjectByID(kidID));
+            mKeptKeys = nullptr;
             if (!kidNode) {
                 TraceMessage("PDFParser::ParsePagesIDs, unable to parse page node object from kids reference");
                 return eFailure;

@@ -200,4 +200,6 @@ private:
     std::vector<uint32_t> mObjectStreamsInProgress;
     int mGuardTrips = 0;
     int mObjectReadDepth = 0;
+    // The keys that the object asked for keeps (not the objects read on the way); null for all.
+    const std::vector<std::string>* mKeptKeys = nullptr;
 };

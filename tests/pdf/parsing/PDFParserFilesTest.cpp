@@ -277,3 +277,40 @@ TEST(PDFParserFilesTest, HeaderAndEndOfFileVariants)
     EXPECT_EQ(ParseBytes(bytes + "not the end\n")->status, eFailure);
     EXPECT_EQ(ParseBytes("")->status, eFailure);
 }
+
+TEST(PDFParserFilesTest, PageTreeWalkPassesOverValuesItDoesNotRead)
+{
+    // Opening builds only Type and Kids of each node; the values before them must be passed over
+    // whatever they hold: references, nested dictionaries with Type and Kids keys of their own,
+    // strings with brackets, hex strings, names. Each page still reads whole.
+    const std::string resources = "/Resources << /Font << /F1 9 0 R >> /Kids [1 2] /Type /Pages "
+                                  "/X [<< /A [(>>]) <41> [/B]] >> 3 0 R] >>";
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Count 3 /Odd [ [ ] ] /Kids [3 0 R 4 0 R] /Note (a ] b) /Type /Pages >>");
+    builder.Add("<< /Parent 2 0 R " + resources + " /Contents 8 0 R /Type /Page /Rotate 90 >>");
+    builder.Add("<< /Parent 2 0 R /Type /Pages /Count 2 /Kids [5 0 R 6 0 R] /Tail << /Kids [7 0 R] >> >>");
+    builder.Add("<< /Parent 4 0 R /MediaBox [0 0 100 100] /Type /Page >>");
+    builder.Add("<< /Parent 4 0 R /Dup /Type /Type /Page >>");
+    builder.Add("<< /Type /Page >>");
+    builder.Add("<< /Length 0 >>\nstream\n\nendstream");
+    builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    auto parsed = ParseBytes(builder.Build());
+    ASSERT_EQ(parsed->status, eSuccess);
+    ASSERT_EQ(parsed->parser.GetPageCount(), 3u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(0), 3u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(1), 5u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(2), 6u);
+
+    RefCountPtr<PDFDictionary> page(parsed->parser.ParsePage(0));
+    ASSERT_TRUE(page);
+    PDFObjectCastPtr<PDFDictionary> pageResources(page->QueryDirectObject("Resources"));
+    ASSERT_TRUE(pageResources);
+    EXPECT_TRUE(RefCountPtr<PDFObject>(pageResources->QueryDirectObject("Font")));
+    PDFObjectCastPtr<PDFInteger> rotate(page->QueryDirectObject("Rotate"));
+    ASSERT_TRUE(rotate);
+    EXPECT_EQ(rotate->GetValue(), 90);
+    RefCountPtr<PDFDictionary> second(parsed->parser.ParsePage(1));
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(RefCountPtr<PDFObject>(second->QueryDirectObject("MediaBox")));
+}

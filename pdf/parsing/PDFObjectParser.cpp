@@ -95,6 +95,7 @@ PDFObject* PDFObjectParser::ParseNextObject(IPDFParserExtender* inParserExtender
 {
     mExtender = inParserExtender;
     mNestingLimitHit = false;
+    mObjectsBuilt = 0;
     return ParseObject(0);
 }
 
@@ -108,6 +109,7 @@ PDFObject* PDFObjectParser::ParseObject(int inDepth)
 
 PDFObject* PDFObjectParser::ParseObjectFrom(const std::string& inToken, int inDepth)
 {
+    ++mObjectsBuilt;
     if (Is(inToken, "true") || Is(inToken, "false"))
         return new PDFBoolean(Is(inToken, "true"));
     if (inToken[0] == '(')

@@ -34,6 +34,10 @@ public:
     // thousands of page dictionaries). Borrowed; null keeps every key.
     void SetKeptKeys(const std::vector<std::string>* inKeys) { mKeptKeys = inKeys; }
 
+    // How many objects (the outermost and all inside it) the last ParseNextObject built: a
+    // measure of the memory the result holds.
+    size_t GetObjectsBuilt() const { return mObjectsBuilt; }
+
     // The next token that is not a comment: the queue's front first.
     bool GetNextToken(std::string& outToken);
     // Appends a token at the back of the queue.
@@ -69,6 +73,7 @@ private:
     IReadPositionProvider* mPositionProvider = nullptr;
     IPDFParserExtender* mExtender = nullptr;
     const std::vector<std::string>* mKeptKeys = nullptr;
+    size_t mObjectsBuilt = 0;
     // Set when the depth limit was hit, so the enclosing levels fail without a line each.
     bool mNestingLimitHit = false;
 };

@@ -314,3 +314,45 @@ TEST(PDFParserFilesTest, PageTreeWalkPassesOverValuesItDoesNotRead)
     ASSERT_TRUE(second);
     EXPECT_TRUE(RefCountPtr<PDFObject>(second->QueryDirectObject("MediaBox")));
 }
+
+TEST(PDFParserFilesTest, ParsedObjectsAreSharedWithinABoundedCache)
+{
+    // Arrays of 10,000 numbers hold 10,001 objects each: about 26 of them fill the cache, so
+    // reading 40 evicts the first. One larger than an object may be to be kept is parsed anew each
+    // time.
+    std::string numbers;
+    for (int i = 0; i < 10000; ++i)
+        numbers += std::to_string(i % 97) + " ";
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R >>");
+    const uint32_t firstArray = 4, arrays = 40;
+    for (uint32_t i = 0; i < arrays; ++i)
+        builder.Add("[" + numbers + "]");
+    const uint32_t largeID = builder.Add("[" + numbers + numbers + "]");
+    static_assert(PDFParser::kMaxCachedObjectSize < 20001 && PDFParser::kObjectCacheBudget / 10001 < arrays - 1,
+                  "the arrays must overflow the cache");
+    auto parsed = ParseBytes(builder.Build());
+    ASSERT_EQ(parsed->status, eSuccess);
+    PDFParser& parser = parsed->parser;
+
+    RefCountPtr<PDFObject> first(parser.ParseObjectByID(firstArray));
+    ASSERT_TRUE(first);
+    RefCountPtr<PDFObject> again(parser.ParseObjectByID(firstArray));
+    EXPECT_EQ(again.GetPtr(), first.GetPtr());
+    for (uint32_t i = 1; i < arrays; ++i)
+        EXPECT_TRUE(RefCountPtr<PDFObject>(parser.ParseObjectByID(firstArray + i)));
+    RefCountPtr<PDFObject> last(parser.ParseObjectByID(firstArray + arrays - 1));
+    RefCountPtr<PDFObject> lastAgain(parser.ParseObjectByID(firstArray + arrays - 1));
+    EXPECT_EQ(last.GetPtr(), lastAgain.GetPtr());
+    RefCountPtr<PDFObject> evicted(parser.ParseObjectByID(firstArray));
+    ASSERT_TRUE(evicted);
+    EXPECT_NE(evicted.GetPtr(), first.GetPtr());
+    EXPECT_EQ(static_cast<PDFArray*>(evicted.GetPtr())->GetLength(), 10000u);
+
+    RefCountPtr<PDFObject> large(parser.ParseObjectByID(largeID));
+    RefCountPtr<PDFObject> largeAgain(parser.ParseObjectByID(largeID));
+    ASSERT_TRUE(large && largeAgain);
+    EXPECT_NE(large.GetPtr(), largeAgain.GetPtr());
+}

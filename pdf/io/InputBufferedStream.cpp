@@ -7,6 +7,7 @@ InputBufferedStream::InputBufferedStream(IByteReaderWithPosition* inSourceStream
       mBufferSize(inBufferSize > 0 ? inBufferSize : 1),
       mSource(inSourceStream)
 {
+    mRefillSize = mBufferSize;
 }
 
 void InputBufferedStream::Assign(IByteReaderWithPosition* inSourceStream)
@@ -15,6 +16,7 @@ void InputBufferedStream::Assign(IByteReaderWithPosition* inSourceStream)
     mCursor = mEnd = 0;
     mSourceFailed = false;
     mSourcePositionKnown = false;
+    mRefillSize = mBufferSize;
 }
 
 LongFilePositionType InputBufferedStream::SourcePosition()
@@ -70,11 +72,26 @@ size_t InputBufferedStream::Read(Byte* inBuffer, size_t inBufferSize)
             return total;
     }
 
-    mEnd = ReadFromSource(mBuffer.get(), mBufferSize);
+    Refill(tail);
     size_t take = mEnd < tail ? mEnd : tail;
     memcpy(inBuffer + total, mBuffer.get(), take);
     mCursor = take;
     return total + take;
+}
+
+void InputBufferedStream::Refill(size_t inAtLeast)
+{
+    mCursor = 0;
+    mEnd = ReadFromSource(mBuffer.get(), mRefillSize > inAtLeast ? mRefillSize : inAtLeast);
+    mRefillSize = mRefillSize < mBufferSize / 2 ? mRefillSize * 2 : mBufferSize;
+}
+
+const Byte* InputBufferedStream::ReadWindow(size_t& outAvailable)
+{
+    if (Unread() == 0 && SourceHasMore())
+        Refill(0);
+    outAvailable = Unread();
+    return mBuffer.get() + mCursor;
 }
 
 bool InputBufferedStream::HasMoreBytes()
@@ -91,6 +108,7 @@ void InputBufferedStream::SkipForward(size_t inSkipSize)
         mCursor = mEnd = 0;
         mSource->SkipForward(inSkipSize - buffered);
         mSourcePositionKnown = false;
+        mRefillSize = FirstRefillSize();
     } else {
         mCursor += inSkipSize;
     }
@@ -105,7 +123,8 @@ void InputBufferedStream::SeekFromStart(LongFilePositionType inOffset)
     if (mEnd > 0) {
         LongFilePositionType sourcePosition = SourcePosition();
         LongFilePositionType bufferStart = sourcePosition - static_cast<LongFilePositionType>(mEnd);
-        if (inOffset >= bufferStart && inOffset < sourcePosition) {
+        // The buffer's end too: reads go on from there as if nothing had moved.
+        if (inOffset >= bufferStart && inOffset <= sourcePosition) {
             mCursor = static_cast<size_t>(inOffset - bufferStart);
             return;
         }
@@ -113,6 +132,7 @@ void InputBufferedStream::SeekFromStart(LongFilePositionType inOffset)
     mCursor = mEnd = 0;
     mSource->SeekFromStart(inOffset);
     mSourcePositionKnown = false;
+    mRefillSize = FirstRefillSize();
 }
 
 void InputBufferedStream::SeekFromEnd(LongFilePositionType inOffset)
@@ -122,6 +142,7 @@ void InputBufferedStream::SeekFromEnd(LongFilePositionType inOffset)
     mCursor = mEnd = 0;
     mSource->SeekFromEnd(inOffset);
     mSourcePositionKnown = false;
+    mRefillSize = FirstRefillSize();
 }
 
 LongFilePositionType InputBufferedStream::TellPosition()

@@ -47,3 +47,9 @@ void InputByteArrayStream::SeekFromEnd(LongFilePositionType inOffset)
 {
     mCurrentPosition = (inOffset >= 0 && inOffset <= mArrayLength) ? mArrayLength - inOffset : (inOffset < 0 ? mArrayLength : 0);
 }
+
+const Byte* InputByteArrayStream::ReadWindow(size_t& outAvailable)
+{
+    outAvailable = mByteArray ? static_cast<size_t>(mArrayLength - mCurrentPosition) : 0;
+    return mByteArray ? mByteArray + mCurrentPosition : nullptr;
+}

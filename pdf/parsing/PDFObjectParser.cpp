@@ -6,6 +6,18 @@
 #include "pdf/parsing/IPDFParserExtender.h"
 
 #include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Compares with a keyword of known length, without a strlen.
+template <size_t N>
+bool Is(const std::string& inToken, const char (&inKeyword)[N])
+{
+    return inToken.size() == N - 1 && memcmp(inToken.data(), inKeyword, N - 1) == 0;
+}
+
+} // namespace
 
 void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider)
 {
@@ -30,13 +42,10 @@ bool PDFObjectParser::GetNextToken(std::string& outToken)
     }
     // Comments never reach the object grammar.
     for (;;) {
-        BoolAndString token = mTokenReader.ReadNextToken();
-        if (!token.first)
+        if (!mTokenReader.ReadNextToken(outToken))
             return false;
-        if (token.second[0] != '%') {
-            outToken = std::move(token.second);
+        if (outToken[0] != '%')
             return true;
-        }
     }
 }
 
@@ -86,6 +95,7 @@ PDFObject* PDFObjectParser::ParseNextObject(IPDFParserExtender* inParserExtender
 {
     mExtender = inParserExtender;
     mNestingLimitHit = false;
+    mObjectsBuilt = 0;
     return ParseObject(0);
 }
 
@@ -94,20 +104,25 @@ PDFObject* PDFObjectParser::ParseObject(int inDepth)
     std::string token;
     if (!GetNextToken(token))
         return nullptr;
+    return ParseObjectFrom(token, inDepth);
+}
 
-    if (token == "true" || token == "false")
-        return new PDFBoolean(token == "true");
-    if (token[0] == '(')
-        return ParseLiteralString(token);
-    if (token[0] == '<' && token != "<<")
-        return ParseHexadecimalString(token);
-    if (token == "null")
+PDFObject* PDFObjectParser::ParseObjectFrom(const std::string& inToken, int inDepth)
+{
+    ++mObjectsBuilt;
+    if (Is(inToken, "true") || Is(inToken, "false"))
+        return new PDFBoolean(Is(inToken, "true"));
+    if (inToken[0] == '(')
+        return ParseLiteralString(inToken);
+    if (inToken[0] == '<' && !Is(inToken, "<<"))
+        return ParseHexadecimalString(inToken);
+    if (Is(inToken, "null"))
         return new PDFNull();
-    if (token[0] == '/')
-        return ParseName(token);
+    if (inToken[0] == '/')
+        return ParseName(inToken);
 
-    if (IsNumber(token)) {
-        PDFObject* number = ParseNumber(token);
+    if (IsNumber(inToken)) {
+        PDFObject* number = ParseNumber(inToken);
         if (number->GetType() != PDFObject::ePDFObjectInteger || static_cast<PDFInteger*>(number)->GetValue() <= 0)
             return number;
 
@@ -127,7 +142,7 @@ PDFObject* PDFObjectParser::ParseObject(int inDepth)
         }
         long long objectID = static_cast<PDFInteger*>(number)->GetValue();
         // Numbers beyond 32 bits never name an object: no aliasing of 2^32 + 1 to object 1.
-        if (third == "R" && objectID <= static_cast<long long>(UINT32_MAX) &&
+        if (Is(third, "R") && objectID <= static_cast<long long>(UINT32_MAX) &&
             generation <= static_cast<long long>(UINT32_MAX)) {
             number->Release();
             return new PDFIndirectObjectReference(static_cast<uint32_t>(objectID), static_cast<uint32_t>(generation));
@@ -137,7 +152,7 @@ PDFObject* PDFObjectParser::ParseObject(int inDepth)
         return number;
     }
 
-    if (token == "[" || token == "<<") {
+    if (Is(inToken, "[") || Is(inToken, "<<")) {
         if (inDepth >= kMaxNestingDepth) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
@@ -145,10 +160,10 @@ PDFObject* PDFObjectParser::ParseObject(int inDepth)
             mNestingLimitHit = true;
             return nullptr;
         }
-        return token == "[" ? ParseArray(inDepth + 1) : ParseDictionary(inDepth + 1);
+        return Is(inToken, "[") ? ParseArray(inDepth + 1) : ParseDictionary(inDepth + 1);
     }
 
-    return new PDFSymbol(token);
+    return new PDFSymbol(inToken);
 }
 
 PDFObject* PDFObjectParser::ParseNumber(const std::string& inToken)
@@ -278,12 +293,11 @@ PDFObject* PDFObjectParser::ParseArray(int inDepth)
     std::string token;
     bool ended = false;
     while (GetNextToken(token)) {
-        if (token == "]") {
+        if (Is(token, "]")) {
             ended = true;
             break;
         }
-        PushFront(token);
-        PDFObject* element = ParseObject(inDepth);
+        PDFObject* element = ParseObjectFrom(token, inDepth);
         if (!element) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseArray, failure to parse array, failed to parse a member object. token = %s",
@@ -309,12 +323,16 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
     std::string token;
     bool ended = false;
     while (GetNextToken(token)) {
-        if (token == ">>") {
+        if (Is(token, ">>")) {
             ended = true;
             break;
         }
-        PushFront(token);
-        PDFObject* keyObject = ParseObject(inDepth);
+        if (mKeptKeys && inDepth == 1 && token[0] == '/' && !IsKeptKey(token)) {
+            if (!SkipValue(inDepth))
+                break;
+            continue;
+        }
+        PDFObject* keyObject = ParseObjectFrom(token, inDepth);
         if (!keyObject || keyObject->GetType() != PDFObject::ePDFObjectName) {
             if (keyObject)
                 keyObject->Release();
@@ -352,7 +370,7 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
     // A dictionary followed by "stream" is a stream's dictionary; its data starts right here.
     if (!GetNextToken(token))
         return dictionary;
-    if (token != "stream") {
+    if (!Is(token, "stream")) {
         PushFront(token);
         return dictionary;
     }
@@ -363,4 +381,47 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
     PDFStreamInput* stream = new PDFStreamInput(dictionary, position);
     dictionary->Release();
     return stream;
+}
+
+bool PDFObjectParser::IsKeptKey(const std::string& inKeyToken) const
+{
+    // Kept keys are plain names; a key written with # escapes is parsed and compared whole.
+    if (inKeyToken.find('#') != std::string::npos)
+        return true;
+    for (const std::string& key : *mKeptKeys) {
+        if (inKeyToken.size() == key.size() + 1 && inKeyToken.compare(1, std::string::npos, key) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool PDFObjectParser::SkipValue(int inDepth)
+{
+    // A value is one token, an array or dictionary up to its matching end, or "id gen R": it ends
+    // where the next key (a name) or the end of the dictionary stands outside any nesting.
+    std::string token;
+    int depth = 0;
+    bool first = true;
+    while (GetNextToken(token)) {
+        bool opens = Is(token, "[") || Is(token, "<<");
+        bool closes = Is(token, "]") || Is(token, ">>");
+        if (depth == 0 && (closes || (!first && token[0] == '/'))) {
+            // A key without a value ends the skipping as well; the dictionary reads on.
+            PushFront(token);
+            return true;
+        }
+        first = false;
+        if (opens) {
+            if (inDepth + depth >= kMaxNestingDepth) {
+                TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
+                             kMaxNestingDepth);
+                mNestingLimitHit = true;
+                return false;
+            }
+            ++depth;
+        } else if (closes) {
+            --depth;
+        }
+    }
+    return false;
 }

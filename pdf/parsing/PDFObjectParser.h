@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 class PDFObject;
 class IPDFParserExtender;
@@ -28,6 +29,15 @@ public:
     // A new object, or null when no token remains or the object is malformed.
     PDFObject* ParseNextObject(IPDFParserExtender* inParserExtender = nullptr);
 
+    // When set, the outermost dictionary of the objects parsed keeps only these keys: the values
+    // of the others are passed over token by token, never built (a page-tree walk needs two keys of
+    // thousands of page dictionaries). Borrowed; null keeps every key.
+    void SetKeptKeys(const std::vector<std::string>* inKeys) { mKeptKeys = inKeys; }
+
+    // How many objects (the outermost and all inside it) the last ParseNextObject built: a
+    // measure of the memory the result holds.
+    size_t GetObjectsBuilt() const { return mObjectsBuilt; }
+
     // The next token that is not a comment: the queue's front first.
     bool GetNextToken(std::string& outToken);
     // Appends a token at the back of the queue.
@@ -43,12 +53,17 @@ public:
 
 private:
     PDFObject* ParseObject(int inDepth);
+    // The object that inToken, read already, begins.
+    PDFObject* ParseObjectFrom(const std::string& inToken, int inDepth);
     PDFObject* ParseNumber(const std::string& inToken);
     PDFObject* ParseLiteralString(const std::string& inToken);
     PDFObject* ParseHexadecimalString(const std::string& inToken);
     PDFObject* ParseName(const std::string& inToken);
     PDFObject* ParseArray(int inDepth);
     PDFObject* ParseDictionary(int inDepth);
+    // Passes over the value after a key; false when the dictionary ends without one or too deep.
+    bool SkipValue(int inDepth);
+    bool IsKeptKey(const std::string& inKeyToken) const;
     bool GetHexValue(Byte inByte, Byte& outValue);
     void PushFront(const std::string& inToken) { mTokenBuffer.push_front(inToken); }
 
@@ -57,6 +72,8 @@ private:
     IByteReader* mSource = nullptr;
     IReadPositionProvider* mPositionProvider = nullptr;
     IPDFParserExtender* mExtender = nullptr;
+    const std::vector<std::string>* mKeptKeys = nullptr;
+    size_t mObjectsBuilt = 0;
     // Set when the depth limit was hit, so the enclosing levels fail without a line each.
     bool mNestingLimitHit = false;
 };

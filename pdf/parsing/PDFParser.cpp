@@ -136,7 +136,9 @@ void PDFParser::ResetParser()
     mBackBufferLength = 0;
     mBackCursor = 0;
     mFoundStreamLengths.clear();
+    mCheckedStreamLengths.clear();
     mEndstreamSearchBytes = 0;
+    ClearObjectCache();
 }
 
 OpStatus PDFParser::ParseDocument(IByteReaderWithPosition* inSourceStream)
@@ -187,6 +189,9 @@ OpStatus PDFParser::ParseStructure(IByteReaderWithPosition* inSourceStream, Long
         return eFailure;
 
     // An encrypted file is parsed but offers no pages.
+    // Objects read while the sections were merged may have been read from an older listing.
+    ClearObjectCache();
+    mCheckedStreamLengths.clear();
     if (HasEncryptionDictionary()) {
         mPagesObjectIDs.clear();
         return eSuccess;
@@ -752,7 +757,49 @@ OpStatus PDFParser::ReadXrefStreamSegment(XrefTable& ioTable, long long inFirstI
     return eSuccess;
 }
 
+void PDFParser::ClearObjectCache()
+{
+    mObjectCache.clear();
+    mObjectCacheByID.clear();
+    mObjectCacheSize = 0;
+}
+
+void PDFParser::KeepParsedObject(uint32_t inObjectID, PDFObject* inObject, size_t inSize)
+{
+    if (inSize > kMaxCachedObjectSize || mObjectCacheByID.count(inObjectID) != 0)
+        return;
+    mObjectCache.push_front({inObjectID, RefCountPtr<PDFObject>(inObject), inSize});
+    inObject->AddRef();
+    mObjectCacheByID[inObjectID] = mObjectCache.begin();
+    mObjectCacheSize += inSize;
+    while (mObjectCacheSize > kObjectCacheBudget) {
+        mObjectCacheSize -= mObjectCache.back().size;
+        mObjectCacheByID.erase(mObjectCache.back().id);
+        mObjectCache.pop_back();
+    }
+}
+
 PDFObject* PDFParser::ParseObjectByID(uint32_t inObjectID)
+{
+    // An extender may decrypt each object as it is read, and a node read for the page-tree walk
+    // lacks most of its keys: neither is shared.
+    bool shared = !mParserExtender && !mKeptKeys;
+    if (shared) {
+        auto cached = mObjectCacheByID.find(inObjectID);
+        if (cached != mObjectCacheByID.end()) {
+            mObjectCache.splice(mObjectCache.begin(), mObjectCache, cached->second);
+            PDFObject* object = cached->second->object.GetPtr();
+            object->AddRef();
+            return object;
+        }
+    }
+    PDFObject* object = ReadObjectByID(inObjectID);
+    if (object && shared)
+        KeepParsedObject(inObjectID, object, mLastObjectSize);
+    return object;
+}
+
+PDFObject* PDFParser::ReadObjectByID(uint32_t inObjectID)
 {
     if (!mStream || inObjectID >= mXrefTable.GetSize())
         return nullptr;
@@ -813,7 +860,10 @@ PDFObject* PDFParser::ParseExistingInDirectObject(uint32_t inObjectID, const Xre
                      static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue().c_str());
         return nullptr;
     }
+    mObjectParser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
     PDFObject* body = mObjectParser.ParseNextObject(mParserExtender);
+    mObjectParser.SetKeptKeys(nullptr);
+    mLastObjectSize = mObjectParser.GetObjectsBuilt();
     if (body && mParserExtender)
         mParserExtender->OnObjectEnd(body);
     return body;
@@ -1007,7 +1057,9 @@ PDFObject* PDFParser::ParseFromObjectStream(ObjectStreamData& inData, uint32_t i
         AdapterIByteReaderWithPositionToIReadPositionProvider position(&bytes);
         PDFObjectParser parser;
         parser.SetReadStream(&bytes, &position);
+        parser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
         result = parser.ParseNextObject(mParserExtender);
+        mLastObjectSize = parser.GetObjectsBuilt();
     } else {
         if (std::find(mObjectStreamsInProgress.begin(), mObjectStreamsInProgress.end(), inData.mStreamID) !=
             mObjectStreamsInProgress.end()) {
@@ -1028,7 +1080,9 @@ PDFObject* PDFParser::ParseFromObjectStream(ObjectStreamData& inData, uint32_t i
         }
         PDFObjectParser parser;
         parser.SetReadStream(&skipper, &skipper);
+        parser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
         result = parser.ParseNextObject(mParserExtender);
+        mLastObjectSize = parser.GetObjectsBuilt();
     }
 
     if (!result) {
@@ -1166,6 +1220,13 @@ long long PDFParser::GetStreamDataLength(PDFStreamInput* inStream, bool* outAsDe
     auto found = mFoundStreamLengths.find(start);
     if (found != mFoundStreamLengths.end())
         return found->second; // the Length was wrong; found (or not) and logged before
+    // Checked before: a stream shared by many pages is not looked at again for each copy.
+    auto checked = mCheckedStreamLengths.find(start);
+    if (checked != mCheckedStreamLengths.end()) {
+        if (outAsDeclared)
+            *outAsDeclared = true;
+        return checked->second;
+    }
 
     PositionKeeper keeper(mStream);
     RefCountPtr<PDFDictionary> dictionary(inStream->QueryStreamDictionary());
@@ -1174,6 +1235,7 @@ long long PDFParser::GetStreamDataLength(PDFStreamInput* inStream, bool* outAsDe
         StreamEndFollows(start + length->GetValue())) {
         if (outAsDeclared)
             *outAsDeclared = true;
+        mCheckedStreamLengths[start] = length->GetValue();
         return length->GetValue();
     }
 
@@ -1444,7 +1506,11 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
         }
         auto known = nodes.find(kidID);
         if (known == nodes.end()) {
+            // Only what the walk reads of a node is built: its Type and Kids.
+            static const std::vector<std::string> walkKeys = {"Type", "Kids"};
+            mKeptKeys = &walkKeys;
             PDFObjectCastPtr<PDFDictionary> kidNode(ParseObjectByID(kidID));
+            mKeptKeys = nullptr;
             if (!kidNode) {
                 TraceMessage("PDFParser::ParsePagesIDs, unable to parse page node object from kids reference");
                 return eFailure;

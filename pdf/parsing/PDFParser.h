@@ -49,6 +49,12 @@ public:
     static constexpr size_t kMaxEndstreamSearchTotal = 512 * 1024 * 1024;
     // Page-tree nodes entered at most; a subtree listed under several parents counts each time.
     static constexpr size_t kMaxPageTreeVisits = 4 * 1024 * 1024;
+    // Parsed objects are kept by id, the most recently used, while together they hold no more than
+    // this many objects (counting those inside arrays and dictionaries); one holding more than
+    // kMaxCachedObjectSize is not kept. Objects are never changed once parsed, so all who ask for
+    // an id share one: the fonts and resources of every page of a split are parsed once.
+    static constexpr size_t kObjectCacheBudget = 256 * 1024;
+    static constexpr size_t kMaxCachedObjectSize = 16 * 1024;
 
     PDFParser();
     virtual ~PDFParser();
@@ -84,7 +90,8 @@ public:
     void SetParserExtender(IPDFParserExtender* inParserExtender) { mParserExtender = inParserExtender; }
     IPDFParserExtender* GetParserExtender() const { return mParserExtender; }
 
-    // Objects. Each returns a new reference or null.
+    // Objects. Each returns a new reference or null. Objects read through ParseObjectByID may be
+    // shared with other callers (see kObjectCacheBudget): they are not to be changed.
     PDFObject* ParseObjectByID(uint32_t inObjectID);
     // The value, with an indirect reference (one level) replaced by the object it names.
     PDFObject* ResolveDictionaryValue(PDFDictionary* inDictionary, const std::string& inKey);
@@ -148,6 +155,9 @@ private:
     LongFilePositionType GetCurrentPositionFromBackReader() const { return mBackBufferStart + mBackCursor; }
 
     // Objects.
+    PDFObject* ReadObjectByID(uint32_t inObjectID);
+    void KeepParsedObject(uint32_t inObjectID, PDFObject* inObject, size_t inSize);
+    void ClearObjectCache();
     PDFObject* ParseExistingInDirectObject(uint32_t inObjectID, const XrefEntry& inEntry);
     PDFObject* ParseExistingInDirectStreamObject(uint32_t inObjectID, const XrefEntry& inEntry);
     ObjectStreamDataPtr GetObjectStream(uint32_t inStreamID, uint32_t inObjectID);
@@ -181,6 +191,8 @@ private:
 
     // The data lengths of streams whose Length was wrong (-1: no end found), by data position.
     std::unordered_map<long long, long long> mFoundStreamLengths;
+    // The data lengths of streams whose Length was checked and right, by data position.
+    std::unordered_map<long long, long long> mCheckedStreamLengths;
     size_t mEndstreamSearchBytes = 0;
 
     // Backward reader: the buffer holds the bytes at [mBackBufferStart, mBackBufferStart + mBackBufferLength).
@@ -200,4 +212,16 @@ private:
     std::vector<uint32_t> mObjectStreamsInProgress;
     int mGuardTrips = 0;
     int mObjectReadDepth = 0;
+    struct CachedObject {
+        uint32_t id;
+        RefCountPtr<PDFObject> object;
+        size_t size;
+    };
+    std::list<CachedObject> mObjectCache;
+    std::unordered_map<uint32_t, std::list<CachedObject>::iterator> mObjectCacheByID;
+    size_t mObjectCacheSize = 0;
+    // The objects built by the last object parse (see PDFObjectParser::GetObjectsBuilt).
+    size_t mLastObjectSize = 0;
+    // The keys that the object asked for keeps (not the objects read on the way); null for all.
+    const std::vector<std::string>* mKeptKeys = nullptr;
 };

@@ -4,12 +4,17 @@
 
 void PDFTokenReader::SetReadStream(IByteReader* inSourceStream)
 {
+    ReleaseWindow();
     mSource = inSourceStream;
+    mWindowSource = dynamic_cast<IByteReaderWindow*>(inSourceStream);
     ResetReadState();
 }
 
 void PDFTokenReader::ResetReadState()
 {
+    // The owner seeked the source: bytes taken but not yet marked read are forgotten with the window.
+    mWindow = nullptr;
+    mWindowSize = mWindowTaken = 0;
     mHasPutBackByte = false;
     mPutBackByte = 0;
     mReadPosition = 0;
@@ -34,24 +39,44 @@ void PDFTokenReader::PutBack(Byte inByte)
     --mReadPosition;
 }
 
-int PDFTokenReader::GetNextByteForToken(Byte& outByte)
+bool PDFTokenReader::NextByteFromSource(Byte& outByte)
 {
-    if (mHasPutBackByte) {
-        mHasPutBackByte = false;
-        outByte = mPutBackByte;
+    if (mWindowSource) {
+        ReleaseWindow();
+        mWindow = mWindowSource->ReadWindow(mWindowSize);
+        if (mWindowSize == 0) {
+            mWindow = nullptr;
+            return false;
+        }
+        outByte = mWindow[mWindowTaken++];
         ++mReadPosition;
-        return 0;
+        return true;
     }
     if (!mSource || mSource->Read(&outByte, 1) != 1)
-        return -1;
+        return false;
     ++mReadPosition;
-    return 0;
+    return true;
 }
 
-void PDFTokenReader::SkipTillToken()
+void PDFTokenReader::ReleaseWindow()
+{
+    if (mWindowSource && mWindowTaken > 0)
+        mWindowSource->ConsumeWindow(mWindowTaken);
+    mWindow = nullptr;
+    mWindowSize = mWindowTaken = 0;
+}
+
+int PDFTokenReader::GetNextByteForToken(Byte& outByte)
+{
+    bool got = NextByte(outByte);
+    ReleaseWindow();
+    return got ? 0 : -1;
+}
+
+void PDFTokenReader::SkipWhitespace()
 {
     Byte byte;
-    while (GetNextByteForToken(byte) == 0) {
+    while (NextByte(byte)) {
         if (!IsPDFWhitespace(byte)) {
             PutBack(byte);
             return;
@@ -59,66 +84,86 @@ void PDFTokenReader::SkipTillToken()
     }
 }
 
+void PDFTokenReader::SkipTillToken()
+{
+    SkipWhitespace();
+    ReleaseWindow();
+}
+
 BoolAndString PDFTokenReader::ReadNextToken()
 {
     BoolAndString result(false, std::string());
-    if (!mHasPutBackByte && (!mSource || !mSource->HasMoreBytes()))
-        return result;
+    result.first = ReadNextToken(result.second);
+    return result;
+}
 
-    SkipTillToken();
+bool PDFTokenReader::ReadNextToken(std::string& outToken)
+{
+    outToken.clear();
+    bool found = ReadToken(outToken);
+    ReleaseWindow();
+    return found;
+}
+
+bool PDFTokenReader::ReadToken(std::string& token)
+{
+    if (!mHasPutBackByte && (!mSource || !mSource->HasMoreBytes()))
+        return false;
+
+    SkipWhitespace();
     mTokenStart = mReadPosition;
     Byte byte;
-    if (GetNextByteForToken(byte) != 0)
-        return result;
+    if (!NextByte(byte))
+        return false;
 
-    std::string& token = result.second;
+    bool found = false;
     token.push_back(static_cast<char>(byte));
     switch (byte) {
     case '%':
         ReadComment(token);
-        result.first = true;
+        found = true;
         break;
     case '(':
-        result.first = ReadLiteralString(token);
+        found = ReadLiteralString(token);
         break;
     case '<':
-        if (GetNextByteForToken(byte) != 0) {
-            result.first = true;
+        if (!NextByte(byte)) {
+            found = true;
         } else if (byte == '<') {
             token.push_back('<');
-            result.first = true;
+            found = true;
         } else {
             PutBack(byte);
-            result.first = ReadHexString(token);
+            found = ReadHexString(token);
         }
         break;
     case '>':
-        if (GetNextByteForToken(byte) == 0) {
+        if (NextByte(byte)) {
             if (byte == '>')
                 token.push_back('>');
             else
                 PutBack(byte);
         }
-        result.first = true;
+        found = true;
         break;
     case '[':
     case ']':
     case '{':
     case '}':
-        result.first = true;
+        found = true;
         break;
     default:
-        result.first = ReadRegularToken(token);
+        found = ReadRegularToken(token);
         break;
     }
-    return result;
+    return found;
 }
 
 void PDFTokenReader::ReadComment(std::string& ioToken)
 {
     // A comment runs to the line end; text past the length cap is consumed but not kept.
     Byte byte;
-    while (GetNextByteForToken(byte) == 0) {
+    while (NextByte(byte)) {
         if (byte == '\r' || byte == '\n')
             break;
         if (ioToken.size() < kMaxTokenLength)
@@ -130,7 +175,7 @@ bool PDFTokenReader::ReadLiteralString(std::string& ioToken)
 {
     long long depth = 1;
     Byte byte;
-    while (depth > 0 && GetNextByteForToken(byte) == 0) {
+    while (depth > 0 && NextByte(byte)) {
         if (ioToken.size() >= kMaxTokenLength) {
             TraceMessage("PDFTokenReader::ReadNextToken, literal string longer than %lld bytes",
                          static_cast<long long>(kMaxTokenLength));
@@ -138,7 +183,7 @@ bool PDFTokenReader::ReadLiteralString(std::string& ioToken)
         }
         if (byte == '\\') {
             Byte next;
-            if (GetNextByteForToken(next) != 0) {
+            if (!NextByte(next)) {
                 ioToken.push_back('\\');
                 break;
             }
@@ -146,7 +191,7 @@ bool PDFTokenReader::ReadLiteralString(std::string& ioToken)
                 continue;
             if (next == '\r') {
                 Byte afterCR;
-                if (GetNextByteForToken(afterCR) == 0 && afterCR != '\n')
+                if (NextByte(afterCR) && afterCR != '\n')
                     PutBack(afterCR);
                 continue;
             }
@@ -166,7 +211,7 @@ bool PDFTokenReader::ReadLiteralString(std::string& ioToken)
 bool PDFTokenReader::ReadHexString(std::string& ioToken)
 {
     Byte byte;
-    while (GetNextByteForToken(byte) == 0) {
+    while (NextByte(byte)) {
         if (IsPDFWhitespace(byte))
             continue;
         if (ioToken.size() >= kMaxTokenLength) {
@@ -186,7 +231,7 @@ bool PDFTokenReader::ReadRegularToken(std::string& ioToken)
     bool hasEndingByte = false;
     Byte endingByte = 0;
     Byte byte;
-    while (GetNextByteForToken(byte) == 0) {
+    while (NextByte(byte)) {
         if (IsPDFWhitespace(byte)) {
             hasEndingByte = true;
             endingByte = byte;
@@ -210,7 +255,7 @@ bool PDFTokenReader::ReadRegularToken(std::string& ioToken)
     if (hasEndingByte && ioToken == "stream") {
         if (endingByte == '\r') {
             Byte next;
-            if (GetNextByteForToken(next) == 0 && next != '\n')
+            if (NextByte(next) && next != '\n')
                 PutBack(next);
             return true;
         }

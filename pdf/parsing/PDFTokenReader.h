@@ -2,8 +2,11 @@
 // Cuts a byte source into PDF tokens, reading forward only. The source is borrowed; whoever
 // seeks it must call ResetReadState (or SetReadStream) afterwards, since one byte may wait in the
 // put-back slot. A token that would grow past kMaxTokenLength ends the read with "not found".
+// A source that holds its next bytes in memory (IByteReaderWindow) is read in place, without a
+// call per byte; it is left at the same place as a byte-by-byte read would leave it.
 
 #include "pdf/io/IByteReader.h"
+#include "pdf/io/IByteReaderWindow.h"
 
 #include <string>
 #include <utility>
@@ -24,6 +27,8 @@ public:
     void ResetReadState();
 
     BoolAndString ReadNextToken();
+    // The same into outToken, whose storage is reused; false when no token was found.
+    bool ReadNextToken(std::string& outToken);
     // Takes bytes while they are whitespace; the first other byte goes to the put-back slot.
     void SkipTillToken();
     // 0 with the next byte (the put-back byte first), or -1 when the source has nothing more.
@@ -39,6 +44,28 @@ public:
     static bool IsPDFDelimiter(Byte inByte);
 
 private:
+    // One byte, from the put-back slot, the window or the source; false at the end.
+    bool NextByte(Byte& outByte)
+    {
+        if (mHasPutBackByte) {
+            mHasPutBackByte = false;
+            outByte = mPutBackByte;
+            ++mReadPosition;
+            return true;
+        }
+        if (mWindowTaken < mWindowSize) {
+            outByte = mWindow[mWindowTaken++];
+            ++mReadPosition;
+            return true;
+        }
+        return NextByteFromSource(outByte);
+    }
+    bool NextByteFromSource(Byte& outByte);
+    // Marks the bytes taken from the window read in the source and forgets the window: the
+    // source may be used or moved by others between the reader's calls.
+    void ReleaseWindow();
+    bool ReadToken(std::string& outToken);
+    void SkipWhitespace();
     void PutBack(Byte inByte);
     bool ReadLiteralString(std::string& ioToken);
     bool ReadHexString(std::string& ioToken);
@@ -46,6 +73,10 @@ private:
     bool ReadRegularToken(std::string& ioToken);
 
     IByteReader* mSource = nullptr;
+    IByteReaderWindow* mWindowSource = nullptr;
+    const Byte* mWindow = nullptr;
+    size_t mWindowSize = 0;
+    size_t mWindowTaken = 0;
     bool mHasPutBackByte = false;
     Byte mPutBackByte = 0;
     long long mReadPosition = 0;

@@ -224,20 +224,27 @@ TEST(InputBufferedStream, BufferedBytesAreServedBeforeTheFailure)
     EXPECT_FALSE(stream.HasMoreBytes());
 }
 
+namespace {
+
+// Counts the bytes the buffer takes from its source, and the reads.
+class CountingSource : public InputByteArrayStream {
+public:
+    using InputByteArrayStream::InputByteArrayStream;
+    size_t Read(Byte* inBuffer, size_t inSize) override
+    {
+        size_t got = InputByteArrayStream::Read(inBuffer, inSize);
+        taken += got;
+        ++reads;
+        return got;
+    }
+    size_t taken = 0;
+    size_t reads = 0;
+};
+
+} // namespace
+
 TEST(InputBufferedStream, SeeksWithinTheBufferReadNothingFromTheSource)
 {
-    // Counts the bytes the buffer takes from its source.
-    class CountingSource : public InputByteArrayStream {
-    public:
-        using InputByteArrayStream::InputByteArrayStream;
-        size_t Read(Byte* inBuffer, size_t inSize) override
-        {
-            size_t got = InputByteArrayStream::Read(inBuffer, inSize);
-            taken += got;
-            return got;
-        }
-        size_t taken = 0;
-    };
     const std::string contents = "0123456789abcdefghijklmnopqrstuvwxyz";
     CountingSource* source =
         new CountingSource(reinterpret_cast<const Byte*>(contents.data()), static_cast<LongFilePositionType>(contents.size()));
@@ -257,6 +264,47 @@ TEST(InputBufferedStream, SeeksWithinTheBufferReadNothingFromTheSource)
     stream.SeekFromStart(2);
     EXPECT_EQ(ReadExactly(&stream, 12), "23456789abcd");
     EXPECT_EQ(stream.TellPosition(), 14);
+}
+
+TEST(InputBufferedStream, SeeksAtTheBufferEdgesAndSmallRefillsAfterASeek)
+{
+    const std::string contents = PatternText(4 * kBufferSize);
+    CountingSource* source =
+        new CountingSource(reinterpret_cast<const Byte*>(contents.data()), static_cast<LongFilePositionType>(contents.size()));
+    InputBufferedStream stream(source, kBufferSize);
+    const size_t seekRead = InputBufferedStream::kSeekReadSize;
+
+    // A read at the start fills a whole buffer; a seek to its last byte and to its end reads
+    // nothing more, and a read from the end goes on from there.
+    EXPECT_EQ(ReadExactly(&stream, 10), contents.substr(0, 10));
+    EXPECT_EQ(source->taken, kBufferSize);
+    stream.SeekFromStart(kBufferSize - 1);
+    EXPECT_EQ(ReadExactly(&stream, 1), contents.substr(kBufferSize - 1, 1));
+    stream.SeekFromStart(0);
+    stream.SeekFromStart(kBufferSize);
+    EXPECT_EQ(source->taken, kBufferSize);
+    EXPECT_EQ(stream.TellPosition(), static_cast<LongFilePositionType>(kBufferSize));
+    EXPECT_EQ(ReadExactly(&stream, 3), contents.substr(kBufferSize, 3));
+
+    // Far away: a small refill, then twice as much each time reads go on, up to the buffer.
+    const size_t far = 3 * kBufferSize + 5;
+    stream.SeekFromStart(far);
+    size_t before = source->taken;
+    EXPECT_EQ(ReadExactly(&stream, 1), contents.substr(far, 1));
+    EXPECT_EQ(source->taken - before, seekRead);
+    EXPECT_EQ(ReadExactly(&stream, seekRead + 10), contents.substr(far + 1, seekRead + 10));
+    EXPECT_EQ(source->taken - before, 3 * seekRead);
+    // Just before the small window: read again. A read larger than the first refill is whole.
+    stream.SeekFromStart(far - 1);
+    EXPECT_EQ(ReadExactly(&stream, 3 * seekRead), contents.substr(far - 1, 3 * seekRead));
+    EXPECT_EQ(stream.TellPosition(), static_cast<LongFilePositionType>(far - 1 + 3 * seekRead));
+    // Up to the end of the data and past it.
+    stream.SeekFromStart(contents.size() - 2);
+    EXPECT_EQ(ReadExactly(&stream, 10), contents.substr(contents.size() - 2));
+    EXPECT_FALSE(stream.HasMoreBytes());
+    stream.SeekFromStart(5);
+    EXPECT_TRUE(stream.HasMoreBytes());
+    EXPECT_EQ(ReadExactly(&stream, 2), contents.substr(5, 2));
 }
 
 TEST(InputByteArrayStream, PositionsAreClampedToTheArray)

@@ -1,3 +1,4 @@
+#include "pdf/io/InputBufferedStream.h"
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/PDFObjectParser.h"
@@ -66,6 +67,55 @@ TEST(PDFTokenReaderTest, CutsTokensAtWhitespaceAndDelimiters)
     EXPECT_EQ(Tokens("(a\\\r\nb\\) c)"), (std::vector<std::string>{"(ab\\) c)"}));
     EXPECT_EQ(Tokens("<"), (std::vector<std::string>{"<"}));
     EXPECT_EQ(Tokens("<>"), (std::vector<std::string>{"<>"}));
+}
+
+TEST(PDFTokenReaderTest, TokensAcrossBufferBoundariesAreThoseReadByteByByte)
+{
+    // Read in place through buffers of every small size, so that each token and each line end
+    // after "stream" is cut somewhere, the tokens and positions are those of a reader that takes
+    // one byte per call; between tokens the source stands right behind the bytes taken.
+    class ByteByByte : public IByteReader {
+    public:
+        explicit ByteByByte(const std::string& inText) : mText(inText) {}
+        size_t Read(Byte* inBuffer, size_t inSize) override
+        {
+            if (inSize == 0 || mAt >= mText.size())
+                return 0;
+            inBuffer[0] = static_cast<Byte>(mText[mAt++]);
+            return 1;
+        }
+        bool HasMoreBytes() override { return mAt < mText.size(); }
+
+    private:
+        std::string mText;
+        size_t mAt = 0;
+    };
+    const std::string text = "%PDF-1.7\r\n12 0 obj\n<< /Type /Page /Kids [3 0 R 44 0 R] /F#20 (a (b) \\) c\\\r\nd) "
+                             "<41 42\n43> >>stream\r\nDATA endstream %end\rtrue false null -1.25 .5 ]";
+    std::vector<std::pair<std::string, long long>> expected;
+    {
+        ByteByByte source(text);
+        PDFTokenReader reader;
+        reader.SetReadStream(&source);
+        for (BoolAndString token = reader.ReadNextToken(); token.first; token = reader.ReadNextToken())
+            expected.emplace_back(token.second, reader.GetReadPosition());
+    }
+    ASSERT_EQ(expected.size(), 30u);
+    for (size_t bufferSize = 1; bufferSize <= 24; ++bufferSize) {
+        SCOPED_TRACE(bufferSize);
+        InputBufferedStream buffered(
+            new InputByteArrayStream(reinterpret_cast<const Byte*>(text.data()), static_cast<LongFilePositionType>(text.size())),
+            bufferSize);
+        PDFTokenReader reader;
+        reader.SetReadStream(&buffered);
+        std::vector<std::pair<std::string, long long>> tokens;
+        std::string token;
+        while (reader.ReadNextToken(token)) {
+            tokens.emplace_back(token, reader.GetReadPosition());
+            EXPECT_EQ(buffered.TellPosition(), reader.GetReadPosition() + (reader.HasPutBackByte() ? 1 : 0));
+        }
+        EXPECT_EQ(tokens, expected);
+    }
 }
 
 TEST(PDFTokenReaderTest, StreamKeywordNeedsALineEnd)

@@ -277,3 +277,82 @@ TEST(PDFParserFilesTest, HeaderAndEndOfFileVariants)
     EXPECT_EQ(ParseBytes(bytes + "not the end\n")->status, eFailure);
     EXPECT_EQ(ParseBytes("")->status, eFailure);
 }
+
+TEST(PDFParserFilesTest, PageTreeWalkPassesOverValuesItDoesNotRead)
+{
+    // Opening builds only Type and Kids of each node; the values before them must be passed over
+    // whatever they hold: references, nested dictionaries with Type and Kids keys of their own,
+    // strings with brackets, hex strings, names. Each page still reads whole.
+    const std::string resources = "/Resources << /Font << /F1 9 0 R >> /Kids [1 2] /Type /Pages "
+                                  "/X [<< /A [(>>]) <41> [/B]] >> 3 0 R] >>";
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Count 3 /Odd [ [ ] ] /Kids [3 0 R 4 0 R] /Note (a ] b) /Type /Pages >>");
+    builder.Add("<< /Parent 2 0 R " + resources + " /Contents 8 0 R /Type /Page /Rotate 90 >>");
+    builder.Add("<< /Parent 2 0 R /Type /Pages /Count 2 /Kids [5 0 R 6 0 R] /Tail << /Kids [7 0 R] >> >>");
+    builder.Add("<< /Parent 4 0 R /MediaBox [0 0 100 100] /Type /Page >>");
+    builder.Add("<< /Parent 4 0 R /Dup /Type /Type /Page >>");
+    builder.Add("<< /Type /Page >>");
+    builder.Add("<< /Length 0 >>\nstream\n\nendstream");
+    builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    auto parsed = ParseBytes(builder.Build());
+    ASSERT_EQ(parsed->status, eSuccess);
+    ASSERT_EQ(parsed->parser.GetPageCount(), 3u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(0), 3u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(1), 5u);
+    EXPECT_EQ(parsed->parser.GetPageObjectID(2), 6u);
+
+    RefCountPtr<PDFDictionary> page(parsed->parser.ParsePage(0));
+    ASSERT_TRUE(page);
+    PDFObjectCastPtr<PDFDictionary> pageResources(page->QueryDirectObject("Resources"));
+    ASSERT_TRUE(pageResources);
+    EXPECT_TRUE(RefCountPtr<PDFObject>(pageResources->QueryDirectObject("Font")));
+    PDFObjectCastPtr<PDFInteger> rotate(page->QueryDirectObject("Rotate"));
+    ASSERT_TRUE(rotate);
+    EXPECT_EQ(rotate->GetValue(), 90);
+    RefCountPtr<PDFDictionary> second(parsed->parser.ParsePage(1));
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(RefCountPtr<PDFObject>(second->QueryDirectObject("MediaBox")));
+}
+
+TEST(PDFParserFilesTest, ParsedObjectsAreSharedWithinABoundedCache)
+{
+    // Arrays of 10,000 numbers hold 10,001 objects each: about 26 of them fill the cache, so
+    // reading 40 evicts the first. One larger than an object may be to be kept is parsed anew each
+    // time.
+    std::string numbers;
+    for (int i = 0; i < 10000; ++i)
+        numbers += std::to_string(i % 97) + " ";
+    PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R >>");
+    const uint32_t firstArray = 4, arrays = 40;
+    for (uint32_t i = 0; i < arrays; ++i)
+        builder.Add("[" + numbers + "]");
+    const uint32_t largeID = builder.Add("[" + numbers + numbers + "]");
+    static_assert(PDFParser::kMaxCachedObjectSize < 20001 && PDFParser::kObjectCacheBudget / 10001 < arrays - 1,
+                  "the arrays must overflow the cache");
+    auto parsed = ParseBytes(builder.Build());
+    ASSERT_EQ(parsed->status, eSuccess);
+    PDFParser& parser = parsed->parser;
+
+    RefCountPtr<PDFObject> first(parser.ParseObjectByID(firstArray));
+    ASSERT_TRUE(first);
+    RefCountPtr<PDFObject> again(parser.ParseObjectByID(firstArray));
+    EXPECT_EQ(again.GetPtr(), first.GetPtr());
+    for (uint32_t i = 1; i < arrays; ++i)
+        EXPECT_TRUE(RefCountPtr<PDFObject>(parser.ParseObjectByID(firstArray + i)));
+    RefCountPtr<PDFObject> last(parser.ParseObjectByID(firstArray + arrays - 1));
+    RefCountPtr<PDFObject> lastAgain(parser.ParseObjectByID(firstArray + arrays - 1));
+    EXPECT_EQ(last.GetPtr(), lastAgain.GetPtr());
+    RefCountPtr<PDFObject> evicted(parser.ParseObjectByID(firstArray));
+    ASSERT_TRUE(evicted);
+    EXPECT_NE(evicted.GetPtr(), first.GetPtr());
+    EXPECT_EQ(static_cast<PDFArray*>(evicted.GetPtr())->GetLength(), 10000u);
+
+    RefCountPtr<PDFObject> large(parser.ParseObjectByID(largeID));
+    RefCountPtr<PDFObject> largeAgain(parser.ParseObjectByID(largeID));
+    ASSERT_TRUE(large && largeAgain);
+    EXPECT_NE(large.GetPtr(), largeAgain.GetPtr());
+}

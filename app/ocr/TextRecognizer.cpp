@@ -80,6 +80,9 @@ TextRecognizer::Result TextRecognizer::ExtractTextFromImage(const QString& image
     if (IsRaised(cancel))
         return {Status::Cancelled, QString()};
 
+    // A scanned page may hold columns, headings and captions: the engine finds its blocks, as
+    // its command line does, instead of reading the whole page as one block (its library default).
+    engine->SetPageSegMode(tesseract::PSM_AUTO);
     engine->SetImage(pix.get());
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = &CancelRequested;

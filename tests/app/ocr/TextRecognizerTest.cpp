@@ -58,7 +58,7 @@ private slots:
         // The default data folder is the program's own, where the build put the language links.
         const TextRecognizer::Result result = TextRecognizer().ExtractTextFromImage(scan, language);
         QCOMPARE(int(result.status), int(Status::Recognized));
-        QCOMPARE(result.text.trimmed(), lines.join(QLatin1Char('\n')));
+        QCOMPARE(RenderedScan::TextLines(result.text), lines);
     }
 
     void failsWithoutLanguageData_data()
@@ -107,7 +107,7 @@ private slots:
         QTest::newRow("text named png") << "text.png" << QByteArray("This is no picture at all.\n");
         QTest::newRow("PNG signature only") << "signature.png" << png.left(8);
         QTest::newRow("PNG cut in its header") << "cut.png" << png.left(40);
-        QTest::newRow("JPEG start only") << "start.jpg" << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00", 13);
+        QTest::newRow("JPEG start only") << "start.jpg" << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00", 11);
         QTest::newRow("a folder") << "folder.png" << QByteArray("dir");
     }
 
@@ -139,9 +139,8 @@ private slots:
         RenderedScan::Page second = first;
         second.lines = QStringList{QStringLiteral("Second scan")};
         RenderedScan::Page tall = first;
-        for (int line = 0; line < 40; ++line)
+        for (int line = 0; line < 16; ++line)
             tall.lines.append(QStringLiteral("Line %1 of a page that takes a while to read").arg(line));
-        tall.widthPixels = 2480;
 
         TextExtractThread thread;
         thread.languageCode = QStringLiteral("eng");
@@ -165,7 +164,7 @@ private slots:
 
         thread.ClearStop();
         thread.start();
-        QTest::qWait(500);
+        QTest::qWait(300);
         QVERIFY(thread.isRunning());
         thread.StopAndWait();
         QCOMPARE(int(thread.GetResultStatus()), int(Status::Cancelled));

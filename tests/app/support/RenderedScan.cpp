@@ -53,6 +53,11 @@ QImage Render(const Page& page)
     return image;
 }
 
+QStringList TextLines(const QString& text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 bool Write(const QString& path, const Page& page)
 {
     const QImage image = Render(page);

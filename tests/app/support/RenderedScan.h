@@ -18,6 +18,8 @@ struct Page {
 };
 
 QImage Render(const Page& page);
+// The lines of a recognised text that hold something: the engine may part lines by blank ones.
+QStringList TextLines(const QString& text);
 // Renders and saves the page as PNG; false when the font or the file fails.
 bool Write(const QString& path, const Page& page);
 

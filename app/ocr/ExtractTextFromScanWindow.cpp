@@ -3,6 +3,7 @@
 #include "app/AppIdentity.h"
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
+#include "app/create/RichTextPDFExporter.h"
 #include "app/ocr/TextExtractThread.h"
 #include "ui_ExtractTextFromScanWindow.h"
 
@@ -13,9 +14,11 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QUrl>
 
+#include <cstdio>
 #include <iterator>
 
 namespace {
@@ -25,6 +28,9 @@ const int kFontSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 36};
 const int kPlainWeight = 10;
 const int kBoldWeight = 75;
 const int kDefaultMargin = 50;
+// The PDF export always writes A4 pages.
+const double kA4Width = 595.0;
+const double kA4Height = 842.0;
 
 // The text as the file gets it: UTF-8 with CR LF line ends. Line ends that are CR LF already
 // stay one line end.
@@ -204,6 +210,39 @@ bool ExtractTextFromScanWindow::CheckTargetWritable(const QString& path)
     Prompts().Warning(this, tr("Export failed"),
                       tr("The file you are trying to overwrite is opened in another application."));
     return false;
+}
+
+void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
+{
+    if (ui->editText->toPlainText().isEmpty()) {
+        Prompts().Warning(this, QString(), tr("There is no text to export."));
+        return;
+    }
+    const QString path = ChooseFile(false, tr("Export PDF"), SettingsKey::ExtractTextPDFOutputFolder,
+                                    tr("PDF Document (*.pdf)"));
+    if (path.isEmpty() || !CheckTargetWritable(path))
+        return;
+    // The exporter writes under a free name beside the target, which the new file replaces only
+    // once it is complete: a failed export leaves the old file as it was.
+    QString partPath;
+    {
+        QTemporaryFile reserve(path + QStringLiteral(".XXXXXX.part"));
+        if (reserve.open())
+            partPath = reserve.fileName(); // removed again when reserve goes; the exporter makes it anew
+    }
+    bool exported = !partPath.isEmpty() &&
+                    RichTextPDFExporter().ExportDocumentToPDF(partPath, ui->editText, kA4Width, kA4Height,
+                                                              ui->sliderDocumentMargin->value());
+    if (exported && QFileInfo::exists(path))
+        QFile::setPermissions(partPath, QFileInfo(path).permissions());
+    exported = exported && std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(path).constData()) == 0;
+    if (!exported) {
+        if (!partPath.isEmpty())
+            QFile::remove(partPath);
+        Prompts().Warning(this, QString(), tr("Could not export file."));
+        return;
+    }
+    Prompts().Information(this, QString(), tr("File exported successfully."));
 }
 
 void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()

@@ -1,7 +1,9 @@
 #pragma once
 // The Extract Text from Scan tool: the user picks a scanned page, may preview it, chooses a
 // language and starts the recognition on a TextExtractThread; the text lands in a small
-// rich-text editor, from which it is exported to a text file or appended to one. Built once by
+// rich-text editor, from which it is exported to a PDF file (A4, the margin slider's value in
+// points), exported to a text file or appended to one. An export replaces its target only once
+// the new file is complete. Built once by
 // MainWindow with no parent and shown by its button (OpenWindow); closing it resets it.
 //
 // The window owns its current thread object and never destroys it while it runs: closing during
@@ -57,6 +59,7 @@ private slots:
     void on_editText_cursorPositionChanged();
     void on_sliderDocumentMargin_valueChanged(int value);
     void on_buttonExtractText_clicked();
+    void on_buttonExportToPDF_clicked();
     void on_buttonExportToTXT_clicked();
     void on_buttonAppendToTXT_clicked();
 

@@ -1,18 +1,20 @@
 // The extraction window's road: choosing a scan, recognising it on the worker (the real
 // engine, with the language data beside the test program), the failures that leave the editor
-// as it was, closing during a recognition, and the text files it writes and appends to.
+// as it was, closing during a recognition, and the PDF and text files it writes and appends to.
 
 #include "app/AppSettings.h"
 #include "app/ocr/ExtractTextFromScanWindow.h"
 #include "app/support/AppTestMain.h"
-#include "app/support/WindowTestSupport.h"
+#include "app/support/PDFReaders.h"
 #include "app/support/RenderedScan.h"
 #include "app/support/ScriptedPrompts.h"
+#include "app/support/WindowTestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -190,6 +192,47 @@ private slots:
         ChooseScan(window, prompts, Scan(QStringLiteral("again.png"), {QStringLiteral("Once more")}));
         Click(window, "buttonExtractText");
         QVERIFY(window.IsExtracting());
+    }
+
+    void pdfExportIsA4WithTheSlidersMargin()
+    {
+        ScriptedPrompts prompts;
+        ExtractTextFromScanWindow window;
+        window.OpenWindow();
+        const QString target = scratch.filePath(QStringLiteral("text.pdf"));
+        QVERIFY(WriteFile(target, "an older file"));
+        Click(window, "buttonExportToPDF");
+        QCOMPARE(Texts(prompts.records), QStringList{"There is no text to export."});
+
+        prompts.records.clear();
+        Editor(window)->setPlainText(QStringLiteral("Größe und Gewicht\nÉlève à côté"));
+        Find<QSlider>(window, "sliderDocumentMargin")->setValue(72);
+        prompts.fileNameAnswers.append(target);
+        Click(window, "buttonExportToPDF");
+        QCOMPARE(prompts.records.first().title, QStringLiteral("Export PDF"));
+        QCOMPARE(prompts.records.first().filter, QStringLiteral("PDF Document (*.pdf)"));
+        QCOMPARE(Texts(prompts.Of(QStringLiteral("information"))), QStringList{"File exported successfully."});
+        QCOMPARE(AppSettings::Folder(QStringLiteral("ExtractTextPDFOutputFolder")), scratch.path());
+
+        QVERIFY(PDFReaders::Run(QStringLiteral("pdfinfo"), {target}).contains(QStringLiteral("595 x 842 pts (A4)")));
+        const QList<PDFReaders::Word> words = PDFReaders::Words(target);
+        QStringList texts;
+        for (const PDFReaders::Word& word : words) {
+            texts.append(word.text);
+            QCOMPARE(word.page, 1);
+            QVERIFY(word.xMin >= 71 && word.yMin >= 71);
+        }
+        QCOMPARE(texts, (QStringList{"Größe", "und", "Gewicht", "Élève", "à", "côté"}));
+        QVERIFY(qAbs(words.first().xMin - 72) < 1);
+
+        // An export that fails keeps the file that was there, and leaves nothing beside it.
+        const QByteArray exported = Contents(target);
+        Editor(window)->append(QStringLiteral("<img src=\"%1\">").arg(scratch.filePath(QStringLiteral("gone.png"))));
+        prompts.fileNameAnswers.append(target);
+        Click(window, "buttonExportToPDF");
+        QCOMPARE(Texts(prompts.Of(QStringLiteral("warning"))), QStringList{"Could not export file."});
+        QCOMPARE(Contents(target), exported);
+        QCOMPARE(QDir(scratch.path()).entryList({QStringLiteral("text.pdf*")}), QStringList{"text.pdf"});
     }
 
     void textFilesGetCRLFLines()

@@ -3,8 +3,11 @@
 #include "app/AppIdentity.h"
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
+#include "app/TextFiles.h"
+#include "app/create/DocumentImages.h"
 #include "app/create/RichTextPDFExporter.h"
 #include "app/ocr/TextExtractThread.h"
+#include "app/tools/FileIdentity.h"
 #include "ui_ExtractTextFromScanWindow.h"
 
 #include <QCloseEvent>
@@ -13,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTextDocument>
 #include <QUrl>
@@ -32,13 +34,13 @@ const int kDefaultMargin = 50;
 const double kA4Width = 595.0;
 const double kA4Height = 842.0;
 
-// The text as the file gets it: UTF-8 with CR LF line ends. Line ends that are CR LF already
-// stay one line end.
-QByteArray TextFileBytes(QString text)
+// The text as the file gets it: CR LF line ends. Line ends that are CR LF already stay one
+// line end.
+QString WithCRLF(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text.toUtf8();
+    return text;
 }
 
 } // namespace
@@ -200,18 +202,6 @@ QString ExtractTextFromScanWindow::ChooseFile(bool existing, const QString& capt
     return internal;
 }
 
-bool ExtractTextFromScanWindow::CheckTargetWritable(const QString& path)
-{
-    if (!QFileInfo::exists(path))
-        return true;
-    QFile file(path);
-    if (file.open(QIODevice::ReadWrite))
-        return true;
-    Prompts().Warning(this, tr("Export failed"),
-                      tr("The file you are trying to overwrite is opened in another application."));
-    return false;
-}
-
 void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
 {
     if (ui->editText->toPlainText().isEmpty()) {
@@ -220,12 +210,14 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
     }
     const QString path = ChooseFile(false, tr("Export PDF"), SettingsKey::ExtractTextPDFOutputFolder,
                                     tr("PDF Document (*.pdf)"));
-    if (path.isEmpty() || !CheckTargetWritable(path))
+    if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The exporter writes under a free name beside the target, which the new file replaces only
-    // once it is complete: a failed export leaves the old file as it was.
+    // once it is complete: a failed export leaves the old file as it was. A target that is one of
+    // the text's own images would be replaced after the exporter has read it: refused as the
+    // exporter refuses it.
     QString partPath;
-    {
+    if (FindSameFile(path, DocumentImages::FilePaths(*ui->editText->document())).isEmpty()) {
         QTemporaryFile reserve(path + QStringLiteral(".XXXXXX.part"));
         if (reserve.open())
             partPath = reserve.fileName(); // removed again when reserve goes; the exporter makes it anew
@@ -254,12 +246,10 @@ void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
     }
     const QString path = ChooseFile(false, tr("Export Text File"), SettingsKey::ExtractTextTXTOutputFolder,
                                     tr("Text File (*.txt)"));
-    if (path.isEmpty() || !CheckTargetWritable(path))
+    if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The old file stays whole until the new one is complete.
-    QSaveFile file(path);
-    const QByteArray bytes = TextFileBytes(text);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!TextFiles::WriteUtf8(path, WithCRLF(text))) {
         Prompts().Warning(this, QString(), tr("Could not export file."));
         return;
     }
@@ -275,16 +265,8 @@ void ExtractTextFromScanWindow::on_buttonAppendToTXT_clicked()
     }
     const QString path = ChooseFile(true, tr("Select Text File"), SettingsKey::ExtractTextTXTOutputFolder,
                                     tr("Text File (*.txt)"));
-    if (path.isEmpty())
+    if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadWrite)) {
-            Prompts().Warning(this, tr("Export failed"),
-                              tr("The file you are trying to overwrite is opened in another application."));
-            return;
-        }
-    }
     QFile file(path);
     if (!file.open(QIODevice::Append)) {
         Prompts().Warning(this, QString(), tr("Could not append text."));
@@ -292,7 +274,7 @@ void ExtractTextFromScanWindow::on_buttonAppendToTXT_clicked()
     }
     // One line feed parts the old text from the new, as the file has always been written.
     const qint64 oldSize = file.size();
-    const QByteArray bytes = QByteArray("\n") + TextFileBytes(text);
+    const QByteArray bytes = QByteArray("\n") + WithCRLF(text).toUtf8();
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         // Half an appended text is worse than none: the file goes back to what it was.
         file.resize(oldSize);

@@ -73,8 +73,6 @@ private:
     void UpdateBoldItalicButtons();
     // The save or open dialog of an export; remembers the folder of a chosen file.
     QString ChooseFile(bool existing, const QString& caption, const char* settingsKey, const QString& filter);
-    // False, after telling the user, when an existing target cannot be opened for writing.
-    bool CheckTargetWritable(const QString& path);
 
     Ui::ExtractTextFromScanWindow* ui;
     AppIdentity* identity;

@@ -233,6 +233,19 @@ private slots:
         QCOMPARE(Texts(prompts.Of(QStringLiteral("warning"))), QStringList{"Could not export file."});
         QCOMPARE(Contents(target), exported);
         QCOMPARE(QDir(scratch.path()).entryList({QStringLiteral("text.pdf*")}), QStringList{"text.pdf"});
+
+        // A target that is one of the text's own images is refused and stays as it was.
+        const QString picture = scratch.filePath(QStringLiteral("picture.png"));
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::darkRed);
+        QVERIFY(image.save(picture));
+        const QByteArray pictureBytes = Contents(picture);
+        Editor(window)->setHtml(QStringLiteral("<p>Caption</p><p><img src=\"%1\"></p>").arg(picture));
+        prompts.records.clear();
+        prompts.fileNameAnswers.append(picture);
+        Click(window, "buttonExportToPDF");
+        QCOMPARE(Texts(prompts.Of(QStringLiteral("warning"))), QStringList{"Could not export file."});
+        QCOMPARE(Contents(picture), pictureBytes);
     }
 
     void textFilesGetCRLFLines()

@@ -202,8 +202,9 @@ OpStatus Type1CharStringInterpreter::CallOtherSubr()
     if (mImplementation->AcceptsOtherSubr(number)) {
         if (mImplementation->OnCallOtherSubr(mOperandStack, mPostScriptStack) != 0)
             return eFailure;
-        // The implementation may have changed the stack; it must still hold what gets removed.
-        if (mOperandStack.size() < firstArgument + 2 + static_cast<size_t>(count))
+        // The implementation may have changed the stacks; they must stay within their bounds.
+        if (mOperandStack.size() < firstArgument + 2 + static_cast<size_t>(count) ||
+            mPostScriptStack.size() > kMaxStackSize)
             return eFailure;
     } else {
         // an first, down to a1, so that a1 ends on top and the first pop returns it

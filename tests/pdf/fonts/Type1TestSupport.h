@@ -121,6 +121,76 @@ inline std::string CharStringBytes(const std::vector<long>& inNumbers)
 inline std::string Op(int inCode) { return std::string(1, static_cast<char>(inCode)); }
 inline std::string Op12(int inCode) { return std::string("\x0c", 1) + static_cast<char>(inCode); }
 
+// A synthetic font: FontInfo, an own encoding, Private values, subroutines and glyph programs
+// (given plain, encrypted here with lenIV bytes unless it is -1).
+struct FontParts {
+    std::string encoding = "/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\n"
+                           "dup 65 /A put\ndup 66 /A put\ndup 67 /B put\nreadonly def\n";
+    std::string lenIV;
+    std::string subrsHeader = "/Subrs 2 array\n";
+    std::vector<std::pair<std::string, std::string>> subrs;  // index text, plain program
+    std::vector<std::pair<std::string, std::string>> glyphs; // name, plain program
+    int charStringLenIV = 4;
+};
+
+inline std::string Program(const std::string& inPlain, int inLenIV)
+{
+    return inLenIV < 0 ? inPlain : CharStringEncrypt(inPlain, static_cast<size_t>(inLenIV));
+}
+
+inline FontParts DefaultParts()
+{
+    FontParts parts;
+    parts.subrs = {{"0", CharStringBytes({3, 0}) + Op(1) + Op(11)}, {"1", Op(11)}};
+    parts.glyphs = {{".notdef", CharStringBytes({0, 500}) + Op(13) + Op(14)},
+                    {"A", CharStringBytes({50, 600, 10, 20}) + Op(21) + CharStringBytes({100, 0}) + Op(5) +
+                              CharStringBytes({0, 100}) + Op(5) + Op(9) + Op(14)},
+                    {"B", CharStringBytes({0, 1}) + Op(10) + CharStringBytes({0, 700, 0, 65, 67}) + Op12(6)}};
+    return parts;
+}
+
+inline std::string FontText(const FontParts& inParts, std::string& outPrivate)
+{
+    std::string clear = "%!PS-AdobeFont-1.0: TestFont 001.000\n12 dict begin\n"
+                        "/FontInfo 9 dict dup begin\n/version (1\\101b) readonly def\n"
+                        "/Notice (a\\)b) readonly def\n/ItalicAngle -12.5 def\n/isFixedPitch true def\n"
+                        "/FSType 8 def\nend readonly def\n/FontName /TestFont def\n/PaintType 0 def\n"
+                        "/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n"
+                        "/FontBBox {-10 -20 900 800} readonly def\n" +
+                        inParts.encoding + "currentdict end\ncurrentfile eexec\n";
+    std::string priv = "dup /Private 8 dict dup begin\n/RD{string currentfile exch readstring pop}executeonly def\n"
+                       "/ND{noaccess def}executeonly def\n/NP{noaccess put}executeonly def\n" +
+                       inParts.lenIV +
+                       "/BlueValues [-15 0 700 715] def\n/StdHW [50] def\n"
+                       "/OtherSubrs [{} {} {} {systemdict /internaldict known not {pop 3} {dup begin end} ifelse}] ND\n" +
+                       inParts.subrsHeader;
+    for (const auto& subr : inParts.subrs) {
+        std::string program = Program(subr.second, inParts.charStringLenIV);
+        priv += "dup " + subr.first + " " + std::to_string(program.size()) + " RD " + program + " NP\n";
+    }
+    priv += "ND\n2 index /CharStrings " + std::to_string(inParts.glyphs.size()) + " dict dup begin\n";
+    for (const auto& glyph : inParts.glyphs) {
+        std::string program = Program(glyph.second, inParts.charStringLenIV);
+        priv += "/" + glyph.first + " " + std::to_string(program.size()) + " RD " + program + " ND\n";
+    }
+    priv += "end\nend\nreadonly put\nnoaccess put\ndup/FontName get exch definefont pop\nmark currentfile closefile\n";
+    outPrivate = priv;
+    return clear;
+}
+
+inline std::string MakeFont(const FontParts& inParts)
+{
+    std::string priv;
+    std::string clear = FontText(inParts, priv);
+    return MakePFB(clear, priv);
+}
+
+inline OpStatus Parse(Type1Input& ioInput, const std::string& inBytes)
+{
+    ByteSource stream(inBytes);
+    return ioInput.ParseFontFile(&stream);
+}
+
 struct OutlinePoint {
     long x;
     long y;
@@ -235,7 +305,6 @@ public:
         mY = mFlexPoints[6].y;
         ioPostScriptStack.push_back(static_cast<int32_t>(mY));
         ioPostScriptStack.push_back(static_cast<int32_t>(mX));
-        ioPostScriptStack.push_back(0);
         return 0;
     }
     int OnSeac(Type1OperandStack& s) override

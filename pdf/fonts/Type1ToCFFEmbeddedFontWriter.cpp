@@ -1,0 +1,468 @@
+#include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
+
+#include "pdf/fonts/CFFStandardStrings.h"
+#include "pdf/fonts/CFFStructureWriter.h"
+#include "pdf/fonts/FreeTypeFaceWrapper.h"
+#include "pdf/fonts/StandardEncoding.h"
+#include "pdf/fonts/Type1ToType2Converter.h"
+#include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/InputFile.h"
+#include "pdf/io/OutputStringBufferStream.h"
+#include "pdf/writing/ObjectsContext.h"
+
+#include <cmath>
+#include <set>
+
+namespace {
+
+const char scSubtype[] = "Subtype";
+const char scType1C[] = "Type1C";
+
+// Top and Private DICT operators.
+enum : uint16_t {
+    kVersion = 0,
+    kNotice = 1,
+    kFullName = 2,
+    kFamilyName = 3,
+    kWeight = 4,
+    kFontBBox = 5,
+    kBlueValues = 6,
+    kOtherBlues = 7,
+    kFamilyBlues = 8,
+    kFamilyOtherBlues = 9,
+    kStdHW = 10,
+    kStdVW = 11,
+    kUniqueID = 13,
+    kCharset = 15,
+    kEncoding = 16,
+    kCharStrings = 17,
+    kPrivate = 18,
+    kCopyright = 0x0C00,
+    kIsFixedPitch = 0x0C01,
+    kItalicAngle = 0x0C02,
+    kUnderlinePosition = 0x0C03,
+    kUnderlineThickness = 0x0C04,
+    kFontMatrix = 0x0C07,
+    kStrokeWidth = 0x0C08,
+    kBlueScale = 0x0C09,
+    kBlueShift = 0x0C0A,
+    kBlueFuzz = 0x0C0B,
+    kStemSnapH = 0x0C0C,
+    kStemSnapV = 0x0C0D,
+    kForceBold = 0x0C0E,
+    kLanguageGroup = 0x0C11,
+    kPostScript = 0x0C15,
+};
+
+const int kRealDigits = 10;
+
+// The FSType values that forbid embedding: restricted licence, alone or with bitmap-only.
+bool ForbidsEmbedding(uint16_t inFSType)
+{
+    return inFSType == 2 || inFSType == 512 || inFSType == 514;
+}
+
+// Whole numbers as integers: shorter, and read the same by every CFF reader.
+DictOperand Real(double inValue)
+{
+    if (inValue == std::trunc(inValue) && std::fabs(inValue) < 2147483647.0)
+        return DictOperand::Integer(static_cast<int32_t>(inValue));
+    return DictOperand::Real(inValue, kRealDigits);
+}
+
+template <typename T>
+DictOperandList Deltas(const std::vector<T>& inValues)
+{
+    DictOperandList operands;
+    T previous = 0;
+    for (T value : inValues) {
+        if constexpr (std::is_integral<T>::value)
+            operands.push_back(DictOperand::Integer(static_cast<int32_t>(static_cast<int64_t>(value) - previous)));
+        else
+            operands.push_back(Real(value - previous));
+        previous = value;
+    }
+    return operands;
+}
+
+} // namespace
+
+OpStatus Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont(FreeTypeFaceWrapper& inFontInfo,
+                                                         const std::vector<uint32_t>& inSubsetGlyphIDs,
+                                                         const std::string& inSubsetFontName,
+                                                         ObjectsContext* inObjectsContext,
+                                                         ObjectIDType& outEmbeddedFontObjectID)
+{
+    outEmbeddedFontObjectID = 0;
+    bool notEmbeddable = false;
+    std::string font;
+    OpStatus status = CreateCFFSubset(inFontInfo, inSubsetGlyphIDs, inSubsetFontName, notEmbeddable, font);
+    if (status != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont, failed to write embedded font program");
+        return status;
+    }
+    if (notEmbeddable) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont, font may not be embedded. so not embedding");
+        return eSuccess;
+    }
+
+    outEmbeddedFontObjectID = inObjectsContext->AllocateAndStartIndirectObject();
+    DictionaryContext* dictionary = inObjectsContext->StartDictionary();
+    dictionary->WriteKey(scSubtype);
+    inObjectsContext->GetValueWriter().WriteNameValue(scType1C, eTokenSeparatorEndLine);
+    std::unique_ptr<WrittenPDFStream> stream = inObjectsContext->StartStream(dictionary);
+    IByteWriterWithPosition* target = stream ? stream->GetWriteStream() : nullptr;
+    if (!target || target->WriteBytes(reinterpret_cast<const Byte*>(font.data()), font.size()) != font.size()) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont, failed to copy font program into pdf stream");
+        if (stream)
+            inObjectsContext->EndStream(stream.get());
+        return eFailure;
+    }
+    return inObjectsContext->EndStream(stream.get());
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::CreateCFFSubset(FreeTypeFaceWrapper& inFontInfo,
+                                                       const std::vector<uint32_t>& inSubsetGlyphIDs,
+                                                       const std::string& inSubsetFontName, bool& outNotEmbeddable,
+                                                       std::string& outFontProgram)
+{
+    outNotEmbeddable = false;
+    outFontProgram.clear();
+    mGlyphNames.clear();
+    mAddedStrings.clear();
+    mAddedStringSIDs.clear();
+    mCharsetSIDs.clear();
+
+    std::vector<uint32_t> glyphs = inSubsetGlyphIDs;
+    if (glyphs.empty() || glyphs.front() != 0)
+        glyphs.insert(glyphs.begin(), 0);
+
+    {
+        InputFile file;
+        if (file.OpenFile(inFontInfo.GetFontFilePath()) != eSuccess) {
+            TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, cannot open Type 1 font file at %s",
+                         inFontInfo.GetFontFilePath().c_str());
+            return eFailure;
+        }
+        if (mType1Input.ParseFontFile(file.GetInputStream()) != eSuccess) {
+            TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to read Type 1 file");
+            return eFailure;
+        }
+    }
+
+    const Type1FontInfoDictionary& fontInfo = mType1Input.FontInfoDictionary();
+    const Type1FontDictionary& fontDictionary = mType1Input.FontDictionary();
+    if ((fontInfo.fsTypeValid && ForbidsEmbedding(fontInfo.FSType)) ||
+        (!fontInfo.fsTypeValid && fontDictionary.fsTypeValid && ForbidsEmbedding(fontDictionary.FSType))) {
+        outNotEmbeddable = true;
+        return eSuccess;
+    }
+
+    // Glyphs are named by the face; an own-encoding face names character codes, several of
+    // which may name one glyph (or none: .notdef). Each glyph goes into the font once.
+    std::set<std::string> named;
+    for (uint32_t glyph : glyphs) {
+        if (glyph > 0xFFFF) {
+            TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, glyph id %u is not a glyph of the font", glyph);
+            return eFailure;
+        }
+        std::string name = inFontInfo.GlyphNameOfIndex(static_cast<uint16_t>(glyph));
+        if (named.insert(name).second)
+            mGlyphNames.push_back(name);
+    }
+    if (AddDependentGlyphs(mGlyphNames) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to add dependent glyphs");
+        return eFailure;
+    }
+    // The CharStrings INDEX and the charset count glyphs in 16 bits.
+    if (mGlyphNames.size() > 0xFFFF) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write charstring");
+        return eFailure;
+    }
+
+    OutputStringBufferStream buffer;
+    CFFValueWriter writer(&buffer);
+    // Each section is appended to the output as a whole; the placeholders are filled last.
+    std::string name = inSubsetFontName.empty() ? fontDictionary.FontName : inSubsetFontName;
+    const Byte header[] = {1, 0, 4, 2};
+    if (writer.Write(header, sizeof(header)) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write CFF header");
+        return eFailure;
+    }
+    if (CFFStructureWriter::WriteIndex(writer, {name}) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write CFF Name");
+        return eFailure;
+    }
+    std::string output = buffer.ContentsAsString();
+    if (WriteTopIndex(output) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write Top Index");
+        return eFailure;
+    }
+    for (size_t i = 1; i < mGlyphNames.size(); ++i)
+        mCharsetSIDs.push_back(SIDOf(mGlyphNames[i]));
+
+    OutputStringBufferStream strings;
+    CFFValueWriter stringsWriter(&strings);
+    if (CFFStructureWriter::WriteIndex(stringsWriter, mAddedStrings) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write String Index");
+        return eFailure;
+    }
+    output += strings.ContentsAsString();
+    output.append(2, '\0'); // an empty Global Subr INDEX
+
+    if (WriteEncoding(output) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write encodings");
+        return eFailure;
+    }
+    if (WriteCharset(output) != eSuccess || WriteCharStrings(output) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write charstring");
+        return eFailure;
+    }
+    if (WritePrivateDictionary(output) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write private");
+        return eFailure;
+    }
+    if (UpdateIndexesAtTopDict(output) != eSuccess) {
+        TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to update indexes");
+        return eFailure;
+    }
+    outFontProgram.swap(output);
+    return eSuccess;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::AddDependentGlyphs(std::vector<std::string>& ioGlyphNames)
+{
+    // The closure over seac components, each glyph visited once: a font whose accented glyphs
+    // name each other cannot loop.
+    std::set<std::string> all(ioGlyphNames.begin(), ioGlyphNames.end());
+    std::set<std::string> visited;
+    std::vector<std::string> pending(ioGlyphNames.begin(), ioGlyphNames.end());
+    bool hasComponents = false;
+    while (!pending.empty()) {
+        std::string name = pending.back();
+        pending.pop_back();
+        if (!visited.insert(name).second)
+            continue;
+        CharString1Dependencies dependencies;
+        if (mType1Input.CalculateDependenciesForCharIndex(name, &dependencies) != eSuccess)
+            return eFailure;
+        for (Byte code : dependencies.mCharCodes) {
+            hasComponents = true;
+            std::string component = StandardEncoding::GlyphName(code);
+            if (all.insert(component).second)
+                pending.push_back(component);
+        }
+    }
+    if (!hasComponents)
+        return eSuccess;
+    // Glyph 0 stays first: it is the font's .notdef glyph whatever its name sorts as.
+    std::string first = ioGlyphNames.front();
+    all.erase(first);
+    ioGlyphNames.assign(1, first);
+    ioGlyphNames.insert(ioGlyphNames.end(), all.begin(), all.end());
+    return eSuccess;
+}
+
+uint16_t Type1ToCFFEmbeddedFontWriter::SIDOf(const std::string& inText)
+{
+    uint16_t sid = 0;
+    if (CFFStandardStrings::SIDOfString(inText, sid))
+        return sid;
+    auto it = mAddedStringSIDs.find(inText);
+    if (it != mAddedStringSIDs.end())
+        return it->second;
+    sid = static_cast<uint16_t>(CFFStandardStrings::kCount + mAddedStrings.size());
+    mAddedStrings.push_back(inText);
+    mAddedStringSIDs[inText] = sid;
+    return sid;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::WriteTopIndex(std::string& ioOutput)
+{
+    const Type1FontInfoDictionary& info = mType1Input.FontInfoDictionary();
+    const Type1FontDictionary& font = mType1Input.FontDictionary();
+    OutputStringBufferStream dictionary;
+    CFFValueWriter writer(&dictionary);
+    OpStatus status = eSuccess;
+    auto put = [&](uint16_t inKey, const DictOperandList& inOperands) {
+        if (status == eSuccess)
+            status = writer.PutDictEntry(inKey, inOperands);
+    };
+    auto putText = [&](uint16_t inKey, const std::string& inText) {
+        if (!inText.empty())
+            put(inKey, {DictOperand::Integer(SIDOf(inText))});
+    };
+    putText(kVersion, info.version);
+    putText(kNotice, info.Notice);
+    putText(kCopyright, info.Copyright);
+    putText(kFullName, info.FullName);
+    putText(kFamilyName, info.FamilyName);
+    putText(kWeight, info.Weight);
+    if (info.isFixedPitch)
+        put(kIsFixedPitch, {DictOperand::Integer(1)});
+    if (info.ItalicAngle != 0)
+        put(kItalicAngle, {Real(info.ItalicAngle)});
+    if (info.UnderlinePosition != -100)
+        put(kUnderlinePosition, {Real(info.UnderlinePosition)});
+    if (info.UnderlineThickness != 50)
+        put(kUnderlineThickness, {Real(info.UnderlineThickness)});
+    // Only values the font has: the Type 1 defaults written as values would be wrong in CFF.
+    if (font.HasUniqueID && font.UniqueID != 0)
+        put(kUniqueID, {DictOperand::Integer(font.UniqueID)});
+    if (font.HasStrokeWidth && font.StrokeWidth != 0)
+        put(kStrokeWidth, {Real(font.StrokeWidth)});
+    const double defaultMatrix[6] = {0.001, 0, 0, 0.001, 0, 0};
+    if (!std::equal(font.FontMatrix, font.FontMatrix + 6, defaultMatrix)) {
+        DictOperandList matrix;
+        for (double value : font.FontMatrix)
+            matrix.push_back(Real(value));
+        put(kFontMatrix, matrix);
+    }
+    if (font.FontBBox[0] != 0 || font.FontBBox[1] != 0 || font.FontBBox[2] != 0 || font.FontBBox[3] != 0) {
+        DictOperandList box;
+        for (double value : font.FontBBox)
+            box.push_back(Real(value));
+        put(kFontBBox, box);
+    }
+    if (info.fsTypeValid || font.fsTypeValid) {
+        uint16_t fsType = info.fsTypeValid ? info.FSType : font.FSType;
+        putText(kPostScript, "/FSType " + std::to_string(fsType) + " def");
+    }
+    // Placeholders of five bytes each, at positions inside the DICT data that are moved once
+    // the INDEX around it is written.
+    auto placeholder = [&](uint16_t inKey, int inCount, size_t& outPosition) {
+        outPosition = static_cast<size_t>(dictionary.TellPosition());
+        for (int i = 0; i < inCount && status == eSuccess; ++i)
+            status = writer.PutFiveByteInteger(0);
+        if (status == eSuccess)
+            status = writer.PutByte(inKey);
+    };
+    placeholder(kCharset, 1, mCharsetPlaceHolderPosition);
+    placeholder(kCharStrings, 1, mCharStringsPlaceHolderPosition);
+    placeholder(kPrivate, 2, mPrivatePlaceHolderPosition);
+    placeholder(kEncoding, 1, mEncodingPlaceHolderPosition);
+    if (status != eSuccess)
+        return eFailure;
+
+    std::string fixed = dictionary.ContentsAsString();
+    OutputStringBufferStream index;
+    CFFValueWriter indexWriter(&index);
+    if (CFFStructureWriter::WriteIndex(indexWriter, {fixed}) != eSuccess)
+        return eFailure;
+    std::string written = index.ContentsAsString();
+    size_t dataStart = ioOutput.size() + written.size() - fixed.size();
+    mCharsetPlaceHolderPosition += dataStart;
+    mCharStringsPlaceHolderPosition += dataStart;
+    mPrivatePlaceHolderPosition += dataStart;
+    mEncodingPlaceHolderPosition += dataStart;
+    ioOutput += written;
+    return eSuccess;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::WriteEncoding(std::string& ioOutput)
+{
+    mEncodingPosition = ioOutput.size();
+    size_t codes = std::min<size_t>(mGlyphNames.size() - 1, 255);
+    ioOutput.push_back(0);
+    ioOutput.push_back(static_cast<char>(codes));
+    for (size_t i = 1; i <= codes; ++i) {
+        Byte code = 0;
+        if (!mType1Input.CharCodeOfGlyphName(mGlyphNames[i], code))
+            code = 0;
+        ioOutput.push_back(static_cast<char>(code));
+    }
+    return eSuccess;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::WriteCharset(std::string& ioOutput)
+{
+    mCharsetPosition = ioOutput.size();
+    ioOutput.push_back(0);
+    for (uint16_t sid : mCharsetSIDs) {
+        ioOutput.push_back(static_cast<char>(sid >> 8));
+        ioOutput.push_back(static_cast<char>(sid & 0xFF));
+    }
+    return eSuccess;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::WriteCharStrings(std::string& ioOutput)
+{
+    Type1ToType2Converter converter;
+    std::vector<std::string> programs;
+    programs.reserve(mGlyphNames.size());
+    for (const std::string& name : mGlyphNames) {
+        OutputStringBufferStream program;
+        if (converter.WriteConvertedFontProgram(name, &mType1Input, &program) != eSuccess)
+            return eFailure;
+        programs.push_back(program.ContentsAsString());
+    }
+    OutputStringBufferStream index;
+    CFFValueWriter indexWriter(&index);
+    if (CFFStructureWriter::WriteIndex(indexWriter, programs) != eSuccess)
+        return eFailure;
+    mCharStringsPosition = ioOutput.size();
+    ioOutput += index.ContentsAsString();
+    return eSuccess;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::WritePrivateDictionary(std::string& ioOutput)
+{
+    const Type1PrivateDictionary& priv = mType1Input.PrivateDictionary();
+    OutputStringBufferStream dictionary;
+    CFFValueWriter writer(&dictionary);
+    OpStatus status = eSuccess;
+    auto put = [&](uint16_t inKey, const DictOperandList& inOperands) {
+        if (status == eSuccess)
+            status = writer.PutDictEntry(inKey, inOperands);
+    };
+    if (!priv.BlueValues.empty())
+        put(kBlueValues, Deltas(priv.BlueValues));
+    if (!priv.OtherBlues.empty())
+        put(kOtherBlues, Deltas(priv.OtherBlues));
+    if (!priv.FamilyBlues.empty())
+        put(kFamilyBlues, Deltas(priv.FamilyBlues));
+    if (!priv.FamilyOtherBlues.empty())
+        put(kFamilyOtherBlues, Deltas(priv.FamilyOtherBlues));
+    if (priv.BlueScale != 0.039625)
+        put(kBlueScale, {Real(priv.BlueScale)});
+    if (priv.BlueShift != 7)
+        put(kBlueShift, {DictOperand::Integer(priv.BlueShift)});
+    if (priv.BlueFuzz != 1)
+        put(kBlueFuzz, {DictOperand::Integer(priv.BlueFuzz)});
+    // -1 marks a value the font does not have; CFF has no such value.
+    if (priv.StdHW != -1)
+        put(kStdHW, {Real(priv.StdHW)});
+    if (priv.StdVW != -1)
+        put(kStdVW, {Real(priv.StdVW)});
+    if (!priv.StemSnapH.empty())
+        put(kStemSnapH, Deltas(priv.StemSnapH));
+    if (!priv.StemSnapV.empty())
+        put(kStemSnapV, Deltas(priv.StemSnapV));
+    if (priv.ForceBold)
+        put(kForceBold, {DictOperand::Integer(1)});
+    if (priv.LanguageGroup != 0)
+        put(kLanguageGroup, {DictOperand::Integer(priv.LanguageGroup)});
+    if (status != eSuccess)
+        return eFailure;
+    mPrivatePosition = ioOutput.size();
+    std::string data = dictionary.ContentsAsString();
+    mPrivateSize = data.size();
+    ioOutput += data;
+    return eSuccess;
+}
+
+OpStatus Type1ToCFFEmbeddedFontWriter::UpdateIndexesAtTopDict(std::string& ioOutput)
+{
+    if (ioOutput.size() > 0x7FFFFFFF)
+        return eFailure;
+    auto fill = [&](size_t inPosition, size_t inValue) {
+        return CFFStructureWriter::FillPlaceholder(ioOutput, inPosition, static_cast<int32_t>(inValue));
+    };
+    if (fill(mCharsetPlaceHolderPosition, mCharsetPosition) != eSuccess ||
+        fill(mCharStringsPlaceHolderPosition, mCharStringsPosition) != eSuccess ||
+        fill(mPrivatePlaceHolderPosition, mPrivateSize) != eSuccess ||
+        fill(mPrivatePlaceHolderPosition + 5, mPrivatePosition) != eSuccess ||
+        fill(mEncodingPlaceHolderPosition, mEncodingPosition) != eSuccess)
+        return eFailure;
+    return eSuccess;
+}

@@ -2,6 +2,7 @@
 
 #include "pdf/io/DiagnosticLog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -231,9 +232,29 @@ size_t InputPFBDecodeStream::Read(Byte* inBuffer, size_t inBufferSize)
             inBuffer[count++] = mPutBack;
             mHasPutBack = false;
         } else if (mSegmentRemaining > 0) {
-            Byte value;
-            while (count < inBufferSize && ReadSegmentByte(value))
+            // Straight from the read buffer, a run at a time.
+            if (mBufferPosition == mBufferSize) {
+                Byte value;
+                if (!ReadSegmentByte(value))
+                    break;
                 inBuffer[count++] = value;
+                continue;
+            }
+            size_t run = std::min<uint64_t>({inBufferSize - count, mSegmentRemaining, mBufferSize - mBufferPosition});
+            const Byte* source = mBuffer + mBufferPosition;
+            if (mDecrypting) {
+                for (size_t i = 0; i < run; ++i) {
+                    Byte cipher = source[i];
+                    inBuffer[count + i] = static_cast<Byte>(cipher ^ (mRandomizer >> 8));
+                    mRandomizer = static_cast<uint16_t>((uint32_t{cipher} + mRandomizer) * kMultiplier + kIncrement);
+                }
+            } else {
+                std::memcpy(inBuffer + count, source, run);
+            }
+            count += run;
+            mBufferPosition += run;
+            mSegmentRemaining -= run;
+            mSegmentRead += run;
         } else {
             if (!SourceHasMoreBytes() || InitializeStreamSegment() != eSuccess)
                 break;

@@ -7,9 +7,12 @@
 
 namespace {
 
-bool ReadByte(IByteReader* inProgram, Byte& outByte)
+bool ReadByte(Type1CharStringInterpreter::Program* inProgram, Byte& outByte)
 {
-    return inProgram->Read(&outByte, 1) == 1;
+    if (inProgram->mPosition >= inProgram->mSize)
+        return false;
+    outByte = inProgram->mData[inProgram->mPosition++];
+    return true;
 }
 
 } // namespace
@@ -29,14 +32,20 @@ OpStatus Type1CharStringInterpreter::InterpretCharString(const Type1CharString& 
 
 OpStatus Type1CharStringInterpreter::RunCharString(const Type1CharString& inCharString, int inDepth)
 {
-    InputByteArrayStream bytes(inCharString.mCode.data(), static_cast<LongFilePositionType>(inCharString.mCode.size()));
     int lenIV = mImplementation->LenIVBytes();
     // lenIV -1 marks charstrings that are stored without encryption.
-    if (lenIV < 0)
-        return RunProgram(&bytes, inDepth);
+    if (lenIV < 0) {
+        Program program{inCharString.mCode.data(), inCharString.mCode.size(), 0};
+        return RunProgram(&program, inDepth);
+    }
+    // Decrypted in one pass, then run from memory.
+    InputByteArrayStream bytes(inCharString.mCode.data(), static_cast<LongFilePositionType>(inCharString.mCode.size()));
     InputCharStringDecodeStream decoded(&bytes);
     decoded.StartDecryption(lenIV);
-    return RunProgram(&decoded, inDepth);
+    std::vector<Byte> plain(inCharString.mCode.size());
+    plain.resize(decoded.Read(plain.data(), plain.size()));
+    Program program{plain.data(), plain.size(), 0};
+    return RunProgram(&program, inDepth);
 }
 
 OpStatus Type1CharStringInterpreter::Push(int32_t inValue)
@@ -47,10 +56,10 @@ OpStatus Type1CharStringInterpreter::Push(int32_t inValue)
     return mImplementation->OnNumberOperand(inValue) == 0 ? eSuccess : eFailure;
 }
 
-OpStatus Type1CharStringInterpreter::RunProgram(IByteReader* inProgram, int inDepth)
+OpStatus Type1CharStringInterpreter::RunProgram(Program* inProgram, int inDepth)
 {
     bool returned = false;
-    while (!returned && !mGotEndChar && inProgram->HasMoreBytes()) {
+    while (!returned && !mGotEndChar && inProgram->mPosition < inProgram->mSize) {
         if (++mSteps > kMaxSteps)
             return eFailure;
         Byte value;
@@ -89,7 +98,7 @@ OpStatus Type1CharStringInterpreter::RunProgram(IByteReader* inProgram, int inDe
     return eSuccess;
 }
 
-OpStatus Type1CharStringInterpreter::RunOperator(Byte inOperator, IByteReader* inProgram, int inDepth,
+OpStatus Type1CharStringInterpreter::RunOperator(Byte inOperator, Program* inProgram, int inDepth,
                                                  bool& outReturned)
 {
     // Operators and the operand count each needs; the drawing operators clear the stack after.

@@ -7,7 +7,7 @@
 // at most kMaxSteps numbers and operators in all.
 
 #include "pdf/fonts/IType1InterpreterImplementation.h"
-#include "pdf/io/IByteReader.h"
+#include "pdf/io/IOBasicTypes.h"
 
 class Type1CharStringInterpreter {
 public:
@@ -19,13 +19,20 @@ public:
                                  IType1InterpreterImplementation* inImplementation);
 
     const Type1OperandStack& OperandStack() const { return mOperandStack; }
+
+    // A decrypted program and the position of the next byte.
+    struct Program {
+        const Byte* mData;
+        size_t mSize;
+        size_t mPosition;
+    };
     const Type1OperandStack& PostScriptStack() const { return mPostScriptStack; }
 
 private:
     OpStatus RunCharString(const Type1CharString& inCharString, int inDepth);
-    OpStatus RunProgram(IByteReader* inProgram, int inDepth);
+    OpStatus RunProgram(Program* inProgram, int inDepth);
     OpStatus Push(int32_t inValue);
-    OpStatus RunOperator(Byte inOperator, IByteReader* inProgram, int inDepth, bool& outReturned);
+    OpStatus RunOperator(Byte inOperator, Program* inProgram, int inDepth, bool& outReturned);
     OpStatus RunEscapedOperator(Byte inOperator);
     OpStatus CallOtherSubr();
 

@@ -232,21 +232,23 @@ OpStatus Type1ToCFFEmbeddedFontWriter::CreateCFFSubset(FreeTypeFaceWrapper& inFo
 
 OpStatus Type1ToCFFEmbeddedFontWriter::AddDependentGlyphs(std::vector<std::string>& ioGlyphNames)
 {
-    // The closure over seac components, each glyph visited once: a font whose accented glyphs
-    // name each other cannot loop.
+    // Each glyph is converted here once, which also tells its seac components; the closure over
+    // them visits each glyph once, so a font whose accented glyphs name each other cannot loop.
+    Type1ToType2Converter converter;
     std::set<std::string> all(ioGlyphNames.begin(), ioGlyphNames.end());
-    std::set<std::string> visited;
-    std::vector<std::string> pending(ioGlyphNames.begin(), ioGlyphNames.end());
+    std::vector<std::string> pending(ioGlyphNames.rbegin(), ioGlyphNames.rend());
     bool hasComponents = false;
+    mPrograms.clear();
     while (!pending.empty()) {
         std::string name = pending.back();
         pending.pop_back();
-        if (!visited.insert(name).second)
+        if (mPrograms.count(name) != 0)
             continue;
-        CharString1Dependencies dependencies;
-        if (mType1Input.CalculateDependenciesForCharIndex(name, &dependencies) != eSuccess)
+        OutputStringBufferStream program;
+        if (converter.WriteConvertedFontProgram(name, &mType1Input, &program) != eSuccess)
             return eFailure;
-        for (Byte code : dependencies.mCharCodes) {
+        mPrograms[name] = program.ContentsAsString();
+        for (Byte code : converter.SeacComponents()) {
             hasComponents = true;
             std::string component = StandardEncoding::GlyphName(code);
             if (all.insert(component).second)
@@ -387,15 +389,11 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteCharset(std::string& ioOutput)
 
 OpStatus Type1ToCFFEmbeddedFontWriter::WriteCharStrings(std::string& ioOutput)
 {
-    Type1ToType2Converter converter;
     std::vector<std::string> programs;
     programs.reserve(mGlyphNames.size());
-    for (const std::string& name : mGlyphNames) {
-        OutputStringBufferStream program;
-        if (converter.WriteConvertedFontProgram(name, &mType1Input, &program) != eSuccess)
-            return eFailure;
-        programs.push_back(program.ContentsAsString());
-    }
+    for (const std::string& name : mGlyphNames)
+        programs.push_back(std::move(mPrograms[name]));
+    mPrograms.clear();
     OutputStringBufferStream index;
     CFFValueWriter indexWriter(&index);
     if (CFFStructureWriter::WriteIndex(indexWriter, programs) != eSuccess)

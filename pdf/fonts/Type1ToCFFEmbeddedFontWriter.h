@@ -37,6 +37,7 @@ private:
 
     Type1Input mType1Input;
     std::vector<std::string> mGlyphNames;
+    std::map<std::string, std::string> mPrograms; // converted glyph programs by name
     std::vector<std::string> mAddedStrings;
     std::map<std::string, uint16_t> mAddedStringSIDs;
     std::vector<uint16_t> mCharsetSIDs;

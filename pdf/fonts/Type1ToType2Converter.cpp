@@ -92,6 +92,7 @@ OpStatus Type1ToType2Converter::WriteConvertedFontProgram(const std::string& inG
                                                           IByteWriter* inOutput)
 {
     Clear();
+    mSeacComponents.clear();
     mFont = inFont;
     const Type1CharString* program = inFont ? inFont->GetGlyphCharString(inGlyphName) : nullptr;
     if (!program) {
@@ -287,8 +288,11 @@ int Type1ToType2Converter::OnSeac(Type1OperandStack& inOperandStack)
     if (size < 5)
         return -1;
     int64_t adx = int64_t{inOperandStack[size - 4]} - inOperandStack[size - 5] + mSideBearingX;
-    if (!FitsInt32(adx))
+    int32_t base = inOperandStack[size - 2];
+    int32_t accent = inOperandStack[size - 1];
+    if (!FitsInt32(adx) || base < 0 || base > 255 || accent < 0 || accent > 255)
         return -1;
+    mSeacComponents = {static_cast<Byte>(base), static_cast<Byte>(accent)};
     mCommands.push_back({kEndchar,
                          {static_cast<int32_t>(adx), inOperandStack[size - 3], inOperandStack[size - 2],
                           inOperandStack[size - 1]}});

@@ -29,6 +29,8 @@ public:
     static constexpr size_t kMaxStems = 96;
 
     OpStatus WriteConvertedFontProgram(const std::string& inGlyphName, Type1Input* inFont, IByteWriter* inOutput);
+    // The base and accent codes of the seac in the glyph converted last (empty without one).
+    const std::vector<Byte>& SeacComponents() const { return mSeacComponents; }
 
     int OnHstem(Type1OperandStack& inOperandStack) override;
     int OnVstem(Type1OperandStack& inOperandStack) override;
@@ -87,4 +89,5 @@ private:
     std::set<Stem> mVerticalStems;
     std::map<Stem, size_t> mHorizontalHintNumbers;
     std::map<Stem, size_t> mVerticalHintNumbers;
+    std::vector<Byte> mSeacComponents;
 };

@@ -2,6 +2,7 @@
 // metrics: synthetic fonts for each rule and each kind of damage, and every URW face of
 // fonts-urw-base35 against FreeType.
 
+#include "fuzz/Type1FuzzExercise.h"
 #include "pdf/fonts/InputPFBDecodeStream.h"
 #include "pdf/fonts/PFMFileReader.h"
 #include "pdf/fonts/Type1CharStringInterpreter.h"
@@ -429,4 +430,17 @@ TEST(PFMFileReaderTest, MetricsOfTheURWFacesAndShortFiles)
     PFMFileReader reader;
     reader.Read(directory.Write("moved.pfm", moved));
     EXPECT_EQ(reader.ExtendedTextMetrics().etmSize, static_cast<uint16_t>(Byte(whole[147]) | (Byte(whole[148]) << 8)));
+}
+
+TEST(Type1FuzzRegressionTest, KeptInputsRunCleanly)
+{
+    // Inputs the Type 1 fuzz target once failed on, and the synthetic fonts of these tests.
+    std::filesystem::path folder = std::filesystem::path(__FILE__).parent_path() / "type1-regressions";
+    std::vector<std::string> inputs = {MakeFont(DefaultParts())};
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file() && entry.path().filename() != "README")
+            inputs.push_back(testsupport::ReadFile(entry.path()));
+    }
+    for (const std::string& input : inputs)
+        type1fuzz::Exercise(reinterpret_cast<const uint8_t*>(input.data()), input.size());
 }

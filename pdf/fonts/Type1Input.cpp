@@ -65,6 +65,19 @@ std::string DecodeString(const std::string& inToken)
     return result;
 }
 
+const std::pair<const char*, std::string Type1FontInfoDictionary::*> kFontInfoTexts[] = {
+    {"/version", &Type1FontInfoDictionary::version},     {"/Notice", &Type1FontInfoDictionary::Notice},
+    {"/Copyright", &Type1FontInfoDictionary::Copyright}, {"/FullName", &Type1FontInfoDictionary::FullName},
+    {"/FamilyName", &Type1FontInfoDictionary::FamilyName}, {"/Weight", &Type1FontInfoDictionary::Weight}};
+const std::pair<const char*, double Type1FontInfoDictionary::*> kFontInfoReals[] = {
+    {"/ItalicAngle", &Type1FontInfoDictionary::ItalicAngle},
+    {"/UnderlinePosition", &Type1FontInfoDictionary::UnderlinePosition},
+    {"/UnderlineThickness", &Type1FontInfoDictionary::UnderlineThickness}};
+const std::pair<const char*, int Type1PrivateDictionary::*> kPrivateIntegers[] = {
+    {"/UniqueID", &Type1PrivateDictionary::UniqueID}, {"/BlueShift", &Type1PrivateDictionary::BlueShift},
+    {"/BlueFuzz", &Type1PrivateDictionary::BlueFuzz}, {"/LanguageGroup", &Type1PrivateDictionary::LanguageGroup},
+    {"/lenIV", &Type1PrivateDictionary::lenIV}};
+
 bool IsName(const std::string& inToken)
 {
     return !inToken.empty() && inToken[0] == '/';
@@ -224,37 +237,28 @@ OpStatus Type1Input::ParseFontInfoDictionary()
             break;
         std::string* text = nullptr;
         double* real = nullptr;
-        if (token == "/version")
-            text = &mFontInfoDictionary.version;
-        else if (token == "/Notice")
-            text = &mFontInfoDictionary.Notice;
-        else if (token == "/Copyright")
-            text = &mFontInfoDictionary.Copyright;
-        else if (token == "/FullName")
-            text = &mFontInfoDictionary.FullName;
-        else if (token == "/FamilyName")
-            text = &mFontInfoDictionary.FamilyName;
-        else if (token == "/Weight")
-            text = &mFontInfoDictionary.Weight;
-        else if (token == "/ItalicAngle")
-            real = &mFontInfoDictionary.ItalicAngle;
-        else if (token == "/UnderlinePosition")
-            real = &mFontInfoDictionary.UnderlinePosition;
-        else if (token == "/UnderlineThickness")
-            real = &mFontInfoDictionary.UnderlineThickness;
-        else if (token == "/isFixedPitch") {
+        for (const auto& entry : kFontInfoTexts) {
+            if (token == entry.first)
+                text = &(mFontInfoDictionary.*entry.second);
+        }
+        for (const auto& entry : kFontInfoReals) {
+            if (token == entry.first)
+                real = &(mFontInfoDictionary.*entry.second);
+        }
+        if (token == "/isFixedPitch") {
             if (NextToken(value))
                 mFontInfoDictionary.isFixedPitch = value == "true";
             continue;
-        } else if (token == "/FSType") {
+        }
+        if (token == "/FSType") {
             if (NextToken(value)) {
                 mFontInfoDictionary.FSType = static_cast<uint16_t>(ToLong(value));
                 mFontInfoDictionary.fsTypeValid = true;
             }
             continue;
-        } else {
-            continue;
         }
+        if (!text && !real)
+            continue;
         if (!NextToken(value))
             continue;
         if (text)
@@ -379,16 +383,10 @@ OpStatus Type1Input::ParsePrivateDictionary()
         if (token == "end")
             break;
         int* integer = nullptr;
-        if (token == "/UniqueID")
-            integer = &dictionary.UniqueID;
-        else if (token == "/BlueShift")
-            integer = &dictionary.BlueShift;
-        else if (token == "/BlueFuzz")
-            integer = &dictionary.BlueFuzz;
-        else if (token == "/LanguageGroup")
-            integer = &dictionary.LanguageGroup;
-        else if (token == "/lenIV")
-            integer = &dictionary.lenIV;
+        for (const auto& entry : kPrivateIntegers) {
+            if (token == entry.first)
+                integer = &(dictionary.*entry.second);
+        }
         if (integer) {
             if (NextToken(token))
                 *integer = ToInt(token);

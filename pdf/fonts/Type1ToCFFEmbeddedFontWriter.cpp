@@ -85,6 +85,35 @@ DictOperandList Deltas(const std::vector<T>& inValues)
     return operands;
 }
 
+// A DICT built in memory; the first entry that cannot be written fails the whole.
+class DictBuilder {
+public:
+    DictBuilder() : mWriter(&mStream) {}
+
+    void Put(uint16_t inKey, const DictOperandList& inOperands)
+    {
+        if (mStatus == eSuccess)
+            mStatus = mWriter.PutDictEntry(inKey, inOperands);
+    }
+    // inCount five-byte integers and the operator; where they start, for filling in later.
+    size_t PutPlaceholders(uint16_t inKey, int inCount)
+    {
+        size_t position = static_cast<size_t>(mStream.TellPosition());
+        for (int i = 0; i < inCount && mStatus == eSuccess; ++i)
+            mStatus = mWriter.PutFiveByteInteger(0);
+        if (mStatus == eSuccess)
+            mStatus = mWriter.PutByte(inKey);
+        return position;
+    }
+    OpStatus Status() const { return mStatus; }
+    std::string Data() const { return mStream.ContentsAsString(); }
+
+private:
+    OutputStringBufferStream mStream;
+    CFFValueWriter mWriter;
+    OpStatus mStatus = eSuccess;
+};
+
 } // namespace
 
 OpStatus Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont(FreeTypeFaceWrapper& inFontInfo,
@@ -201,9 +230,11 @@ OpStatus Type1ToCFFEmbeddedFontWriter::CreateCFFSubset(FreeTypeFaceWrapper& inFo
     for (size_t i = 1; i < mGlyphNames.size(); ++i)
         mCharsetSIDs.push_back(SIDOf(mGlyphNames[i]));
 
+    // SIDs are 16-bit: a font naming more glyphs than that cannot be written.
     OutputStringBufferStream strings;
     CFFValueWriter stringsWriter(&strings);
-    if (CFFStructureWriter::WriteIndex(stringsWriter, mAddedStrings) != eSuccess) {
+    if (mAddedStrings.size() > 0xFFFFu - CFFStandardStrings::kCount ||
+        CFFStructureWriter::WriteIndex(stringsWriter, mAddedStrings) != eSuccess) {
         TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to write String Index");
         return eFailure;
     }
@@ -283,13 +314,8 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteTopIndex(std::string& ioOutput)
 {
     const Type1FontInfoDictionary& info = mType1Input.FontInfoDictionary();
     const Type1FontDictionary& font = mType1Input.FontDictionary();
-    OutputStringBufferStream dictionary;
-    CFFValueWriter writer(&dictionary);
-    OpStatus status = eSuccess;
-    auto put = [&](uint16_t inKey, const DictOperandList& inOperands) {
-        if (status == eSuccess)
-            status = writer.PutDictEntry(inKey, inOperands);
-    };
+    DictBuilder dictionary;
+    auto put = [&](uint16_t inKey, const DictOperandList& inOperands) { dictionary.Put(inKey, inOperands); };
     auto putText = [&](uint16_t inKey, const std::string& inText) {
         if (!inText.empty())
             put(inKey, {DictOperand::Integer(SIDOf(inText))});
@@ -332,21 +358,14 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteTopIndex(std::string& ioOutput)
     }
     // Placeholders of five bytes each, at positions inside the DICT data that are moved once
     // the INDEX around it is written.
-    auto placeholder = [&](uint16_t inKey, int inCount, size_t& outPosition) {
-        outPosition = static_cast<size_t>(dictionary.TellPosition());
-        for (int i = 0; i < inCount && status == eSuccess; ++i)
-            status = writer.PutFiveByteInteger(0);
-        if (status == eSuccess)
-            status = writer.PutByte(inKey);
-    };
-    placeholder(kCharset, 1, mCharsetPlaceHolderPosition);
-    placeholder(kCharStrings, 1, mCharStringsPlaceHolderPosition);
-    placeholder(kPrivate, 2, mPrivatePlaceHolderPosition);
-    placeholder(kEncoding, 1, mEncodingPlaceHolderPosition);
-    if (status != eSuccess)
+    mCharsetPlaceHolderPosition = dictionary.PutPlaceholders(kCharset, 1);
+    mCharStringsPlaceHolderPosition = dictionary.PutPlaceholders(kCharStrings, 1);
+    mPrivatePlaceHolderPosition = dictionary.PutPlaceholders(kPrivate, 2);
+    mEncodingPlaceHolderPosition = dictionary.PutPlaceholders(kEncoding, 1);
+    if (dictionary.Status() != eSuccess)
         return eFailure;
 
-    std::string fixed = dictionary.ContentsAsString();
+    std::string fixed = dictionary.Data();
     OutputStringBufferStream index;
     CFFValueWriter indexWriter(&index);
     if (CFFStructureWriter::WriteIndex(indexWriter, {fixed}) != eSuccess)
@@ -406,13 +425,8 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteCharStrings(std::string& ioOutput)
 OpStatus Type1ToCFFEmbeddedFontWriter::WritePrivateDictionary(std::string& ioOutput)
 {
     const Type1PrivateDictionary& priv = mType1Input.PrivateDictionary();
-    OutputStringBufferStream dictionary;
-    CFFValueWriter writer(&dictionary);
-    OpStatus status = eSuccess;
-    auto put = [&](uint16_t inKey, const DictOperandList& inOperands) {
-        if (status == eSuccess)
-            status = writer.PutDictEntry(inKey, inOperands);
-    };
+    DictBuilder dictionary;
+    auto put = [&](uint16_t inKey, const DictOperandList& inOperands) { dictionary.Put(inKey, inOperands); };
     if (!priv.BlueValues.empty())
         put(kBlueValues, Deltas(priv.BlueValues));
     if (!priv.OtherBlues.empty())
@@ -440,10 +454,10 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WritePrivateDictionary(std::string& ioOut
         put(kForceBold, {DictOperand::Integer(1)});
     if (priv.LanguageGroup != 0)
         put(kLanguageGroup, {DictOperand::Integer(priv.LanguageGroup)});
-    if (status != eSuccess)
+    if (dictionary.Status() != eSuccess)
         return eFailure;
     mPrivatePosition = ioOutput.size();
-    std::string data = dictionary.ContentsAsString();
+    std::string data = dictionary.Data();
     mPrivateSize = data.size();
     ioOutput += data;
     return eSuccess;

@@ -10,6 +10,7 @@
 #include "pdf/io/OutputStringBufferStream.h"
 #include "tests/pdf/fonts/FontTestSupport.h"
 #include "tests/pdf/fonts/Type1TestSupport.h"
+#include "tests/pdf/parsing/ParserTestSupport.h"
 #include "tests/pdf/support/ExternalReaders.h"
 #include "tests/pdf/support/LogCapture.h"
 #include "tests/pdf/support/TestDirectory.h"
@@ -509,30 +510,18 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, PDFReadersShowTheSubsetAndItsText)
     ASSERT_EQ(Subset(path, glyphs, font, nullptr, "ABCDEF+NimbusRoman-Regular"), eSuccess);
 
     std::string content = "BT /F1 24 Tf 72 700 Td (" + text + ") Tj ET";
-    std::vector<std::string> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-        "<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+NimbusRoman-Regular /FontDescriptor 6 0 R >>",
-        "<< /Type /FontDescriptor /FontName /ABCDEF+NimbusRoman-Regular /Flags 34 /FontBBox [-168 -281 1000 924] "
-        "/ItalicAngle 0 /Ascent 700 /Descent -200 /CapHeight 660 /StemV 80 /FontFile3 7 0 R >>",
-        "<< /Subtype /Type1C /Length " + std::to_string(font.size()) + " >>\nstream\n" + font + "\nendstream"};
-    std::string pdf = "%PDF-1.3\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char row[21];
-        snprintf(row, sizeof(row), "%010zu 00000 n \n", offset);
-        pdf += row;
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
+    parsertest::PdfBuilder builder;
+    builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
+                "/Resources << /Font << /F1 5 0 R >> >> >>");
+    builder.Add(parsertest::PdfBuilder::Stream(content));
+    builder.Add("<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+NimbusRoman-Regular /FontDescriptor 6 0 R >>");
+    builder.Add("<< /Type /FontDescriptor /FontName /ABCDEF+NimbusRoman-Regular /Flags 34 "
+                "/FontBBox [-168 -281 1000 924] /ItalicAngle 0 /Ascent 700 /Descent -200 /CapHeight 660 /StemV 80 "
+                "/FontFile3 7 0 R >>");
+    builder.Add(parsertest::PdfBuilder::Stream(font, " /Subtype /Type1C"));
+    std::string pdf = builder.Build();
     testsupport::TestDirectory directory;
     std::string file = directory.Write("type1c.pdf", pdf);
 

@@ -1,5 +1,5 @@
-"""Writes seeds for the Type 1 fuzz target into the folder given: the URW Symbol, Dingbats and
-Nimbus Sans faces cut into PFB segments (by tests/pdf/fonts/make-type1-fonts.py's converter),
+"""Writes seeds for the Type 1 fuzz target into the folder given: the URW Symbol and Dingbats
+faces (the smallest) cut into PFB segments (by tests/pdf/fonts/make-type1-fonts.py's converter),
 a small synthetic font with subroutines, flex, hint replacement and seac, and bare charstrings."""
 import importlib.util
 import os
@@ -77,7 +77,7 @@ def synthetic():
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    for name in ["StandardSymbolsPS", "D050000L", "NimbusSans-Regular"]:
+    for name in ["StandardSymbolsPS", "D050000L"]:
         with open(os.path.join(fonts.SOURCE, name + ".t1"), "rb") as source:
             with open(os.path.join(out, name + ".pfb"), "wb") as target:
                 target.write(fonts.to_pfb(source.read()))

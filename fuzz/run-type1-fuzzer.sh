@@ -26,5 +26,5 @@ fi
 # libFuzzer writes one log per job into the current folder.
 cd "$out"
 ./type1_fuzzer -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" -timeout=10 -rss_limit_mb=2048 \
-    -max_len=120000 -artifact_prefix=crashes/ corpus
+    -max_len=48000 -artifact_prefix=crashes/ corpus
 grep -h -E "ERROR|SUMMARY" fuzz-*.log || echo "no crash found"

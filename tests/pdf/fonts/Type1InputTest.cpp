@@ -3,6 +3,8 @@
 // fonts-urw-base35 against FreeType.
 
 #include "fuzz/Type1FuzzExercise.h"
+#include "pdf/fonts/FreeTypeFaceWrapper.h"
+#include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/InputPFBDecodeStream.h"
 #include "pdf/fonts/PFMFileReader.h"
 #include "pdf/fonts/Type1CharStringInterpreter.h"
@@ -443,4 +445,36 @@ TEST(Type1FuzzRegressionTest, KeptInputsRunCleanly)
     }
     for (const std::string& input : inputs)
         type1fuzz::Exercise(reinterpret_cast<const uint8_t*>(input.data()), input.size());
+}
+
+TEST(FreeTypeType1WrapperTest, OwnEncodingNamesAndPFMMetrics)
+{
+    FreeTypeWrapper freeType;
+    std::string symbolPath = FontPath("StandardSymbolsPS.pfb");
+    FreeTypeFaceWrapper symbol(freeType.NewFace(symbolPath, FontPath("StandardSymbolsPS.pfm"), 0), symbolPath,
+                               FontPath("StandardSymbolsPS.pfm"), 0);
+    IFreeTypeFaceExtender* extender = symbol.GetFormatSpecificExtender();
+    ASSERT_NE(extender, nullptr);
+    ASSERT_TRUE(extender->UsesOwnEncoding());
+    EXPECT_EQ(extender->OwnGlyphName(0x41), "Alpha");
+    EXPECT_EQ(symbol.GlyphNameOfIndex(0x61), "alpha");
+    EXPECT_NE(extender->FaceGlyphIndexForCode(0x61), 0u);
+    PFMFileReader pfm;
+    ASSERT_EQ(pfm.Read(FontPath("StandardSymbolsPS.pfm")), eSuccess);
+    EXPECT_EQ(extender->CapHeight(), std::optional<FT_Short>(static_cast<FT_Short>(pfm.CapHeight())));
+
+    struct Case {
+        const char* face;
+        bool serif;
+    } cases[] = {{"NimbusRoman-Regular", true}, {"NimbusSans-Regular", false}};
+    for (const Case& c : cases) {
+        std::string path = FontPath(std::string(c.face) + ".pfb");
+        std::string metrics = FontPath(std::string(c.face) + ".pfm");
+        FreeTypeFaceWrapper face(freeType.NewFace(path, metrics, 0), path, metrics, 0);
+        ASSERT_NE(face.GetFormatSpecificExtender(), nullptr) << c.face;
+        EXPECT_EQ(face.GetFormatSpecificExtender()->HasSerifFlag(), c.serif) << c.face;
+        EXPECT_EQ(face.GetFormatSpecificExtender()->XHeight(),
+                  AFMValue("/usr/share/fonts/type1/urw-base35/" + std::string(c.face) + ".afm", "XHeight"))
+            << c.face;
+    }
 }

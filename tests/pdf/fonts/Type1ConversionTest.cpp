@@ -8,6 +8,7 @@
 #include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
 #include "pdf/fonts/Type1ToType2Converter.h"
 #include "pdf/io/OutputStringBufferStream.h"
+#include "pdf/writing/ObjectsContext.h"
 #include "tests/pdf/fonts/FontTestSupport.h"
 #include "tests/pdf/fonts/Type1TestSupport.h"
 #include "tests/pdf/parsing/ParserTestSupport.h"
@@ -536,4 +537,41 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, PDFReadersShowTheSubsetAndItsText)
     std::string rendered;
     EXPECT_EQ(testsupport::RunMerged("mutool draw -o /dev/null " + testsupport::Quote(file), rendered), 0) << rendered;
     EXPECT_EQ(rendered.find("error"), std::string::npos) << rendered;
+}
+
+TEST(Type1ToCFFEmbeddedFontWriterTest, WritesTheSubsetAsAType1CStream)
+{
+    std::string path = FontPath("NimbusSans-Regular.pfb");
+    FreeTypeWrapper freeType;
+    FreeTypeFaceWrapper face(freeType.NewFace(path, 0), path, "", 0);
+    std::string expected;
+    ASSERT_EQ(Subset(path, {36, 37}, expected, nullptr, "ABCDEF+NimbusSans-Regular"), eSuccess);
+
+    OutputStringBufferStream output;
+    ObjectsContext context;
+    context.SetOutputStream(&output);
+    context.SetCompressStreams(false);
+    Type1ToCFFEmbeddedFontWriter writer;
+    ObjectIDType id = 0;
+    ASSERT_EQ(writer.WriteEmbeddedFont(face, {36, 37}, "ABCDEF+NimbusSans-Regular", &context, id), eSuccess);
+    EXPECT_EQ(id, 1u);
+    std::string pdf = output.ContentsAsString();
+    EXPECT_NE(pdf.find("/Subtype /Type1C"), std::string::npos) << pdf.substr(0, 200);
+    EXPECT_NE(pdf.find("stream\r\n" + expected + "\r\nendstream"), std::string::npos);
+    EXPECT_FALSE(context.HasFailed());
+
+    // A font that may not be embedded writes nothing and gives id 0.
+    testsupport::TestDirectory directory;
+    FontParts parts = DefaultParts();
+    std::string priv;
+    std::string clear = FontText(parts, priv);
+    clear.replace(clear.find("/FSType 8 def"), 13, "/FSType 2 def");
+    std::string restricted = directory.Write("restricted.pfb", MakePFB(clear, priv));
+    FreeTypeFaceWrapper restrictedFace(freeType.NewFace(restricted, 0), restricted, "", 0);
+    testsupport::LogCapture log;
+    size_t before = output.ContentsAsString().size();
+    ASSERT_EQ(writer.WriteEmbeddedFont(restrictedFace, {1}, "X", &context, id), eSuccess);
+    EXPECT_EQ(id, 0u);
+    EXPECT_EQ(output.ContentsAsString().size(), before);
+    EXPECT_TRUE(log.Contains("Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont, font may not be embedded. so not embedding"));
 }

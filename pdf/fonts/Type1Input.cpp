@@ -293,18 +293,11 @@ OpStatus Type1Input::ParseEncoding()
         return eSuccess;
     }
     mEncodingType = eType1EncodingTypeCustom;
-    // An encoding array without entries ends at its "def".
-    for (;;) {
-        if (!NextToken(token)) {
-            TraceMessage("Type1Input::ParseEncoding, the encoding has no end");
-            return eFailure;
-        }
-        if (token == "dup")
-            break;
-        if (token == "def")
-            return eSuccess;
-    }
-    for (;;) {
+    // An encoding array without entries ends at its "readonly" or "def".
+    bool entry = false;
+    if (NextEncodingEntry(entry) != eSuccess)
+        return eFailure;
+    while (entry) {
         std::string codeToken;
         std::string nameToken;
         if (!NextToken(codeToken) || !NextToken(nameToken)) {
@@ -319,15 +312,23 @@ OpStatus Type1Input::ParseEncoding()
         }
         mEncoding[code] = nameToken.substr(1);
         // "put", then the next "dup" or the closing "readonly"/"def"
-        for (;;) {
-            if (!NextToken(token)) {
-                TraceMessage("Type1Input::ParseEncoding, the encoding has no end");
-                return eFailure;
-            }
-            if (token == "dup")
-                break;
-            if (token == "readonly" || token == "def")
-                return eSuccess;
+        if (NextEncodingEntry(entry) != eSuccess)
+            return eFailure;
+    }
+    return eSuccess;
+}
+
+OpStatus Type1Input::NextEncodingEntry(bool& outFound)
+{
+    std::string token;
+    for (;;) {
+        if (!NextToken(token)) {
+            TraceMessage("Type1Input::ParseEncoding, the encoding has no end");
+            return eFailure;
+        }
+        if (token == "dup" || token == "readonly" || token == "def") {
+            outFound = token == "dup";
+            return eSuccess;
         }
     }
 }

@@ -115,6 +115,8 @@ private:
     OpStatus ParseFontInfoDictionary();
     OpStatus ParsePrivateDictionary();
     OpStatus ParseEncoding();
+    // Reads up to the next "dup" (outFound true) or to the end of the encoding array.
+    OpStatus NextEncodingEntry(bool& outFound);
     OpStatus ParseSubrs();
     OpStatus ParseCharStrings();
     OpStatus ReadCharStringBytes(long inLength, Type1CharString& outCharString);

@@ -162,6 +162,9 @@ OpStatus Type1Input::ParseFontFile(IByteReader* inSourceFile)
     if (status == eSuccess)
         status = mPFBStream.GetInternalState();
     mPFBStream.Release();
+    // A font without an Encoding entry uses the standard encoding, and its codes as well.
+    if (mReverseEncoding.empty())
+        BuildReverseEncoding();
     if (status == eSuccess && mCharStrings.empty()) {
         TraceMessage("Type1Input::ParseFontFile, the font has no glyph programs");
         status = eFailure;

@@ -290,6 +290,13 @@ TEST(Type1InputTest, DictionariesEncodingAndPrograms)
     EXPECT_EQ(input.GlyphNameOfCharCode(65), "A");
     EXPECT_EQ(input.GlyphNameOfCharCode(0xE1), "AE");
 
+    FontParts none = DefaultParts();
+    none.encoding.clear();
+    ASSERT_EQ(Parse(input, MakeFont(none)), eSuccess);
+    EXPECT_EQ(input.EncodingType(), eType1EncodingTypeStandardEncoding);
+    ASSERT_TRUE(input.CharCodeOfGlyphName("B", code));
+    EXPECT_EQ(code, 66);
+
     FontParts plain = DefaultParts();
     plain.lenIV = "/lenIV -1 def\n";
     plain.charStringLenIV = -1;

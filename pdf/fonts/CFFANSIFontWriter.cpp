@@ -15,12 +15,6 @@ const char* const scType1 = "Type1";
 const char* const scCharSet = "CharSet";
 const char* const scFontFile3 = "FontFile3";
 
-std::string FontFormatOf(FreeTypeFaceWrapper& inFontInfo)
-{
-    const char* format = inFontInfo.GetFace() ? FT_Get_Font_Format(inFontInfo.GetFace()) : nullptr;
-    return format ? format : "";
-}
-
 } // namespace
 
 OpStatus CFFANSIFontWriter::WriteFont(FreeTypeFaceWrapper& inFontInfo, const WrittenFontRepresentation& inRepresentation,
@@ -34,7 +28,7 @@ OpStatus CFFANSIFontWriter::WriteFont(FreeTypeFaceWrapper& inFontInfo, const Wri
     mEmbeddedFontFileObjectID = 0;
     std::string fontName = FontNameForDictionary(inObjectsContext, inFontInfo, postScriptName, inEmbedFont);
     if (inEmbedFont) {
-        std::string format = FontFormatOf(inFontInfo);
+        std::string format = inFontInfo.FontFormat();
         if (format != "Type 1") {
             // Faces with CFF outlines need the CFF subsetter, which this build does not have.
             TraceMessage("CFFANSIFontWriter::WriteFont, Exception, unfamilar font type for embedding representation");

@@ -18,8 +18,7 @@ OpStatus CFFDescendentFontWriter::WriteFont(ObjectIDType inDescendentObjectID, c
                                             ObjectsContext* inObjectsContext, bool inEmbedFont)
 {
     mEmbeddedFontFileObjectID = 0;
-    const char* format = inFontInfo.GetFace() ? FT_Get_Font_Format(inFontInfo.GetFace()) : nullptr;
-    if (format && std::string(format) == "Type 1") {
+    if (inFontInfo.FontFormat() == "Type 1") {
         TraceMessage("CFFDescendentFontWriter::WriteFont, Exception. identified type1 font when writing CFF CID font, "
                      "font name - %s. type 1 CIDs are not supported.",
                      inFontName.c_str());

@@ -29,8 +29,13 @@ OpStatus CFFANSIFontWriter::WriteFont(FreeTypeFaceWrapper& inFontInfo, const Wri
     std::string fontName = FontNameForDictionary(inObjectsContext, inFontInfo, postScriptName, inEmbedFont);
     if (inEmbedFont) {
         std::string format = inFontInfo.FontFormat();
-        if (format != "Type 1") {
+        if (format == "CFF") {
             // Faces with CFF outlines need the CFF subsetter, which this build does not have.
+            TraceMessage("CFFANSIFontWriter::WriteFont, embedding fonts with CFF outlines is not available in this "
+                         "build");
+            return eFailure;
+        }
+        if (format != "Type 1") {
             TraceMessage("CFFANSIFontWriter::WriteFont, Exception, unfamilar font type for embedding representation");
             return eFailure;
         }

@@ -267,3 +267,21 @@ TEST(Type1Embedding, FontsThatCannotBeEmbeddedFailTheDocumentCleanly)
         EXPECT_TRUE(log.Contains(test.message)) << log.Text();
     }
 }
+
+TEST(Type1Embedding, AFontThatForbidsEmbeddingIsWrittenWithoutProgramOrSubsetPrefix)
+{
+    TestDirectory folder;
+    FontParts parts = DefaultParts();
+    std::string priv;
+    std::string clear = FontText(parts, priv);
+    clear.replace(clear.find("/FSType 8 def"), 13, "/FSType 2 def");
+    std::string font = folder.Write("restricted.pfb", MakePFB(clear, priv));
+    std::string path = folder.PathOf("restricted.pdf");
+    ASSERT_EQ(WriteDocument(path, {{font, "", "AB"}}, false), eSuccess);
+    ExpectQpdfAccepts(path);
+    std::string pdf = ReadFile(path);
+    EXPECT_NE(pdf.find("/BaseFont /TestFont\r\n"), std::string::npos);
+    EXPECT_NE(pdf.find("/FontName /TestFont\r\n"), std::string::npos);
+    EXPECT_EQ(pdf.find("/FontFile3"), std::string::npos);
+    EXPECT_EQ(pdf.find("Type1C"), std::string::npos);
+}

@@ -1,6 +1,7 @@
 #include "pdf/fonts/CFFANSIFontWriter.h"
 
 #include "pdf/fonts/ANSIFontWriter.h"
+#include "pdf/fonts/CFFEmbeddedFontWriter.h"
 #include "pdf/fonts/EmbeddedFontName.h"
 #include "pdf/fonts/FreeTypeFaceWrapper.h"
 #include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
@@ -12,6 +13,7 @@ namespace {
 
 const char* const scSubtype = "Subtype";
 const char* const scType1 = "Type1";
+const char* const scType1C = "Type1C";
 const char* const scCharSet = "CharSet";
 const char* const scFontFile3 = "FontFile3";
 
@@ -29,20 +31,20 @@ OpStatus CFFANSIFontWriter::WriteFont(FreeTypeFaceWrapper& inFontInfo, const Wri
     std::string fontName = FontNameForDictionary(inObjectsContext, inFontInfo, postScriptName, inEmbedFont);
     if (inEmbedFont) {
         std::string format = inFontInfo.FontFormat();
-        if (format == "CFF") {
-            // Faces with CFF outlines need the CFF subsetter, which this build does not have.
-            TraceMessage("CFFANSIFontWriter::WriteFont, embedding fonts with CFF outlines is not available in this "
-                         "build");
-            return eFailure;
-        }
-        if (format != "Type 1") {
+        OpStatus status = eSuccess;
+        std::vector<uint32_t> glyphs = SortedGlyphIDs(CollectEncodedGlyphs(inRepresentation));
+        if (format == "Type 1") {
+            Type1ToCFFEmbeddedFontWriter embeddedFontWriter;
+            status = embeddedFontWriter.WriteEmbeddedFont(inFontInfo, glyphs, fontName, inObjectsContext,
+                                                          mEmbeddedFontFileObjectID);
+        } else if (format == "CFF") {
+            CFFEmbeddedFontWriter embeddedFontWriter;
+            status = embeddedFontWriter.WriteEmbeddedFont(inFontInfo, glyphs, scType1C, fontName, inObjectsContext,
+                                                          nullptr, mEmbeddedFontFileObjectID);
+        } else {
             TraceMessage("CFFANSIFontWriter::WriteFont, Exception, unfamilar font type for embedding representation");
             return eFailure;
         }
-        Type1ToCFFEmbeddedFontWriter embeddedFontWriter;
-        OpStatus status = embeddedFontWriter.WriteEmbeddedFont(inFontInfo,
-                                                               SortedGlyphIDs(CollectEncodedGlyphs(inRepresentation)),
-                                                               fontName, inObjectsContext, mEmbeddedFontFileObjectID);
         if (status != eSuccess)
             return status;
         // A font whose FSType forbids embedding gets no program, and a subset prefix would claim one.

@@ -2,8 +2,8 @@
 // The simple font of a Type 1 or CFF face: Subtype Type1, WinAnsiEncoding with Differences for
 // the glyph names that differ, the CharSet of the used glyph names in the descriptor, and the
 // font program embedded as a CFF subset (FontFile3 /Type1C) before the font dictionary is
-// written. Type 1 faces are converted from their PFB file; faces with CFF outlines cannot be
-// embedded yet and fail cleanly. Used for one call.
+// written. Type 1 faces are converted from their PFB file, faces with CFF outlines subset from
+// their own CFF program. Used for one call.
 
 #include "pdf/fonts/IANSIFontWriterHelper.h"
 #include "pdf/fonts/IFontDescriptorHelper.h"

@@ -1,14 +1,18 @@
 #include "pdf/fonts/CFFDescendentFontWriter.h"
 
+#include "pdf/fonts/CFFEmbeddedFontWriter.h"
 #include "pdf/fonts/DescendentFontWriter.h"
 #include "pdf/fonts/FreeTypeFaceWrapper.h"
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/writing/ObjectsContext.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const scSubtype = "Subtype";
 const char* const scCIDFontType0 = "CIDFontType0";
+const char* const scCIDFontType0C = "CIDFontType0C";
 const char* const scFontFile3 = "FontFile3";
 
 } // namespace
@@ -25,11 +29,20 @@ OpStatus CFFDescendentFontWriter::WriteFont(ObjectIDType inDescendentObjectID, c
         return eFailure;
     }
     if (inEmbedFont) {
-        // CID-keyed CFF subsets need the CFF subsetter, which this build does not have.
-        TraceMessage("CFFDescendentFontWriter::WriteFont, font name - %s. embedding CFF fonts is not available in "
-                     "this build",
-                     inFontName.c_str());
-        return eFailure;
+        EncodedGlyphList byGlyph = inEncodedGlyphs;
+        std::stable_sort(byGlyph.begin(), byGlyph.end(),
+                         [](const EncodedGlyph& inA, const EncodedGlyph& inB) { return inA.mGlyphID < inB.mGlyphID; });
+        std::vector<uint32_t> glyphs;
+        std::vector<uint16_t> cids;
+        for (const EncodedGlyph& glyph : byGlyph) {
+            glyphs.push_back(glyph.mGlyphID);
+            cids.push_back(glyph.mEncodedCharacter);
+        }
+        CFFEmbeddedFontWriter embeddedFontWriter;
+        OpStatus status = embeddedFontWriter.WriteEmbeddedFont(inFontInfo, glyphs, scCIDFontType0C, inFontName,
+                                                               inObjectsContext, &cids, mEmbeddedFontFileObjectID);
+        if (status != eSuccess)
+            return status;
     }
     DescendentFontWriter descendentFontWriter;
     return descendentFontWriter.WriteFont(inDescendentObjectID, inFontName, inFontInfo, inEncodedGlyphs,

@@ -1,7 +1,7 @@
 #pragma once
 // The descendant CIDFont of a CFF face: CIDFontType0 with its program as a FontFile3
-// /CIDFontType0C stream. Type 1 faces have no CID form here and fail with a message, and
-// writing CFF subsets is not built yet, so embedding one fails cleanly too.
+// /CIDFontType0C stream whose CIDs are the glyph ids. Type 1 faces have no CID form here and
+// fail with a message.
 
 #include "pdf/fonts/IDescendentFontWriter.h"
 

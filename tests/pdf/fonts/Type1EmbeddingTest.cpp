@@ -98,29 +98,42 @@ std::string Pdftotext(const std::string& inPath)
     return text;
 }
 
-// pdffonts rows by font name: type, embedded, subset, unicode.
-std::map<std::string, std::string> Pdffonts(const std::string& inPath)
+// The text of a line of 300 different characters, more than one-byte codes hold.
+std::string ThreeHundredCharacters()
+{
+    std::string many;
+    for (uint32_t c = 0x21; c < 0x7F; ++c)
+        many += static_cast<char>(c);
+    for (uint32_t c = 0xA1; c <= 0x17F; ++c) {
+        many += static_cast<char>(0xC0 | (c >> 6));
+        many += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return many;
+}
+
+// pdffonts rows as "name: type embedded subset unicode", the name without its subset prefix.
+std::multiset<std::string> Pdffonts(const std::string& inPath)
 {
     std::string output;
     EXPECT_EQ(Run("pdffonts " + Quote(inPath), &output), 0);
-    std::map<std::string, std::string> fonts;
+    std::multiset<std::string> fonts;
     std::regex row(R"(^[A-Z]{6}\+(\S+)\s+(Type 1C|Type 1|CID Type 0C)\s+\S+\s+(yes|no)\s+(yes|no)\s+(yes|no)\s)");
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
         std::smatch match;
         if (std::regex_search(line, match, row))
-            fonts[match[1]] = std::string(match[2]) + " " + std::string(match[3]) + " " + std::string(match[4]) + " " +
-                              std::string(match[5]);
+            fonts.insert(std::string(match[1]) + ": " + std::string(match[2]) + " " + std::string(match[3]) + " " +
+                         std::string(match[4]) + " " + std::string(match[5]));
     }
     return fonts;
 }
 
-// The Type1C programs of an uncompressed PDF, each as long as its stream's (indirect) Length.
-std::vector<std::string> Type1CPrograms(const std::string& inPDF)
+// The FontFile3 programs of an uncompressed PDF, each as long as its stream's (indirect) Length.
+std::vector<std::string> Type1CPrograms(const std::string& inPDF, const char* inSubtype = "Type1C")
 {
     std::vector<std::string> programs;
-    std::regex dictionary(R"(/Subtype /Type1C\r\n\s*/Length (\d+) 0 R\r\n>>\r\nstream\r\n)");
+    std::regex dictionary("/Subtype /" + std::string(inSubtype) + R"(\r\n\s*/Length (\d+) 0 R\r\n>>\r\nstream\r\n)");
     for (auto match = std::sregex_iterator(inPDF.begin(), inPDF.end(), dictionary); match != std::sregex_iterator();
          ++match) {
         std::smatch length;
@@ -182,10 +195,10 @@ TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
         ASSERT_EQ(WriteDocument(path, kLines, compress), eSuccess);
         ExpectQpdfAccepts(path);
         EXPECT_EQ(Pdftotext(path), expectedText);
-        std::map<std::string, std::string> fonts = Pdffonts(path);
+        std::multiset<std::string> fonts = Pdffonts(path);
         EXPECT_EQ(fonts.size(), kLines.size());
         for (const Type1Line& line : kLines)
-            EXPECT_EQ(fonts[line.face], "Type 1C yes yes yes") << line.face;
+            EXPECT_EQ(fonts.count(line.face + ": Type 1C yes yes yes"), 1u) << line.face;
     }
 
     std::string pdf = ReadFile(folder.PathOf("plain.pdf"));
@@ -238,17 +251,11 @@ TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
     }
 }
 
-TEST(Type1Embedding, FontsThatCannotBeEmbeddedFailTheDocumentCleanly)
+TEST(Type1Embedding, MoreGlyphsThanOneByteCodesHoldFailTheDocumentCleanly)
 {
     // 300 different glyphs of one Type 1 face do not fit one-byte codes, and Type 1 faces have no
-    // CID form; faces with CFF outlines have no subsetter yet.
-    std::string many;
-    for (uint32_t c = 0x21; c < 0x7F; ++c)
-        many += static_cast<char>(c);
-    for (uint32_t c = 0xA1; c <= 0x17F; ++c) {
-        many += static_cast<char>(0xC0 | (c >> 6));
-        many += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    // CID form.
+    std::string many = ThreeHundredCharacters();
     const struct {
         const char* what;
         Type1Line line;
@@ -256,8 +263,6 @@ TEST(Type1Embedding, FontsThatCannotBeEmbeddedFailTheDocumentCleanly)
     } cases[] = {
         {"Type 1 beyond one-byte codes", {"NimbusSans-Regular", "", many},
          "CFFDescendentFontWriter::WriteFont, Exception. identified type1 font when writing CFF CID font"},
-        {"OpenType with CFF outlines", {fonttest::kNimbusSansOTF, "", "Hello"},
-         "CFFANSIFontWriter::WriteFont, embedding fonts with CFF outlines is not available in this build"},
     };
     TestDirectory folder;
     for (const auto& test : cases) {
@@ -284,4 +289,75 @@ TEST(Type1Embedding, AFontThatForbidsEmbeddingIsWrittenWithoutProgramOrSubsetPre
     EXPECT_NE(pdf.find("/FontName /TestFont\r\n"), std::string::npos);
     EXPECT_EQ(pdf.find("/FontFile3"), std::string::npos);
     EXPECT_EQ(pdf.find("Type1C"), std::string::npos);
+}
+
+TEST(CFFEmbedding, OpenTypeCFFTextIsEmbeddedAsType1CAndCIDFontType0CSubsets)
+{
+    const char* const roman = "/usr/share/fonts/opentype/urw-base35/NimbusRoman-Regular.otf";
+    const char* const cjk = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+    // The Nimbus Roman lines hold more than 255 glyphs: the later ones go to its CID font.
+    std::string many = ThreeHundredCharacters();
+    std::vector<Type1Line> lines = {{fonttest::kNimbusSansOTF, "", "Hello from CFF outlines"}, {cjk, "", "中文字体测试"}};
+    for (size_t at = 0; at < many.size();) {
+        size_t end = std::min(many.size(), at + 30);
+        while (end < many.size() && (static_cast<unsigned char>(many[end]) & 0xC0) == 0x80)
+            ++end;
+        lines.push_back({roman, "", many.substr(at, end - at)});
+        at = end;
+    }
+    TestDirectory folder;
+    std::string path = folder.PathOf("cff.pdf");
+    ASSERT_EQ(WriteDocument(path, lines, false), eSuccess);
+    ExpectQpdfAccepts(path);
+    std::string expectedText;
+    for (const Type1Line& line : lines)
+        expectedText += line.text + "\n";
+    EXPECT_EQ(Pdftotext(path), expectedText);
+    EXPECT_EQ(Pdffonts(path), (std::multiset<std::string>{"NimbusSans-Regular: Type 1C yes yes yes",
+                                                          "NimbusRoman-Regular: Type 1C yes yes yes",
+                                                          "NimbusRoman-Regular: CID Type 0C yes yes yes",
+                                                          "NotoSansCJKjp-Regular: CID Type 0C yes yes yes"}));
+
+    // Each subset's glyphs drawn as the source's: by name in the Type1C subsets, by CID (the
+    // source's glyph id) in the CID-keyed ones.
+    std::string pdf = ReadFile(path);
+    std::vector<std::string> simple = Type1CPrograms(pdf);
+    std::vector<std::string> cid = Type1CPrograms(pdf, "CIDFontType0C");
+    ASSERT_EQ(simple.size(), 2u);
+    ASSERT_EQ(cid.size(), 2u);
+    for (const std::string& program : simple) {
+        std::string source = program.find("NimbusSans") != std::string::npos ? fonttest::kNimbusSansOTF : roman;
+        fonttest::ReferenceFace face(source);
+        EXPECT_GT(ExpectOutlinesAsInPFB(program, face.Face()).size(), 10u) << source;
+    }
+    for (const std::string& program : cid) {
+        bool isCJK = program.find("NotoSansCJK") != std::string::npos;
+        fonttest::ReferenceFace source(isCJK ? cjk : roman);
+        FT_Library library = nullptr;
+        ASSERT_EQ(FT_Init_FreeType(&library), 0);
+        FT_Face subset = nullptr;
+        ASSERT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(program.data()),
+                                     static_cast<FT_Long>(program.size()), 0, &subset),
+                  0);
+        EXPECT_TRUE(FT_IS_CID_KEYED(subset));
+        CodePointString text;
+        text.FromUTF8Bytes(isCJK ? lines[1].text : many);
+        size_t compared = 0;
+        for (uint32_t character : text.GetCodePoints()) {
+            FT_UInt glyph = FT_Get_Char_Index(source.Face(), character);
+            ASSERT_NE(glyph, 0u) << character;
+            Outline expected = FreeTypeOutline(source.Face(), glyph);
+            FT_Pos advance = source.Face()->glyph->metrics.horiAdvance;
+            Outline ours = FreeTypeOutline(subset, glyph);
+            if (!isCJK && ours.empty() && !expected.empty())
+                continue; // shown through the simple font, not in this subset
+            std::string why;
+            EXPECT_TRUE(SameOutline(ours, expected, 1, why)) << character << ": " << why;
+            EXPECT_EQ(subset->glyph->metrics.horiAdvance, advance) << character;
+            ++compared;
+        }
+        EXPECT_GT(compared, 5u);
+        FT_Done_Face(subset);
+        FT_Done_FreeType(library);
+    }
 }

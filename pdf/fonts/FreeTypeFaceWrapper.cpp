@@ -208,6 +208,11 @@ std::string FreeTypeFaceWrapper::FallbackGlyphName()
     return *mFallbackGlyphName;
 }
 
+std::string FreeTypeFaceWrapper::FontFormat() const
+{
+    return FontFormatOf(mFace);
+}
+
 std::string FreeTypeFaceWrapper::GlyphNameOfIndex(uint16_t inGlyphCode)
 {
     if (mFormatSpecificExtender && mFormatSpecificExtender->UsesOwnEncoding()) {

@@ -38,6 +38,8 @@ public:
     IFreeTypeFaceExtender* GetFormatSpecificExtender() const { return mFormatSpecificExtender.get(); }
     const std::string& GetFontFilePath() const { return mFontFilePath; }
     long GetFontIndex() const { return mFontIndex; }
+    // FreeType's name of the face's format ("TrueType", "Type 1", "CFF" ...); empty without a face.
+    std::string FontFormat() const;
 
     // A value in font units scaled to 1000 units per em: value x 1000 / units per em in double
     // precision, truncated toward zero; unchanged when units per em is 1000 (or 0); 0 without a face.

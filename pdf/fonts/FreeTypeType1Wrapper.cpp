@@ -27,11 +27,20 @@ FreeTypeType1Wrapper::FreeTypeType1Wrapper(FT_Face inFace, const std::string& in
     if (!inPFMFilePath.empty())
         mPFMIsRelevant = mPFMReader.Read(inPFMFilePath) != eFailure;
 
-    if (!inFontFilePath.empty()) {
+    // Only an own encoding needs the font file parsed here; that is done when first asked.
+    if (mUsesOwnEncoding)
+        mFontFilePath = inFontFilePath;
+}
+
+Type1Input& FreeTypeType1Wrapper::ParsedFontFile()
+{
+    if (!mFontFilePath.empty()) {
         InputFile file;
-        if (file.OpenFile(inFontFilePath) == eSuccess)
+        if (file.OpenFile(mFontFilePath) == eSuccess)
             mType1File.ParseFontFile(file.GetInputStream());
+        mFontFilePath.clear();
     }
+    return mType1File;
 }
 
 double FreeTypeType1Wrapper::ItalicAngle()
@@ -85,7 +94,7 @@ bool FreeTypeType1Wrapper::CodeForUnicode(uint32_t inUnicode, uint16_t& outCode)
 
 std::string FreeTypeType1Wrapper::OwnGlyphName(uint16_t inCode)
 {
-    return mType1File.GlyphNameOfCharCode(static_cast<Byte>(inCode & 0xFF));
+    return ParsedFontFile().GlyphNameOfCharCode(static_cast<Byte>(inCode & 0xFF));
 }
 
 FT_UInt FreeTypeType1Wrapper::FaceGlyphIndexForCode(uint16_t inCode)

@@ -29,6 +29,8 @@ public:
     FT_UInt FaceGlyphIndexForCode(uint16_t inCode) override;
 
 private:
+    Type1Input& ParsedFontFile();
+
     FT_Face mFace;
     PS_FontInfoRec mFontInfo;
     bool mHasFontInfo = false;
@@ -38,4 +40,5 @@ private:
     PFMFileReader mPFMReader;
     bool mPFMIsRelevant = false;
     Type1Input mType1File;
+    std::string mFontFilePath; // until the file is parsed
 };

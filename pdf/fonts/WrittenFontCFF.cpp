@@ -1,5 +1,9 @@
 #include "pdf/fonts/WrittenFontCFF.h"
 
+#include "pdf/fonts/CFFANSIFontWriter.h"
+#include "pdf/fonts/CFFDescendentFontWriter.h"
+#include "pdf/fonts/CIDFontWriter.h"
+
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFArray.h"
 #include "pdf/objects/PDFBoolean.h"
@@ -20,15 +24,20 @@ WrittenFontCFF::WrittenFontCFF(ObjectsContext* inObjectsContext, bool inIsCID)
     std::fill(std::begin(mAssignedPositions), std::end(mAssignedPositions), 0);
 }
 
-OpStatus WrittenFontCFF::WriteFontDefinition(FreeTypeFaceWrapper&, bool)
+OpStatus WrittenFontCFF::WriteFontDefinition(FreeTypeFaceWrapper& inFontInfo, bool inEmbedFont)
 {
-    // The Type 1 and CFF font programs cannot be embedded yet: their writers plug in here.
-    auto notAvailable = [](const WrittenFontRepresentation&) {
-        TraceMessage("WrittenFontCFF::WriteFontDefinition, writing Type 1 and CFF fonts is not available in this "
-                     "build");
-        return eFailure;
-    };
-    return WriteRepresentations("WrittenFontCFF", notAvailable, notAvailable);
+    return WriteRepresentations(
+        "WrittenFontCFF",
+        [&](const WrittenFontRepresentation& inRepresentation) {
+            CFFANSIFontWriter fontWriter;
+            return fontWriter.WriteFont(inFontInfo, inRepresentation, mObjectsContext, inEmbedFont);
+        },
+        [&](const WrittenFontRepresentation& inRepresentation) {
+            CIDFontWriter fontWriter;
+            CFFDescendentFontWriter descendentFontWriter;
+            return fontWriter.WriteFont(inFontInfo, inRepresentation, mObjectsContext, &descendentFontWriter,
+                                        inEmbedFont);
+        });
 }
 
 bool WrittenFontCFF::PlaceInANSIRepresentation(const GlyphTextRecordListList& inGlyphLists,

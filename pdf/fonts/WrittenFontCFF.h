@@ -4,9 +4,9 @@
 // free, else the lowest free code; code 0 belongs to .notdef and a code once given is never
 // freed. A text fits when there are codes left for all its new glyphs; a CID-keyed font never
 // uses one-byte codes.
-//
-// Writing the font dictionaries of Type 1 and CFF faces is not built yet: WriteFontDefinition
-// fails with trace-log lines when a representation is in use.
+// At the end of the document the one-byte representation is written as a Type1 simple font
+// with a Type1C subset; the CID one as a Type0 font over a CIDFontType0, which Type 1 faces do
+// not have (they fail with a message).
 
 #include "pdf/fonts/AbstractWrittenFont.h"
 

@@ -36,11 +36,18 @@ void InputCharStringDecodeStream::StartDecryption(int inLenIV)
 
 size_t InputCharStringDecodeStream::Read(Byte* inBuffer, size_t inBufferSize)
 {
-    size_t count = 0;
-    while (count < inBufferSize && HasMoreBytes()) {
-        if (!ReadDecryptedByte(inBuffer[count]))
-            break;
-        ++count;
+    if (inBufferSize == 0 || !HasMoreBytes())
+        return 0;
+    // The cipher bytes are read in one call and decrypted in place.
+    size_t count = mSource->Read(inBuffer, inBufferSize);
+    if (count == 0) {
+        mFailed = true;
+        return 0;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        Byte cipher = inBuffer[i];
+        inBuffer[i] = static_cast<Byte>(cipher ^ (mRandomizer >> 8));
+        mRandomizer = static_cast<uint16_t>((uint32_t{cipher} + mRandomizer) * kMultiplier + kIncrement);
     }
     return count;
 }

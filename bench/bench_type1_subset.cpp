@@ -1,0 +1,165 @@
+// Embedding a Type 1 face as a Type1C (CFF) subset, timed as a whole process, beside hb-subset
+// making the same subset of the same face's OpenType/CFF file: 100 glyphs and all glyphs of
+// NimbusSans-Regular from fonts-urw-base35. Prints times (median of the runs), sizes and ratios.
+// Usage: bench_type1_subset [runs]   (the program runs itself with --subset for each of its runs)
+
+#include "pdf/fonts/FreeTypeFaceWrapper.h"
+#include "pdf/fonts/FreeTypeWrapper.h"
+#include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kType1Source = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1";
+const char* const kOpenType = "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf";
+
+std::string ReadAll(const std::string& inPath)
+{
+    std::ifstream file(inPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string Segment(int inType, const std::string& inData)
+{
+    std::string header = {static_cast<char>(0x80), static_cast<char>(inType)};
+    for (int i = 0; i < 4; ++i)
+        header.push_back(static_cast<char>((inData.size() >> (8 * i)) & 0xFF));
+    return header + inData;
+}
+
+// The .t1 file (clear text, binary encrypted part, zeros) cut into PFB segments.
+std::string ToPFB(const std::string& inFont)
+{
+    size_t eexec = inFont.find("currentfile eexec");
+    size_t start = inFont.find_first_of("\r\n", eexec);
+    while (start < inFont.size() && (inFont[start] == '\r' || inFont[start] == '\n'))
+        ++start;
+    size_t end = inFont.rfind("cleartomark");
+    int zeros = 0;
+    size_t cut = end;
+    while (cut > start && zeros < 512) {
+        --cut;
+        if (inFont[cut] == '0')
+            ++zeros;
+    }
+    return Segment(1, inFont.substr(0, start)) + Segment(2, inFont.substr(start, cut - start)) +
+           Segment(1, inFont.substr(cut)) + std::string("\x80\x03", 2);
+}
+
+// Child mode: the subset of the named glyphs into a CFF file.
+int MakeSubset(const std::string& inPFB, const std::string& inNamesFile, const std::string& inOutput)
+{
+    FreeTypeWrapper freeType;
+    FT_Face face = freeType.NewFace(inPFB, 0);
+    if (!face)
+        return 1;
+    FreeTypeFaceWrapper wrapper(face, inPFB, "", 0);
+    std::vector<uint32_t> glyphs;
+    std::istringstream names(ReadAll(inNamesFile));
+    for (std::string name; std::getline(names, name, ',');)
+        glyphs.push_back(FT_Get_Name_Index(face, name.c_str()));
+    std::sort(glyphs.begin(), glyphs.end());
+    Type1ToCFFEmbeddedFontWriter writer;
+    bool notEmbeddable = false;
+    std::string font;
+    if (writer.CreateCFFSubset(wrapper, glyphs, "ABCDEF+NimbusSans-Regular", notEmbeddable, font) != eSuccess)
+        return 1;
+    std::ofstream(inOutput, std::ios::binary) << font;
+    return 0;
+}
+
+double MedianSeconds(const std::string& inCommand, int inRuns)
+{
+    std::vector<double> times;
+    for (int run = 0; run < inRuns; ++run) {
+        auto start = std::chrono::steady_clock::now();
+        if (std::system(inCommand.c_str()) != 0) {
+            std::fprintf(stderr, "failed: %s\n", inCommand.c_str());
+            std::exit(1);
+        }
+        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+uint32_t BigEndian(const std::string& inData, size_t inAt, int inBytes)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < inBytes; ++i)
+        value = (value << 8) | static_cast<unsigned char>(inData[inAt + i]);
+    return value;
+}
+
+size_t CFFTableSize(const std::string& inOpenType)
+{
+    size_t tables = BigEndian(inOpenType, 4, 2);
+    for (size_t i = 0; i < tables; ++i) {
+        size_t record = 12 + 16 * i;
+        if (inOpenType.compare(record, 4, "CFF ") == 0)
+            return BigEndian(inOpenType, record + 12, 4);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::string(argv[1]) == "--subset")
+        return MakeSubset(argv[2], argv[3], argv[4]);
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "bench_type1_subset";
+    std::filesystem::create_directories(folder);
+    std::string pfb = (folder / "NimbusSans-Regular.pfb").string();
+    std::ofstream(pfb, std::ios::binary) << ToPFB(ReadAll(kType1Source));
+
+    FreeTypeWrapper freeType;
+    FT_Face face = freeType.NewFace(pfb, 0);
+    if (!face) {
+        std::fprintf(stderr, "cannot open %s\n", pfb.c_str());
+        return 1;
+    }
+    std::vector<std::string> names;
+    for (FT_Long glyph = 1; glyph < face->num_glyphs; ++glyph) {
+        char name[64] = "";
+        FT_Get_Glyph_Name(face, static_cast<FT_UInt>(glyph), name, sizeof(name));
+        names.push_back(name);
+    }
+
+    std::printf("%-22s %9s %9s %6s   %9s %9s %9s %6s %6s\n", "subset", "ours s", "hb s", "ratio", "ours B",
+                "hb otf B", "hb CFF B", "/otf", "/CFF");
+    for (size_t count : {size_t(100), names.size()}) {
+        std::string list;
+        for (size_t i = 0; i < count && i < names.size(); ++i)
+            list += (i ? "," : "") + names[i];
+        std::string namesFile = (folder / "names.txt").string();
+        std::ofstream(namesFile) << list;
+        std::string ours = (folder / "ours.cff").string();
+        std::string theirs = (folder / "hb.otf").string();
+        double ourTime = MedianSeconds(std::string(argv[0]) + " --subset " + pfb + " " + namesFile + " " + ours, runs);
+        double hbTime = MedianSeconds("hb-subset " + std::string(kOpenType) + " --glyphs-file=" + namesFile +
+                                          " --output-file=" + theirs,
+                                      runs);
+        size_t ourSize = ReadAll(ours).size();
+        std::string hb = ReadAll(theirs);
+        size_t hbCFF = CFFTableSize(hb);
+        char label[32];
+        std::snprintf(label, sizeof(label), "%zu glyphs", count);
+        std::printf("%-22s %9.4f %9.4f %6.2f   %9zu %9zu %9zu %6.2f %6.2f\n", label, ourTime, hbTime, ourTime / hbTime,
+                    ourSize, hb.size(), hbCFF, double(ourSize) / hb.size(), hbCFF ? double(ourSize) / hbCFF : 0.0);
+    }
+    std::filesystem::remove_all(folder);
+    return 0;
+}

@@ -1,0 +1,363 @@
+// Text in Type 1 fonts embedded end to end: documents with several URW faces (the Symbol and
+// Dingbats faces with their own encodings among them) that qpdf, pdffonts and pdftotext accept
+// and read back, each Type1C subset taken out of the PDF and drawn by FreeType as the PFB, and
+// the kinds that cannot be embedded failing cleanly.
+
+#include "pdf/fonts/PDFUsedFont.h"
+#include "pdf/fonts/UsedFontsRepository.h"
+#include "pdf/io/CodePointString.h"
+#include "pdf/writing/OutputPage.h"
+#include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/PageContentContext.h"
+
+#include "FontTestSupport.h"
+#include "Type1TestSupport.h"
+#include "tests/pdf/support/ExternalReaders.h"
+#include "tests/pdf/support/LogCapture.h"
+#include "tests/pdf/support/TestDirectory.h"
+#include "tests/pdf/writing/WriterTestSupport.h"
+
+#include FT_FONT_FORMATS_H
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+using namespace testsupport;
+using namespace type1test;
+
+namespace {
+
+struct Type1Line {
+    std::string face;    // URW face name: <face>.pfb in the test font folder
+    std::string metrics; // "", "pfm" (beside the PFB) or "afm" (Debian's)
+    std::string text;
+};
+
+const std::vector<Type1Line> kLines = {
+    {"NimbusRoman-Regular", "pfm", "Hello, Type 1 World!"},
+    {"NimbusSans-Bold", "afm", "Grüße aus Köln, 12 € (fünf)"},
+    {"C059-Italic", "", "“Quoted” text – with dashes — fi"},
+    {"URWGothic-Book", "pfm", "The quick brown fox"},
+    // Faces with their own encodings take their own character codes: alpha, beta, gamma, Sigma...
+    {"StandardSymbolsPS", "pfm", "abg S p £ ¥"},
+    {"D050000L", "", "34(n"},
+};
+
+std::string MetricsPath(const Type1Line& inLine)
+{
+    if (inLine.metrics == "pfm")
+        return FontPath(inLine.face + ".pfm");
+    if (inLine.metrics == "afm")
+        return "/usr/share/fonts/type1/urw-base35/" + inLine.face + ".afm";
+    return "";
+}
+
+OpStatus WriteDocument(const std::string& inPath, const std::vector<Type1Line>& inLines, bool inCompress,
+                       const LogSettings& inLog = LogSettings())
+{
+    WriterOptions options;
+    options.mCompressStreams = inCompress;
+    PDFWriter writer;
+    if (writer.CreateNewPDF(inPath, 14, inLog, options) != eSuccess)
+        return eFailure;
+    OutputPage page;
+    page.SetMediaBox(PDFRectangle(0, 0, 595, 842));
+    PageContentContext* content = writer.GetDocumentContext().StartPageContentContext(&page);
+    double y = 780;
+    for (const Type1Line& line : inLines) {
+        TextOptions text;
+        std::string path = line.face.find('.') == std::string::npos ? FontPath(line.face + ".pfb") : line.face;
+        text.mFont = writer.GetDocumentContext().GetUsedFontsRepository().GetFontForFile(path, MetricsPath(line), 0);
+        EXPECT_NE(text.mFont, nullptr) << path;
+        if (!text.mFont)
+            return eFailure;
+        text.mFontSize = 20;
+        EXPECT_EQ(content->WriteText(40, y, line.text, text), eSuccess) << line.text;
+        y -= 40;
+    }
+    ObjectIDType pageID = 0;
+    if (writer.GetDocumentContext().WritePage(&page, pageID) != eSuccess)
+        return eFailure;
+    return writer.EndPDF();
+}
+
+std::string Pdftotext(const std::string& inPath)
+{
+    std::string output;
+    EXPECT_EQ(Run("pdftotext -enc UTF-8 " + Quote(inPath) + " -", &output), 0);
+    std::istringstream lines(output);
+    std::string line, text;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line != "\f")
+            text += line + "\n";
+    }
+    return text;
+}
+
+// The text of a line of 300 different characters, more than one-byte codes hold.
+std::string ThreeHundredCharacters()
+{
+    std::string many;
+    for (uint32_t c = 0x21; c < 0x7F; ++c)
+        many += static_cast<char>(c);
+    for (uint32_t c = 0xA1; c <= 0x17F; ++c) {
+        many += static_cast<char>(0xC0 | (c >> 6));
+        many += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return many;
+}
+
+// pdffonts rows as "name: type embedded subset unicode", the name without its subset prefix.
+std::multiset<std::string> Pdffonts(const std::string& inPath)
+{
+    std::string output;
+    EXPECT_EQ(Run("pdffonts " + Quote(inPath), &output), 0);
+    std::multiset<std::string> fonts;
+    std::regex row(R"(^[A-Z]{6}\+(\S+)\s+(Type 1C|Type 1|CID Type 0C)\s+\S+\s+(yes|no)\s+(yes|no)\s+(yes|no)\s)");
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::smatch match;
+        if (std::regex_search(line, match, row))
+            fonts.insert(std::string(match[1]) + ": " + std::string(match[2]) + " " + std::string(match[3]) + " " +
+                         std::string(match[4]) + " " + std::string(match[5]));
+    }
+    return fonts;
+}
+
+// The FontFile3 programs of an uncompressed PDF, each as long as its stream's (indirect) Length.
+std::vector<std::string> Type1CPrograms(const std::string& inPDF, const char* inSubtype = "Type1C")
+{
+    std::vector<std::string> programs;
+    std::regex dictionary("/Subtype /" + std::string(inSubtype) + R"(\r\n\s*/Length (\d+) 0 R\r\n>>\r\nstream\r\n)");
+    for (auto match = std::sregex_iterator(inPDF.begin(), inPDF.end(), dictionary); match != std::sregex_iterator();
+         ++match) {
+        std::smatch length;
+        std::string lengthObject = "\n" + std::string((*match)[1]) + " 0 obj\r\n";
+        size_t at = inPDF.find(lengthObject);
+        if (at == std::string::npos)
+            continue;
+        size_t size = std::stoul(inPDF.substr(at + lengthObject.size(), 20));
+        programs.push_back(inPDF.substr(static_cast<size_t>(match->position() + match->length()), size));
+    }
+    return programs;
+}
+
+// Every glyph of the subset drawn as the glyph of the same name in the PFB, with its advance;
+// the names of the subset's glyphs.
+std::set<std::string> ExpectOutlinesAsInPFB(const std::string& inSubset, FT_Face inPFB)
+{
+    std::set<std::string> names;
+    FT_Library library = nullptr;
+    EXPECT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face cff = nullptr;
+    EXPECT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(inSubset.data()),
+                                 static_cast<FT_Long>(inSubset.size()), 0, &cff),
+              0);
+    if (!cff) {
+        FT_Done_FreeType(library);
+        return names;
+    }
+    EXPECT_STREQ(FT_Get_Font_Format(cff), "CFF");
+    for (FT_Long glyph = 1; glyph < cff->num_glyphs; ++glyph) {
+        char name[64] = "";
+        FT_Get_Glyph_Name(cff, static_cast<FT_UInt>(glyph), name, sizeof(name));
+        names.insert(name);
+        FT_UInt original = FT_Get_Name_Index(inPFB, name);
+        EXPECT_NE(original, 0u) << name;
+        Outline expected = FreeTypeOutline(inPFB, original);
+        FT_Pos advance = inPFB->glyph->metrics.horiAdvance;
+        Outline ours = FreeTypeOutline(cff, static_cast<FT_UInt>(glyph));
+        std::string why;
+        EXPECT_TRUE(SameOutline(ours, expected, 1, why)) << name << ": " << why;
+        EXPECT_EQ(cff->glyph->metrics.horiAdvance, advance) << name;
+    }
+    FT_Done_Face(cff);
+    FT_Done_FreeType(library);
+    return names;
+}
+
+} // namespace
+
+TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
+{
+    TestDirectory folder;
+    std::string expectedText;
+    for (const Type1Line& line : kLines)
+        expectedText += line.text + "\n";
+    for (bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        std::string path = folder.PathOf(compress ? "compressed.pdf" : "plain.pdf");
+        ASSERT_EQ(WriteDocument(path, kLines, compress), eSuccess);
+        ExpectQpdfAccepts(path);
+        EXPECT_EQ(Pdftotext(path), expectedText);
+        std::multiset<std::string> fonts = Pdffonts(path);
+        EXPECT_EQ(fonts.size(), kLines.size());
+        for (const Type1Line& line : kLines)
+            EXPECT_EQ(fonts.count(line.face + ": Type 1C yes yes yes"), 1u) << line.face;
+    }
+
+    std::string pdf = ReadFile(folder.PathOf("plain.pdf"));
+    std::vector<std::string> programs = Type1CPrograms(pdf);
+    ASSERT_EQ(programs.size(), kLines.size());
+    for (const std::string& program : programs) {
+        // The subset names itself as the font dictionary does: prefix, "+", PostScript name.
+        FT_Library library = nullptr;
+        ASSERT_EQ(FT_Init_FreeType(&library), 0);
+        FT_Face cff = nullptr;
+        ASSERT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(program.data()),
+                                     static_cast<FT_Long>(program.size()), 0, &cff),
+                  0);
+        std::string fullName = FT_Get_Postscript_Name(cff);
+        FT_Done_Face(cff);
+        FT_Done_FreeType(library);
+        ASSERT_TRUE(std::regex_match(fullName, std::regex("[A-Z]{6}\\+.+"))) << fullName;
+        std::string psName = fullName.substr(7);
+        auto line = std::find_if(kLines.begin(), kLines.end(), [&](const Type1Line& l) {
+            fonttest::ReferenceFace face(FontPath(l.face + ".pfb"));
+            return face.Face() && psName == FT_Get_Postscript_Name(face.Face());
+        });
+        ASSERT_NE(line, kLines.end()) << psName;
+        SCOPED_TRACE(line->face);
+        EXPECT_NE(pdf.find("/BaseFont /" + fullName + "\r\n"), std::string::npos);
+        EXPECT_NE(pdf.find("/FontName /" + fullName + "\r\n"), std::string::npos);
+
+        fonttest::ReferenceFace pfb(FontPath(line->face + ".pfb"));
+        // The codes of an own-encoding face are looked up in its own encoding.
+        FT_Select_Charmap(pfb.Face(), FT_ENCODING_ADOBE_CUSTOM);
+        std::set<std::string> names = ExpectOutlinesAsInPFB(program, pfb.Face());
+        // Every character's glyph is in the subset, and is named in the descriptor's CharSet.
+        std::smatch charSet;
+        std::string fontNameKey = "/FontName /" + fullName + "\r\n";
+        size_t descriptor = pdf.find(fontNameKey);
+        std::string rest = pdf.substr(descriptor, pdf.find("endobj", descriptor) - descriptor);
+        ASSERT_TRUE(std::regex_search(rest, charSet, std::regex(R"(/CharSet \(([^)]*)\)\r\n)"))) << rest;
+        EXPECT_NE(rest.find("/FontFile3 "), std::string::npos);
+        CodePointString text;
+        text.FromUTF8Bytes(line->text);
+        for (uint32_t character : text.GetCodePoints()) {
+            FT_UInt glyph = FT_Get_Char_Index(pfb.Face(), character);
+            ASSERT_NE(glyph, 0u) << character;
+            char glyphName[64] = "";
+            FT_Get_Glyph_Name(pfb.Face(), glyph, glyphName, sizeof(glyphName));
+            EXPECT_TRUE(names.count(glyphName)) << glyphName;
+            EXPECT_NE((std::string(charSet[1]) + "/").find("/" + std::string(glyphName) + "/"), std::string::npos)
+                << glyphName;
+        }
+    }
+}
+
+TEST(Type1Embedding, MoreGlyphsThanOneByteCodesHoldFailTheDocumentCleanly)
+{
+    // 300 different glyphs of one Type 1 face do not fit one-byte codes, and Type 1 faces have no
+    // CID form.
+    std::string many = ThreeHundredCharacters();
+    const struct {
+        const char* what;
+        Type1Line line;
+        const char* message;
+    } cases[] = {
+        {"Type 1 beyond one-byte codes", {"NimbusSans-Regular", "", many},
+         "CFFDescendentFontWriter::WriteFont, Exception. identified type1 font when writing CFF CID font"},
+    };
+    TestDirectory folder;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        LogCapture log;
+        EXPECT_EQ(WriteDocument(folder.PathOf("failed.pdf"), {test.line}, true, log.Settings()), eFailure);
+        EXPECT_TRUE(log.Contains(test.message)) << log.Text();
+    }
+}
+
+TEST(Type1Embedding, AFontThatForbidsEmbeddingIsWrittenWithoutProgramOrSubsetPrefix)
+{
+    TestDirectory folder;
+    FontParts parts = DefaultParts();
+    std::string priv;
+    std::string clear = FontText(parts, priv);
+    clear.replace(clear.find("/FSType 8 def"), 13, "/FSType 2 def");
+    std::string font = folder.Write("restricted.pfb", MakePFB(clear, priv));
+    std::string path = folder.PathOf("restricted.pdf");
+    ASSERT_EQ(WriteDocument(path, {{font, "", "AB"}}, false), eSuccess);
+    ExpectQpdfAccepts(path);
+    std::string pdf = ReadFile(path);
+    EXPECT_NE(pdf.find("/BaseFont /TestFont\r\n"), std::string::npos);
+    EXPECT_NE(pdf.find("/FontName /TestFont\r\n"), std::string::npos);
+    EXPECT_EQ(pdf.find("/FontFile3"), std::string::npos);
+    EXPECT_EQ(pdf.find("Type1C"), std::string::npos);
+}
+
+TEST(CFFEmbedding, OpenTypeCFFTextIsEmbeddedAsType1CAndCIDFontType0CSubsets)
+{
+    const char* const roman = "/usr/share/fonts/opentype/urw-base35/NimbusRoman-Regular.otf";
+    const char* const cjk = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+    // The Nimbus Roman lines hold more than 255 glyphs: the later ones go to its CID font.
+    std::string many = ThreeHundredCharacters();
+    std::vector<Type1Line> lines = {{fonttest::kNimbusSansOTF, "", "Hello from CFF outlines"}, {cjk, "", "中文字体测试"}};
+    for (size_t at = 0; at < many.size();) {
+        size_t end = std::min(many.size(), at + 30);
+        while (end < many.size() && (static_cast<unsigned char>(many[end]) & 0xC0) == 0x80)
+            ++end;
+        lines.push_back({roman, "", many.substr(at, end - at)});
+        at = end;
+    }
+    TestDirectory folder;
+    std::string path = folder.PathOf("cff.pdf");
+    ASSERT_EQ(WriteDocument(path, lines, false), eSuccess);
+    ExpectQpdfAccepts(path);
+    std::string expectedText;
+    for (const Type1Line& line : lines)
+        expectedText += line.text + "\n";
+    EXPECT_EQ(Pdftotext(path), expectedText);
+    EXPECT_EQ(Pdffonts(path), (std::multiset<std::string>{"NimbusSans-Regular: Type 1C yes yes yes",
+                                                          "NimbusRoman-Regular: Type 1C yes yes yes",
+                                                          "NimbusRoman-Regular: CID Type 0C yes yes yes",
+                                                          "NotoSansCJKjp-Regular: CID Type 0C yes yes yes"}));
+
+    // Each subset's glyphs drawn as the source's: by name in the Type1C subsets, by CID (the
+    // source's glyph id) in the CID-keyed ones.
+    std::string pdf = ReadFile(path);
+    std::vector<std::string> simple = Type1CPrograms(pdf);
+    std::vector<std::string> cid = Type1CPrograms(pdf, "CIDFontType0C");
+    ASSERT_EQ(simple.size(), 2u);
+    ASSERT_EQ(cid.size(), 2u);
+    for (const std::string& program : simple) {
+        std::string source = program.find("NimbusSans") != std::string::npos ? fonttest::kNimbusSansOTF : roman;
+        fonttest::ReferenceFace face(source);
+        EXPECT_GT(ExpectOutlinesAsInPFB(program, face.Face()).size(), 10u) << source;
+    }
+    for (const std::string& program : cid) {
+        bool isCJK = program.find("NotoSansCJK") != std::string::npos;
+        fonttest::ReferenceFace source(isCJK ? cjk : roman);
+        FT_Library library = nullptr;
+        ASSERT_EQ(FT_Init_FreeType(&library), 0);
+        FT_Face subset = nullptr;
+        ASSERT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(program.data()),
+                                     static_cast<FT_Long>(program.size()), 0, &subset),
+                  0);
+        EXPECT_TRUE(FT_IS_CID_KEYED(subset));
+        CodePointString text;
+        text.FromUTF8Bytes(isCJK ? lines[1].text : many);
+        size_t compared = 0;
+        for (uint32_t character : text.GetCodePoints()) {
+            FT_UInt glyph = FT_Get_Char_Index(source.Face(), character);
+            ASSERT_NE(glyph, 0u) << character;
+            Outline expected = FreeTypeOutline(source.Face(), glyph);
+            FT_Pos advance = source.Face()->glyph->metrics.horiAdvance;
+            Outline ours = FreeTypeOutline(subset, glyph);
+            if (!isCJK && ours.empty() && !expected.empty())
+                continue; // shown through the simple font, not in this subset
+            std::string why;
+            EXPECT_TRUE(SameOutline(ours, expected, 1, why)) << character << ": " << why;
+            EXPECT_EQ(subset->glyph->metrics.horiAdvance, advance) << character;
+            ++compared;
+        }
+        EXPECT_GT(compared, 5u);
+        FT_Done_Face(subset);
+        FT_Done_FreeType(library);
+    }
+}

@@ -7,13 +7,8 @@ PACKAGES="build-essential cmake pkg-config git
   zlib1g-dev libjpeg62-turbo-dev libtiff-dev libfreetype-dev
   qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
   libtesseract-dev libleptonica-dev
-<<<<<<< HEAD
   tesseract-ocr tesseract-ocr-eng tesseract-ocr-deu tesseract-ocr-fra tesseract-ocr-ita tesseract-ocr-spa
-  qpdf poppler-utils mupdf-tools libtiff-tools img2pdf
-=======
-  tesseract-ocr-eng tesseract-ocr-deu tesseract-ocr-fra tesseract-ocr-ita tesseract-ocr-spa
   qpdf poppler-utils mupdf-tools libtiff-tools img2pdf fontforge python3
->>>>>>> fontwire
   fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-droid-fallback icc-profiles-free
   fonts-noto-cjk libharfbuzz-bin python3-fonttools
   locales xauth xvfb"

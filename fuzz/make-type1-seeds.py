@@ -6,10 +6,10 @@ import os
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location(
+found = importlib.util.spec_from_file_location(
     "fonts", os.path.join(HERE, "..", "tests", "pdf", "fonts", "make-type1-fonts.py"))
-fonts = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(fonts)
+fonts = importlib.util.module_from_spec(found)
+found.loader.exec_module(fonts)
 
 
 def encrypt(data, key, leading):

@@ -51,7 +51,7 @@ public:
     // The standard font for a character format: Courier or Times by the exact family "Courier" or
     // "Times New Roman", bold when the weight is exactly 75, italic for any style but normal, at
     // the format's point size (a size in pixels at 0.75 point per pixel). Any other family gives
-    // the empty specification, which is Times-Roman at 12 points.
+    // the empty description, which is Times-Roman at 12 points.
     jag::pdf::Font BuildStandardFontSpec(const jag::pdf::Document& document, const QTextCharFormat& format);
 
     // The lines of one fragment's text in the font, for lines lineWidth points wide whose first one

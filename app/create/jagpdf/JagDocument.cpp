@@ -53,19 +53,19 @@ JagDocument::~JagDocument()
     Abandon();
 }
 
-JagDocument::Font JagDocument::ParseFontSpecification(const std::string& inSpecification)
+JagDocument::Font JagDocument::ParseFontDescription(const std::string& inDescription)
 {
     Font font;
-    if (Trimmed(inSpecification).empty())
+    if (Trimmed(inDescription).empty())
         return font;
     bool standard = false;
     bool named = false;
     size_t start = 0;
-    while (start <= inSpecification.size()) {
-        size_t end = inSpecification.find(';', start);
+    while (start <= inDescription.size()) {
+        size_t end = inDescription.find(';', start);
         if (end == std::string::npos)
-            end = inSpecification.size();
-        const std::string part = Trimmed(inSpecification.substr(start, end - start));
+            end = inDescription.size();
+        const std::string part = Trimmed(inDescription.substr(start, end - start));
         start = end + 1;
         if (part.empty())
             continue;
@@ -91,11 +91,11 @@ JagDocument::Font JagDocument::ParseFontSpecification(const std::string& inSpeci
             if (value != "utf-8")
                 Refuse(JAG_ERR_FONT, "the text encoding \"" + value + "\" is not utf-8");
         } else {
-            Refuse(JAG_ERR_FONT, "the font specification part \"" + part + "\" is not known");
+            Refuse(JAG_ERR_FONT, "the font description part \"" + part + "\" is not known");
         }
     }
     if (!standard || !named)
-        Refuse(JAG_ERR_FONT, "the font specification \"" + inSpecification + "\" names no standard font");
+        Refuse(JAG_ERR_FONT, "the font description \"" + inDescription + "\" names no standard font");
     return font;
 }
 

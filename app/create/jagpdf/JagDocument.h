@@ -39,9 +39,9 @@ public:
     JagDocument& operator=(const JagDocument&) = delete;
 
     // "standard; name=Times-Roman; size=12; enc=utf-8" (parts in any order, blanks ignored); an
-    // empty specification is Times-Roman at 12 points. Throws JAG_ERR_FONT for another face or an
+    // empty description is Times-Roman at 12 points. Throws JAG_ERR_FONT for another face or an
     // unknown part, JAG_ERR_INVALID_ARGUMENT for a size that is not a positive number.
-    static Font ParseFontSpecification(const std::string& inSpecification);
+    static Font ParseFontDescription(const std::string& inDescription);
 
     void StartPage(double inWidth, double inHeight);
     // The serial number of the open page (counted from 1); throws when none is open.

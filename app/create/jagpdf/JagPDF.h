@@ -145,9 +145,9 @@ public:
     Page page() const { return Page(jag_Document_page(mDocument.handle())); }
     void page_end() { detail::check(jag_Document_page_end(mDocument.handle())); }
     void finalize() { detail::check(jag_Document_finalize(mDocument.handle())); }
-    Font font_load(const std::string& inSpecification) const
+    Font font_load(const std::string& inDescription) const
     {
-        return Font(jag_Document_font_load(mDocument.handle(), inSpecification.c_str()));
+        return Font(jag_Document_font_load(mDocument.handle(), inDescription.c_str()));
     }
     Image image_load_file(const std::string& inPath, int inFormat = JAG_IMAGE_FORMAT_AUTO) const
     {

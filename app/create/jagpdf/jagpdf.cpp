@@ -196,14 +196,14 @@ jag_error jag_Document_finalize(jag_Document doc)
     });
 }
 
-jag_Font jag_Document_font_load(jag_Document doc, const char* font_spec)
+jag_Font jag_Document_font_load(jag_Document doc, const char* font_description)
 {
     return Guarded<jag_Font>(nullptr, [&] {
         DocumentObject* object;
         std::shared_ptr<JagDocument> document = Resolve(doc, object);
-        CheckText(font_spec);
+        CheckText(font_description);
         return Register<jag_Font>(
-            std::make_unique<FontObject>(document, JagDocument::ParseFontSpecification(font_spec)));
+            std::make_unique<FontObject>(document, JagDocument::ParseFontDescription(font_description)));
     });
 }
 

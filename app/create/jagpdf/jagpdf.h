@@ -41,7 +41,7 @@ enum {
     JAG_ERR_INVALID_HANDLE = 2,   /* not a live handle, or a handle of another kind */
     JAG_ERR_INVALID_STATE = 3,    /* a call out of order (no page open, text object open ...) */
     JAG_ERR_IO = 4,               /* the file cannot be created or written */
-    JAG_ERR_FONT = 5,             /* a font specification that names no standard font */
+    JAG_ERR_FONT = 5,             /* a font description that names no standard font */
     JAG_ERR_IMAGE = 6             /* an image file that cannot be read or is of another format */
 };
 
@@ -63,9 +63,9 @@ jag_error jag_Document_finalize(jag_Document doc);
 
 /* A standard font: "standard; name=<face>; size=<points>; enc=utf-8", the face one of Courier,
  * Courier-Bold, Courier-Oblique, Courier-BoldOblique, Times-Roman, Times-Bold, Times-Italic and
- * Times-BoldItalic, the size a positive number. An empty specification gives Times-Roman at 12
+ * Times-BoldItalic, the size a positive number. An empty description gives Times-Roman at 12
  * points. */
-jag_Font jag_Document_font_load(jag_Document doc, const char* font_spec);
+jag_Font jag_Document_font_load(jag_Document doc, const char* font_description);
 /* An image from a JPEG or PNG file. Its resolution is the file's (a JPEG's JFIF, Exif or Photoshop
  * block, a PNG's pHYs chunk); 72 dots per inch when the file gives none. */
 jag_Image jag_Document_image_load_file(jag_Document doc, const char* image_path, int format);

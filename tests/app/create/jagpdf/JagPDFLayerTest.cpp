@@ -1,5 +1,5 @@
 // The PDF generation layer under the rich-text exporter: its measures, the WinAnsi mapping, font
-// specifications, the resolution of JPEG and PNG files, the refusals of calls out of order, handle
+// descriptions, the resolution of JPEG and PNG files, the refusals of calls out of order, handle
 // counting and the file a released document leaves (or does not), and a document read back by
 // qpdf, pdffonts and pdfimages.
 
@@ -48,7 +48,7 @@ private:
 private slots:
     void measuresOfTheStandardFonts_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("advance");
         QTest::addColumn<double>("height");
@@ -66,17 +66,17 @@ private slots:
         QTest::newRow("Courier-BoldOblique")
             << "standard; name=Courier-BoldOblique; size=36; enc=utf-8" << "\u00c4" << 21.6 << 43.2;
         QTest::newRow("fractional size") << "standard; name=Courier-Oblique; size=10.5" << "ab" << 12.6 << 12.6;
-        QTest::newRow("empty specification") << "" << "Hello" << 26.664 << 14.4;
+        QTest::newRow("empty description") << "" << "Hello" << 26.664 << 14.4;
     }
 
     void measuresOfTheStandardFonts()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, description);
         QFETCH(QString, text);
         QFETCH(double, advance);
         QFETCH(double, height);
         Document document = create_file(Path(In("measures.pdf")));
-        Font font = document.font_load(spec.toStdString());
+        Font font = document.font_load(description.toStdString());
         QCOMPARE(font.advance(text.toStdString()), advance);
         QCOMPARE(font.height(), height);
     }
@@ -108,9 +108,9 @@ private slots:
         QCOMPARE(QByteArray(codes.data(), static_cast<int>(codes.size())), winAnsi);
     }
 
-    void badFontSpecificationsAreRefused_data()
+    void badFontDescriptionsAreRefused_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("description");
         QTest::addColumn<int>("code");
         QTest::newRow("another standard font") << "standard; name=Helvetica; size=12" << int(JAG_ERR_FONT);
         QTest::newRow("no name") << "standard; size=12" << int(JAG_ERR_FONT);
@@ -123,14 +123,14 @@ private slots:
         QTest::newRow("size infinite") << "standard; name=Courier; size=inf" << int(JAG_ERR_INVALID_ARGUMENT);
     }
 
-    void badFontSpecificationsAreRefused()
+    void badFontDescriptionsAreRefused()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, description);
         QFETCH(int, code);
         Document document = create_file(Path(In("fonts.pdf")));
         try {
-            document.font_load(spec.toStdString());
-            QFAIL("the specification was accepted");
+            document.font_load(description.toStdString());
+            QFAIL("the description was accepted");
         } catch (const Exception& error) {
             QCOMPARE(int(error.code()), code);
             QVERIFY(!QString::fromUtf8(error.what()).isEmpty());

@@ -39,6 +39,11 @@ QString LibraryFailureReason()
     return text;
 }
 
+QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source)
+{
+    return LibraryFailureReason().replace(copyPath, QDir::toNativeSeparators(source));
+}
+
 QString WriteFailureReason(const QString& path, const QString& systemText)
 {
     if (Platform::IsFileBusy(path.toUtf8().toStdString()))

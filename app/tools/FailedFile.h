@@ -21,6 +21,10 @@ QString FailedFilesText(const QString& header, const QList<FailedFile>& files);
 // leading "Class::Method, ". A generic text when the library recorded nothing.
 QString LibraryFailureReason();
 
+// The same for an update made on a copy of `source` at `copyPath`: the library names the copy,
+// the user knows the source.
+QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source);
+
 // Why a file cannot be opened for writing: "The file you are trying to overwrite is opened in
 // another application." when a running program holds it, else the file and the system's own
 // text.

@@ -87,13 +87,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QStri
         reason = WriteFailureReason(target, staged.ErrorString());
         return Outcome::Failed;
     }
-    // The library's reasons name the copy, which holds the source's bytes: the user knows the
-    // source.
-    auto libraryReason = [&staged, &file]() {
-        QString text = LibraryFailureReason();
-        text.replace(QString::fromStdString(Utf8(staged.TemporaryPath())), QDir::toNativeSeparators(file));
-        return text;
-    };
+    auto libraryReason = [&staged, &file]() { return LibraryFailureReasonForCopy(staged.TemporaryPath(), file); };
     // Declared after the staged output, so that the writer has closed the copy before an
     // unfinished one is removed.
     PDFWriter writer;

@@ -2,11 +2,15 @@
 
 #include "app/tools/FailedFile.h"
 #include "app/tools/FileIdentity.h"
+#include "app/tools/PageRanges.h"
+#include "app/tools/ProgressPercent.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
+
+#include <vector>
 
 FileToolEngine::FileToolEngine(QObject* parent) : QObject(parent) {}
 
@@ -50,4 +54,25 @@ FileToolEngine::TargetStep FileToolEngine::ClearTarget(const QString& target, co
     }
     existing.close();
     return TargetStep::Write;
+}
+
+bool FileToolEngine::VisitRangePages(const PageRanges& ranges, int pageCount, const std::function<bool(int)>& visit)
+{
+    // A page that two items name is visited once: its result would be the same.
+    std::vector<bool> visited(static_cast<size_t>(pageCount > 0 ? pageCount : 0), false);
+    for (const PageInterval& interval : ranges.intervals) {
+        int first = 0;
+        int last = 0;
+        if (interval.ClampTo(pageCount, first, last)) {
+            for (int page = first; page <= last; ++page) {
+                if (visited[static_cast<size_t>(page - 1)])
+                    continue;
+                if (!visit(page - 1))
+                    return false;
+                visited[static_cast<size_t>(page - 1)] = true;
+            }
+        }
+        emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
+    }
+    return true;
 }

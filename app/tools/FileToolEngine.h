@@ -21,6 +21,9 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+
+struct PageRanges;
 
 class FileToolEngine : public QObject {
     Q_OBJECT
@@ -49,6 +52,9 @@ protected:
     // The steps above for one target. Skip: the user keeps the file (or the job is stopping),
     // which is no failure. Fail: `reason` says why.
     TargetStep ClearTarget(const QString& target, const QStringList& jobInputs, QString& reason);
+    // Hands each page (0-based) the ranges name to `visit` once, in their order, and reports
+    // progress after each item. False as soon as a visit fails.
+    bool VisitRangePages(const PageRanges& ranges, int pageCount, const std::function<bool(int)>& visit);
 
 private:
     const std::atomic<bool>* stopFlag = nullptr;

@@ -213,23 +213,7 @@ QList<FailedFile> PDFCropper::CropDocumentPageIntervals(const QString& file, con
     const Outcome outcome = CropSource(
         job, file, {file},
         [this, &ranges](int pageCount, const std::function<bool(int)>& cropPage) {
-            // A page that two intervals name is written once: the box would be the same.
-            std::vector<bool> written(static_cast<size_t>(pageCount), false);
-            for (const PageInterval& interval : ranges.intervals) {
-                int first = 0;
-                int last = 0;
-                if (interval.ClampTo(pageCount, first, last)) {
-                    for (int page = first; page <= last; ++page) {
-                        if (written[static_cast<size_t>(page - 1)])
-                            continue;
-                        if (!cropPage(page - 1))
-                            return false;
-                        written[static_cast<size_t>(page - 1)] = true;
-                    }
-                }
-                emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
-            }
-            return true;
+            return VisitRangePages(ranges, pageCount, cropPage);
         },
         reason);
     if (outcome == Outcome::Failed && !StopRequested())

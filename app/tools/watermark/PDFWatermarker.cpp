@@ -222,23 +222,7 @@ QList<FailedFile> PDFWatermarker::MarkPageIntervals(const Mark& mark, const QStr
     const Outcome outcome = MarkSource(
         mark, file, {file},
         [this, &ranges](int pageCount, const std::function<bool(int)>& markPage) {
-            // A page that two items name is marked once: its mark would be the same.
-            std::vector<bool> marked(static_cast<size_t>(pageCount), false);
-            for (const PageInterval& interval : ranges.intervals) {
-                int first = 0;
-                int last = 0;
-                if (interval.ClampTo(pageCount, first, last)) {
-                    for (int page = first; page <= last; ++page) {
-                        if (marked[static_cast<size_t>(page - 1)])
-                            continue;
-                        if (!markPage(page - 1))
-                            return false;
-                        marked[static_cast<size_t>(page - 1)] = true;
-                    }
-                }
-                emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
-            }
-            return true;
+            return VisitRangePages(ranges, pageCount, markPage);
         },
         reason);
     if (outcome == Outcome::Failed && !StopRequested())

@@ -15,7 +15,7 @@ InputPredictorStream::~InputPredictorStream()
 
 bool InputPredictorStream::HasMoreBytes()
 {
-    return !mFailed && (mOutputIndex < mOutputSize || mSourceStream->HasMoreBytes());
+    return !mFailed && (mOutputIndex < mOutputSize || mInputIndex < mInputSize || mSourceStream->HasMoreBytes());
 }
 
 size_t InputPredictorStream::Read(Byte* inBuffer, size_t inBufferSize)
@@ -44,14 +44,25 @@ void InputPredictorStream::SetOutput(const Byte* inBytes, size_t inSize)
 InputPredictorStream::RowResult InputPredictorStream::ReadRow(Byte* outRow, size_t inSize)
 {
     size_t got = 0;
-    while (got < inSize && mSourceStream->HasMoreBytes()) {
-        size_t read = mSourceStream->Read(outRow + got, inSize - got);
-        if (read == 0)
-            break;
-        got += read;
+    while (got < inSize && (mInputIndex < mInputSize || FillInput())) {
+        size_t take = mInputSize - mInputIndex < inSize - got ? mInputSize - mInputIndex : inSize - got;
+        memcpy(outRow + got, mInput.get() + mInputIndex, take);
+        mInputIndex += take;
+        got += take;
     }
     if (got == inSize)
         return RowResult::Full;
     // A decoder may learn only on the read after its last byte that its data ended.
     return got == 0 && !mSourceStream->HasMoreBytes() ? RowResult::End : RowResult::Short;
+}
+
+bool InputPredictorStream::FillInput()
+{
+    if (!mSourceStream->HasMoreBytes())
+        return false;
+    if (!mInput)
+        mInput.reset(new Byte[kInputChunkSize]);
+    mInputIndex = 0;
+    mInputSize = mSourceStream->Read(mInput.get(), kInputChunkSize);
+    return mInputSize > 0;
 }

@@ -6,6 +6,8 @@
 
 #include "pdf/io/IByteReader.h"
 
+#include <memory>
+
 class InputPredictorStream : public IByteReader {
 public:
     ~InputPredictorStream() override;
@@ -31,7 +33,15 @@ protected:
     void Fail() { mFailed = true; }
 
 private:
+    // Source bytes read ahead: rows are often a few bytes (cross-reference streams), and one
+    // source read per row would cost a decoder call each.
+    static constexpr size_t kInputChunkSize = 16 * 1024;
+    bool FillInput();
+
     IByteReader* mSourceStream;
+    std::unique_ptr<Byte[]> mInput;
+    size_t mInputIndex = 0;
+    size_t mInputSize = 0;
     const Byte* mOutput = nullptr;
     size_t mOutputSize = 0;
     size_t mOutputIndex = 0;

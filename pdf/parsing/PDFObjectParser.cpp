@@ -24,20 +24,25 @@ void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionPr
     mSource = inSourceStream;
     mPositionProvider = inCurrentPositionProvider;
     mTokenBuffer.clear();
+    mTokenBufferHead = 0;
     mTokenReader.SetReadStream(inSourceStream);
 }
 
 void PDFObjectParser::ResetReadState()
 {
     mTokenBuffer.clear();
+    mTokenBufferHead = 0;
     mTokenReader.ResetReadState();
 }
 
 bool PDFObjectParser::GetNextToken(std::string& outToken)
 {
-    if (!mTokenBuffer.empty()) {
-        outToken = std::move(mTokenBuffer.front());
-        mTokenBuffer.pop_front();
+    if (mTokenBufferHead < mTokenBuffer.size()) {
+        outToken = std::move(mTokenBuffer[mTokenBufferHead++]);
+        if (mTokenBufferHead == mTokenBuffer.size()) {
+            mTokenBuffer.clear();
+            mTokenBufferHead = 0;
+        }
         return true;
     }
     // Comments never reach the object grammar.
@@ -52,6 +57,14 @@ bool PDFObjectParser::GetNextToken(std::string& outToken)
 void PDFObjectParser::ReturnTokenToBuffer(const std::string& inToken)
 {
     mTokenBuffer.push_back(inToken);
+}
+
+void PDFObjectParser::PushFront(const std::string& inToken)
+{
+    if (mTokenBufferHead > 0)
+        mTokenBuffer[--mTokenBufferHead] = inToken;
+    else
+        mTokenBuffer.insert(mTokenBuffer.begin(), inToken);
 }
 
 bool PDFObjectParser::IsNumber(const std::string& inToken)
@@ -356,8 +369,12 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
             break;
         }
         dictionary->Replace(key, value);
+        bool last = mKeptKeys && inDepth == 1 && value->GetType() == PDFObject::ePDFObjectName &&
+                    key->GetValue() == mKeptKeys->endKey && static_cast<PDFName*>(value)->GetValue() == mKeptKeys->endName;
         key->Release();
         value->Release();
+        if (last)
+            return dictionary;
     }
     if (!ended) {
         if (!mNestingLimitHit)
@@ -388,7 +405,7 @@ bool PDFObjectParser::IsKeptKey(const std::string& inKeyToken) const
     // Kept keys are plain names; a key written with # escapes is parsed and compared whole.
     if (inKeyToken.find('#') != std::string::npos)
         return true;
-    for (const std::string& key : *mKeptKeys) {
+    for (const std::string& key : mKeptKeys->keys) {
         if (inKeyToken.size() == key.size() + 1 && inKeyToken.compare(1, std::string::npos, key) == 0)
             return true;
     }
@@ -418,10 +435,27 @@ bool PDFObjectParser::SkipValue(int inDepth)
                 mNestingLimitHit = true;
                 return false;
             }
-            ++depth;
+            if (mTokenBufferHead < mTokenBuffer.size()) {
+                ++depth;
+                continue;
+            }
+            // Nothing waits in the queue: the bytes up to the matching end are passed over
+            // without making tokens of them.
+            PDFTokenReader::SkipResult skipped = mTokenReader.SkipToClose(kMaxNestingDepth - inDepth - depth);
+            if (skipped == PDFTokenReader::SkipResult::eTooDeep) {
+                TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
+                             kMaxNestingDepth);
+                mNestingLimitHit = true;
+            }
+            if (skipped != PDFTokenReader::SkipResult::eClosed)
+                return false;
         } else if (closes) {
             --depth;
         }
+        // Outside any nesting what follows up to the next delimiter is numbers and keywords
+        // ("0 R"): passed over without making tokens of them.
+        if (depth == 0 && mTokenBufferHead >= mTokenBuffer.size())
+            mTokenReader.SkipPlainTokens();
     }
     return false;
 }

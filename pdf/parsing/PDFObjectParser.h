@@ -8,7 +8,6 @@
 #include "pdf/io/IReadPositionProvider.h"
 #include "pdf/parsing/PDFTokenReader.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -29,10 +28,17 @@ public:
     // A new object, or null when no token remains or the object is malformed.
     PDFObject* ParseNextObject(IPDFParserExtender* inParserExtender = nullptr);
 
-    // When set, the outermost dictionary of the objects parsed keeps only these keys: the values
-    // of the others are passed over token by token, never built (a page-tree walk needs two keys of
-    // thousands of page dictionaries). Borrowed; null keeps every key.
-    void SetKeptKeys(const std::vector<std::string>* inKeys) { mKeptKeys = inKeys; }
+    // A partial read of the outermost dictionary of the objects parsed: only `keys` are built, the
+    // values of the others are passed over, never built; and once `endKey` holds the name
+    // `endName`, nothing after it is read. A page-tree walk needs Type and Kids of thousands of
+    // dictionaries, and nothing more of one whose Type is Page.
+    struct KeptKeys {
+        std::vector<std::string> keys;
+        std::string endKey;
+        std::string endName;
+    };
+    // Borrowed; null reads whole objects.
+    void SetKeptKeys(const KeptKeys* inKeys) { mKeptKeys = inKeys; }
 
     // How many objects (the outermost and all inside it) the last ParseNextObject built: a
     // measure of the memory the result holds.
@@ -65,14 +71,17 @@ private:
     bool SkipValue(int inDepth);
     bool IsKeptKey(const std::string& inKeyToken) const;
     bool GetHexValue(Byte inByte, Byte& outValue);
-    void PushFront(const std::string& inToken) { mTokenBuffer.push_front(inToken); }
+    void PushFront(const std::string& inToken);
 
     PDFTokenReader mTokenReader;
-    std::deque<std::string> mTokenBuffer;
+    // Look-ahead tokens from mTokenBufferHead on; a vector, since a parser is made for every
+    // object read from an object stream and an empty deque already allocates.
+    std::vector<std::string> mTokenBuffer;
+    size_t mTokenBufferHead = 0;
     IByteReader* mSource = nullptr;
     IReadPositionProvider* mPositionProvider = nullptr;
     IPDFParserExtender* mExtender = nullptr;
-    const std::vector<std::string>* mKeptKeys = nullptr;
+    const KeptKeys* mKeptKeys = nullptr;
     size_t mObjectsBuilt = 0;
     // Set when the depth limit was hit, so the enclosing levels fail without a line each.
     bool mNestingLimitHit = false;

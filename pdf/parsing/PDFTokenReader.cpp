@@ -2,6 +2,33 @@
 
 #include "pdf/io/DiagnosticLog.h"
 
+#include <cstring>
+
+namespace {
+
+// Byte classes: most bytes are read through runs of one class, so the class is one table look-up.
+enum : unsigned char { kRegular = 0, kWhitespace = 1, kDelimiter = 2 };
+
+struct ByteClasses {
+    unsigned char of[256] = {};
+    // For each set of classes (a mask of 1 << class), 1 for the bytes of those classes.
+    unsigned char in[8][256] = {};
+    constexpr ByteClasses()
+    {
+        for (unsigned char c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20})
+            of[c] = kWhitespace;
+        for (unsigned char c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'})
+            of[c] = kDelimiter;
+        for (int mask = 0; mask < 8; ++mask)
+            for (int c = 0; c < 256; ++c)
+                in[mask][c] = (mask >> of[c]) & 1;
+    }
+};
+
+constexpr ByteClasses kClasses;
+
+} // namespace
+
 void PDFTokenReader::SetReadStream(IByteReader* inSourceStream)
 {
     ReleaseWindow();
@@ -23,13 +50,28 @@ void PDFTokenReader::ResetReadState()
 
 bool PDFTokenReader::IsPDFWhitespace(Byte inByte)
 {
-    return inByte == 0x00 || inByte == 0x09 || inByte == 0x0A || inByte == 0x0C || inByte == 0x0D || inByte == 0x20;
+    return kClasses.of[inByte] == kWhitespace;
 }
 
 bool PDFTokenReader::IsPDFDelimiter(Byte inByte)
 {
-    return inByte == '(' || inByte == ')' || inByte == '<' || inByte == '>' || inByte == '[' || inByte == ']' ||
-           inByte == '{' || inByte == '}' || inByte == '/' || inByte == '%';
+    return kClasses.of[inByte] == kDelimiter;
+}
+
+size_t PDFTokenReader::TakeRunFromWindow(unsigned char inClasses, size_t inLimit)
+{
+    if (mHasPutBackByte || mWindowTaken >= mWindowSize)
+        return 0;
+    const Byte* start = mWindow + mWindowTaken;
+    const Byte* end = mWindowSize - mWindowTaken > inLimit ? start + inLimit : mWindow + mWindowSize;
+    const unsigned char* wanted = kClasses.in[inClasses & 7];
+    const Byte* at = start;
+    while (at < end && wanted[*at])
+        ++at;
+    size_t taken = static_cast<size_t>(at - start);
+    mWindowTaken += taken;
+    mReadPosition += static_cast<long long>(taken);
+    return taken;
 }
 
 void PDFTokenReader::PutBack(Byte inByte)
@@ -76,7 +118,10 @@ int PDFTokenReader::GetNextByteForToken(Byte& outByte)
 void PDFTokenReader::SkipWhitespace()
 {
     Byte byte;
-    while (NextByte(byte)) {
+    for (;;) {
+        TakeRunFromWindow(1u << kWhitespace, mWindowSize);
+        if (!NextByte(byte))
+            return;
         if (!IsPDFWhitespace(byte)) {
             PutBack(byte);
             return;
@@ -88,6 +133,108 @@ void PDFTokenReader::SkipTillToken()
 {
     SkipWhitespace();
     ReleaseWindow();
+}
+
+PDFTokenReader::SkipResult PDFTokenReader::SkipToClose(int inMaxOpen)
+{
+    SkipResult result = SkipNested(inMaxOpen);
+    ReleaseWindow();
+    return result;
+}
+
+void PDFTokenReader::SkipPlainTokens()
+{
+    if (!mWindowSource)
+        return;
+    for (;;) {
+        if (mHasPutBackByte) {
+            if (IsPDFDelimiter(mPutBackByte))
+                break;
+            mHasPutBackByte = false;
+            ++mReadPosition;
+            continue;
+        }
+        if (mWindowTaken >= mWindowSize) {
+            ReleaseWindow();
+            mWindow = mWindowSource->ReadWindow(mWindowSize);
+            if (mWindowSize == 0)
+                break;
+        }
+        TakeRunFromWindow(1u << kRegular | 1u << kWhitespace, mWindowSize);
+        if (mWindowTaken < mWindowSize)
+            break;
+    }
+    ReleaseWindow();
+}
+
+PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
+{
+    int open = 1;
+    Byte byte;
+    for (;;) {
+        // Names, numbers and keywords between the delimiters count for nothing here.
+        TakeRunFromWindow(1u << kRegular | 1u << kWhitespace, mWindowSize);
+        if (!NextByte(byte))
+            return SkipResult::eEnded;
+        switch (byte) {
+        case '[':
+            if (open >= inMaxOpen)
+                return SkipResult::eTooDeep;
+            ++open;
+            break;
+        case ']':
+            if (--open == 0)
+                return SkipResult::eClosed;
+            break;
+        case '<':
+            if (!NextByte(byte))
+                return SkipResult::eEnded;
+            if (byte == '<') {
+                if (open >= inMaxOpen)
+                    return SkipResult::eTooDeep;
+                ++open;
+                break;
+            }
+            // A hexadecimal string runs to the first '>'.
+            while (byte != '>') {
+                if (!NextByte(byte))
+                    return SkipResult::eEnded;
+            }
+            break;
+        case '>':
+            if (!NextByte(byte))
+                return SkipResult::eEnded;
+            if (byte != '>')
+                PutBack(byte);
+            else if (--open == 0)
+                return SkipResult::eClosed;
+            break;
+        case '(': {
+            long long depth = 1;
+            while (depth > 0) {
+                if (!NextByte(byte))
+                    return SkipResult::eEnded;
+                if (byte == '\\') {
+                    if (!NextByte(byte))
+                        return SkipResult::eEnded;
+                } else if (byte == '(') {
+                    ++depth;
+                } else if (byte == ')') {
+                    --depth;
+                }
+            }
+            break;
+        }
+        case '%':
+            while (byte != '\r' && byte != '\n') {
+                if (!NextByte(byte))
+                    return SkipResult::eEnded;
+            }
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 BoolAndString PDFTokenReader::ReadNextToken()
@@ -107,7 +254,7 @@ bool PDFTokenReader::ReadNextToken(std::string& outToken)
 
 bool PDFTokenReader::ReadToken(std::string& token)
 {
-    if (!mHasPutBackByte && (!mSource || !mSource->HasMoreBytes()))
+    if (!mHasPutBackByte && mWindowTaken >= mWindowSize && (!mSource || !mSource->HasMoreBytes()))
         return false;
 
     SkipWhitespace();
@@ -231,7 +378,13 @@ bool PDFTokenReader::ReadRegularToken(std::string& ioToken)
     bool hasEndingByte = false;
     Byte endingByte = 0;
     Byte byte;
-    while (NextByte(byte)) {
+    for (;;) {
+        const Byte* run = mWindow + mWindowTaken;
+        size_t limit = ioToken.size() < kMaxTokenLength ? kMaxTokenLength - ioToken.size() : 0;
+        if (size_t taken = TakeRunFromWindow(1u << kRegular, limit))
+            ioToken.append(reinterpret_cast<const char*>(run), taken);
+        if (!NextByte(byte))
+            break;
         if (IsPDFWhitespace(byte)) {
             hasEndingByte = true;
             endingByte = byte;
@@ -252,7 +405,7 @@ bool PDFTokenReader::ReadRegularToken(std::string& ioToken)
     }
 
     // The data of a stream begins right after "stream" and its line end (CR LF, LF or CR).
-    if (hasEndingByte && ioToken == "stream") {
+    if (hasEndingByte && ioToken.size() == 6 && memcmp(ioToken.data(), "stream", 6) == 0) {
         if (endingByte == '\r') {
             Byte next;
             if (NextByte(next) && next != '\n')

@@ -31,6 +31,15 @@ public:
     bool ReadNextToken(std::string& outToken);
     // Takes bytes while they are whitespace; the first other byte goes to the put-back slot.
     void SkipTillToken();
+    // Passes over the bytes of an array or dictionary whose opening token was just read, up to
+    // the token that closes it, cutting them as ReadNextToken would but keeping none. Nested
+    // arrays and dictionaries count, up to inMaxOpen levels open at once (the one just opened
+    // included).
+    enum class SkipResult { eClosed, eEnded, eTooDeep };
+    SkipResult SkipToClose(int inMaxOpen);
+    // Passes over whitespace and the bytes of numbers and keywords up to the next delimiter,
+    // where ReadNextToken goes on; only what a window source holds in memory is passed over.
+    void SkipPlainTokens();
     // 0 with the next byte (the put-back byte first), or -1 when the source has nothing more.
     int GetNextByteForToken(Byte& outByte);
 
@@ -61,11 +70,15 @@ private:
         return NextByteFromSource(outByte);
     }
     bool NextByteFromSource(Byte& outByte);
+    // Takes at most inLimit bytes from the window while their class is one of inClasses (a mask of
+    // 1 << class), none while a byte waits in the put-back slot; the count taken.
+    size_t TakeRunFromWindow(unsigned char inClasses, size_t inLimit);
     // Marks the bytes taken from the window read in the source and forgets the window: the
     // source may be used or moved by others between the reader's calls.
     void ReleaseWindow();
     bool ReadToken(std::string& outToken);
     void SkipWhitespace();
+    SkipResult SkipNested(int inMaxOpen);
     void PutBack(Byte inByte);
     bool ReadLiteralString(std::string& ioToken);
     bool ReadHexString(std::string& ioToken);

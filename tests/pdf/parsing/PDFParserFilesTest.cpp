@@ -356,3 +356,62 @@ TEST(PDFParserFilesTest, ParsedObjectsAreSharedWithinABoundedCache)
     ASSERT_TRUE(large && largeAgain);
     EXPECT_NE(large.GetPtr(), largeAgain.GetPtr());
 }
+
+TEST(PDFParserFilesTest, PageTreeWalkPassesOverNestedValuesByteByByte)
+{
+    // A skipped array or dictionary is passed over without making tokens of it; its end must be
+    // found where the tokens would put it, in the file and in an object stream alike, with the
+    // Type key right after it (written with and without spaces).
+    const struct {
+        const char* value;
+        bool readable;
+    } cases[] = {
+        {"/Resources << /A (a \\) ]>> ) /B (x (y) >>) >>", true},
+        {"/Resources << % a comment >> ]\n /A 1 >>", true},
+        {"/Resources << /H <3e 3E\n20> /I [<41><>] >>", true},
+        {"/Resources [ { } << >> [ ] /N#20x ]", true},
+        {"/Annots [1 0 R 2 0 R]", true},
+        {"/Resources <<>>", true},
+        {"/Resources << /A [ > ] /B 1 >>", true},
+        {"/Resources << /A (unclosed ) >>", true},
+        {"/Resources << /A [", false},
+        {"/Resources << /A (never closed", false},
+        {"/Resources << /A <4142", false},
+        {"/Resources << % to the end", false},
+    };
+    std::string tooDeep = "/Resources << /A ";
+    for (int i = 0; i < 300; ++i)
+        tooDeep += "[";
+    for (int i = 0; i < 300; ++i)
+        tooDeep += "]";
+    tooDeep += " >>";
+
+    std::vector<std::pair<std::string, bool>> table;
+    for (const auto& item : cases)
+        table.emplace_back(item.value, item.readable);
+    table.emplace_back(tooDeep, false);
+    for (const auto& [value, readable] : table) {
+        for (const char* gap : {" ", ""}) {
+            const std::string page = "<< /Parent 2 0 R " + value + gap + "/Type /Page >>";
+            SCOPED_TRACE(page);
+            PdfBuilder classic;
+            classic.Add("<< /Type /Catalog /Pages 2 0 R >>");
+            classic.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+            classic.Add(page);
+            XrefStreamBuilder packed;
+            packed.objectStreams[4] = {{1, "<< /Type /Catalog /Pages 2 0 R >>"},
+                                       {2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"},
+                                       {3, page}};
+            for (const std::string& bytes : {classic.Build(), packed.Build()}) {
+                auto parsed = ParseBytes(bytes);
+                if (!readable) {
+                    EXPECT_NE(parsed->status == eSuccess && parsed->parser.GetPageCount() == 1, true);
+                    continue;
+                }
+                ASSERT_EQ(parsed->status, eSuccess);
+                ASSERT_EQ(parsed->parser.GetPageCount(), 1u);
+                EXPECT_EQ(parsed->parser.GetPageObjectID(0), 3u);
+            }
+        }
+    }
+}

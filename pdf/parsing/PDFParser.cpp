@@ -984,12 +984,13 @@ PDFParser::ObjectStreamDataPtr PDFParser::LoadObjectStream(uint32_t inStreamID, 
     std::unique_ptr<IByteReader> reader(CreateInputStreamReader(stream.GetPtr()));
     if (!reader)
         return nullptr;
-    std::vector<Byte> chunk(64 * 1024);
+    // One scratch buffer for all object streams: a fresh one each time cost more than the decoding.
+    mDecodeScratch.resize(64 * 1024);
     while (data->mData.size() <= kObjectStreamBudget && reader->HasMoreBytes()) {
-        size_t got = reader->Read(chunk.data(), chunk.size());
+        size_t got = reader->Read(mDecodeScratch.data(), mDecodeScratch.size());
         if (got == 0)
             break;
-        data->mData.append(reinterpret_cast<const char*>(chunk.data()), got);
+        data->mData.append(reinterpret_cast<const char*>(mDecodeScratch.data()), got);
     }
     reader.reset();
 
@@ -1002,7 +1003,8 @@ PDFParser::ObjectStreamDataPtr PDFParser::LoadObjectStream(uint32_t inStreamID, 
         }
         InputByteArrayStream bytes(reinterpret_cast<const Byte*>(data->mData.data()),
                                    static_cast<LongFilePositionType>(data->mData.size()));
-        if (ParseObjectStreamHeader(&bytes, *data, count->GetValue()) != eSuccess)
+        if (!ReadPlainObjectStreamHeader(data->mData, count->GetValue(), *data) &&
+            ParseObjectStreamHeader(&bytes, *data, count->GetValue()) != eSuccess)
             return nullptr;
     } else {
         // Too large to keep: the header is kept and each object is decoded again from the start.
@@ -1015,6 +1017,41 @@ PDFParser::ObjectStreamDataPtr PDFParser::LoadObjectStream(uint32_t inStreamID, 
             return nullptr;
     }
     return data;
+}
+
+bool PDFParser::ReadPlainObjectStreamHeader(const std::string& inData, long long inObjectsCount, ObjectStreamData& ioData)
+{
+    // Producers write the header as unsigned numbers between whitespace: read so, it costs a
+    // fraction of making tokens. Anything else (signs, comments, junk) is left to the tokens.
+    std::vector<ObjectStreamHeaderEntry> header;
+    header.reserve(static_cast<size_t>(std::min<long long>(inObjectsCount, static_cast<long long>(inData.size() / 4))));
+    const size_t size = inData.size();
+    size_t at = 0;
+    for (long long i = 0; i < inObjectsCount; ++i) {
+        long long values[2];
+        for (long long& value : values) {
+            while (at < size && PDFTokenReader::IsPDFWhitespace(static_cast<Byte>(inData[at])))
+                ++at;
+            const size_t start = at;
+            value = 0;
+            while (at < size && inData[at] >= '0' && inData[at] <= '9') {
+                if (at - start >= 18)
+                    return false;
+                value = value * 10 + (inData[at++] - '0');
+            }
+            if (at == start || (at < size && !PDFTokenReader::IsPDFWhitespace(static_cast<Byte>(inData[at]))))
+                return false;
+        }
+        if (values[0] > static_cast<long long>(UINT32_MAX))
+            return false;
+        ObjectStreamHeaderEntry entry;
+        entry.mObjectNumber = static_cast<uint32_t>(values[0]);
+        entry.mObjectOffset = values[1];
+        header.push_back(entry);
+    }
+    ioData.mHeader = std::move(header);
+    ioData.mHeaderEnd = static_cast<long long>(at);
+    return true;
 }
 
 OpStatus PDFParser::ParseObjectStreamHeader(IByteReader* inReader, ObjectStreamData& ioData, long long inObjectsCount)
@@ -1428,6 +1465,7 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
         std::vector<uint32_t> kids;
     };
     std::unordered_map<uint32_t, Node> nodes;
+    std::vector<bool> knownPages(mXrefTable.GetSize());
     auto read = [&](PDFDictionary* inNode, Node& outNode) -> OpStatus {
         PDFObjectCastPtr<PDFName> type(inNode->QueryDirectObject("Type"));
         if (!type) {
@@ -1504,10 +1542,17 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
             TraceMessage("PDFParser::ParsePagesIDs, page tree node %u is its own ancestor. fail.", kidID);
             return eFailure;
         }
+        // Pages are most of the tree and need no entry of their own: one flag per object id.
+        static const Node pageNode{true, {}};
+        if (kidID < knownPages.size() && knownPages[kidID]) {
+            if (enter(kidID, pageNode) != eSuccess)
+                return eFailure;
+            continue;
+        }
         auto known = nodes.find(kidID);
         if (known == nodes.end()) {
             // Only what the walk reads of a node is built: its Type and Kids.
-            static const std::vector<std::string> walkKeys = {"Type", "Kids"};
+            static const PDFObjectParser::KeptKeys walkKeys = {{"Type", "Kids"}, "Type", "Page"};
             mKeptKeys = &walkKeys;
             PDFObjectCastPtr<PDFDictionary> kidNode(ParseObjectByID(kidID));
             mKeptKeys = nullptr;
@@ -1518,6 +1563,13 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
             Node node;
             if (read(kidNode.GetPtr(), node) != eSuccess)
                 return eFailure;
+            if (node.isPage) {
+                if (kidID < knownPages.size())
+                    knownPages[kidID] = true;
+                if (enter(kidID, pageNode) != eSuccess)
+                    return eFailure;
+                continue;
+            }
             known = nodes.emplace(kidID, std::move(node)).first;
         }
         // Nodes are never erased, so the pointer on the path stays valid.

@@ -163,6 +163,8 @@ private:
     ObjectStreamDataPtr GetObjectStream(uint32_t inStreamID, uint32_t inObjectID);
     ObjectStreamDataPtr LoadObjectStream(uint32_t inStreamID, uint32_t inObjectID);
     OpStatus ParseObjectStreamHeader(IByteReader* inReader, ObjectStreamData& ioData, long long inObjectsCount);
+    // The header read straight from decoded data; false (nothing set) where the tokens must decide.
+    static bool ReadPlainObjectStreamHeader(const std::string& inData, long long inObjectsCount, ObjectStreamData& ioData);
     PDFObject* ParseFromObjectStream(ObjectStreamData& inData, uint32_t inObjectID, long long inTarget);
     // Takes the value's reference; a reference is replaced by the object it names.
     PDFObject* ResolveReference(PDFObject* inValue);
@@ -207,6 +209,8 @@ private:
     std::list<ObjectStreamDataPtr> mObjectStreams;
     std::unordered_map<uint32_t, std::list<ObjectStreamDataPtr>::iterator> mObjectStreamsByID;
     size_t mObjectStreamBytes = 0;
+    // Scratch for decoding object streams, kept between them.
+    std::vector<Byte> mDecodeScratch;
     std::unordered_set<uint32_t> mFailedObjectStreams;
     // Object streams being loaded right now, innermost last: a cycle and depth guard.
     std::vector<uint32_t> mObjectStreamsInProgress;
@@ -223,5 +227,5 @@ private:
     // The objects built by the last object parse (see PDFObjectParser::GetObjectsBuilt).
     size_t mLastObjectSize = 0;
     // The keys that the object asked for keeps (not the objects read on the way); null for all.
-    const std::vector<std::string>* mKeptKeys = nullptr;
+    const PDFObjectParser::KeptKeys* mKeptKeys = nullptr;
 };

@@ -205,10 +205,16 @@ TEST(PDFParserDamagedTest, BrokenObjects)
 {
     PdfBuilder builder = TwoPages();
     // 100,000 nested arrays in a page's attribute: the page object fails, the parse goes on
-    // because the page tree does not need it.
+    // because the page tree does not need it (the walk reads a page only up to its Type).
     std::string deep = "<< /Type /Page /Parent 2 0 R /X " + std::string(100000, '[') + " >>";
     auto parsed = ParseBytes(WithObject(builder, 5, deep));
-    ASSERT_EQ(parsed->status, eFailure);
+    ASSERT_EQ(parsed->status, eSuccess);
+    ASSERT_EQ(parsed->parser.GetPageCount(), 2u);
+    EXPECT_TRUE(RefCountPtr<PDFDictionary>(parsed->parser.ParsePage(0)));
+    EXPECT_FALSE(RefCountPtr<PDFDictionary>(parsed->parser.ParsePage(1)));
+    // Written before the Type, the same value fails the walk.
+    auto deepFirst = ParseBytes(WithObject(builder, 5, "<< /X " + std::string(100000, '[') + " /Type /Page >>"));
+    EXPECT_EQ(deepFirst->status, eFailure);
     auto nestedContent = ParseBytes(WithObject(builder, 4, std::string(100000, '[')));
     ASSERT_EQ(nestedContent->status, eSuccess);
     EXPECT_EQ(nestedContent->parser.ParseObjectByID(4), nullptr);

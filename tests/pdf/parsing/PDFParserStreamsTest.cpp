@@ -228,3 +228,47 @@ TEST(PDFParserStreamsTest, ExtenderHooks)
     EXPECT_EQ(extender.filters, (std::vector<std::string>{"RunLengthDecode"}));
     EXPECT_EQ(extender.defaultStreams, 1);
 }
+
+TEST(PDFParserStreamsTest, ObjectStreamHeaderVariants)
+{
+    // Plain headers are read straight from the data, the others through tokens: both must agree
+    // on which objects can be read. {S} stands for the second object's offset.
+    const std::string objects = "(first)\n(second)\n";
+    const std::string second = std::to_string(objects.find("(second)"));
+    const struct {
+        std::string header;
+        bool readable;
+    } cases[] = {
+        {"30 0 31 {S} ", true},
+        {"\r\n 30\t0\n31 {S}\n\n", true},
+        {"30 0 31 {S}", true},
+        {"30 0 % a note\n31 {S} ", true},
+        {"+30 0 31 {S} ", true},
+        {"30 0 31 ", false},
+        {"30 0 31 x ", false},
+        {"30 0 31 1.5 ", false},
+        {"30 0 31 {S}/ ", true},
+        {"4294967326 0 31 {S} ", false},
+        {"30 0 31 99999999999999999999999 ", false},
+    };
+    for (const auto& item : cases) {
+        std::string header = item.header;
+        XrefStreamBuilder::Substitute(header, "{S}", second);
+        SCOPED_TRACE(header);
+        const std::string data = header + objects;
+        XrefStreamBuilder builder;
+        builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+        builder.fileObjects[2] = "<< /Type /Pages /Kids [] /Count 0 >>";
+        builder.fileObjects[29] = "<< /Type /ObjStm /N 2 /First " + std::to_string(header.size()) + " /Length " +
+                                  std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+        builder.entryOverrides[30] = {2, 29, 0};
+        builder.entryOverrides[31] = {2, 29, 1};
+        auto parsed = ParseBytes(builder.Build());
+        ASSERT_EQ(parsed->status, eSuccess);
+        PDFObjectCastPtr<PDFLiteralString> last(parsed->parser.ParseObjectByID(31));
+        EXPECT_EQ(static_cast<bool>(last), item.readable);
+        if (last) {
+            EXPECT_EQ(last->GetValue(), "second");
+        }
+    }
+}

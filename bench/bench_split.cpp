@@ -10,14 +10,10 @@
 // that has just deleted thousands of files makes the next thousands slower to create, which would
 // favour whichever tool runs first. The sources are made by a child as well, so that the parent
 // (whose pages a forked child counts until it runs the tool) stays small.
-// Last, opening a 7,415-page document with object streams and listing its pages (the page list
-// a split window shows) against qpdf --show-npages.
 // Run: build/bench/bench_split [repeats]
 
 #include "app/tools/split/PDFSplitter.h"
 #include "bench/BenchSupport.h"
-#include "pdf/io/InputFile.h"
-#include "pdf/parsing/PDFParser.h"
 
 #include "ChildProcess.h"
 
@@ -45,20 +41,6 @@ int RunOurs(char** argv)
     for (const FailedFile& file : failed)
         std::fprintf(stderr, "%s: %s\n", qPrintable(file.path), qPrintable(file.reason));
     return failed.isEmpty() ? 0 : 2;
-}
-
-// Our side of the listing, in the child: opens the source and lists every page's object.
-int ListPages(const char* inPath)
-{
-    InputFile file;
-    PDFParser parser;
-    if (file.OpenFile(inPath) != eSuccess || parser.ParseDocument(file.GetInputStream()) != eSuccess)
-        return 1;
-    unsigned long long sum = 0;
-    for (uint32_t page = 0; page < parser.GetPageCount(); ++page)
-        sum += parser.GetPageObjectID(page);
-    std::printf("%u pages (%llu)\n", parser.GetPageCount(), sum);
-    return parser.GetPageCount() > 0 ? 0 : 2;
 }
 
 struct Tool {
@@ -134,8 +116,6 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "--ours")
         return RunOurs(argv);
-    if (argc == 3 && std::string(argv[1]) == "--list")
-        return ListPages(argv[2]);
     if (argc == 5 && std::string(argv[1]) == "--make") {
         MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
         return 0;
@@ -173,17 +153,6 @@ int main(int argc, char** argv)
                          {"mutool", {"mutool", "run", script, source, "@", n}, mutool}},
                         static_cast<size_t>((pages + part - 1) / part), repeats);
         }
-    }
-
-    {
-        const int pages = 7415;
-        const std::string source = (dir / "source-7415.pdf").string();
-        RunChild({self, "--make", source, std::to_string(pages), "99"});
-        RunWorkload("Opening a 7415-page file with object streams (" +
-                        std::to_string(fs::file_size(source) / 1024) + " KB) and listing its pages",
-                    {{"ours", {self, "--list", source}, (dir / "ours").string()},
-                     {"qpdf", {"qpdf", "--show-npages", source}, (dir / "qpdf").string()}},
-                    0, repeats * 3);
     }
 
     // VELLORAN_BENCH_KEEP keeps the files for profiling one tool alone.

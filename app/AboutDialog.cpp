@@ -15,3 +15,5 @@ AboutDialog::~AboutDialog()
 {
     delete ui;
 }
+
+#include "moc_AboutDialog.cpp"

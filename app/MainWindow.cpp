@@ -59,3 +59,5 @@ void MainWindow::on_buttonAbout_clicked()
     AboutDialog dialog;
     Prompts().RunDialog(dialog);
 }
+
+#include "moc_MainWindow.cpp"

@@ -674,3 +674,5 @@ void CreateNewPDFWindow::OpenUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);
 }
+
+#include "moc_CreateNewPDFWindow.cpp"

@@ -48,3 +48,5 @@ void PDFPageSettingsDialog::on_buttonCancel_clicked()
 {
     reject();
 }
+
+#include "moc_PDFPageSettingsDialog.cpp"

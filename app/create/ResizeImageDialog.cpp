@@ -97,3 +97,5 @@ void ResizeImageDialog::on_spinHeight_valueChanged(int value)
     ui->spinWidth->setValue(width);
     acceptChange = true;
 }
+
+#include "moc_ResizeImageDialog.cpp"

@@ -51,3 +51,5 @@ void DocumentPreviewWindow::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     UpdateZoom();
 }
+
+#include "moc_DocumentPreviewWindow.cpp"

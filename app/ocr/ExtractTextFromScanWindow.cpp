@@ -411,3 +411,5 @@ void ExtractTextFromScanWindow::keyPressEvent(QKeyEvent* event)
         QDesktopServices::openUrl(QUrl(AppIdentity::WebSite() + QStringLiteral("/support-extract.php")));
     QWidget::keyPressEvent(event);
 }
+
+#include "moc_ExtractTextFromScanWindow.cpp"

@@ -76,3 +76,5 @@ bool FileToolEngine::VisitRangePages(const PageRanges& ranges, int pageCount, co
     }
     return true;
 }
+
+#include "moc_FileToolEngine.cpp"

@@ -770,3 +770,5 @@ void FileToolWindow::OpenUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);
 }
+
+#include "moc_FileToolWindow.cpp"

@@ -101,3 +101,5 @@ void ListPDFFiles::dropEvent(QDropEvent* event)
     if (!pdfPaths.isEmpty())
         emit FilesDropped(pdfPaths);
 }
+
+#include "moc_ListPDFFiles.cpp"

@@ -48,3 +48,5 @@ void OverwriteDialog::on_buttonNoToAll_clicked()
 {
     Answer(OverwriteDecision::NoToAll);
 }
+
+#include "moc_OverwriteDialog.cpp"

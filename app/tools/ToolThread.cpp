@@ -22,3 +22,5 @@ void ToolThread::StopAndWait()
     RequestStop();
     wait();
 }
+
+#include "moc_ToolThread.cpp"

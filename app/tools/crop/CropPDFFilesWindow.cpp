@@ -364,3 +364,5 @@ bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
     WarnAboutProjectProblems(problems);
     return true;
 }
+
+#include "moc_CropPDFFilesWindow.cpp"

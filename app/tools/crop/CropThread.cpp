@@ -26,3 +26,5 @@ void CropThread::run()
         failedFiles = engine.CropDocuments(jobFiles, unitMode, originX, originY, width, height,
                                            QString(outputFolder), QString(outputNames));
 }
+
+#include "moc_CropThread.cpp"

@@ -220,3 +220,5 @@ QList<FailedFile> PDFCropper::CropDocumentPageIntervals(const QString& file, con
         return {FailedFile{file, reason}};
     return {};
 }
+
+#include "moc_PDFCropper.cpp"

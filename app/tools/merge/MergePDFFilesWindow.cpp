@@ -198,3 +198,5 @@ bool MergePDFFilesWindow::ApplyProject(const QStringList& lines)
     fileEntries = entries;
     return true;
 }
+
+#include "moc_MergePDFFilesWindow.cpp"

@@ -45,3 +45,5 @@ void MergeThread::run()
                           [this](const QString& path) { return !StopRequested() && outputCheck && outputCheck(path); });
     outputReadable = result.written;
 }
+
+#include "moc_MergeThread.cpp"

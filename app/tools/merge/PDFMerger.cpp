@@ -77,3 +77,5 @@ MergeResult PDFMerger::Merge(const QStringList& files, const QString& outputPath
     result.written = true;
     return result;
 }
+
+#include "moc_PDFMerger.cpp"

@@ -170,3 +170,5 @@ QList<FailedFile> PDFSplitter::SplitByPagesPerInterval(const QStringList& files,
     }
     return failed;
 }
+
+#include "moc_PDFSplitter.cpp"

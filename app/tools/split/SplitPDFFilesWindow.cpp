@@ -263,3 +263,5 @@ bool SplitPDFFilesWindow::ApplyProject(const QStringList& lines)
     WarnAboutProjectProblems(problems);
     return true;
 }
+
+#include "moc_SplitPDFFilesWindow.cpp"

@@ -39,3 +39,5 @@ void SplitThread::run()
     }
     }
 }
+
+#include "moc_SplitThread.cpp"

@@ -322,3 +322,5 @@ QList<FailedFile> PDFWatermarker::AddImageWatermarkToPageIntervals(const QString
         return FailAll({file}, reason);
     return MarkPageIntervals(mark, file, pageIntervals);
 }
+
+#include "moc_PDFWatermarker.cpp"

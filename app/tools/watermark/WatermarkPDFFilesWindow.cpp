@@ -787,3 +787,5 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     WarnAboutProjectProblems(problems);
     return true;
 }
+
+#include "moc_WatermarkPDFFilesWindow.cpp"

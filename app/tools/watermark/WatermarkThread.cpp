@@ -106,3 +106,5 @@ void WatermarkThread::run()
         break;
     }
 }
+
+#include "moc_WatermarkThread.cpp"

@@ -4,9 +4,6 @@
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/writing/PDFWriter.h"
 
-#include <QTextBlock>
-#include <QTextLayout>
-
 #include <cmath>
 
 QSize MeasureTextInTrueTypeFont(const QString& text, const QString& fontName, int size)
@@ -43,15 +40,4 @@ QString SanitizeFileName(const QString& name)
 double RoundHalfUp(double x)
 {
     return std::floor(x + 0.5);
-}
-
-QTextLine CurrentTextLine(const QTextCursor& cursor)
-{
-    const QTextBlock block = cursor.block();
-    if (!block.isValid())
-        return QTextLine();
-    const QTextLayout* layout = block.layout();
-    if (!layout)
-        return QTextLine();
-    return layout->lineForTextPosition(cursor.position() - block.position());
 }

@@ -26,5 +26,5 @@ QString SanitizeFileName(const QString& name);
 double RoundHalfUp(double x);
 
 // The line of the cursor's block layout that holds the cursor; an invalid QTextLine when the
-// block is invalid or not laid out.
+// block is invalid or not laid out. (In CurrentTextLine.cpp.)
 QTextLine CurrentTextLine(const QTextCursor& cursor);

@@ -9,8 +9,10 @@
 // writes into a folder of its own and the folders go only after the workload: a file system
 // that has just deleted thousands of files makes the next thousands slower to create, which would
 // favour whichever tool runs first. The sources are made by a child as well, so that the parent
-// (whose pages a forked child counts until it runs the tool) stays small.
-// Run: build/bench/bench_split [repeats]
+// (whose pages a forked child counts until it runs the tool) stays small. On a disk file system
+// creating thousands of files can outweigh the work of every tool; TMPDIR=/dev/shm measures the
+// tools' own work.
+// Run: [TMPDIR=folder] build/bench/bench_split [repeats]
 
 #include "app/tools/split/PDFSplitter.h"
 #include "bench/BenchSupport.h"

@@ -2,8 +2,10 @@
 
 #include "app/tools/FailedFile.h"
 #include "app/tools/FileIdentity.h"
+#include "app/tools/OutputNames.h"
 #include "app/tools/PageRanges.h"
 #include "app/tools/ProgressPercent.h"
+#include "app/tools/UpdatedCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +77,31 @@ bool FileToolEngine::VisitRangePages(const PageRanges& ranges, int pageCount, co
         emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
     }
     return true;
+}
+
+FileToolEngine::Outcome FileToolEngine::UpdateCopyOf(const QString& source, const QString& folder,
+                                                     const QString& names, const QStringList& jobInputs,
+                                                     const std::function<Outcome(UpdatedCopy&)>& update,
+                                                     QString& reason)
+{
+    const QString target = OutputFilePath(folder, names, source, {}, reason);
+    if (target.isEmpty())
+        return Outcome::Failed;
+    switch (ClearTarget(target, jobInputs, reason)) {
+    case TargetStep::Fail:
+        return Outcome::Failed;
+    case TargetStep::Skip:
+        return Outcome::Skipped;
+    case TargetStep::Write:
+        break;
+    }
+    UpdatedCopy copy(target, source);
+    if (!copy.Open(reason))
+        return Outcome::Failed;
+    const Outcome outcome = update(copy);
+    if (outcome != Outcome::Written)
+        return outcome;
+    return copy.Commit(reason) ? Outcome::Written : Outcome::Failed;
 }
 
 #include "moc_FileToolEngine.cpp"

@@ -11,7 +11,8 @@
 //   3. a target the user agreed to replace must be writable now, else the source fails with the
 //      reason ("opened in another application" only when a program holds it).
 // The output itself is then written through a StagedOutput, so an existing file is replaced
-// only by a complete one. The operations of a subclass run on the worker thread and check
+// only by a complete one; UpdateCopyOf takes a tool that updates a copy of each source through
+// all of these steps. The operations of a subclass run on the worker thread and check
 // StopRequested() between outputs; a stop also ends a wait for an answer (as No).
 
 #include "app/tools/OverwriteDecision.h"
@@ -24,6 +25,7 @@
 #include <functional>
 
 struct PageRanges;
+class UpdatedCopy;
 
 class FileToolEngine : public QObject {
     Q_OBJECT
@@ -46,6 +48,8 @@ signals:
 
 protected:
     enum class TargetStep { Write, Skip, Fail };
+    // What became of one source of a job that writes one output for each.
+    enum class Outcome { Written, Skipped, Failed };
 
     // At the start of every operation: no answer stands yet.
     void BeginOperation();
@@ -55,6 +59,14 @@ protected:
     // Hands each page (0-based) the ranges name to `visit` once, in their order, and reports
     // progress after each item. False as soon as a visit fails.
     bool VisitRangePages(const PageRanges& ranges, int pageCount, const std::function<bool(int)>& visit);
+    // One output made by updating a copy of `source`: its target in `folder` under the name
+    // pattern `names`, the steps of ClearTarget, then the copy opened (UpdatedCopy::Open).
+    // `update` writes the changes and says how that went; only Written ends the update and puts
+    // the copy in the target's place. What the update left open with the copy (a copy session)
+    // is closed when `update` returns, before the update ends.
+    Outcome UpdateCopyOf(const QString& source, const QString& folder, const QString& names,
+                         const QStringList& jobInputs, const std::function<Outcome(UpdatedCopy&)>& update,
+                         QString& reason);
 
 private:
     const std::atomic<bool>* stopFlag = nullptr;

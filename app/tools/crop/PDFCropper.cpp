@@ -1,10 +1,9 @@
 #include "app/tools/crop/PDFCropper.h"
 
-#include "app/tools/OutputNames.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/PageRanges.h"
 #include "app/tools/ProgressPercent.h"
-#include "app/tools/StagedOutput.h"
+#include "app/tools/UpdatedCopy.h"
 #include "app/tools/crop/CropGeometry.h"
 
 #include "pdf/copying/CopySession.h"
@@ -12,13 +11,8 @@
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/writing/PDFWriter.h"
 
-#include <QDir>
-
-#include <climits>
-
 #include <memory>
 #include <string>
-#include <vector>
 
 struct PDFCropper::Job {
     int unitMode;
@@ -31,12 +25,6 @@ struct PDFCropper::Job {
 };
 
 namespace {
-
-// The library takes paths as the UTF-8 bytes of the QString.
-std::string Utf8(const QString& path)
-{
-    return path.toUtf8().toStdString();
-}
 
 // Whether the rectangle can have an area before any page is known: a width or height of 0 or
 // less has none on any page, in points as in percents (which are clamped to 0-100).
@@ -83,9 +71,8 @@ bool WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser
 
 PDFCropper::PDFCropper(QObject* parent) : FileToolEngine(parent) {}
 
-PDFCropper::Outcome PDFCropper::CropSource(
-    const Job& job, const QString& file, const QStringList& jobInputs,
-    const std::function<bool(int pageCount, const std::function<bool(int)>& cropPage)>& cropPages, QString& reason)
+PDFCropper::Outcome PDFCropper::CropSource(const Job& job, const QString& file, const QStringList& jobInputs,
+                                           const PageWalk& cropPages, QString& reason)
 {
     if (job.unitMode != CropUnitPoints && job.unitMode != CropUnitPercents) {
         reason = tr("the unit %1 of the crop rectangle is unknown").arg(job.unitMode);
@@ -95,41 +82,22 @@ PDFCropper::Outcome PDFCropper::CropSource(
         reason = tr("the crop rectangle has no area");
         return Outcome::Failed;
     }
-    const QString target = OutputFilePath(job.outputFolder, job.outputNames, file, {}, reason);
-    if (target.isEmpty())
-        return Outcome::Failed;
-    switch (ClearTarget(target, jobInputs, reason)) {
-    case TargetStep::Fail:
-        return Outcome::Failed;
-    case TargetStep::Skip:
-        return Outcome::Skipped;
-    case TargetStep::Write:
-        break;
-    }
+    return UpdateCopyOf(file, job.outputFolder, job.outputNames, jobInputs, [&](UpdatedCopy& copy) {
+        return CropCopy(job, copy, cropPages, reason);
+    }, reason);
+}
 
-    StagedOutput staged(target);
-    if (!staged.CreateAsCopyOf(file)) {
-        reason = WriteFailureReason(target, staged.ErrorString());
-        return Outcome::Failed;
-    }
-    auto libraryReason = [&staged, &file]() { return LibraryFailureReasonForCopy(staged.TemporaryPath(), file); };
-    // Declared after the staged output, so that the writer has closed the copy before an
-    // unfinished one is removed.
-    PDFWriter writer;
-    // Version code 13: the update never lowers a version; it raises 1.0 to 1.2 files to 1.3.
-    if (writer.StartIncrementalUpdate(Utf8(staged.TemporaryPath()), 13) != eSuccess) {
-        reason = libraryReason();
-        return Outcome::Failed;
-    }
+PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, const PageWalk& cropPages,
+                                         QString& reason)
+{
+    PDFWriter& writer = copy.Writer();
+    // A session over the copy's own parser: the page's values keep the ids they have there.
     std::unique_ptr<CopySession> session = writer.CreateCopySessionForModifiedFile();
-    if (!session || !session->GetSourceParser()) {
-        reason = libraryReason();
+    if (!session) {
+        reason = copy.FailureReason();
         return Outcome::Failed;
     }
-    PDFParser& parser = *session->GetSourceParser();
-    // Read once, before the first byte of the update: the file grows as pages are written.
-    const unsigned long pages = parser.GetPageCount();
-    const int pageCount = pages > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(pages);
+    PDFParser& parser = copy.Parser();
 
     const QSize firstPage = FirstPageSize(parser);
     CropBox box;
@@ -142,11 +110,11 @@ PDFCropper::Outcome PDFCropper::CropSource(
     }
 
     bool pageFailed = false;
-    const bool walked = cropPages(pageCount, [&](int index) {
+    const bool walked = cropPages(copy.PageCount(), [&](int index) {
         if (StopRequested())
             return false;
         if (!WriteCroppedPage(writer, *session, parser, index, box)) {
-            reason = tr("page %1 could not be cropped: %2").arg(index + 1).arg(libraryReason());
+            reason = tr("page %1 could not be cropped: %2").arg(index + 1).arg(copy.FailureReason());
             pageFailed = true;
             return false;
         }
@@ -154,15 +122,6 @@ PDFCropper::Outcome PDFCropper::CropSource(
     });
     if (!walked)
         return pageFailed ? Outcome::Failed : Outcome::Skipped;
-    session.reset();
-    if (writer.EndPDF() != eSuccess) {
-        reason = libraryReason();
-        return Outcome::Failed;
-    }
-    if (!staged.Commit()) {
-        reason = WriteFailureReason(target, staged.ErrorString());
-        return Outcome::Failed;
-    }
     return Outcome::Written;
 }
 

@@ -5,7 +5,7 @@
 // again with all its other entries unchanged (a CropBox, Rotate, Resources and inherited values
 // stay as they were; a page that inherited its MediaBox gets one of its own).
 //
-// Every output passes the overwrite steps of FileToolEngine and is made as a StagedOutput: the
+// Every output passes the overwrite steps of FileToolEngine and is made as an UpdatedCopy: the
 // copy is checked, the update and its end are checked, and only a complete output replaces the
 // target. A source fails, with its reason and nothing left behind, when its copy, the update,
 // one of its chosen pages or the end of the update fails, and before any file is touched when
@@ -20,6 +20,8 @@
 #include <QStringList>
 
 #include <functional>
+
+class UpdatedCopy;
 
 class PDFCropper : public FileToolEngine {
     Q_OBJECT
@@ -41,12 +43,13 @@ public:
 
 private:
     struct Job;
-    enum class Outcome { Written, Skipped, Failed };
+    // Walks the pages (given the page count, read once before anything is written) and calls
+    // cropPage for each chosen one; false when a page failed or the job is stopping.
+    using PageWalk = std::function<bool(int pageCount, const std::function<bool(int)>& cropPage)>;
 
-    // One source from its target's name to the committed output. `cropPages` walks the pages
-    // (given the page count, read once before anything is written) and calls the page writer
-    // for each chosen one; false when a page failed or the job is stopping.
-    Outcome CropSource(const Job& job, const QString& file, const QStringList& jobInputs,
-                       const std::function<bool(int pageCount, const std::function<bool(int)>& cropPage)>& cropPages,
+    // One source from its target's name to the committed output.
+    Outcome CropSource(const Job& job, const QString& file, const QStringList& jobInputs, const PageWalk& cropPages,
                        QString& reason);
+    // The new page objects, written into the open copy.
+    Outcome CropCopy(const Job& job, UpdatedCopy& copy, const PageWalk& cropPages, QString& reason);
 };

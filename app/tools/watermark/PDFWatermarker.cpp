@@ -1,11 +1,10 @@
 #include "app/tools/watermark/PDFWatermarker.h"
 
 #include "app/FontCatalog.h"
-#include "app/tools/OutputNames.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/PageRanges.h"
 #include "app/tools/ProgressPercent.h"
-#include "app/tools/StagedOutput.h"
+#include "app/tools/UpdatedCopy.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 
 #include "pdf/copying/CopySession.h"
@@ -17,7 +16,6 @@
 #include <QDir>
 #include <QImageReader>
 
-#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,42 +68,20 @@ PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QStri
                                                    const QStringList& jobInputs, const PageWalk& walk,
                                                    QString& reason)
 {
-    const QString target = OutputFilePath(mark.outputFolder, mark.outputNames, file, {}, reason);
-    if (target.isEmpty())
-        return Outcome::Failed;
-    switch (ClearTarget(target, jobInputs, reason)) {
-    case TargetStep::Fail:
-        return Outcome::Failed;
-    case TargetStep::Skip:
-        return Outcome::Skipped;
-    case TargetStep::Write:
-        break;
-    }
+    return UpdateCopyOf(file, mark.outputFolder, mark.outputNames, jobInputs, [&](UpdatedCopy& copy) {
+        return MarkCopy(mark, copy, walk, reason);
+    }, reason);
+}
 
-    StagedOutput staged(target);
-    if (!staged.CreateAsCopyOf(file)) {
-        reason = WriteFailureReason(target, staged.ErrorString());
-        return Outcome::Failed;
-    }
-    auto libraryReason = [&staged, &file]() { return LibraryFailureReasonForCopy(staged.TemporaryPath(), file); };
-    // Declared after the staged output, so that the writer has closed the copy before an
-    // unfinished one is removed.
-    PDFWriter writer;
-    if (writer.StartIncrementalUpdate(Utf8(staged.TemporaryPath()), 13) != eSuccess) {
-        reason = libraryReason();
-        return Outcome::Failed;
-    }
-    PDFParser* parser = writer.GetModifiedFileParser();
-    if (!parser) {
-        reason = libraryReason();
-        return Outcome::Failed;
-    }
-    // Read once, before the first byte of the update: the file grows as pages are written.
-    const unsigned long pages = parser->GetPageCount();
-    const int pageCount = pages > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(pages);
+PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& copy, const PageWalk& walk,
+                                                 QString& reason)
+{
+    PDFWriter& writer = copy.Writer();
+    const int pageCount = copy.PageCount();
     // The first page's own MediaBox or the page tree's: a mark placed for A4 instead would fall
     // off a Letter page whose size the tree gives.
-    const QSize firstPage = pageCount > 0 ? FirstPageSize(*parser) : QSize(kFallbackPageWidth, kFallbackPageHeight);
+    const QSize firstPage =
+        pageCount > 0 ? FirstPageSize(copy.Parser()) : QSize(kFallbackPageWidth, kFallbackPageHeight);
     // Percent offsets count from the first page, for every page.
     const MarkOffsets offsets =
         OffsetsInPoints(mark.unitMode, mark.offsetX, mark.offsetY, firstPage.width(), firstPage.height());
@@ -128,7 +104,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QStri
         if (StopRequested())
             return false;
         auto fail = [&]() {
-            reason = tr("page %1 could not be watermarked: %2").arg(index + 1).arg(libraryReason());
+            reason = tr("page %1 could not be watermarked: %2").arg(index + 1).arg(copy.FailureReason());
             pageFailed = true;
             return false;
         };
@@ -173,14 +149,6 @@ PDFWatermarker::Outcome PDFWatermarker::MarkSource(const Mark& mark, const QStri
     });
     if (!walked)
         return pageFailed ? Outcome::Failed : Outcome::Skipped;
-    if (writer.EndPDF() != eSuccess) {
-        reason = libraryReason();
-        return Outcome::Failed;
-    }
-    if (!staged.Commit()) {
-        reason = WriteFailureReason(target, staged.ErrorString());
-        return Outcome::Failed;
-    }
     return Outcome::Written;
 }
 

@@ -21,6 +21,7 @@
 #include <functional>
 
 class FontCatalog;
+class UpdatedCopy;
 
 class PDFWatermarker : public FileToolEngine {
     Q_OBJECT
@@ -70,7 +71,6 @@ public:
     };
 
 private:
-    enum class Outcome { Written, Skipped, Failed };
     // Chooses the pages of a document of pageCount pages and calls markPage for each index
     // (from 0); false when a page failed or the job stops.
     using PageWalk = std::function<bool(int pageCount, const std::function<bool(int)>& markPage)>;
@@ -87,6 +87,8 @@ private:
     static bool MeasureImage(const QString& jpegPath, int scale, QSize& size, QString& reason);
     Outcome MarkSource(const Mark& mark, const QString& file, const QStringList& jobInputs, const PageWalk& walk,
                        QString& reason);
+    // The marks, written into the open copy.
+    Outcome MarkCopy(const Mark& mark, UpdatedCopy& copy, const PageWalk& walk, QString& reason);
     QList<FailedFile> MarkDocuments(const Mark& mark, const QStringList& files);
     QList<FailedFile> MarkPageIntervals(const Mark& mark, const QString& file, const QString& pageIntervals);
 

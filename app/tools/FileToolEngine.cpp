@@ -104,4 +104,47 @@ FileToolEngine::Outcome FileToolEngine::UpdateCopyOf(const QString& source, cons
     return copy.Commit(reason) ? Outcome::Written : Outcome::Failed;
 }
 
+QList<FailedFile> FileToolEngine::EachFileEveryPage(const QStringList& files, const SourceStep& step)
+{
+    const PageWalk everyPage = [](int pageCount, const std::function<bool(int)>& visitPage) {
+        for (int page = 0; page < pageCount; ++page)
+            if (!visitPage(page))
+                return false;
+        return true;
+    };
+    QList<FailedFile> failed;
+    const int total = files.size();
+    for (int i = 0; i < total; ++i) {
+        if (StopRequested())
+            return failed;
+        const QString& file = files.at(i);
+        QString reason;
+        const Outcome outcome = step(file, files, everyPage, reason);
+        if (StopRequested())
+            return failed;
+        if (outcome == Outcome::Skipped)
+            continue;
+        if (outcome == Outcome::Failed)
+            failed.append({file, reason});
+        emit UpdateProgress(ProgressPercent(i + 1, total));
+    }
+    return failed;
+}
+
+QList<FailedFile> FileToolEngine::OneFileRangePages(const QString& file, const QString& pageIntervals,
+                                                    const SourceStep& step)
+{
+    if (StopRequested())
+        return {};
+    const PageRanges ranges = ReadPageRanges(pageIntervals);
+    const PageWalk rangePages = [this, &ranges](int pageCount, const std::function<bool(int)>& visitPage) {
+        return VisitRangePages(ranges, pageCount, visitPage);
+    };
+    QString reason;
+    const Outcome outcome = step(file, {file}, rangePages, reason);
+    if (outcome == Outcome::Failed && !StopRequested())
+        return {FailedFile{file, reason}};
+    return {};
+}
+
 #include "moc_FileToolEngine.cpp"

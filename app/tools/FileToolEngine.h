@@ -24,6 +24,8 @@
 #include <atomic>
 #include <functional>
 
+#include "app/tools/FailedFile.h"
+
 struct PageRanges;
 class UpdatedCopy;
 
@@ -67,6 +69,18 @@ protected:
     Outcome UpdateCopyOf(const QString& source, const QString& folder, const QString& names,
                          const QStringList& jobInputs, const std::function<Outcome(UpdatedCopy&)>& update,
                          QString& reason);
+
+    // Given a document's page count, calls `visitPage` for each chosen page (from 0); false when
+    // a page failed or the job is stopping.
+    using PageWalk = std::function<bool(int pageCount, const std::function<bool(int)>& visitPage)>;
+    // What a tool does with one source: its output, from the target's name to the commit.
+    using SourceStep =
+        std::function<Outcome(const QString& file, const QStringList& jobInputs, const PageWalk& walk, QString& reason)>;
+    // Every page of every file, with progress after each file that was not skipped; stops between
+    // files. The files that failed, with their reasons.
+    QList<FailedFile> EachFileEveryPage(const QStringList& files, const SourceStep& step);
+    // The pages that `pageIntervals` names in one file.
+    QList<FailedFile> OneFileRangePages(const QString& file, const QString& pageIntervals, const SourceStep& step);
 
 private:
     const std::atomic<bool>* stopFlag = nullptr;

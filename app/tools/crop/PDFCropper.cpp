@@ -1,8 +1,6 @@
 #include "app/tools/crop/PDFCropper.h"
 
 #include "app/tools/PDFQueries.h"
-#include "app/tools/PageRanges.h"
-#include "app/tools/ProgressPercent.h"
 #include "app/tools/UpdatedCopy.h"
 #include "app/tools/crop/CropGeometry.h"
 
@@ -71,6 +69,13 @@ bool WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser
 
 PDFCropper::PDFCropper(QObject* parent) : FileToolEngine(parent) {}
 
+FileToolEngine::SourceStep PDFCropper::CropStep(const Job& job)
+{
+    return [this, &job](const QString& file, const QStringList& jobInputs, const PageWalk& walk, QString& reason) {
+        return CropSource(job, file, jobInputs, walk, reason);
+    };
+}
+
 PDFCropper::Outcome PDFCropper::CropSource(const Job& job, const QString& file, const QStringList& jobInputs,
                                            const PageWalk& cropPages, QString& reason)
 {
@@ -131,31 +136,7 @@ QList<FailedFile> PDFCropper::CropDocuments(const QStringList& files, int unitMo
 {
     BeginOperation();
     const Job job{unitMode, originX, originY, width, height, outputFolder, outputNames};
-    QList<FailedFile> failed;
-    const int total = files.size();
-    for (int i = 0; i < total; ++i) {
-        if (StopRequested())
-            return failed;
-        const QString& file = files.at(i);
-        QString reason;
-        const Outcome outcome =
-            CropSource(job, file, files,
-                       [](int pageCount, const std::function<bool(int)>& cropPage) {
-                           for (int page = 0; page < pageCount; ++page)
-                               if (!cropPage(page))
-                                   return false;
-                           return true;
-                       },
-                       reason);
-        if (StopRequested())
-            return failed;
-        if (outcome == Outcome::Skipped)
-            continue;
-        if (outcome == Outcome::Failed)
-            failed.append({file, reason});
-        emit UpdateProgress(ProgressPercent(i + 1, total));
-    }
-    return failed;
+    return EachFileEveryPage(files, CropStep(job));
 }
 
 QList<FailedFile> PDFCropper::CropDocumentPageIntervals(const QString& file, const QString& pageIntervals,
@@ -164,20 +145,8 @@ QList<FailedFile> PDFCropper::CropDocumentPageIntervals(const QString& file, con
                                                         const QString& outputNames)
 {
     BeginOperation();
-    if (StopRequested())
-        return {};
     const Job job{unitMode, originX, originY, width, height, outputFolder, outputNames};
-    const PageRanges ranges = ReadPageRanges(pageIntervals);
-    QString reason;
-    const Outcome outcome = CropSource(
-        job, file, {file},
-        [this, &ranges](int pageCount, const std::function<bool(int)>& cropPage) {
-            return VisitRangePages(ranges, pageCount, cropPage);
-        },
-        reason);
-    if (outcome == Outcome::Failed && !StopRequested())
-        return {FailedFile{file, reason}};
-    return {};
+    return OneFileRangePages(file, pageIntervals, CropStep(job));
 }
 
 #include "moc_PDFCropper.cpp"

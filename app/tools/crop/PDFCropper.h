@@ -43,10 +43,8 @@ public:
 
 private:
     struct Job;
-    // Walks the pages (given the page count, read once before anything is written) and calls
-    // cropPage for each chosen one; false when a page failed or the job is stopping.
-    using PageWalk = std::function<bool(int pageCount, const std::function<bool(int)>& cropPage)>;
-
+    // CropSource for the job, as the frame's loops take it.
+    SourceStep CropStep(const Job& job);
     // One source from its target's name to the committed output.
     Outcome CropSource(const Job& job, const QString& file, const QStringList& jobInputs, const PageWalk& cropPages,
                        QString& reason);

@@ -2,8 +2,6 @@
 
 #include "app/FontCatalog.h"
 #include "app/tools/PDFQueries.h"
-#include "app/tools/PageRanges.h"
-#include "app/tools/ProgressPercent.h"
 #include "app/tools/UpdatedCopy.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 
@@ -152,50 +150,11 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
     return Outcome::Written;
 }
 
-QList<FailedFile> PDFWatermarker::MarkDocuments(const Mark& mark, const QStringList& files)
+FileToolEngine::SourceStep PDFWatermarker::MarkStep(const Mark& mark)
 {
-    QList<FailedFile> failed;
-    const int total = files.size();
-    for (int i = 0; i < total; ++i) {
-        if (StopRequested())
-            return failed;
-        const QString& file = files.at(i);
-        QString reason;
-        const Outcome outcome = MarkSource(mark, file, files,
-                                           [](int pageCount, const std::function<bool(int)>& markPage) {
-                                               for (int page = 0; page < pageCount; ++page)
-                                                   if (!markPage(page))
-                                                       return false;
-                                               return true;
-                                           },
-                                           reason);
-        if (StopRequested())
-            return failed;
-        if (outcome == Outcome::Skipped)
-            continue;
-        if (outcome == Outcome::Failed)
-            failed.append({file, reason});
-        emit UpdateProgress(ProgressPercent(i + 1, total));
-    }
-    return failed;
-}
-
-QList<FailedFile> PDFWatermarker::MarkPageIntervals(const Mark& mark, const QString& file,
-                                                    const QString& pageIntervals)
-{
-    if (StopRequested())
-        return {};
-    const PageRanges ranges = ReadPageRanges(pageIntervals);
-    QString reason;
-    const Outcome outcome = MarkSource(
-        mark, file, {file},
-        [this, &ranges](int pageCount, const std::function<bool(int)>& markPage) {
-            return VisitRangePages(ranges, pageCount, markPage);
-        },
-        reason);
-    if (outcome == Outcome::Failed && !StopRequested())
-        return {FailedFile{file, reason}};
-    return {};
+    return [this, &mark](const QString& file, const QStringList& jobInputs, const PageWalk& walk, QString& reason) {
+        return MarkSource(mark, file, jobInputs, walk, reason);
+    };
 }
 
 PDFWatermarker::Mark PDFWatermarker::Placement(int position, int unitMode, int offsetX, int offsetY,
@@ -247,7 +206,7 @@ QList<FailedFile> PDFWatermarker::AddTextWatermark(const QStringList& files, con
     QString reason;
     if (!PrepareText(mark, text, fontName, fontSize, color, reason))
         return FailAll(files, reason);
-    return MarkDocuments(mark, files);
+    return EachFileEveryPage(files, MarkStep(mark));
 }
 
 QList<FailedFile> PDFWatermarker::AddTextWatermarkToPageIntervals(const QString& file, const QString& pageIntervals,
@@ -262,7 +221,7 @@ QList<FailedFile> PDFWatermarker::AddTextWatermarkToPageIntervals(const QString&
     QString reason;
     if (!PrepareText(mark, text, fontName, fontSize, color, reason))
         return FailAll({file}, reason);
-    return MarkPageIntervals(mark, file, pageIntervals);
+    return OneFileRangePages(file, pageIntervals, MarkStep(mark));
 }
 
 QList<FailedFile> PDFWatermarker::AddImageWatermark(const QStringList& files, const QString& jpegPath, int scale,
@@ -274,7 +233,7 @@ QList<FailedFile> PDFWatermarker::AddImageWatermark(const QStringList& files, co
     QString reason;
     if (!PrepareImage(mark, jpegPath, scale, reason))
         return FailAll(files, reason);
-    return MarkDocuments(mark, files);
+    return EachFileEveryPage(files, MarkStep(mark));
 }
 
 QList<FailedFile> PDFWatermarker::AddImageWatermarkToPageIntervals(const QString& file, const QString& pageIntervals,
@@ -288,7 +247,7 @@ QList<FailedFile> PDFWatermarker::AddImageWatermarkToPageIntervals(const QString
     QString reason;
     if (!PrepareImage(mark, jpegPath, scale, reason))
         return FailAll({file}, reason);
-    return MarkPageIntervals(mark, file, pageIntervals);
+    return OneFileRangePages(file, pageIntervals, MarkStep(mark));
 }
 
 #include "moc_PDFWatermarker.cpp"

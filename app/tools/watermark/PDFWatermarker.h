@@ -71,10 +71,6 @@ public:
     };
 
 private:
-    // Chooses the pages of a document of pageCount pages and calls markPage for each index
-    // (from 0); false when a page failed or the job stops.
-    using PageWalk = std::function<bool(int pageCount, const std::function<bool(int)>& markPage)>;
-
     static Mark Placement(int position, int unitMode, int offsetX, int offsetY, const QString& outputFolder,
                           const QString& outputNames);
     static QList<FailedFile> FailAll(const QStringList& files, const QString& reason);
@@ -89,8 +85,8 @@ private:
                        QString& reason);
     // The marks, written into the open copy.
     Outcome MarkCopy(const Mark& mark, UpdatedCopy& copy, const PageWalk& walk, QString& reason);
-    QList<FailedFile> MarkDocuments(const Mark& mark, const QStringList& files);
-    QList<FailedFile> MarkPageIntervals(const Mark& mark, const QString& file, const QString& pageIntervals);
+    // MarkSource for the mark, as the frame's loops take it.
+    SourceStep MarkStep(const Mark& mark);
 
     const FontCatalog* fontCatalog = nullptr;
 };

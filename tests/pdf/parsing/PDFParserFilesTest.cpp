@@ -405,7 +405,7 @@ TEST(PDFParserFilesTest, PageTreeWalkPassesOverNestedValuesByteByByte)
             for (const std::string& bytes : {classic.Build(), packed.Build()}) {
                 auto parsed = ParseBytes(bytes);
                 if (!readable) {
-                    EXPECT_NE(parsed->status == eSuccess && parsed->parser.GetPageCount() == 1, true);
+                    EXPECT_FALSE(parsed->status == eSuccess && parsed->parser.GetPageCount() == 1);
                     continue;
                 }
                 ASSERT_EQ(parsed->status, eSuccess);

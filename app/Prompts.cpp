@@ -23,6 +23,13 @@ void SetPrompts(IPrompts* prompts)
     sInstalled = prompts;
 }
 
+QString WithDefaultSuffix(const QString& path, const QString& suffix)
+{
+    if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + (path.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + suffix;
+}
+
 QStringList QtPrompts::OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
                                      const QString& filter)
 {

@@ -21,6 +21,10 @@ struct SaveFileOptions {
     QString defaultSuffix;
 };
 
+// The chosen name with "." and the suffix added when it has none, so that a file saved as "notes"
+// is still listed by the dialogs that show files by their extension.
+QString WithDefaultSuffix(const QString& path, const QString& suffix);
+
 class IPrompts {
 public:
     virtual ~IPrompts() = default;

@@ -670,12 +670,11 @@ void FileToolWindow::on_actionSave_As_triggered()
         return;
     SaveFileOptions options;
     options.defaultSuffix = texts.projectExtension;
-    QString path = Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options);
+    const QString path = WithDefaultSuffix(
+        Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options),
+        texts.projectExtension);
     if (path.isEmpty())
         return;
-    // A project without its extension is invisible to Load, whose dialog lists only those.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += (path.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + texts.projectExtension;
     projectPath = path;
     on_actionSave_triggered();
 }

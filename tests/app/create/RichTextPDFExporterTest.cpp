@@ -1,18 +1,24 @@
 // The rich-text exporter: line breaking, documents of every kind of paragraph read back by qpdf,
 // pdffonts, pdftotext -bbox-layout and pdfimages (words inside the margins and on the lines the
 // layout computes, images at their pixel size and resolution, the page counts the layout
-// computes), and exports that fail without leaving a file.
+// computes), letters beyond WinAnsi drawn and measured as the URW metrics say, WinAnsi text
+// written as before, and exports that fail without leaving a file.
 
 #include "app/create/RichTextPDFExporter.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/PDFReaders.h"
+#include "app/support/TestPDF.h"
 #include "pdf/support/JPEGTestSupport.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -142,6 +148,57 @@ bool SavePNG(const QString& path, int width, int height, QColor colour, int dots
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The advance widths of a standard face's URW metrics file, by glyph name.
+QMap<QString, int> AFMWidths(const QString& face)
+{
+    const QMap<QString, QString> urw = {{"Times-Roman", "NimbusRoman-Regular"},
+                                        {"Times-BoldItalic", "NimbusRoman-BoldItalic"},
+                                        {"Courier", "NimbusMonoPS-Regular"},
+                                        {"Courier-BoldOblique", "NimbusMonoPS-BoldItalic"}};
+    QMap<QString, int> widths;
+    const QString afm = QString::fromLatin1(TestPDF::Read("/usr/share/fonts/type1/urw-base35/" + urw.value(face) + ".afm"));
+    QRegularExpressionMatchIterator metric = QRegularExpression("WX (\\d+) ; N (\\S+) ;").globalMatch(afm);
+    while (metric.hasNext()) {
+        const QRegularExpressionMatch match = metric.next();
+        widths.insert(match.captured(2), match.captured(1).toInt());
+    }
+    return widths;
+}
+
+// The font dictionaries whose encodings name glyphs in Differences, as qpdf reads them: the face,
+// and the glyph name and the width of each code they name.
+struct DifferencesFont {
+    QString face;
+    QMap<int, QString> names;
+    QMap<int, int> widths;
+};
+
+QList<DifferencesFont> DifferencesFonts(const QString& path)
+{
+    const QJsonObject objects = QJsonDocument::fromJson(
+        PDFReaders::Run("qpdf", {"--json=2", "--json-key=qpdf", path}).toUtf8()).object()["qpdf"].toArray()[1].toObject();
+    QList<DifferencesFont> fonts;
+    for (const QJsonValue& object : objects) {
+        const QJsonObject font = object.toObject()["value"].toObject();
+        const QJsonArray differences = font["/Encoding"].toObject()["/Differences"].toArray();
+        if (font["/Type"] != "/Font" || differences.isEmpty())
+            continue;
+        DifferencesFont read{font["/BaseFont"].toString().mid(1), {}, {}};
+        int code = 0;
+        for (const QJsonValue& entry : differences) {
+            if (entry.isDouble())
+                code = entry.toInt();
+            else
+                read.names.insert(code++, entry.toString().mid(1));
+        }
+        const QJsonArray widths = font["/Widths"].toArray();
+        for (int index = 0; index < widths.size(); ++index)
+            read.widths.insert(font["/FirstChar"].toInt() + index, widths[index].toInt());
+        fonts.append(read);
+    }
+    return fonts;
 }
 
 } // namespace
@@ -471,6 +528,87 @@ private slots:
         QCOMPARE(WordsOf(PDFReaders::Words(path)),
                  QStringList({QString::fromUtf8("Caf\u00e9"), QString::fromUtf8("\u20ac5"), QString::fromUtf8("\u2013"),
                               "??", QString::fromUtf8("\u201cok\u201d")}));
+    }
+
+    // The letters the standard faces have beyond WinAnsi: read back by pdftotext, each drawn by
+    // pdftoppm with a glyph of its own, right-aligned by their widths, and the widths in the font
+    // dictionaries those of the URW metrics files.
+    void lettersBeyondWinAnsi_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QTextCharFormat>("format");
+        const QStringList words = {QString::fromUtf8("\u0141\u00f3d\u017a"), QString::fromUtf8("Dvo\u0159\u00e1k"),
+                                   QString::fromUtf8("Gy\u0151r"), QString::fromUtf8("\u015ei\u015fli"),
+                                   QString::fromUtf8("Krak\u00f3w"), QString::fromUtf8("Tallinn\u2013R\u012bga")};
+        for (const QString& word : words)
+            QTest::newRow(qPrintable(word)) << word << Format(scTimes, 24);
+        QTest::newRow("all, Courier bold oblique") << words.join(' ') << Format(scCourier, 14, true, true);
+        QTest::newRow("all, Times bold italic") << words.join(' ') << Format(scTimes, 20, true, true);
+    }
+
+    void lettersBeyondWinAnsi()
+    {
+        QFETCH(QString, text);
+        QFETCH(QTextCharFormat, format);
+        DocumentBuilder builder(editor);
+        builder.Paragraph(Qt::AlignRight).Text(text, format);
+        QStringList letters;
+        for (const QChar letter : text)
+            if (letter.unicode() > 0xff && letter.isLetter() && !letters.contains(letter))
+                letters << letter;
+        for (const QString& letter : letters)
+            builder.Paragraph().Text(letter, format);
+        const QString path = In("letters.pdf");
+        QVERIFY(exporter.ExportDocumentToPDF(path, &editor, 595, 842, 50));
+        QVERIFY(PDFReaders::QpdfAccepts(path));
+
+        const QList<Word> words = PDFReaders::Words(path);
+        QCOMPARE(WordsOf(words), text.split(' ') + letters);
+        const Word& last = words[text.count(' ')];
+        QVERIFY2(last.xMax <= 545 && last.xMax > 544, qPrintable(QString::number(last.xMax)));
+        const QString render = In("letters");
+        PDFReaders::Run("pdftoppm", {"-r", "144", "-singlefile", "-png", path, render});
+        const QImage page(render + ".png");
+        for (const Word& letter : words.mid(words.size() - letters.size())) {
+            int ink = 0;
+            for (int y = int(2 * letter.yMin); y < int(2 * letter.yMax); ++y)
+                for (int x = int(2 * letter.xMin); x < int(2 * letter.xMax); ++x)
+                    ink += qGray(page.pixel(x, y)) < 128;
+            QVERIFY2(ink > 20, qPrintable(letter.text));
+        }
+
+        // Text that WinAnsi covers ("Krak\u00f3w") needs no other dictionary.
+        const QList<DifferencesFont> fonts = DifferencesFonts(path);
+        QCOMPARE(fonts.size(), letters.isEmpty() ? 0 : 1);
+        for (const DifferencesFont& font : fonts) {
+            const QMap<QString, int> afm = AFMWidths(font.face);
+            QMap<int, QString> names = font.names;
+            for (char letter = 'A'; letter <= 'z'; ++letter)
+                if (QChar(letter).isLetter())
+                    names.insert(letter, QString(letter));
+            QCOMPARE(names.size(), 52 + letters.size());
+            for (auto name = names.cbegin(); name != names.cend(); ++name)
+                QVERIFY2(afm.contains(name.value()) && font.widths.value(name.key()) == afm.value(name.value()),
+                         qPrintable(name.value()));
+        }
+    }
+
+    // Text that WinAnsi covers is laid out and written as it was before the faces showed more:
+    // the same bytes but for the document ID.
+    void winAnsiTextAsBefore()
+    {
+        DocumentBuilder builder(editor);
+        const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignCenter, Qt::AlignRight};
+        for (int index = 0; index < 6; ++index)
+            builder.Paragraph(alignments[index % 3])
+                .Text(QString::fromUtf8("Caf\u00e9 cr\u00e8me, na\u00efve \u201cquotes\u201d \u2013 \u20ac12 and more "
+                                        "words to wrap the line ")
+                          .repeated(1 + index % 2),
+                      Format(index % 2 ? scCourier : scTimes, 10 + 2 * index, index % 3 == 1, index >= 3));
+        const QString path = In("winansi.pdf");
+        QVERIFY(exporter.ExportDocumentToPDF(path, &editor, 595, 842, 50));
+        QCOMPARE(TestPDF::DigestWithoutID(path),
+                 QByteArray("ace525752c34d8951431324e091a4e6ec30570bb4696a7a3d151377255b9de99"));
     }
 
     // Whatever fails, the caller hears of it and no file is left.

@@ -4,23 +4,18 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/TextFiles.h"
-#include "app/create/DocumentImages.h"
 #include "app/create/RichTextPDFExporter.h"
 #include "app/ocr/TextExtractThread.h"
-#include "app/tools/FileIdentity.h"
 #include "ui_ExtractTextFromScanWindow.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QUrl>
 
-#include <cstdio>
 #include <iterator>
 
 namespace {
@@ -212,25 +207,9 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
                                     tr("PDF Document (*.pdf)"));
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
-    // The exporter writes under a free name beside the target, which the new file replaces only
-    // once it is complete: a failed export leaves the old file as it was. A target that is one of
-    // the text's own images would be replaced after the exporter has read it: refused as the
-    // exporter refuses it.
-    QString partPath;
-    if (FindSameFile(path, DocumentImages::FilePaths(*ui->editText->document())).isEmpty()) {
-        QTemporaryFile reserve(path + QStringLiteral(".XXXXXX.part"));
-        if (reserve.open())
-            partPath = reserve.fileName(); // removed again when reserve goes; the exporter makes it anew
-    }
-    bool exported = !partPath.isEmpty() &&
-                    RichTextPDFExporter().ExportDocumentToPDF(partPath, ui->editText, kA4Width, kA4Height,
-                                                              ui->sliderDocumentMargin->value());
-    if (exported && QFileInfo::exists(path))
-        QFile::setPermissions(partPath, QFileInfo(path).permissions());
-    exported = exported && std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(path).constData()) == 0;
-    if (!exported) {
-        if (!partPath.isEmpty())
-            QFile::remove(partPath);
+    // The exporter replaces an existing file only with a complete one.
+    if (!RichTextPDFExporter().ExportDocumentToPDF(path, ui->editText, kA4Width, kA4Height,
+                                                   ui->sliderDocumentMargin->value())) {
         Prompts().Warning(this, QString(), tr("Could not export file."));
         return;
     }

@@ -10,6 +10,7 @@
 #include "app/support/AppTestMain.h"
 #include "app/support/PDFReaders.h"
 #include "app/support/ScriptedPrompts.h"
+#include "app/support/WindowTestSupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -427,7 +428,7 @@ private slots:
         QTest::keyClicks(editor.Edit(), QStringLiteral("Exported words come back"));
         editor.Edit()->moveCursor(QTextCursor::End);
         editor.Insert(Picture(QStringLiteral("figure.png")), QSize(30, 20));
-        const QString path = Documents() + QStringLiteral("/out/document.pdf");
+        const QString path = Documents() + QStringLiteral("/pdf out/document.pdf");
         QDir().mkpath(QFileInfo(path).absolutePath());
         editor.prompts.fileNameAnswers << path;
         editor.Click("buttonExportPDF");
@@ -438,12 +439,15 @@ private slots:
         QCOMPARE(PDFReaders::ImageRows(path).size(), 1);
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), QFileInfo(path).absolutePath());
 
-        // An image that is gone makes the export fail: it says so and leaves no file.
+        // An image that is gone makes the export fail: it says so, and the file exported before
+        // stays as it was, with nothing left beside it.
+        const QByteArray exported = Bytes(path);
         QFile::remove(Resized(QStringLiteral("figure1.png")));
         editor.prompts.fileNameAnswers << path;
         editor.Click("buttonExportPDF");
         QCOMPARE(editor.Messages(QStringLiteral("warning")), QStringList{"Could not export file."});
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(Bytes(path), exported);
+        QCOMPARE(Files(QFileInfo(path).absolutePath()), QStringList{"document.pdf"});
 
         // A target that cannot be opened, and a cancelled page dialog, write nothing.
         editor.prompts.fileNameAnswers << Documents() + QStringLiteral("/no/such/folder/x.pdf");

@@ -2,7 +2,7 @@
 // pdffonts, pdftotext -bbox-layout and pdfimages (words inside the margins and on the lines the
 // layout computes, images at their pixel size and resolution, the page counts the layout
 // computes), letters beyond WinAnsi drawn and measured as the URW metrics say, WinAnsi text
-// written as before, and exports that fail without leaving a file.
+// written as before, and exports that fail leaving the path as it was.
 
 #include "app/create/RichTextPDFExporter.h"
 #include "app/support/AppTestMain.h"
@@ -611,10 +611,11 @@ private slots:
                  QByteArray("ace525752c34d8951431324e091a4e6ec30570bb4696a7a3d151377255b9de99"));
     }
 
-    // Whatever fails, the caller hears of it and no file is left.
+    // Whatever fails, the caller hears of it and no file is left: an existing one stays as it was.
     void failuresLeaveNoFile_data()
     {
         QTest::addColumn<int>("kind");
+        QTest::newRow("missing image over an existing file") << 5;
         QTest::newRow("missing image") << 0;
         QTest::newRow("image that is not one") << 1;
         QTest::newRow("folder that does not exist") << 2;
@@ -630,15 +631,21 @@ private slots:
         notAnImage.close();
         DocumentBuilder builder(editor);
         builder.Paragraph().Text(QStringLiteral("Some text"), Format(scTimes, 12));
-        if (kind == 0)
+        if (kind == 0 || kind == 5)
             builder.Paragraph().Image(In("gone.png"));
         if (kind == 1)
             builder.Paragraph().Image(In("not an image.png"));
         QString path = In("failed.pdf");
         if (kind == 2)
             path = In("no such folder/failed.pdf");
+        if (kind == 5)
+            QVERIFY(TestPDF::Write(path, "the old file"));
         QVERIFY(!exporter.ExportDocumentToPDF(path, kind == 4 ? nullptr : &editor, 595, 842, kind == 3 ? 300 : 50));
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QFile::exists(path), kind == 5);
+        QCOMPARE(TestPDF::Read(path), QByteArray(kind == 5 ? "the old file" : ""));
+        QCOMPARE(QDir(folder.path()).entryList({"*failed.pdf*"}, QDir::Files | QDir::Hidden),
+                 QStringList(kind == 5 ? QStringList{"failed.pdf"} : QStringList()));
+        QFile::remove(path);
     }
 
     void anExistingFileIsReplaced()

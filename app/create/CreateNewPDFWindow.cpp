@@ -573,9 +573,37 @@ void CreateNewPDFWindow::on_actionSave_As_triggered()
 
 // ---- Exports ----
 
-QString CreateNewPDFWindow::HtmlWithFileUrls() const
+QString CreateNewPDFWindow::HtmlForBrowser() const
 {
-    QString html = ui->editNewPDF->toHtml();
+    // Qt writes a QFont weight times 8 as the CSS weight: Normal (50) as 400, Bold (75) as 600,
+    // and this editor's plain weight 10 as "font-weight:80", which a browser draws as thin as the
+    // font allows. Plain text is exported as Qt writes normal text; the project keeps weight 10.
+    const std::unique_ptr<QTextDocument> document(ui->editNewPDF->document()->clone());
+    // Not part of what a clone copies; Qt writes the page as a table when the two differ.
+    document->setDocumentMargin(ui->editNewPDF->document()->documentMargin());
+    QList<QPair<int, int>> plainRuns;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator at = block.begin(); !at.atEnd(); ++at) {
+            if (at.fragment().charFormat().fontWeight() == scPlainWeight)
+                plainRuns.append({at.fragment().position(), at.fragment().length()});
+        }
+        // An empty paragraph's own format, which Qt writes too.
+        if (block.charFormat().fontWeight() == scPlainWeight)
+            plainRuns.append({block.position(), 0});
+    }
+    QTextCharFormat normal;
+    normal.setFontWeight(QFont::Normal);
+    QTextCursor cursor(document.get());
+    for (const QPair<int, int>& run : plainRuns) {
+        cursor.setPosition(run.first);
+        if (run.second == 0) {
+            cursor.mergeBlockCharFormat(normal);
+            continue;
+        }
+        cursor.setPosition(run.first + run.second, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(normal);
+    }
+    QString html = document->toHtml();
     QSet<QString> done;
     for (const QString& name : DocumentImageNames()) {
         if (done.contains(name) || !QDir::isAbsolutePath(name))
@@ -613,7 +641,7 @@ void CreateNewPDFWindow::on_buttonExportHTML_clicked()
     if (path.isEmpty())
         return;
     ReportExport(FindSameFile(path, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty() &&
-                 TextFiles::WriteUtf8(path, HtmlWithFileUrls()));
+                 TextFiles::WriteUtf8(path, HtmlForBrowser()));
 }
 
 void CreateNewPDFWindow::on_buttonExportPDF_clicked()

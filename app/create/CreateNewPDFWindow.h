@@ -104,8 +104,9 @@ private:
     QString ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter);
     // "File exported successfully." or "Could not export file.".
     void ReportExport(bool written);
-    // The document's HTML with every image source as a file URL.
-    QString HtmlWithFileUrls() const;
+    // The document's HTML as a browser is to read it: every image source a file URL, plain text
+    // in the weight Qt writes for normal text.
+    QString HtmlForBrowser() const;
 
     Ui::CreateNewPDFWindow* ui;
     AppIdentity* identity;

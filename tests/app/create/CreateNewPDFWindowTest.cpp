@@ -386,6 +386,9 @@ private slots:
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
         expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"file://") + QUrl::toPercentEncoding(image, "/"));
+        // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
+        expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
+                         QStringLiteral("Velloran writes this line"));
         QVERIFY(expected.contains(QStringLiteral("my%20photo1.jpg")));
         QCOMPARE(QString::fromUtf8(Bytes(htmlPath)), expected);
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewHTMLOutputFolder")), QFileInfo(htmlPath).absolutePath());
@@ -458,6 +461,31 @@ private slots:
         editor.Click("buttonExportPDF");
         QVERIFY(!QFile::exists(Documents() + QStringLiteral("/elsewhere/y.pdf")));
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), Documents() + QStringLiteral("/elsewhere"));
+    }
+
+    // Un-bolded text is exported as Qt writes normal text, so that a browser shows the weights
+    // the editor showed; the project keeps the editor's own weights.
+    void htmlWeightsAreTheEditors()
+    {
+        Editor editor;
+        QTest::keyClicks(editor.Edit(), QStringLiteral("plain "));
+        editor.Click("buttonBold");
+        QTest::keyClicks(editor.Edit(), QStringLiteral("bold"));
+        editor.Click("buttonBold");
+        QTest::keyClicks(editor.Edit(), QStringLiteral(" unbolded"));
+        const QString path = Documents() + QStringLiteral("/weights.html");
+        editor.prompts.fileNameAnswers << path;
+        editor.Click("buttonExportHTML");
+        const QString html = QString::fromUtf8(Bytes(path));
+        QVERIFY(!html.contains(QStringLiteral("font-weight:80")));
+        QCOMPARE(html.count(QStringLiteral("font-weight:")), 2); // the body's 400 and the bold 600
+        QTextDocument browser;
+        browser.setHtml(html);
+        QList<QPair<QString, int>> weights;
+        for (QTextBlock::iterator at = browser.begin().begin(); !at.atEnd(); ++at)
+            weights << qMakePair(at.fragment().text(), at.fragment().charFormat().font().weight());
+        QCOMPARE(weights, (QList<QPair<QString, int>>{{"plain ", 50}, {"bold", 75}, {" unbolded", 50}}));
+        QVERIFY(editor.Edit()->toHtml().contains(QStringLiteral("font-weight:80")));
     }
 
     void closingWithUnsavedChanges_data()

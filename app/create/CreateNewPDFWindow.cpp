@@ -553,8 +553,12 @@ bool CreateNewPDFWindow::SaveProject()
 
 bool CreateNewPDFWindow::SaveProjectAs()
 {
-    const QString path = Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(),
-                                                tr("Create New PDF Project (*.cnp)"));
+    // A name typed without an extension gets the filter's, so that Load lists the project.
+    SaveFileOptions options;
+    options.defaultSuffix = QStringLiteral("cnp");
+    const QString path = WithDefaultSuffix(Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(),
+                                                                  tr("Create New PDF Project (*.cnp)"), options),
+                                           options.defaultSuffix);
     if (path.isEmpty())
         return false;
     projectPath = path;
@@ -617,10 +621,14 @@ QString CreateNewPDFWindow::HtmlForBrowser() const
     return html;
 }
 
-QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter)
+QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter,
+                                             const QString& suffix)
 {
     const QString key = QLatin1String(folderKey);
-    const QString path = Prompts().SaveFileName(this, caption, AppSettings::Folder(key), filter);
+    SaveFileOptions options;
+    options.defaultSuffix = suffix;
+    const QString path =
+        WithDefaultSuffix(Prompts().SaveFileName(this, caption, AppSettings::Folder(key), filter, options), suffix);
     if (!path.isEmpty())
         AppSettings::SetFolder(key, AppSettings::FolderOfFile(path));
     return path;
@@ -637,7 +645,8 @@ void CreateNewPDFWindow::ReportExport(bool written)
 void CreateNewPDFWindow::on_buttonExportHTML_clicked()
 {
     const QString path =
-        ChooseExportFile(tr("Export HTML"), SettingsKey::CreateNewHTMLOutputFolder, tr("HTML File (*.html)"));
+        ChooseExportFile(tr("Export HTML"), SettingsKey::CreateNewHTMLOutputFolder, tr("HTML File (*.html)"),
+                         QStringLiteral("html"));
     if (path.isEmpty())
         return;
     ReportExport(FindSameFile(path, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty() &&
@@ -648,7 +657,8 @@ void CreateNewPDFWindow::on_buttonExportPDF_clicked()
 {
     // The folder is remembered before the page settings, so that cancelling them still keeps it.
     const QString path =
-        ChooseExportFile(tr("Export PDF"), SettingsKey::CreateNewPDFOutputFolder, tr("PDF Document (*.pdf)"));
+        ChooseExportFile(tr("Export PDF"), SettingsKey::CreateNewPDFOutputFolder, tr("PDF Document (*.pdf)"),
+                         QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
 

@@ -184,12 +184,15 @@ void ExtractTextFromScanWindow::TextExtractThreadFinished()
 // ---- Text files ----
 
 QString ExtractTextFromScanWindow::ChooseFile(bool existing, const QString& caption, const char* settingsKey,
-                                              const QString& filter)
+                                              const QString& filter, const QString& suffix)
 {
     const QString key = QLatin1String(settingsKey);
     const QString folder = AppSettings::Folder(key);
+    SaveFileOptions options;
+    options.defaultSuffix = suffix;
     const QString path = existing ? Prompts().OpenFileName(this, caption, folder, filter)
-                                  : Prompts().SaveFileName(this, caption, folder, filter);
+                                  : WithDefaultSuffix(Prompts().SaveFileName(this, caption, folder, filter, options),
+                                                      suffix);
     if (path.isEmpty())
         return QString();
     const QString internal = QDir::fromNativeSeparators(path);
@@ -204,7 +207,7 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
         return;
     }
     const QString path = ChooseFile(false, tr("Export PDF"), SettingsKey::ExtractTextPDFOutputFolder,
-                                    tr("PDF Document (*.pdf)"));
+                                    tr("PDF Document (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The exporter replaces an existing file only with a complete one.
@@ -224,7 +227,7 @@ void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
         return;
     }
     const QString path = ChooseFile(false, tr("Export Text File"), SettingsKey::ExtractTextTXTOutputFolder,
-                                    tr("Text File (*.txt)"));
+                                    tr("Text File (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The old file stays whole until the new one is complete.

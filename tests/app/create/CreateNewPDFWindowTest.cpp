@@ -463,6 +463,26 @@ private slots:
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), Documents() + QStringLiteral("/elsewhere"));
     }
 
+    // A name typed without an extension gets its dialog's: the project is listed by Load, the
+    // exports open in their programs.
+    void namesGetTheirDialogsExtension()
+    {
+        Editor editor;
+        QTest::keyClicks(editor.Edit(), QStringLiteral("Named"));
+        const QString folder = Documents() + QStringLiteral("/named/");
+        QDir().mkpath(folder);
+        editor.prompts.fileNameAnswers << folder + "createproj" << folder + "notes" << folder + "notes2";
+        editor.Trigger("actionSave_As");
+        editor.Click("buttonExportPDF");
+        editor.Click("buttonExportHTML");
+        QCOMPARE(Files(folder), (QStringList{"createproj.cnp", "notes.pdf", "notes2.html"}));
+        QStringList suffixes;
+        for (const ScriptedPrompts::Record& record : editor.prompts.Of(QStringLiteral("saveFileName")))
+            suffixes << record.saveOptions.defaultSuffix;
+        QCOMPARE(suffixes, (QStringList{"cnp", "pdf", "html"}));
+        QCOMPARE(editor.window.windowTitle(), kTitle + QStringLiteral(" - createproj"));
+    }
+
     // Un-bolded text is exported as Qt writes normal text, so that a browser shows the weights
     // the editor showed; the project keeps the editor's own weights.
     void htmlWeightsAreTheEditors()

@@ -306,6 +306,25 @@ private slots:
         }
         QVERIFY(QFileInfo(folder).isDir());
     }
+
+    // A name typed without an extension gets its dialog's.
+    void namesGetTheirDialogsExtension()
+    {
+        ScriptedPrompts prompts;
+        ExtractTextFromScanWindow window;
+        window.OpenWindow();
+        Editor(window)->setPlainText(QStringLiteral("Page six"));
+        QTemporaryDir folder;
+        prompts.fileNameAnswers = QStringList{folder.filePath(QStringLiteral("page6")),
+                                              folder.filePath(QStringLiteral("notes"))};
+        Click(window, "buttonExportToTXT");
+        Click(window, "buttonExportToPDF");
+        QCOMPARE(Files(folder.path()), (QStringList{"notes.pdf", "page6.txt"}));
+        QCOMPARE(Contents(folder.filePath(QStringLiteral("page6.txt"))), QByteArray("Page six"));
+        const QList<ScriptedPrompts::Record> dialogs = prompts.Of(QStringLiteral("saveFileName"));
+        QCOMPARE(dialogs[0].saveOptions.defaultSuffix, QStringLiteral("txt"));
+        QCOMPARE(dialogs[1].saveOptions.defaultSuffix, QStringLiteral("pdf"));
+    }
 };
 
 VELLORAN_APP_TEST_MAIN(ExtractTextFromScanWindowTest)

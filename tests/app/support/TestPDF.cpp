@@ -1,6 +1,5 @@
 #include "app/support/TestPDF.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QVector>
 
@@ -50,16 +49,6 @@ QByteArray Read(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray DigestWithoutID(const QString& path)
-{
-    QByteArray bytes = Read(path);
-    const int start = bytes.lastIndexOf("/ID [");
-    const int end = bytes.indexOf(']', start);
-    if (start >= 0 && end > start)
-        bytes.replace(start, end + 1 - start, "/ID []");
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
 bool Write(const QString& path, const QByteArray& bytes)

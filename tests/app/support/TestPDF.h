@@ -23,8 +23,5 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extr
 bool Write(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.
 QByteArray Read(const QString& path);
-// The SHA-256 of a written file in hex, its document ID (new for every file) left out: the same
-// digest means the same bytes in every other place.
-QByteArray DigestWithoutID(const QString& path);
 
 } // namespace TestPDF

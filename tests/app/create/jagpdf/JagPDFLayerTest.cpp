@@ -1,13 +1,12 @@
 // The PDF generation layer under the rich-text exporter: its measures, the mapping of text to the
-// standard faces' glyphs, WinAnsi text written as it always was, font descriptions, the resolution of JPEG and PNG files, the refusals of calls out of order, handle
-// counting and the file a released document leaves (or does not), and a document read back by
-// qpdf, pdffonts and pdfimages.
+// standard faces' glyphs, font descriptions, the resolution of JPEG and PNG files, the refusals
+// of calls out of order, handle counting and the file a released document leaves (or does not),
+// and a document read back by qpdf, pdffonts and pdfimages.
 
 #include "app/create/jagpdf/JagPDF.h"
 #include "app/create/jagpdf/StandardText.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/PDFReaders.h"
-#include "app/support/TestPDF.h"
 #include "pdf/support/JPEGTestSupport.h"
 
 #include <QBuffer>
@@ -128,33 +127,6 @@ private slots:
         QFETCH(QByteArray, utf8);
         QFETCH(QString, glyphs);
         QCOMPARE(Shown(StandardText::FromUTF8(std::string(utf8.constData(), utf8.size()))), glyphs);
-    }
-
-    // Text that WinAnsi covers gives the file the layer wrote before it knew other glyphs, byte for
-    // byte but for the document ID.
-    void winAnsiTextAsBefore()
-    {
-        const QString path = In("winansi.pdf");
-        {
-            Document document = create_file(Path(path));
-            document.page_start(595, 842);
-            Canvas canvas = document.page().canvas();
-            canvas.text_start(50, 792);
-            Font times = document.font_load("standard; name=Times-Roman; size=12; enc=utf-8");
-            Font courier = document.font_load("standard; name=Courier-Bold; size=10; enc=utf-8");
-            canvas.text_font(times);
-            canvas.text("Hello (World) \\ Caf\u00e9 \u20ac5 \u2013 \u201cquoted\u201d \u00ff\u0160");
-            canvas.text_translate_line(0, -14.4);
-            canvas.text_font(courier);
-            canvas.text("Gr\u00f6\u00dfe \u00c9l\u00e8ve\t\u00a0end");
-            canvas.text_font(times);
-            canvas.text(" back");
-            canvas.text_end();
-            document.page_end();
-            document.finalize();
-        }
-        QCOMPARE(TestPDF::DigestWithoutID(path),
-                 QByteArray("05494f07d4bec1a8e2e55f38e7fa4b592e13f7db8a91b32b1912210a97e61853"));
     }
 
     void badFontDescriptionsAreRefused_data()

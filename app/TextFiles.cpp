@@ -1,18 +1,23 @@
 #include "app/TextFiles.h"
 
+#include "app/tools/StagedOutput.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QTextCodec>
 
 namespace TextFiles {
 
 bool WriteUtf8(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    StagedOutput staged(path);
+    if (!staged.Create())
         return false;
+    QFile file(staged.TemporaryPath());
     const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError && staged.Commit();
 }
 
 bool ReadUtf8(const QString& path, qint64 maxBytes, QString& text)

@@ -1,6 +1,7 @@
 #pragma once
-// Project files and text exports as whole UTF-8 texts. Writing goes through QSaveFile: the target
-// is replaced only once the new file is complete, so a failed write leaves the old file as it was.
+// Project files and text exports as whole UTF-8 texts. Writing goes through StagedOutput, as every
+// output of the program does: the text is written beside the target, which it replaces only once
+// complete, so a failed write leaves the old file as it was and nothing beside it.
 // Reading refuses a file larger than the caller's limit or one that is not UTF-8.
 
 #include <QString>

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes app/create/jagpdf/StandardFontWidths.inc: the advance widths (1/1000 em) of the eight
-Times and Courier faces for every WinAnsiEncoding code, read from the metric-compatible URW AFM
-files of Debian's fonts-urw-base35. Codes that WinAnsi leaves undefined get 0.
+Times and Courier faces for every WinAnsiEncoding code, and for the glyphs that the standard faces
+have beyond WinAnsi (the Central European, Baltic, Turkish and Romanian letters, a few accents and
+signs), read from the metric-compatible URW AFM files of Debian's fonts-urw-base35. Codes that
+WinAnsi leaves undefined get 0.
 
     python3 scripts/make-standard-font-widths.py [afm-folder]
 """
@@ -70,6 +72,38 @@ for start, (letter, accents) in LATIN1_LETTERS.items():
         WIN_ANSI[start + 0x20 + offset] = letter.lower() + accent
 WIN_ANSI[0xFF] = "ydieresis"
 
+# The glyphs beyond WinAnsi that every PDF reader's standard Times and Courier faces carry, with
+# the characters they show (the Adobe glyph list's values). Tcommaaccent serves both the T with
+# cedilla, as the glyph list has it, and the T with comma below of Romanian.
+EXTRA_GLYPHS = [
+    ("Amacron", [0x0100]), ("amacron", [0x0101]), ("Abreve", [0x0102]), ("abreve", [0x0103]),
+    ("Aogonek", [0x0104]), ("aogonek", [0x0105]), ("Cacute", [0x0106]), ("cacute", [0x0107]),
+    ("Ccaron", [0x010C]), ("ccaron", [0x010D]), ("Dcaron", [0x010E]), ("dcaron", [0x010F]),
+    ("Dcroat", [0x0110]), ("dcroat", [0x0111]), ("Emacron", [0x0112]), ("emacron", [0x0113]),
+    ("Edotaccent", [0x0116]), ("edotaccent", [0x0117]), ("Eogonek", [0x0118]), ("eogonek", [0x0119]),
+    ("Ecaron", [0x011A]), ("ecaron", [0x011B]), ("Gbreve", [0x011E]), ("gbreve", [0x011F]),
+    ("Gcommaaccent", [0x0122]), ("gcommaaccent", [0x0123]), ("Imacron", [0x012A]), ("imacron", [0x012B]),
+    ("Iogonek", [0x012E]), ("iogonek", [0x012F]), ("Idotaccent", [0x0130]), ("dotlessi", [0x0131]),
+    ("Kcommaaccent", [0x0136]), ("kcommaaccent", [0x0137]), ("Lacute", [0x0139]), ("lacute", [0x013A]),
+    ("Lcommaaccent", [0x013B]), ("lcommaaccent", [0x013C]), ("Lcaron", [0x013D]), ("lcaron", [0x013E]),
+    ("Lslash", [0x0141]), ("lslash", [0x0142]), ("Nacute", [0x0143]), ("nacute", [0x0144]),
+    ("Ncommaaccent", [0x0145]), ("ncommaaccent", [0x0146]), ("Ncaron", [0x0147]), ("ncaron", [0x0148]),
+    ("Omacron", [0x014C]), ("omacron", [0x014D]), ("Ohungarumlaut", [0x0150]), ("ohungarumlaut", [0x0151]),
+    ("Racute", [0x0154]), ("racute", [0x0155]), ("Rcommaaccent", [0x0156]), ("rcommaaccent", [0x0157]),
+    ("Rcaron", [0x0158]), ("rcaron", [0x0159]), ("Sacute", [0x015A]), ("sacute", [0x015B]),
+    ("Scedilla", [0x015E]), ("scedilla", [0x015F]), ("Tcommaaccent", [0x0162, 0x021A]),
+    ("tcommaaccent", [0x0163, 0x021B]), ("Tcaron", [0x0164]), ("tcaron", [0x0165]),
+    ("Umacron", [0x016A]), ("umacron", [0x016B]), ("Uring", [0x016E]), ("uring", [0x016F]),
+    ("Uhungarumlaut", [0x0170]), ("uhungarumlaut", [0x0171]), ("Uogonek", [0x0172]), ("uogonek", [0x0173]),
+    ("Zacute", [0x0179]), ("zacute", [0x017A]), ("Zdotaccent", [0x017B]), ("zdotaccent", [0x017C]),
+    ("Scommaaccent", [0x0218]), ("scommaaccent", [0x0219]),
+    ("caron", [0x02C7]), ("breve", [0x02D8]), ("dotaccent", [0x02D9]), ("ring", [0x02DA]),
+    ("ogonek", [0x02DB]), ("hungarumlaut", [0x02DD]), ("fraction", [0x2044]), ("partialdiff", [0x2202]),
+    ("Delta", [0x2206]), ("summation", [0x2211]), ("minus", [0x2212]), ("radical", [0x221A]),
+    ("notequal", [0x2260]), ("lessequal", [0x2264]), ("greaterequal", [0x2265]), ("lozenge", [0x25CA]),
+    ("fi", [0xFB01]), ("fl", [0xFB02]),
+]
+
 
 def read_widths(path):
     widths = {}
@@ -89,10 +123,12 @@ def read_widths(path):
 
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else AFM_FOLDER
-    rows = []
+    win_ansi_rows = []
+    extra_widths = {name: [] for name, _ in EXTRA_GLYPHS}
     for standard, urw in FACES:
         widths = read_widths(os.path.join(folder, urw + ".afm"))
-        missing = [name for name in WIN_ANSI.values() if name not in widths]
+        wanted = list(WIN_ANSI.values()) + list(extra_widths)
+        missing = [name for name in wanted if name not in widths]
         if missing:
             sys.exit("%s lacks %s" % (urw, ", ".join(sorted(set(missing)))))
         table = [widths[WIN_ANSI[code]] if code in WIN_ANSI else 0 for code in range(256)]
@@ -100,11 +136,23 @@ def main():
         for start in range(0, 256, 16):
             lines.append("        " + ", ".join("%4d" % width for width in table[start:start + 16]) + ",")
         lines.append("    },")
-        rows.append("\n".join(lines))
+        win_ansi_rows.append("\n".join(lines))
+        for name in extra_widths:
+            extra_widths[name].append(widths[name])
+    glyph_rows = ["    {\"%s\", {%s}}," % (name, ", ".join("%d" % width for width in extra_widths[name]))
+                  for name, _ in EXTRA_GLYPHS]
+    characters = sorted((code, index) for index, (_, codes) in enumerate(EXTRA_GLYPHS) for code in codes)
+    character_rows = ["    {0x%04X, %d}," % (code, index) for code, index in characters]
     with open(OUTPUT, "w", encoding="ascii") as out:
         out.write("// Generated by scripts/make-standard-font-widths.py from the URW AFM files of\n"
-                  "// fonts-urw-base35; do not edit. Advance widths in 1/1000 em by WinAnsi code.\n")
-        out.write("{\n" + "\n".join(rows) + "\n}\n")
+                  "// fonts-urw-base35; do not edit.\n\n")
+        out.write("// Advance widths in 1/1000 em by WinAnsi code, one row per face.\n")
+        out.write("const unsigned short scWinAnsiWidths[StandardFontMetrics::eFaceCount][256] = {\n" +
+                  "\n".join(win_ansi_rows) + "\n};\n\n")
+        out.write("// The glyphs beyond WinAnsi: name and advance widths in 1/1000 em by face.\n")
+        out.write("const ExtraGlyph scExtraGlyphs[] = {\n" + "\n".join(glyph_rows) + "\n};\n\n")
+        out.write("// The characters those glyphs show, by code point: the index of the glyph.\n")
+        out.write("const ExtraCharacter scExtraCharacters[] = {\n" + "\n".join(character_rows) + "\n};\n")
 
 
 if __name__ == "__main__":

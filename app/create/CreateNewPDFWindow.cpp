@@ -553,8 +553,12 @@ bool CreateNewPDFWindow::SaveProject()
 
 bool CreateNewPDFWindow::SaveProjectAs()
 {
-    const QString path = Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(),
-                                                tr("Create New PDF Project (*.cnp)"));
+    // A name typed without an extension gets the filter's, so that Load lists the project.
+    SaveFileOptions options;
+    options.defaultSuffix = QStringLiteral("cnp");
+    const QString path = WithDefaultSuffix(Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(),
+                                                                  tr("Create New PDF Project (*.cnp)"), options),
+                                           options.defaultSuffix);
     if (path.isEmpty())
         return false;
     projectPath = path;
@@ -573,9 +577,37 @@ void CreateNewPDFWindow::on_actionSave_As_triggered()
 
 // ---- Exports ----
 
-QString CreateNewPDFWindow::HtmlWithFileUrls() const
+QString CreateNewPDFWindow::HtmlForBrowser() const
 {
-    QString html = ui->editNewPDF->toHtml();
+    // Qt writes a QFont weight times 8 as the CSS weight: Normal (50) as 400, Bold (75) as 600,
+    // and this editor's plain weight 10 as "font-weight:80", which a browser draws as thin as the
+    // font allows. Plain text is exported as Qt writes normal text; the project keeps weight 10.
+    const std::unique_ptr<QTextDocument> document(ui->editNewPDF->document()->clone());
+    // Not part of what a clone copies; Qt writes the page as a table when the two differ.
+    document->setDocumentMargin(ui->editNewPDF->document()->documentMargin());
+    QList<QPair<int, int>> plainRuns;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator at = block.begin(); !at.atEnd(); ++at) {
+            if (at.fragment().charFormat().fontWeight() == scPlainWeight)
+                plainRuns.append({at.fragment().position(), at.fragment().length()});
+        }
+        // An empty paragraph's own format, which Qt writes too.
+        if (block.charFormat().fontWeight() == scPlainWeight)
+            plainRuns.append({block.position(), 0});
+    }
+    QTextCharFormat normal;
+    normal.setFontWeight(QFont::Normal);
+    QTextCursor cursor(document.get());
+    for (const QPair<int, int>& run : plainRuns) {
+        cursor.setPosition(run.first);
+        if (run.second == 0) {
+            cursor.mergeBlockCharFormat(normal);
+            continue;
+        }
+        cursor.setPosition(run.first + run.second, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(normal);
+    }
+    QString html = document->toHtml();
     QSet<QString> done;
     for (const QString& name : DocumentImageNames()) {
         if (done.contains(name) || !QDir::isAbsolutePath(name))
@@ -589,10 +621,14 @@ QString CreateNewPDFWindow::HtmlWithFileUrls() const
     return html;
 }
 
-QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter)
+QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter,
+                                             const QString& suffix)
 {
     const QString key = QLatin1String(folderKey);
-    const QString path = Prompts().SaveFileName(this, caption, AppSettings::Folder(key), filter);
+    SaveFileOptions options;
+    options.defaultSuffix = suffix;
+    const QString path =
+        WithDefaultSuffix(Prompts().SaveFileName(this, caption, AppSettings::Folder(key), filter, options), suffix);
     if (!path.isEmpty())
         AppSettings::SetFolder(key, AppSettings::FolderOfFile(path));
     return path;
@@ -609,18 +645,20 @@ void CreateNewPDFWindow::ReportExport(bool written)
 void CreateNewPDFWindow::on_buttonExportHTML_clicked()
 {
     const QString path =
-        ChooseExportFile(tr("Export HTML"), SettingsKey::CreateNewHTMLOutputFolder, tr("HTML File (*.html)"));
+        ChooseExportFile(tr("Export HTML"), SettingsKey::CreateNewHTMLOutputFolder, tr("HTML File (*.html)"),
+                         QStringLiteral("html"));
     if (path.isEmpty())
         return;
     ReportExport(FindSameFile(path, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty() &&
-                 TextFiles::WriteUtf8(path, HtmlWithFileUrls()));
+                 TextFiles::WriteUtf8(path, HtmlForBrowser()));
 }
 
 void CreateNewPDFWindow::on_buttonExportPDF_clicked()
 {
     // The folder is remembered before the page settings, so that cancelling them still keeps it.
     const QString path =
-        ChooseExportFile(tr("Export PDF"), SettingsKey::CreateNewPDFOutputFolder, tr("PDF Document (*.pdf)"));
+        ChooseExportFile(tr("Export PDF"), SettingsKey::CreateNewPDFOutputFolder, tr("PDF Document (*.pdf)"),
+                         QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
 

@@ -100,12 +100,15 @@ private:
     // The image names of the document, in order, duplicates kept.
     QStringList DocumentImageNames() const;
     // A save-file dialog for an export, starting in the folder remembered under the key, which
-    // then remembers the chosen file's folder; empty when cancelled.
-    QString ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter);
+    // then remembers the chosen file's folder; a name without an extension gets the suffix.
+    // Empty when cancelled.
+    QString ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter,
+                             const QString& suffix);
     // "File exported successfully." or "Could not export file.".
     void ReportExport(bool written);
-    // The document's HTML with every image source as a file URL.
-    QString HtmlWithFileUrls() const;
+    // The document's HTML as a browser is to read it: every image source a file URL, plain text
+    // in the weight Qt writes for normal text.
+    QString HtmlForBrowser() const;
 
     Ui::CreateNewPDFWindow* ui;
     AppIdentity* identity;

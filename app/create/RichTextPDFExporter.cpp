@@ -2,6 +2,7 @@
 
 #include "app/create/DocumentImages.h"
 #include "app/tools/FileIdentity.h"
+#include "app/tools/StagedOutput.h"
 
 #include <QFile>
 #include <QTextBlock>
@@ -334,19 +335,23 @@ bool RichTextPDFExporter::ExportDocumentToPDF(const QString& outputPath, QTextEd
     if (!editor || outputPath.isEmpty() || !std::isfinite(pageWidth) || !std::isfinite(pageHeight) || margin < 0 ||
         static_cast<int>(pageWidth - 2.0 * margin) <= 0 || pageHeight - 2.0 * margin <= 0)
         return false;
-    // Creating the file would destroy an image it is to show.
+    // Replacing the file would destroy an image it is to show.
     if (!FindSameFile(outputPath, DocumentImages::FilePaths(*editor->document())).isEmpty())
         return false;
+    // Written beside the target, which it replaces only once complete: a failed export leaves an
+    // existing file as it was, and nothing beside it.
+    StagedOutput staged(outputPath);
+    if (!staged.Create())
+        return false;
     try {
-        // Released on the way out; released before finalize it deletes the file it began.
-        jag::pdf::Document document = jag::pdf::create_file(UTF8(outputPath));
+        // Released before finalize, the document deletes the file it began.
+        jag::pdf::Document document = jag::pdf::create_file(UTF8(staged.TemporaryPath()));
         PageFlow(*this, document, pageWidth, pageHeight, margin).Export(*editor->document());
-        return true;
     } catch (...) {
-        // A jag::pdf::Exception from the layer, or anything else: the file is gone with the
-        // document, and the caller hears of it.
+        // A jag::pdf::Exception from the layer, or anything else: the caller hears of it.
+        return false;
     }
-    return false;
+    return staged.Commit();
 }
 
 jag::pdf::Font RichTextPDFExporter::BuildStandardFontSpec(const jag::pdf::Document& document,

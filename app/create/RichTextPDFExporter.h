@@ -15,9 +15,10 @@
 // when it is taller than a page. Everything stays inside the margins.
 //
 // ExportDocumentToPDF reports the outcome: false when anything failed (no editor, a page too small
-// for its margins, a target that cannot be written, an image that cannot be read ...), and then
-// no file is left at the path; a target that is one of the document's own images is refused
-// before it is touched. GUI thread (it reads the editor's document); the class keeps
+// for its margins, a target that cannot be written, an image that cannot be read ...). The
+// document is written beside the target (StagedOutput) and replaces it only once complete, so a
+// failed export leaves the path as it was, an existing file included, and no file beside it; a
+// target that is one of the document's own images is refused before anything is written. GUI thread (it reads the editor's document); the class keeps
 // nothing between calls.
 
 #include "app/create/jagpdf/JagPDF.h"
@@ -43,8 +44,7 @@ public:
 
     // Lays out editor->document() on pages of pageWidth x pageHeight points with the margin (in
     // points) on every side and writes outputPath (created, or replaced). True when the file was
-    // written completely; false, with no file left at outputPath, otherwise (a target that is one
-    // of the document's images stays as it was).
+    // written completely; false otherwise, with outputPath as it was before.
     bool ExportDocumentToPDF(const QString& outputPath, QTextEdit* editor, double pageWidth, double pageHeight,
                              int margin);
 

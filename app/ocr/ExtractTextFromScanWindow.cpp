@@ -4,23 +4,18 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/TextFiles.h"
-#include "app/create/DocumentImages.h"
 #include "app/create/RichTextPDFExporter.h"
 #include "app/ocr/TextExtractThread.h"
-#include "app/tools/FileIdentity.h"
 #include "ui_ExtractTextFromScanWindow.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QUrl>
 
-#include <cstdio>
 #include <iterator>
 
 namespace {
@@ -189,12 +184,15 @@ void ExtractTextFromScanWindow::TextExtractThreadFinished()
 // ---- Text files ----
 
 QString ExtractTextFromScanWindow::ChooseFile(bool existing, const QString& caption, const char* settingsKey,
-                                              const QString& filter)
+                                              const QString& filter, const QString& suffix)
 {
     const QString key = QLatin1String(settingsKey);
     const QString folder = AppSettings::Folder(key);
+    SaveFileOptions options;
+    options.defaultSuffix = suffix;
     const QString path = existing ? Prompts().OpenFileName(this, caption, folder, filter)
-                                  : Prompts().SaveFileName(this, caption, folder, filter);
+                                  : WithDefaultSuffix(Prompts().SaveFileName(this, caption, folder, filter, options),
+                                                      suffix);
     if (path.isEmpty())
         return QString();
     const QString internal = QDir::fromNativeSeparators(path);
@@ -209,28 +207,12 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
         return;
     }
     const QString path = ChooseFile(false, tr("Export PDF"), SettingsKey::ExtractTextPDFOutputFolder,
-                                    tr("PDF Document (*.pdf)"));
+                                    tr("PDF Document (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
-    // The exporter writes under a free name beside the target, which the new file replaces only
-    // once it is complete: a failed export leaves the old file as it was. A target that is one of
-    // the text's own images would be replaced after the exporter has read it: refused as the
-    // exporter refuses it.
-    QString partPath;
-    if (FindSameFile(path, DocumentImages::FilePaths(*ui->editText->document())).isEmpty()) {
-        QTemporaryFile reserve(path + QStringLiteral(".XXXXXX.part"));
-        if (reserve.open())
-            partPath = reserve.fileName(); // removed again when reserve goes; the exporter makes it anew
-    }
-    bool exported = !partPath.isEmpty() &&
-                    RichTextPDFExporter().ExportDocumentToPDF(partPath, ui->editText, kA4Width, kA4Height,
-                                                              ui->sliderDocumentMargin->value());
-    if (exported && QFileInfo::exists(path))
-        QFile::setPermissions(partPath, QFileInfo(path).permissions());
-    exported = exported && std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(path).constData()) == 0;
-    if (!exported) {
-        if (!partPath.isEmpty())
-            QFile::remove(partPath);
+    // The exporter replaces an existing file only with a complete one.
+    if (!RichTextPDFExporter().ExportDocumentToPDF(path, ui->editText, kA4Width, kA4Height,
+                                                   ui->sliderDocumentMargin->value())) {
         Prompts().Warning(this, QString(), tr("Could not export file."));
         return;
     }
@@ -245,7 +227,7 @@ void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
         return;
     }
     const QString path = ChooseFile(false, tr("Export Text File"), SettingsKey::ExtractTextTXTOutputFolder,
-                                    tr("Text File (*.txt)"));
+                                    tr("Text File (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The old file stays whole until the new one is complete.

@@ -71,8 +71,10 @@ private:
     void ReleaseThread();
     void SetAlignment(Qt::Alignment alignment);
     void UpdateBoldItalicButtons();
-    // The save or open dialog of an export; remembers the folder of a chosen file.
-    QString ChooseFile(bool existing, const QString& caption, const char* settingsKey, const QString& filter);
+    // The save or open dialog of an export; remembers the folder of a chosen file. A name typed
+    // into the save dialog without an extension gets the suffix.
+    QString ChooseFile(bool existing, const QString& caption, const char* settingsKey, const QString& filter,
+                       const QString& suffix = QString());
 
     Ui::ExtractTextFromScanWindow* ui;
     AppIdentity* identity;

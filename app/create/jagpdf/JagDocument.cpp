@@ -2,7 +2,7 @@
 
 #include "app/create/jagpdf/JagFailure.h"
 #include "app/create/jagpdf/PNGImageXObjectWriter.h"
-#include "app/create/jagpdf/WinAnsiText.h"
+#include "app/create/jagpdf/StandardText.h"
 #include "app/create/jagpdf/jagpdf.h"
 #include "pdf/io/NumberText.h"
 #include "pdf/writing/DictionaryContext.h"
@@ -13,12 +13,24 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 // Nothing in these documents needs more than PDF 1.3.
 const PDFVersionCode scPDFVersion = 13;
+
+// The codes that WinAnsiEncoding leaves free (but 0), where a dictionary puts the glyphs beyond
+// WinAnsi; every WinAnsi code keeps its character there, so that one dictionary shows a whole
+// word of Latin-1 and other letters.
+const unsigned char scFreeCodes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D,
+                                     0x0E, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A,
+                                     0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D};
+const size_t scFreeCodeCount = sizeof(scFreeCodes);
+// The widths of every code from the first free one to the last code.
+const int scFirstWidthCode = 0x01;
+const int scLastWidthCode = 0xFF;
 
 [[noreturn]] void Refuse(int inCode, const std::string& inMessage)
 {
@@ -193,18 +205,76 @@ void JagDocument::WriteFontDictionaries()
 {
     ObjectsContext& objects = mWriter->GetObjectsContext();
     for (int face = 0; face < StandardFontMetrics::eFaceCount; ++face) {
-        if (mFaceObjectIDs[face] == 0)
-            continue;
-        objects.StartIndirectObject(mFaceObjectIDs[face]);
-        DictionaryContext* dictionary = objects.StartDictionary();
-        WriteNameEntry(objects, dictionary, "Type", "Font");
-        WriteNameEntry(objects, dictionary, "Subtype", "Type1");
-        WriteNameEntry(objects, dictionary, "BaseFont",
-                       StandardFontMetrics::FaceName(static_cast<StandardFontMetrics::Face>(face)));
-        WriteNameEntry(objects, dictionary, "Encoding", "WinAnsiEncoding");
-        objects.EndDictionary(dictionary);
-        objects.EndIndirectObject();
+        const std::vector<ObjectIDType>& objectIDs = mFaces[face].objectIDs;
+        if (!objectIDs.empty() && objectIDs[0] != 0) {
+            objects.StartIndirectObject(objectIDs[0]);
+            DictionaryContext* dictionary = objects.StartDictionary();
+            WriteNameEntry(objects, dictionary, "Type", "Font");
+            WriteNameEntry(objects, dictionary, "Subtype", "Type1");
+            WriteNameEntry(objects, dictionary, "BaseFont",
+                           StandardFontMetrics::FaceName(static_cast<StandardFontMetrics::Face>(face)));
+            WriteNameEntry(objects, dictionary, "Encoding", "WinAnsiEncoding");
+            objects.EndDictionary(dictionary);
+            objects.EndIndirectObject();
+        }
+        for (size_t extra = 1; extra < objectIDs.size(); ++extra) {
+            if (objectIDs[extra] != 0)
+                WriteExtraGlyphDictionary(static_cast<StandardFontMetrics::Face>(face), extra);
+        }
     }
+}
+
+void JagDocument::WriteExtraGlyphDictionary(StandardFontMetrics::Face inFace, size_t inDictionary)
+{
+    const FaceDictionaries& face = mFaces[inFace];
+    // The glyph at each code of this dictionary: WinAnsi's, or one of its slots'.
+    StandardGlyph glyphAt[256];
+    for (int code = 0; code < 256; ++code)
+        glyphAt[code] = static_cast<StandardGlyph>(code);
+    const size_t firstSlot = (inDictionary - 1) * scFreeCodeCount;
+    const size_t endSlot = std::min(face.extraGlyphs.size(), firstSlot + scFreeCodeCount);
+    for (size_t slot = firstSlot; slot < endSlot; ++slot)
+        glyphAt[scFreeCodes[slot - firstSlot]] = face.extraGlyphs[slot];
+
+    ObjectsContext& objects = mWriter->GetObjectsContext();
+    PDFValueWriter& values = objects.GetValueWriter();
+    objects.StartIndirectObject(face.objectIDs[inDictionary]);
+    DictionaryContext* dictionary = objects.StartDictionary();
+    WriteNameEntry(objects, dictionary, "Type", "Font");
+    WriteNameEntry(objects, dictionary, "Subtype", "Type1");
+    WriteNameEntry(objects, dictionary, "BaseFont", StandardFontMetrics::FaceName(inFace));
+    if (dictionary->WriteKey("Encoding") == eSuccess) {
+        DictionaryContext* encoding = objects.StartDictionary();
+        WriteNameEntry(objects, encoding, "Type", "Encoding");
+        WriteNameEntry(objects, encoding, "BaseEncoding", "WinAnsiEncoding");
+        if (encoding->WriteKey("Differences") == eSuccess) {
+            // Each run of consecutive codes: its first code, then the names.
+            objects.StartArray();
+            for (size_t slot = firstSlot; slot < endSlot; ++slot) {
+                const size_t index = slot - firstSlot;
+                if (index == 0 || scFreeCodes[index] != scFreeCodes[index - 1] + 1)
+                    objects.WriteInteger(scFreeCodes[index], eTokenSeparatorSpace);
+                values.WriteNameValue(StandardFontMetrics::ExtraGlyphName(face.extraGlyphs[slot]),
+                                      eTokenSeparatorSpace);
+            }
+            objects.EndArray(eTokenSeparatorEndLine);
+        }
+        objects.EndDictionary(encoding);
+    }
+    // Readers take the advances from here rather than from a face of their own whose widths of
+    // these glyphs may differ, so the text sits where the layout measured it.
+    if (dictionary->WriteKey("FirstChar") == eSuccess)
+        dictionary->WriteIntegerValue(scFirstWidthCode);
+    if (dictionary->WriteKey("LastChar") == eSuccess)
+        dictionary->WriteIntegerValue(scLastWidthCode);
+    if (dictionary->WriteKey("Widths") == eSuccess) {
+        objects.StartArray();
+        for (int code = scFirstWidthCode; code <= scLastWidthCode; ++code)
+            objects.WriteInteger(StandardFontMetrics::GlyphWidth(inFace, glyphAt[code]), eTokenSeparatorSpace);
+        objects.EndArray(eTokenSeparatorEndLine);
+    }
+    objects.EndDictionary(dictionary);
+    objects.EndIndirectObject();
 }
 
 void JagDocument::Finalize()
@@ -274,17 +344,57 @@ void JagDocument::ShowText(unsigned long inPage, const std::string& inUTF8)
         Refuse(JAG_ERR_INVALID_STATE, "text needs a text object");
     if (!mFont)
         Refuse(JAG_ERR_INVALID_STATE, "text needs a font");
-    const std::string codes = WinAnsiText::FromUTF8(inUTF8);
-    if (codes.empty())
-        return;
-    if (mPlacedFont != mFont) {
-        ObjectIDType& faceID = mFaceObjectIDs[mFont->face];
-        if (faceID == 0)
-            faceID = mWriter->GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
-        canvas.SetFontAndSize(mPage->GetResourcesDictionary().FontNameForObject(faceID), mFont->size);
-        mPlacedFont = mFont;
+    const StandardGlyphs glyphs = StandardText::FromUTF8(inUTF8);
+    // Each run is as long as one dictionary shows it: WinAnsi codes go with any of them.
+    for (size_t start = 0; start < glyphs.size();) {
+        size_t dictionary = 0;
+        std::string codes;
+        size_t at = start;
+        for (; at < glyphs.size(); ++at) {
+            const StandardGlyph glyph = glyphs[at];
+            if (!StandardFontMetrics::IsExtraGlyph(glyph)) {
+                codes.push_back(static_cast<char>(glyph));
+                continue;
+            }
+            const size_t slot = SlotOf(glyph);
+            const size_t needed = 1 + slot / scFreeCodeCount;
+            if (dictionary != 0 && needed != dictionary)
+                break;
+            dictionary = needed;
+            codes.push_back(static_cast<char>(scFreeCodes[slot % scFreeCodeCount]));
+        }
+        // WinAnsi text stays in the dictionary in place, or takes the WinAnsi one.
+        if (dictionary == 0 && mPlacedFont && mPlacedFont->font == *mFont)
+            dictionary = mPlacedFont->dictionary;
+        PlaceFont(canvas, dictionary);
+        canvas.ShowTextLiteral(codes);
+        start = at;
     }
-    canvas.ShowTextLiteral(codes);
+}
+
+size_t JagDocument::SlotOf(StandardGlyph inGlyph)
+{
+    FaceDictionaries& face = mFaces[mFont->face];
+    auto known = face.slotOfGlyph.find(inGlyph);
+    if (known != face.slotOfGlyph.end())
+        return known->second;
+    face.extraGlyphs.push_back(inGlyph);
+    face.slotOfGlyph.emplace(inGlyph, face.extraGlyphs.size() - 1);
+    return face.extraGlyphs.size() - 1;
+}
+
+void JagDocument::PlaceFont(PageContentContext& ioCanvas, size_t inDictionary)
+{
+    if (mPlacedFont && mPlacedFont->font == *mFont && mPlacedFont->dictionary == inDictionary)
+        return;
+    std::vector<ObjectIDType>& objectIDs = mFaces[mFont->face].objectIDs;
+    if (objectIDs.size() <= inDictionary)
+        objectIDs.resize(inDictionary + 1, 0);
+    if (objectIDs[inDictionary] == 0)
+        objectIDs[inDictionary] = mWriter->GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
+    ioCanvas.SetFontAndSize(mPage->GetResourcesDictionary().FontNameForObject(objectIDs[inDictionary]),
+                            mFont->size);
+    mPlacedFont = PlacedFont{*mFont, inDictionary};
 }
 
 void JagDocument::TranslateLine(unsigned long inPage, double inDx, double inDy)

@@ -2,7 +2,10 @@
 // The document behind a jagpdf document handle: one new PDF file written through its own
 // PDFWriter, one page at a time. A page's canvas is the page's content context; text objects
 // are positioned line by line ("Td"); the standard fonts are written at the end as non-embedded
-// Type 1 dictionaries with WinAnsiEncoding, one per face used; an image file is loaded once per
+// Type 1 dictionaries: one with WinAnsiEncoding per face used, and for a face whose text needs
+// glyphs beyond WinAnsi, further dictionaries of the same face whose encodings add those glyphs
+// at the codes WinAnsi leaves free (Differences, with the widths of every code), each glyph at
+// the next free code in the order the text first needs it; an image file is loaded once per
 // path and written once, as an image XObject right after the first page that draws it.
 // Every call checks its arguments and the order of calls and throws JagFailure, before writing
 // anything, when it refuses. A failure while writing the file leaves the document failed: every
@@ -77,8 +80,27 @@ private:
     PageContentContext& Canvas(unsigned long inPage);
     // Marks the document failed and throws.
     [[noreturn]] void FailWriting(const std::string& inMessage);
+    // The dictionaries of one face: [0] is the WinAnsi one, [1 ...] the ones that add glyphs
+    // beyond WinAnsi; an object id is reserved when a dictionary is first used.
+    struct FaceDictionaries {
+        std::vector<ObjectIDType> objectIDs;
+        // The glyphs beyond WinAnsi in the order the text first needed them; the one at slot s is
+        // in dictionary 1 + s / the free codes' count, at the free code s % that count.
+        std::vector<StandardGlyph> extraGlyphs;
+        std::map<StandardGlyph, size_t> slotOfGlyph;
+    };
+    struct PlacedFont {
+        Font font;
+        size_t dictionary = 0;
+    };
+
     void WriteImage(LoadedImage& ioImage);
+    // The slot of a glyph beyond WinAnsi in the current font's face, given on first use.
+    size_t SlotOf(StandardGlyph inGlyph);
+    // Selects the current font through one of its face's dictionaries, unless it is in place.
+    void PlaceFont(PageContentContext& ioCanvas, size_t inDictionary);
     void WriteFontDictionaries();
+    void WriteExtraGlyphDictionary(StandardFontMetrics::Face inFace, size_t inDictionary);
 
     std::string mPath;
     std::unique_ptr<PDFWriter> mWriter;
@@ -88,10 +110,10 @@ private:
     std::unique_ptr<OutputPage> mPage; // the open page
     PageContentContext* mCanvas = nullptr;
     bool mTextOpen = false;
-    std::optional<Font> mFont;       // set by SetFont
-    std::optional<Font> mPlacedFont; // the font the open page's content last selected
-    std::vector<size_t> mImagesToWrite; // first drawn on the open page
-    ObjectIDType mFaceObjectIDs[StandardFontMetrics::eFaceCount] = {};
+    std::optional<Font> mFont;             // set by SetFont
+    std::optional<PlacedFont> mPlacedFont; // what the open page's content last selected
+    std::vector<size_t> mImagesToWrite;    // first drawn on the open page
+    FaceDictionaries mFaces[StandardFontMetrics::eFaceCount];
     std::vector<LoadedImage> mImages;
     std::map<std::string, size_t> mImageIndexByPath;
 };

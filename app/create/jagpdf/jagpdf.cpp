@@ -7,7 +7,7 @@
 
 #include "app/create/jagpdf/JagDocument.h"
 #include "app/create/jagpdf/JagFailure.h"
-#include "app/create/jagpdf/WinAnsiText.h"
+#include "app/create/jagpdf/StandardText.h"
 
 #include <cmath>
 #include <memory>
@@ -226,7 +226,7 @@ jag_Double jag_Font_advance(jag_Font font, const char* text)
         FontObject* object;
         Resolve(font, object);
         CheckText(text);
-        return StandardFontMetrics::Advance(object->font.face, WinAnsiText::FromUTF8(text), object->font.size);
+        return StandardFontMetrics::Advance(object->font.face, StandardText::FromUTF8(text), object->font.size);
     });
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 /* The C interface of the PDF generation layer that the rich-text exporter writes through: a
  * document written to a file one page at a time, each page's canvas with text objects positioned
- * line by line, the standard Times and Courier fonts (not embedded, WinAnsi encoding) and JPEG and
- * PNG images. It is written over Kestrin's PDFWriter and content contexts.
+ * line by line, the standard Times and Courier fonts (not embedded) and JPEG and PNG images. It is written over Kestrin's PDFWriter and content contexts.
  *
  * Errors: every call sets the calling thread's error state, read by jag_error_code (0 when the
  * call succeeded) and jag_error_msg. A failed call returns a non-zero jag_error, a null handle or
@@ -16,8 +15,10 @@
  * measures). A document whose last document reference is released before jag_Document_finalize
  * succeeded closes and deletes its file.
  *
- * Text: every string is UTF-8. Characters that WinAnsi cannot show are drawn and measured as "?";
- * tabs, line and paragraph separators and other space characters as a space. */
+ * Text: every string is UTF-8. The standard faces show WinAnsi and the Central European, Baltic,
+ * Turkish and Romanian letters and the few signs they have besides; characters that no standard
+ * face has (Greek, Cyrillic, CJK, emoji ...) are drawn and measured as "?", and tabs, line and
+ * paragraph separators and other space characters as a space. */
 
 #ifdef __cplusplus
 extern "C" {

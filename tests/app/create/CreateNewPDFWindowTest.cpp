@@ -10,6 +10,7 @@
 #include "app/support/AppTestMain.h"
 #include "app/support/PDFReaders.h"
 #include "app/support/ScriptedPrompts.h"
+#include "app/support/WindowTestSupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -372,19 +373,24 @@ private slots:
         const QString html = editor.Edit()->toHtml();
 
         const QString project = Documents() + QStringLiteral("/Velloran/Create New PDF Projects/first.cnp");
-        editor.prompts.fileNameAnswers << project;
+        // Typed without the extension, which the dialog's filter gives.
+        editor.prompts.fileNameAnswers << project.chopped(4);
         editor.Trigger("actionSave");
+        QCOMPARE(editor.prompts.Of(QStringLiteral("saveFileName")).first().saveOptions.defaultSuffix, QStringLiteral("cnp"));
         QCOMPARE(editor.prompts.Of(QStringLiteral("saveFileName")).first().text, QFileInfo(project).absolutePath());
         QCOMPARE(QString::fromUtf8(Bytes(project)), html);
         QCOMPARE(editor.window.windowTitle(), kTitle + QStringLiteral(" - first"));
 
         const QString htmlPath = Documents() + QStringLiteral("/out/page.html");
         QDir().mkpath(QFileInfo(htmlPath).absolutePath());
-        editor.prompts.fileNameAnswers << htmlPath;
+        editor.prompts.fileNameAnswers << htmlPath.chopped(5);
         editor.Click("buttonExportHTML");
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
         expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"file://") + QUrl::toPercentEncoding(image, "/"));
+        // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
+        expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
+                         QStringLiteral("Velloran writes this line"));
         QVERIFY(expected.contains(QStringLiteral("my%20photo1.jpg")));
         QCOMPARE(QString::fromUtf8(Bytes(htmlPath)), expected);
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewHTMLOutputFolder")), QFileInfo(htmlPath).absolutePath());
@@ -427,9 +433,9 @@ private slots:
         QTest::keyClicks(editor.Edit(), QStringLiteral("Exported words come back"));
         editor.Edit()->moveCursor(QTextCursor::End);
         editor.Insert(Picture(QStringLiteral("figure.png")), QSize(30, 20));
-        const QString path = Documents() + QStringLiteral("/out/document.pdf");
+        const QString path = Documents() + QStringLiteral("/pdf out/document.pdf");
         QDir().mkpath(QFileInfo(path).absolutePath());
-        editor.prompts.fileNameAnswers << path;
+        editor.prompts.fileNameAnswers << path.chopped(4);
         editor.Click("buttonExportPDF");
         QCOMPARE(editor.Messages(QStringLiteral("information")), QStringList{"File exported successfully."});
         QCOMPARE(PDFReaders::Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).simplified(),
@@ -438,12 +444,15 @@ private slots:
         QCOMPARE(PDFReaders::ImageRows(path).size(), 1);
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), QFileInfo(path).absolutePath());
 
-        // An image that is gone makes the export fail: it says so and leaves no file.
+        // An image that is gone makes the export fail: it says so, and the file exported before
+        // stays as it was, with nothing left beside it.
+        const QByteArray exported = Bytes(path);
         QFile::remove(Resized(QStringLiteral("figure1.png")));
         editor.prompts.fileNameAnswers << path;
         editor.Click("buttonExportPDF");
         QCOMPARE(editor.Messages(QStringLiteral("warning")), QStringList{"Could not export file."});
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(Bytes(path), exported);
+        QCOMPARE(Files(QFileInfo(path).absolutePath()), QStringList{"document.pdf"});
 
         // A target that cannot be opened, and a cancelled page dialog, write nothing.
         editor.prompts.fileNameAnswers << Documents() + QStringLiteral("/no/such/folder/x.pdf");
@@ -454,6 +463,26 @@ private slots:
         editor.Click("buttonExportPDF");
         QVERIFY(!QFile::exists(Documents() + QStringLiteral("/elsewhere/y.pdf")));
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), Documents() + QStringLiteral("/elsewhere"));
+    }
+
+    // Un-bolded text is exported as Qt writes normal text, so that a browser shows the weights
+    // the editor showed.
+    void htmlWeightsAreTheEditors()
+    {
+        Editor editor;
+        QTest::keyClicks(editor.Edit(), QStringLiteral("plain "));
+        editor.Click("buttonBold");
+        QTest::keyClicks(editor.Edit(), QStringLiteral("bold"));
+        editor.Click("buttonBold");
+        QTest::keyClicks(editor.Edit(), QStringLiteral(" unbolded"));
+        editor.prompts.fileNameAnswers << Documents() + QStringLiteral("/weights.html");
+        editor.Click("buttonExportHTML");
+        QTextDocument browser;
+        browser.setHtml(QString::fromUtf8(Bytes(Documents() + QStringLiteral("/weights.html"))));
+        QStringList weights;
+        for (QTextBlock::iterator at = browser.begin().begin(); !at.atEnd(); ++at)
+            weights << at.fragment().text() + QString::number(at.fragment().charFormat().font().weight());
+        QCOMPARE(weights, (QStringList{"plain 50", "bold75", " unbolded50"}));
     }
 
     void closingWithUnsavedChanges_data()

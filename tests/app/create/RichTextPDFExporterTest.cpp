@@ -1,7 +1,8 @@
 // The rich-text exporter: line breaking, documents of every kind of paragraph read back by qpdf,
 // pdffonts, pdftotext -bbox-layout and pdfimages (words inside the margins and on the lines the
 // layout computes, images at their pixel size and resolution, the page counts the layout
-// computes), and exports that fail without leaving a file.
+// computes), letters beyond WinAnsi drawn and measured as the URW metrics say, WinAnsi text
+// written as before, and exports that fail without leaving a file.
 
 #include "app/create/RichTextPDFExporter.h"
 #include "app/support/AppTestMain.h"
@@ -9,10 +10,15 @@
 #include "pdf/support/JPEGTestSupport.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -142,6 +148,55 @@ bool SavePNG(const QString& path, int width, int height, QColor colour, int dots
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every font dictionary whose encoding names glyphs in Differences, as qpdf reads it, has the
+// widths of the URW metrics files for those glyphs and the ASCII letters. The number of such
+// dictionaries; -1 when a width differs.
+int DifferencesFontsWithAFMWidths(const QString& path)
+{
+    const QMap<QString, QString> urw = {{"/Times-Roman", "NimbusRoman-Regular"},
+                                        {"/Times-BoldItalic", "NimbusRoman-BoldItalic"},
+                                        {"/Courier-BoldOblique", "NimbusMonoPS-BoldItalic"}};
+    const QJsonObject objects = QJsonDocument::fromJson(PDFReaders::Run("qpdf", {"--json=2", "--json-key=qpdf", path})
+                                                            .toUtf8())["qpdf"][1].toObject();
+    int fonts = 0;
+    for (const QJsonValue& object : objects) {
+        const QJsonObject font = object["value"].toObject();
+        QMap<int, QString> names;
+        int code = 0;
+        for (const QJsonValue& entry : font["/Encoding"]["/Differences"].toArray()) {
+            if (entry.isDouble())
+                code = entry.toInt();
+            else
+                names.insert(code++, entry.toString().mid(1));
+        }
+        if (names.isEmpty())
+            continue;
+        for (char letter = 'A'; letter <= 'z'; ++letter)
+            if (QChar(letter).isLetter())
+                names.insert(letter, QString(letter));
+        QFile afm("/usr/share/fonts/type1/urw-base35/" + urw.value(font["/BaseFont"].toString()) + ".afm");
+        const QString metrics = afm.open(QIODevice::ReadOnly) ? QString::fromLatin1(afm.readAll()) : QString();
+        for (auto name = names.cbegin(); name != names.cend(); ++name) {
+            const QRegularExpressionMatch width = QRegularExpression("WX (\\d+) ; N " + name.value() + " ;").match(metrics);
+            if (!width.hasMatch() ||
+                font["/Widths"][name.key() - font["/FirstChar"].toInt()].toInt() != width.captured(1).toInt())
+                return -1;
+        }
+        ++fonts;
+    }
+    return fonts;
+}
+
+// The SHA-256 of a file's bytes without its document ID, which is new for every file.
+QByteArray DigestWithoutID(const QString& path)
+{
+    QFile file(path);
+    QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const int start = bytes.lastIndexOf("/ID [");
+    bytes.replace(start, bytes.indexOf(']', start) + 1 - start, "/ID []");
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
 } // namespace
@@ -471,6 +526,74 @@ private slots:
         QCOMPARE(WordsOf(PDFReaders::Words(path)),
                  QStringList({QString::fromUtf8("Caf\u00e9"), QString::fromUtf8("\u20ac5"), QString::fromUtf8("\u2013"),
                               "??", QString::fromUtf8("\u201cok\u201d")}));
+    }
+
+    // The letters the standard faces have beyond WinAnsi: read back by pdftotext, each drawn by
+    // pdftoppm with a glyph of its own, right-aligned by their widths, and the widths in the font
+    // dictionaries those of the URW metrics files.
+    void lettersBeyondWinAnsi_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QTextCharFormat>("format");
+        const QStringList words = {QString::fromUtf8("\u0141\u00f3d\u017a"), QString::fromUtf8("Dvo\u0159\u00e1k"),
+                                   QString::fromUtf8("Gy\u0151r"), QString::fromUtf8("\u015ei\u015fli"),
+                                   QString::fromUtf8("Krak\u00f3w"), QString::fromUtf8("Tallinn\u2013R\u012bga")};
+        for (const QString& word : words)
+            QTest::newRow(qPrintable(word)) << word << Format(scTimes, 24);
+        QTest::newRow("all, Courier bold oblique") << words.join(' ') << Format(scCourier, 14, true, true);
+        QTest::newRow("all, Times bold italic") << words.join(' ') << Format(scTimes, 20, true, true);
+    }
+
+    void lettersBeyondWinAnsi()
+    {
+        QFETCH(QString, text);
+        QFETCH(QTextCharFormat, format);
+        DocumentBuilder builder(editor);
+        builder.Paragraph(Qt::AlignRight).Text(text, format);
+        QStringList letters;
+        for (const QChar letter : text)
+            if (letter.unicode() > 0xff && letter.isLetter() && !letters.contains(letter))
+                letters << letter;
+        for (const QString& letter : letters)
+            builder.Paragraph().Text(letter, format);
+        const QString path = In("letters.pdf");
+        QVERIFY(exporter.ExportDocumentToPDF(path, &editor, 595, 842, 50));
+        QVERIFY(PDFReaders::QpdfAccepts(path));
+
+        const QList<Word> words = PDFReaders::Words(path);
+        QCOMPARE(WordsOf(words), text.split(' ') + letters);
+        const Word& last = words[text.count(' ')];
+        QVERIFY2(last.xMax <= 545 && last.xMax > 544, qPrintable(QString::number(last.xMax)));
+        const QString render = In("letters");
+        PDFReaders::Run("pdftoppm", {"-r", "144", "-singlefile", "-png", path, render});
+        const QImage page(render + ".png");
+        for (const Word& letter : words.mid(words.size() - letters.size())) {
+            int ink = 0;
+            for (int y = int(2 * letter.yMin); y < int(2 * letter.yMax); ++y)
+                for (int x = int(2 * letter.xMin); x < int(2 * letter.xMax); ++x)
+                    ink += qGray(page.pixel(x, y)) < 128;
+            QVERIFY2(ink > 20, qPrintable(letter.text));
+        }
+
+        // Text that WinAnsi covers ("Krak\u00f3w") needs no other dictionary.
+        QCOMPARE(DifferencesFontsWithAFMWidths(path), letters.isEmpty() ? 0 : 1);
+    }
+
+    // Text that WinAnsi covers is laid out and written as it was before the faces showed more:
+    // the same bytes but for the document ID.
+    void winAnsiTextAsBefore()
+    {
+        DocumentBuilder builder(editor);
+        const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignCenter, Qt::AlignRight};
+        for (int index = 0; index < 6; ++index)
+            builder.Paragraph(alignments[index % 3])
+                .Text(QString::fromUtf8("Caf\u00e9 cr\u00e8me, na\u00efve \u201cquotes\u201d \u2013 \u20ac12 and more "
+                                        "words to wrap the line ")
+                          .repeated(1 + index % 2),
+                      Format(index % 2 ? scCourier : scTimes, 10 + 2 * index, index % 3 == 1, index >= 3));
+        const QString path = In("winansi.pdf");
+        QVERIFY(exporter.ExportDocumentToPDF(path, &editor, 595, 842, 50));
+        QCOMPARE(DigestWithoutID(path), QByteArray("ace525752c34d8951431324e091a4e6ec30570bb4696a7a3d151377255b9de99"));
     }
 
     // Whatever fails, the caller hears of it and no file is left.

@@ -207,7 +207,7 @@ private slots:
         prompts.records.clear();
         Editor(window)->setPlainText(QStringLiteral("Größe und Gewicht\nÉlève à côté"));
         Find<QSlider>(window, "sliderDocumentMargin")->setValue(72);
-        prompts.fileNameAnswers.append(target);
+        prompts.fileNameAnswers.append(target.chopped(4)); // the filter's extension is added
         Click(window, "buttonExportToPDF");
         QCOMPARE(prompts.records.first().title, QStringLiteral("Export PDF"));
         QCOMPARE(prompts.records.first().filter, QStringLiteral("PDF Document (*.pdf)"));
@@ -232,7 +232,7 @@ private slots:
         Click(window, "buttonExportToPDF");
         QCOMPARE(Texts(prompts.Of(QStringLiteral("warning"))), QStringList{"Could not export file."});
         QCOMPARE(Contents(target), exported);
-        QCOMPARE(QDir(scratch.path()).entryList({QStringLiteral("text.pdf*")}), QStringList{"text.pdf"});
+        QCOMPARE(Files(scratch.path()).filter(QStringLiteral("text.pdf")), QStringList{"text.pdf"});
 
         // A target that is one of the text's own images is refused and stays as it was.
         const QString picture = scratch.filePath(QStringLiteral("picture.png"));
@@ -271,7 +271,7 @@ private slots:
         QCOMPARE(prompts.records.size(), 2);
         QCOMPARE(AppSettings::Folder(QStringLiteral("ExtractTextTXTOutputFolder")), AppSettings::DocumentsFolder());
 
-        prompts.fileNameAnswers = QStringList{exported, appended};
+        prompts.fileNameAnswers = QStringList{exported.chopped(4), appended}; // ".txt" is added
         Click(window, "buttonExportToTXT");
         QCOMPARE(Contents(exported), QByteArray("Gr\xc3\xb6\xc3\x9f" "e\r\nzweite Zeile\r\n\r\nEnde"));
         Click(window, "buttonAppendToTXT");
@@ -286,6 +286,7 @@ private slots:
         const QList<ScriptedPrompts::Record> dialogs = prompts.Of(QStringLiteral("saveFileName")) +
                                                        prompts.Of(QStringLiteral("openFileName"));
         QCOMPARE(dialogs.first().title, QStringLiteral("Export Text File"));
+        QCOMPARE(dialogs.first().saveOptions.defaultSuffix, QStringLiteral("txt"));
         QCOMPARE(dialogs.last().title, QStringLiteral("Select Text File"));
         QCOMPARE(dialogs.last().filter, QStringLiteral("Text File (*.txt)"));
         QCOMPARE(Texts(prompts.Of(QStringLiteral("information"))),
@@ -306,6 +307,7 @@ private slots:
         }
         QVERIFY(QFileInfo(folder).isDir());
     }
+
 };
 
 VELLORAN_APP_TEST_MAIN(ExtractTextFromScanWindowTest)

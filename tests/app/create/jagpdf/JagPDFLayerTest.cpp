@@ -1,10 +1,10 @@
-// The PDF generation layer under the rich-text exporter: its measures, the WinAnsi mapping, font
-// descriptions, the resolution of JPEG and PNG files, the refusals of calls out of order, handle
-// counting and the file a released document leaves (or does not), and a document read back by
-// qpdf, pdffonts and pdfimages.
+// The PDF generation layer under the rich-text exporter: its measures, the mapping of text to the
+// standard faces' glyphs, font descriptions, the resolution of JPEG and PNG files, the refusals
+// of calls out of order, handle counting and the file a released document leaves (or does not),
+// and a document read back by qpdf, pdffonts and pdfimages.
 
 #include "app/create/jagpdf/JagPDF.h"
-#include "app/create/jagpdf/WinAnsiText.h"
+#include "app/create/jagpdf/StandardText.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/PDFReaders.h"
 #include "pdf/support/JPEGTestSupport.h"
@@ -35,6 +35,17 @@ std::string Path(const QString& path)
     return path.toStdString();
 }
 
+// The glyphs as WinAnsi characters, each glyph beyond WinAnsi by its name in brackets.
+QString Shown(const StandardGlyphs& glyphs)
+{
+    QString shown;
+    for (StandardGlyph glyph : glyphs)
+        shown += StandardFontMetrics::IsExtraGlyph(glyph)
+                     ? QLatin1Char('[') + QLatin1String(StandardFontMetrics::ExtraGlyphName(glyph)) + QLatin1Char(']')
+                     : QString(QChar::fromLatin1(static_cast<char>(glyph)));
+    return shown;
+}
+
 } // namespace
 
 class JagPDFLayerTest : public QObject {
@@ -59,6 +70,7 @@ private slots:
         // What WinAnsi cannot show is measured as the "?" it is drawn as.
         QTest::newRow("not in WinAnsi") << times << "\u4e2d" << 5.328 << 14.4;
         QTest::newRow("accent and euro") << times << "\u00e9\u20ac" << 11.328 << 14.4;
+        QTest::newRow("beyond WinAnsi") << times << "\u0141\u00f3d\u017a" << 24.66 << 14.4;
         QTest::newRow("Times-Bold") << "standard; name=Times-Bold; size=10" << "Hello" << 22.78 << 12.0;
         QTest::newRow("Times-Italic") << "standard; name=Times-Italic; size=20; enc=utf-8" << "Wg" << 26.66 << 24.0;
         QTest::newRow("Times-BoldItalic") << "standard;name=Times-BoldItalic;size=8" << "Ab" << 9.336 << 9.6;
@@ -81,31 +93,40 @@ private slots:
         QCOMPARE(font.height(), height);
     }
 
-    void textBecomesWinAnsi_data()
+    void textBecomesStandardGlyphs_data()
     {
         QTest::addColumn<QByteArray>("utf8");
-        QTest::addColumn<QByteArray>("winAnsi");
-        QTest::newRow("ASCII") << QByteArray("Hello (1) \\ ~") << QByteArray("Hello (1) \\ ~");
+        QTest::addColumn<QString>("glyphs");
+        QTest::newRow("ASCII") << QByteArray("Hello (1) \\ ~") << QString("Hello (1) \\ ~");
         QTest::newRow("Latin-1") << QString("\u00e9\u00df\u00ff\u00a0\u00ad").toUtf8()
-                                 << QByteArray("\xe9\xdf\xff\xa0\xad");
+                                 << QString::fromLatin1("\xe9\xdf\xff\xa0\xad");
         QTest::newRow("WinAnsi extras") << QString("\u20ac\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160")
                                                .toUtf8()
-                                        << QByteArray("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8a");
+                                        << QString::fromLatin1("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8a");
         QTest::newRow("quotes and dashes") << QString("\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u2122\u0178")
                                                   .toUtf8()
-                                           << QByteArray("\x91\x92\x93\x94\x95\x96\x97\x99\x9f");
-        QTest::newRow("spaces") << QString("a\tb\u2028c\u2003d\u3000e").toUtf8() << QByteArray("a b c d e");
-        QTest::newRow("not in WinAnsi") << QString("\u4e2d\u0394\U0001F600\u0001").toUtf8() << QByteArray("????");
-        QTest::newRow("malformed UTF-8") << QByteArray("a\xff" "b\xc0\xaf" "c\xe2\x82") << QByteArray("a?b??c??");
-        QTest::newRow("surrogate in UTF-8") << QByteArray("\xed\xa0\x80") << QByteArray("???");
+                                           << QString::fromLatin1("\x91\x92\x93\x94\x95\x96\x97\x99\x9f");
+        QTest::newRow("spaces") << QString("a\tb\u2028c\u2003d\u3000e").toUtf8() << QString("a b c d e");
+        QTest::newRow("letters beyond WinAnsi")
+            << QString("\u0141\u00f3d\u017a Dvo\u0159\u00e1k \u015ei\u015fli R\u012bga").toUtf8()
+            << QString::fromLatin1("[Lslash]\xf3" "d[zacute] Dvo[rcaron]\xe1k [Scedilla]i[scedilla]li R[imacron]ga");
+        // Romanian with comma below and with cedilla alike.
+        QTest::newRow("Romanian") << QString("\u0218\u0219\u021a\u021b\u0162\u0163").toUtf8()
+                                  << QString("[Scommaaccent][scommaaccent][Tcommaaccent][tcommaaccent]"
+                                             "[Tcommaaccent][tcommaaccent]");
+        QTest::newRow("signs") << QString("\u2264\u2260\u2212\ufb01").toUtf8()
+                               << QString("[lessequal][notequal][minus][fi]");
+        QTest::newRow("no standard face has it") << QString("\u4e2d\u0394\u0416\U0001F600\u0001").toUtf8()
+                                                 << QString("?????");
+        QTest::newRow("malformed UTF-8") << QByteArray("a\xff" "b\xc0\xaf" "c\xe2\x82") << QString("a?b??c??");
+        QTest::newRow("surrogate in UTF-8") << QByteArray("\xed\xa0\x80") << QString("???");
     }
 
-    void textBecomesWinAnsi()
+    void textBecomesStandardGlyphs()
     {
         QFETCH(QByteArray, utf8);
-        QFETCH(QByteArray, winAnsi);
-        const std::string codes = WinAnsiText::FromUTF8(std::string(utf8.constData(), utf8.size()));
-        QCOMPARE(QByteArray(codes.data(), static_cast<int>(codes.size())), winAnsi);
+        QFETCH(QString, glyphs);
+        QCOMPARE(Shown(StandardText::FromUTF8(std::string(utf8.constData(), utf8.size()))), glyphs);
     }
 
     void badFontDescriptionsAreRefused_data()

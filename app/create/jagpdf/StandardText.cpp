@@ -1,4 +1,4 @@
-#include "app/create/jagpdf/WinAnsiText.h"
+#include "app/create/jagpdf/StandardText.h"
 
 #include <cstdint>
 
@@ -19,17 +19,20 @@ bool IsSpaceLike(char32_t inCodePoint)
            inCodePoint == 0x205F || inCodePoint == 0x3000;
 }
 
-char WinAnsiCode(char32_t inCodePoint)
+StandardGlyph GlyphOf(char32_t inCodePoint)
 {
     if ((inCodePoint >= 0x20 && inCodePoint <= 0x7E) || (inCodePoint >= 0xA0 && inCodePoint <= 0xFF))
-        return static_cast<char>(inCodePoint);
+        return static_cast<StandardGlyph>(inCodePoint);
     if (IsSpaceLike(inCodePoint))
-        return ' ';
+        return u' ';
     for (int code = 0; code < 32; ++code) {
         if (scHighCodes[code] == inCodePoint)
-            return static_cast<char>(0x80 + code);
+            return static_cast<StandardGlyph>(0x80 + code);
     }
-    return '?';
+    StandardGlyph extra = 0;
+    if (StandardFontMetrics::ExtraGlyphForCharacter(inCodePoint, extra))
+        return extra;
+    return u'?';
 }
 
 // The code point starting at ioAt, which moves past it. A malformed sequence (a stray
@@ -76,11 +79,11 @@ char32_t NextCodePoint(std::string_view inUTF8, size_t& ioAt)
 
 } // namespace
 
-std::string WinAnsiText::FromUTF8(std::string_view inUTF8)
+StandardGlyphs StandardText::FromUTF8(std::string_view inUTF8)
 {
-    std::string codes;
-    codes.reserve(inUTF8.size());
+    StandardGlyphs glyphs;
+    glyphs.reserve(inUTF8.size());
     for (size_t at = 0; at < inUTF8.size();)
-        codes.push_back(WinAnsiCode(NextCodePoint(inUTF8, at)));
-    return codes;
+        glyphs.push_back(GlyphOf(NextCodePoint(inUTF8, at)));
+    return glyphs;
 }

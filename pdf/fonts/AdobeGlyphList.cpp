@@ -16,8 +16,8 @@ struct UnicodeAndName {
 template <size_t N>
 void AppendNames(const UnicodeAndName (&inTable)[N], uint32_t inUnicode, std::vector<std::string>& ioNames)
 {
-    auto entry = std::lower_bound(std::begin(inTable), std::end(inTable), inUnicode,
-                                  [](const UnicodeAndName& inEntry, uint32_t inValue) { return inEntry.unicode < inValue; });
+    auto before = [](const UnicodeAndName& inEntry, uint32_t inValue) { return inEntry.unicode < inValue; };
+    auto entry = std::lower_bound(std::begin(inTable), std::end(inTable), inUnicode, before);
     for (; entry != std::end(inTable) && entry->unicode == inUnicode; ++entry)
         ioNames.push_back(entry->name);
 }

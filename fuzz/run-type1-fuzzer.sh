@@ -15,7 +15,7 @@ sources=$(find pdf -name '*.cpp' | sort)
 if [ ! -x "$out/type1_fuzzer" ] || [ -n "$(find pdf fuzz -newer "$out/type1_fuzzer" -print -quit)" ]; then
     clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         -I. $(pkg-config --cflags freetype2) $sources fuzz/type1_fuzzer.cpp \
-        -lz -ljpeg $(pkg-config --libs freetype2) -o "$out/type1_fuzzer"
+        -lz -ljpeg -ltiff $(pkg-config --libs freetype2) -o "$out/type1_fuzzer"
 fi
 
 if [ -z "$(ls -A "$out/corpus")" ]; then

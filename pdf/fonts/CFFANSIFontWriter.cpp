@@ -32,11 +32,16 @@ OpStatus CFFANSIFontWriter::WriteFont(FreeTypeFaceWrapper& inFontInfo, const Wri
     if (inEmbedFont) {
         std::string format = inFontInfo.FontFormat();
         OpStatus status = eSuccess;
-        std::vector<uint32_t> glyphs = SortedGlyphIDs(CollectEncodedGlyphs(inRepresentation));
+        EncodedGlyphList encodedGlyphs = CollectEncodedGlyphs(inRepresentation);
+        std::vector<uint32_t> glyphs = SortedGlyphIDs(encodedGlyphs);
         if (format == "Type 1") {
+            // The subset's own encoding shows each glyph at the code the text uses.
+            Type1ToCFFEmbeddedFontWriter::GlyphCodes codes;
+            for (const EncodedGlyph& glyph : encodedGlyphs)
+                codes.emplace(glyph.mGlyphID, static_cast<Byte>(glyph.mEncodedCharacter & 0xFF));
             Type1ToCFFEmbeddedFontWriter embeddedFontWriter;
             status = embeddedFontWriter.WriteEmbeddedFont(inFontInfo, glyphs, fontName, inObjectsContext,
-                                                          mEmbeddedFontFileObjectID);
+                                                          mEmbeddedFontFileObjectID, &codes);
         } else if (format == "CFF") {
             CFFEmbeddedFontWriter embeddedFontWriter;
             status = embeddedFontWriter.WriteEmbeddedFont(inFontInfo, glyphs, scType1C, fontName, inObjectsContext,

@@ -215,10 +215,6 @@ std::string FreeTypeFaceWrapper::FontFormat() const
 
 std::string FreeTypeFaceWrapper::GlyphNameOfIndex(uint16_t inGlyphCode)
 {
-    if (mFormatSpecificExtender && mFormatSpecificExtender->UsesOwnEncoding()) {
-        std::string name = mFormatSpecificExtender->OwnGlyphName(inGlyphCode);
-        return name == ".notdef" ? FallbackGlyphName() : name;
-    }
     if (mFace && inGlyphCode < mFace->num_glyphs) {
         char buffer[100];
         buffer[0] = '\0';
@@ -235,20 +231,14 @@ OpStatus FreeTypeFaceWrapper::GetGlyphsForUnicodeText(const std::vector<uint32_t
     outGlyphs.clear();
     if (!mFace)
         return eFailure;
-    bool ownEncoding = mFormatSpecificExtender && mFormatSpecificExtender->UsesOwnEncoding();
     OpStatus status = eSuccess;
     outGlyphs.reserve(inUnicodeValues.size());
     for (uint32_t value : inUnicodeValues) {
-        uint16_t glyph = 0;
-        bool found;
-        if (ownEncoding) {
-            found = mFormatSpecificExtender->CodeForUnicode(value, glyph);
-        } else {
-            FT_UInt index = FT_Get_Char_Index(mFace, value);
-            // Glyph codes are 16-bit, as every sfnt and CFF glyph id.
-            found = index != 0 && index <= 0xFFFF;
-            glyph = found ? static_cast<uint16_t>(index) : 0;
-        }
+        FT_UInt index = mFormatSpecificExtender ? mFormatSpecificExtender->GlyphIndexForUnicode(value)
+                                                : FT_Get_Char_Index(mFace, value);
+        // Glyph codes are 16-bit, as every sfnt and CFF glyph id.
+        bool found = index != 0 && index <= 0xFFFF;
+        uint16_t glyph = found ? static_cast<uint16_t>(index) : 0;
         if (!found) {
             TraceMessage("FreeTypeFaceWrapper::GetGlyphsForUnicodeText, failed to find glyph for charachter 0x%04x",
                          value);
@@ -266,10 +256,7 @@ FT_Error FreeTypeFaceWrapper::LoadGlyph(uint16_t inGlyphCode)
         return FT_Err_Invalid_Face_Handle;
     if (mGlyphIsLoaded && mCurrentGlyph == inGlyphCode)
         return 0;
-    FT_UInt index = inGlyphCode;
-    if (mFormatSpecificExtender && mFormatSpecificExtender->UsesOwnEncoding())
-        index = mFormatSpecificExtender->FaceGlyphIndexForCode(inGlyphCode);
-    FT_Error error = FT_Load_Glyph(mFace, index, kUnscaledLoadFlags);
+    FT_Error error = FT_Load_Glyph(mFace, inGlyphCode, kUnscaledLoadFlags);
     mGlyphIsLoaded = error == 0;
     mCurrentGlyph = inGlyphCode;
     return error;

@@ -60,12 +60,12 @@ public:
     std::string GlyphNameOfIndex(uint16_t inGlyphCode);
     std::string FallbackGlyphName();
 
-    // One glyph code per Unicode value (0 for a value without a glyph, logged); -1 when some
-    // value had none or there is no face.
+    // One glyph code per Unicode value, through the extender (0 for a value without a glyph,
+    // logged); -1 when some value had none or there is no face.
     OpStatus GetGlyphsForUnicodeText(const std::vector<uint32_t>& inUnicodeValues, std::vector<uint16_t>& outGlyphs);
 
-    // Loads the glyph of a glyph code into the face's slot (codes of an own-encoding Type 1 font
-    // go through the extender); FreeType's error, 0 on success. Metrics may be read only after 0.
+    // Loads the glyph of a glyph code (the face's glyph index) into the face's slot; FreeType's
+    // error, 0 on success. Metrics may be read only after 0.
     FT_Error LoadGlyph(uint16_t inGlyphCode);
     // The glyph's horizontal advance scaled to 1000 units per em (the widths of font
     // dictionaries); 0 when the glyph cannot be loaded.

@@ -21,11 +21,8 @@ public:
     bool HasScriptFlag() override { return false; }
     bool HasForceBoldFlag() override { return false; }
     bool UsesOwnEncoding() override { return false; }
-    bool CodeForUnicode(uint32_t, uint16_t& outCode) override
-    {
-        outCode = 0;
-        return false;
-    }
+    // The face's own Unicode map.
+    FT_UInt GlyphIndexForUnicode(uint32_t inUnicode) override { return FT_Get_Char_Index(mFace, inUnicode); }
     std::string OwnGlyphName(uint16_t) override { return ".notdef"; }
     FT_UInt FaceGlyphIndexForCode(uint16_t inCode) override { return inCode; }
 

@@ -1,5 +1,7 @@
 #include "pdf/fonts/FreeTypeType1Wrapper.h"
 
+#include "pdf/fonts/AdobeGlyphList.h"
+
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/InputFile.h"
 
@@ -27,9 +29,8 @@ FreeTypeType1Wrapper::FreeTypeType1Wrapper(FT_Face inFace, const std::string& in
     if (!inPFMFilePath.empty())
         mPFMIsRelevant = mPFMReader.Read(inPFMFilePath) != eFailure;
 
-    // Only an own encoding needs the font file parsed here; that is done when first asked.
-    if (mUsesOwnEncoding)
-        mFontFilePath = inFontFilePath;
+    // Parsed when first asked: a font used only for measuring may never need it.
+    mFontFilePath = inFontFilePath;
 }
 
 Type1Input& FreeTypeType1Wrapper::ParsedFontFile()
@@ -37,7 +38,7 @@ Type1Input& FreeTypeType1Wrapper::ParsedFontFile()
     if (!mFontFilePath.empty()) {
         InputFile file;
         if (file.OpenFile(mFontFilePath) == eSuccess)
-            mType1File.ParseFontFile(file.GetInputStream());
+            mType1FileParsed = mType1File.ParseFontFile(file.GetInputStream()) == eSuccess;
         mFontFilePath.clear();
     }
     return mType1File;
@@ -82,14 +83,21 @@ bool FreeTypeType1Wrapper::HasForceBoldFlag()
     return mHasPrivate && mPrivate.force_bold == 1;
 }
 
-bool FreeTypeType1Wrapper::CodeForUnicode(uint32_t inUnicode, uint16_t& outCode)
+FT_UInt FreeTypeType1Wrapper::GlyphIndexForUnicode(uint32_t inUnicode)
 {
-    // Codes of an encoding array are one byte: a larger value has no code, rather than the
-    // code of its low byte, which would show some unrelated glyph.
-    if (inUnicode > 255)
-        return false;
-    outCode = static_cast<uint16_t>(inUnicode);
-    return true;
+    // The encoding, own or standard, says nothing about which character a glyph shows; its name
+    // does. A name must also have a program in the file, since the embedded subset is made from
+    // those; when the file could not be parsed, FreeType's names are all there is.
+    Type1Input& font = ParsedFontFile();
+    for (const std::string& name : AdobeGlyphList::GlyphNamesForUnicode(inUnicode)) {
+        if (mType1FileParsed && !font.GetGlyphCharString(name))
+            continue;
+        // Index 0 is .notdef, which no character has.
+        FT_UInt index = FT_Get_Name_Index(mFace, name.c_str());
+        if (index != 0)
+            return index;
+    }
+    return 0;
 }
 
 std::string FreeTypeType1Wrapper::OwnGlyphName(uint16_t inCode)

@@ -1,7 +1,8 @@
 #pragma once
 // The face extender of Type 1 faces: FontInfo and Private values through FreeType, the encoding
-// kind, PFM metrics when a PFM file came with the font, and the glyph names of the font's own
-// encoding from the parsed font file. Everything is read at construction; the face is not owned.
+// kind, PFM metrics when a PFM file came with the font, and from the parsed font file the glyphs
+// of characters by glyph name and the glyph names of the font's own encoding. The font file is
+// parsed when first needed; the face is not owned.
 
 #include "pdf/fonts/IFreeTypeFaceExtender.h"
 #include "pdf/fonts/PFMFileReader.h"
@@ -24,7 +25,9 @@ public:
     bool HasScriptFlag() override;
     bool HasForceBoldFlag() override;
     bool UsesOwnEncoding() override { return mUsesOwnEncoding; }
-    bool CodeForUnicode(uint32_t inUnicode, uint16_t& outCode) override;
+    // By the character's glyph names (Adobe Glyph List, uniXXXX, uXXXX) among the font's
+    // CharStrings.
+    FT_UInt GlyphIndexForUnicode(uint32_t inUnicode) override;
     std::string OwnGlyphName(uint16_t inCode) override;
     FT_UInt FaceGlyphIndexForCode(uint16_t inCode) override;
 
@@ -40,5 +43,6 @@ private:
     PFMFileReader mPFMReader;
     bool mPFMIsRelevant = false;
     Type1Input mType1File;
+    bool mType1FileParsed = false;
     std::string mFontFilePath; // until the file is parsed
 };

@@ -30,12 +30,12 @@ public:
     virtual bool HasSerifFlag() = 0;
     virtual bool HasScriptFlag() = 0;
     virtual bool HasForceBoldFlag() = 0;
-    // True for a Type 1 font with its own encoding array: its glyph codes are then character
-    // codes of that encoding, turned into glyph indices by FaceGlyphIndexForCode.
+    // True for a Type 1 font with its own encoding array. Its glyph codes are glyph indices all
+    // the same: text reaches its glyphs by name, whatever the encoding says.
     virtual bool UsesOwnEncoding() = 0;
-    // The code of a Unicode value in the font's own encoding; false when it has none (a value
-    // above 255 never has one).
-    virtual bool CodeForUnicode(uint32_t inUnicode, uint16_t& outCode) = 0;
+    // The glyph index that shows a Unicode value; 0 when the font has no glyph for it.
+    virtual FT_UInt GlyphIndexForUnicode(uint32_t inUnicode) = 0;
+    // The glyph name of a code in the font's own encoding, and that glyph's index.
     virtual std::string OwnGlyphName(uint16_t inCode) = 0;
     virtual FT_UInt FaceGlyphIndexForCode(uint16_t inCode) = 0;
 };

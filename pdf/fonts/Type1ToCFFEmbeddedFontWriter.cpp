@@ -120,12 +120,14 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont(FreeTypeFaceWrapper& in
                                                          const std::vector<uint32_t>& inSubsetGlyphIDs,
                                                          const std::string& inSubsetFontName,
                                                          ObjectsContext* inObjectsContext,
-                                                         ObjectIDType& outEmbeddedFontObjectID)
+                                                         ObjectIDType& outEmbeddedFontObjectID,
+                                                         const GlyphCodes* inGlyphCodes)
 {
     outEmbeddedFontObjectID = 0;
     bool notEmbeddable = false;
     std::string font;
-    OpStatus status = CreateCFFSubset(inFontInfo, inSubsetGlyphIDs, inSubsetFontName, notEmbeddable, font);
+    OpStatus status =
+        CreateCFFSubset(inFontInfo, inSubsetGlyphIDs, inSubsetFontName, notEmbeddable, font, inGlyphCodes);
     if (status != eSuccess) {
         TraceMessage("Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont, failed to write embedded font program");
         return status;
@@ -153,11 +155,12 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteEmbeddedFont(FreeTypeFaceWrapper& in
 OpStatus Type1ToCFFEmbeddedFontWriter::CreateCFFSubset(FreeTypeFaceWrapper& inFontInfo,
                                                        const std::vector<uint32_t>& inSubsetGlyphIDs,
                                                        const std::string& inSubsetFontName, bool& outNotEmbeddable,
-                                                       std::string& outFontProgram)
+                                                       std::string& outFontProgram, const GlyphCodes* inGlyphCodes)
 {
     outNotEmbeddable = false;
     outFontProgram.clear();
     mGlyphNames.clear();
+    mGlyphCodes.clear();
     mAddedStrings.clear();
     mAddedStringSIDs.clear();
     mCharsetSIDs.clear();
@@ -187,8 +190,8 @@ OpStatus Type1ToCFFEmbeddedFontWriter::CreateCFFSubset(FreeTypeFaceWrapper& inFo
         return eSuccess;
     }
 
-    // Glyphs are named by the face; an own-encoding face names character codes, several of
-    // which may name one glyph (or none: .notdef). Each glyph goes into the font once.
+    // Glyphs are named by the face; ids beyond its glyphs all take the fallback name. Each glyph
+    // goes into the font once.
     std::set<std::string> named;
     for (uint32_t glyph : glyphs) {
         if (glyph > 0xFFFF) {
@@ -198,6 +201,11 @@ OpStatus Type1ToCFFEmbeddedFontWriter::CreateCFFSubset(FreeTypeFaceWrapper& inFo
         std::string name = inFontInfo.GlyphNameOfIndex(static_cast<uint16_t>(glyph));
         if (named.insert(name).second)
             mGlyphNames.push_back(name);
+        if (inGlyphCodes && glyph != 0) {
+            auto code = inGlyphCodes->find(glyph);
+            if (code != inGlyphCodes->end())
+                mGlyphCodes.emplace(name, code->second);
+        }
     }
     if (AddDependentGlyphs(mGlyphNames) != eSuccess) {
         TraceMessage("Type1ToCFFEmbeddedFontWriter::CreateCFFSubset, failed to add dependent glyphs");
@@ -386,10 +394,24 @@ OpStatus Type1ToCFFEmbeddedFontWriter::WriteEncoding(std::string& ioOutput)
     size_t codes = std::min<size_t>(mGlyphNames.size() - 1, 255);
     ioOutput.push_back(0);
     ioOutput.push_back(static_cast<char>(codes));
+    // The codes the PDF shows glyphs by come first, so that every code names one glyph only.
+    bool taken[256] = {};
+    for (const auto& entry : mGlyphCodes)
+        taken[entry.second] = true;
     for (size_t i = 1; i <= codes; ++i) {
         Byte code = 0;
-        if (!mType1Input.CharCodeOfGlyphName(mGlyphNames[i], code))
+        auto given = mGlyphCodes.find(mGlyphNames[i]);
+        if (given != mGlyphCodes.end()) {
+            code = given->second;
+        } else if (!mType1Input.CharCodeOfGlyphName(mGlyphNames[i], code) || code == 0 || taken[code]) {
+            // Any code that no glyph has; 0 only when all are taken.
             code = 0;
+            for (int free = 1; free < 256 && code == 0; ++free) {
+                if (!taken[free])
+                    code = static_cast<Byte>(free);
+            }
+        }
+        taken[code] = true;
         ioOutput.push_back(static_cast<char>(code));
     }
     return eSuccess;

@@ -18,12 +18,19 @@ class ObjectsContext;
 
 class Type1ToCFFEmbeddedFontWriter {
 public:
+    // The character codes that the PDF shows glyphs by, for the subset's own encoding.
+    typedef std::map<uint32_t, Byte> GlyphCodes;
+
+    // Glyphs without a code in inGlyphCodes (the components of accented glyphs, or all glyphs
+    // when there are no codes) keep their code in the font's encoding when no other glyph has
+    // it, else take a code that no glyph has.
     OpStatus WriteEmbeddedFont(FreeTypeFaceWrapper& inFontInfo, const std::vector<uint32_t>& inSubsetGlyphIDs,
                                const std::string& inSubsetFontName, ObjectsContext* inObjectsContext,
-                               ObjectIDType& outEmbeddedFontObjectID);
+                               ObjectIDType& outEmbeddedFontObjectID, const GlyphCodes* inGlyphCodes = nullptr);
 
     OpStatus CreateCFFSubset(FreeTypeFaceWrapper& inFontInfo, const std::vector<uint32_t>& inSubsetGlyphIDs,
-                             const std::string& inSubsetFontName, bool& outNotEmbeddable, std::string& outFontProgram);
+                             const std::string& inSubsetFontName, bool& outNotEmbeddable, std::string& outFontProgram,
+                             const GlyphCodes* inGlyphCodes = nullptr);
 
 private:
     OpStatus AddDependentGlyphs(std::vector<std::string>& ioGlyphNames);
@@ -37,6 +44,7 @@ private:
 
     Type1Input mType1Input;
     std::vector<std::string> mGlyphNames;
+    std::map<std::string, Byte> mGlyphCodes; // the given codes by glyph name
     std::map<std::string, std::string> mPrograms; // converted glyph programs by name
     std::vector<std::string> mAddedStrings;
     std::map<std::string, uint16_t> mAddedStringSIDs;

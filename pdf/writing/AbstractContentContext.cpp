@@ -254,13 +254,16 @@ OpStatus AbstractContentContext::WriteTextCommandWithEncoding(const std::string&
     }
     GlyphTextRecordList glyphs;
     if (font->TextToGlyphMapping(inText, glyphs) != eSuccess) {
-        // Text that is not UTF-8 gives no glyphs at all; missing glyphs only show as missing.
+        // Text that is not UTF-8 gives no glyphs at all.
         if (glyphs.empty() && !inText.empty()) {
             TraceMessage("AbstractContentContext::WriteTextCommandWithEncoding, could not read the text as UTF-8");
             return eFailure;
         }
+        // A character the font has no glyph for would show as .notdef while a reader copies the
+        // character: the page would not say what the caller asked for, so nothing is shown.
         TraceMessage("AbstractContextContext::WriteTextCommandWithEncoding, was unable to find glyphs for all "
-                     "characters, some will appear as missing");
+                     "characters, the text is not written");
+        return eFailure;
     }
     return WriteTextCommandWithDirectGlyphSelection(glyphs, inTextCommand);
 }

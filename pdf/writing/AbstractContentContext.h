@@ -66,7 +66,8 @@ public:
     OpStatus SetFillColor(uint32_t inColorValue, int inColorSpaceKind);
 
     // Text at (x, y) in the options' colour and font. Fails without writing anything when the
-    // colour kind is unknown or no font is at hand; otherwise the status of showing the text.
+    // colour kind is unknown or no font is at hand; otherwise the status of showing the text,
+    // which is not shown (and fails) when it is not UTF-8 or the font lacks one of its characters.
     OpStatus WriteText(double inX, double inY, const std::string& inText, const TextOptions& inOptions);
     // An image file drawn through a form XObject written once per document, when the page or
     // form ends. Fails before writing anything when the file is of no known kind, or, when

@@ -127,14 +127,15 @@ TEST(FreeTypeFaceWrapperTest, Type1FacesUseTheirEncoding)
     ASSERT_NE(dynamic_cast<WrittenFontCFF*>(written.get()), nullptr);
     EXPECT_FALSE(static_cast<WrittenFontCFF*>(written.get())->IsCID());
 
-    // A font with its own encoding array: codes are the characters' own, and a character above
-    // 255 has no code (not the code of its low byte).
+    // A font with its own encoding array: characters reach glyphs by name, not by the code
+    // their value would have in that encoding (0x41 there is Alpha).
     FreeTypeFaceWrapper symbol(freeType.NewFace(kStandardSymbolsType1, 0), kStandardSymbolsType1, "", 0);
     ASSERT_NE(symbol.GetFormatSpecificExtender(), nullptr);
     ASSERT_TRUE(symbol.GetFormatSpecificExtender()->UsesOwnEncoding());
     std::vector<uint16_t> codes;
-    EXPECT_EQ(symbol.GetGlyphsForUnicodeText({0x41, 0x141, 0x20}, codes), eFailure);
-    EXPECT_EQ(codes, (std::vector<uint16_t>{0x41, 0, 0x20}));
+    EXPECT_EQ(symbol.GetGlyphsForUnicodeText({0x391, 0x141, 0x20}, codes), eFailure);
+    EXPECT_EQ(codes, (std::vector<uint16_t>{static_cast<uint16_t>(FT_Get_Name_Index(symbol.GetFace(), "Alpha")), 0,
+                                            static_cast<uint16_t>(FT_Get_Name_Index(symbol.GetFace(), "space"))}));
     EXPECT_TRUE(log.Contains("failed to find glyph for charachter 0x0141")) << log.Text();
 }
 

@@ -299,7 +299,8 @@ ParsedCFF ParseCFF(const std::string& inFont)
 
 // A subset of a Type 1 file through the face wrapper, as the simple font writer asks for it.
 OpStatus Subset(const std::string& inPath, std::vector<uint32_t> inGlyphs, std::string& outFont,
-                bool* outNotEmbeddable = nullptr, const std::string& inName = "ABCDEF+Test")
+                bool* outNotEmbeddable = nullptr, const std::string& inName = "ABCDEF+Test",
+                const Type1ToCFFEmbeddedFontWriter::GlyphCodes* inCodes = nullptr)
 {
     FreeTypeWrapper freeType;
     FT_Face face = freeType.NewFace(inPath, 0);
@@ -308,7 +309,7 @@ OpStatus Subset(const std::string& inPath, std::vector<uint32_t> inGlyphs, std::
     FreeTypeFaceWrapper wrapper(face, inPath, "", 0);
     Type1ToCFFEmbeddedFontWriter writer;
     bool notEmbeddable = false;
-    OpStatus status = writer.CreateCFFSubset(wrapper, inGlyphs, inName, notEmbeddable, outFont);
+    OpStatus status = writer.CreateCFFSubset(wrapper, inGlyphs, inName, notEmbeddable, outFont, inCodes);
     if (outNotEmbeddable)
         *outNotEmbeddable = notEmbeddable;
     return status;
@@ -324,12 +325,9 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, URWSubsetsHaveFreeTypesOutlinesAndWidths)
             fonttest::ReferenceFace reference(path);
             FT_Face type1 = reference.Face();
             ASSERT_NE(type1, nullptr);
-            // The glyph codes of an own-encoding face are its character codes.
-            T1_EncodingType encoding = T1_ENCODING_TYPE_NONE;
-            FT_Get_PS_Font_Value(type1, PS_DICT_ENCODING_TYPE, 0, &encoding, sizeof(encoding));
-            bool ownEncoding = encoding == T1_ENCODING_TYPE_ARRAY;
+            // Glyph codes are glyph indices, also in a face with its own encoding.
             std::vector<uint32_t> glyphs;
-            for (FT_Long glyph = 0; glyph < (ownEncoding ? 256 : type1->num_glyphs); ++glyph)
+            for (FT_Long glyph = 0; glyph < type1->num_glyphs; ++glyph)
                 glyphs.push_back(static_cast<uint32_t>(glyph));
             std::string font;
             ASSERT_EQ(Subset(path, glyphs, font), eSuccess);
@@ -340,10 +338,7 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, URWSubsetsHaveFreeTypesOutlinesAndWidths)
             ASSERT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(font.data()),
                                          static_cast<FT_Long>(font.size()), 0, &cff),
                       0);
-            if (!ownEncoding)
-                EXPECT_EQ(cff->num_glyphs, type1->num_glyphs);
-            else
-                EXPECT_GT(cff->num_glyphs, 150);
+            EXPECT_EQ(cff->num_glyphs, type1->num_glyphs);
             EXPECT_STREQ(FT_Get_Postscript_Name(cff), "ABCDEF+Test");
             for (FT_Long glyph = 0; glyph < cff->num_glyphs; ++glyph) {
                 char name[64] = "";
@@ -383,6 +378,10 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, GlyphListAndDictionaries)
     EXPECT_EQ(cff.priv.count(10), 1u);            // StdHW
     EXPECT_EQ(cff.priv.count(11), 1u);            // StdVW
     EXPECT_EQ(cff.priv.at(6).size() % 2, 0u);     // BlueValues pairs
+    // The codes the text uses make the subset's encoding.
+    Type1ToCFFEmbeddedFontWriter::GlyphCodes codes = {{index("A"), 0x80}, {index("B"), 0x41}};
+    ASSERT_EQ(Subset(path, {index("B"), index("A")}, font, nullptr, "X", &codes), eSuccess);
+    EXPECT_EQ(ParseCFF(font).encoding, std::string("\x00\x02\x41\x80", 4));
 
     // An accented glyph made with seac brings its base and accent, the list then in name order,
     // and FreeType composes it from the subset as it does from the PFB.
@@ -429,6 +428,10 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, GlyphListAndDictionaries)
     EXPECT_TRUE(SameOutline(fromSubset, composed, 0, why)) << why;
     FT_Done_Face(subset);
     FT_Done_FreeType(library);
+    // Components keep their own codes unless the text took them: A's 0x41 is B's here.
+    codes = {{composite, 0x41}};
+    ASSERT_EQ(Subset(synthetic, {composite}, subsetData, nullptr, "X", &codes), eSuccess);
+    EXPECT_EQ(ParseCFF(subsetData).encoding, std::string("\x00\x03\x01\x41\x43", 5));
 
     // A seac whose accent the font lacks fails the subset.
     parts.glyphs.pop_back();

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <system_error>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -128,6 +129,11 @@ bool FlushFileToDisk(const std::string& inUTF8Path)
         return false;
     bool flushed = ::fsync(fd) == 0;
     return ::close(fd) == 0 && flushed;
+}
+
+std::string LastErrorText()
+{
+    return std::generic_category().message(errno);
 }
 
 bool TruncateFile(const std::string& inUTF8Path, long long inSize)

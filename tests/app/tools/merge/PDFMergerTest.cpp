@@ -136,6 +136,26 @@ private slots:
         QCOMPARE(Contents(output), QByteArray("keep\n"));
     }
 
+    // An output that is one of the inputs, by whatever path leads to it, is refused before
+    // anything is written, whoever calls the engine.
+    void anOutputThatIsAnInputIsRefused()
+    {
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        const QString a = Input(QStringLiteral("self.pdf"), "A\n");
+        const QString b = Input(QStringLiteral("other.pdf"), "B\n");
+        const QString link = PathOf(QStringLiteral("self-link.pdf"));
+        QVERIFY(QFile::link(a, link));
+        for (const QString& output : {a, link, PathOf(QStringLiteral("./self.pdf"))}) {
+            const MergeResult result = merger.Merge({b, a}, output);
+            QVERIFY(!result.written);
+            QCOMPARE(result.failure, "the output " + output + " would replace a document of this job");
+            QVERIFY(script.Calls().isEmpty());
+            QCOMPARE(Contents(a), QByteArray("A\n"));
+        }
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
     void aFailedEndIsAFailedMergeAndRemovesTheOutput()
     {
         FakeMergeScript script;

@@ -134,6 +134,9 @@ QList<FailedFile> FileToolEngine::OneFileRangePages(const QString& file, const Q
     if (StopRequested())
         return {};
     const PageRanges ranges = ReadPageRanges(pageIntervals);
+    // A text that names no page would give an untouched copy under a new name.
+    if (ranges.intervals.isEmpty())
+        return {FailedFile{file, NoPageNamedReason(pageIntervals)}};
     const PageWalk rangePages = [this, &ranges](int pageCount, const std::function<bool(int)>& visitPage) {
         return VisitRangePages(ranges, pageCount, visitPage);
     };

@@ -133,7 +133,9 @@ bool FlushFileToDisk(const std::string& inUTF8Path)
 
 std::string LastErrorText()
 {
-    return std::generic_category().message(errno);
+    const int error = errno;
+    // A call that failed without saying why would otherwise read "Success".
+    return error != 0 ? std::generic_category().message(error) : std::string("the system gave no reason");
 }
 
 bool TruncateFile(const std::string& inUTF8Path, long long inSize)

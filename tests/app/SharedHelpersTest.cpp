@@ -50,14 +50,6 @@ private slots:
         QCOMPARE(RoundHalfUp(-2.51), -3.0);
     }
 
-    // A text quoted in a message: short, and nothing in it that cannot be printed.
-    void quotedExcerptsAreShortAndPrintable()
-    {
-        QCOMPARE(QuotedExcerpt(QStringLiteral("Seite 1-\u00e4")), QStringLiteral("Seite 1-\u00e4"));
-        QCOMPARE(QuotedExcerpt(QString(41, QLatin1Char('a'))), QString(40, QLatin1Char('a')) + QStringLiteral("..."));
-        QCOMPARE(QuotedExcerpt(QStringLiteral("a\u0001\u007f\u202eb")), QStringLiteral("a\\x01\\x7F\\u202Eb"));
-    }
-
     void currentTextLineOfALaidOutCursor()
     {
         QTextEdit edit;

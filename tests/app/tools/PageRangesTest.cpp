@@ -59,7 +59,10 @@ private slots:
     {
         QCOMPARE(ReadPageRanges(QStringLiteral("2,x,,[y-z],0")).skipped, (QStringList{"x", "", "[y-z]", "0"}));
         QCOMPARE(ReadPageRanges(QString()).skipped, QStringList{QString()});
-        QCOMPARE(NoPageNamedReason(QStringLiteral("a\tb")), QStringLiteral("the page intervals \"a\\x09b\" name no page"));
+        // Quoted short, with what cannot be printed escaped.
+        QCOMPARE(NoPageNamedReason(QStringLiteral("\u00e4\t\u202e") + QString(40, QLatin1Char('x'))),
+                 QStringLiteral("the page intervals \"\u00e4\\x09\\u202E") + QString(37, QLatin1Char('x')) +
+                     QStringLiteral("...\" name no page"));
     }
 
     void clampingToADocument_data()

@@ -74,8 +74,8 @@ private slots:
         QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("source.pdf")});
     }
 
-    // A file system that takes only part of a write (a disk filling up; here a limit on the file
-    // size) is named by the system's own reason, never by an "Unknown error".
+    // A disk that takes only part of a write (here a limit on the file size) is named by the
+    // system's own reason, never by an "Unknown error".
     void aCopyThatDoesNotFitSaysTheSystemsReason()
     {
         QTemporaryDir dir;
@@ -83,8 +83,7 @@ private slots:
         QVERIFY(Write(source, QByteArray(3 << 20, 'x')));
         rlimit before{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
-        rlimit limited = before;
-        limited.rlim_cur = 1536 * 1024; // the second megabyte is taken in part
+        rlimit limited{1536 * 1024, before.rlim_max}; // the second megabyte is taken in part
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
         StagedOutput staged(dir.filePath(QStringLiteral("copy.pdf")));

@@ -175,12 +175,3 @@ TEST_F(DiagnosticLogTest, EachThreadKeepsTheFirstFailureLineOfItsOperation)
 }
 
 } // namespace
-
-// Bytes from a file quoted in a reason: short, and only printable ASCII.
-TEST(TraceExcerpt, KeepsAShortPrintablePrefix)
-{
-    EXPECT_EQ(TraceExcerpt("xref"), "xref");
-    EXPECT_EQ(TraceExcerpt(std::string(32, 'a')), std::string(32, 'a'));
-    EXPECT_EQ(TraceExcerpt(std::string(33, 'a')), std::string(32, 'a') + "...");
-    EXPECT_EQ(TraceExcerpt(std::string("\0\t\\\x7F\xFF", 5)), "\\x00\\x09\\x5C\\x7F\\xFF");
-}

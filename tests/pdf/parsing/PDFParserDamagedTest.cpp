@@ -46,22 +46,14 @@ OpStatus StatusOf(const std::string& inBytes)
 // excerpt of its first line, each byte that cannot be printed escaped.
 TEST(PDFParserDamagedTest, ANonPDFFileIsQuotedAsAShortEscapedExcerpt)
 {
-    const struct {
-        std::string bytes;
-        std::string quoted;
-    } cases[] = {
-        {"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\nUpstream-Name: x\n",
-         "Format: https://www.debian.org/d..."},
-        {std::string("GIF89a\0\x01\x1B[2J\\x\rmore", 15), "GIF89a\\x00\\x01\\x1B[2J\\x5Cx"},
-        {"\xC3\xA9t\xE9\n", "\\xC3\\xA9t\\xE9"},
-    };
-    for (const auto& c : cases) {
-        DiagnosticLog::BeginOperation("x");
-        EXPECT_EQ(StatusOf(c.bytes), eFailure);
-        EXPECT_EQ(DiagnosticLog::LastFailure().mText,
-                  "PDFParser::ParseHeaderLine, file does not begin as a PDF file. a PDF file should start with "
-                  "\"%PDF-\". file header = " + c.quoted);
-    }
+    const std::string reason = "PDFParser::ParseHeaderLine, file does not begin as a PDF file. a PDF file should "
+                               "start with \"%PDF-\". file header = ";
+    DiagnosticLog::BeginOperation("x");
+    EXPECT_EQ(StatusOf("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\nx\n"), eFailure);
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, reason + "Format: https://www.debian.org/d...");
+    DiagnosticLog::BeginOperation("x");
+    EXPECT_EQ(StatusOf(std::string("GIF89a\0\x01\x1B[2J\\x\xC3\xA9\rmore", 17)), eFailure);
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, reason + "GIF89a\\x00\\x01\\x1B[2J\\x5Cx\\xC3\\xA9");
 }
 
 TEST(PDFParserDamagedTest, TruncatedFilesNeverCrash)

@@ -174,8 +174,6 @@ TEST(PDFWriter, ATargetThatRefusesBytesFailsTheEnd)
         AddPages(writer, 2);
         EXPECT_EQ(writer.EndPDF(), eFailure);
         EXPECT_TRUE(log.Contains("PDFWriter::EndPDF, Could not close output file"));
-        EXPECT_NE(DiagnosticLog::LastFailure().mText.find("the file cannot be written: No space left on device"),
-                  std::string::npos);
     }
     // Large: the loss happens while pages are written.
     {

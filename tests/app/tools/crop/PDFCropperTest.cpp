@@ -243,21 +243,18 @@ private slots:
             QCOMPARE(Box(page, QStringLiteral("MediaBox")), expected);
     }
 
-    // A rectangle partly off the page keeps the part on each page, edges of the page that are real
-    // numbers included, as pdfinfo reads them.
+    // A rectangle partly off the page keeps the part on each page, a page edge that is a real
+    // number included.
     void theRectangleIsCutToEachPage()
     {
         const QString source = Input(QStringLiteral("cut/two.pdf"),
                                      MakeDocument({"/MediaBox [0 0 612 792]", "/MediaBox [0 0 595.5 842]"}));
         const QString out = Fresh();
         PDFCropper cropper;
-        const QList<FailedFile> failed = cropper.CropDocuments({source}, 1, 90, 10, 80, 80, out, QStringLiteral("c"));
-        QVERIFY2(failed.isEmpty(), qPrintable(FailedFilesText(QString(), failed)));
-        QVERIFY(QpdfAccepts(out + "/c.pdf"));
+        QVERIFY(cropper.CropDocuments({source}, 1, 90, 10, 80, 80, out, QStringLiteral("c")).isEmpty());
         const QStringList boxes = PageBoxes(out + "/c.pdf");
-        QCOMPARE(boxes.size(), 2);
-        QCOMPARE(Box(boxes[0], QStringLiteral("MediaBox")), (QList<double>{551, 79, 612, 713}));
-        QCOMPARE(Box(boxes[1], QStringLiteral("MediaBox")), (QList<double>{551, 79, 595.5, 713}));
+        QCOMPARE(Box(boxes.value(0), QStringLiteral("MediaBox")), (QList<double>{551, 79, 612, 713}));
+        QCOMPARE(Box(boxes.value(1), QStringLiteral("MediaBox")), (QList<double>{551, 79, 595.5, 713}));
     }
 
     // What a reader draws is the cropped area: at 72 dpi one point is one pixel, so the picture

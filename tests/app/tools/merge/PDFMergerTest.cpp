@@ -146,14 +146,12 @@ private slots:
         const QString b = Input(QStringLiteral("other.pdf"), "B\n");
         const QString link = PathOf(QStringLiteral("self-link.pdf"));
         QVERIFY(QFile::link(a, link));
-        for (const QString& output : {a, link, PathOf(QStringLiteral("./self.pdf"))}) {
+        for (const QString& output : {a, link}) {
             const MergeResult result = merger.Merge({b, a}, output);
-            QVERIFY(!result.written);
             QCOMPARE(result.failure, "the output " + output + " would replace a document of this job");
-            QVERIFY(script.Calls().isEmpty());
+            QVERIFY(!result.written && script.Calls().isEmpty());
             QCOMPARE(Contents(a), QByteArray("A\n"));
         }
-        QVERIFY(QFileInfo(link).isSymLink());
     }
 
     void aFailedEndIsAFailedMergeAndRemovesTheOutput()

@@ -181,41 +181,33 @@ private slots:
 
     // Page intervals that name no page are refused before the job, quoted; items that name
     // nothing beside valid ones are named in the report.
-    void pageIntervalsThatNameNothing_data()
-    {
-        QTest::addColumn<QString>("intervals");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("written");
-        const QString refusal = QStringLiteral("The page intervals \"%1\" name no page. Please give page numbers or "
-                                               "ranges separated by commas, such as [1-4],5,[6-9].");
-        for (const char* text : {"abc", "", ",,", "[x-y]"})
-            QTest::newRow(text) << text << "warning" << refusal.arg(QLatin1String(text)) << 0;
-        QTest::newRow("some skipped")
-            << "2,x,,[y-z]" << "information"
-            << "Documents split successfully.\n\nThese items of the page intervals name no page and were skipped: "
-               "\"x\", \"\", \"[y-z]\"" << 1;
-    }
-
     void pageIntervalsThatNameNothing()
     {
-        QFETCH(QString, intervals);
-        QFETCH(QString, kind);
-        QFETCH(QString, text);
-        QFETCH(int, written);
-        ScriptedPrompts prompts;
-        SplitPDFFilesWindow window;
-        window.OpenWindow();
-        emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({Pdf(QStringLiteral("none/doc.pdf"), {"A", "B"})});
-        const QString out = Fresh();
-        UseFolder(prompts, window, out);
-        Find<QRadioButton>(window, "radioIntervalSplit")->click();
-        Find<QLineEdit>(window, "editIntervals")->setText(intervals);
-        Start(window);
-        QTRY_COMPARE(prompts.Of(kind).size(), 1);
-        QCOMPARE(prompts.Of(kind)[0].text, text);
-        QVERIFY(!window.IsWorking());
-        QCOMPARE(Files(out).size(), written);
+        const QString refusal = QStringLiteral("The page intervals \"%1\" name no page. Please give page numbers or "
+                                               "ranges separated by commas, such as [1-4],5,[6-9].");
+        const QString skipped = QStringLiteral("Documents split successfully.\n\nThese items of the page intervals "
+                                               "name no page and were skipped: \"x\", \"\", \"[y-z]\"");
+        const struct {
+            QString intervals, kind, text;
+            int written;
+        } cases[] = {{"abc", "warning", refusal.arg("abc"), 0},     {"", "warning", refusal.arg(""), 0},
+                     {",,", "warning", refusal.arg(",,"), 0},       {"[x-y]", "warning", refusal.arg("[x-y]"), 0},
+                     {"2,x,,[y-z]", "information", skipped, 1}};
+        const QString source = Pdf(QStringLiteral("none/doc.pdf"), {"A", "B"});
+        for (const auto& c : cases) {
+            ScriptedPrompts prompts;
+            SplitPDFFilesWindow window;
+            window.OpenWindow();
+            emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({source});
+            const QString out = Fresh();
+            UseFolder(prompts, window, out);
+            Find<QRadioButton>(window, "radioIntervalSplit")->click();
+            Find<QLineEdit>(window, "editIntervals")->setText(c.intervals);
+            Start(window);
+            QTRY_COMPARE(prompts.Of(c.kind).size(), 1);
+            QCOMPARE(prompts.Of(c.kind)[0].text, c.text);
+            QCOMPARE(Files(out).size(), c.written);
+        }
     }
 
     // The engine asks from its thread; the window shows the question and hands the answer back.

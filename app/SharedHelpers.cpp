@@ -4,6 +4,8 @@
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/writing/PDFWriter.h"
 
+#include <QVector>
+
 #include <cmath>
 
 QSize MeasureTextInTrueTypeFont(const QString& text, const QString& fontName, int size)
@@ -35,6 +37,25 @@ QString SanitizeFileName(const QString& name)
     for (const char* forbidden = kForbiddenFileNameCharacters; *forbidden; ++forbidden)
         clean.remove(QLatin1Char(*forbidden));
     return clean;
+}
+
+QString QuotedExcerpt(const QString& text)
+{
+    const QVector<uint> characters = text.toUcs4();
+    QString excerpt;
+    for (int i = 0; i < characters.size() && i < kMaxQuotedCharacters; ++i) {
+        const uint character = characters.at(i);
+        if (QChar::isPrint(character)) {
+            excerpt += QString::fromUcs4(&character, 1);
+            continue;
+        }
+        const int digits = character < 0x100 ? 2 : 4;
+        excerpt += (digits == 2 ? QStringLiteral("\\x") : QStringLiteral("\\u")) +
+                   QString::number(character, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+    }
+    if (characters.size() > kMaxQuotedCharacters)
+        excerpt += QStringLiteral("...");
+    return excerpt;
 }
 
 double RoundHalfUp(double x)

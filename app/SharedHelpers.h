@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by several windows and engines: the extent of a text in a system
 // TrueType font, cleaning a name pattern of the characters a file name may not hold, rounding
-// half up, and the text line under a cursor.
+// half up, the text line under a cursor, and a text quoted in a message.
 
 #include <QSize>
 #include <QString>
@@ -21,6 +21,12 @@ QSize MeasureTextInTrueTypeFont(const FontCatalog& catalog, const QString& text,
 
 // The name with every forbidden character removed; nothing else changes.
 QString SanitizeFileName(const QString& name);
+
+// A text read from a file or typed by the user, fit to be quoted in a message: its first
+// kMaxQuotedCharacters characters, each character that cannot be printed as "\xNN" or "\uNNNN",
+// and "..." when it was cut. A project line of binary bytes shows as a short, readable excerpt.
+inline constexpr int kMaxQuotedCharacters = 40;
+QString QuotedExcerpt(const QString& text);
 
 // floor(x + 0.5): halves go up, also below zero (-2.5 gives -2).
 double RoundHalfUp(double x);

@@ -1,5 +1,7 @@
 #include "app/tools/FailedFile.h"
 
+#include "app/tools/FileIdentity.h"
+
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/Platform.h"
 
@@ -42,6 +44,14 @@ QString LibraryFailureReason()
 QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source)
 {
     return LibraryFailureReason().replace(copyPath, QDir::toNativeSeparators(source));
+}
+
+QString ReplacedInputReason(const QString& target, const QStringList& jobInputs)
+{
+    if (FindSameFile(target, jobInputs).isEmpty())
+        return QString();
+    return QCoreApplication::translate("FailedFile", "the output %1 would replace a document of this job")
+        .arg(QDir::toNativeSeparators(target));
 }
 
 QString WriteFailureReason(const QString& path, const QString& systemText)

@@ -25,6 +25,11 @@ QString LibraryFailureReason();
 // the user knows the source.
 QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source);
 
+// Why a job may not write `target`: it is the same file as one of the job's inputs (same device
+// and inode, FileIdentity), so writing it would destroy a document the job reads. Empty when it
+// is none of them (or does not exist).
+QString ReplacedInputReason(const QString& target, const QStringList& jobInputs);
+
 // Why a file cannot be opened for writing: "The file you are trying to overwrite is opened in
 // another application." when a running program holds it, else the file and the system's own
 // text.

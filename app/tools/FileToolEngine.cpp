@@ -1,13 +1,11 @@
 #include "app/tools/FileToolEngine.h"
 
 #include "app/tools/FailedFile.h"
-#include "app/tools/FileIdentity.h"
 #include "app/tools/OutputNames.h"
 #include "app/tools/PageRanges.h"
 #include "app/tools/ProgressPercent.h"
 #include "app/tools/UpdatedCopy.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
@@ -32,10 +30,9 @@ FileToolEngine::TargetStep FileToolEngine::ClearTarget(const QString& target, co
     // A target that is not there is none of the inputs either.
     if (!QFileInfo::exists(target))
         return TargetStep::Write;
-    if (!FindSameFile(target, jobInputs).isEmpty()) {
-        reason = tr("the output %1 would replace a document of this job").arg(QDir::toNativeSeparators(target));
+    reason = ReplacedInputReason(target, jobInputs);
+    if (!reason.isEmpty())
         return TargetStep::Fail;
-    }
     if (!overwriteDecision.AnswersForAll()) {
         // Nobody to ask (an engine run without a window) would mean waiting for ever: the file
         // is kept, as a user who closes the question keeps it.
@@ -137,6 +134,9 @@ QList<FailedFile> FileToolEngine::OneFileRangePages(const QString& file, const Q
     if (StopRequested())
         return {};
     const PageRanges ranges = ReadPageRanges(pageIntervals);
+    // A text that names no page would give an untouched copy under a new name.
+    if (ranges.intervals.isEmpty())
+        return {FailedFile{file, NoPageNamedReason(pageIntervals)}};
     const PageWalk rangePages = [this, &ranges](int pageCount, const std::function<bool(int)>& visitPage) {
         return VisitRangePages(ranges, pageCount, visitPage);
     };

@@ -79,7 +79,8 @@ protected:
     // Every page of every file, with progress after each file that was not skipped; stops between
     // files. The files that failed, with their reasons.
     QList<FailedFile> EachFileEveryPage(const QStringList& files, const SourceStep& step);
-    // The pages that `pageIntervals` names in one file.
+    // The pages that `pageIntervals` names in one file; a text none of whose items names an
+    // interval fails the file before anything is written.
     QList<FailedFile> OneFileRangePages(const QString& file, const QString& pageIntervals, const SourceStep& step);
 
 private:

@@ -192,12 +192,15 @@ void FileToolWindow::ShowOverwriteDialog(QString filePath)
 }
 
 void FileToolWindow::ReportFailedSources(const QList<FailedFile>& failed, const QString& successText,
-                                         const QString& header)
+                                         const QString& header, const QString& note)
 {
+    // The list of failed files ends with a line end already.
     if (failed.isEmpty())
-        Prompts().Information(this, QString(), successText);
+        Prompts().Information(this, QString(),
+                              note.isEmpty() ? successText : successText + QStringLiteral("\n\n") + note);
     else
-        Prompts().Warning(this, QString(), FailedFilesText(header, failed));
+        Prompts().Warning(this, QString(),
+                          FailedFilesText(header, failed) + (note.isEmpty() ? QString() : QLatin1Char('\n') + note));
 }
 
 QString FileToolWindow::CheckOutputNames(QLineEdit* field, const QString& text)

@@ -174,8 +174,9 @@ protected:
     QString ProjectOutputNames(const QString& line, QStringList& problems) const;
     void WarnAboutProjectProblems(const QStringList& problems);
     // The end of a split, watermark or crop job: the success text, or the header and the
-    // failed sources with their reasons.
-    void ReportFailedSources(const QList<FailedFile>& failed, const QString& successText, const QString& header);
+    // failed sources with their reasons; then the note, if any (what the job passed over).
+    void ReportFailedSources(const QList<FailedFile>& failed, const QString& successText, const QString& header,
+                             const QString& note = QString());
 
     // Connects a signal of the current thread's engine to a handler on the GUI thread (queued,
     // as the engine emits on the worker); a signal of an older thread object is dropped.

@@ -16,6 +16,22 @@ std::filesystem::path LocalPath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// A disk that fills up takes part of a write and reports nothing: the system names the cause
+// only when the rest is written. So the rest is written until it is all taken or a write fails,
+// and the file's error text is then the system's ("No space left on device"), never the
+// "Unknown error" of a short write.
+bool WriteAll(QFile& file, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 } // namespace
 
 StagedOutput::StagedOutput(const QString& targetPath) : target(targetPath)
@@ -73,7 +89,8 @@ bool StagedOutput::CreateAsCopyOf(const QString& sourcePath)
         Discard();
         return false;
     }
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Unbuffered: each write reaches the system, so a failure is known where it happens.
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         error = copy.errorString();
         Discard();
         return false;
@@ -86,16 +103,11 @@ bool StagedOutput::CreateAsCopyOf(const QString& sourcePath)
             Discard();
             return false;
         }
-        if (copy.write(buffer) != buffer.size()) {
+        if (!WriteAll(copy, buffer)) {
             error = copy.errorString();
             Discard();
             return false;
         }
-    }
-    if (!copy.flush()) {
-        error = copy.errorString();
-        Discard();
-        return false;
     }
     return true;
 }

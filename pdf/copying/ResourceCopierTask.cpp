@@ -18,7 +18,8 @@ ResourceCopierTask::~ResourceCopierTask() = default;
 OpStatus ResourceCopierTask::RunTask(DictionaryContext* inCategoryDictionary, ObjectsContext*, DocumentContext*)
 {
     if (!mValue) {
-        TraceMessage("ResourceCopierTask::RunTask, the resource %s was written already", mResourceName.c_str());
+        TraceMessage("ResourceCopierTask::RunTask, the resource %s was written already",
+                     TraceExcerpt(mResourceName).c_str());
         return eFailure;
     }
     if (inCategoryDictionary->WriteKey(mResourceName) != eSuccess)

@@ -25,7 +25,7 @@ OpStatus CFFDescendentFontWriter::WriteFont(ObjectIDType inDescendentObjectID, c
     if (inFontInfo.FontFormat() == "Type 1") {
         TraceMessage("CFFDescendentFontWriter::WriteFont, Exception. identified type1 font when writing CFF CID font, "
                      "font name - %s. type 1 CIDs are not supported.",
-                     inFontName.c_str());
+                     TraceExcerpt(inFontName).c_str());
         return eFailure;
     }
     if (inEmbedFont) {

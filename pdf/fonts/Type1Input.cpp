@@ -309,8 +309,8 @@ OpStatus Type1Input::ParseEncoding()
         }
         long code = ToLong(codeToken);
         if (code < 0 || code > 255 || !IsName(nameToken)) {
-            TraceMessage("Type1Input::ParseEncoding, wrong encoding entry %s %s", codeToken.c_str(),
-                         nameToken.c_str());
+            TraceMessage("Type1Input::ParseEncoding, wrong encoding entry %s %s", TraceExcerpt(codeToken).c_str(),
+                         TraceExcerpt(nameToken).c_str());
             return eFailure;
         }
         mEncoding[code] = nameToken.substr(1);

@@ -97,7 +97,7 @@ OpStatus Type1ToType2Converter::WriteConvertedFontProgram(const std::string& inG
     const Type1CharString* program = inFont ? inFont->GetGlyphCharString(inGlyphName) : nullptr;
     if (!program) {
         TraceMessage("Type1ToType2Converter::WriteConvertedFontProgram, Exception, cannot find glyph name %s",
-                     inGlyphName.c_str());
+                     TraceExcerpt(inGlyphName).c_str());
         return eFailure;
     }
     Type1CharStringInterpreter interpreter;
@@ -110,7 +110,7 @@ OpStatus Type1ToType2Converter::WriteConvertedFontProgram(const std::string& inG
     if (ConvertStems() != eSuccess) {
         TraceMessage("Type1ToType2Converter::WriteConvertedFontProgram, Exception, the glyph %s has more stem hints "
                      "than a Type 2 glyph may hold",
-                     inGlyphName.c_str());
+                     TraceExcerpt(inGlyphName).c_str());
         Clear();
         return eFailure;
     }

@@ -166,6 +166,27 @@ void TraceMessage(const char* inFormat, ...)
     va_end(arguments);
 }
 
+std::string TraceExcerpt(std::string_view inBytes)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    const std::string_view kept = inBytes.substr(0, kMaxTraceExcerptBytes);
+    std::string excerpt;
+    excerpt.reserve(kept.size() * 4 + 3);
+    for (char character : kept) {
+        const unsigned char byte = static_cast<unsigned char>(character);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            excerpt.push_back(character);
+            continue;
+        }
+        excerpt += "\\x";
+        excerpt.push_back(kDigits[byte >> 4]);
+        excerpt.push_back(kDigits[byte & 0x0F]);
+    }
+    if (inBytes.size() > kept.size())
+        excerpt += "...";
+    return excerpt;
+}
+
 void TraceNote(const char* inFormat, ...)
 {
     DiagnosticLog& log = DiagnosticLog::Instance();

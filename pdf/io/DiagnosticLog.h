@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 class TraceLog;
 
@@ -80,6 +81,13 @@ private:
 void TraceMessage(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
 // A line about an oddity the library got past; never a failure's reason.
 void TraceNote(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
+
+// Bytes read from a file, fit to be quoted in a trace line, which may reach the user as the
+// reason of a failure: at most kMaxTraceExcerptBytes of them, printable ASCII as it is, a
+// backslash and every other byte as "\xNN", and "..." after a cut. A text file or a binary blob
+// taken for a PDF thus shows a few recognisable characters, never a page of raw bytes.
+inline constexpr size_t kMaxTraceExcerptBytes = 32;
+std::string TraceExcerpt(std::string_view inBytes);
 
 // Called by the JPEG decoder's message hook.
 void KestrinJPGOutputMessage(const char* inMessage);

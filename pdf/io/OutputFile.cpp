@@ -40,6 +40,11 @@ OpStatus OutputFile::OpenFile(const std::string& inFilePath, bool inAppend)
     return eSuccess;
 }
 
+std::string OutputFile::GetWriteFailure() const
+{
+    return mFileStream ? mFileStream->GetFailure() : std::string();
+}
+
 OpStatus OutputFile::FlushAndClose()
 {
     if (!mOutputStream)

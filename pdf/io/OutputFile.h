@@ -23,6 +23,8 @@ public:
     bool IsOpen() const { return mOutputStream != nullptr; }
     IByteWriterWithPosition* GetOutputStream() { return mOutputStream; }
     const std::string& GetFilePath() const { return mFilePath; }
+    // The system's reason for the first write of the open file that it refused; empty when none.
+    std::string GetWriteFailure() const;
 
 private:
     OpStatus CloseStreams();

@@ -1,5 +1,6 @@
 #include "pdf/io/OutputFileStream.h"
 
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/Platform.h"
 
 OutputFileStream::~OutputFileStream()
@@ -10,6 +11,7 @@ OutputFileStream::~OutputFileStream()
 OpStatus OutputFileStream::Open(const std::string& inFilePath, bool inAppend)
 {
     Close(); // a handle held from before would otherwise leak
+    mFailure.clear();
     mStream = Platform::OpenFile(inFilePath, inAppend ? Platform::FileMode::Append : Platform::FileMode::WriteTruncate);
     if (!mStream)
         return eFailure;
@@ -28,6 +30,8 @@ OpStatus OutputFileStream::Close()
         return eSuccess;
     int result = std::fclose(mStream);
     mStream = nullptr;
+    if (result != 0)
+        NoteFailure("Close");
     return result == 0 ? eSuccess : eFailure;
 }
 
@@ -35,7 +39,20 @@ size_t OutputFileStream::WriteBytes(const Byte* inBuffer, size_t inSize)
 {
     if (!mStream)
         return 0;
-    return std::fwrite(inBuffer, 1, inSize, mStream);
+    size_t written = std::fwrite(inBuffer, 1, inSize, mStream);
+    if (written != inSize)
+        NoteFailure("WriteBytes");
+    return written;
+}
+
+void OutputFileStream::NoteFailure(const char* inStep)
+{
+    // errno first: the log may make system calls of its own.
+    const std::string reason = Platform::LastErrorText();
+    if (!mFailure.empty())
+        return;
+    mFailure = reason;
+    TraceMessage("OutputFileStream::%s, the file cannot be written: %s", inStep, mFailure.c_str());
 }
 
 LongFilePositionType OutputFileStream::TellPosition()

@@ -1,5 +1,7 @@
 #pragma once
-// A file opened for writing through the platform layer. Owns its handle.
+// A file opened for writing through the platform layer. Owns its handle. The first write or close
+// that the system refuses writes a failure line with the system's reason ("No space left on
+// device"), which the layers above, who only see a short count, cannot know.
 
 #include "pdf/io/IByteWriterWithPosition.h"
 
@@ -20,6 +22,13 @@ public:
     size_t WriteBytes(const Byte* inBuffer, size_t inSize) override;
     LongFilePositionType TellPosition() override;
 
+    // The system's reason for the first refused write or close since Open; empty when none.
+    const std::string& GetFailure() const { return mFailure; }
+
 private:
+    // A failure line for the first refusal since the file was opened.
+    void NoteFailure(const char* inStep);
+
     FILE* mStream = nullptr;
+    std::string mFailure;
 };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <system_error>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -128,6 +129,13 @@ bool FlushFileToDisk(const std::string& inUTF8Path)
         return false;
     bool flushed = ::fsync(fd) == 0;
     return ::close(fd) == 0 && flushed;
+}
+
+std::string LastErrorText()
+{
+    const int error = errno;
+    // A call that failed without saying why would otherwise read "Success".
+    return error != 0 ? std::generic_category().message(error) : std::string("the system gave no reason");
 }
 
 bool TruncateFile(const std::string& inUTF8Path, long long inSize)

@@ -39,6 +39,10 @@ bool FlushFileToDisk(const std::string& inUTF8Path);
 // Cuts a file back to its first inSize bytes. False when the file cannot be cut.
 bool TruncateFile(const std::string& inUTF8Path, long long inSize);
 
+// The system's own text for the error of the last failed call on this thread ("No space left on
+// device"), read before anything else can change it.
+std::string LastErrorText();
+
 struct LocalTime {
     int year = 0;   // full year, e.g. 2016
     int month = 0;  // 1 to 12

@@ -194,7 +194,7 @@ PDFObject* PDFObjectParser::ParseLiteralString(const std::string& inToken)
 {
     if (inToken.size() < 2 || inToken.back() != ')') {
         TraceMessage("PDFObjectParser::ParseLiteralString, exception in parsing literal string, no closing paranthesis, Expression: %s",
-                     inToken.c_str());
+                     TraceExcerpt(inToken).c_str());
         return nullptr;
     }
     std::string value;
@@ -239,7 +239,7 @@ PDFObject* PDFObjectParser::ParseHexadecimalString(const std::string& inToken)
 {
     if (inToken.size() < 2 || inToken.back() != '>') {
         TraceMessage("PDFObjectParser::ParseHexadecimalString, exception in parsing hexadecimal string, no closing angle, Expression: %s",
-                     inToken.c_str());
+                     TraceExcerpt(inToken).c_str());
         return nullptr;
     }
     std::string value = inToken.substr(1, inToken.size() - 2);
@@ -288,7 +288,7 @@ PDFObject* PDFObjectParser::ParseName(const std::string& inToken)
             // without digits: it stands for itself, as readers take it, rather than making the
             // whole object (a page's resources, say) unreadable.
             TraceMessage("PDFObjectParser::ParseName, a # without two hex digits stands for itself. token = %s",
-                         inToken.c_str());
+                         TraceExcerpt(inToken).c_str());
             value.push_back('#');
             continue;
         }
@@ -314,7 +314,7 @@ PDFObject* PDFObjectParser::ParseArray(int inDepth)
         if (!element) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseArray, failure to parse array, failed to parse a member object. token = %s",
-                             token.c_str());
+                             TraceExcerpt(token).c_str());
             GetNextToken(token);
             break;
         }
@@ -325,7 +325,7 @@ PDFObject* PDFObjectParser::ParseArray(int inDepth)
         return array;
     if (!mNestingLimitHit)
         TraceMessage("PDFObjectParser::ParseArray, failure to parse array, didn't find end of array or failure to parse array member object. token = %s",
-                     token.c_str());
+                     TraceExcerpt(token).c_str());
     array->Release();
     return nullptr;
 }
@@ -351,7 +351,7 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
                 keyObject->Release();
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseDictionary, failure to parse key for a dictionary. token = %s",
-                             token.c_str());
+                             TraceExcerpt(token).c_str());
             break;
         }
         PDFName* key = static_cast<PDFName*>(keyObject);
@@ -359,12 +359,12 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
         // readers take it.
         if (dictionary->ContainsKey(key->GetValue()))
             TraceNote("PDFObjectParser::ParseDictionary, key %s appears twice in a dictionary, the last value counts",
-                      key->GetValue().c_str());
+                      TraceExcerpt(key->GetValue()).c_str());
         PDFObject* value = ParseObject(inDepth);
         if (!value) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseDictionary, failure to parse value for a dictionary. token = %s",
-                             token.c_str());
+                             TraceExcerpt(token).c_str());
             key->Release();
             break;
         }
@@ -379,7 +379,7 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
     if (!ended) {
         if (!mNestingLimitHit)
             TraceMessage("PDFObjectParser::ParseDictionary, failure to parse dictionary, didn't find end of array or failure to parse dictionary member object. token = %s",
-                         token.c_str());
+                         TraceExcerpt(token).c_str());
         dictionary->Release();
         return nullptr;
     }

@@ -226,9 +226,11 @@ OpStatus PDFParser::ParseHeaderLine(IByteReaderWithPosition* inSource, LongFileP
             return eFailure;
         }
         size_t end = first;
-        while (end < got && end - first < 64 && buffer[end] != '\r' && buffer[end] != '\n')
+        while (end < got && buffer[end] != '\r' && buffer[end] != '\n')
             ++end;
-        std::string line(reinterpret_cast<const char*>(buffer + first), end - first);
+        // The reason may be shown to the user: a few escaped bytes of the line, not the line.
+        const std::string line =
+            TraceExcerpt(std::string_view(reinterpret_cast<const char*>(buffer + first), end - first));
         TraceMessage("PDFParser::ParseHeaderLine, file does not begin as a PDF file. a PDF file should start with "
                      "\"%%PDF-\". file header = %s",
                      line.c_str());
@@ -461,7 +463,7 @@ OpStatus PDFParser::ParseXref(XrefTable& ioTable, LongFilePositionType inPositio
     BoolAndString token = tokenizer.ReadNextToken();
     if (!token.first || token.second != "xref") {
         TraceMessage("PDFParser::ParseXref, error in parsing xref, expected to find \"xref\" keyword, found = %s",
-                     token.second.c_str());
+                     TraceExcerpt(token.second).c_str());
         return eFailure;
     }
 
@@ -476,7 +478,8 @@ OpStatus PDFParser::ParseXref(XrefTable& ioTable, LongFilePositionType inPositio
 
         long long firstID = -1;
         if (!PDFObjectParser::IsInteger(token.second) || !NumberText::ParseLongLong(token.second, firstID) || firstID < 0) {
-            TraceMessage("PDFParser::ParseXref, malformed subsection start, found = %s", token.second.c_str());
+            TraceMessage("PDFParser::ParseXref, malformed subsection start, found = %s",
+                         TraceExcerpt(token.second).c_str());
             return eFailure;
         }
         token = tokenizer.ReadNextToken();
@@ -486,7 +489,8 @@ OpStatus PDFParser::ParseXref(XrefTable& ioTable, LongFilePositionType inPositio
         }
         long long count = -1;
         if (!PDFObjectParser::IsInteger(token.second) || !NumberText::ParseLongLong(token.second, count) || count < 0) {
-            TraceMessage("PDFParser::ParseXref, malformed subsection size, found = %s", token.second.c_str());
+            TraceMessage("PDFParser::ParseXref, malformed subsection size, found = %s",
+                         TraceExcerpt(token.second).c_str());
             return eFailure;
         }
         if (firstID > static_cast<long long>(XrefTable::kMaxSize) || count > static_cast<long long>(XrefTable::kMaxSize) - firstID) {
@@ -604,7 +608,7 @@ OpStatus PDFParser::ParseXrefStreamSection(PDFObject* inObjectID, XrefTable& ioT
     }
     if (!IsSymbol(keyword.GetPtr(), "obj")) {
         TraceMessage("%s, failed to read xref object declaration, expected obj keyword found %s", inMethod,
-                     static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue().c_str());
+                     TraceExcerpt(static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue()).c_str());
         return eFailure;
     }
     // Strings of a cross-reference stream's dictionary are never encrypted: no extender here.
@@ -857,7 +861,7 @@ PDFObject* PDFParser::ParseExistingInDirectObject(uint32_t inObjectID, const Xre
     }
     if (!IsSymbol(keyword.GetPtr(), "obj")) {
         TraceMessage("PDFParser::ParseExistingInDirectObject, failed to read object declaration, expected obj keyword found %s",
-                     static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue().c_str());
+                     TraceExcerpt(static_cast<PDFSymbol*>(keyword.GetPtr())->GetValue()).c_str());
         return nullptr;
     }
     mObjectParser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
@@ -1397,12 +1401,14 @@ OpStatus PDFParser::CreateFilterForStream(IByteReader* inStream, PDFName* inFilt
     if (mParserExtender) {
         IByteReader* result = mParserExtender->CreateFilterForStream(inStream, inFilterName, inDecodeParams);
         if (result == inStream) {
-            TraceMessage("PDFParser::CreateFilterForStream, filter is not supported by extender - %s", name.c_str());
+            TraceMessage("PDFParser::CreateFilterForStream, filter is not supported by extender - %s",
+                         TraceExcerpt(name).c_str());
             delete inStream;
             return eFailure;
         }
         if (!result) {
-            TraceMessage("PDFParser::CreateFilterForStream, the parser extender failed to create filter %s", name.c_str());
+            TraceMessage("PDFParser::CreateFilterForStream, the parser extender failed to create filter %s",
+                         TraceExcerpt(name).c_str());
             return eFailure;
         }
         outReader = result;
@@ -1478,7 +1484,7 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
         }
         if (type->GetValue() != "Pages") {
             TraceMessage("PDFParser::ParsePagesIDs, unexpected object type. should be either Page or Pages, found %s",
-                         type->GetValue().c_str());
+                         TraceExcerpt(type->GetValue()).c_str());
             return eFailure;
         }
         PDFObjectCastPtr<PDFArray> kids(inNode->QueryDirectObject("Kids"));

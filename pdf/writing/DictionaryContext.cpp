@@ -15,7 +15,7 @@ OpStatus DictionaryContext::WriteKey(std::string_view inKey)
     if (mKeys.find(inKey) != mKeys.end()) {
         TraceMessage("DictionaryContext::WriteKey, Duplicate key error. Cannot write multiple keys in the same dictionary. key "
                      "reused - %s",
-                     std::string(inKey).c_str());
+                     TraceExcerpt(inKey).c_str());
         mObjectsContext->RecordFailure();
         return eFailure;
     }

@@ -795,11 +795,12 @@ OpStatus DocumentContext::CopyMissingEntries(DictionaryContext* inDictionary, PD
         if (inDictionary->HasKey(key))
             continue;
         if (!inSession) {
-            TraceMessage("%s, no copying context to keep the entry %s of the modified file", inCaller, key.c_str());
+            TraceMessage("%s, no copying context to keep the entry %s of the modified file",
+                         inCaller, TraceExcerpt(key).c_str());
             return eFailure;
         }
         if (inDictionary->WriteKey(key) != eSuccess || inSession->CopyParsedValue(entries.GetValue()) != eSuccess) {
-            TraceMessage("%s, failed to keep the entry %s of the modified file", inCaller, key.c_str());
+            TraceMessage("%s, failed to keep the entry %s of the modified file", inCaller, TraceExcerpt(key).c_str());
             return eFailure;
         }
     }

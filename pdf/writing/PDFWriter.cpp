@@ -215,6 +215,11 @@ OpStatus PDFWriter::EndPDF()
         Reset();
         return eFailure;
     }
+    // A write the file refused earlier (a full disk) is why the end will fail; it was logged in
+    // an operation before this one, so it is said again as this one's reason.
+    const std::string refused = mOutputFile.GetWriteFailure();
+    if (!refused.empty())
+        TraceMessage("PDFWriter::EndPDF, the file cannot be written: %s", refused.c_str());
 
     OpStatus status = mIsModified
                           ? mDocumentContext.FinalizeModifiedDocument(&mModifiedFileParser, mModifiedVersion, mEmbedFonts)

@@ -63,6 +63,22 @@ bool CropBoxInPoints(int unitMode, int originX, int originY, int width, int heig
     return true;
 }
 
+PDFRectangle CutToPage(const CropBox& box, const PDFRectangle& mediaBox)
+{
+    const double left = std::max(static_cast<double>(box.x), std::min(mediaBox.LowerLeftX, mediaBox.UpperRightX));
+    const double bottom = std::max(static_cast<double>(box.y), std::min(mediaBox.LowerLeftY, mediaBox.UpperRightY));
+    const double right =
+        std::min(static_cast<double>(box.x + box.width), std::max(mediaBox.LowerLeftX, mediaBox.UpperRightX));
+    const double top =
+        std::min(static_cast<double>(box.y + box.height), std::max(mediaBox.LowerLeftY, mediaBox.UpperRightY));
+    return PDFRectangle(left, bottom, right, top);
+}
+
+bool HasArea(const PDFRectangle& box)
+{
+    return box.LowerLeftX < box.UpperRightX && box.LowerLeftY < box.UpperRightY;
+}
+
 CropPreviewGeometry ComputeCropPreview(const QSize& pageSize, const CropBox& box)
 {
     const QSize page = UsablePageSize(pageSize);
@@ -83,11 +99,14 @@ CropPreviewGeometry ComputeCropPreview(const QSize& pageSize, const CropBox& box
     }
     // A very long page still gets a picture one pixel wide.
     preview.pixmapSize = preview.pixmapSize.expandedTo(QSize(1, 1));
-    const int rw = TruncateToInt(static_cast<float>(box.width) * scale);
-    const int rh = TruncateToInt(static_cast<float>(box.height) * scale);
-    const int rx = TruncateToInt(static_cast<float>(box.x) * scale);
-    const long long ry =
-        static_cast<long long>(preview.pixmapSize.height()) - TruncateToInt(static_cast<float>(box.y) * scale) - rh - 1;
-    preview.rectangle = QRect(rx, static_cast<int>(std::clamp<long long>(ry, INT_MIN / 2, INT_MAX / 2)), rw, rh);
+    // The page as the preview knows it: the first page's size from the origin.
+    const PDFRectangle cut = CutToPage(box, PDFRectangle(0, 0, page.width(), page.height()));
+    if (!HasArea(cut))
+        return preview;
+    const int rw = TruncateToInt(static_cast<float>(cut.UpperRightX - cut.LowerLeftX) * scale);
+    const int rh = TruncateToInt(static_cast<float>(cut.UpperRightY - cut.LowerLeftY) * scale);
+    const int rx = TruncateToInt(static_cast<float>(cut.LowerLeftX) * scale);
+    const int ry = preview.pixmapSize.height() - TruncateToInt(static_cast<float>(cut.LowerLeftY) * scale) - rh - 1;
+    preview.rectangle = QRect(rx, ry, rw, rh);
     return preview;
 }

@@ -6,6 +6,8 @@
 // of 0 or less (a size that could not be read, or one from a damaged project) counts as the A4
 // fallback, so no computation divides by zero.
 
+#include "pdf/parsing/PDFRectangle.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -35,8 +37,16 @@ int PointsToPercent(int points, int side);
 bool CropBoxInPoints(int unitMode, int originX, int originY, int width, int height, const QSize& firstPage,
                      CropBox& box);
 
+// What is left of a page whose MediaBox is `mediaBox` (its corners in either order) once the
+// rectangle crops it: the part of the rectangle that lies on the page. The job writes it as the
+// page's new MediaBox and the preview draws it, so the file shows what the preview showed. Its
+// lower-left corner comes first; no area (HasArea false) when nothing of the rectangle is left.
+PDFRectangle CutToPage(const CropBox& box, const PDFRectangle& mediaBox);
+bool HasArea(const PDFRectangle& box);
+
 // The preview of a page with the rectangle on it: the picture's size in pixels (the longer side
-// 200) and the rectangle in pixels, y downward.
+// 200) and the rectangle cut to the page (CutToPage) in pixels, y downward; an empty rectangle
+// when nothing of it lies on the page.
 struct CropPreviewGeometry {
     QSize pixmapSize;
     QRect rectangle;

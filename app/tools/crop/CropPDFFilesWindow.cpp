@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
+#include "app/SharedHelpers.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/crop/CropGeometry.h"
@@ -255,8 +256,11 @@ void CropPDFFilesWindow::UpdatePreview()
         QPainter painter(&pixmap);
         painter.setBrush(QBrush(Qt::white, Qt::SolidPattern));
         painter.drawRect(0, 0, preview.pixmapSize.width() - 1, preview.pixmapSize.height() - 1);
-        painter.setBrush(QBrush(Qt::black, Qt::Dense4Pattern));
-        painter.drawRect(preview.rectangle);
+        // Nothing of the rectangle on the page: nothing to hatch (the job refuses such a page).
+        if (!preview.rectangle.isEmpty()) {
+            painter.setBrush(QBrush(Qt::black, Qt::Dense4Pattern));
+            painter.drawRect(preview.rectangle);
+        }
     }
     ui->labelPreview->setPixmap(pixmap);
 }
@@ -341,7 +345,8 @@ bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
     const int projectUnit = lines.at(end + 1).toInt(&number);
     const bool unitUsable = number && (projectUnit == CropUnitPoints || projectUnit == CropUnitPercents);
     if (!unitUsable)
-        problems << tr("The unit \"%1\" is unknown; percents are used.").arg(lines.at(end + 1));
+        problems << tr("The unit \"%1\" is unknown; percents are used.")
+                        .arg(QuotedExcerpt(lines.at(end + 1)));
     const QString names = ProjectOutputNames(lines.at(end + 8), problems);
 
     ResetSettings();

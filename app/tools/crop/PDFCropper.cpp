@@ -5,10 +5,13 @@
 #include "app/tools/crop/CropGeometry.h"
 
 #include "pdf/copying/CopySession.h"
+#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/io/NumberText.h"
 #include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/writing/PDFWriter.h"
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -31,14 +34,43 @@ bool MayHaveArea(int width, int height)
     return width > 0 && height > 0;
 }
 
-// A new version of the page object: its entries as they are, but the MediaBox.
-bool WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser, int index, const CropBox& box)
+// One edge of the new MediaBox: an edge of the page that the rectangle did not reach may be a
+// real number; the rectangle's own edges are whole points.
+void WriteEdge(ObjectsContext& objects, double value)
+{
+    if (value == std::floor(value) && std::fabs(value) < 9.0e15)
+        objects.WriteInteger(static_cast<long long>(value), eTokenSeparatorSpace);
+    else
+        objects.GetValueWriter().WriteRealValue(value, eTokenSeparatorSpace);
+}
+
+QString BoxText(const PDFRectangle& box)
+{
+    return QStringLiteral("[%1 %2 %3 %4]")
+        .arg(QString::fromStdString(NumberText::FormatTrimmed(box.LowerLeftX)),
+             QString::fromStdString(NumberText::FormatTrimmed(box.LowerLeftY)),
+             QString::fromStdString(NumberText::FormatTrimmed(box.UpperRightX)),
+             QString::fromStdString(NumberText::FormatTrimmed(box.UpperRightY)));
+}
+
+enum class PageCrop { Written, OffPage, Failed };
+
+// A new version of the page object: its entries as they are, but the MediaBox, which becomes
+// the part of the rectangle that lies on the page's old one (own or inherited). OffPage, with
+// nothing written, when no part of it does; `mediaBox` is then the page's box.
+PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser, int index, const CropBox& box,
+                          PDFRectangle& mediaBox)
 {
     const ObjectIDType id = parser.GetPageObjectID(static_cast<unsigned long>(index));
     RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<unsigned long>(index)));
     // Writing without a page would give object 0 a new version or an empty page.
     if (id == 0 || !page)
-        return false;
+        return PageCrop::Failed;
+    mediaBox = InheritedPageValues().MediaBox(&parser, page.GetPtr());
+    const PDFRectangle cut = CutToPage(box, mediaBox);
+    // A box beside the page would show an empty page.
+    if (!HasArea(cut))
+        return PageCrop::OffPage;
     ObjectsContext& objects = writer.GetObjectsContext();
     objects.StartUpdatedIndirectObject(id);
     DictionaryContext* dictionary = objects.StartDictionary();
@@ -48,21 +80,19 @@ bool WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser
         if (key == "MediaBox")
             continue;
         if (dictionary->WriteKey(key) != eSuccess || session.CopyParsedValue(entries.GetValue()) != eSuccess)
-            return false;
+            return PageCrop::Failed;
     }
     if (dictionary->WriteKey("MediaBox") != eSuccess)
-        return false;
+        return PageCrop::Failed;
     objects.StartArray();
-    objects.WriteInteger(box.x, eTokenSeparatorSpace);
-    objects.WriteInteger(box.y, eTokenSeparatorSpace);
-    objects.WriteInteger(box.x + box.width, eTokenSeparatorSpace);
-    objects.WriteInteger(box.y + box.height, eTokenSeparatorSpace);
+    for (double edge : {cut.LowerLeftX, cut.LowerLeftY, cut.UpperRightX, cut.UpperRightY})
+        WriteEdge(objects, edge);
     objects.EndArray(eTokenSeparatorNone);
     objects.EndLine();
     if (objects.EndDictionary(dictionary) != eSuccess)
-        return false;
+        return PageCrop::Failed;
     objects.EndIndirectObject();
-    return !objects.HasFailed();
+    return objects.HasFailed() ? PageCrop::Failed : PageCrop::Written;
 }
 
 } // namespace
@@ -118,12 +148,22 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
     const bool walked = cropPages(copy.PageCount(), [&](int index) {
         if (StopRequested())
             return false;
-        if (!WriteCroppedPage(writer, *session, parser, index, box)) {
+        PDFRectangle mediaBox;
+        switch (WriteCroppedPage(writer, *session, parser, index, box, mediaBox)) {
+        case PageCrop::Written:
+            return true;
+        case PageCrop::OffPage:
+            reason = tr("nothing of the crop rectangle %1 lies on page %2, whose MediaBox is %3")
+                         .arg(BoxText(PDFRectangle(box.x, box.y, box.x + box.width, box.y + box.height)))
+                         .arg(index + 1)
+                         .arg(BoxText(mediaBox));
+            break;
+        case PageCrop::Failed:
             reason = tr("page %1 could not be cropped: %2").arg(index + 1).arg(copy.FailureReason());
-            pageFailed = true;
-            return false;
+            break;
         }
-        return true;
+        pageFailed = true;
+        return false;
     });
     if (!walked)
         return pageFailed ? Outcome::Failed : Outcome::Skipped;

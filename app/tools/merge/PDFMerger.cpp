@@ -27,6 +27,10 @@ MergeResult PDFMerger::Merge(const QStringList& files, const QString& outputPath
         result.stopped = true;
         return result;
     }
+    // Writing over one of the inputs would destroy it, however the job was called.
+    result.failure = ReplacedInputReason(outputPath, files);
+    if (!result.failure.isEmpty())
+        return result;
     // Whatever ends the job early leaves the output path as it was: the document is written
     // beside it and takes its place only when it is complete.
     StagedOutput staged(outputPath);

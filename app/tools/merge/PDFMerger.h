@@ -4,8 +4,8 @@
 // after each input. The document is written beside the output (StagedOutput), read back through
 // the check when one is given, and only then put in the output's place: a stopped job, a failed
 // end, a document that does not read back and one to which no input could be added leave the
-// output path as it was, an existing file included. The engine never touches an input, and it
-// does not check that the output is none of them: the window does, before it starts the job.
+// output path as it was, an existing file included. The engine never touches an input: an
+// output that is one of them (same device and inode) fails the job before anything is written.
 // The library is reached only through the output that the factory makes, one per job.
 
 #include "app/tools/FailedFile.h"

@@ -87,12 +87,15 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
     BeginOperation();
     if (StopRequested())
         return {};
+    const PageRanges ranges = ReadPageRanges(pageIntervals);
+    // Nothing would be written, and nothing said.
+    if (ranges.intervals.isEmpty())
+        return {FailedFile{file, NoPageNamedReason(pageIntervals)}};
     ParsedPDF source;
     QString reason;
     if (!OpenSource(source, file, reason))
         return {FailedFile{file, reason}};
 
-    const PageRanges ranges = ReadPageRanges(pageIntervals);
     for (const PageInterval& interval : ranges.intervals) {
         if (StopRequested())
             return {};

@@ -31,8 +31,9 @@ public:
     // One output per interval of the text, in text order, its tokens being the interval's
     // index and its first and last page within the document (a range beyond the last page ends
     // there). Stops at the first interval that cannot be written, one that names no page of the
-    // document included; the outputs before it stay. Progress after each written output, counted
-    // over every item of the text. The source with its reason when it failed, else nothing.
+    // document included; the outputs before it stay. A text none of whose items names an interval
+    // fails the source before it is read. Progress after each written output, counted over every
+    // item of the text. The source with its reason when it failed, else nothing.
     QList<FailedFile> SplitByPageRanges(const QString& file, const QString& pageIntervals, const QString& outputFolder,
                                         const QString& outputNames);
 

@@ -3,6 +3,8 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
+#include "app/SharedHelpers.h"
+#include "app/tools/PageRanges.h"
 #include "app/tools/split/SplitThread.h"
 #include "ui_SplitPDFFilesWindow.h"
 
@@ -178,6 +180,14 @@ void SplitPDFFilesWindow::on_buttonSplitFiles_clicked()
     }
     if (IsWorking() || IsAdding())
         return;
+    // A text that names no page would split nothing; said now, not after the job.
+    if (mode == IntervalSplit && ReadPageRanges(pageIntervals).intervals.isEmpty()) {
+        Prompts().Warning(this, QString(),
+                          tr("The page intervals \"%1\" name no page. Please give page numbers or ranges "
+                             "separated by commas, such as [1-4],5,[6-9].")
+                              .arg(QuotedExcerpt(pageIntervals)));
+        return;
+    }
     SplitThread* job = Thread();
     const QStringList paths = FilePaths();
     if (mode == IntervalSplit) {
@@ -201,8 +211,19 @@ void SplitPDFFilesWindow::on_buttonSplitFiles_clicked()
 
 void SplitPDFFilesWindow::ReportFinishedJob()
 {
-    ReportFailedSources(Thread()->GetFailures(), tr("Documents split successfully."),
-                        tr("The following PDF documents could not be split:\n\n"));
+    SplitThread* job = Thread();
+    // Items of the page intervals that named nothing were passed over: the user hears which.
+    QString note;
+    if (job->mode == IntervalSplit) {
+        QStringList skipped;
+        for (const QString& item : ReadPageRanges(job->pageIntervals).skipped)
+            skipped << QLatin1Char('"') + QuotedExcerpt(item) + QLatin1Char('"');
+        if (!skipped.isEmpty())
+            note = tr("These items of the page intervals name no page and were skipped: %1")
+                       .arg(skipped.join(QStringLiteral(", ")));
+    }
+    ReportFailedSources(job->GetFailures(), tr("Documents split successfully."),
+                        tr("The following PDF documents could not be split:\n\n"), note);
 }
 
 // ---- Projects ----
@@ -238,14 +259,15 @@ bool SplitPDFFilesWindow::ApplyProject(const QStringList& lines)
     const int projectMode = lines.at(end + 1).toInt(&number);
     const bool modeUsable = number && (projectMode == ConsecutivePageSplit || projectMode == IntervalSplit);
     if (!modeUsable)
-        problems << tr("The split mode \"%1\" is unknown; consecutive page split is used.").arg(lines.at(end + 1));
+        problems << tr("The split mode \"%1\" is unknown; consecutive page split is used.")
+                        .arg(QuotedExcerpt(lines.at(end + 1)));
     // The engine needs at least one page per part, and the spin box shows no more than 1000.
     const int projectPages = lines.at(end + 2).toInt(&number);
     const bool pagesUsable = number && projectPages >= 1 && projectPages <= kMaxPagesPerInterval;
     if (!pagesUsable)
         problems << tr("Pages per interval must be a number from 1 to %1, not \"%2\"; 1 is used.")
                         .arg(kMaxPagesPerInterval)
-                        .arg(lines.at(end + 2));
+                        .arg(QuotedExcerpt(lines.at(end + 2)));
     const QString names = ProjectOutputNames(lines.at(end + 4), problems);
 
     ResetSettings();

@@ -1,6 +1,7 @@
 #include "app/tools/watermark/PDFWatermarker.h"
 
 #include "app/FontCatalog.h"
+#include "app/SharedHelpers.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/UpdatedCopy.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
@@ -37,7 +38,7 @@ bool PDFWatermarker::ResolveFont(const QString& fontName, QString& path, QString
     const FontCatalog& catalog = fontCatalog ? *fontCatalog : FontCatalog::Shared();
     path = catalog.PathOf(fontName);
     if (path.isEmpty()) {
-        reason = tr("the font \"%1\" is not among the system's TrueType fonts").arg(fontName);
+        reason = tr("the font \"%1\" is not among the system's TrueType fonts").arg(QuotedExcerpt(fontName));
         return false;
     }
     // Loaded once here, so that a font file that cannot be read fails the job before any copy.
@@ -185,6 +186,11 @@ bool PDFWatermarker::PrepareText(Mark& mark, const QString& text, const QString&
     mark.text = text;
     mark.fontSize = fontSize;
     mark.color = color;
+    // Blanks draw nothing: every copy would come out unmarked under a new name.
+    if (text.trimmed().isEmpty()) {
+        reason = tr("the watermark text is empty");
+        return false;
+    }
     return ResolveFont(fontName, mark.fontPath, reason);
 }
 

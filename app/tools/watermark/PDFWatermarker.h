@@ -33,7 +33,7 @@ public:
     void SetFontCatalog(const FontCatalog* catalog) { fontCatalog = catalog; }
 
     // Every page of every file; "[PgNo]" in the text becomes each page's number. Progress after
-    // each source that was written or failed.
+    // each source that was written or failed. A text of nothing but blanks fails every source.
     QList<FailedFile> AddTextWatermark(const QStringList& files, const QString& text, const QString& fontName,
                                        int fontSize, unsigned int color, int position, int unitMode, int offsetX,
                                        int offsetY, const QString& outputFolder, const QString& outputNames);

@@ -39,6 +39,7 @@ private slots:
         QTest::newRow("an open start reads as 0") << "[-3]" << "0-3@1/1";
         QTest::newRow("reversed and zero ranges are kept as typed") << "[3-1],[0-2]" << "3-1@1 0-2@2/2";
         QTest::newRow("a bracketed page is that page") << "[5],[],[x],[0]" << "5-5@1/4";
+        QTest::newRow("a bracketed range of words names nothing") << "[x-y],[x-3],[2-]" << "2-0@3/3";
         QTest::newRow("a page named twice is used twice") << "[1-2],[1-2],2" << "1-2@1 1-2@2 2-2@3/3";
         QTest::newRow("an empty text is one empty item") << "" << "/1";
         QTest::newRow("numbers beyond int stand for the end")
@@ -51,6 +52,17 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, read);
         QCOMPARE(Describe(ReadPageRanges(text)), read);
+    }
+
+    // The items that name nothing are kept as typed, for the report.
+    void skippedItemsAreKept()
+    {
+        QCOMPARE(ReadPageRanges(QStringLiteral("2,x,,[y-z],0")).skipped, (QStringList{"x", "", "[y-z]", "0"}));
+        QCOMPARE(ReadPageRanges(QString()).skipped, QStringList{QString()});
+        // Quoted short, with what cannot be printed escaped.
+        QCOMPARE(NoPageNamedReason(QStringLiteral("\u00e4\t\u202e") + QString(40, QLatin1Char('x'))),
+                 QStringLiteral("the page intervals \"\u00e4\\x09\\u202E") + QString(37, QLatin1Char('x')) +
+                     QStringLiteral("...\" name no page"));
     }
 
     void clampingToADocument_data()

@@ -11,6 +11,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 using TestPDF::Write;
@@ -68,6 +71,27 @@ private slots:
         QCOMPARE(Contents(staged.TemporaryPath()), bytes);
         QVERIFY(!staged.CreateAsCopyOf(dir.filePath(QStringLiteral("missing.pdf"))));
         QCOMPARE(staged.ErrorString(), QStringLiteral("No such file or directory"));
+        QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("source.pdf")});
+    }
+
+    // A disk that takes only part of a write (here a limit on the file size) is named by the
+    // system's own reason, never by an "Unknown error".
+    void aCopyThatDoesNotFitSaysTheSystemsReason()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("source.pdf"));
+        QVERIFY(Write(source, QByteArray(3 << 20, 'x')));
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit limited{1536 * 1024, before.rlim_max}; // the second megabyte is taken in part
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        StagedOutput staged(dir.filePath(QStringLiteral("copy.pdf")));
+        const bool copied = staged.CreateAsCopyOf(source);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!copied);
+        QCOMPARE(staged.ErrorString(), QStringLiteral("File too large"));
         QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("source.pdf")});
     }
 

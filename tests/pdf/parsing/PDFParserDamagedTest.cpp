@@ -4,6 +4,7 @@
 #include "ParserTestSupport.h"
 #include "ParserWalk.h"
 
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/PDFPageInput.h"
 
@@ -40,6 +41,20 @@ OpStatus StatusOf(const std::string& inBytes)
 }
 
 } // namespace
+
+// A file that is no PDF may be any file: the reason, which the user reads, quotes only a short
+// excerpt of its first line, each byte that cannot be printed escaped.
+TEST(PDFParserDamagedTest, ANonPDFFileIsQuotedAsAShortEscapedExcerpt)
+{
+    const std::string reason = "PDFParser::ParseHeaderLine, file does not begin as a PDF file. a PDF file should "
+                               "start with \"%PDF-\". file header = ";
+    DiagnosticLog::BeginOperation("x");
+    EXPECT_EQ(StatusOf("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\nx\n"), eFailure);
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, reason + "Format: https://www.debian.org/d...");
+    DiagnosticLog::BeginOperation("x");
+    EXPECT_EQ(StatusOf(std::string("GIF89a\0\x01\x1B[2J\\x\xC3\xA9\rmore", 17)), eFailure);
+    EXPECT_EQ(DiagnosticLog::LastFailure().mText, reason + "GIF89a\\x00\\x01\\x1B[2J\\x5Cx\\xC3\\xA9");
+}
 
 TEST(PDFParserDamagedTest, TruncatedFilesNeverCrash)
 {

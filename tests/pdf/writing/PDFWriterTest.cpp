@@ -2,6 +2,7 @@
 
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/copying/AppendPagesResult.h"
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/PageContentContext.h"
 
@@ -184,6 +185,9 @@ TEST(PDFWriter, ATargetThatRefusesBytesFailsTheEnd)
         EXPECT_EQ(writer.EndPDF(), eFailure);
         EXPECT_TRUE(log.Contains("PDFWriter::EndPDF, Could not end PDF"));
         EXPECT_FALSE(writer.IsDocumentStarted());
+        // The system's reason, logged when the write was refused, is the end's reason too.
+        EXPECT_EQ(DiagnosticLog::LastFailure().mText,
+                  "PDFWriter::EndPDF, the file cannot be written: No space left on device");
     }
 }
 

@@ -208,14 +208,18 @@ private slots:
                 QCOMPARE(is, was);
                 continue;
             }
-            QCOMPARE(Box(is, QStringLiteral("MediaBox")), box);
+            // The rectangle is cut to the page's old MediaBox.
+            const QList<double> oldMedia = Box(was, QStringLiteral("MediaBox"));
+            const QList<double> cut{qMax(oldMedia[0], box[0]), qMax(oldMedia[1], box[1]), qMin(oldMedia[2], box[2]),
+                                    qMin(oldMedia[3], box[3])};
+            QCOMPARE(Box(is, QStringLiteral("MediaBox")), cut);
             QCOMPARE(Rotation(is), Rotation(was));
             // A CropBox stays; readers see it within the new MediaBox.
             const QList<double> oldCrop = Box(was, QStringLiteral("CropBox"));
             const QList<double> expectedCrop =
-                page == 4 ? QList<double>{qMax(oldCrop[0], box[0]), qMax(oldCrop[1], box[1]), qMin(oldCrop[2], box[2]),
-                                          qMin(oldCrop[3], box[3])}
-                          : box;
+                page == 4 ? QList<double>{qMax(oldCrop[0], cut[0]), qMax(oldCrop[1], cut[1]), qMin(oldCrop[2], cut[2]),
+                                          qMin(oldCrop[3], cut[3])}
+                          : cut;
             QCOMPARE(Box(is, QStringLiteral("CropBox")), expectedCrop);
         }
         QCOMPARE(PageTexts(output), PageTexts(source));
@@ -237,6 +241,20 @@ private slots:
         const QList<double> expected{left, bottom, left + PercentToPoints(80, 612), bottom + PercentToPoints(80, 792)};
         for (const QString& page : boxes)
             QCOMPARE(Box(page, QStringLiteral("MediaBox")), expected);
+    }
+
+    // A rectangle partly off the page keeps the part on each page, a page edge that is a real
+    // number included.
+    void theRectangleIsCutToEachPage()
+    {
+        const QString source = Input(QStringLiteral("cut/two.pdf"),
+                                     MakeDocument({"/MediaBox [0 0 612 792]", "/MediaBox [0 0 595.5 842]"}));
+        const QString out = Fresh();
+        PDFCropper cropper;
+        QVERIFY(cropper.CropDocuments({source}, 1, 90, 10, 80, 80, out, QStringLiteral("c")).isEmpty());
+        const QStringList boxes = PageBoxes(out + "/c.pdf");
+        QCOMPARE(Box(boxes.value(0), QStringLiteral("MediaBox")), (QList<double>{551, 79, 612, 713}));
+        QCOMPARE(Box(boxes.value(1), QStringLiteral("MediaBox")), (QList<double>{551, 79, 595.5, 713}));
     }
 
     // What a reader draws is the cropped area: at 72 dpi one point is one pixel, so the picture
@@ -278,6 +296,9 @@ private slots:
         QTest::newRow("too small a page for the percents")
             << MakeDocument({"/MediaBox [0 0 4 4]"}) << 1 << QList<int>{0, 0, 10, 10} << true
             << "the crop rectangle has no area on pages of 4 x 4 points";
+        QTest::newRow("a page the rectangle misses")
+            << six << 0 << QList<int>{550, 0, 100, 100} << true
+            << "nothing of the crop rectangle [550 0 650 100] lies on page 5, whose MediaBox is [-50 -50 500 700]";
         QTest::newRow("unknown unit") << six << 5 << QList<int>{10, 10, 80, 80} << true
                                       << "the unit 5 of the crop rectangle is unknown";
         QTest::newRow("missing output folder") << six << 1 << QList<int>{10, 10, 80, 80} << false
@@ -335,7 +356,7 @@ private slots:
 
         // The page-interval operation says the same.
         const QList<FailedFile> again =
-            cropper.CropDocumentPageIntervals(source, "1", unit, values[0], values[1], values[2], values[3], out,
+            cropper.CropDocumentPageIntervals(source, "[1-6]", unit, values[0], values[1], values[2], values[3], out,
                                               "[FileName]");
         QCOMPARE(again.size(), 1);
         QCOMPARE(again[0].reason, failed[0].reason);
@@ -459,8 +480,11 @@ private slots:
         QTest::newRow("percents beyond the page") << QSize(595, 842) << 1 << QList<int>{-10, 0, 150, 100}
                                                   << QList<int>{0, 0, 595, 842} << QSize(141, 200)
                                                   << QRect(0, -1, 141, 200);
+        // Points are taken as given, and the preview shows the part on the page, as the job writes it.
         QTest::newRow("points as given") << QSize(612, 792) << 0 << QList<int>{-20, 30, 10000, 400}
-                                         << QList<int>{-20, 30, 10000, 400} << QSize(154, 200) << QRect(-5, 91, 2525, 101);
+                                         << QList<int>{-20, 30, 10000, 400} << QSize(154, 200) << QRect(0, 91, 154, 101);
+        QTest::newRow("points beside the page") << QSize(612, 792) << 0 << QList<int>{612, 30, 100, 400}
+                                                << QList<int>{612, 30, 100, 400} << QSize(154, 200) << QRect();
     }
 
     void theRectangleAndItsPreviewFollowThePageSize()

@@ -136,6 +136,24 @@ private slots:
         QCOMPARE(Contents(output), QByteArray("keep\n"));
     }
 
+    // An output that is one of the inputs, by whatever path leads to it, is refused before
+    // anything is written, whoever calls the engine.
+    void anOutputThatIsAnInputIsRefused()
+    {
+        FakeMergeScript script;
+        PDFMerger merger(script.Factory());
+        const QString a = Input(QStringLiteral("self.pdf"), "A\n");
+        const QString b = Input(QStringLiteral("other.pdf"), "B\n");
+        const QString link = PathOf(QStringLiteral("self-link.pdf"));
+        QVERIFY(QFile::link(a, link));
+        for (const QString& output : {a, link}) {
+            const MergeResult result = merger.Merge({b, a}, output);
+            QCOMPARE(result.failure, "the output " + output + " would replace a document of this job");
+            QVERIFY(!result.written && script.Calls().isEmpty());
+            QCOMPARE(Contents(a), QByteArray("A\n"));
+        }
+    }
+
     void aFailedEndIsAFailedMergeAndRemovesTheOutput()
     {
         FakeMergeScript script;

@@ -179,6 +179,37 @@ private slots:
         QCOMPARE(Files(out).size(), 6);
     }
 
+    // Page intervals that name no page are refused before the job, quoted; items that name
+    // nothing beside valid ones are named in the report.
+    void pageIntervalsThatNameNothing()
+    {
+        const QString refusal = QStringLiteral("The page intervals \"%1\" name no page. Please give page numbers or "
+                                               "ranges separated by commas, such as [1-4],5,[6-9].");
+        const QString skipped = QStringLiteral("Documents split successfully.\n\nThese items of the page intervals "
+                                               "name no page and were skipped: \"x\", \"\", \"[y-z]\"");
+        const struct {
+            QString intervals, kind, text;
+            int written;
+        } cases[] = {{"abc", "warning", refusal.arg("abc"), 0},     {"", "warning", refusal.arg(""), 0},
+                     {",,", "warning", refusal.arg(",,"), 0},       {"[x-y]", "warning", refusal.arg("[x-y]"), 0},
+                     {"2,x,,[y-z]", "information", skipped, 1}};
+        const QString source = Pdf(QStringLiteral("none/doc.pdf"), {"A", "B"});
+        for (const auto& c : cases) {
+            ScriptedPrompts prompts;
+            SplitPDFFilesWindow window;
+            window.OpenWindow();
+            emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({source});
+            const QString out = Fresh();
+            UseFolder(prompts, window, out);
+            Find<QRadioButton>(window, "radioIntervalSplit")->click();
+            Find<QLineEdit>(window, "editIntervals")->setText(c.intervals);
+            Start(window);
+            QTRY_COMPARE(prompts.Of(c.kind).size(), 1);
+            QCOMPARE(prompts.Of(c.kind)[0].text, c.text);
+            QCOMPARE(Files(out).size(), c.written);
+        }
+    }
+
     // The engine asks from its thread; the window shows the question and hands the answer back.
     void theOverwriteQuestionIsAnsweredAcrossThreads()
     {

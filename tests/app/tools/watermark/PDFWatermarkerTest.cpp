@@ -274,6 +274,14 @@ private slots:
         }
         QVERIFY(QDir(out2).entryList(QDir::Files | QDir::Hidden).isEmpty());
 
+        // A text that draws nothing, and page intervals that name no page, fail before any copy.
+        failed = engine.AddTextWatermark({source, broken}, QStringLiteral(" \t"), kFont, 12, 0, 2, 0, 5, 5, out2, "x");
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(failed[1].reason, QStringLiteral("the watermark text is empty"));
+        failed = engine.AddTextWatermarkToPageIntervals(source, ",,", "x", kFont, 12, 0, 2, 0, 5, 5, out2, "[FileName]");
+        QCOMPARE(failed.value(0).reason, QStringLiteral("the page intervals \",,\" name no page"));
+        QVERIFY(QDir(out2).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
         // An image that cannot be read fails the job's sources.
         WatermarkThread thread;
         thread.files = QStringList{source};

@@ -121,7 +121,8 @@ bool StagedOutput::Commit()
     // A file that is replaced must not be lost to a crash that comes before its successor's
     // bytes reach the disk; a new file has nothing to lose.
     if (targetExisted && !Platform::FlushFileToDisk(temporary.toUtf8().toStdString())) {
-        error = QStringLiteral("the data could not be written to the disk");
+        error = QStringLiteral("the data could not be written to the disk: %1")
+                    .arg(QString::fromStdString(Platform::LastErrorText()));
         Discard();
         return false;
     }

@@ -23,7 +23,8 @@ PDFRectangle InheritedPageValues::MediaBox(PDFParser* inParser, PDFDictionary* i
     PDFRectangle box;
     if (ReadRectangle(value.GetPtr(), box))
         return box;
-    TraceMessage("InheritedPageValues::MediaBox, the page has no MediaBox with an area, using A4");
+    // The page is still used, so this must not stand as the reason of a later failure.
+    TraceNote("InheritedPageValues::MediaBox, the page has no MediaBox with an area, using A4");
     return PDFRectangle(0, 0, 595, 842);
 }
 

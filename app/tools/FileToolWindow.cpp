@@ -552,14 +552,20 @@ void FileToolWindow::OnCurrentRowChanged(int row)
     ShowDocumentInfo(path);
 }
 
+QString FileToolWindow::DocumentInfoText(const QString& path, const QSize& pageSize) const
+{
+    QString text = tr("Number of Pages: %1").arg(PDFPageCount(path));
+    if (pageSize.isValid())
+        text += tr("\nPage Size: %1 x %2").arg(pageSize.width()).arg(pageSize.height());
+    const qint64 kilobytes = QFileInfo(path).size() / 1024;
+    return text + tr("\nEncrypted: %1\nFile Size: %2 KB").arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO")).arg(kilobytes);
+}
+
 void FileToolWindow::ShowDocumentInfo(const QString& path)
 {
-    const qint64 kilobytes = QFileInfo(path).size() / 1024;
-    widgets.documentInfo->setText(tr("Number of Pages: %1\nEncrypted: %2\nFile Size: %3 KB")
-                                      .arg(PDFPageCount(path))
-                                      .arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO"))
-                                      .arg(kilobytes));
+    widgets.documentInfo->setText(DocumentInfoText(path));
 }
+
 
 void FileToolWindow::ResetDocumentInfo()
 {

@@ -29,6 +29,7 @@
 #include <QList>
 #include <QSet>
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -148,6 +149,9 @@ protected:
     // holds a control character, which no path of a project does.
     bool EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const;
     QStringList FilePaths() const;
+    // The document information of a file: its page count, its first page's size when one is
+    // given, whether it is encrypted and its size in KB, one a line.
+    QString DocumentInfoText(const QString& path, const QSize& pageSize = QSize()) const;
     bool IsAdding() const { return busy > 0; }
 
     // The current thread object, made when there is none yet.

@@ -266,6 +266,78 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
     }
 
+    void theListOfAProjectIsReadLineByLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("path and size") << "/a/doc.pdf|612|792" << "/a/doc.pdf|612|792";
+        QTest::newRow("a path alone has no size") << "/a/doc.pdf" << "/a/doc.pdf|0|0";
+        QTest::newRow("a path holding a bar") << "/a|b.pdf|10|20" << "/a|b.pdf|10|20";
+        QTest::newRow("one bar") << "/a/doc.pdf|5" << "/a/doc.pdf|5|0|0";
+        QTest::newRow("no numbers") << "/a/doc.pdf|x|y" << "/a/doc.pdf|0|0";
+    }
+
+    void theListOfAProjectIsReadLineByLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, saved);
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        const QString project = folder.filePath(QStringLiteral("lines/%1.wpf").arg(QTest::currentDataTag()));
+        QDir().mkpath(QFileInfo(project).path());
+        const QString settings = QStringLiteral("EndOfList\n1\nx\nTimes\n16\n0\n\n100\n2\n0\n50\n50\n0\n[1-3]\n[FileName]\n/out");
+        QVERIFY(TestPDF::Write(project, (line + QLatin1Char('\n') + settings).toUtf8()));
+        prompts.fileNameAnswers = QStringList{project};
+        Find<QAction>(window, "actionLoad")->trigger();
+        QVERIFY(prompts.Of(QStringLiteral("warning")).isEmpty());
+        Find<QAction>(window, "actionSave")->trigger();
+        QCOMPARE(QString::fromUtf8(TestPDF::Read(project)), saved + QLatin1Char('\n') + settings);
+    }
+
+    void aPreviewKeepsAPixelOfEachSide_data()
+    {
+        QTest::addColumn<QSize>("page");
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("A4") << QSize(595, 842) << QSize(141, 200);
+        QTest::newRow("Letter landscape") << QSize(792, 612) << QSize(200, 154);
+        QTest::newRow("a long strip") << QSize(14400, 14) << QSize(200, 1);
+        QTest::newRow("a tall strip") << QSize(14, 14400) << QSize(1, 200);
+    }
+
+    void aPreviewKeepsAPixelOfEachSide()
+    {
+        QFETCH(QSize, page);
+        QFETCH(QSize, picture);
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        const QString project = folder.filePath(QStringLiteral("strip/%1x%2.wpf").arg(page.width()).arg(page.height()));
+        QDir().mkpath(QFileInfo(project).path());
+        QVERIFY(TestPDF::Write(project, QStringLiteral("/strip.pdf|%1|%2\nEndOfList\n1\nMark\nArial\n16\n0\n\n100\n4\n"
+                                                       "0\n50\n50\n0\n\n[FileName]\n/out")
+                                            .arg(page.width())
+                                            .arg(page.height())
+                                            .toUtf8()));
+        prompts.fileNameAnswers = QStringList{project};
+        Find<QAction>(window, "actionLoad")->trigger();
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                warnings << text;
+        });
+        auto* list = Find<ListPDFFiles>(window, "listPDFFiles");
+        list->setCurrentRow(0);
+        qInstallMessageHandler(previous);
+        QCOMPARE(warnings, QStringList());
+        const QPixmap preview = Find<QLabel>(window, "labelPreview")->pixmap(Qt::ReturnByValue);
+        QCOMPARE(preview.size(), picture);
+        QVERIFY(Find<QLabel>(window, "labelDocInfo")
+                    ->text()
+                    .contains(QStringLiteral("Page Size: %1 x %2").arg(page.width()).arg(page.height())));
+    }
+
     void closingDuringAJobStopsIt()
     {
         ScriptedPrompts prompts;

@@ -404,6 +404,13 @@ void WatermarkPDFFilesWindow::on_buttonWatermarkFiles_clicked()
     }
     if (IsWorking() || IsAdding())
         return;
+    // A text mark without a text would write copies that carry no mark at all.
+    if (watermarkMode == TextWatermark && text.trimmed().isEmpty()) {
+        Prompts().Warning(this, QString(),
+                          tr("Please type the text of the watermark. A text watermark without a text would leave "
+                             "the documents unmarked."));
+        return;
+    }
     if (pageIntervalsEnabled && fileEntries.size() > 1)
         Prompts().Information(this, QString(),
                               tr("You can only watermark a single document using page intervals. Note that only the "

@@ -9,7 +9,7 @@
 // projects, the preview and jobs are read from the members. The preview sketches the selected
 // file's first page with the mark's rectangle. A project (".wpf", UTF-8) holds the frame's list
 // and every setting of both modes; a font named by a project is looked up in the font catalog,
-// never joined to a folder.
+// never joined to a folder. A text mark needs a text: the window does not start a job without one.
 
 #include "app/tools/PageSizeToolWindow.h"
 

@@ -266,6 +266,51 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
     }
 
+    void aTextMarkNeedsAText_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("no text") << 1 << "" << true;
+        QTest::newRow("blanks only") << 1 << "   " << true;
+        QTest::newRow("a page number") << 1 << "[PgNo]" << false;
+        QTest::newRow("an image mark keeps no text") << 2 << "" << false;
+    }
+
+    void aTextMarkNeedsAText()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, text);
+        QFETCH(bool, refused);
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({Pdf(QStringLiteral("empty/doc.pdf"), {"One"})});
+        Find<QLineEdit>(window, "editText")->setText(text);
+        if (mode == 2)
+            Find<QRadioButton>(window, "radioImageWatermark")->click();
+        const QString out = Fresh();
+        prompts.folderAnswers = QStringList{out};
+        Find<QPushButton>(window, "buttonBrowse")->click();
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        if (refused) {
+            QVERIFY(!window.IsWorking());
+            QCOMPARE(prompts.records.last().kind, QStringLiteral("warning"));
+            QCOMPARE(prompts.records.last().text,
+                     QStringLiteral("Please type the text of the watermark. A text watermark without a text would "
+                                    "leave the documents unmarked."));
+            QVERIFY(Find<QPushButton>(window, "buttonWatermarkFiles")->isEnabled());
+            QTest::qWait(20);
+            QVERIFY(Files(out).isEmpty());
+            QVERIFY(prompts.Of(QStringLiteral("information")).isEmpty());
+        } else {
+            // The job runs and reports (an image mark without an image fails in the job).
+            QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size() + prompts.Of(QStringLiteral("warning")).size(),
+                         1);
+            QCOMPARE(prompts.Of(QStringLiteral("information")).size(), mode == 1 ? 1 : 0);
+        }
+    }
+
     void theListOfAProjectIsReadLineByLine_data()
     {
         QTest::addColumn<QString>("line");
@@ -350,6 +395,7 @@ private slots:
         for (int i = 0; i < 6; ++i)
             docs << Pdf(QStringLiteral("close/d%1.pdf").arg(i), pages);
         emit Find<ListPDFFiles>(*window, "listPDFFiles")->FilesDropped(docs);
+        Find<QLineEdit>(*window, "editText")->setText(QStringLiteral("Draft"));
         const QString out = Fresh();
         prompts.folderAnswers = QStringList{out};
         Find<QPushButton>(*window, "buttonBrowse")->click();

@@ -541,6 +541,38 @@ private slots:
         QCOMPARE(Contents(output), "%FAKE\n" + Contents(a) + Contents(b) + "%END\n");
     }
 
+    void aNameTypedWithoutAnExtensionGetsPdf_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << "merged" << "merged.pdf";
+        QTest::newRow("a final dot") << "merged." << "merged.pdf";
+        QTest::newRow("pdf") << "merged.pdf" << "merged.pdf";
+        QTest::newRow("upper case") << "MERGED.PDF" << "MERGED.PDF";
+        QTest::newRow("another extension") << "merged.bin" << "merged.bin";
+        QTest::newRow("a dot in the folder only") << "v1.2/merged" << "v1.2/merged.pdf";
+    }
+
+    void aNameTypedWithoutAnExtensionGetsPdf()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        ScriptedPrompts prompts;
+        FakeMergeScript script;
+        TestableMergeWindow window(script);
+        window.OpenWindow();
+        Fill(window, {Pdf(QStringLiteral("suffix/a.pdf"))});
+        const QString out = Fresh(QStringLiteral("suffix"));
+        QDir().mkpath(QFileInfo(out + QLatin1Char('/') + typed).path());
+        prompts.fileNameAnswers = QStringList{out + QLatin1Char('/') + typed};
+        Click(window, "buttonMergeFiles");
+        QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("saveFileName")).first().saveOptions.defaultSuffix, QStringLiteral("pdf"));
+        QVERIFY(QFile::exists(out + QLatin1Char('/') + written));
+        if (typed != written)
+            QVERIFY(!QFile::exists(out + QLatin1Char('/') + typed));
+    }
+
     void aMergeNamesTheInputsItCouldNotAdd()
     {
         ScriptedPrompts prompts;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QScopeGuard>
 
 namespace {
 IPrompts* sInstalled = nullptr;
@@ -72,11 +73,20 @@ void QtPrompts::Warning(QWidget* parent, const QString& title, const QString& te
 
 QMessageBox::StandardButton QtPrompts::Question(QWidget* parent, const QString& title, const QString& text,
                                                 QMessageBox::StandardButtons buttons,
-                                                QMessageBox::StandardButton defaultButton)
+                                                QMessageBox::StandardButton defaultButton, QuestionCloser* closer)
 {
     QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    if (closer) {
+        const QMessageBox::StandardButton escape =
+            buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+        closer->close = [&box, escape]() { box.done(escape); };
+    }
+    const auto closed = qScopeGuard([closer]() {
+        if (closer)
+            closer->close = nullptr;
+    });
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

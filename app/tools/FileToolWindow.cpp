@@ -159,6 +159,18 @@ void FileToolWindow::OnThreadFinished(quint64 generation)
 {
     if (generation != threadGeneration || !working)
         return;
+    // Whether to interrupt a job that has ended is no question any more: it closes, and the
+    // report follows once it has (ConfirmExitWhileWorking), not over it.
+    if (exitQuestion.IsOpen()) {
+        jobEndedDuringExitQuestion = true;
+        exitQuestion.Close();
+        return;
+    }
+    FinishJob();
+}
+
+void FileToolWindow::FinishJob()
+{
     working = false;
     UpdateStartButton();
     if (!listControlsDisabled)
@@ -701,13 +713,20 @@ bool FileToolWindow::ConfirmExitWhileWorking(QCloseEvent* event)
 {
     if (!working)
         return true;
-    const QMessageBox::StandardButton answer =
-        Prompts().Question(nullptr, QString(), texts.interruption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    jobEndedDuringExitQuestion = false;
+    const QMessageBox::StandardButton answer = Prompts().Question(
+        nullptr, QString(), texts.interruption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, &exitQuestion);
+    if (jobEndedDuringExitQuestion) {
+        // Nothing is left to interrupt: the window stays and reports the job.
+        jobEndedDuringExitQuestion = false;
+        event->ignore();
+        FinishJob();
+        return false;
+    }
     if (answer != QMessageBox::Yes) {
         event->ignore();
         return false;
     }
-    // The job may have ended while the question was open; then there is nothing to stop.
     ReleaseThread();
     working = false;
     UpdateStartButton();

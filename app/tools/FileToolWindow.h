@@ -23,6 +23,7 @@
 // failed, are named with the reason. The document information follows the list's current row,
 // by keyboard as by mouse. Save As adds the project extension to a name that has none.
 
+#include "app/Prompts.h"
 #include "app/tools/FailedFile.h"
 #include "app/tools/FileEntry.h"
 
@@ -237,8 +238,12 @@ private:
     bool DeferWhileAdding(std::function<void()> action);
     void RunDeferredActions();
     void UpdateStartButton();
+    // The close guard while a job runs; a job that ends while it asks closes the question, and
+    // the window stays open with the job's report.
     bool ConfirmExitWhileWorking(QCloseEvent* event);
     void OnThreadFinished(quint64 generation);
+    // The end of the current job: the window idle again, and the tool's report.
+    void FinishJob();
     bool ReadProjectLines(const QString& path, QStringList& lines) const;
     QString ProjectTitle() const;
 
@@ -256,6 +261,9 @@ private:
     QMenu* addMenu = nullptr;
     QMenu* removeMenu = nullptr;
     QMenu* contextMenu = nullptr;
+    // The close guard's question while it is open, and whether the job ended meanwhile.
+    QuestionCloser exitQuestion;
+    bool jobEndedDuringExitQuestion = false;
     // The engine whose question may be open; cleared with its thread object.
     FileToolEngine* engine = nullptr;
     // The row a mouse press made current (and whose information it showed) until its click.

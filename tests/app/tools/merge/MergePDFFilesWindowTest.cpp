@@ -992,6 +992,47 @@ private slots:
         QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
     }
 
+    void aMergeThatEndsWhileTheCloseQuestionIsOpenClosesItAndReports()
+    {
+        ScriptedPrompts prompts;
+        FakeMergeScript script;
+        TestableMergeWindow window(script);
+        window.OpenWindow();
+        const QString a = Pdf(QStringLiteral("ending/a.pdf"));
+        Fill(window, {a});
+        const QString output = Fresh(QStringLiteral("out")) + QStringLiteral("/ended.pdf");
+        script.CloseGate();
+        prompts.fileNameAnswers = QStringList{output};
+        Click(window, "buttonMergeFiles");
+        QTRY_VERIFY(script.waitingAtGate.load());
+
+        // The user still looks at the question when the merge ends.
+        prompts.whileQuestionOpen = [&]() {
+            script.OpenGate();
+            QTRY_VERIFY(prompts.openQuestionClosed);
+            // The report waits until the question has gone.
+            QVERIFY(prompts.Of(QStringLiteral("information")).isEmpty());
+        };
+        QVERIFY(!window.close());
+        prompts.whileQuestionOpen = nullptr;
+        QVERIFY(window.isVisible());
+        QCOMPARE(prompts.records.size(), 3); // the save dialog, the question, the report
+        QCOMPARE(prompts.records[1].text, kInterruption);
+        QVERIFY(prompts.records[1].closedFromOutside);
+        QCOMPARE(prompts.records[2].kind, QStringLiteral("information"));
+        QCOMPARE(prompts.records[2].text, QStringLiteral("Documents merged successfully."));
+        QVERIFY(!window.IsWorking());
+        QVERIFY(Find<QPushButton>(window, "buttonMergeFiles")->isEnabled());
+        QCOMPARE(Status(window), QString());
+        QCOMPARE(Contents(output), "%FAKE\n" + Contents(a) + "%END\n");
+        QCOMPARE(Rows(window), QStringList{a});
+
+        // Nothing of that job comes later; the window closes as usual.
+        QTest::qWait(50);
+        QCOMPARE(prompts.records.size(), 3);
+        QVERIFY(window.close());
+    }
+
     void destroyingTheWindowDuringAMergeStopsTheJob()
     {
         ScriptedPrompts prompts;

@@ -1,5 +1,6 @@
 #include "app/Prompts.h"
 
+#include "app/WindowPlacement.h"
 #include "app/tools/OverwriteDialog.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,29 @@
 #include <QScopeGuard>
 
 namespace {
+
 IPrompts* sInstalled = nullptr;
+
+// A message box sizes itself only as it is shown: it is placed then, before it appears.
+class PlacedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        PlaceWindow(this);
+    }
+};
+
+int RunMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& title, const QString& text)
+{
+    PlacedMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    return box.exec();
 }
+
+} // namespace
 
 IPrompts& Prompts()
 {
@@ -63,19 +85,19 @@ QString QtPrompts::ExistingFolder(QWidget* parent, const QString& caption, const
 
 void QtPrompts::Information(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    RunMessageBox(QMessageBox::Information, parent, title, text);
 }
 
 void QtPrompts::Warning(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+    RunMessageBox(QMessageBox::Warning, parent, title, text);
 }
 
 QMessageBox::StandardButton QtPrompts::Question(QWidget* parent, const QString& title, const QString& text,
                                                 QMessageBox::StandardButtons buttons,
                                                 QMessageBox::StandardButton defaultButton, QuestionCloser* closer)
 {
-    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    PlacedMessageBox box(QMessageBox::Question, title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     if (closer) {
@@ -94,12 +116,14 @@ int QtPrompts::AskOverwrite(QWidget* parent, const QString& filePath)
 {
     OverwriteDialog dialog(parent);
     dialog.filePath = filePath;
+    PlaceWindow(&dialog);
     dialog.exec();
     return dialog.answer;
 }
 
 int QtPrompts::RunDialog(QDialog& dialog)
 {
+    PlaceWindow(&dialog);
     return dialog.exec();
 }
 

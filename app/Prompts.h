@@ -76,7 +76,7 @@ public:
     virtual int RunDialog(QDialog& dialog) = 0;
 };
 
-// The real dialogs.
+// The real dialogs, each placed over its window (PlaceWindow) before it opens.
 class QtPrompts : public IPrompts {
 public:
     QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,

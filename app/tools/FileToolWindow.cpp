@@ -6,6 +6,7 @@
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
+#include "app/WindowPlacement.h"
 #include "app/tools/FileToolEngine.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
@@ -117,6 +118,8 @@ void FileToolWindow::OpenWindow()
         ReleaseThread();
         JobThread();
     }
+    if (!isVisible())
+        PlaceWindow(this);
     show();
     raise();
     activateWindow();
@@ -577,7 +580,6 @@ void FileToolWindow::ShowDocumentInfo(const QString& path)
 {
     widgets.documentInfo->setText(DocumentInfoText(path));
 }
-
 
 void FileToolWindow::ResetDocumentInfo()
 {

@@ -81,7 +81,8 @@ public:
     ~FileToolWindow() override;
 
     // Called by MainWindow for the tool's button. While a job runs it only brings the window to
-    // the front; otherwise it replaces the thread object by a fresh one and shows the window.
+    // the front; otherwise it replaces the thread object by a fresh one and shows the window
+    // (placed over the main window when it was hidden).
     void OpenWindow();
 
     bool IsWorking() const { return working; }

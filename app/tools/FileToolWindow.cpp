@@ -573,7 +573,8 @@ QString FileToolWindow::DocumentInfoText(const QString& path, const QSize& pageS
     if (pageSize.isValid())
         text += tr("\nPage Size: %1 x %2").arg(pageSize.width()).arg(pageSize.height());
     const qint64 kilobytes = QFileInfo(path).size() / 1024;
-    return text + tr("\nEncrypted: %1\nFile Size: %2 KB").arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO")).arg(kilobytes);
+    return text +
+           tr("\nEncrypted: %1\nFile Size: %2 KB").arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO")).arg(kilobytes);
 }
 
 void FileToolWindow::ShowDocumentInfo(const QString& path)

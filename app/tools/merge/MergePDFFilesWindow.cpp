@@ -86,8 +86,9 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
     options.confirmOverwrite = false;
     // A name typed without an extension still makes a ".pdf" file, as other programs expect.
     options.defaultSuffix = QStringLiteral("pdf");
-    const QString outputPath = WithDefaultSuffix(
-        Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options), options.defaultSuffix);
+    const QString outputPath =
+        WithDefaultSuffix(Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options),
+                          options.defaultSuffix);
     if (outputPath.isEmpty())
         return;
     // The chosen folder is remembered whatever becomes of the start, but after the job has

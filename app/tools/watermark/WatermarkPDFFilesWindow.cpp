@@ -6,11 +6,11 @@
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
 #include "app/tools/ListPDFFiles.h"
-#include "app/tools/PDFQueries.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 #include "app/tools/watermark/WatermarkThread.h"
 #include "ui_WatermarkPDFFilesWindow.h"
 
+#include <QAction>
 #include <QColorDialog>
 #include <QDir>
 #include <QImageReader>

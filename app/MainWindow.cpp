@@ -3,6 +3,7 @@
 #include "app/AboutDialog.h"
 #include "app/AppIdentity.h"
 #include "app/Prompts.h"
+#include "app/WindowPlacement.h"
 #include "ui_MainWindow.h"
 
 #include <QPushButton>
@@ -11,6 +12,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
 {
     ui->setupUi(this);
     identity = AppIdentity::Instance();
+    // The tool windows and the dialogs without a parent open over this window.
+    SetMainWindowForPlacement(this);
     // Icon and text at the left edge of each button.
     for (QPushButton* button : {ui->buttonCreateNewPDF, ui->buttonExtractTextFromScan, ui->buttonSplitPDFFiles,
                                 ui->buttonMergePDFFiles, ui->buttonWatermarkPDFFiles, ui->buttonCropPDFFiles,
@@ -26,6 +29,8 @@ MainWindow::~MainWindow()
 void MainWindow::on_buttonCreateNewPDF_clicked()
 {
     // The editor keeps whatever it held.
+    if (!createNewPDFWindow.isVisible())
+        PlaceWindow(&createNewPDFWindow);
     createNewPDFWindow.show();
 }
 
@@ -46,6 +51,8 @@ void MainWindow::on_buttonWatermarkPDFFiles_clicked()
 
 void MainWindow::on_buttonExtractTextFromScan_clicked()
 {
+    if (!extractTextFromScanWindow.isVisible())
+        PlaceWindow(&extractTextFromScanWindow);
     extractTextFromScanWindow.OpenWindow();
 }
 

@@ -1,5 +1,6 @@
 #include "app/Prompts.h"
 
+#include "app/WindowPlacement.h"
 #include "app/tools/OverwriteDialog.h"
 
 #include <QCoreApplication>
@@ -7,10 +8,32 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QScopeGuard>
 
 namespace {
+
 IPrompts* sInstalled = nullptr;
+
+// A message box sizes itself only as it is shown: it is placed then, before it appears.
+class PlacedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        PlaceWindow(this);
+    }
+};
+
+int RunMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& title, const QString& text)
+{
+    PlacedMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    return box.exec();
 }
+
+} // namespace
 
 IPrompts& Prompts()
 {
@@ -62,21 +85,30 @@ QString QtPrompts::ExistingFolder(QWidget* parent, const QString& caption, const
 
 void QtPrompts::Information(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    RunMessageBox(QMessageBox::Information, parent, title, text);
 }
 
 void QtPrompts::Warning(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+    RunMessageBox(QMessageBox::Warning, parent, title, text);
 }
 
 QMessageBox::StandardButton QtPrompts::Question(QWidget* parent, const QString& title, const QString& text,
                                                 QMessageBox::StandardButtons buttons,
-                                                QMessageBox::StandardButton defaultButton)
+                                                QMessageBox::StandardButton defaultButton, QuestionCloser* closer)
 {
-    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    PlacedMessageBox box(QMessageBox::Question, title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    if (closer) {
+        const QMessageBox::StandardButton escape =
+            buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+        closer->close = [&box, escape]() { box.done(escape); };
+    }
+    const auto closed = qScopeGuard([closer]() {
+        if (closer)
+            closer->close = nullptr;
+    });
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -84,12 +116,14 @@ int QtPrompts::AskOverwrite(QWidget* parent, const QString& filePath)
 {
     OverwriteDialog dialog(parent);
     dialog.filePath = filePath;
+    PlaceWindow(&dialog);
     dialog.exec();
     return dialog.answer;
 }
 
 int QtPrompts::RunDialog(QDialog& dialog)
 {
+    PlaceWindow(&dialog);
     return dialog.exec();
 }
 

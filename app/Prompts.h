@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QDialog;
 class QWidget;
 
@@ -24,6 +26,21 @@ struct SaveFileOptions {
 // The chosen name with "." and the suffix added when it has none, so that a file saved as "notes"
 // is still listed by the dialogs that show files by their extension.
 QString WithDefaultSuffix(const QString& path, const QString& suffix);
+
+// Lets whoever asks a question close it while it is open, from a slot that runs in the
+// question's event loop (a job that ends meanwhile): the question then returns as one closed
+// without an answer. The prompts set `close` for as long as the question is open.
+class QuestionCloser {
+public:
+    bool IsOpen() const { return bool(close); }
+    void Close()
+    {
+        if (close)
+            close();
+    }
+
+    std::function<void()> close;
+};
 
 class IPrompts {
 public:
@@ -43,10 +60,12 @@ public:
     virtual void Warning(QWidget* parent, const QString& title, const QString& text) = 0;
     // A question with the question icon; the button pressed, or the box's escape button
     // (Cancel where offered, else No) when it was closed without one. defaultButton may be
-    // QMessageBox::NoButton. A null parent makes a box that is not tied to any window.
+    // QMessageBox::NoButton. A null parent makes a box that is not tied to any window. A closer,
+    // when given, can close the question from outside while it is open.
     virtual QMessageBox::StandardButton Question(QWidget* parent, const QString& title, const QString& text,
                                                  QMessageBox::StandardButtons buttons,
-                                                 QMessageBox::StandardButton defaultButton) = 0;
+                                                 QMessageBox::StandardButton defaultButton,
+                                                 QuestionCloser* closer = nullptr) = 0;
 
     // The overwrite question for one existing target; an OverwriteDecision value 1 to 4
     // (No when the question was closed without an answer).
@@ -57,7 +76,7 @@ public:
     virtual int RunDialog(QDialog& dialog) = 0;
 };
 
-// The real dialogs.
+// The real dialogs, each placed over its window (PlaceWindow) before it opens.
 class QtPrompts : public IPrompts {
 public:
     QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
@@ -71,7 +90,8 @@ public:
     void Warning(QWidget* parent, const QString& title, const QString& text) override;
     QMessageBox::StandardButton Question(QWidget* parent, const QString& title, const QString& text,
                                          QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton defaultButton) override;
+                                         QMessageBox::StandardButton defaultButton,
+                                         QuestionCloser* closer = nullptr) override;
     int AskOverwrite(QWidget* parent, const QString& filePath) override;
     int RunDialog(QDialog& dialog) override;
 };

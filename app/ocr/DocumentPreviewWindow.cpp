@@ -1,5 +1,6 @@
 #include "app/ocr/DocumentPreviewWindow.h"
 
+#include "app/WindowPlacement.h"
 #include "ui_DocumentPreviewWindow.h"
 
 DocumentPreviewWindow::DocumentPreviewWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::DocumentPreviewWindow)
@@ -33,6 +34,13 @@ void DocumentPreviewWindow::UpdateZoom()
         return;
     }
     ui->labelImagePreview->setPixmap(pixmap.scaled(width, height, Qt::KeepAspectRatio, Qt::FastTransformation));
+}
+
+void DocumentPreviewWindow::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        PlaceWindow(this);
+    QMainWindow::setVisible(visible);
 }
 
 void DocumentPreviewWindow::on_sliderPreviewZoom_valueChanged()

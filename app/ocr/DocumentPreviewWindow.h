@@ -23,6 +23,8 @@ public:
     void SetImage(QString path);
     // Scales the image to the scroll area's size times the zoom, keeping its aspect ratio.
     void UpdateZoom();
+    // Opens placed over the main window (PlaceWindow).
+    void setVisible(bool visible) override;
 
 private slots:
     void on_sliderPreviewZoom_valueChanged();

@@ -6,6 +6,7 @@
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
+#include "app/WindowPlacement.h"
 #include "app/tools/FileToolEngine.h"
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
@@ -117,6 +118,8 @@ void FileToolWindow::OpenWindow()
         ReleaseThread();
         JobThread();
     }
+    if (!isVisible())
+        PlaceWindow(this);
     show();
     raise();
     activateWindow();
@@ -159,6 +162,18 @@ void FileToolWindow::OnThreadFinished(quint64 generation)
 {
     if (generation != threadGeneration || !working)
         return;
+    // Whether to interrupt a job that has ended is no question any more: it closes, and the
+    // report follows once it has (ConfirmExitWhileWorking), not over it.
+    if (exitQuestion.IsOpen()) {
+        jobEndedDuringExitQuestion = true;
+        exitQuestion.Close();
+        return;
+    }
+    FinishJob();
+}
+
+void FileToolWindow::FinishJob()
+{
     working = false;
     UpdateStartButton();
     if (!listControlsDisabled)
@@ -555,13 +570,19 @@ void FileToolWindow::OnCurrentRowChanged(int row)
     ShowDocumentInfo(path);
 }
 
+QString FileToolWindow::DocumentInfoText(const QString& path, const QSize& pageSize) const
+{
+    QString text = tr("Number of Pages: %1").arg(PDFPageCount(path));
+    if (pageSize.isValid())
+        text += tr("\nPage Size: %1 x %2").arg(pageSize.width()).arg(pageSize.height());
+    const qint64 kilobytes = QFileInfo(path).size() / 1024;
+    return text +
+           tr("\nEncrypted: %1\nFile Size: %2 KB").arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO")).arg(kilobytes);
+}
+
 void FileToolWindow::ShowDocumentInfo(const QString& path)
 {
-    const qint64 kilobytes = QFileInfo(path).size() / 1024;
-    widgets.documentInfo->setText(tr("Number of Pages: %1\nEncrypted: %2\nFile Size: %3 KB")
-                                      .arg(PDFPageCount(path))
-                                      .arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO"))
-                                      .arg(kilobytes));
+    widgets.documentInfo->setText(DocumentInfoText(path));
 }
 
 void FileToolWindow::ResetDocumentInfo()
@@ -698,13 +719,20 @@ bool FileToolWindow::ConfirmExitWhileWorking(QCloseEvent* event)
 {
     if (!working)
         return true;
-    const QMessageBox::StandardButton answer =
-        Prompts().Question(nullptr, QString(), texts.interruption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    jobEndedDuringExitQuestion = false;
+    const QMessageBox::StandardButton answer = Prompts().Question(
+        nullptr, QString(), texts.interruption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, &exitQuestion);
+    if (jobEndedDuringExitQuestion) {
+        // Nothing is left to interrupt: the window stays and reports the job.
+        jobEndedDuringExitQuestion = false;
+        event->ignore();
+        FinishJob();
+        return false;
+    }
     if (answer != QMessageBox::Yes) {
         event->ignore();
         return false;
     }
-    // The job may have ended while the question was open; then there is nothing to stop.
     ReleaseThread();
     working = false;
     UpdateStartButton();

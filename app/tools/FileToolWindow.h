@@ -23,12 +23,14 @@
 // failed, are named with the reason. The document information follows the list's current row,
 // by keyboard as by mouse. Save As adds the project extension to a name that has none.
 
+#include "app/Prompts.h"
 #include "app/tools/FailedFile.h"
 #include "app/tools/FileEntry.h"
 
 #include <QList>
 #include <QSet>
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -79,7 +81,8 @@ public:
     ~FileToolWindow() override;
 
     // Called by MainWindow for the tool's button. While a job runs it only brings the window to
-    // the front; otherwise it replaces the thread object by a fresh one and shows the window.
+    // the front; otherwise it replaces the thread object by a fresh one and shows the window
+    // (placed over the main window when it was hidden).
     void OpenWindow();
 
     bool IsWorking() const { return working; }
@@ -148,6 +151,9 @@ protected:
     // holds a control character, which no path of a project does.
     bool EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const;
     QStringList FilePaths() const;
+    // The document information of a file: its page count, its first page's size when one is
+    // given, whether it is encrypted and its size in KB, one a line.
+    QString DocumentInfoText(const QString& path, const QSize& pageSize = QSize()) const;
     bool IsAdding() const { return busy > 0; }
 
     // The current thread object, made when there is none yet.
@@ -234,8 +240,12 @@ private:
     bool DeferWhileAdding(std::function<void()> action);
     void RunDeferredActions();
     void UpdateStartButton();
+    // The close guard while a job runs; a job that ends while it asks closes the question, and
+    // the window stays open with the job's report.
     bool ConfirmExitWhileWorking(QCloseEvent* event);
     void OnThreadFinished(quint64 generation);
+    // The end of the current job: the window idle again, and the tool's report.
+    void FinishJob();
     bool ReadProjectLines(const QString& path, QStringList& lines) const;
     QString ProjectTitle() const;
 
@@ -253,6 +263,9 @@ private:
     QMenu* addMenu = nullptr;
     QMenu* removeMenu = nullptr;
     QMenu* contextMenu = nullptr;
+    // The close guard's question while it is open, and whether the job ended meanwhile.
+    QuestionCloser exitQuestion;
+    bool jobEndedDuringExitQuestion = false;
     // The engine whose question may be open; cleared with its thread object.
     FileToolEngine* engine = nullptr;
     // The row a mouse press made current (and whose information it showed) until its click.

@@ -5,15 +5,15 @@
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
 #include "app/tools/ListPDFFiles.h"
-#include "app/tools/PDFQueries.h"
 #include "app/tools/crop/CropGeometry.h"
 #include "app/tools/crop/CropThread.h"
 #include "ui_CropPDFFilesWindow.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,7 +34,6 @@ FileToolWindow::Texts CropTexts()
     return texts;
 }
 
-const char kEndOfList[] = "EndOfList";
 // The spin boxes' ranges in points and in percents.
 constexpr int kMaxPoints = 10000;
 constexpr int kMaxPercents = 100;
@@ -47,7 +46,7 @@ QString DefaultOutputFolder()
 } // namespace
 
 CropPDFFilesWindow::CropPDFFilesWindow(QWidget* parent)
-    : FileToolWindow(CropTexts(), parent), ui(new Ui::CropPDFFilesWindow)
+    : PageSizeToolWindow(CropTexts(), parent), ui(new Ui::CropPDFFilesWindow)
 {
     ui->setupUi(this);
     resize(1024, 555);
@@ -118,28 +117,15 @@ void CropPDFFilesWindow::ApplySettingsToUi()
     ui->editOutputFolder->setText(QDir::toNativeSeparators(outputFolder));
 }
 
-QSize CropPDFFilesWindow::ReferencePageSize() const
-{
-    if (fileEntries.isEmpty())
-        return UsablePageSize(QSize());
-    const int row = widgets.list->currentRow();
-    const FileEntry& entry = fileEntries.value(row >= 0 && row < fileEntries.size() ? row : 0);
-    return UsablePageSize(QSize(entry.pageWidth, entry.pageHeight));
-}
-
 void CropPDFFilesWindow::on_comboPositionMode_activated(int index)
 {
     if (index == unitMode || (index != CropUnitPoints && index != CropUnitPercents))
         return;
     unitMode = index;
-    const QSize page = ReferencePageSize();
-    auto convert = [index](int value, int side) {
-        return index == CropUnitPoints ? PercentToPoints(value, side) : PointsToPercent(value, side);
-    };
-    originX = convert(originX, page.width());
-    originY = convert(originY, page.height());
-    width = convert(width, page.width());
-    height = convert(height, page.height());
+    originX = ConvertToUnit(originX, Qt::Horizontal, index);
+    originY = ConvertToUnit(originY, Qt::Vertical, index);
+    width = ConvertToUnit(width, Qt::Horizontal, index);
+    height = ConvertToUnit(height, Qt::Vertical, index);
     ApplySettingsToUi();
     UpdatePreview();
     SetModifiedMarker(this, true);
@@ -195,49 +181,7 @@ void CropPDFFilesWindow::on_buttonBrowse_clicked()
     BrowseOutputFolder(SettingsKey::CropPDFOutputFolder, outputFolder, ui->editOutputFolder);
 }
 
-// ---- The list, the document information and the preview ----
-
-FileEntry CropPDFFilesWindow::MakeFileEntry(const QString& path) const
-{
-    const QSize size = GetPDFPageSize(path);
-    return FileEntry{path, size.width(), size.height()};
-}
-
-void CropPDFFilesWindow::ShowDocumentInfo(const QString& path)
-{
-    // The size recorded when the file was added, of the row the user is on.
-    const int row = widgets.list->currentRow();
-    FileEntry entry = fileEntries.value(row);
-    if (entry.path != path) {
-        for (const FileEntry& listed : qAsConst(fileEntries))
-            if (listed.path == path)
-                entry = listed;
-    }
-    const qint64 kilobytes = QFileInfo(path).size() / 1024;
-    ui->labelDocInfo->setText(tr("Number of Pages: %1\nPage Size: %2 x %3\nEncrypted: %4\nFile Size: %5 KB")
-                                  .arg(PDFPageCount(path))
-                                  .arg(entry.pageWidth)
-                                  .arg(entry.pageHeight)
-                                  .arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO"))
-                                  .arg(kilobytes));
-    UpdatePreview();
-}
-
-void CropPDFFilesWindow::ResetDocumentInfo()
-{
-    FileToolWindow::ResetDocumentInfo();
-    ClearPreview();
-}
-
-void CropPDFFilesWindow::FilesAdded()
-{
-    ResetDocumentInfo();
-}
-
-void CropPDFFilesWindow::ClearPreview()
-{
-    ui->labelPreview->clear();
-}
+// ---- The preview ----
 
 void CropPDFFilesWindow::UpdatePreview()
 {
@@ -302,25 +246,9 @@ void CropPDFFilesWindow::ReportFinishedJob()
 
 // ---- Projects ----
 
-FileEntry CropPDFFilesWindow::EntryFromProjectLine(const QString& line) const
-{
-    // Split at the last two "|", so that a path holding one stays whole; a line without them is
-    // a path whose size is unknown (the preview then takes A4).
-    const int heightBar = line.lastIndexOf(QLatin1Char('|'));
-    const int widthBar = heightBar > 0 ? line.lastIndexOf(QLatin1Char('|'), heightBar - 1) : -1;
-    if (widthBar < 0)
-        return FileEntry{line, 0, 0};
-    return FileEntry{line.left(widthBar), line.mid(widthBar + 1, heightBar - widthBar - 1).toInt(),
-                     line.mid(heightBar + 1).toInt()};
-}
-
 QString CropPDFFilesWindow::ProjectText() const
 {
-    QString text;
-    for (const FileEntry& entry : fileEntries)
-        text += entry.path + QLatin1Char('|') + QString::number(entry.pageWidth) + QLatin1Char('|') +
-                QString::number(entry.pageHeight) + QLatin1Char('\n');
-    text += QLatin1String(kEndOfList) + QLatin1Char('\n');
+    QString text = ProjectListText();
     for (int value : {unitMode, originX, originY, width, height, usePageIntervals ? 1 : 0})
         text += QString::number(value) + QLatin1Char('\n');
     text += pageIntervals + QLatin1Char('\n');
@@ -331,38 +259,36 @@ QString CropPDFFilesWindow::ProjectText() const
 
 bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
 {
-    const int end = lines.indexOf(QLatin1String(kEndOfList));
+    QList<FileEntry> entries;
+    const int first = ReadProjectList(lines, entries);
     // Unit, four values, flag, intervals and names follow the list; an empty output folder, the
     // last line, leaves no line behind.
-    if (end < 0 || lines.size() < end + 9)
-        return false;
-    QList<FileEntry> entries;
-    if (!EntriesFromProjectLines(lines.mid(0, end), entries))
+    const QStringList values = lines.mid(std::max(first, 0));
+    if (first < 0 || values.size() < 8)
         return false;
 
     QStringList problems;
     bool number = false;
-    const int projectUnit = lines.at(end + 1).toInt(&number);
+    const int projectUnit = values.at(0).toInt(&number);
     const bool unitUsable = number && (projectUnit == CropUnitPoints || projectUnit == CropUnitPercents);
     if (!unitUsable)
-        problems << tr("The unit \"%1\" is unknown; percents are used.")
-                        .arg(QuotedExcerpt(lines.at(end + 1)));
-    const QString names = ProjectOutputNames(lines.at(end + 8), problems);
+        problems << tr("The unit \"%1\" is unknown; percents are used.").arg(QuotedExcerpt(values.at(0)));
+    const QString names = ProjectOutputNames(values.at(7), problems);
 
     ResetSettings();
     fileEntries = entries;
     if (unitUsable) {
         unitMode = projectUnit;
         // Values that are no number count as 0; the spin boxes hold them within their range.
-        originX = lines.at(end + 2).toInt();
-        originY = lines.at(end + 3).toInt();
-        width = lines.at(end + 4).toInt();
-        height = lines.at(end + 5).toInt();
+        originX = values.at(1).toInt();
+        originY = values.at(2).toInt();
+        width = values.at(3).toInt();
+        height = values.at(4).toInt();
     }
-    usePageIntervals = lines.at(end + 6).toInt() != 0;
-    pageIntervals = lines.at(end + 7);
+    usePageIntervals = values.at(5).toInt() != 0;
+    pageIntervals = values.at(6);
     outputNames = names;
-    const QString folder = lines.value(end + 9);
+    const QString folder = values.value(8);
     if (!folder.isEmpty())
         outputFolder = QDir::fromNativeSeparators(folder);
     ApplySettingsToUi();

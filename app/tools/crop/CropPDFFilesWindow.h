@@ -2,16 +2,13 @@
 // The crop tool's window: a list of PDF files whose pages get one crop rectangle, in points or in
 // percents of the first page, on every page or on the page intervals of the first file, written
 // as copies into an output folder under names made from a pattern. Built once by MainWindow with
-// no parent; the frame (FileToolWindow) gives it the list, projects, closing, the overwrite
-// question and the job's run. The settings members are the window's truth and always equal the
-// widgets: every widget slot copies its value at once. The list keeps each file's first-page
-// size from when it was added (or from the project), for the unit switch and the preview.
-// A project (".cpf", UTF-8) holds "path|width|height" per file, "EndOfList", the unit, the four
-// values, the page-interval flag and text, the name pattern and the output folder.
+// no parent; the frame (PageSizeToolWindow) gives it the list with each file's first-page size,
+// the document information, projects, closing, the overwrite question and the job's run. The
+// settings members are the window's truth and always equal the widgets: every widget slot copies
+// its value at once. A project (".cpf", UTF-8) holds the frame's list, the unit, the four values,
+// the page-interval flag and text, the name pattern and the output folder.
 
-#include "app/tools/FileToolWindow.h"
-
-#include <QSize>
+#include "app/tools/PageSizeToolWindow.h"
 
 class CropThread;
 class QListWidgetItem;
@@ -20,7 +17,7 @@ namespace Ui {
 class CropPDFFilesWindow;
 }
 
-class CropPDFFilesWindow : public FileToolWindow {
+class CropPDFFilesWindow : public PageSizeToolWindow {
     Q_OBJECT
 
 public:
@@ -31,11 +28,7 @@ protected:
     ToolThread* CreateThread() override;
     void ReportFinishedJob() override;
     void ResetToolSettings() override;
-    FileEntry MakeFileEntry(const QString& path) const override;
-    FileEntry EntryFromProjectLine(const QString& line) const override;
-    void ShowDocumentInfo(const QString& path) override;
-    void ResetDocumentInfo() override;
-    void FilesAdded() override;
+    void UpdatePreview() override;
     QString ProjectText() const override;
     bool ApplyProject(const QStringList& lines) override;
 
@@ -56,11 +49,6 @@ private:
     // The widgets show the members (without their slots running); the spin boxes' ranges follow
     // the unit and the four values take what the spin boxes hold.
     void ApplySettingsToUi();
-    // The first-page size of the list's current row, or of the first row, or A4 for an empty
-    // list; a size of 0 or less counts as A4.
-    QSize ReferencePageSize() const;
-    void UpdatePreview();
-    void ClearPreview();
 
     Ui::CropPDFFilesWindow* ui;
 

@@ -84,8 +84,11 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
     // question, so that nobody is asked whether to replace the document being merged.
     SaveFileOptions options;
     options.confirmOverwrite = false;
+    // A name typed without an extension still makes a ".pdf" file, as other programs expect.
+    options.defaultSuffix = QStringLiteral("pdf");
     const QString outputPath =
-        Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options);
+        WithDefaultSuffix(Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options),
+                          options.defaultSuffix);
     if (outputPath.isEmpty())
         return;
     // The chosen folder is remembered whatever becomes of the start, but after the job has

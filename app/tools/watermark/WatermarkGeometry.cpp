@@ -2,6 +2,7 @@
 
 #include "app/SharedHelpers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -120,6 +121,10 @@ WatermarkPreview PreviewGeometry(int pageWidth, int pageHeight, int markWidth, i
     } else if (r < 1.0f) {
         pw = Truncate(r * 200.0f);
     }
+    // A very long page still gets a picture one pixel high or wide: a pixmap of no size paints
+    // nothing and makes the painter complain.
+    pw = std::max(pw, 1);
+    ph = std::max(ph, 1);
     const int sw = Truncate(static_cast<float>(markWidth) * f);
     const int sh = Truncate(static_cast<float>(markHeight) * f);
     int x = 0;

@@ -6,31 +6,18 @@
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
 #include "app/tools/ListPDFFiles.h"
-#include "app/tools/PDFQueries.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 #include "app/tools/watermark/WatermarkThread.h"
+#include "ui_WatermarkPDFFilesWindow.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QImageReader>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QStatusBar>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -51,7 +38,6 @@ FileToolWindow::Texts WatermarkTexts()
     return texts;
 }
 
-const char kEndOfList[] = "EndOfList";
 const char kDefaultFont[] = "Arial";
 // The lines after "EndOfList": mode to output names; the output folder may be missing when the
 // file ends without a line end after an empty last line.
@@ -69,19 +55,15 @@ QString ColourName(unsigned int color)
     return QStringLiteral("#") + QString::number(color & 0xFFFFFFu, 16).rightJustified(6, QLatin1Char('0'));
 }
 
-QLabel* Label(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    return label;
-}
-
 } // namespace
 
 WatermarkPDFFilesWindow::WatermarkPDFFilesWindow(QWidget* parent, const FontCatalog* fonts)
-    : FileToolWindow(WatermarkTexts(), parent), catalog(fonts ? *fonts : FontCatalog::Shared())
+    : PageSizeToolWindow(WatermarkTexts(), parent),
+      ui(new Ui::WatermarkPDFFilesWindow),
+      catalog(fonts ? *fonts : FontCatalog::Shared())
 {
-    BuildForm();
-    SetUpFrame(progressWatermark, buttonWatermarkFiles);
+    ui->setupUi(this);
+    SetUpFrame(ui->progressWatermark, ui->buttonWatermarkFiles);
     resize(1050, 630);
 
     tokenMenu = new QMenu(this);
@@ -99,208 +81,17 @@ WatermarkPDFFilesWindow::WatermarkPDFFilesWindow(QWidget* parent, const FontCata
         action->setObjectName(QLatin1String(token.name));
         connect(action, &QAction::triggered, this, token.slot);
     }
-    comboFont->addItems(catalog.DisplayNames());
-    comboPosition->addItems({tr("Top Left"), tr("Top Right"), tr("Bottom Left"), tr("Bottom Right"), tr("Center"),
-                             tr("Center Top"), tr("Center Bottom")});
-    comboPositionMode->addItems({tr("Points"), tr("Percents")});
+    ui->comboFont->addItems(catalog.DisplayNames());
+    ui->comboPosition->addItems({tr("Top Left"), tr("Top Right"), tr("Bottom Left"), tr("Bottom Right"),
+                                 tr("Center"), tr("Center Top"), tr("Center Bottom")});
+    ui->comboPositionMode->addItems({tr("Points"), tr("Percents")});
     ResetSettings();
 }
 
 WatermarkPDFFilesWindow::~WatermarkPDFFilesWindow()
 {
     ReleaseThread();
-}
-
-void WatermarkPDFFilesWindow::BuildForm()
-{
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("centralwidget"));
-    setCentralWidget(central);
-    QFont font10 = font();
-    font10.setPointSize(10);
-    central->setFont(font10);
-
-    auto* menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("menubar"));
-    setMenuBar(menuBar);
-    QMenu* project = menuBar->addMenu(tr("Project"));
-    project->setObjectName(QStringLiteral("menuProject"));
-    auto addAction = [this](QMenu* menu, const QString& text, const char* name, const QKeySequence& keys) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(QLatin1String(name));
-        action->setShortcut(keys);
-        return action;
-    };
-    addAction(project, tr("New"), "actionNew", QKeySequence(Qt::CTRL | Qt::Key_N));
-    project->addSeparator();
-    addAction(project, tr("Load"), "actionLoad", QKeySequence(Qt::CTRL | Qt::Key_L));
-    project->addSeparator();
-    addAction(project, tr("Save"), "actionSave", QKeySequence(Qt::CTRL | Qt::Key_S));
-    addAction(project, tr("Save As"), "actionSave_As", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    project->addSeparator();
-    addAction(project, tr("Exit"), "actionExit", QKeySequence(Qt::CTRL | Qt::Key_E));
-    QMenu* help = menuBar->addMenu(tr("Help"));
-    help->setObjectName(QStringLiteral("menuHelp"));
-    addAction(help, tr("Online Help"), "actionOnline_Help", QKeySequence(Qt::Key_F1));
-    auto* status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("statusbar"));
-    setStatusBar(status);
-
-    auto named = [](auto* widget, const char* name) {
-        widget->setObjectName(QLatin1String(name));
-        return widget;
-    };
-
-    // Settings.
-    auto* settings = named(new QGroupBox(tr("Settings"), central), "groupSettings");
-    auto* settingsGrid = new QGridLayout(settings);
-    radioTextWatermark = named(new QRadioButton(tr("Text Watermark"), settings), "radioTextWatermark");
-    settingsGrid->addWidget(radioTextWatermark, 0, 0, 1, 4);
-    settingsGrid->addWidget(Label(tr("Text"), settings), 1, 0);
-    editText = named(new QLineEdit(settings), "editText");
-    editText->setMinimumSize(160, 30);
-    settingsGrid->addWidget(editText, 1, 1, 1, 2);
-    buttonAddToken = named(new QPushButton(settings), "buttonAddToken");
-    buttonAddToken->setIcon(QIcon(QStringLiteral(":/AddToken.png")));
-    buttonAddToken->setFixedWidth(30);
-    settingsGrid->addWidget(buttonAddToken, 1, 3);
-    settingsGrid->addWidget(Label(tr("Font"), settings), 2, 0);
-    comboFont = named(new QComboBox(settings), "comboFont");
-    comboFont->setMinimumSize(198, 30);
-    settingsGrid->addWidget(comboFont, 2, 1, 1, 3);
-    settingsGrid->addWidget(Label(tr("Size"), settings), 3, 0);
-    spinSize = named(new QSpinBox(settings), "spinSize");
-    spinSize->setMinimumSize(50, 30);
-    settingsGrid->addWidget(spinSize, 3, 1);
-    auto* colourRow = new QHBoxLayout;
-    colourRow->addWidget(Label(tr("Color"), settings));
-    buttonColor = named(new QPushButton(settings), "buttonColor");
-    buttonColor->setFixedSize(50, 30);
-    colourRow->addWidget(buttonColor);
-    settingsGrid->addLayout(colourRow, 3, 2, 1, 2);
-    radioImageWatermark = named(new QRadioButton(tr("Image Watermark"), settings), "radioImageWatermark");
-    settingsGrid->addWidget(radioImageWatermark, 4, 0, 1, 4);
-    editImage = named(new QLineEdit(settings), "editImage");
-    editImage->setReadOnly(true);
-    editImage->setMinimumSize(180, 30);
-    settingsGrid->addWidget(editImage, 5, 0, 1, 3);
-    buttonBrowseImage = named(new QPushButton(tr("Browse"), settings), "buttonBrowseImage");
-    settingsGrid->addWidget(buttonBrowseImage, 5, 3);
-    settingsGrid->addWidget(Label(tr("Scale"), settings), 6, 0);
-    spinScale = named(new QSpinBox(settings), "spinScale");
-    spinScale->setRange(1, 100);
-    settingsGrid->addWidget(spinScale, 6, 1);
-    settingsGrid->addWidget(Label(tr("%"), settings), 6, 2);
-    // The two radio buttons sit in one group box but are kept apart by the slots themselves.
-    radioTextWatermark->setAutoExclusive(false);
-    radioImageWatermark->setAutoExclusive(false);
-
-    // Placement.
-    auto* placement = named(new QGroupBox(tr("Placement"), central), "groupPlacement");
-    auto* placementGrid = new QGridLayout(placement);
-    placementGrid->addWidget(Label(tr("Position"), placement), 0, 0);
-    comboPosition = named(new QComboBox(placement), "comboPosition");
-    comboPosition->setMinimumSize(100, 30);
-    QFont font8 = comboPosition->font();
-    font8.setPointSize(8);
-    comboPosition->setFont(font8);
-    placementGrid->addWidget(comboPosition, 0, 1, 1, 2);
-    comboPositionMode = named(new QComboBox(placement), "comboPositionMode");
-    comboPositionMode->setMinimumSize(76, 30);
-    placementGrid->addWidget(comboPositionMode, 0, 3);
-    placementGrid->addWidget(Label(tr("Offset X"), placement), 1, 0);
-    spinOffsetX = named(new QSpinBox(placement), "spinOffsetX");
-    spinOffsetX->setMinimumSize(50, 30);
-    spinOffsetX->setRange(0, kMaxPointsOffset);
-    placementGrid->addWidget(spinOffsetX, 1, 1);
-    placementGrid->addWidget(Label(tr("Offset Y"), placement), 1, 2);
-    spinOffsetY = named(new QSpinBox(placement), "spinOffsetY");
-    spinOffsetY->setMinimumSize(50, 30);
-    spinOffsetY->setRange(0, kMaxPointsOffset);
-    placementGrid->addWidget(spinOffsetY, 1, 3);
-
-    auto* intervals = named(new QGroupBox(tr("Page Intervals"), central), "groupPageIntervals");
-    auto* intervalsRow = new QHBoxLayout(intervals);
-    checkPageIntervals = named(new QCheckBox(intervals), "checkPageIntervals");
-    intervalsRow->addWidget(checkPageIntervals);
-    editPageIntervals = named(new QLineEdit(intervals), "editPageIntervals");
-    editPageIntervals->setMinimumSize(212, 30);
-    intervalsRow->addWidget(editPageIntervals);
-
-    auto* names = named(new QGroupBox(tr("Output Names"), central), "groupOutputNames");
-    auto* namesRow = new QHBoxLayout(names);
-    editOutputNames = named(new QLineEdit(names), "editOutputNames");
-    namesRow->addWidget(editOutputNames);
-
-    // The list and the output folder.
-    auto* list = named(new ListPDFFiles(central), "listPDFFiles");
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-    list->setIconSize(QSize(32, 32));
-    auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(Label(tr("Output Folder"), central));
-    editOutputFolder = named(new QLineEdit(central), "editOutputFolder");
-    editOutputFolder->setReadOnly(true);
-    folderRow->addWidget(editOutputFolder);
-    folderRow->addWidget(named(new QPushButton(tr("Browse"), central), "buttonBrowse"));
-
-    auto* files = named(new QGroupBox(tr("Files"), central), "groupFiles");
-    files->setFixedHeight(120);
-    auto* filesColumn = new QVBoxLayout(files);
-    auto* add = named(new QPushButton(QIcon(QStringLiteral(":/ListAdd.png")), tr("Add"), files), "buttonAdd");
-    auto* remove =
-        named(new QPushButton(QIcon(QStringLiteral(":/ListRemove.png")), tr("Remove"), files), "buttonRemove");
-    add->setFixedSize(120, 30);
-    remove->setFixedSize(120, 30);
-    filesColumn->addWidget(add);
-    filesColumn->addWidget(remove);
-
-    auto* previewGroup = named(new QGroupBox(tr("Preview"), central), "groupPreview");
-    auto* previewColumn = new QVBoxLayout(previewGroup);
-    labelPreview = named(new QLabel(previewGroup), "labelPreview");
-    labelPreview->setFixedSize(220, 220);
-    labelPreview->setAlignment(Qt::AlignCenter);
-    previewColumn->addWidget(labelPreview);
-
-    auto* info = named(new QGroupBox(tr("Document Info"), central), "groupDocumentInfo");
-    info->setFixedHeight(95);
-    auto* infoColumn = new QVBoxLayout(info);
-    labelDocInfo = named(new QLabel(info), "labelDocInfo");
-    infoColumn->addWidget(labelDocInfo);
-
-    progressWatermark = named(new QProgressBar(central), "progressWatermark");
-    progressWatermark->setTextVisible(false);
-    buttonWatermarkFiles =
-        named(new QPushButton(QIcon(QStringLiteral(":/Process.png")), tr("Watermark Documents"), central),
-              "buttonWatermarkFiles");
-    buttonWatermarkFiles->setFixedSize(175, 30);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(list);
-    left->addLayout(folderRow);
-    auto* middle = new QVBoxLayout;
-    middle->addWidget(settings);
-    middle->addWidget(placement);
-    middle->addWidget(intervals);
-    middle->addWidget(names);
-    middle->addStretch();
-    auto* right = new QVBoxLayout;
-    right->addWidget(files);
-    right->addWidget(previewGroup);
-    right->addWidget(info);
-    right->addStretch();
-    auto* upper = new QHBoxLayout;
-    upper->addLayout(left, 1);
-    upper->addLayout(middle);
-    upper->addLayout(right);
-    auto* lower = new QHBoxLayout;
-    lower->addWidget(progressWatermark);
-    lower->addWidget(buttonWatermarkFiles);
-    auto* whole = new QVBoxLayout(central);
-    whole->addLayout(upper);
-    whole->addLayout(lower);
-
-    // The designer form's step: the on_ slots, of this window and of the frame, by name.
-    QMetaObject::connectSlotsByName(this);
+    delete ui;
 }
 
 ToolThread* WatermarkPDFFilesWindow::CreateThread()
@@ -346,67 +137,67 @@ void WatermarkPDFFilesWindow::ResetToolSettings()
     outputNames = QStringLiteral("[FileName]_Watermarked");
     outputFolder = DefaultOutputFolder();
     ApplySettingsToUi();
-    buttonColor->setStyleSheet(QStringLiteral("background-color: black"));
-    labelPreview->clear();
+    ui->buttonColor->setStyleSheet(QStringLiteral("background-color: black"));
+    ui->labelPreview->clear();
 }
 
 void WatermarkPDFFilesWindow::SetOffsetRanges()
 {
     const int top = unitMode == UnitPercents ? kMaxPercentOffset : kMaxPointsOffset;
-    spinOffsetX->setRange(0, top);
-    spinOffsetY->setRange(0, top);
+    ui->spinOffsetX->setRange(0, top);
+    ui->spinOffsetY->setRange(0, top);
 }
 
 void WatermarkPDFFilesWindow::EnableOffsetsForPosition()
 {
-    spinOffsetX->setEnabled(position >= PositionTopLeft && position <= PositionBottomRight);
-    spinOffsetY->setEnabled(position != PositionCenter);
+    ui->spinOffsetX->setEnabled(position >= PositionTopLeft && position <= PositionBottomRight);
+    ui->spinOffsetY->setEnabled(position != PositionCenter);
 }
 
 void WatermarkPDFFilesWindow::ApplySettingsToUi()
 {
     {
-        const QSignalBlocker quiet[] = {QSignalBlocker(radioTextWatermark), QSignalBlocker(radioImageWatermark),
-                                        QSignalBlocker(editText),           QSignalBlocker(comboFont),
-                                        QSignalBlocker(spinSize),           QSignalBlocker(spinScale),
-                                        QSignalBlocker(comboPosition),      QSignalBlocker(comboPositionMode),
-                                        QSignalBlocker(spinOffsetX),        QSignalBlocker(spinOffsetY),
-                                        QSignalBlocker(checkPageIntervals), QSignalBlocker(editPageIntervals),
-                                        QSignalBlocker(editOutputNames)};
+        const QSignalBlocker quiet[] = {QSignalBlocker(ui->radioTextWatermark), QSignalBlocker(ui->radioImageWatermark),
+                                        QSignalBlocker(ui->editText),           QSignalBlocker(ui->comboFont),
+                                        QSignalBlocker(ui->spinSize),           QSignalBlocker(ui->spinScale),
+                                        QSignalBlocker(ui->comboPosition),      QSignalBlocker(ui->comboPositionMode),
+                                        QSignalBlocker(ui->spinOffsetX),        QSignalBlocker(ui->spinOffsetY),
+                                        QSignalBlocker(ui->checkPageIntervals), QSignalBlocker(ui->editPageIntervals),
+                                        QSignalBlocker(ui->editOutputNames)};
         if (watermarkMode == TextWatermark || watermarkMode == ImageWatermark) {
-            radioTextWatermark->setChecked(watermarkMode == TextWatermark);
-            radioImageWatermark->setChecked(watermarkMode == ImageWatermark);
+            ui->radioTextWatermark->setChecked(watermarkMode == TextWatermark);
+            ui->radioImageWatermark->setChecked(watermarkMode == ImageWatermark);
         }
-        editText->setText(text);
-        const int font = comboFont->findText(fontName);
+        ui->editText->setText(text);
+        const int font = ui->comboFont->findText(fontName);
         if (font >= 0)
-            comboFont->setCurrentIndex(font);
+            ui->comboFont->setCurrentIndex(font);
         // The boxes keep values in their ranges; the fields take what the boxes show.
-        spinSize->setValue(fontSize);
-        fontSize = spinSize->value();
-        buttonColor->setStyleSheet(QStringLiteral("background-color: ") + ColourName(color));
-        editImage->setText(QDir::toNativeSeparators(imagePath));
-        spinScale->setValue(scale);
-        scale = spinScale->value();
-        comboPosition->setCurrentIndex(position);
-        comboPositionMode->setCurrentIndex(unitMode);
+        ui->spinSize->setValue(fontSize);
+        fontSize = ui->spinSize->value();
+        ui->buttonColor->setStyleSheet(QStringLiteral("background-color: ") + ColourName(color));
+        ui->editImage->setText(QDir::toNativeSeparators(imagePath));
+        ui->spinScale->setValue(scale);
+        scale = ui->spinScale->value();
+        ui->comboPosition->setCurrentIndex(position);
+        ui->comboPositionMode->setCurrentIndex(unitMode);
         SetOffsetRanges();
-        spinOffsetX->setValue(offsetX);
-        spinOffsetY->setValue(offsetY);
-        offsetX = spinOffsetX->value();
-        offsetY = spinOffsetY->value();
+        ui->spinOffsetX->setValue(offsetX);
+        ui->spinOffsetY->setValue(offsetY);
+        offsetX = ui->spinOffsetX->value();
+        offsetY = ui->spinOffsetY->value();
         EnableOffsetsForPosition();
-        checkPageIntervals->setChecked(pageIntervalsEnabled);
-        editPageIntervals->setText(pageIntervals);
-        editOutputNames->setText(outputNames);
-        editOutputFolder->setText(QDir::toNativeSeparators(outputFolder));
+        ui->checkPageIntervals->setChecked(pageIntervalsEnabled);
+        ui->editPageIntervals->setText(pageIntervals);
+        ui->editOutputNames->setText(outputNames);
+        ui->editOutputFolder->setText(QDir::toNativeSeparators(outputFolder));
     }
     UpdatePreview();
 }
 
 void WatermarkPDFFilesWindow::on_radioTextWatermark_clicked(bool checked)
 {
-    radioImageWatermark->setChecked(!checked);
+    ui->radioImageWatermark->setChecked(!checked);
     watermarkMode = checked ? TextWatermark : ImageWatermark;
     UpdatePreview();
     SetModifiedMarker(this, true);
@@ -414,7 +205,7 @@ void WatermarkPDFFilesWindow::on_radioTextWatermark_clicked(bool checked)
 
 void WatermarkPDFFilesWindow::on_radioImageWatermark_clicked(bool checked)
 {
-    radioTextWatermark->setChecked(!checked);
+    ui->radioTextWatermark->setChecked(!checked);
     watermarkMode = checked ? ImageWatermark : TextWatermark;
     UpdatePreview();
     SetModifiedMarker(this, true);
@@ -429,27 +220,27 @@ void WatermarkPDFFilesWindow::on_editText_textChanged(const QString& value)
 
 void WatermarkPDFFilesWindow::on_buttonAddToken_clicked()
 {
-    tokenMenu->popup(buttonAddToken->mapToGlobal(QPoint(buttonAddToken->width(), 0)));
+    tokenMenu->popup(ui->buttonAddToken->mapToGlobal(QPoint(ui->buttonAddToken->width(), 0)));
 }
 
 void WatermarkPDFFilesWindow::OnPageNumber()
 {
-    editText->insert(QStringLiteral("[PgNo]"));
+    ui->editText->insert(QStringLiteral("[PgNo]"));
 }
 
 void WatermarkPDFFilesWindow::OnCopyrightSymbol()
 {
-    editText->insert(QString(QChar(0x00A9)));
+    ui->editText->insert(QString(QChar(0x00A9)));
 }
 
 void WatermarkPDFFilesWindow::OnTrademarkSymbol()
 {
-    editText->insert(QString(QChar(0x2122)));
+    ui->editText->insert(QString(QChar(0x2122)));
 }
 
 void WatermarkPDFFilesWindow::OnRegisteredTrademarkSymbol()
 {
-    editText->insert(QString(QChar(0x00AE)));
+    ui->editText->insert(QString(QChar(0x00AE)));
 }
 
 void WatermarkPDFFilesWindow::on_comboFont_activated(const QString& value)
@@ -475,7 +266,7 @@ void WatermarkPDFFilesWindow::on_buttonColor_clicked()
     const QColor chosen = dialog.selectedColor();
     if (!chosen.isValid())
         return;
-    buttonColor->setStyleSheet(QStringLiteral("background-color: ") + chosen.name());
+    ui->buttonColor->setStyleSheet(QStringLiteral("background-color: ") + chosen.name());
     color = chosen.name().mid(1).toUInt(nullptr, 16);
     UpdatePreview();
     SetModifiedMarker(this, true);
@@ -488,7 +279,7 @@ void WatermarkPDFFilesWindow::on_buttonBrowseImage_clicked()
     if (path.isEmpty())
         return;
     imagePath = QDir::fromNativeSeparators(path);
-    editImage->setText(QDir::toNativeSeparators(imagePath));
+    ui->editImage->setText(QDir::toNativeSeparators(imagePath));
     UpdatePreview();
     SetModifiedMarker(this, true);
 }
@@ -508,43 +299,23 @@ void WatermarkPDFFilesWindow::on_comboPosition_activated(int index)
     SetModifiedMarker(this, true);
 }
 
-QSize WatermarkPDFFilesWindow::ReferencePage() const
-{
-    const int row = widgets.list->currentRow();
-    if (row >= 0 && row < fileEntries.size())
-        return QSize(fileEntries.at(row).pageWidth, fileEntries.at(row).pageHeight);
-    if (!fileEntries.isEmpty())
-        return QSize(fileEntries.first().pageWidth, fileEntries.first().pageHeight);
-    return QSize(kFallbackPageWidth, kFallbackPageHeight);
-}
-
 void WatermarkPDFFilesWindow::on_comboPositionMode_activated(int index)
 {
-    if (index == unitMode)
+    if (index == unitMode || (index != UnitPoints && index != UnitPercents))
         return;
     unitMode = index;
-    const QSize page = ReferencePage();
-    // A page of no size (a damaged box in a project) would divide by zero: A4 instead.
-    const float W = page.width() > 0 ? static_cast<float>(page.width()) : float(kFallbackPageWidth);
-    const float H = page.height() > 0 ? static_cast<float>(page.height()) : float(kFallbackPageHeight);
-    double x = 0;
-    double y = 0;
-    if (unitMode == UnitPoints) {
-        x = RoundHalfUp(static_cast<float>(offsetX) / 100.0f * W);
-        y = RoundHalfUp(static_cast<float>(offsetY) / 100.0f * H);
-    } else {
-        x = RoundHalfUp(static_cast<float>(offsetX) / W * 100.0f);
-        y = RoundHalfUp(static_cast<float>(offsetY) / H * 100.0f);
-    }
+    // Both values are converted before either box changes.
+    const int x = ConvertToUnit(offsetX, Qt::Horizontal, index);
+    const int y = ConvertToUnit(offsetY, Qt::Vertical, index);
     {
-        const QSignalBlocker quietX(spinOffsetX);
-        const QSignalBlocker quietY(spinOffsetY);
+        const QSignalBlocker quietX(ui->spinOffsetX);
+        const QSignalBlocker quietY(ui->spinOffsetY);
         SetOffsetRanges();
-        spinOffsetX->setValue(static_cast<int>(std::min(x, double(kMaxPointsOffset))));
-        spinOffsetY->setValue(static_cast<int>(std::min(y, double(kMaxPointsOffset))));
+        ui->spinOffsetX->setValue(x);
+        ui->spinOffsetY->setValue(y);
     }
-    offsetX = spinOffsetX->value();
-    offsetY = spinOffsetY->value();
+    offsetX = ui->spinOffsetX->value();
+    offsetY = ui->spinOffsetY->value();
     UpdatePreview();
     SetModifiedMarker(this, true);
 }
@@ -577,50 +348,15 @@ void WatermarkPDFFilesWindow::on_editPageIntervals_textChanged(const QString& va
 
 void WatermarkPDFFilesWindow::on_editOutputNames_textChanged(const QString& value)
 {
-    outputNames = CheckOutputNames(editOutputNames, value);
+    outputNames = CheckOutputNames(ui->editOutputNames, value);
 }
 
 void WatermarkPDFFilesWindow::on_buttonBrowse_clicked()
 {
-    BrowseOutputFolder(SettingsKey::WatermarkPDFOutputFolder, outputFolder, editOutputFolder);
+    BrowseOutputFolder(SettingsKey::WatermarkPDFOutputFolder, outputFolder, ui->editOutputFolder);
 }
 
-// ---- The list and the preview ----
-
-FileEntry WatermarkPDFFilesWindow::MakeFileEntry(const QString& path) const
-{
-    FileEntry entry;
-    entry.path = path;
-    const QSize size = GetPDFPageSize(path);
-    entry.pageWidth = size.width();
-    entry.pageHeight = size.height();
-    return entry;
-}
-
-void WatermarkPDFFilesWindow::ShowDocumentInfo(const QString& path)
-{
-    const int row = widgets.list->currentRow();
-    const FileEntry entry = row >= 0 && row < fileEntries.size() ? fileEntries.at(row) : MakeFileEntry(path);
-    const qint64 kilobytes = QFileInfo(path).size() / 1024;
-    labelDocInfo->setText(tr("Number of Pages: %1\nPage Size: %2 x %3\nEncrypted: %4\nFile Size: %5 KB")
-                              .arg(PDFPageCount(path))
-                              .arg(entry.pageWidth)
-                              .arg(entry.pageHeight)
-                              .arg(IsEncryptedPDF(path) ? tr("YES") : tr("NO"))
-                              .arg(kilobytes));
-    UpdatePreview();
-}
-
-void WatermarkPDFFilesWindow::ResetDocumentInfo()
-{
-    FileToolWindow::ResetDocumentInfo();
-    labelPreview->clear();
-}
-
-void WatermarkPDFFilesWindow::FilesAdded()
-{
-    ResetDocumentInfo();
-}
+// ---- The preview ----
 
 void WatermarkPDFFilesWindow::UpdatePreview()
 {
@@ -639,7 +375,7 @@ void WatermarkPDFFilesWindow::UpdatePreview()
     const WatermarkPreview preview =
         PreviewGeometry(page.pageWidth, page.pageHeight, mark.width(), mark.height(), position, offsets);
     if (!preview.valid) {
-        labelPreview->clear();
+        ui->labelPreview->clear();
         return;
     }
     QPixmap picture(preview.picture);
@@ -655,7 +391,7 @@ void WatermarkPDFFilesWindow::UpdatePreview()
                            QPoint(preview.mark.x() + preview.mark.width() - 1,
                                   preview.mark.y() + preview.mark.height() - 1)));
     painter.end();
-    labelPreview->setPixmap(picture);
+    ui->labelPreview->setPixmap(picture);
 }
 
 // ---- The job ----
@@ -668,6 +404,13 @@ void WatermarkPDFFilesWindow::on_buttonWatermarkFiles_clicked()
     }
     if (IsWorking() || IsAdding())
         return;
+    // A text mark without a text would write copies that carry no mark at all.
+    if (watermarkMode == TextWatermark && text.trimmed().isEmpty()) {
+        Prompts().Warning(this, QString(),
+                          tr("Please type the text of the watermark. A text watermark without a text would leave "
+                             "the documents unmarked."));
+        return;
+    }
     if (pageIntervalsEnabled && fileEntries.size() > 1)
         Prompts().Information(this, QString(),
                               tr("You can only watermark a single document using page intervals. Note that only the "
@@ -705,10 +448,7 @@ void WatermarkPDFFilesWindow::ReportFinishedJob()
 
 QString WatermarkPDFFilesWindow::ProjectText() const
 {
-    QString project;
-    for (const FileEntry& entry : fileEntries)
-        project += entry.path + QLatin1Char('|') + QString::number(entry.pageWidth) + QLatin1Char('|') +
-                   QString::number(entry.pageHeight) + QLatin1Char('\n');
+    QString project = ProjectListText();
     const QStringList settings{QString::number(watermarkMode),
                                text,
                                fontName,
@@ -723,7 +463,6 @@ QString WatermarkPDFFilesWindow::ProjectText() const
                                QString::number(pageIntervalsEnabled ? 1 : 0),
                                pageIntervals,
                                outputNames};
-    project += QLatin1String(kEndOfList) + QLatin1Char('\n');
     for (const QString& line : settings)
         project += line + QLatin1Char('\n');
     project += outputFolder; // the last line has no line end
@@ -732,28 +471,11 @@ QString WatermarkPDFFilesWindow::ProjectText() const
 
 bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
 {
-    const int end = lines.indexOf(QLatin1String(kEndOfList));
-    if (end < 0 || lines.size() < end + 1 + kSettingLines)
-        return false;
     QList<FileEntry> entries;
-    for (int i = 0; i < end; ++i) {
-        const QString& line = lines.at(i);
-        if (line.isEmpty())
-            continue;
-        // The path may hold "|" itself: the size is the last two fields.
-        const int heightBar = line.lastIndexOf(QLatin1Char('|'));
-        const int widthBar = heightBar > 0 ? line.lastIndexOf(QLatin1Char('|'), heightBar - 1) : -1;
-        if (widthBar <= 0)
-            return false;
-        if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
-            return false;
-        FileEntry entry;
-        entry.path = line.left(widthBar);
-        entry.pageWidth = line.mid(widthBar + 1, heightBar - widthBar - 1).toInt();
-        entry.pageHeight = line.mid(heightBar + 1).toInt();
-        entries.append(entry);
-    }
-    const QStringList values = lines.mid(end + 1);
+    const int first = ReadProjectList(lines, entries);
+    const QStringList values = lines.mid(std::max(first, 0));
+    if (first < 0 || values.size() < kSettingLines)
+        return false;
     QStringList problems;
     const QString projectFont = values.at(2);
     if (!catalog.DisplayNames().contains(projectFont))

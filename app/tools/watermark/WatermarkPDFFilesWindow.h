@@ -3,24 +3,24 @@
 // a line of text in a system TrueType font or with an image, at one of seven positions with
 // offsets in points or percents of the first page, on every page or on the page intervals of the
 // first file, into an output folder under names made from a pattern. Built once by MainWindow
-// with no parent; the frame (FileToolWindow) gives it the list, projects, closing, the overwrite
-// question and the job's run. The settings members are the window's truth: every widget slot
-// copies its value at once, and projects, the preview and jobs are read from the members. The
-// preview sketches the selected file's first page with the mark's rectangle. A project (".wpf",
-// UTF-8) holds "path|width|height" lines, "EndOfList" and every setting of both modes; a font
-// named by a project is looked up in the font catalog, never joined to a folder.
+// with no parent; the frame (PageSizeToolWindow) gives it the list with the page sizes, the
+// document information, projects, closing, the overwrite question and the job's run. The
+// settings members are the window's truth: every widget slot copies its value at once, and
+// projects, the preview and jobs are read from the members. The preview sketches the selected
+// file's first page with the mark's rectangle. A project (".wpf", UTF-8) holds the frame's list
+// and every setting of both modes; a font named by a project is looked up in the font catalog,
+// never joined to a folder. A text mark needs a text: the window does not start a job without one.
 
-#include "app/tools/FileToolWindow.h"
+#include "app/tools/PageSizeToolWindow.h"
 
 class FontCatalog;
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QRadioButton;
-class QSpinBox;
 class WatermarkThread;
 
-class WatermarkPDFFilesWindow : public FileToolWindow {
+namespace Ui {
+class WatermarkPDFFilesWindow;
+}
+
+class WatermarkPDFFilesWindow : public PageSizeToolWindow {
     Q_OBJECT
 
 public:
@@ -52,10 +52,6 @@ protected:
     ToolThread* CreateThread() override;
     void ReportFinishedJob() override;
     void ResetToolSettings() override;
-    FileEntry MakeFileEntry(const QString& path) const override;
-    void ShowDocumentInfo(const QString& path) override;
-    void ResetDocumentInfo() override;
-    void FilesAdded() override;
     QString ProjectText() const override;
     bool ApplyProject(const QStringList& lines) override;
 
@@ -86,41 +82,16 @@ private slots:
 public:
     // Redraws the preview of the selected file's first page; keeps the picture without a
     // selected row.
-    void UpdatePreview();
+    void UpdatePreview() override;
 
 private:
-    void BuildForm();
     WatermarkThread* Thread();
     // The widgets show the members (without their slots running).
     void ApplySettingsToUi();
     void EnableOffsetsForPosition();
     void SetOffsetRanges();
-    // The page size of the selected row, else of the first file, else A4.
-    QSize ReferencePage() const;
 
+    Ui::WatermarkPDFFilesWindow* ui;
     const FontCatalog& catalog;
     QMenu* tokenMenu = nullptr;
-
-    QRadioButton* radioTextWatermark = nullptr;
-    QRadioButton* radioImageWatermark = nullptr;
-    QLineEdit* editText = nullptr;
-    QPushButton* buttonAddToken = nullptr;
-    QComboBox* comboFont = nullptr;
-    QSpinBox* spinSize = nullptr;
-    QPushButton* buttonColor = nullptr;
-    QLineEdit* editImage = nullptr;
-    QPushButton* buttonBrowseImage = nullptr;
-    QSpinBox* spinScale = nullptr;
-    QComboBox* comboPosition = nullptr;
-    QComboBox* comboPositionMode = nullptr;
-    QSpinBox* spinOffsetX = nullptr;
-    QSpinBox* spinOffsetY = nullptr;
-    QCheckBox* checkPageIntervals = nullptr;
-    QLineEdit* editPageIntervals = nullptr;
-    QLineEdit* editOutputNames = nullptr;
-    QLineEdit* editOutputFolder = nullptr;
-    QLabel* labelPreview = nullptr;
-    QLabel* labelDocInfo = nullptr;
-    QProgressBar* progressWatermark = nullptr;
-    QPushButton* buttonWatermarkFiles = nullptr;
 };

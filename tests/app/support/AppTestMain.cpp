@@ -22,7 +22,9 @@ bool PrepareEnvironment(const QString& home)
     qputenv("XDG_DATA_HOME", QFile::encodeName(data));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The screen tests choose a real X server.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     return true;
 }
 

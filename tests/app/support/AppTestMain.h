@@ -1,7 +1,8 @@
 #pragma once
 // The main function of an application test program. Before the QApplication exists it points
 // HOME and the XDG folders at a fresh temporary folder (so settings and standard folders never
-// touch the real user's) and selects the offscreen platform; then it runs the test class.
+// touch the real user's) and selects the offscreen platform unless a platform is chosen
+// already; then it runs the test class.
 
 #include <QApplication>
 #include <QTemporaryDir>

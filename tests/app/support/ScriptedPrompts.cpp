@@ -77,14 +77,29 @@ void ScriptedPrompts::Warning(QWidget* parent, const QString& title, const QStri
 
 QMessageBox::StandardButton ScriptedPrompts::Question(QWidget* parent, const QString& title, const QString& text,
                                                       QMessageBox::StandardButtons buttons,
-                                                      QMessageBox::StandardButton defaultButton)
+                                                      QMessageBox::StandardButton defaultButton,
+                                                      QuestionCloser* closer)
 {
     Add(QStringLiteral("question"), parent, title, text);
-    records.last().buttons = buttons;
-    records.last().defaultButton = defaultButton;
+    const int record = records.size() - 1;
+    records[record].buttons = buttons;
+    records[record].defaultButton = defaultButton;
+    const QMessageBox::StandardButton escape =
+        buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+    openQuestionClosed = false;
+    if (closer)
+        closer->close = [this]() { openQuestionClosed = true; };
+    if (whileQuestionOpen)
+        whileQuestionOpen();
+    if (closer)
+        closer->close = nullptr;
+    if (openQuestionClosed) {
+        records[record].closedFromOutside = true;
+        return escape;
+    }
     if (!questionAnswers.isEmpty())
         return questionAnswers.takeFirst();
-    return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+    return escape;
 }
 
 int ScriptedPrompts::AskOverwrite(QWidget* parent, const QString& filePath)

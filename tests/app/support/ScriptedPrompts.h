@@ -26,6 +26,7 @@ public:
         QMessageBox::StandardButtons buttons;  // the buttons of a question
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         SaveFileOptions saveOptions;           // the options of a save dialog
+        bool closedFromOutside = false;        // a question its asker closed while it was open
     };
 
     ScriptedPrompts();
@@ -38,6 +39,10 @@ public:
     QStringList folderAnswers;
     QList<QMessageBox::StandardButton> questionAnswers;
     QList<int> overwriteAnswers;
+    // Runs while a question is open, before it is answered (as a user who waits); a question
+    // that its closer closes meanwhile (openQuestionClosed) answers its escape button.
+    std::function<void()> whileQuestionOpen;
+    bool openQuestionClosed = false;
     // Runs the program's own dialogs (which are not executed); by default they are rejected.
     std::function<int(QDialog&)> dialogHandler;
 
@@ -55,7 +60,8 @@ public:
     void Warning(QWidget* parent, const QString& title, const QString& text) override;
     QMessageBox::StandardButton Question(QWidget* parent, const QString& title, const QString& text,
                                          QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton defaultButton) override;
+                                         QMessageBox::StandardButton defaultButton,
+                                         QuestionCloser* closer = nullptr) override;
     int AskOverwrite(QWidget* parent, const QString& filePath) override;
     int RunDialog(QDialog& dialog) override;
 

@@ -122,9 +122,10 @@ private slots:
     {
         ScriptedPrompts prompts;
         CropPDFFilesWindow window;
+        // The size it is built with; opened, it fits the screen.
+        QCOMPARE(window.size(), QSize(1024, 555));
         window.OpenWindow();
         QCOMPARE(window.windowTitle(), kTitle);
-        QCOMPARE(window.size(), QSize(1024, 555));
         auto* combo = Find<QComboBox>(window, "comboPositionMode");
         QCOMPARE(combo->count(), 2);
         QCOMPARE(combo->itemText(0), QStringLiteral("Points"));

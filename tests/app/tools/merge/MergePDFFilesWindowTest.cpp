@@ -539,6 +539,15 @@ private slots:
         QCOMPARE(question.defaultButton, QMessageBox::No);
         QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 2);
         QCOMPARE(Contents(output), "%FAKE\n" + Contents(a) + Contents(b) + "%END\n");
+
+        // A name typed without an extension gets ".pdf"; one with an extension keeps it.
+        prompts.fileNameAnswers = QStringList{outFolder + "/bare", outFolder + "/b.BIN"};
+        button->click();
+        QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 3);
+        button->click();
+        QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 4);
+        QCOMPARE(prompts.Of(QStringLiteral("saveFileName")).last().saveOptions.defaultSuffix, QStringLiteral("pdf"));
+        QCOMPARE(Files(outFolder), (QStringList{"b.BIN", "bare.pdf", "merged.pdf"}));
     }
 
     void aMergeNamesTheInputsItCouldNotAdd()
@@ -958,6 +967,30 @@ private slots:
         prompts.fileNameAnswers = QStringList{output};
         Click(window, "buttonMergeFiles");
         QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
+    }
+
+    void aMergeThatEndsWhileTheCloseQuestionIsOpenClosesItAndReports()
+    {
+        ScriptedPrompts prompts;
+        FakeMergeScript script;
+        TestableMergeWindow window(script);
+        window.OpenWindow();
+        Fill(window, {Pdf(QStringLiteral("ending/a.pdf"))});
+        script.CloseGate();
+        prompts.fileNameAnswers = QStringList{Fresh(QStringLiteral("out")) + QStringLiteral("/ended.pdf")};
+        Click(window, "buttonMergeFiles");
+        QTRY_VERIFY(script.waitingAtGate.load());
+        // The merge ends while the user still looks at the question.
+        prompts.whileQuestionOpen = [&]() {
+            script.OpenGate();
+            QTRY_VERIFY(prompts.openQuestionClosed);
+        };
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible() && !window.IsWorking());
+        // The save dialog, the question, then (not over it) the report.
+        QCOMPARE(prompts.records.size(), 3);
+        QVERIFY(prompts.records[1].closedFromOutside);
+        QCOMPARE(prompts.records[2].text, QStringLiteral("Documents merged successfully."));
     }
 
     void destroyingTheWindowDuringAMergeStopsTheJob()

@@ -369,6 +369,9 @@ private slots:
             {792, 612, 0, 0, 2, 0, 0, QSize(200, 154), QRect(1, 153, 0, 0)},
             {500, 500, 100, 50, 4, 0, 0, QSize(200, 200), QRect(80, 90, 40, 20)},
             {500, 500, 100, 50, 1, 10, 10, QSize(200, 200), QRect(155, 3, 40, 20)},
+            // Strips keep a picture of one pixel across.
+            {14400, 14, 0, 0, 2, 0, 0, QSize(200, 1), QRect(1, 0, 0, 0)},
+            {14, 14400, 0, 0, 2, 0, 0, QSize(1, 200), QRect(1, 199, 0, 0)},
         };
         for (const auto& row : previews) {
             const WatermarkPreview preview = PreviewGeometry(row.w, row.h, row.mw, row.mh, row.position, {row.ox, row.oy});

@@ -266,6 +266,57 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
     }
 
+    void aTextMarkNeedsAText_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no text") << 1 << "";
+        QTest::newRow("blanks only") << 1 << "   ";
+        QTest::newRow("an image mark needs none") << 2 << "";
+    }
+
+    void aTextMarkNeedsAText()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, text);
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        window.OpenWindow();
+        emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({Pdf(QStringLiteral("empty/doc.pdf"), {"One"})});
+        Find<QLineEdit>(window, "editText")->setText(text);
+        if (mode == 2)
+            Find<QRadioButton>(window, "radioImageWatermark")->click();
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        // Refused before any job, or run and reported (an image mark without an image fails).
+        QCOMPARE(window.IsWorking(), mode == 2);
+        QTRY_COMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text.startsWith(QStringLiteral("Please type the text")),
+                 mode == 1);
+    }
+
+    void theListOfAProjectIsReadLineByLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("a path alone has no size") << "/a/doc.pdf" << "/a/doc.pdf|0|0";
+        QTest::newRow("one bar") << "/a/doc.pdf|5" << "/a/doc.pdf|5|0|0";
+    }
+
+    void theListOfAProjectIsReadLineByLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, saved);
+        ScriptedPrompts prompts;
+        WatermarkPDFFilesWindow window(nullptr, catalog.get());
+        const QString project = folder.filePath(QStringLiteral("%1.wpf").arg(QTest::currentDataTag()));
+        const QString settings = "EndOfList\n1\nx\nTimes\n16\n0\n\n100\n2\n0\n50\n50\n0\n[1-3]\n[FileName]\n/out";
+        QVERIFY(TestPDF::Write(project, (line + QLatin1Char('\n') + settings).toUtf8()));
+        prompts.fileNameAnswers = QStringList{project};
+        Find<QAction>(window, "actionLoad")->trigger();
+        Find<QAction>(window, "actionSave")->trigger();
+        QCOMPARE(QString::fromUtf8(TestPDF::Read(project)), saved + QLatin1Char('\n') + settings);
+    }
+
     void closingDuringAJobStopsIt()
     {
         ScriptedPrompts prompts;
@@ -278,6 +329,7 @@ private slots:
         for (int i = 0; i < 6; ++i)
             docs << Pdf(QStringLiteral("close/d%1.pdf").arg(i), pages);
         emit Find<ListPDFFiles>(*window, "listPDFFiles")->FilesDropped(docs);
+        Find<QLineEdit>(*window, "editText")->setText(QStringLiteral("Draft"));
         const QString out = Fresh();
         prompts.folderAnswers = QStringList{out};
         Find<QPushButton>(*window, "buttonBrowse")->click();

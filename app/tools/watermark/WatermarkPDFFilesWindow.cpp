@@ -479,7 +479,8 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     QStringList problems;
     const QString projectFont = values.at(2);
     if (!catalog.DisplayNames().contains(projectFont))
-        problems << tr("The font \"%1\" is not installed; watermarks need a font that is.").arg(projectFont);
+        problems << tr("The font \"%1\" is not installed; watermarks need a font that is.")
+                        .arg(QuotedExcerpt(projectFont));
     const QString names = ProjectOutputNames(values.at(13), problems);
 
     ResetSettings();
@@ -495,7 +496,7 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     if (projectPosition >= PositionTopLeft && projectPosition <= PositionCenterBottom)
         position = projectPosition;
     else
-        problems << tr("The position %1 is unknown; Bottom Left is used.").arg(values.at(7));
+        problems << tr("The position %1 is unknown; Bottom Left is used.").arg(QuotedExcerpt(values.at(7)));
     unitMode = values.at(8).toInt() == UnitPercents ? UnitPercents : UnitPoints;
     offsetX = values.at(9).toInt();
     offsetY = values.at(10).toInt();

@@ -28,6 +28,7 @@
 #include <vector>
 
 class IPDFParserExtender;
+class InflateState;
 class PDFArray;
 class PDFDictionary;
 class PDFName;
@@ -164,7 +165,8 @@ private:
     ObjectStreamDataPtr LoadObjectStream(uint32_t inStreamID, uint32_t inObjectID);
     OpStatus ParseObjectStreamHeader(IByteReader* inReader, ObjectStreamData& ioData, long long inObjectsCount);
     // The header read straight from decoded data; false (nothing set) where the tokens must decide.
-    static bool ReadPlainObjectStreamHeader(const std::string& inData, long long inObjectsCount, ObjectStreamData& ioData);
+    static bool ReadPlainObjectStreamHeader(const Byte* inData, size_t inSize, long long inObjectsCount,
+                                            ObjectStreamData& ioData);
     PDFObject* ParseFromObjectStream(ObjectStreamData& inData, uint32_t inObjectID, long long inTarget);
     // Takes the value's reference; a reference is replaced by the object it names.
     PDFObject* ResolveReference(PDFObject* inValue);
@@ -209,8 +211,8 @@ private:
     std::list<ObjectStreamDataPtr> mObjectStreams;
     std::unordered_map<uint32_t, std::list<ObjectStreamDataPtr>::iterator> mObjectStreamsByID;
     size_t mObjectStreamBytes = 0;
-    // Scratch for decoding object streams, kept between them.
-    std::vector<Byte> mDecodeScratch;
+    // The inflate state of the Flate streams read, made once and reset for each.
+    std::shared_ptr<InflateState> mInflateState;
     std::unordered_set<uint32_t> mFailedObjectStreams;
     // Object streams being loaded right now, innermost last: a cycle and depth guard.
     std::vector<uint32_t> mObjectStreamsInProgress;

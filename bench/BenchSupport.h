@@ -146,6 +146,24 @@ inline void PrintLoad()
     std::printf("machine load (1, 5, 15 min): %.2f %.2f %.2f\n", load[0], load[1], load[2]);
 }
 
+// The length of the table with the tag in an sfnt (OpenType, TrueType) file; 0 when it has none.
+inline size_t SfntTableLength(const std::string& inFont, const char* inTag)
+{
+    auto at = [&inFont](size_t inOffset, int inBytes) {
+        uint32_t value = 0;
+        for (int i = 0; i < inBytes; ++i)
+            value = (value << 8) | static_cast<unsigned char>(inFont[inOffset + static_cast<size_t>(i)]);
+        return value;
+    };
+    if (inFont.size() < 12)
+        return 0;
+    const size_t tables = at(4, 2);
+    for (size_t i = 0; i < tables && 12 + 16 * i + 16 <= inFont.size(); ++i)
+        if (inFont.compare(12 + 16 * i, 4, inTag) == 0)
+            return at(12 + 16 * i + 12, 4);
+    return 0;
+}
+
 } // namespace bench
 
 namespace benchsupport {

@@ -80,25 +80,6 @@ int MakeSubset(const std::string& inPFB, const std::string& inNamesFile, const s
     return 0;
 }
 
-uint32_t BigEndian(const std::string& inData, size_t inAt, int inBytes)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < inBytes; ++i)
-        value = (value << 8) | static_cast<unsigned char>(inData[inAt + i]);
-    return value;
-}
-
-size_t CFFTableSize(const std::string& inOpenType)
-{
-    size_t tables = BigEndian(inOpenType, 4, 2);
-    for (size_t i = 0; i < tables; ++i) {
-        size_t record = 12 + 16 * i;
-        if (inOpenType.compare(record, 4, "CFF ") == 0)
-            return BigEndian(inOpenType, record + 12, 4);
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -150,7 +131,7 @@ int main(int argc, char** argv)
         const double hbTime = sides[1].Seconds().median;
         size_t ourSize = ReadAll(ours).size();
         std::string hb = ReadAll(theirs);
-        size_t hbCFF = CFFTableSize(hb);
+        size_t hbCFF = bench::SfntTableLength(hb, "CFF ");
         char label[32];
         std::snprintf(label, sizeof(label), "%zu glyphs", count);
         std::printf("%-22s %9.4f %9.4f %6.2f   %9zu %9zu %9zu %6.2f %6.2f\n", label, ourTime, hbTime, ourTime / hbTime,

@@ -19,13 +19,14 @@ bool Is(const std::string& inToken, const char (&inKeyword)[N])
 
 } // namespace
 
-void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider)
+void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider,
+                                    bool inSoleReader)
 {
     mSource = inSourceStream;
     mPositionProvider = inCurrentPositionProvider;
     mTokenBuffer.clear();
     mTokenBufferHead = 0;
-    mTokenReader.SetReadStream(inSourceStream);
+    mTokenReader.SetReadStream(inSourceStream, inSoleReader);
 }
 
 void PDFObjectParser::ResetReadState()
@@ -59,12 +60,12 @@ void PDFObjectParser::ReturnTokenToBuffer(const std::string& inToken)
     mTokenBuffer.push_back(inToken);
 }
 
-void PDFObjectParser::PushFront(const std::string& inToken)
+void PDFObjectParser::PushFront(std::string inToken)
 {
     if (mTokenBufferHead > 0)
-        mTokenBuffer[--mTokenBufferHead] = inToken;
+        mTokenBuffer[--mTokenBufferHead] = std::move(inToken);
     else
-        mTokenBuffer.insert(mTokenBuffer.begin(), inToken);
+        mTokenBuffer.insert(mTokenBuffer.begin(), std::move(inToken));
 }
 
 bool PDFObjectParser::IsNumber(const std::string& inToken)
@@ -424,7 +425,7 @@ bool PDFObjectParser::SkipValue(int inDepth)
         bool closes = Is(token, "]") || Is(token, ">>");
         if (depth == 0 && (closes || (!first && token[0] == '/'))) {
             // A key without a value ends the skipping as well; the dictionary reads on.
-            PushFront(token);
+            PushFront(std::move(token));
             return true;
         }
         first = false;

@@ -166,7 +166,10 @@ struct PDFParser::ObjectStreamData {
     }
 };
 
-PDFParser::PDFParser() = default;
+PDFParser::PDFParser()
+{
+    mObjectStreamParser.SetReadStream(&mObjectStreamView, nullptr, true);
+}
 
 PDFParser::~PDFParser()
 {
@@ -785,19 +788,38 @@ OpStatus PDFParser::ReadXrefStreamSegment(XrefTable& ioTable, long long inFirstI
                                           const int inWidths[3])
 {
     size_t entrySize = static_cast<size_t>(inWidths[0] + inWidths[1] + inWidths[2]);
-    Byte buffer[20];
+    // Entries are read many at a time: a reader call per entry cost more than the entry.
+    Byte buffer[4096];
+    const size_t perRead = sizeof(buffer) / entrySize;
+    size_t held = 0;
+    size_t next = 0;
+    bool cutEntry = false;
     for (long long i = 0; i < inCount; ++i) {
-        if (!inReader->HasMoreBytes())
-            break;
-        size_t got = ReadFully(inReader, buffer, entrySize);
-        if (got == 0)
-            break; // the data ends early: the remaining ids keep their entries
-        if (got < entrySize) {
-            TraceMessage("PDFParser::ReadXrefStreamSegment, failed to read the entry of object %lld", inFirstID + i);
-            return eFailure;
+        if (next == held) {
+            if (cutEntry) {
+                TraceMessage("PDFParser::ReadXrefStreamSegment, failed to read the entry of object %lld", inFirstID + i);
+                return eFailure;
+            }
+            if (!inReader->HasMoreBytes())
+                break;
+            const long long left = inCount - i;
+            const size_t want = (left < static_cast<long long>(perRead) ? static_cast<size_t>(left) : perRead) * entrySize;
+            size_t got = ReadFully(inReader, buffer, want);
+            if (got == 0)
+                break; // the data ends early: the remaining ids keep their entries
+            held = got / entrySize;
+            next = 0;
+            // The data ends inside an entry: the whole ones before it count, then reading fails.
+            cutEntry = got % entrySize != 0;
+            if (held == 0) {
+                TraceMessage("PDFParser::ReadXrefStreamSegment, failed to read the entry of object %lld", inFirstID + i);
+                return eFailure;
+            }
         }
+        const Byte* entryBytes = buffer + next * entrySize;
+        ++next;
         unsigned long long fields[3] = {0, 0, 0};
-        const Byte* cursor = buffer;
+        const Byte* cursor = entryBytes;
         for (int f = 0; f < 3; ++f)
             for (int k = 0; k < inWidths[f]; ++k)
                 fields[f] = (fields[f] << 8) | *cursor++;
@@ -1161,14 +1183,29 @@ PDFObject* PDFParser::ParseFromObjectStream(ObjectStreamData& inData, uint32_t i
                          static_cast<long long>(inObjectID), static_cast<long long>(inData.mStreamID));
             return nullptr;
         }
-        InputByteArrayStream bytes(inData.mData.bytes.get() + inTarget,
-                                   static_cast<LongFilePositionType>(inData.mData.size) - inTarget);
-        AdapterIByteReaderWithPositionToIReadPositionProvider position(&bytes);
-        PDFObjectParser parser;
-        parser.SetReadStream(&bytes, &position);
-        parser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
-        result = parser.ParseNextObject(mParserExtender);
-        mLastObjectSize = parser.GetObjectsBuilt();
+        // The data stays in memory and nobody else reads the view, so the parser keeps its bytes
+        // between tokens; positions count from the object's start.
+        std::unique_ptr<InputByteArrayStream> ownBytes;
+        std::unique_ptr<PDFObjectParser> ownParser;
+        InputByteArrayStream* bytes = &mObjectStreamView;
+        PDFObjectParser* parser = &mObjectStreamParser;
+        if (mObjectStreamParserBusy) {
+            ownBytes = std::make_unique<InputByteArrayStream>();
+            ownParser = std::make_unique<PDFObjectParser>();
+            bytes = ownBytes.get();
+            parser = ownParser.get();
+            parser->SetReadStream(bytes, nullptr, true);
+        }
+        // The bytes the parser kept of the last object are forgotten before the view moves.
+        parser->ResetReadState();
+        bytes->Assign(inData.mData.bytes.get() + inTarget, static_cast<LongFilePositionType>(inData.mData.size) - inTarget);
+        parser->SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
+        const bool wasBusy = mObjectStreamParserBusy;
+        mObjectStreamParserBusy = true;
+        result = parser->ParseNextObject(mParserExtender);
+        mObjectStreamParserBusy = wasBusy;
+        parser->SetKeptKeys(nullptr);
+        mLastObjectSize = parser->GetObjectsBuilt();
     } else {
         if (std::find(mObjectStreamsInProgress.begin(), mObjectStreamsInProgress.end(), inData.mStreamID) !=
             mObjectStreamsInProgress.end()) {

@@ -11,6 +11,7 @@
 
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteReaderWithPosition.h"
+#include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/IReadPositionProvider.h"
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/parsing/InheritedPageEntry.h"
@@ -213,6 +214,12 @@ private:
     size_t mObjectStreamBytes = 0;
     // The inflate state of the Flate streams read, made once and reset for each.
     std::shared_ptr<InflateState> mInflateState;
+    // The objects of decoded object streams are read through one parser over one byte view, both
+    // kept: the page walk reads thousands of them. Busy while it parses, so that a nested read
+    // makes its own.
+    InputByteArrayStream mObjectStreamView;
+    PDFObjectParser mObjectStreamParser;
+    bool mObjectStreamParserBusy = false;
     std::unordered_set<uint32_t> mFailedObjectStreams;
     // Object streams being loaded right now, innermost last: a cycle and depth guard.
     std::vector<uint32_t> mObjectStreamsInProgress;

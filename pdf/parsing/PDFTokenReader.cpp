@@ -29,11 +29,14 @@ constexpr ByteClasses kClasses;
 
 } // namespace
 
-void PDFTokenReader::SetReadStream(IByteReader* inSourceStream)
+const unsigned char (*const PDFTokenReader::sClassSets)[256] = kClasses.in;
+
+void PDFTokenReader::SetReadStream(IByteReader* inSourceStream, bool inSoleReader)
 {
     ReleaseWindow();
     mSource = inSourceStream;
     mWindowSource = dynamic_cast<IByteReaderWindow*>(inSourceStream);
+    mSoleReader = inSoleReader;
     ResetReadState();
 }
 
@@ -56,22 +59,6 @@ bool PDFTokenReader::IsPDFWhitespace(Byte inByte)
 bool PDFTokenReader::IsPDFDelimiter(Byte inByte)
 {
     return kClasses.of[inByte] == kDelimiter;
-}
-
-size_t PDFTokenReader::TakeRunFromWindow(unsigned char inClasses, size_t inLimit)
-{
-    if (mHasPutBackByte || mWindowTaken >= mWindowSize)
-        return 0;
-    const Byte* start = mWindow + mWindowTaken;
-    const Byte* end = mWindowSize - mWindowTaken > inLimit ? start + inLimit : mWindow + mWindowSize;
-    const unsigned char* wanted = kClasses.in[inClasses & 7];
-    const Byte* at = start;
-    while (at < end && wanted[*at])
-        ++at;
-    size_t taken = static_cast<size_t>(at - start);
-    mWindowTaken += taken;
-    mReadPosition += static_cast<long long>(taken);
-    return taken;
 }
 
 void PDFTokenReader::PutBack(Byte inByte)
@@ -111,7 +98,7 @@ void PDFTokenReader::ReleaseWindow()
 int PDFTokenReader::GetNextByteForToken(Byte& outByte)
 {
     bool got = NextByte(outByte);
-    ReleaseWindow();
+    EndCall();
     return got ? 0 : -1;
 }
 
@@ -132,13 +119,13 @@ void PDFTokenReader::SkipWhitespace()
 void PDFTokenReader::SkipTillToken()
 {
     SkipWhitespace();
-    ReleaseWindow();
+    EndCall();
 }
 
 PDFTokenReader::SkipResult PDFTokenReader::SkipToClose(int inMaxOpen)
 {
     SkipResult result = SkipNested(inMaxOpen);
-    ReleaseWindow();
+    EndCall();
     return result;
 }
 
@@ -164,7 +151,7 @@ void PDFTokenReader::SkipPlainTokens()
         if (mWindowTaken < mWindowSize)
             break;
     }
-    ReleaseWindow();
+    EndCall();
 }
 
 PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
@@ -248,7 +235,7 @@ bool PDFTokenReader::ReadNextToken(std::string& outToken)
 {
     outToken.clear();
     bool found = ReadToken(outToken);
-    ReleaseWindow();
+    EndCall();
     return found;
 }
 

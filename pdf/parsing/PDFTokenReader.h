@@ -39,6 +39,13 @@ public:
     // included).
     enum class SkipResult { eClosed, eEnded, eTooDeep };
     SkipResult SkipToClose(int inMaxOpen);
+    // Passes over the value after a dictionary key, cutting bytes as ReadNextToken would but
+    // keeping none: its first token (a name included), an array or dictionary to its matching
+    // end, and what follows up to the next name ("id gen R"). It stops before that name or a "]"
+    // (eBeforeNext), or after the ">>" that ends the dictionary (eDictionaryClosed). Nested arrays
+    // and dictionaries count up to inMaxOpen levels open at once.
+    enum class ValueEnd { eBeforeNext, eDictionaryClosed, eEnded, eTooDeep };
+    ValueEnd SkipDictionaryValue(int inMaxOpen);
     // Passes over whitespace and the bytes of numbers and keywords up to the next delimiter,
     // where ReadNextToken goes on; only what a window source holds in memory is passed over.
     void SkipPlainTokens();
@@ -77,13 +84,17 @@ private:
     // slot; the count taken. Inline: it runs once or more for every token.
     size_t TakeRunFromWindow(unsigned char inClasses, size_t inLimit)
     {
+        return TakeRunWhile(sClassSets[inClasses & 7], inLimit);
+    }
+    // The same for the bytes whose entry in inTaken is 1.
+    size_t TakeRunWhile(const unsigned char* inTaken, size_t inLimit)
+    {
         if (mHasPutBackByte || mWindowTaken >= mWindowSize)
             return 0;
         const Byte* start = mWindow + mWindowTaken;
         const Byte* end = mWindowSize - mWindowTaken > inLimit ? start + inLimit : mWindow + mWindowSize;
-        const unsigned char* wanted = sClassSets[inClasses & 7];
         const Byte* at = start;
-        while (at < end && wanted[*at])
+        while (at < end && inTaken[*at])
             ++at;
         size_t taken = static_cast<size_t>(at - start);
         mWindowTaken += taken;
@@ -104,6 +115,11 @@ private:
     bool ReadToken(std::string& outToken);
     void SkipWhitespace();
     SkipResult SkipNested(int inMaxOpen);
+    ValueEnd PassDictionaryValue(int inMaxOpen);
+    // After its opening parenthesis; false when the data ends first.
+    bool PassLiteralString();
+    // Up to and with the first of the two bytes; false when the data ends first.
+    bool PassUntil(Byte inLast, Byte inOtherLast);
     void PutBack(Byte inByte);
     bool ReadLiteralString(std::string& ioToken);
     bool ReadHexString(std::string& ioToken);

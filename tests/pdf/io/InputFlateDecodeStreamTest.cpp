@@ -153,6 +153,52 @@ TEST(InputFlateDecodeStream, DamagedDataFailsForGoodAndIsNeverPassedThrough)
     }
 }
 
+TEST(InputFlateDecodeStream, OneSharedStateServesStreamAfterStreamAndAfterDamage)
+{
+    // Streams of sizes around the 64 KB input piece, one after another through one state; a
+    // damaged, a cut, a non-zlib and a dropped-midway stream among them leave nothing behind
+    // for the next one.
+    auto shared = std::make_shared<InflateState>();
+    std::vector<std::pair<Bytes, Bytes>> good; // (data, compressed)
+    for (size_t size : {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(65537), size_t(262145)}) {
+        Bytes data = PseudoRandomBytes(size, static_cast<uint32_t>(size + 1)); // barely compresses
+        good.emplace_back(data, Compress(data));
+    }
+    Bytes damaged = good[4].second;
+    damaged[damaged.size() / 2] ^= 0x5A;
+    const Bytes cut(good[5].second.begin(), good[5].second.begin() + 70000);
+    LogCapture log;
+    for (const Bytes& bad : {damaged, cut, ToBytes("not zlib at all")}) {
+        for (const auto& [data, compressed] : good) {
+            InputFlateDecodeStream decoder(new OwnedBytesReader(compressed, 1000), shared);
+            ASSERT_EQ(decoder.StartEncoding(), eSuccess);
+            EXPECT_EQ(ReadAll(decoder, 333), data) << data.size();
+        }
+        InputFlateDecodeStream broken(new OwnedBytesReader(bad), shared);
+        ASSERT_EQ(broken.StartEncoding(), eSuccess);
+        ReadAll(broken, 4096);
+        EXPECT_FALSE(broken.HasMoreBytes());
+        InputFlateDecodeStream dropped(new OwnedBytesReader(good[5].second), shared);
+        Byte some[100];
+        EXPECT_EQ(dropped.Read(some, sizeof(some)), sizeof(some));
+    }
+
+    // While one reader holds the state, another makes its own: reads that take turns both decode.
+    InputFlateDecodeStream first(new OwnedBytesReader(good[5].second), shared);
+    InputFlateDecodeStream second(new OwnedBytesReader(good[3].second), shared);
+    Bytes firstOut(good[5].first.size()), secondOut(good[3].first.size());
+    size_t firstAt = 0, secondAt = 0;
+    while (firstAt < firstOut.size() || secondAt < secondOut.size()) {
+        size_t got = first.Read(firstOut.data() + firstAt, std::min<size_t>(7777, firstOut.size() - firstAt));
+        size_t other = second.Read(secondOut.data() + secondAt, std::min<size_t>(5000, secondOut.size() - secondAt));
+        ASSERT_TRUE(got > 0 || other > 0);
+        firstAt += got;
+        secondAt += other;
+    }
+    EXPECT_EQ(firstOut, good[5].first);
+    EXPECT_EQ(secondOut, good[3].first);
+}
+
 TEST(InputFlateDecodeStream, AnEmptySourceGivesNothing)
 {
     LogCapture log;

@@ -180,11 +180,27 @@ bool PrintWithQt(const QTextDocument& inDocument, const QString& inPath)
     return true;
 }
 
-std::string Output(const std::string& inCommand)
+// The rows of a table that poppler's tools print below a line of dashes, split into words.
+std::vector<std::vector<std::string>> TableRows(const std::string& inCommand)
 {
     std::string output;
     testsupport::Run(inCommand, &output);
-    return output;
+    std::istringstream lines(output);
+    std::vector<std::vector<std::string>> rows;
+    bool body = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.compare(0, 3, "---") == 0) {
+            body = true;
+            continue;
+        }
+        std::istringstream words(line);
+        std::vector<std::string> row;
+        for (std::string word; words >> word;)
+            row.push_back(word);
+        if (body)
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 // What a PDF file holds, as poppler's tools read it: pages, bytes, fonts (embedded or not) and
@@ -192,42 +208,22 @@ std::string Output(const std::string& inCommand)
 std::string Describe(const QString& inPath)
 {
     const std::string path = testsupport::Quote(inPath.toStdString());
+    std::string info;
+    testsupport::Run("pdfinfo " + path, &info);
     std::string pages = "?";
-    std::istringstream info(Output("pdfinfo " + path));
-    for (std::string line; std::getline(info, line);)
+    std::istringstream lines(info);
+    for (std::string line; std::getline(lines, line);)
         if (line.compare(0, 6, "Pages:") == 0)
             pages = line.substr(line.find_first_not_of(' ', 6));
     std::string fonts;
-    std::istringstream fontList(Output("pdffonts " + path));
-    bool body = false;
-    for (std::string line; std::getline(fontList, line);) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        std::istringstream fields(line);
-        std::vector<std::string> field;
-        for (std::string word; fields >> word;)
-            field.push_back(word);
-        // name, type (one or two words), encoding, emb, sub, uni, object, id
-        if (body && field.size() >= 8)
-            fonts += (fonts.empty() ? "" : ", ") + field[0] + (field[field.size() - 5] == "yes" ? " (embedded)" : " (not embedded)");
-    }
+    // name, type (one or two words), encoding, emb, sub, uni, object, id
+    for (const std::vector<std::string>& row : TableRows("pdffonts " + path))
+        if (row.size() >= 8)
+            fonts += (fonts.empty() ? "" : ", ") + row[0] + (row[row.size() - 5] == "yes" ? " (embedded)" : " (not embedded)");
     std::map<std::string, int> encodings;
-    std::istringstream imageList(Output("pdfimages -list " + path));
-    body = false;
-    for (std::string line; std::getline(imageList, line);) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        std::istringstream fields(line);
-        std::vector<std::string> field;
-        for (std::string word; fields >> word;)
-            field.push_back(word);
-        if (body && field.size() > 8)
-            ++encodings[field[2] == "smask" ? "smask " + field[8] : field[8]];
-    }
+    for (const std::vector<std::string>& row : TableRows("pdfimages -list " + path))
+        if (row.size() > 8)
+            ++encodings[row[2] == "smask" ? "smask " + row[8] : row[8]];
     std::string images;
     for (const auto& encoding : encodings)
         images += (images.empty() ? "" : ", ") + std::to_string(encoding.second) + " " + encoding.first;

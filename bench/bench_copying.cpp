@@ -103,7 +103,7 @@ void RunWorkload(const std::string& inTitle, std::vector<Tool> inTools, int inEx
                 files += entry.path().extension() == ".pdf";
             check = static_cast<int>(files) == inExpectedPages ? "ok" : "files " + std::to_string(files);
         }
-        // mutool merge answers 3 on a success with warnings.
+        // qpdf answers 3 for a success with warnings.
         const int status = sides[t].Status();
         if (status != 0 && status != 3)
             check += " (exit " + std::to_string(status) + ")";

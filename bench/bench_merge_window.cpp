@@ -198,6 +198,8 @@ WindowRun MergeFromWindow(MergePDFFilesWindow& window, ReportingPrompts& prompts
     QTimer::singleShot(600000, &loop, [&]() { loop.quit(); });
 
     prompts.fileNameAnswers = QStringList{output};
+    // The output of the last run is there: the window asks before it replaces it.
+    prompts.questionAnswers = {QMessageBox::Yes};
     ticker.start();
     clock.start();
     lastTick = 0;

@@ -1,17 +1,170 @@
 #pragma once
-// What the copying and split benchmarks share: an ordinary generated document (text pages in two
-// standard fonts with some drawing, a logo image on every page, a photo-like image on every
-// tenth, pages in nodes of ten), written classic or with object streams by qpdf, and qpdf's page
-// count of an output. Children are run and measured by ChildProcess.h.
+// What the benchmarks share:
+// - how sides are timed against each other (bench::Interleave): the sides take turns, the order
+//   turning by one each round so that none always runs first or after the same neighbour; one
+//   warm-up round is not counted and at least kMinRuns rounds are; each side is summarised by
+//   its median and its spread (fastest and slowest run), never by its fastest run alone;
+// - an ordinary generated document (text pages in two standard fonts with some drawing, a logo
+//   image on every page, a photo-like image on every tenth, pages in nodes of ten), written
+//   classic or with object streams by qpdf, and qpdf's page count of an output.
+// Children are run and measured by ChildProcess.h.
 
+#include "ChildProcess.h"
 #include "tests/pdf/copying/FlateTestData.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
+
+namespace bench {
+
+constexpr int kMinRuns = 5;
+
+// The run count a benchmark's argument asks for, never below kMinRuns.
+inline int RunCount(int argc, char** argv, int inArgument, int inDefault)
+{
+    return std::max(kMinRuns, argc > inArgument ? std::atoi(argv[inArgument]) : inDefault);
+}
+
+struct Spread {
+    double median = 0;
+    double low = 0;
+    double high = 0;
+};
+
+inline Spread SpreadOf(std::vector<double> inValues)
+{
+    Spread spread;
+    if (inValues.empty())
+        return spread;
+    std::sort(inValues.begin(), inValues.end());
+    const size_t n = inValues.size();
+    spread.median = n % 2 ? inValues[n / 2] : (inValues[n / 2 - 1] + inValues[n / 2]) / 2;
+    spread.low = inValues.front();
+    spread.high = inValues.back();
+    return spread;
+}
+
+// "0.0123 [0.0119-0.0131]": the median, then the fastest and slowest run.
+inline std::string Format(const Spread& inSpread, int inDecimals = 4)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "%.*f [%.*f-%.*f]", inDecimals, inSpread.median, inDecimals, inSpread.low,
+                  inDecimals, inSpread.high);
+    return text;
+}
+
+// The runs of one side.
+struct SideRuns {
+    std::vector<Measure> runs;
+
+    Spread Seconds() const { return Of(&Measure::seconds); }
+    Spread CpuSeconds() const { return Of(&Measure::cpuSeconds); }
+    long PeakKB() const
+    {
+        long peak = 0;
+        for (const Measure& run : runs)
+            peak = std::max(peak, run.peakKB);
+        return peak;
+    }
+    // The first failing run's status, 0 when every run succeeded.
+    int Status() const
+    {
+        for (const Measure& run : runs)
+            if (run.status != 0)
+                return run.status;
+        return 0;
+    }
+
+private:
+    Spread Of(double Measure::*inField) const
+    {
+        std::vector<double> values;
+        for (const Measure& run : runs)
+            values.push_back(run.*inField);
+        return SpreadOf(values);
+    }
+};
+
+// inRunOnce(side, round) does one run of a side and measures it; round -1 is the warm-up.
+inline std::vector<SideRuns> Interleave(size_t inSides, int inRuns,
+                                        const std::function<Measure(size_t, int)>& inRunOnce)
+{
+    std::vector<SideRuns> sides(inSides);
+    for (int round = -1; round < std::max(inRuns, kMinRuns); ++round) {
+        for (size_t turn = 0; turn < inSides; ++turn) {
+            const size_t side = (turn + static_cast<size_t>(round + 1)) % inSides;
+            Measure measure = inRunOnce(side, round);
+            if (round >= 0)
+                sides[side].runs.push_back(measure);
+        }
+    }
+    return sides;
+}
+
+// One run of work done inside this process: wall time and the process's processor time; the
+// status is 1 when the work reports failure.
+inline Measure TimeInProcess(const std::function<bool()>& inWork)
+{
+    auto cpuNow = []() {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    };
+    Measure measure;
+    const double cpuStart = cpuNow();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = inWork();
+    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    measure.cpuSeconds = cpuNow() - cpuStart;
+    measure.status = ok ? 0 : 1;
+    return measure;
+}
+
+// Work done inside this process, one function a side, taking turns as Interleave does.
+inline std::vector<SideRuns> InterleaveInProcess(int inRuns, const std::vector<std::function<bool()>>& inSides)
+{
+    return Interleave(inSides.size(), inRuns, [&](size_t inSide, int) { return TimeInProcess(inSides[inSide]); });
+}
+
+// The machine's load when the figures were taken: they mean little on a busy machine.
+inline void PrintLoad()
+{
+    double load[3] = {0, 0, 0};
+    if (FILE* file = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(file, "%lf %lf %lf", &load[0], &load[1], &load[2]) != 3)
+            load[0] = load[1] = load[2] = -1;
+        std::fclose(file);
+    }
+    std::printf("machine load (1, 5, 15 min): %.2f %.2f %.2f\n", load[0], load[1], load[2]);
+}
+
+// The length of the table with the tag in an sfnt (OpenType, TrueType) file; 0 when it has none.
+inline size_t SfntTableLength(const std::string& inFont, const char* inTag)
+{
+    auto at = [&inFont](size_t inOffset, int inBytes) {
+        uint32_t value = 0;
+        for (int i = 0; i < inBytes; ++i)
+            value = (value << 8) | static_cast<unsigned char>(inFont[inOffset + static_cast<size_t>(i)]);
+        return value;
+    };
+    if (inFont.size() < 12)
+        return 0;
+    const size_t tables = at(4, 2);
+    for (size_t i = 0; i < tables && 12 + 16 * i + 16 <= inFont.size(); ++i)
+        if (inFont.compare(12 + 16 * i, 4, inTag) == 0)
+            return at(12 + 16 * i + 12, 4);
+    return 0;
+}
+
+} // namespace bench
 
 namespace benchsupport {
 

@@ -1,7 +1,9 @@
 // Throughput of the decoding filters on in-memory data: Flate (against zlib's own one-shot
-// uncompress and against feeding inflate one byte per call), PNG Up and Paeth predictors over
-// Flate, and ASCII85.
+// uncompress and against feeding inflate one byte per call, taking turns), PNG Up and Paeth
+// predictors over Flate, and ASCII85. Each figure is the median and spread of the runs after a
+// warm-up. Usage: FilterDecodeBench [runs]
 
+#include "bench/BenchSupport.h"
 #include "pdf/io/InputAscii85DecodeStream.h"
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/InputFlateDecodeStream.h"
@@ -10,7 +12,6 @@
 
 #include <zlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,7 +19,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<Byte>;
 
 Bytes SampleData(size_t inSize)
@@ -57,10 +57,12 @@ size_t Drain(IByteReader& inReader)
     return total;
 }
 
-void Report(const char* inName, size_t inBytes, Clock::time_point inStart)
+void Report(const char* inName, size_t inBytes, const bench::SideRuns& inRuns)
 {
-    double seconds = std::chrono::duration<double>(Clock::now() - inStart).count();
-    printf("%-44s %10zu bytes  %8.1f ms  %8.1f MB/s\n", inName, inBytes, seconds * 1000, inBytes / seconds / 1e6);
+    const bench::Spread seconds = inRuns.Seconds();
+    printf("%-44s %10zu bytes  ms %-24s  %8.1f MB/s%s\n", inName, inBytes,
+           bench::Format({seconds.median * 1000, seconds.low * 1000, seconds.high * 1000}, 1).c_str(),
+           inBytes / seconds.median / 1e6, inRuns.Status() != 0 ? " (FAILED)" : "");
 }
 
 // Feeds inflate one input byte per call, each byte asked of a limited reader over the data,
@@ -90,30 +92,42 @@ size_t InflateByteByByte(const Bytes& inCompressed, size_t inExpected)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     const size_t size = 64 * 1024 * 1024;
     Bytes data = SampleData(size);
     Bytes compressed = Compress(data);
-    printf("sample: %zu bytes, compressed to %zu\n", data.size(), compressed.size());
+    printf("sample: %zu bytes, compressed to %zu; %d runs each\n", data.size(), compressed.size(), runs);
+    bench::PrintLoad();
 
     {
         Bytes out(size);
-        uLongf outSize = static_cast<uLongf>(size);
-        auto start = Clock::now();
-        uncompress(out.data(), &outSize, compressed.data(), static_cast<uLong>(compressed.size()));
-        Report("zlib uncompress, one call", outSize, start);
-    }
-    {
-        auto start = Clock::now();
-        size_t produced = InflateByteByByte(compressed, size);
-        Report("inflate fed one byte per reader call", produced, start);
-    }
-    {
-        auto start = Clock::now();
-        InputFlateDecodeStream flate(new InputByteArrayStream(compressed.data(), static_cast<long long>(compressed.size())));
-        flate.StartEncoding();
-        Report("InputFlateDecodeStream", Drain(flate), start);
+        size_t produced[3] = {0, 0, 0};
+        const std::vector<bench::SideRuns> sides = bench::InterleaveInProcess(
+            runs, {[&]() {
+                       uLongf outSize = static_cast<uLongf>(size);
+                       bool ok = uncompress(out.data(), &outSize, compressed.data(),
+                                            static_cast<uLong>(compressed.size())) == Z_OK;
+                       produced[0] = outSize;
+                       return ok;
+                   },
+                   [&]() {
+                       produced[1] = InflateByteByByte(compressed, size);
+                       return produced[1] == size;
+                   },
+                   [&]() {
+                       InputFlateDecodeStream flate(
+                           new InputByteArrayStream(compressed.data(), static_cast<long long>(compressed.size())));
+                       flate.StartEncoding();
+                       produced[2] = Drain(flate);
+                       return produced[2] == size;
+                   }});
+        Report("zlib uncompress, one call", produced[0], sides[0]);
+        Report("inflate fed one byte per reader call", produced[1], sides[1]);
+        Report("InputFlateDecodeStream", produced[2], sides[2]);
+        printf("InputFlateDecodeStream / zlib uncompress (medians): %.2f times the time\n",
+               sides[2].Seconds().median / sides[0].Seconds().median);
     }
 
     const long long columns = 1000;
@@ -124,11 +138,15 @@ int main()
             rows.insert(rows.end(), data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + columns));
         }
         Bytes packed = Compress(rows);
-        auto start = Clock::now();
-        InputFlateDecodeStream* flate = new InputFlateDecodeStream(new InputByteArrayStream(packed.data(), static_cast<long long>(packed.size())));
-        flate->StartEncoding();
-        std::unique_ptr<IByteReader> predictor(CreatePredictorStream(flate, 10 + type, 1, 8, columns));
-        Report(type == 2 ? "Flate + PNG Up predictor" : "Flate + PNG Paeth predictor", Drain(*predictor), start);
+        size_t produced = 0;
+        const std::vector<bench::SideRuns> sides = bench::InterleaveInProcess(runs, {[&]() {
+            InputFlateDecodeStream* flate = new InputFlateDecodeStream(new InputByteArrayStream(packed.data(), static_cast<long long>(packed.size())));
+            flate->StartEncoding();
+            std::unique_ptr<IByteReader> predictor(CreatePredictorStream(flate, 10 + type, 1, 8, columns));
+            produced = Drain(*predictor);
+            return produced > 0;
+        }});
+        Report(type == 2 ? "Flate + PNG Up predictor" : "Flate + PNG Paeth predictor", produced, sides[0]);
     }
 
     {
@@ -141,10 +159,13 @@ int main()
         }
         text.push_back('~');
         text.push_back('>');
-        auto start = Clock::now();
-        InputAscii85DecodeStream ascii85(new InputByteArrayStream(text.data(), static_cast<long long>(text.size())));
-        size_t produced = Drain(ascii85);
-        Report("InputAscii85DecodeStream (output bytes)", produced, start);
+        size_t produced = 0;
+        const std::vector<bench::SideRuns> sides = bench::InterleaveInProcess(runs, {[&]() {
+            InputAscii85DecodeStream ascii85(new InputByteArrayStream(text.data(), static_cast<long long>(text.size())));
+            produced = Drain(ascii85);
+            return produced > 0;
+        }});
+        Report("InputAscii85DecodeStream (output bytes)", produced, sides[0]);
     }
     return 0;
 }

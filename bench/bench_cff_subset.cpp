@@ -1,126 +1,99 @@
-// CFF subsetting beside hb-subset (Debian's libharfbuzz-bin) on the same glyphs: 100 and 3,000
-// glyphs (all of them where the font has fewer) of an OpenType font of fonts-urw-base35 and of
-// Noto Sans CJK. Ours reads the font file and builds the flattened CFF subset in memory;
-// hb-subset runs as its command line does and writes an OpenType file, whose "CFF " table is
-// compared with our CFF program. hb-subset keeps subroutines; its --desubroutinize output is
-// shown as well. Times are the best of the repeats. Usage: bench_cff_subset [repeats]
+// CFF subsetting beside HarfBuzz's subsetter on the same glyphs, both in this process and taking
+// turns: each side reads the font file and builds its subset in memory (ours the CFF program,
+// HarfBuzz an OpenType file whose "CFF " table is compared with it). Ours flattens every glyph
+// program (no subroutines), so HarfBuzz is timed both keeping subroutines (as hb-subset does by
+// default) and with --desubroutinize, the like-for-like case; pyftsubset's CFF size for the same
+// glyphs is shown beside them. Glyph sets: 100 and 3,000 glyphs (all of them where the font has
+// fewer) of an OpenType font of fonts-urw-base35 and of Noto Sans CJK, consecutive from glyph 1
+// and spread evenly over the font, as the characters of a real text are.
+// Usage: bench_cff_subset [runs]
 
+#include "bench/FontSubsetPeers.h"
 #include "pdf/fonts/CFFEmbeddedFontWriter.h"
 #include "pdf/io/InputFile.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point inStart)
-{
-    return std::chrono::duration<double>(Clock::now() - inStart).count();
-}
-
-std::string ReadAll(const std::string& inPath)
-{
-    std::ifstream file(inPath, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-uint32_t UInt32At(const std::string& inBytes, size_t inAt)
-{
-    return (static_cast<uint32_t>(static_cast<unsigned char>(inBytes[inAt])) << 24) |
-           (static_cast<uint32_t>(static_cast<unsigned char>(inBytes[inAt + 1])) << 16) |
-           (static_cast<uint32_t>(static_cast<unsigned char>(inBytes[inAt + 2])) << 8) |
-           static_cast<unsigned char>(inBytes[inAt + 3]);
-}
-
-// The length of the "CFF " table of an OpenType file; 0 when there is none.
-size_t CFFTableLength(const std::string& inFont)
-{
-    if (inFont.size() < 12)
-        return 0;
-    size_t count = (static_cast<unsigned char>(inFont[4]) << 8) | static_cast<unsigned char>(inFont[5]);
-    for (size_t i = 0; i < count && 12 + 16 * i + 16 <= inFont.size(); ++i)
-        if (inFont.compare(12 + 16 * i, 4, "CFF ") == 0)
-            return UInt32At(inFont, 12 + 16 * i + 12);
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    int repeats = argc > 1 ? std::atoi(argv[1]) : 5;
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     struct Font {
         const char* path;
         uint32_t glyphCount;
     };
     const Font fonts[] = {{"/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf", 855},
                           {"/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", 65535}};
-    const char* output = "/tmp/bench_cff_subset_hb.otf";
+    const std::string pyftOutput =
+        (std::filesystem::temp_directory_path() / ("bench_cff_subset_pyft_" + std::to_string(getpid()) + ".otf")).string();
 
+    std::printf("CFF subsets, both in this process: seconds median [min-max] of %d runs; sizes of the CFF "
+                "programs in bytes\n",
+                runs);
+    bench::PrintLoad();
     for (const Font& font : fonts) {
         for (uint32_t wanted : {100u, 3000u}) {
-            // Spread over the font, as the characters of a real text are.
-            uint32_t count = wanted < font.glyphCount - 1 ? wanted : font.glyphCount - 1;
-            std::vector<uint32_t> glyphs;
-            for (uint32_t i = 0; i < count; ++i)
-                glyphs.push_back(1 + static_cast<uint32_t>(static_cast<uint64_t>(i) * (font.glyphCount - 1) / count));
-            std::string gids;
-            for (uint32_t glyph : glyphs)
-                gids += (gids.empty() ? "" : ",") + std::to_string(glyph);
+            for (bool spread : {false, true}) {
+                const uint32_t count = wanted < font.glyphCount - 1 ? wanted : font.glyphCount - 1;
+                std::vector<uint32_t> glyphs;
+                for (uint32_t i = 0; i < count; ++i)
+                    glyphs.push_back(spread ? 1 + static_cast<uint32_t>(static_cast<uint64_t>(i) *
+                                                                        (font.glyphCount - 1) / count)
+                                            : 1 + i);
+                bench::SubsetRequest request;
+                request.fontPath = font.path;
+                request.glyphs = glyphs;
 
-            // The best of the repeats: other work on the machine only ever adds time.
-            double ours = 1e9;
-            std::string subset;
-            for (int i = 0; i < repeats; ++i) {
-                Clock::time_point start = Clock::now();
-                InputFile file;
-                CFFEmbeddedFontWriter writer;
-                bool notEmbeddable = false;
-                if (file.OpenFile(font.path) != eSuccess ||
-                    writer.CreateCFFSubset(file.GetInputStream(), 0, glyphs, nullptr, "", notEmbeddable, subset) !=
-                        eSuccess) {
-                    std::fprintf(stderr, "subset of %s failed\n", font.path);
-                    return 1;
-                }
-                ours = std::min(ours, SecondsSince(start));
-            }
+                std::string ours, hb, hbFlat;
+                bench::SubsetRequest flat = request;
+                flat.desubroutinize = true;
+                const std::vector<bench::SideRuns> sides = bench::InterleaveInProcess(
+                    runs, {[&]() {
+                               InputFile file;
+                               CFFEmbeddedFontWriter writer;
+                               bool notEmbeddable = false;
+                               return file.OpenFile(font.path) == eSuccess &&
+                                      writer.CreateCFFSubset(file.GetInputStream(), 0, glyphs, nullptr, "",
+                                                             notEmbeddable, ours) == eSuccess;
+                           },
+                           [&]() {
+                               hb = bench::HarfBuzzSubset(request);
+                               return !hb.empty();
+                           },
+                           [&]() {
+                               hbFlat = bench::HarfBuzzSubset(flat);
+                               return !hbFlat.empty();
+                           }});
+                const size_t hbSize = bench::SfntTableLength(hb, "CFF ");
+                const size_t hbFlatSize = bench::SfntTableLength(hbFlat, "CFF ");
+                const size_t pyftSize = bench::SfntTableLength(bench::PyftsubsetSubset(request, pyftOutput), "CFF ");
 
-            double peerTimes[2];
-            size_t peerSizes[2];
-            for (int desubroutinize = 0; desubroutinize < 2; ++desubroutinize) {
-                std::string command = std::string("hb-subset --face-index=0 ") +
-                                      (desubroutinize ? "--desubroutinize " : "") + "--gids=" + gids +
-                                      " --output-file=" + output + " " + font.path;
-                peerTimes[desubroutinize] = 1e9;
-                for (int i = 0; i < repeats; ++i) {
-                    Clock::time_point start = Clock::now();
-                    if (std::system(command.c_str()) != 0) {
-                        std::fprintf(stderr, "hb-subset failed\n");
-                        return 1;
-                    }
-                    peerTimes[desubroutinize] = std::min(peerTimes[desubroutinize], SecondsSince(start));
-                }
-                peerSizes[desubroutinize] = CFFTableLength(ReadAll(output));
+                std::printf("\n%s, %u glyphs %s%s\n", std::strrchr(font.path, '/') + 1, count,
+                            spread ? "spread over the font" : "from glyph 1 on",
+                            sides[0].Status() || sides[1].Status() || sides[2].Status() ? " (A SIDE FAILED)" : "");
+                std::printf("  %-28s %-26s %9s %9s\n", "", "seconds", "CFF bytes", "ours / it");
+                std::printf("  %-28s %-26s %9zu\n", "ours (flattened)", bench::Format(sides[0].Seconds()).c_str(),
+                            ours.size());
+                const struct {
+                    const char* name;
+                    const bench::SideRuns* runs;
+                    size_t size;
+                } peers[] = {{"HarfBuzz, subroutines kept", &sides[1], hbSize},
+                             {"HarfBuzz, desubroutinized", &sides[2], hbFlatSize},
+                             {"pyftsubset (size only)", nullptr, pyftSize}};
+                for (const auto& peer : peers)
+                    std::printf("  %-28s %-26s %9zu %9.2f\n", peer.name,
+                                peer.runs ? bench::Format(peer.runs->Seconds()).c_str() : "-", peer.size,
+                                peer.size ? static_cast<double>(ours.size()) / peer.size : 0.0);
+                std::printf("  time ours / HarfBuzz (medians): %.2f kept, %.2f desubroutinized\n",
+                            sides[0].Seconds().median / sides[1].Seconds().median,
+                            sides[0].Seconds().median / sides[2].Seconds().median);
             }
-            const char* name = std::strrchr(font.path, '/') + 1;
-            std::printf("%-28s %5u glyphs  ours %8.4f s %9zu B | hb-subset %8.4f s %9zu B | "
-                        "desubroutinized %8.4f s %9zu B | time ratio %5.2f  size ratio %5.2f (desubr. %5.2f)\n",
-                        name, count, ours, subset.size(), peerTimes[0], peerSizes[0], peerTimes[1], peerSizes[1],
-                        ours / peerTimes[0], static_cast<double>(subset.size()) / peerSizes[0],
-                        static_cast<double>(subset.size()) / peerSizes[1]);
         }
     }
-    std::remove(output);
+    std::remove(pyftOutput.c_str());
     return 0;
 }

@@ -3,15 +3,13 @@
 // cross-references at 5,000 pages too) gets a new MediaBox, as the crop window's job does it:
 // a checked copy of the source beside the target, parsed once, each page object written again
 // in an incremental update, the copy renamed into place. Both sides run as child processes (this
-// program runs itself for ours), so wall time is measured the same way; each run is repeated and
-// the fastest kept. The time per 1,000 pages at 1,000, 5,000 and 20,000 pages shows whether the
-// cost grows linearly with the page count.
-// Run: build/bench/bench_crop [repeats]
+// program runs itself for ours), so wall time is measured the same way; the two take turns, and
+// the medians and spreads are shown. The time per 1,000 pages at 1,000, 5,000 and 20,000 pages
+// shows whether the cost grows linearly with the page count.
+// Run: build/bench/bench_crop [runs]
 
 #include "app/tools/crop/PDFCropper.h"
 #include "bench/BenchSupport.h"
-
-#include "ChildProcess.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,7 +20,6 @@
 
 namespace fs = std::filesystem;
 using namespace benchsupport;
-using bench::Measure;
 using bench::RunChild;
 
 namespace {
@@ -39,24 +36,14 @@ int RunOurs(char** argv)
     return failed.isEmpty() ? 0 : 2;
 }
 
-// The fastest of the runs; each writes into a folder of its own, for which "@" stands.
-Measure Best(const std::vector<std::string>& inArguments, const fs::path& inFolder, int inRepeats)
+// The arguments with "@" at the start of one replaced by the run's own folder, made here.
+std::vector<std::string> InFolder(std::vector<std::string> inArguments, const fs::path& inFolder)
 {
-    Measure best;
-    for (int repeat = 0; repeat < inRepeats; ++repeat) {
-        const fs::path folder = inFolder.string() + "-" + std::to_string(repeat);
-        fs::create_directories(folder);
-        std::vector<std::string> arguments = inArguments;
-        for (std::string& argument : arguments)
-            if (!argument.empty() && argument[0] == '@')
-                argument = folder.string() + argument.substr(1);
-        const Measure measure = RunChild(arguments);
-        if (repeat == 0 || measure.seconds < best.seconds)
-            best = measure;
-        if (measure.status != 0)
-            best.status = measure.status;
-    }
-    return best;
+    fs::create_directories(inFolder);
+    for (std::string& argument : inArguments)
+        if (!argument.empty() && argument[0] == '@')
+            argument = inFolder.string() + argument.substr(1);
+    return inArguments;
 }
 
 } // namespace
@@ -69,13 +56,15 @@ int main(int argc, char** argv)
         MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), argv[5][0] == '1');
         return 0;
     }
-    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-crop-" + std::to_string(getpid()));
     fs::create_directories(dir);
 
-    std::printf("Cropping every page against cp of the same file (best of %d runs)\n\n", repeats);
-    std::printf("  %-22s %9s %9s %9s %8s %14s %9s\n", "document", "MB", "cp s", "ours s", "ours/cp",
+    std::printf("Cropping every page against cp of the same file, %d runs each (seconds: median [min-max])\n",
+                runs);
+    bench::PrintLoad();
+    std::printf("\n  %-30s %7s %-26s %-26s %8s %14s %8s\n", "document", "MB", "cp s", "ours s", "ours/cp",
                 "ours ms/1000p", "peak MB");
     const struct {
         int pages;
@@ -87,22 +76,30 @@ int main(int argc, char** argv)
         RunChild({self, "--make", source, std::to_string(document.pages), std::to_string(17 + document.pages),
                   document.objectStreams ? "1" : "0"});
         const double megabytes = static_cast<double>(fs::file_size(source)) / 1048576.0;
-        const Measure copy = Best({"cp", source, "@/copy.pdf"}, dir / ("cp-" + name), repeats);
-        const Measure ours = Best({self, "--ours", source, "@"}, dir / ("ours-" + name), repeats);
+        const std::vector<std::vector<std::string>> tools = {{"cp", source, "@/copy.pdf"}, {self, "--ours", source, "@"}};
+        const char* const names[] = {"cp-", "ours-"};
+        const std::vector<bench::SideRuns> sides = bench::Interleave(2, runs, [&](size_t inTool, int inRound) {
+            const fs::path folder = dir / (names[inTool] + name + "-" + std::to_string(inRound + 1));
+            return RunChild(InFolder(tools[inTool], folder));
+        });
+        const bench::SideRuns& copy = sides[0];
+        const bench::SideRuns& ours = sides[1];
         std::string check;
-        if (ours.status != 0 || copy.status != 0)
-            check = " (exit " + std::to_string(ours.status) + "/" + std::to_string(copy.status) + ")";
-        else if (CountPages((dir / ("ours-" + name + "-0") / "cropped.pdf").string()) != document.pages)
+        if (ours.Status() != 0 || copy.Status() != 0)
+            check = " (exit " + std::to_string(ours.Status()) + "/" + std::to_string(copy.Status()) + ")";
+        else if (CountPages((dir / ("ours-" + name + "-1") / "cropped.pdf").string()) != document.pages)
             check = " (page count differs)";
-        std::printf("  %-22s %9.1f %9.4f %9.4f %8.2f %14.2f %9.1f%s\n",
+        std::printf("  %-30s %7.1f %-26s %-26s %8.2f %14.2f %8.1f%s\n",
                     (std::to_string(document.pages) + " pages, " +
                      (document.objectStreams ? "object streams" : "classic"))
                         .c_str(),
-                    megabytes, copy.seconds, ours.seconds, ours.seconds / copy.seconds,
-                    ours.seconds * 1000.0 / (document.pages / 1000.0), ours.peakKB / 1024.0, check.c_str());
-        for (int repeat = 0; repeat < repeats; ++repeat) {
-            fs::remove_all(dir / ("cp-" + name + "-" + std::to_string(repeat)));
-            fs::remove_all(dir / ("ours-" + name + "-" + std::to_string(repeat)));
+                    megabytes, bench::Format(copy.Seconds()).c_str(), bench::Format(ours.Seconds()).c_str(),
+                    ours.Seconds().median / copy.Seconds().median,
+                    ours.Seconds().median * 1000.0 / (document.pages / 1000.0), ours.PeakKB() / 1024.0,
+                    check.c_str());
+        for (int round = 0; round <= runs; ++round) {
+            fs::remove_all(dir / ("cp-" + name + "-" + std::to_string(round)));
+            fs::remove_all(dir / ("ours-" + name + "-" + std::to_string(round)));
         }
     }
 

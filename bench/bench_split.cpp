@@ -5,19 +5,17 @@
 // source, a fresh writer per output, each output written beside its name and renamed), so that
 // wall time and peak memory are measured the same way for all; the total size of the outputs is
 // shown beside them. qpdf runs --split-pages, mutool a script that grafts each part's pages
-// through one graft map per part. Each run is repeated and the fastest time kept. Every run
-// writes into a folder of its own and the folders go only after the workload: a file system
+// through one graft map per part. The tools take turns; each one's median and spread are shown.
+// Every run writes into a folder of its own and the folders go only after the workload: a file system
 // that has just deleted thousands of files makes the next thousands slower to create, which would
 // favour whichever tool runs first. The sources are made by a child as well, so that the parent
 // (whose pages a forked child counts until it runs the tool) stays small. On a disk file system
 // creating thousands of files can outweigh the work of every tool; TMPDIR=/dev/shm measures the
 // tools' own work.
-// Run: [TMPDIR=folder] build/bench/bench_split [repeats]
+// Run: [TMPDIR=folder] build/bench/bench_split [runs]
 
 #include "app/tools/split/PDFSplitter.h"
 #include "bench/BenchSupport.h"
-
-#include "ChildProcess.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +25,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using bench::Measure;
 using bench::RunChild;
 using namespace benchsupport;
 
@@ -62,54 +59,39 @@ std::vector<std::string> WithFolder(const std::vector<std::string>& inArguments,
     return arguments;
 }
 
-struct Result {
-    Measure best;
-    long long bytes = 0;
-    size_t files = 0;
-};
-
-void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, size_t inExpectedFiles, int inRepeats)
+void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, size_t inExpectedFiles, int inRuns)
 {
-    std::printf("\n%s\n", inTitle.c_str());
-    std::printf("  %-7s %9s %9s %10s %7s %8s\n", "tool", "seconds", "peak MB", "output MB", "files", "ratio");
-    std::vector<Result> results(inTools.size());
-    std::vector<std::string> lastFolders(inTools.size());
-    for (int repeat = 0; repeat < inRepeats; ++repeat) {
-        for (size_t t = 0; t < inTools.size(); ++t) {
-            const std::string folder = inTools[t].folder + "-" + std::to_string(repeat);
-            fs::create_directories(folder);
-            lastFolders[t] = folder;
-            Measure measure = RunChild(WithFolder(inTools[t].arguments, folder));
-            Result& result = results[t];
-            long peak = std::max(result.best.peakKB, measure.peakKB);
-            if (repeat == 0 || measure.seconds < result.best.seconds)
-                result.best = measure;
-            result.best.peakKB = peak;
-            if (measure.status != 0)
-                result.best.status = measure.status;
-        }
-    }
+    std::printf("\n%s, %d runs each\n", inTitle.c_str(), inRuns);
+    std::printf("  %-7s %-26s %9s %10s %7s %8s\n", "tool", "seconds: median [min-max]", "peak MB", "output MB",
+                "files", "ratio");
+    std::vector<std::vector<std::string>> folders(inTools.size());
+    const std::vector<bench::SideRuns> sides = bench::Interleave(inTools.size(), inRuns, [&](size_t inTool, int inRound) {
+        const std::string folder = inTools[inTool].folder + "-" + std::to_string(inRound + 1);
+        fs::create_directories(folder);
+        folders[inTool].push_back(folder);
+        return RunChild(WithFolder(inTools[inTool].arguments, folder));
+    });
+    std::vector<long long> bytes(inTools.size(), 0);
     for (size_t t = 0; t < inTools.size(); ++t) {
-        Result& result = results[t];
-        for (const auto& entry : fs::directory_iterator(lastFolders[t])) {
-            result.bytes += static_cast<long long>(entry.file_size());
-            result.files += entry.path().extension() == ".pdf";
+        size_t files = 0;
+        for (const auto& entry : fs::directory_iterator(folders[t].back())) {
+            bytes[t] += static_cast<long long>(entry.file_size());
+            files += entry.path().extension() == ".pdf";
         }
-        std::string check = result.files == inExpectedFiles ? "" : " (files " + std::to_string(result.files) + ")";
-        if (result.best.status != 0)
-            check += " (exit " + std::to_string(result.best.status) + ")";
-        std::printf("  %-7s %9.3f %9.1f %10.1f %7zu %8.2f%s\n", inTools[t].name.c_str(), result.best.seconds,
-                    result.best.peakKB / 1024.0, result.bytes / 1048576.0, result.files,
-                    result.best.seconds / results[0].best.seconds, check.c_str());
+        std::string check = files == inExpectedFiles ? "" : " (files " + std::to_string(files) + ")";
+        if (sides[t].Status() != 0)
+            check += " (exit " + std::to_string(sides[t].Status()) + ")";
+        std::printf("  %-7s %-26s %9.1f %10.1f %7zu %8.2f%s\n", inTools[t].name.c_str(),
+                    bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes[t] / 1048576.0,
+                    files, sides[t].Seconds().median / sides[0].Seconds().median, check.c_str());
     }
-    for (int repeat = 0; repeat < inRepeats; ++repeat)
-        for (const Tool& tool : inTools)
-            fs::remove_all(tool.folder + "-" + std::to_string(repeat));
+    for (const std::vector<std::string>& toolFolders : folders)
+        for (const std::string& folder : toolFolders)
+            fs::remove_all(folder);
     for (size_t t = 1; t < inTools.size(); ++t)
-        std::printf("  %s / ours: %.2f times the time, %.2f times the peak memory, %.2f times the output size\n",
-                    inTools[t].name.c_str(), results[t].best.seconds / results[0].best.seconds,
-                    static_cast<double>(results[t].best.peakKB) / results[0].best.peakKB,
-                    static_cast<double>(results[t].bytes) / results[0].bytes);
+        std::printf("  %s / ours (medians): %.2f times the time, %.2f times the peak memory, %.2f times the output size\n",
+                    inTools[t].name.c_str(), sides[t].Seconds().median / sides[0].Seconds().median,
+                    static_cast<double>(sides[t].PeakKB()) / sides[0].PeakKB(), static_cast<double>(bytes[t]) / bytes[0]);
 }
 
 } // namespace
@@ -122,10 +104,11 @@ int main(int argc, char** argv)
         MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
         return 0;
     }
-    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-split-" + std::to_string(getpid()));
     fs::create_directories(dir);
+    bench::PrintLoad();
     const std::string script = (dir / "split.js").string();
     WriteFile(script, "var src = new PDFDocument(scriptArgs[0]);\n"
                       "var n = parseInt(scriptArgs[2]);\n"
@@ -153,7 +136,7 @@ int main(int argc, char** argv)
                         {{"ours", {self, "--ours", source, "@", n}, ours},
                          {"qpdf", {"qpdf", qpdfSplit, source, "@/part-%d.pdf"}, qpdf},
                          {"mutool", {"mutool", "run", script, source, "@", n}, mutool}},
-                        static_cast<size_t>((pages + part - 1) / part), repeats);
+                        static_cast<size_t>((pages + part - 1) / part), runs);
         }
     }
 

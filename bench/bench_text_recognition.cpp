@@ -1,25 +1,26 @@
 // Text recognition through the extraction tool's worker against Debian's tesseract command line,
 // on the same rendered A4 page at 300 dpi (running English prose in DejaVu Sans 11 pt) with the
-// same language: the worker thread started and waited for, as the window does, and the command
-// line run as a process that prints the text. Runs take turns; the medians and their ratio are
-// printed, and both texts must be the same. The goal: the worker no more than 10% slower.
-// Usage: bench_text_recognition [runs] [language]   (defaults: 5 runs, "eng")
-// The engine's OpenMP threads spin while they wait, and on a machine whose cores are busy both
-// sides then take minutes instead of seconds: there, run with OMP_THREAD_LIMIT=1, which the
-// command line inherits, so both sides still work alike.
+// same language, both as whole processes started the same way and taking turns: ours is this
+// program run with --worker, which starts the worker thread and waits for it, as the window does,
+// and writes the text to a file; the command line writes its text file too. Both get the same
+// OpenMP thread limit (the engine's threads spin while they wait, so on a busy machine an
+// unlimited run takes minutes): the third argument, else OMP_THREAD_LIMIT from the environment,
+// else 1; "none" leaves it unset for both. The medians, spreads and their ratio are printed, and
+// both texts must be the same. The goal: the worker no more than 10% slower.
+// Usage: bench_text_recognition [runs] [language] [thread limit]   (defaults: 5, "eng", see above)
 
 #include "app/ocr/TextExtractThread.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/RenderedScan.h"
+#include "bench/BenchSupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QProcess>
+#include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -39,22 +40,49 @@ const char* const kProse[] = {
     "raised by readers who work during the day and can only visit at night.",
 };
 
-double Median(std::vector<double> values)
+// Our side, in the child: the worker on the scan, its text written to inOutput as UTF-8.
+int RunWorker(int argc, char* argv[])
 {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    QCoreApplication application(argc, argv);
+    TextExtractThread thread;
+    thread.imagePath = QString::fromLocal8Bit(argv[2]);
+    thread.languageCode = QString::fromLocal8Bit(argv[3]);
+    thread.start(QThread::InheritPriority);
+    thread.wait();
+    if (thread.GetResultStatus() != TextRecognizer::Status::Recognized) {
+        std::fprintf(stderr, "worker: %s\n", qPrintable(thread.GetResultText()));
+        return 1;
+    }
+    QFile output(QString::fromLocal8Bit(argv[4]));
+    return output.open(QIODevice::WriteOnly) && output.write(thread.GetResultText().toUtf8()) >= 0 ? 0 : 2;
+}
+
+QString ReadText(const QString& inPath)
+{
+    QFile file(inPath);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc == 5 && std::string(argv[1]) == "--worker")
+        return RunWorker(argc, argv);
     QTemporaryDir home;
     if (!home.isValid() || !AppTest::PrepareEnvironment(home.path()))
         return 2;
     QApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     const QString language = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("eng");
+    // One thread limit for both children, which inherit it.
+    std::string threadLimit = argc > 3 ? argv[3] : qEnvironmentVariableIsSet("OMP_THREAD_LIMIT")
+                                                       ? qgetenv("OMP_THREAD_LIMIT").toStdString()
+                                                       : std::string("1");
+    if (threadLimit == "none")
+        qunsetenv("OMP_THREAD_LIMIT");
+    else
+        qputenv("OMP_THREAD_LIMIT", QByteArray::fromStdString(threadLimit));
 
     RenderedScan::Page page;
     page.pointSize = 11;
@@ -69,60 +97,41 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    std::vector<double> workerSeconds;
-    std::vector<double> commandSeconds;
-    QString workerText;
-    QString commandText;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        {
-            TextExtractThread thread;
-            thread.imagePath = scan;
-            thread.languageCode = language;
-            thread.start(QThread::InheritPriority);
-            thread.wait();
-            if (thread.GetResultStatus() != TextRecognizer::Status::Recognized) {
-                std::fprintf(stderr, "worker: %s\n", qPrintable(thread.GetResultText()));
-                return 1;
-            }
-            workerText = thread.GetResultText();
-        }
-        workerSeconds.push_back(clock.nsecsElapsed() / 1e9);
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    const QString workerText = folder.filePath(QStringLiteral("worker.txt"));
+    const QString commandBase = folder.filePath(QStringLiteral("command"));
+    const std::vector<std::vector<std::string>> tools = {
+        {self, "--worker", scan.toStdString(), language.toStdString(), workerText.toStdString()},
+        {"tesseract", scan.toStdString(), commandBase.toStdString(), "-l", language.toStdString()}};
+    const std::vector<bench::SideRuns> sides =
+        bench::Interleave(tools.size(), runs, [&](size_t inTool, int) { return bench::RunChild(tools[inTool]); });
 
-        clock.restart();
-        QProcess tesseract;
-        tesseract.start(QStringLiteral("tesseract"), {scan, QStringLiteral("stdout"), QStringLiteral("-l"), language});
-        if (!tesseract.waitForFinished(-1) || tesseract.exitCode() != 0) {
-            std::fprintf(stderr, "tesseract: %s\n", tesseract.readAllStandardError().constData());
-            return 1;
-        }
-        commandSeconds.push_back(clock.nsecsElapsed() / 1e9);
-        commandText = QString::fromUtf8(tesseract.readAllStandardOutput());
-        std::fprintf(stderr, "run %d: worker %.3f s, command line %.3f s\n", run + 1, workerSeconds.back(),
-                     commandSeconds.back());
-    }
-
+    QString worker = ReadText(workerText);
+    QString command = ReadText(commandBase + QStringLiteral(".txt"));
     // The command line ends the page with a form feed.
-    if (commandText.endsWith(QLatin1Char('\f')))
-        commandText.chop(1);
-    const bool same = workerText == commandText;
-    const double worker = Median(workerSeconds);
-    const double command = Median(commandSeconds);
-    const QByteArray threadLimit = qgetenv("OMP_THREAD_LIMIT");
-    std::printf("A4 page at 300 dpi, %lld lines, language %s, %d runs (medians), OMP_THREAD_LIMIT %s\n",
+    if (command.endsWith(QLatin1Char('\f')))
+        command.chop(1);
+    const bool same = !worker.isEmpty() && worker == command;
+    std::printf("A4 page at 300 dpi, %lld lines, language %s, %d runs each, both whole processes, "
+                "OMP_THREAD_LIMIT %s for both\n",
                 static_cast<long long>(page.lines.size()), qPrintable(language), runs,
-                threadLimit.isEmpty() ? "not set" : threadLimit.constData());
-    std::printf("  worker thread          %8.3f s\n", worker);
-    std::printf("  tesseract command line %8.3f s\n", command);
-    std::printf("  ratio worker / command %8.3f (goal: at most 1.10)\n", worker / command);
-    std::printf("  same text: %s (%lld characters)\n", same ? "yes" : "NO", static_cast<long long>(workerText.size()));
+                threadLimit == "none" ? "not set" : threadLimit.c_str());
+    bench::PrintLoad();
+    std::printf("  %-24s %-26s %-26s %8s\n", "", "seconds: median [min-max]", "cpu s: median [min-max]", "peak MB");
+    const char* const names[] = {"worker (ours)", "tesseract command line"};
+    for (size_t t = 0; t < sides.size(); ++t)
+        std::printf("  %-24s %-26s %-26s %8.1f%s\n", names[t], bench::Format(sides[t].Seconds(), 3).c_str(),
+                    bench::Format(sides[t].CpuSeconds(), 3).c_str(), sides[t].PeakKB() / 1024.0,
+                    sides[t].Status() != 0 ? " (failed)" : "");
+    std::printf("  ratio worker / command (medians) %.3f (goal: at most 1.10)\n",
+                sides[0].Seconds().median / sides[1].Seconds().median);
+    std::printf("  same text: %s (%lld characters)\n", same ? "yes" : "NO", static_cast<long long>(worker.size()));
     if (!same) {
         int at = 0;
-        while (at < workerText.size() && at < commandText.size() && workerText[at] == commandText[at])
+        while (at < worker.size() && at < command.size() && worker[at] == command[at])
             ++at;
         std::printf("  first difference at %d:\n    worker:  \"%s\"\n    command: \"%s\"\n", at,
-                    qPrintable(workerText.mid(at, 40)), qPrintable(commandText.mid(at, 40)));
+                    qPrintable(worker.mid(at, 40)), qPrintable(command.mid(at, 40)));
     }
-    return same ? 0 : 1;
+    return same && sides[0].Status() == 0 && sides[1].Status() == 0 ? 0 : 1;
 }

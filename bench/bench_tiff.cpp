@@ -5,13 +5,15 @@
 //      about 8 KB as libtiff writes by default): every tool decodes and encodes it again;
 //   3. the same pages with one strip each, which a tool may copy unchanged.
 // Every tool runs as a child process (this program runs itself for our side) and is timed from
-// start to exit; the fastest of the repeats is kept. Run: build/bench/bench_tiff [repeats]
+// start to exit; the tools take turns, and each one's median and spread are shown.
+// Run: build/bench/bench_tiff [runs]
 
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/writing/OutputPage.h"
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageContentContext.h"
 
-#include "ChildProcess.h"
+#include "bench/BenchSupport.h"
 
 #include <tiffio.h>
 
@@ -26,7 +28,6 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using bench::Measure;
 using bench::RunChild;
 
 namespace {
@@ -144,25 +145,37 @@ bool WriteColour(const std::string& inPath, bool inOneStrip)
 }
 
 // Our side, in the child: every page of the file on a page of its size, as the application
-// places an image.
+// places an image. A page that cannot be placed fails the run with its reason: a document
+// missing pages is no result to time.
 int RunOurs(const std::string& inTIFF, const std::string& inPDF)
 {
+    TIFF* tiff = TIFFOpen(inTIFF.c_str(), "r");
+    const int pages = tiff ? TIFFNumberOfDirectories(tiff) : 0;
+    if (tiff)
+        TIFFClose(tiff);
+    if (pages <= 0) {
+        std::fprintf(stderr, "%s holds no TIFF page\n", inTIFF.c_str());
+        return 4;
+    }
     PDFWriter writer;
     if (writer.CreateNewPDF(inPDF, 14) != eSuccess)
         return 1;
     DocumentContext& document = writer.GetDocumentContext();
-    for (int index = 0;; ++index) {
+    for (int index = 0; index < pages; ++index) {
+        DiagnosticLog::BeginOperation(inTIFF);
         std::pair<double, double> size = document.MeasureImage(inTIFF, index);
-        if (size.first <= 0 || size.second <= 0)
-            break;
         OutputPage page;
         page.SetMediaBox(PDFRectangle(0, 0, size.first, size.second));
         ImageOptions options;
         options.mImageIndex = index;
         ObjectIDType pageID = 0;
-        if (document.StartPageContentContext(&page)->DrawImage(0, 0, inTIFF, options) != eSuccess ||
-            document.WritePage(&page, pageID) != eSuccess)
+        if (size.first <= 0 || size.second <= 0 ||
+            document.StartPageContentContext(&page)->DrawImage(0, 0, inTIFF, options) != eSuccess ||
+            document.WritePage(&page, pageID) != eSuccess) {
+            std::fprintf(stderr, "page %d of %s cannot be placed: %s\n", index + 1, inTIFF.c_str(),
+                         DiagnosticLog::LastFailure().mText.c_str());
             return 2;
+        }
     }
     return writer.EndPDF() == eSuccess ? 0 : 3;
 }
@@ -181,7 +194,7 @@ std::string Check(const std::string& inPDF)
 }
 
 void RunWorkload(const std::string& inTitle, const std::string& inTIFF, const std::string& inSelf,
-                 const fs::path& inFolder, int inRepeats)
+                 const fs::path& inFolder, int inRuns)
 {
     struct Tool {
         std::string name;
@@ -193,29 +206,22 @@ void RunWorkload(const std::string& inTitle, const std::string& inTIFF, const st
     std::vector<Tool> tools = {{"ours", {inSelf, "--ours", inTIFF, ours}, ours},
                                {"tiff2pdf", {"tiff2pdf", "-z", "-o", tiff2pdf, inTIFF}, tiff2pdf},
                                {"img2pdf", {"img2pdf", "-o", img2pdf, inTIFF}, img2pdf}};
-    std::vector<Measure> best(tools.size());
-    for (int repeat = 0; repeat < inRepeats; ++repeat)
-        for (size_t t = 0; t < tools.size(); ++t) {
-            Measure measure = RunChild(tools[t].arguments);
-            double cpu = repeat == 0 ? measure.cpuSeconds : std::min(best[t].cpuSeconds, measure.cpuSeconds);
-            if (repeat == 0 || measure.seconds < best[t].seconds)
-                best[t] = measure;
-            best[t].cpuSeconds = cpu;
-        }
-    std::printf("\n%s (%.1f MB)\n", inTitle.c_str(), fs::file_size(inTIFF) / 1e6);
-    std::printf("  %-9s %9s %9s %11s %9s %5s  %s\n", "tool", "seconds", "cpu s", "output MB", "peak MB", "exit",
-                "check");
+    const std::vector<bench::SideRuns> sides = bench::Interleave(
+        tools.size(), inRuns, [&](size_t inTool, int) { return RunChild(tools[inTool].arguments); });
+    std::printf("\n%s (%.1f MB), %d runs each\n", inTitle.c_str(), fs::file_size(inTIFF) / 1e6, inRuns);
+    std::printf("  %-9s %-28s %-28s %10s %8s %5s  %s\n", "tool", "seconds: median [min-max]",
+                "cpu s: median [min-max]", "output MB", "peak MB", "exit", "check");
     std::vector<double> sizes;
     for (size_t t = 0; t < tools.size(); ++t) {
         sizes.push_back(fs::exists(tools[t].output) ? double(fs::file_size(tools[t].output)) : 0);
-        std::printf("  %-9s %9.3f %9.3f %11.3f %9.1f %5d  %s\n", tools[t].name.c_str(), best[t].seconds,
-                    best[t].cpuSeconds, sizes[t] / 1e6, best[t].peakKB / 1024.0, best[t].status,
-                    Check(tools[t].output).c_str());
+        std::printf("  %-9s %-28s %-28s %10.3f %8.1f %5d  %s\n", tools[t].name.c_str(),
+                    bench::Format(sides[t].Seconds(), 3).c_str(), bench::Format(sides[t].CpuSeconds(), 3).c_str(),
+                    sizes[t] / 1e6, sides[t].PeakKB() / 1024.0, sides[t].Status(), Check(tools[t].output).c_str());
     }
     for (size_t t = 1; t < tools.size(); ++t)
-        std::printf("  %s / ours: %.2f times the time, %.2f times the processor time, %.3f times the size\n",
-                    tools[t].name.c_str(), best[t].seconds / best[0].seconds, best[t].cpuSeconds / best[0].cpuSeconds,
-                    sizes[0] > 0 ? sizes[t] / sizes[0] : 0.0);
+        std::printf("  %s / ours (medians): %.2f times the time, %.2f times the processor time, %.3f times the size\n",
+                    tools[t].name.c_str(), sides[t].Seconds().median / sides[0].Seconds().median,
+                    sides[t].CpuSeconds().median / sides[0].CpuSeconds().median, sizes[0] > 0 ? sizes[t] / sizes[0] : 0.0);
 }
 
 } // namespace
@@ -224,7 +230,7 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::string(argv[1]) == "--ours")
         return RunOurs(argv[2], argv[3]);
-    int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     std::string self = fs::canonical("/proc/self/exe").string();
     fs::path folder = fs::temp_directory_path() / ("bench-tiff-" + std::to_string(getpid()));
     fs::create_directories(folder);
@@ -234,9 +240,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not write the input files\n");
         return 1;
     }
-    RunWorkload("20-page Group 4 scan, A4 at 300 dpi", scan, self, folder, repeats);
-    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, strips of 8 KB", colour, self, folder, repeats);
-    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, one strip a page", colourWhole, self, folder, repeats);
+    bench::PrintLoad();
+    RunWorkload("20-page Group 4 scan, A4 at 300 dpi", scan, self, folder, runs);
+    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, strips of 8 KB", colour, self, folder, runs);
+    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, one strip a page", colourWhole, self, folder, runs);
     fs::remove_all(folder);
     return 0;
 }

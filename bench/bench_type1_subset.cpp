@@ -1,14 +1,16 @@
 // Embedding a Type 1 face as a Type1C (CFF) subset, timed as a whole process, beside hb-subset
-// making the same subset of the same face's OpenType/CFF file: 100 glyphs and all glyphs of
-// NimbusSans-Regular from fonts-urw-base35. Prints times (median of the runs), sizes and ratios.
+// making the same subset of the same face's OpenType/CFF file, both as whole processes started
+// the same way (no shell) and taking turns: 100 glyphs and all glyphs of NimbusSans-Regular from
+// fonts-urw-base35. Prints times (median and spread of the runs), sizes and ratios. hb-subset
+// writes a whole OpenType file; ours writes the CFF program alone.
 // Usage: bench_type1_subset [runs]   (the program runs itself with --subset for each of its runs)
 
+#include "bench/BenchSupport.h"
 #include "pdf/fonts/FreeTypeFaceWrapper.h"
 #include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -78,47 +80,13 @@ int MakeSubset(const std::string& inPFB, const std::string& inNamesFile, const s
     return 0;
 }
 
-double MedianSeconds(const std::string& inCommand, int inRuns)
-{
-    std::vector<double> times;
-    for (int run = 0; run < inRuns; ++run) {
-        auto start = std::chrono::steady_clock::now();
-        if (std::system(inCommand.c_str()) != 0) {
-            std::fprintf(stderr, "failed: %s\n", inCommand.c_str());
-            std::exit(1);
-        }
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-uint32_t BigEndian(const std::string& inData, size_t inAt, int inBytes)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < inBytes; ++i)
-        value = (value << 8) | static_cast<unsigned char>(inData[inAt + i]);
-    return value;
-}
-
-size_t CFFTableSize(const std::string& inOpenType)
-{
-    size_t tables = BigEndian(inOpenType, 4, 2);
-    for (size_t i = 0; i < tables; ++i) {
-        size_t record = 12 + 16 * i;
-        if (inOpenType.compare(record, 4, "CFF ") == 0)
-            return BigEndian(inOpenType, record + 12, 4);
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "--subset")
         return MakeSubset(argv[2], argv[3], argv[4]);
-    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const int runs = bench::RunCount(argc, argv, 1, 15);
 
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "bench_type1_subset";
     std::filesystem::create_directories(folder);
@@ -138,6 +106,8 @@ int main(int argc, char** argv)
         names.push_back(name);
     }
 
+    std::printf("seconds: median of %d runs each; spread [min-max] below each row\n", runs);
+    bench::PrintLoad();
     std::printf("%-22s %9s %9s %6s   %9s %9s %9s %6s %6s\n", "subset", "ours s", "hb s", "ratio", "ours B",
                 "hb otf B", "hb CFF B", "/otf", "/CFF");
     for (size_t count : {size_t(100), names.size()}) {
@@ -148,17 +118,26 @@ int main(int argc, char** argv)
         std::ofstream(namesFile) << list;
         std::string ours = (folder / "ours.cff").string();
         std::string theirs = (folder / "hb.otf").string();
-        double ourTime = MedianSeconds(std::string(argv[0]) + " --subset " + pfb + " " + namesFile + " " + ours, runs);
-        double hbTime = MedianSeconds("hb-subset " + std::string(kOpenType) + " --glyphs-file=" + namesFile +
-                                          " --output-file=" + theirs,
-                                      runs);
+        const std::vector<std::vector<std::string>> tools = {
+            {std::filesystem::canonical("/proc/self/exe").string(), "--subset", pfb, namesFile, ours},
+            {"hb-subset", kOpenType, "--glyphs-file=" + namesFile, "--output-file=" + theirs}};
+        const std::vector<bench::SideRuns> sides =
+            bench::Interleave(tools.size(), runs, [&](size_t inTool, int) { return bench::RunChild(tools[inTool]); });
+        if (sides[0].Status() != 0 || sides[1].Status() != 0) {
+            std::fprintf(stderr, "a subset failed (exit %d / %d)\n", sides[0].Status(), sides[1].Status());
+            return 1;
+        }
+        const double ourTime = sides[0].Seconds().median;
+        const double hbTime = sides[1].Seconds().median;
         size_t ourSize = ReadAll(ours).size();
         std::string hb = ReadAll(theirs);
-        size_t hbCFF = CFFTableSize(hb);
+        size_t hbCFF = bench::SfntTableLength(hb, "CFF ");
         char label[32];
         std::snprintf(label, sizeof(label), "%zu glyphs", count);
         std::printf("%-22s %9.4f %9.4f %6.2f   %9zu %9zu %9zu %6.2f %6.2f\n", label, ourTime, hbTime, ourTime / hbTime,
                     ourSize, hb.size(), hbCFF, double(ourSize) / hb.size(), hbCFF ? double(ourSize) / hbCFF : 0.0);
+        std::printf("%-22s ours %s, hb %s\n", "", bench::Format(sides[0].Seconds()).c_str(),
+                    bench::Format(sides[1].Seconds()).c_str());
     }
     std::filesystem::remove_all(folder);
     return 0;

@@ -4,15 +4,13 @@
 // 200 x 100 JPEG) on every page. The peers stamp a one-page mark PDF over every page; that
 // mark PDF is made by our own engine on a blank page, so all three draw the same mark (the
 // peers cannot number the pages). Every tool runs as a child process, so that wall time and peak
-// memory are measured the same way; the output's growth per page is shown beside them. Each run
-// is repeated and the fastest time kept.
-// Run: build/bench/bench_watermark [repeats]
+// memory are measured the same way; the output's growth per page is shown beside them. The tools
+// take turns; each one's median and spread are shown. A peer that is not installed is left out.
+// Run: build/bench/bench_watermark [runs]
 
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 #include "bench/BenchSupport.h"
-
-#include "ChildProcess.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -26,7 +24,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using bench::Measure;
 using bench::RunChild;
 using namespace benchsupport;
 
@@ -128,40 +125,45 @@ std::vector<std::string> WithFolder(const std::vector<std::string>& inArguments,
 }
 
 void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, const fs::path& inDir,
-                 long long inSourceBytes, int inPages, int inRepeats)
+                 long long inSourceBytes, int inPages, int inRuns)
 {
-    std::printf("\n%s\n", inTitle.c_str());
-    std::printf("  %-6s %9s %9s %10s %14s %8s\n", "tool", "seconds", "peak MB", "output MB", "bytes/page +", "ratio");
-    std::vector<Measure> best(inTools.size());
+    std::printf("\n%s, %d runs each\n", inTitle.c_str(), inRuns);
+    std::printf("  %-6s %-26s %9s %10s %14s %8s\n", "tool", "seconds: median [min-max]", "peak MB", "output MB",
+                "bytes/page +", "ratio");
     std::vector<long long> bytes(inTools.size(), 0);
-    for (int repeat = 0; repeat < inRepeats; ++repeat) {
-        for (size_t t = 0; t < inTools.size(); ++t) {
-            const fs::path folder = inDir / (inTools[t].name + "-run");
-            fs::remove_all(folder);
-            fs::create_directories(folder);
-            const Measure measure = RunChild(WithFolder(inTools[t].arguments, folder.string()));
-            if (repeat == 0 || measure.seconds < best[t].seconds) {
-                const long peak = std::max(best[t].peakKB, measure.peakKB);
-                best[t] = measure;
-                best[t].peakKB = peak;
-            }
-            const fs::path output = folder / "out.pdf";
-            bytes[t] = fs::exists(output) ? static_cast<long long>(fs::file_size(output)) : 0;
-            if (CountPages(output.string()) != inPages)
-                best[t].status = best[t].status ? best[t].status : 99;
-            fs::remove_all(folder);
-        }
-    }
+    std::vector<bool> pagesRight(inTools.size(), true);
+    const std::vector<bench::SideRuns> sides = bench::Interleave(inTools.size(), inRuns, [&](size_t inTool, int) {
+        const fs::path folder = inDir / (inTools[inTool].name + "-run");
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const bench::Measure measure = RunChild(WithFolder(inTools[inTool].arguments, folder.string()));
+        const fs::path output = folder / "out.pdf";
+        bytes[inTool] = fs::exists(output) ? static_cast<long long>(fs::file_size(output)) : 0;
+        pagesRight[inTool] = pagesRight[inTool] && CountPages(output.string()) == inPages;
+        fs::remove_all(folder);
+        return measure;
+    });
     for (size_t t = 0; t < inTools.size(); ++t) {
-        const std::string check = best[t].status ? " (failed " + std::to_string(best[t].status) + ")" : "";
-        std::printf("  %-6s %9.3f %9.1f %10.2f %14.1f %8.2f%s\n", inTools[t].name.c_str(), best[t].seconds,
-                    best[t].peakKB / 1024.0, bytes[t] / 1048576.0,
-                    static_cast<double>(bytes[t] - inSourceBytes) / inPages, best[t].seconds / best[0].seconds,
-                    check.c_str());
+        std::string check;
+        if (sides[t].Status() != 0)
+            check = " (failed " + std::to_string(sides[t].Status()) + ")";
+        else if (!pagesRight[t])
+            check = " (page count differs)";
+        std::printf("  %-6s %-26s %9.1f %10.2f %14.1f %8.2f%s\n", inTools[t].name.c_str(),
+                    bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes[t] / 1048576.0,
+                    static_cast<double>(bytes[t] - inSourceBytes) / inPages,
+                    sides[t].Seconds().median / sides[0].Seconds().median, check.c_str());
     }
     for (size_t t = 1; t < inTools.size(); ++t)
-        std::printf("  %s / ours: %.2f times the time, %.2f times the peak memory\n", inTools[t].name.c_str(),
-                    best[t].seconds / best[0].seconds, static_cast<double>(best[t].peakKB) / best[0].peakKB);
+        std::printf("  %s / ours (medians): %.2f times the time, %.2f times the peak memory\n",
+                    inTools[t].name.c_str(), sides[t].Seconds().median / sides[0].Seconds().median,
+                    static_cast<double>(sides[t].PeakKB()) / sides[0].PeakKB());
+}
+
+// Whether a program of that name is on the path.
+bool Installed(const std::string& inProgram)
+{
+    return RunQuietly("command -v " + inProgram) == 0;
 }
 
 } // namespace
@@ -176,10 +178,11 @@ int main(int argc, char** argv)
         MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
         return 0;
     }
-    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-watermark-" + std::to_string(getpid()));
     fs::create_directories(dir);
+    bench::PrintLoad();
     if (RunChild({self, "--marks", dir.string()}).status != 0) {
         std::fprintf(stderr, "the marks could not be made\n");
         return 1;
@@ -191,12 +194,13 @@ int main(int argc, char** argv)
         const long long sourceBytes = static_cast<long long>(fs::file_size(source));
         for (const std::string kind : {"text", "image"}) {
             const std::string mark = (dir / (kind + "-mark.pdf")).string();
+            std::vector<Tool> tools = {{"ours", {self, "--ours", kind, source, "@", jpeg}},
+                                       {"qpdf", {"qpdf", source, "--overlay", mark, "--repeat=1", "--", "@/out.pdf"}}};
+            if (Installed("pdftk"))
+                tools.push_back({"pdftk", {"pdftk", source, "stamp", mark, "output", "@/out.pdf"}});
             RunWorkload("A " + kind + " mark on every page of a " + std::to_string(pages) + "-page file (" +
                             std::to_string(sourceBytes / 1024) + " KB)",
-                        {{"ours", {self, "--ours", kind, source, "@", jpeg}},
-                         {"qpdf", {"qpdf", source, "--overlay", mark, "--repeat=1", "--", "@/out.pdf"}},
-                         {"pdftk", {"pdftk", source, "stamp", mark, "output", "@/out.pdf"}}},
-                        dir, sourceBytes, pages, repeats);
+                        tools, dir, sourceBytes, pages, runs);
         }
     }
     if (std::getenv("VELLORAN_BENCH_KEEP"))

@@ -1,7 +1,9 @@
 // Speed of writing a new document: 10,000 pages, each with a few dozen operators (rectangles in
 // named and numeric colours, a path, a saved and restored state, a form drawn on the page),
-// with compressed streams as the application writes them. Prints pages per second.
+// with compressed streams as the application writes them. Prints pages per second: the median
+// and spread of the runs after a warm-up. There is no peer. Usage: bench_write_pages [runs]
 
+#include "bench/BenchSupport.h"
 #include "pdf/writing/NamedColorTable.h"
 #include "pdf/writing/OutputFormXObject.h"
 #include "pdf/writing/OutputPage.h"
@@ -22,7 +24,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kPageCount = 10000;
-constexpr int kRuns = 5;
 
 ObjectIDType WriteBadge(PDFWriter& inWriter)
 {
@@ -89,27 +90,26 @@ double WriteDocument(const std::string& inPath)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const int runs = bench::RunCount(argc, argv, 1, 5);
     std::string path =
         (std::filesystem::temp_directory_path() / ("bench_write_pages_" + std::to_string(getpid()) + ".pdf")).string();
-    std::vector<double> seconds;
-    for (int run = 0; run < kRuns; ++run) {
-        double elapsed = WriteDocument(path);
-        if (elapsed < 0) {
-            std::fprintf(stderr, "writing the document failed\n");
-            std::filesystem::remove(path);
-            return 1;
-        }
-        seconds.push_back(elapsed);
+    bench::PrintLoad();
+    const std::vector<bench::SideRuns> sides =
+        bench::InterleaveInProcess(runs, {[&]() { return WriteDocument(path) >= 0; }});
+    if (sides[0].Status() != 0) {
+        std::fprintf(stderr, "writing the document failed\n");
+        std::filesystem::remove(path);
+        return 1;
     }
     std::uintmax_t size = std::filesystem::file_size(path);
     std::filesystem::remove(path);
 
-    std::sort(seconds.begin(), seconds.end());
-    double median = seconds[seconds.size() / 2];
-    std::printf("%d pages, %ju bytes, compressed\n", kPageCount, size);
-    std::printf("best   %.3f s  %.0f pages/s\n", seconds.front(), kPageCount / seconds.front());
-    std::printf("median %.3f s  %.0f pages/s\n", median, kPageCount / median);
+    const bench::Spread seconds = sides[0].Seconds();
+    std::printf("%d pages, %ju bytes, compressed; %d runs\n", kPageCount, size, runs);
+    std::printf("seconds: median [min-max] %s\n", bench::Format(seconds, 3).c_str());
+    std::printf("pages/s: median %.0f [%.0f-%.0f]\n", kPageCount / seconds.median, kPageCount / seconds.high,
+                kPageCount / seconds.low);
     return 0;
 }

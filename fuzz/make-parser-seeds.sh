@@ -35,6 +35,10 @@ qpdf --encrypt u o 256 -- "$out/classic.pdf" "$out/encrypted.pdf"
 { printf '@PJL ENTER LANGUAGE = PDF\r\n'; cat "$out/classic.pdf"; } > "$out/prefixed.pdf"
 sed 's/ \([nf]\) $/ \1/' "$out/classic.pdf" > "$out/short-rows.pdf"
 sed "0,/\/Length [0-9][0-9] /s//\/Length 99 /" "$out/classic.pdf" > "$out/wrong-length.pdf"
+# An object stream declaring its decoded length, once about right and once a lie (in place of
+# its Type, which takes as many bytes, so that every offset stays right).
+sed 's|/Type /ObjStm|/DL 400      |' "$out/objstm-flate.pdf" > "$out/objstm-dl.pdf"
+sed 's|/Type /ObjStm|/DL 99999999 |' "$out/objstm-flate.pdf" > "$out/objstm-dl-lie.pdf"
 
 # An incremental update appended by hand to the classic file.
 size=$(wc -c < "$out/classic.pdf")

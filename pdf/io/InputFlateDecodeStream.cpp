@@ -2,17 +2,15 @@
 
 #include "pdf/io/DiagnosticLog.h"
 
-#include <cstring>
-
-InputFlateDecodeStream::InputFlateDecodeStream(IByteReader* inSourceReader) : mSourceStream(inSourceReader)
+InputFlateDecodeStream::InputFlateDecodeStream(IByteReader* inSourceReader, std::shared_ptr<InflateState> inSharedState)
+    : mSourceStream(inSourceReader), mInflate(std::move(inSharedState))
 {
-    memset(&mZLibState, 0, sizeof(mZLibState));
 }
 
 InputFlateDecodeStream::~InputFlateDecodeStream()
 {
     if (mState == State::Decoding)
-        inflateEnd(&mZLibState);
+        Finish(State::Ended);
     delete mSourceStream;
 }
 
@@ -20,22 +18,28 @@ OpStatus InputFlateDecodeStream::StartEncoding()
 {
     if (mState != State::NotStarted)
         return mState == State::Failed ? eFailure : eSuccess;
-    memset(&mZLibState, 0, sizeof(mZLibState));
-    int status = inflateInit(&mZLibState);
+    // A shared state that another reader holds stays with it.
+    if (!mInflate || !mInflate->TryTake()) {
+        mInflate = std::make_shared<InflateState>();
+        mInflate->TryTake();
+    }
+    int status = mInflate->Begin();
     if (status != Z_OK) {
         TraceMessage("InputFlateDecodeStream::StartEncoding, Unexpected failure in initializating flate library. status code = %d", status);
-        mState = State::Failed;
+        Finish(State::Failed);
         return eFailure;
     }
-    mInputChunk.reset(new Byte[kInputChunkSize]);
     mState = State::Decoding;
     return eSuccess;
 }
 
-void InputFlateDecodeStream::Fail()
+void InputFlateDecodeStream::Finish(State inState)
 {
-    inflateEnd(&mZLibState);
-    mState = State::Failed;
+    mState = inState;
+    if (mInflate) {
+        mInflate->Give();
+        mInflate.reset();
+    }
 }
 
 size_t InputFlateDecodeStream::Read(Byte* inBuffer, size_t inBufferSize)
@@ -50,36 +54,35 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
     if (mState != State::Decoding || inBufferSize == 0 || !mSourceStream)
         return 0;
 
+    z_stream& zlib = mInflate->Stream();
     size_t produced = 0;
     while (produced < inBufferSize) {
-        if (mZLibState.avail_in == 0 && !mSourceEnded) {
-            size_t got = mSourceStream->HasMoreBytes() ? mSourceStream->Read(mInputChunk.get(), kInputChunkSize) : 0;
+        if (zlib.avail_in == 0 && !mSourceEnded) {
+            size_t got = mSourceStream->HasMoreBytes() ? mSourceStream->Read(mInflate->Input(), kInputChunkSize) : 0;
             if (got == 0) {
                 if (mSourceStream->HasMoreBytes()) {
                     TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, failed to read from source stream");
-                    Fail();
+                    Finish(State::Failed);
                     return produced;
                 }
                 // No more input; inflate may still hold output for the caller.
                 mSourceEnded = true;
             }
-            mZLibState.next_in = mInputChunk.get();
-            mZLibState.avail_in = static_cast<uInt>(got);
+            zlib.next_in = mInflate->Input();
+            zlib.avail_in = static_cast<uInt>(got);
         }
 
         // zlib counts room in 32 bits; a larger caller buffer is filled in slices.
         size_t room = inBufferSize - produced;
         uInt slice = room > 0x40000000u ? 0x40000000u : static_cast<uInt>(room);
-        mZLibState.next_out = inBuffer + produced;
-        mZLibState.avail_out = slice;
-        int status = inflate(&mZLibState, Z_NO_FLUSH);
-        produced += slice - mZLibState.avail_out;
+        zlib.next_out = inBuffer + produced;
+        zlib.avail_out = slice;
+        int status = inflate(&zlib, Z_NO_FLUSH);
+        produced += slice - zlib.avail_out;
 
         if (status == Z_STREAM_END) {
             // Whatever follows the compressed data in the stream is ignored.
-            mState = State::Ended;
-            inflateEnd(&mZLibState);
-            mZLibState.avail_in = 0;
+            Finish(State::Ended);
             return produced;
         }
         if (status == Z_BUF_ERROR)
@@ -88,7 +91,7 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
             // Bytes zlib produced before it met the damage are sound; they are handed out and
             // the reader stops.
             TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, failed to write zlib information. returned error code = %d", status);
-            Fail();
+            Finish(State::Failed);
             return produced;
         }
     }
@@ -98,7 +101,7 @@ size_t InputFlateDecodeStream::DecodeBufferAndWrite(Byte* inBuffer, size_t inBuf
         // The input ran out before zlib saw the end of the compressed data: what was decoded
         // so far is handed out, and the reader stops here.
         TraceMessage("InputFlateDecodeStream::DecodeBufferAndWrite, compressed data ended before the end of the zlib stream");
-        Fail();
+        Finish(State::Failed);
     }
     return produced;
 }
@@ -110,5 +113,6 @@ bool InputFlateDecodeStream::HasMoreBytes()
     if (mState == State::NotStarted)
         return mSourceStream->HasMoreBytes();
     // A read that filled the caller's buffer may have left output inside zlib.
-    return mState == State::Decoding && (mZLibState.avail_in > 0 || mOutputWasFull || mSourceStream->HasMoreBytes());
+    return mState == State::Decoding &&
+           (mInflate->Stream().avail_in > 0 || mOutputWasFull || mSourceStream->HasMoreBytes());
 }

@@ -19,13 +19,14 @@ bool Is(const std::string& inToken, const char (&inKeyword)[N])
 
 } // namespace
 
-void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider)
+void PDFObjectParser::SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider,
+                                    bool inSoleReader)
 {
     mSource = inSourceStream;
     mPositionProvider = inCurrentPositionProvider;
     mTokenBuffer.clear();
     mTokenBufferHead = 0;
-    mTokenReader.SetReadStream(inSourceStream);
+    mTokenReader.SetReadStream(inSourceStream, inSoleReader);
 }
 
 void PDFObjectParser::ResetReadState()
@@ -59,12 +60,12 @@ void PDFObjectParser::ReturnTokenToBuffer(const std::string& inToken)
     mTokenBuffer.push_back(inToken);
 }
 
-void PDFObjectParser::PushFront(const std::string& inToken)
+void PDFObjectParser::PushFront(std::string inToken)
 {
     if (mTokenBufferHead > 0)
-        mTokenBuffer[--mTokenBufferHead] = inToken;
+        mTokenBuffer[--mTokenBufferHead] = std::move(inToken);
     else
-        mTokenBuffer.insert(mTokenBuffer.begin(), inToken);
+        mTokenBuffer.insert(mTokenBuffer.begin(), std::move(inToken));
 }
 
 bool PDFObjectParser::IsNumber(const std::string& inToken)
@@ -135,34 +136,32 @@ PDFObject* PDFObjectParser::ParseObjectFrom(const std::string& inToken, int inDe
         return ParseName(inToken);
 
     if (IsNumber(inToken)) {
-        PDFObject* number = ParseNumber(inToken);
-        if (number->GetType() != PDFObject::ePDFObjectInteger || static_cast<PDFInteger*>(number)->GetValue() <= 0)
-            return number;
+        long long objectID = 0;
+        if (inToken.find('.') != std::string::npos || !NumberText::ParseLongLong(inToken, objectID) || objectID <= 0)
+            return ParseNumber(inToken);
 
-        // A positive integer may start an indirect reference: "id gen R".
+        // A positive integer may start an indirect reference: "id gen R". The integer object is
+        // made only when it is none.
         std::string second;
         if (!GetNextToken(second))
-            return number;
+            return new PDFInteger(objectID);
         long long generation = 0;
         if (!IsInteger(second) || !NumberText::ParseLongLong(second, generation) || generation < 0) {
-            PushFront(second);
-            return number;
+            PushFront(std::move(second));
+            return new PDFInteger(objectID);
         }
         std::string third;
         if (!GetNextToken(third)) {
-            PushFront(second);
-            return number;
+            PushFront(std::move(second));
+            return new PDFInteger(objectID);
         }
-        long long objectID = static_cast<PDFInteger*>(number)->GetValue();
         // Numbers beyond 32 bits never name an object: no aliasing of 2^32 + 1 to object 1.
         if (Is(third, "R") && objectID <= static_cast<long long>(UINT32_MAX) &&
-            generation <= static_cast<long long>(UINT32_MAX)) {
-            number->Release();
+            generation <= static_cast<long long>(UINT32_MAX))
             return new PDFIndirectObjectReference(static_cast<uint32_t>(objectID), static_cast<uint32_t>(generation));
-        }
-        PushFront(third);
-        PushFront(second);
-        return number;
+        PushFront(std::move(third));
+        PushFront(std::move(second));
+        return new PDFInteger(objectID);
     }
 
     if (Is(inToken, "[") || Is(inToken, "<<")) {
@@ -275,6 +274,9 @@ bool IsHexDigit(char inCharacter)
 
 PDFObject* PDFObjectParser::ParseName(const std::string& inToken)
 {
+    // Most names hold no escape.
+    if (inToken.find('#', 1) == std::string::npos)
+        return new PDFName(inToken.substr(1));
     std::string value;
     value.reserve(inToken.size());
     for (size_t i = 1; i < inToken.size(); ++i) {
@@ -402,20 +404,35 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
 
 bool PDFObjectParser::IsKeptKey(const std::string& inKeyToken) const
 {
-    // Kept keys are plain names; a key written with # escapes is parsed and compared whole.
-    if (inKeyToken.find('#') != std::string::npos)
-        return true;
     for (const std::string& key : mKeptKeys->keys) {
         if (inKeyToken.size() == key.size() + 1 && inKeyToken.compare(1, std::string::npos, key) == 0)
             return true;
     }
-    return false;
+    // Kept keys are plain names; a key written with # escapes is parsed and compared whole.
+    return inKeyToken.find('#') != std::string::npos;
 }
 
 bool PDFObjectParser::SkipValue(int inDepth)
 {
     // A value is one token, an array or dictionary up to its matching end, or "id gen R": it ends
     // where the next key (a name) or the end of the dictionary stands outside any nesting.
+    if (mTokenBufferHead >= mTokenBuffer.size()) {
+        // Nothing waits in the queue: the value's bytes are passed over without making tokens.
+        switch (mTokenReader.SkipDictionaryValue(kMaxNestingDepth - inDepth)) {
+        case PDFTokenReader::ValueEnd::eBeforeNext:
+            return true;
+        case PDFTokenReader::ValueEnd::eDictionaryClosed:
+            PushFront(">>");
+            return true;
+        case PDFTokenReader::ValueEnd::eTooDeep:
+            TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
+                         kMaxNestingDepth);
+            mNestingLimitHit = true;
+            return false;
+        case PDFTokenReader::ValueEnd::eEnded:
+            return false;
+        }
+    }
     std::string token;
     int depth = 0;
     bool first = true;
@@ -424,7 +441,7 @@ bool PDFObjectParser::SkipValue(int inDepth)
         bool closes = Is(token, "]") || Is(token, ">>");
         if (depth == 0 && (closes || (!first && token[0] == '/'))) {
             // A key without a value ends the skipping as well; the dictionary reads on.
-            PushFront(token);
+            PushFront(std::move(token));
             return true;
         }
         first = false;

@@ -22,7 +22,10 @@ public:
 
     PDFObjectParser() = default;
 
-    void SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider);
+    // inSoleReader: nothing else reads or moves the source between this parser's calls (see
+    // PDFTokenReader).
+    void SetReadStream(IByteReader* inSourceStream, IReadPositionProvider* inCurrentPositionProvider,
+                       bool inSoleReader = false);
     void ResetReadState();
 
     // A new object, or null when no token remains or the object is malformed.
@@ -71,7 +74,7 @@ private:
     bool SkipValue(int inDepth);
     bool IsKeptKey(const std::string& inKeyToken) const;
     bool GetHexValue(Byte inByte, Byte& outValue);
-    void PushFront(const std::string& inToken);
+    void PushFront(std::string inToken);
 
     PDFTokenReader mTokenReader;
     // Look-ahead tokens from mTokenBufferHead on; a vector, since a parser is made for every

@@ -4,6 +4,7 @@
 #include "pdf/io/InputAscii85DecodeStream.h"
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/InputDCTDecodeStream.h"
+#include "pdf/io/InflateState.h"
 #include "pdf/io/InputFlateDecodeStream.h"
 #include "pdf/io/InputLimitedStream.h"
 #include "pdf/io/InputOffsetStream.h"
@@ -14,6 +15,7 @@
 #include "pdf/parsing/IPDFParserExtender.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <unordered_set>
@@ -77,6 +79,64 @@ private:
     LongFilePositionType mPosition;
 };
 
+// The decoded data of a stream read whole, in memory of the C allocator: growing and trimming
+// it then keep its place wherever the heap allows, without copying.
+struct DecodedData {
+    struct Free {
+        void operator()(Byte* inBytes) const { free(inBytes); }
+    };
+    std::unique_ptr<Byte, Free> bytes;
+    size_t size = 0;
+    size_t capacity = 0;
+
+    void Clear()
+    {
+        bytes.reset();
+        size = capacity = 0;
+    }
+    bool Resize(size_t inCapacity)
+    {
+        Byte* resized = static_cast<Byte*>(realloc(bytes.get(), std::max<size_t>(inCapacity, 1)));
+        if (!resized)
+            return false;
+        bytes.release();
+        bytes.reset(resized);
+        capacity = inCapacity;
+        return true;
+    }
+};
+
+// Deflate makes at most about 1032 bytes of one, so a stream whose data takes n bytes in the file
+// holds no more than that, through one Flate layer, whatever it declares.
+const long long kMaxInflateRatio = 1032;
+// Decoded object streams hold this many times their size in the file, about; the room first
+// reserved for one with no declared decoded length.
+const long long kExpectedObjectStreamRatio = 8;
+const size_t kMinDecodeRoom = 4096;
+
+// Reads inReader to its end into outData: first inRoom bytes of room, doubled whenever they fill,
+// never more than inLimit + 1 bytes, so that a size above inLimit tells a larger stream. The room
+// left over is given back. False when memory ran out.
+bool ReadWhole(IByteReader* inReader, size_t inRoom, size_t inLimit, DecodedData& outData)
+{
+    outData.Clear();
+    if (!outData.Resize(std::min(inRoom, inLimit + 1)))
+        return false;
+    while (inReader->HasMoreBytes()) {
+        if (outData.size == outData.capacity) {
+            if (outData.capacity > inLimit)
+                break;
+            if (!outData.Resize(outData.capacity > (inLimit + 1) / 2 ? inLimit + 1 : std::max<size_t>(outData.capacity * 2, 1)))
+                return false;
+        }
+        size_t got = inReader->Read(outData.bytes.get() + outData.size, outData.capacity - outData.size);
+        if (got == 0)
+            break;
+        outData.size += got;
+    }
+    return outData.size == outData.capacity || outData.Resize(outData.size);
+}
+
 // Pops the innermost object stream being loaded when it goes.
 class InProgressGuard {
 public:
@@ -97,13 +157,19 @@ struct PDFParser::ObjectStreamData {
     // The decoded data, unless it was larger than the budget; then it is decoded again for each
     // object read from it, through the kept stream.
     bool mInMemory = false;
-    std::string mData;
+    DecodedData mData;
     RefCountPtr<PDFStreamInput> mStream;
 
-    size_t CostInBytes() const { return sizeof(*this) + mData.size() + mHeader.size() * sizeof(ObjectStreamHeaderEntry); }
+    size_t CostInBytes() const
+    {
+        return sizeof(*this) + mData.capacity + mHeader.size() * sizeof(ObjectStreamHeaderEntry);
+    }
 };
 
-PDFParser::PDFParser() = default;
+PDFParser::PDFParser()
+{
+    mObjectStreamParser.SetReadStream(&mObjectStreamView, nullptr, true);
+}
 
 PDFParser::~PDFParser()
 {
@@ -726,19 +792,38 @@ OpStatus PDFParser::ReadXrefStreamSegment(XrefTable& ioTable, long long inFirstI
                                           const int inWidths[3])
 {
     size_t entrySize = static_cast<size_t>(inWidths[0] + inWidths[1] + inWidths[2]);
-    Byte buffer[20];
+    // Entries are read many at a time: a reader call per entry cost more than the entry.
+    Byte buffer[4096];
+    const size_t perRead = sizeof(buffer) / entrySize;
+    size_t held = 0;
+    size_t next = 0;
+    bool cutEntry = false;
     for (long long i = 0; i < inCount; ++i) {
-        if (!inReader->HasMoreBytes())
-            break;
-        size_t got = ReadFully(inReader, buffer, entrySize);
-        if (got == 0)
-            break; // the data ends early: the remaining ids keep their entries
-        if (got < entrySize) {
-            TraceMessage("PDFParser::ReadXrefStreamSegment, failed to read the entry of object %lld", inFirstID + i);
-            return eFailure;
+        if (next == held) {
+            if (cutEntry) {
+                TraceMessage("PDFParser::ReadXrefStreamSegment, failed to read the entry of object %lld", inFirstID + i);
+                return eFailure;
+            }
+            if (!inReader->HasMoreBytes())
+                break;
+            const long long left = inCount - i;
+            const size_t want = (left < static_cast<long long>(perRead) ? static_cast<size_t>(left) : perRead) * entrySize;
+            size_t got = ReadFully(inReader, buffer, want);
+            if (got == 0)
+                break; // the data ends early: the remaining ids keep their entries
+            held = got / entrySize;
+            next = 0;
+            // The data ends inside an entry: the whole ones before it count, then reading fails.
+            cutEntry = got % entrySize != 0;
+            if (held == 0) {
+                TraceMessage("PDFParser::ReadXrefStreamSegment, failed to read the entry of object %lld", inFirstID + i);
+                return eFailure;
+            }
         }
+        const Byte* entryBytes = buffer + next * entrySize;
+        ++next;
         unsigned long long fields[3] = {0, 0, 0};
-        const Byte* cursor = buffer;
+        const Byte* cursor = entryBytes;
         for (int f = 0; f < 3; ++f)
             for (int k = 0; k < inWidths[f]; ++k)
                 fields[f] = (fields[f] << 8) | *cursor++;
@@ -984,36 +1069,44 @@ PDFParser::ObjectStreamDataPtr PDFParser::LoadObjectStream(uint32_t inStreamID, 
     data->mStreamID = inStreamID;
     data->mFirst = first->GetValue();
 
+    // Room for the decoded data from what the stream declares: its decoded length (DL) when that
+    // is one Flate could make of the stream's bytes in the file, else a guess from those bytes.
+    long long length = GetStreamDataLength(stream.GetPtr());
+    if (length < 0)
+        return nullptr;
+    const long long most = std::min<long long>(static_cast<long long>(kObjectStreamBudget) + 1,
+                                               std::max(length, 1LL) * kMaxInflateRatio + static_cast<long long>(kMinDecodeRoom));
+    PDFObjectCastPtr<PDFInteger> declared(ResolveDictionaryValue(dictionary.GetPtr(), "DL"));
+    long long room = declared && declared->GetValue() >= 0 && declared->GetValue() < most
+                         ? declared->GetValue() + 1
+                         : std::max(length * kExpectedObjectStreamRatio, data->mFirst);
+    room = std::min(std::max(room, static_cast<long long>(kMinDecodeRoom)), most);
+
     SeekAndReset(stream->GetStreamContentStart());
     std::unique_ptr<IByteReader> reader(CreateInputStreamReader(stream.GetPtr()));
     if (!reader)
         return nullptr;
-    // One scratch buffer for all object streams: a fresh one each time cost more than the decoding.
-    mDecodeScratch.resize(64 * 1024);
-    while (data->mData.size() <= kObjectStreamBudget && reader->HasMoreBytes()) {
-        size_t got = reader->Read(mDecodeScratch.data(), mDecodeScratch.size());
-        if (got == 0)
-            break;
-        data->mData.append(reinterpret_cast<const char*>(mDecodeScratch.data()), got);
+    if (!ReadWhole(reader.get(), static_cast<size_t>(room), kObjectStreamBudget, data->mData)) {
+        TraceMessage("PDFParser::ParseExistingInDirectStreamObject, no memory for the data of object stream %lld",
+                     static_cast<long long>(inStreamID));
+        return nullptr;
     }
     reader.reset();
 
-    if (data->mData.size() <= kObjectStreamBudget) {
+    if (data->mData.size <= kObjectStreamBudget) {
         data->mInMemory = true;
-        if (data->mFirst > static_cast<long long>(data->mData.size())) {
+        if (data->mFirst > static_cast<long long>(data->mData.size)) {
             TraceMessage("PDFParser::ParseExistingInDirectStreamObject, First %lld lies beyond the %lld bytes of object stream %lld",
-                         data->mFirst, static_cast<long long>(data->mData.size()), static_cast<long long>(inStreamID));
+                         data->mFirst, static_cast<long long>(data->mData.size), static_cast<long long>(inStreamID));
             return nullptr;
         }
-        InputByteArrayStream bytes(reinterpret_cast<const Byte*>(data->mData.data()),
-                                   static_cast<LongFilePositionType>(data->mData.size()));
-        if (!ReadPlainObjectStreamHeader(data->mData, count->GetValue(), *data) &&
+        InputByteArrayStream bytes(data->mData.bytes.get(), static_cast<LongFilePositionType>(data->mData.size));
+        if (!ReadPlainObjectStreamHeader(data->mData.bytes.get(), data->mData.size, count->GetValue(), *data) &&
             ParseObjectStreamHeader(&bytes, *data, count->GetValue()) != eSuccess)
             return nullptr;
     } else {
         // Too large to keep: the header is kept and each object is decoded again from the start.
-        data->mData.clear();
-        data->mData.shrink_to_fit();
+        data->mData.Clear();
         data->mStream = stream;
         SeekAndReset(stream->GetStreamContentStart());
         reader.reset(CreateInputStreamReader(stream.GetPtr()));
@@ -1023,13 +1116,14 @@ PDFParser::ObjectStreamDataPtr PDFParser::LoadObjectStream(uint32_t inStreamID, 
     return data;
 }
 
-bool PDFParser::ReadPlainObjectStreamHeader(const std::string& inData, long long inObjectsCount, ObjectStreamData& ioData)
+bool PDFParser::ReadPlainObjectStreamHeader(const Byte* inData, size_t inSize, long long inObjectsCount,
+                                            ObjectStreamData& ioData)
 {
     // Producers write the header as unsigned numbers between whitespace: read so, it costs a
     // fraction of making tokens. Anything else (signs, comments, junk) is left to the tokens.
     std::vector<ObjectStreamHeaderEntry> header;
-    header.reserve(static_cast<size_t>(std::min<long long>(inObjectsCount, static_cast<long long>(inData.size() / 4))));
-    const size_t size = inData.size();
+    header.reserve(static_cast<size_t>(std::min<long long>(inObjectsCount, static_cast<long long>(inSize / 4))));
+    const size_t size = inSize;
     size_t at = 0;
     for (long long i = 0; i < inObjectsCount; ++i) {
         long long values[2];
@@ -1088,19 +1182,34 @@ PDFObject* PDFParser::ParseFromObjectStream(ObjectStreamData& inData, uint32_t i
 {
     PDFObject* result = nullptr;
     if (inData.mInMemory) {
-        if (inTarget > static_cast<long long>(inData.mData.size())) {
+        if (inTarget > static_cast<long long>(inData.mData.size)) {
             TraceMessage("PDFParser::ParseExistingInDirectStreamObject, object %lld lies beyond the data of object stream %lld",
                          static_cast<long long>(inObjectID), static_cast<long long>(inData.mStreamID));
             return nullptr;
         }
-        InputByteArrayStream bytes(reinterpret_cast<const Byte*>(inData.mData.data()) + inTarget,
-                                   static_cast<LongFilePositionType>(inData.mData.size()) - inTarget);
-        AdapterIByteReaderWithPositionToIReadPositionProvider position(&bytes);
-        PDFObjectParser parser;
-        parser.SetReadStream(&bytes, &position);
-        parser.SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
-        result = parser.ParseNextObject(mParserExtender);
-        mLastObjectSize = parser.GetObjectsBuilt();
+        // The data stays in memory and nobody else reads the view, so the parser keeps its bytes
+        // between tokens; positions count from the object's start.
+        std::unique_ptr<InputByteArrayStream> ownBytes;
+        std::unique_ptr<PDFObjectParser> ownParser;
+        InputByteArrayStream* bytes = &mObjectStreamView;
+        PDFObjectParser* parser = &mObjectStreamParser;
+        if (mObjectStreamParserBusy) {
+            ownBytes = std::make_unique<InputByteArrayStream>();
+            ownParser = std::make_unique<PDFObjectParser>();
+            bytes = ownBytes.get();
+            parser = ownParser.get();
+            parser->SetReadStream(bytes, nullptr, true);
+        }
+        // The bytes the parser kept of the last object are forgotten before the view moves.
+        parser->ResetReadState();
+        bytes->Assign(inData.mData.bytes.get() + inTarget, static_cast<LongFilePositionType>(inData.mData.size) - inTarget);
+        parser->SetKeptKeys(mObjectReadDepth == 1 ? mKeptKeys : nullptr);
+        const bool wasBusy = mObjectStreamParserBusy;
+        mObjectStreamParserBusy = true;
+        result = parser->ParseNextObject(mParserExtender);
+        mObjectStreamParserBusy = wasBusy;
+        parser->SetKeptKeys(nullptr);
+        mLastObjectSize = parser->GetObjectsBuilt();
     } else {
         if (std::find(mObjectStreamsInProgress.begin(), mObjectStreamsInProgress.end(), inData.mStreamID) !=
             mObjectStreamsInProgress.end()) {
@@ -1361,7 +1470,10 @@ OpStatus PDFParser::CreateFilterForStream(IByteReader* inStream, PDFName* inFilt
     const std::string& name = inFilterName->GetValue();
 
     if (name == "FlateDecode") {
-        InputFlateDecodeStream* flate = new InputFlateDecodeStream(inStream);
+        // One inflate state serves every stream of the file, reset between them.
+        if (!mInflateState)
+            mInflateState = std::make_shared<InflateState>();
+        InputFlateDecodeStream* flate = new InputFlateDecodeStream(inStream, mInflateState);
         flate->StartEncoding();
         IByteReader* result = flate;
         if (inDecodeParams && mStream) {

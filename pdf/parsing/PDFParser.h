@@ -11,6 +11,7 @@
 
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/IByteReaderWithPosition.h"
+#include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/IReadPositionProvider.h"
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/parsing/InheritedPageEntry.h"
@@ -28,6 +29,7 @@
 #include <vector>
 
 class IPDFParserExtender;
+class InflateState;
 class PDFArray;
 class PDFDictionary;
 class PDFName;
@@ -164,7 +166,8 @@ private:
     ObjectStreamDataPtr LoadObjectStream(uint32_t inStreamID, uint32_t inObjectID);
     OpStatus ParseObjectStreamHeader(IByteReader* inReader, ObjectStreamData& ioData, long long inObjectsCount);
     // The header read straight from decoded data; false (nothing set) where the tokens must decide.
-    static bool ReadPlainObjectStreamHeader(const std::string& inData, long long inObjectsCount, ObjectStreamData& ioData);
+    static bool ReadPlainObjectStreamHeader(const Byte* inData, size_t inSize, long long inObjectsCount,
+                                            ObjectStreamData& ioData);
     PDFObject* ParseFromObjectStream(ObjectStreamData& inData, uint32_t inObjectID, long long inTarget);
     // Takes the value's reference; a reference is replaced by the object it names.
     PDFObject* ResolveReference(PDFObject* inValue);
@@ -209,8 +212,14 @@ private:
     std::list<ObjectStreamDataPtr> mObjectStreams;
     std::unordered_map<uint32_t, std::list<ObjectStreamDataPtr>::iterator> mObjectStreamsByID;
     size_t mObjectStreamBytes = 0;
-    // Scratch for decoding object streams, kept between them.
-    std::vector<Byte> mDecodeScratch;
+    // The inflate state of the Flate streams read, made once and reset for each.
+    std::shared_ptr<InflateState> mInflateState;
+    // The objects of decoded object streams are read through one parser over one byte view, both
+    // kept: the page walk reads thousands of them. Busy while it parses, so that a nested read
+    // makes its own.
+    InputByteArrayStream mObjectStreamView;
+    PDFObjectParser mObjectStreamParser;
+    bool mObjectStreamParserBusy = false;
     std::unordered_set<uint32_t> mFailedObjectStreams;
     // Object streams being loaded right now, innermost last: a cycle and depth guard.
     std::vector<uint32_t> mObjectStreamsInProgress;

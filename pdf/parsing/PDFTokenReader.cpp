@@ -27,13 +27,31 @@ struct ByteClasses {
 
 constexpr ByteClasses kClasses;
 
+// Inside an array or dictionary being passed over, only these bytes mean anything: nesting,
+// strings, hexadecimal strings and comments. 1 for every other byte.
+struct NestingBytes {
+    unsigned char passed[256] = {};
+    constexpr NestingBytes()
+    {
+        for (int c = 0; c < 256; ++c)
+            passed[c] = 1;
+        for (unsigned char c : {'[', ']', '<', '>', '(', '%'})
+            passed[c] = 0;
+    }
+};
+
+constexpr NestingBytes kNesting;
+
 } // namespace
 
-void PDFTokenReader::SetReadStream(IByteReader* inSourceStream)
+const unsigned char (*const PDFTokenReader::sClassSets)[256] = kClasses.in;
+
+void PDFTokenReader::SetReadStream(IByteReader* inSourceStream, bool inSoleReader)
 {
     ReleaseWindow();
     mSource = inSourceStream;
     mWindowSource = dynamic_cast<IByteReaderWindow*>(inSourceStream);
+    mSoleReader = inSoleReader;
     ResetReadState();
 }
 
@@ -56,22 +74,6 @@ bool PDFTokenReader::IsPDFWhitespace(Byte inByte)
 bool PDFTokenReader::IsPDFDelimiter(Byte inByte)
 {
     return kClasses.of[inByte] == kDelimiter;
-}
-
-size_t PDFTokenReader::TakeRunFromWindow(unsigned char inClasses, size_t inLimit)
-{
-    if (mHasPutBackByte || mWindowTaken >= mWindowSize)
-        return 0;
-    const Byte* start = mWindow + mWindowTaken;
-    const Byte* end = mWindowSize - mWindowTaken > inLimit ? start + inLimit : mWindow + mWindowSize;
-    const unsigned char* wanted = kClasses.in[inClasses & 7];
-    const Byte* at = start;
-    while (at < end && wanted[*at])
-        ++at;
-    size_t taken = static_cast<size_t>(at - start);
-    mWindowTaken += taken;
-    mReadPosition += static_cast<long long>(taken);
-    return taken;
 }
 
 void PDFTokenReader::PutBack(Byte inByte)
@@ -111,7 +113,7 @@ void PDFTokenReader::ReleaseWindow()
 int PDFTokenReader::GetNextByteForToken(Byte& outByte)
 {
     bool got = NextByte(outByte);
-    ReleaseWindow();
+    EndCall();
     return got ? 0 : -1;
 }
 
@@ -132,13 +134,13 @@ void PDFTokenReader::SkipWhitespace()
 void PDFTokenReader::SkipTillToken()
 {
     SkipWhitespace();
-    ReleaseWindow();
+    EndCall();
 }
 
 PDFTokenReader::SkipResult PDFTokenReader::SkipToClose(int inMaxOpen)
 {
     SkipResult result = SkipNested(inMaxOpen);
-    ReleaseWindow();
+    EndCall();
     return result;
 }
 
@@ -164,7 +166,37 @@ void PDFTokenReader::SkipPlainTokens()
         if (mWindowTaken < mWindowSize)
             break;
     }
-    ReleaseWindow();
+    EndCall();
+}
+
+bool PDFTokenReader::PassLiteralString()
+{
+    // The opening parenthesis was read; nested pairs count, a backslash escapes the next byte.
+    long long depth = 1;
+    Byte byte;
+    while (depth > 0) {
+        if (!NextByte(byte))
+            return false;
+        if (byte == '\\') {
+            if (!NextByte(byte))
+                return false;
+        } else if (byte == '(') {
+            ++depth;
+        } else if (byte == ')') {
+            --depth;
+        }
+    }
+    return true;
+}
+
+bool PDFTokenReader::PassUntil(Byte inLast, Byte inOtherLast)
+{
+    Byte byte;
+    do {
+        if (!NextByte(byte))
+            return false;
+    } while (byte != inLast && byte != inOtherLast);
+    return true;
 }
 
 PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
@@ -173,7 +205,7 @@ PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
     Byte byte;
     for (;;) {
         // Names, numbers and keywords between the delimiters count for nothing here.
-        TakeRunFromWindow(1u << kRegular | 1u << kWhitespace, mWindowSize);
+        TakeRunWhile(kNesting.passed, mWindowSize);
         if (!NextByte(byte))
             return SkipResult::eEnded;
         switch (byte) {
@@ -196,10 +228,8 @@ PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
                 break;
             }
             // A hexadecimal string runs to the first '>'.
-            while (byte != '>') {
-                if (!NextByte(byte))
-                    return SkipResult::eEnded;
-            }
+            if (byte != '>' && !PassUntil('>', '>'))
+                return SkipResult::eEnded;
             break;
         case '>':
             if (!NextByte(byte))
@@ -209,29 +239,88 @@ PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
             else if (--open == 0)
                 return SkipResult::eClosed;
             break;
-        case '(': {
-            long long depth = 1;
-            while (depth > 0) {
-                if (!NextByte(byte))
-                    return SkipResult::eEnded;
-                if (byte == '\\') {
-                    if (!NextByte(byte))
-                        return SkipResult::eEnded;
-                } else if (byte == '(') {
-                    ++depth;
-                } else if (byte == ')') {
-                    --depth;
-                }
-            }
+        case '(':
+            if (!PassLiteralString())
+                return SkipResult::eEnded;
             break;
-        }
         case '%':
-            while (byte != '\r' && byte != '\n') {
-                if (!NextByte(byte))
-                    return SkipResult::eEnded;
-            }
+            if (!PassUntil('\r', '\n'))
+                return SkipResult::eEnded;
             break;
         default:
+            break;
+        }
+    }
+}
+
+PDFTokenReader::ValueEnd PDFTokenReader::SkipDictionaryValue(int inMaxOpen)
+{
+    ValueEnd end = PassDictionaryValue(inMaxOpen);
+    EndCall();
+    return end;
+}
+
+PDFTokenReader::ValueEnd PDFTokenReader::PassDictionaryValue(int inMaxOpen)
+{
+    // Token by token as ReadNextToken cuts them, none kept: the value is its first token (a name
+    // included) and whatever follows up to the next name or closing token. Once the first token
+    // has begun, the bytes of numbers and keywords and the whitespace between them go in runs.
+    bool first = true;
+    Byte byte;
+    for (;;) {
+        TakeRunFromWindow(first ? 1u << kWhitespace : 1u << kRegular | 1u << kWhitespace, mWindowSize);
+        if (!NextByte(byte))
+            return ValueEnd::eEnded;
+        const unsigned char kind = kClasses.of[byte];
+        if (kind == kWhitespace || (kind == kRegular && !first))
+            continue;
+        if (byte == '%') {
+            // A comment is no token; one that runs to the end leaves nothing to read.
+            PassUntil('\r', '\n');
+            continue;
+        }
+        if ((byte == '/' && !first) || byte == ']') {
+            PutBack(byte);
+            return ValueEnd::eBeforeNext;
+        }
+        first = false;
+        switch (byte) {
+        case '>': {
+            Byte next;
+            if (!NextByte(next))
+                return ValueEnd::eEnded;
+            if (next == '>')
+                return ValueEnd::eDictionaryClosed;
+            PutBack(next); // a lone '>' is a token of its own
+            break;
+        }
+        case '<': {
+            Byte next;
+            if (!NextByte(next))
+                return ValueEnd::eEnded;
+            if (next != '<') {
+                if (next != '>' && !PassUntil('>', '>'))
+                    return ValueEnd::eEnded;
+                break;
+            }
+        }
+            // "<<" opens a dictionary, as '[' an array.
+            [[fallthrough]];
+        case '[': {
+            if (inMaxOpen <= 0)
+                return ValueEnd::eTooDeep;
+            SkipResult nested = SkipNested(inMaxOpen);
+            if (nested != SkipResult::eClosed)
+                return nested == SkipResult::eTooDeep ? ValueEnd::eTooDeep : ValueEnd::eEnded;
+            break;
+        }
+        case '(':
+            if (!PassLiteralString())
+                return ValueEnd::eEnded;
+            break;
+        default:
+            // The first token: a name given as the value, a number or keyword, or a token that
+            // '{', '}' or a stray ')' begins; its other bytes go with the next run.
             break;
         }
     }
@@ -248,7 +337,7 @@ bool PDFTokenReader::ReadNextToken(std::string& outToken)
 {
     outToken.clear();
     bool found = ReadToken(outToken);
-    ReleaseWindow();
+    EndCall();
     return found;
 }
 

@@ -3,7 +3,9 @@
 // seeks it must call ResetReadState (or SetReadStream) afterwards, since one byte may wait in the
 // put-back slot. A token that would grow past kMaxTokenLength ends the read with "not found".
 // A source that holds its next bytes in memory (IByteReaderWindow) is read in place, without a
-// call per byte; it is left at the same place as a byte-by-byte read would leave it.
+// call per byte; it is left at the same place as a byte-by-byte read would leave it, after every
+// call, unless the reader was told that it is the source's sole reader: then the bytes in memory
+// are kept from one call to the next.
 
 #include "pdf/io/IByteReader.h"
 #include "pdf/io/IByteReaderWindow.h"
@@ -22,7 +24,7 @@ public:
 
     PDFTokenReader() = default;
 
-    void SetReadStream(IByteReader* inSourceStream);
+    void SetReadStream(IByteReader* inSourceStream, bool inSoleReader = false);
     // Empties the put-back slot and zeroes the positions; the source stays.
     void ResetReadState();
 
@@ -37,6 +39,13 @@ public:
     // included).
     enum class SkipResult { eClosed, eEnded, eTooDeep };
     SkipResult SkipToClose(int inMaxOpen);
+    // Passes over the value after a dictionary key, cutting bytes as ReadNextToken would but
+    // keeping none: its first token (a name included), an array or dictionary to its matching
+    // end, and what follows up to the next name ("id gen R"). It stops before that name or a "]"
+    // (eBeforeNext), or after the ">>" that ends the dictionary (eDictionaryClosed). Nested arrays
+    // and dictionaries count up to inMaxOpen levels open at once.
+    enum class ValueEnd { eBeforeNext, eDictionaryClosed, eEnded, eTooDeep };
+    ValueEnd SkipDictionaryValue(int inMaxOpen);
     // Passes over whitespace and the bytes of numbers and keywords up to the next delimiter,
     // where ReadNextToken goes on; only what a window source holds in memory is passed over.
     void SkipPlainTokens();
@@ -71,14 +80,46 @@ private:
     }
     bool NextByteFromSource(Byte& outByte);
     // Takes at most inLimit bytes from the window while their class is one of inClasses (a mask of
-    // 1 << class), none while a byte waits in the put-back slot; the count taken.
-    size_t TakeRunFromWindow(unsigned char inClasses, size_t inLimit);
+    // 1 << class: regular 0, whitespace 1, delimiter 2), none while a byte waits in the put-back
+    // slot; the count taken. Inline: it runs once or more for every token.
+    size_t TakeRunFromWindow(unsigned char inClasses, size_t inLimit)
+    {
+        return TakeRunWhile(sClassSets[inClasses & 7], inLimit);
+    }
+    // The same for the bytes whose entry in inTaken is 1.
+    size_t TakeRunWhile(const unsigned char* inTaken, size_t inLimit)
+    {
+        if (mHasPutBackByte || mWindowTaken >= mWindowSize)
+            return 0;
+        const Byte* start = mWindow + mWindowTaken;
+        const Byte* end = mWindowSize - mWindowTaken > inLimit ? start + inLimit : mWindow + mWindowSize;
+        const Byte* at = start;
+        while (at < end && inTaken[*at])
+            ++at;
+        size_t taken = static_cast<size_t>(at - start);
+        mWindowTaken += taken;
+        mReadPosition += static_cast<long long>(taken);
+        return taken;
+    }
+    // For each set of byte classes (a mask as above), 1 for the bytes of those classes.
+    static const unsigned char (*const sClassSets)[256];
     // Marks the bytes taken from the window read in the source and forgets the window: the
     // source may be used or moved by others between the reader's calls.
     void ReleaseWindow();
+    // The end of a public call: the window goes back to the source unless this is its sole reader.
+    void EndCall()
+    {
+        if (!mSoleReader)
+            ReleaseWindow();
+    }
     bool ReadToken(std::string& outToken);
     void SkipWhitespace();
     SkipResult SkipNested(int inMaxOpen);
+    ValueEnd PassDictionaryValue(int inMaxOpen);
+    // After its opening parenthesis; false when the data ends first.
+    bool PassLiteralString();
+    // Up to and with the first of the two bytes; false when the data ends first.
+    bool PassUntil(Byte inLast, Byte inOtherLast);
     void PutBack(Byte inByte);
     bool ReadLiteralString(std::string& ioToken);
     bool ReadHexString(std::string& ioToken);
@@ -87,6 +128,7 @@ private:
 
     IByteReader* mSource = nullptr;
     IByteReaderWindow* mWindowSource = nullptr;
+    bool mSoleReader = false;
     const Byte* mWindow = nullptr;
     size_t mWindowSize = 0;
     size_t mWindowTaken = 0;

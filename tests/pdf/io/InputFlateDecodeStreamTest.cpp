@@ -153,6 +153,37 @@ TEST(InputFlateDecodeStream, DamagedDataFailsForGoodAndIsNeverPassedThrough)
     }
 }
 
+TEST(InputFlateDecodeStream, OneSharedStateServesStreamAfterStream)
+{
+    // Streams of sizes around the 64 KB input piece, one after another through one state (the
+    // parser's tests add damaged ones between); while one reader holds the state, another makes
+    // its own, and reads that take turns both decode.
+    auto shared = std::make_shared<InflateState>();
+    std::vector<std::pair<Bytes, Bytes>> streams; // (data, compressed)
+    for (size_t size : {size_t(0), size_t(65535), size_t(65536), size_t(65537), size_t(262145)}) {
+        Bytes data = PseudoRandomBytes(size, static_cast<uint32_t>(size + 1)); // barely compresses
+        streams.emplace_back(data, Compress(data));
+    }
+    for (const auto& [data, compressed] : streams) {
+        InputFlateDecodeStream decoder(new OwnedBytesReader(compressed, 1000), shared);
+        EXPECT_EQ(ReadAll(decoder, 333), data) << data.size();
+    }
+    InputFlateDecodeStream first(new OwnedBytesReader(streams[4].second), shared);
+    InputFlateDecodeStream second(new OwnedBytesReader(streams[2].second), shared);
+    Bytes firstOut, secondOut;
+    Byte buffer[7777];
+    while (first.HasMoreBytes() || second.HasMoreBytes()) {
+        size_t got = first.Read(buffer, sizeof(buffer));
+        firstOut.insert(firstOut.end(), buffer, buffer + got);
+        size_t other = second.Read(buffer, 5000);
+        secondOut.insert(secondOut.end(), buffer, buffer + other);
+        if (got == 0 && other == 0)
+            break;
+    }
+    EXPECT_EQ(firstOut, streams[4].first);
+    EXPECT_EQ(secondOut, streams[2].first);
+}
+
 TEST(InputFlateDecodeStream, AnEmptySourceGivesNothing)
 {
     LogCapture log;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,24 @@ std::vector<std::string> Tokens(const std::string& inText)
     return tokens;
 }
 
+// A source that gives one byte per call and holds nothing in memory for the tokenizer.
+class ByteByByte : public IByteReader {
+public:
+    explicit ByteByByte(const std::string& inText) : mText(inText) {}
+    size_t Read(Byte* inBuffer, size_t inSize) override
+    {
+        if (inSize == 0 || mAt >= mText.size())
+            return 0;
+        inBuffer[0] = static_cast<Byte>(mText[mAt++]);
+        return 1;
+    }
+    bool HasMoreBytes() override { return mAt < mText.size(); }
+
+private:
+    std::string mText;
+    size_t mAt = 0;
+};
+
 template <class T>
 T* As(const RefCountPtr<PDFObject>& inObject)
 {
@@ -74,22 +93,6 @@ TEST(PDFTokenReaderTest, TokensAcrossBufferBoundariesAreThoseReadByteByByte)
     // Read in place through buffers of every small size, so that each token and each line end
     // after "stream" is cut somewhere, the tokens and positions are those of a reader that takes
     // one byte per call; between tokens the source stands right behind the bytes taken.
-    class ByteByByte : public IByteReader {
-    public:
-        explicit ByteByByte(const std::string& inText) : mText(inText) {}
-        size_t Read(Byte* inBuffer, size_t inSize) override
-        {
-            if (inSize == 0 || mAt >= mText.size())
-                return 0;
-            inBuffer[0] = static_cast<Byte>(mText[mAt++]);
-            return 1;
-        }
-        bool HasMoreBytes() override { return mAt < mText.size(); }
-
-    private:
-        std::string mText;
-        size_t mAt = 0;
-    };
     const std::string text = "%PDF-1.7\r\n12 0 obj\n<< /Type /Page /Kids [3 0 R 44 0 R] /F#20 (a (b) \\) c\\\r\nd) "
                              "<41 42\n43> >>stream\r\nDATA endstream %end\rtrue false null -1.25 .5 ]";
     std::vector<std::pair<std::string, long long>> expected;
@@ -242,4 +245,54 @@ TEST(PDFObjectParserTest, DeepNestingFailsWithoutExhaustingTheStack)
     // Nesting right up to the limit is fine.
     int depth = PDFObjectParser::kMaxNestingDepth;
     EXPECT_TRUE(ParseOne(std::string(depth, '[') + std::string(depth, ']')));
+}
+
+TEST(PDFObjectParserTest, PassedOverValuesEndWhereTheirTokensEnd)
+{
+    // A partial read passes over the values of other keys byte by byte; each must end where its
+    // tokens would, so that the Type after it is found (or the dictionary fails) alike from a
+    // source held in memory that the parser alone reads, from buffers that cut the value
+    // anywhere, and from a source read one byte at a time. "-": the dictionary ends before Type.
+    const struct {
+        const char* value;
+        const char* type; // null: no dictionary
+    } cases[] = {
+        {"/X /Y", "Page"}, {"/X 12", "Page"}, {"/X 1 0 R", "Page"}, {"/X % a >> ] /Type /Pages\n 5", "Page"},
+        {"/X % c\n/Y", "Page"}, {"/X (s /Type /Pages)", "Page"}, {"/X <2F54797065>", "Page"}, {"/X <>", "Page"},
+        {"/X << /Type /Pages >>", "Page"}, {"/X [/Type /Pages]", "Page"}, {"/X []", "Page"}, {"/X > 3", "Page"},
+        {"/X { 1 }", "Page"}, {"/X )x", "Page"}, {"/X >>", "-"}, {"/X ]", nullptr}, {"/X (never closed", nullptr},
+        {"/X <4142", nullptr}, {"/X [ 1 2", nullptr},
+    };
+    const PDFObjectParser::KeptKeys kept = {{"Type", "Kids"}, "Type", "Page"};
+    for (const auto& item : cases) {
+        for (const char* gap : {" ", ""}) {
+            const std::string text = std::string("<< /A 1 ") + item.value + gap + "/Type /Page >>";
+            SCOPED_TRACE(text);
+            InputByteArrayStream memory(reinterpret_cast<const Byte*>(text.data()), static_cast<LongFilePositionType>(text.size()));
+            std::vector<std::unique_ptr<IByteReader>> sources;
+            for (size_t bufferSize : {1, 3, 7, 64})
+                sources.push_back(std::make_unique<InputBufferedStream>(
+                    new InputByteArrayStream(reinterpret_cast<const Byte*>(text.data()),
+                                             static_cast<LongFilePositionType>(text.size())),
+                    bufferSize));
+            sources.push_back(std::make_unique<ByteByByte>(text));
+            std::vector<IByteReader*> readers = {&memory};
+            for (const auto& source : sources)
+                readers.push_back(source.get());
+            for (IByteReader* reader : readers) {
+                PDFObjectParser parser;
+                parser.SetReadStream(reader, nullptr, reader == &memory);
+                parser.SetKeptKeys(&kept);
+                RefCountPtr<PDFObject> object(parser.ParseNextObject());
+                ASSERT_EQ(static_cast<bool>(object), item.type != nullptr);
+                if (!object)
+                    continue;
+                PDFDictionary* dictionary = As<PDFDictionary>(object);
+                ASSERT_TRUE(dictionary);
+                EXPECT_FALSE(dictionary->Exists("A"));
+                PDFObjectCastPtr<PDFName> type(dictionary->QueryDirectObject("Type"));
+                EXPECT_EQ(type ? type->GetValue() : std::string("-"), item.type);
+            }
+        }
+    }
 }

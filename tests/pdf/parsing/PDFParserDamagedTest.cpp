@@ -321,6 +321,34 @@ TEST(PDFParserDamagedTest, HostileCrossReferenceStreams)
     EXPECT_EQ(StatusOf(badType), eFailure);
 }
 
+TEST(PDFParserDamagedTest, CrossReferenceStreamEntriesAcrossReadsAndCut)
+{
+    // Entries are read hundreds at a time: every entry around the edges of those reads counts,
+    // and data that ends inside an entry still fails, wherever it ends.
+    XrefStreamBuilder builder;
+    builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+    builder.fileObjects[2] = "<< /Type /Pages /Kids [] /Count 0 >>";
+    for (int id = 3; id < 1300; ++id)
+        builder.fileObjects[id] = std::to_string(id * 7);
+    const std::string good = builder.Build();
+    auto parsed = ParseBytes(good);
+    ASSERT_EQ(parsed->status, eSuccess);
+    for (uint32_t id : {3u, 584u, 585u, 586u, 587u, 1169u, 1170u, 1171u, 1299u}) {
+        PDFObjectCastPtr<PDFInteger> value(parsed->parser.ParseObjectByID(id));
+        ASSERT_TRUE(value) << id;
+        EXPECT_EQ(value->GetValue(), id * 7);
+    }
+    // The last entry cut by 1 to 6 of its 7 bytes, the Length following.
+    const size_t dataEnd = good.rfind("\nendstream");
+    const size_t lengthAt = good.rfind("/Length ") + 8;
+    const long long length = std::stoll(good.substr(lengthAt));
+    for (int cut = 1; cut < 7; ++cut) {
+        std::string damaged = good.substr(0, dataEnd - static_cast<size_t>(cut)) + good.substr(dataEnd);
+        damaged.replace(lengthAt, std::to_string(length).size(), std::to_string(length - cut));
+        EXPECT_EQ(StatusOf(damaged), eFailure) << cut;
+    }
+}
+
 TEST(PDFParserDamagedTest, ObjectStreamsThatReferToThemselves)
 {
     auto build = [](const std::string& inKeys, const std::vector<std::pair<int, std::string>>& inMore = {}) {

@@ -272,3 +272,90 @@ TEST(PDFParserStreamsTest, ObjectStreamHeaderVariants)
         }
     }
 }
+
+TEST(PDFParserStreamsTest, ObjectStreamsOfEverySizeAroundTheBufferSteps)
+{
+    // Decoded object streams go into room reserved from what they declare (DL, or a guess from
+    // their size in the file) that doubles as they grow: every size around the steps of that room
+    // and of the file's read buffer reads back whole, whether the data compresses a hundredfold or
+    // barely, and whatever DL says.
+    std::vector<size_t> sizes = {(1 << 20) + 3};
+    for (size_t step : {4096, 8192, 16384, 65536, 262144})
+        for (size_t size : {step - 1, step, step + 1})
+            sizes.push_back(size);
+    const std::string first = "<< /A 1 >>\n";
+    const std::string header = "30 0 31 " + std::to_string(first.size()) + " ";
+    for (size_t size : sizes) {
+        for (bool noisy : {false, true}) {
+            // The second object, a string, ends with the data.
+            std::string text(size - header.size() - first.size() - 2, 'x');
+            uint32_t state = static_cast<uint32_t>(size);
+            for (char& c : text)
+                c = noisy ? static_cast<char>('a' + (state = state * 1103515245u + 12345u) % 26) : c;
+            const std::string data = header + first + "(" + text + ")";
+            const std::string compressed = Deflate(data);
+            for (const std::string declared : {"", " /DL {size}", " /DL 1", " /DL 999999999999"}) {
+                std::string keys = declared;
+                XrefStreamBuilder::Substitute(keys, "{size}", std::to_string(size));
+                SCOPED_TRACE(std::to_string(size) + (noisy ? " noisy" : " plain") + keys);
+                XrefStreamBuilder builder;
+                builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+                builder.fileObjects[2] = "<< /Type /Pages /Kids [] /Count 0 >>";
+                builder.fileObjects[29] = "<< /Type /ObjStm /N 2 /First " + std::to_string(header.size()) + " /Length " +
+                                          std::to_string(compressed.size()) + " /Filter /FlateDecode" + keys +
+                                          " >>\nstream\n" + compressed + "\nendstream";
+                builder.entryOverrides[30] = {2, 29, 0};
+                builder.entryOverrides[31] = {2, 29, 1};
+                auto parsed = ParseBytes(builder.Build());
+                ASSERT_EQ(parsed->status, eSuccess);
+                PDFObjectCastPtr<PDFLiteralString> last(parsed->parser.ParseObjectByID(31));
+                ASSERT_TRUE(last);
+                EXPECT_EQ(last->GetValue(), text);
+                EXPECT_TRUE(PDFObjectCastPtr<PDFDictionary>(parsed->parser.ParseObjectByID(30)));
+            }
+        }
+    }
+}
+
+TEST(PDFParserStreamsTest, StreamsReadOneAfterAnotherAlsoAfterADamagedOne)
+{
+    // The parser's one inflate state is reset for each stream: streams and an object stream read
+    // after a damaged stream, a cut one and one dropped half read decode as on their own.
+    std::string noisy(70000, ' ');
+    uint32_t state = 7;
+    for (char& c : noisy)
+        c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+    std::string damaged = Deflate(noisy);
+    damaged[damaged.size() / 2] ^= 0x5A;
+    const std::string cut = Deflate(noisy).substr(0, 30000);
+    XrefStreamBuilder builder;
+    builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+    builder.fileObjects[2] = "<< /Type /Pages /Kids [] /Count 0 >>";
+    builder.fileObjects[4] = PdfBuilder::Stream(Deflate(noisy), " /Filter /FlateDecode");
+    builder.fileObjects[5] = PdfBuilder::Stream(damaged, " /Filter /FlateDecode");
+    builder.fileObjects[6] = PdfBuilder::Stream(cut, " /Filter /FlateDecode");
+    builder.fileObjects[7] = PdfBuilder::Stream(Deflate(kContent), " /Filter /FlateDecode");
+    const std::string objects = "30 0 (packed)";
+    builder.fileObjects[29] = PdfBuilder::Stream(Deflate(objects), " /Type /ObjStm /N 1 /First 5 /Filter /FlateDecode");
+    builder.entryOverrides[30] = {2, 29, 0};
+    auto parsed = ParseBytes(builder.Build());
+    ASSERT_EQ(parsed->status, eSuccess);
+    PDFParser& parser = parsed->parser;
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(ReadStream(parser, 4), noisy);
+        EXPECT_NE(ReadStream(parser, 5), noisy);
+        EXPECT_EQ(ReadStream(parser, 7), kContent);
+        EXPECT_NE(ReadStream(parser, 6), noisy);
+        {
+            PDFObjectCastPtr<PDFStreamInput> stream(parser.ParseObjectByID(4));
+            parser.GetParserStream()->SeekFromStart(stream->GetStreamContentStart());
+            std::unique_ptr<IByteReader> dropped(parser.CreateInputStreamReader(stream.GetPtr()));
+            Byte some[100];
+            ASSERT_EQ(dropped->Read(some, sizeof(some)), sizeof(some));
+        }
+        EXPECT_EQ(ReadStream(parser, 7), kContent);
+    }
+    PDFObjectCastPtr<PDFLiteralString> packed(parser.ParseObjectByID(30));
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(packed->GetValue(), "packed");
+}

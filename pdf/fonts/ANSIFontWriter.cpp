@@ -99,10 +99,10 @@ void ANSIFontWriter::WriteWidths(DictionaryContext* inFontDictionary)
     for (unsigned code = firstCode; code <= lastCode; ++code) {
         while (glyph != mEncodedGlyphs.end() && glyph->mEncodedCharacter < code)
             ++glyph;
-        long long width = 0;
+        double width = 0;
         if (glyph != mEncodedGlyphs.end() && glyph->mEncodedCharacter == code)
             width = mFontInfo->GlyphWidth(static_cast<uint16_t>(glyph->mGlyphID));
-        mObjectsContext->WriteInteger(width, eTokenSeparatorSpace);
+        mObjectsContext->GetValueWriter().WriteRealValue(width, eTokenSeparatorSpace);
     }
     mObjectsContext->EndArray(eTokenSeparatorEndLine);
 }

@@ -28,7 +28,7 @@ const char* const scCIDSet = "CIDSet";
 struct WidthsGroup {
     uint16_t mFirstCID = 0;
     uint16_t mLastCID = 0;
-    std::vector<long long> mWidths;
+    std::vector<double> mWidths;
     bool mUniform = true;
 };
 
@@ -37,12 +37,12 @@ void WriteGroup(ObjectsContext* inObjectsContext, const WidthsGroup& inGroup)
     inObjectsContext->WriteInteger(inGroup.mFirstCID, eTokenSeparatorSpace);
     if (inGroup.mUniform) {
         inObjectsContext->WriteInteger(inGroup.mLastCID, eTokenSeparatorSpace);
-        inObjectsContext->WriteInteger(inGroup.mWidths.front(), eTokenSeparatorSpace);
+        inObjectsContext->GetValueWriter().WriteRealValue(inGroup.mWidths.front(), eTokenSeparatorSpace);
         return;
     }
     inObjectsContext->StartArray();
-    for (long long width : inGroup.mWidths)
-        inObjectsContext->WriteInteger(width, eTokenSeparatorSpace);
+    for (double width : inGroup.mWidths)
+        inObjectsContext->GetValueWriter().WriteRealValue(width, eTokenSeparatorSpace);
     inObjectsContext->EndArray(eTokenSeparatorSpace);
 }
 
@@ -95,16 +95,16 @@ void DescendentFontWriter::WriteWidths(DictionaryContext* inFontDictionary, cons
 {
     if (inEncodedGlyphs.empty())
         return;
-    long long defaultWidth = mFontInfo->GlyphWidth(static_cast<uint16_t>(inEncodedGlyphs.front().mGlyphID));
+    double defaultWidth = mFontInfo->GlyphWidth(static_cast<uint16_t>(inEncodedGlyphs.front().mGlyphID));
     inFontDictionary->WriteKey(scDW);
-    inFontDictionary->WriteIntegerValue(defaultWidth);
+    inFontDictionary->WriteRealValue(defaultWidth);
 
     // Glyphs of the default width are left out; the others are written in runs of consecutive
     // CIDs, a run of one width as "first last width".
     bool opened = false;
     WidthsGroup group;
     for (size_t i = 1; i < inEncodedGlyphs.size(); ++i) {
-        long long width = mFontInfo->GlyphWidth(static_cast<uint16_t>(inEncodedGlyphs[i].mGlyphID));
+        double width = mFontInfo->GlyphWidth(static_cast<uint16_t>(inEncodedGlyphs[i].mGlyphID));
         if (width == defaultWidth)
             continue;
         uint16_t cid = inEncodedGlyphs[i].mEncodedCharacter;

@@ -262,10 +262,16 @@ FT_Error FreeTypeFaceWrapper::LoadGlyph(uint16_t inGlyphCode)
     return error;
 }
 
-long long FreeTypeFaceWrapper::GlyphWidth(uint16_t inGlyphCode)
+double FreeTypeFaceWrapper::GlyphWidth(uint16_t inGlyphCode)
 {
     if (LoadGlyph(inGlyphCode) != 0)
         return 0;
+    std::optional<double> fractional =
+        mFormatSpecificExtender ? mFormatSpecificExtender->FractionalAdvance(inGlyphCode) : std::nullopt;
+    if (fractional) {
+        FT_UShort unitsPerEm = mFace->units_per_EM;
+        return unitsPerEm == 0 || unitsPerEm == 1000 ? *fractional : *fractional * 1000.0 / unitsPerEm;
+    }
     return ScaleToThousandUnitsPerEm(mFace->glyph->metrics.horiAdvance);
 }
 

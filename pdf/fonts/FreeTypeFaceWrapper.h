@@ -68,8 +68,9 @@ public:
     // error, 0 on success. Metrics may be read only after 0.
     FT_Error LoadGlyph(uint16_t inGlyphCode);
     // The glyph's horizontal advance scaled to 1000 units per em (the widths of font
-    // dictionaries); 0 when the glyph cannot be loaded.
-    long long GlyphWidth(uint16_t inGlyphCode);
+    // dictionaries); 0 when the glyph cannot be loaded. A width that the font gives with a
+    // fraction of a unit keeps it (x 1000 / units per em, not truncated).
+    double GlyphWidth(uint16_t inGlyphCode);
 
     // The written font this face needs, or null (logged) for a format without one.
     std::unique_ptr<IWrittenFont> CreateWrittenFontObject(ObjectsContext* inObjectsContext);

@@ -24,6 +24,7 @@ public:
     // The face's own Unicode map.
     FT_UInt GlyphIndexForUnicode(uint32_t inUnicode) override { return FT_Get_Char_Index(mFace, inUnicode); }
     std::string OwnGlyphName(uint16_t) override { return ".notdef"; }
+    std::optional<double> FractionalAdvance(FT_UInt) override { return std::nullopt; }
     FT_UInt FaceGlyphIndexForCode(uint16_t inCode) override { return inCode; }
 
     // The weight of a PCLT strokeWeight (-7 to 7); kUnknownFontWeight outside.

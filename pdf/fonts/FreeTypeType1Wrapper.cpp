@@ -5,6 +5,7 @@
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/io/InputFile.h"
 
+#include <cmath>
 #include <cstring>
 
 FreeTypeType1Wrapper::FreeTypeType1Wrapper(FT_Face inFace, const std::string& inFontFilePath,
@@ -98,6 +99,17 @@ FT_UInt FreeTypeType1Wrapper::GlyphIndexForUnicode(uint32_t inUnicode)
             return index;
     }
     return 0;
+}
+
+std::optional<double> FreeTypeType1Wrapper::FractionalAdvance(FT_UInt inGlyphIndex)
+{
+    char name[128] = "";
+    if (FT_Get_Glyph_Name(mFace, inGlyphIndex, name, sizeof(name)) != 0)
+        return std::nullopt;
+    std::optional<double> advance = ParsedFontFile().GlyphAdvance(name);
+    if (!advance || std::trunc(*advance) == *advance)
+        return std::nullopt;
+    return advance;
 }
 
 std::string FreeTypeType1Wrapper::OwnGlyphName(uint16_t inCode)

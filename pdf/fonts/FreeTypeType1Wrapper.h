@@ -30,6 +30,8 @@ public:
     FT_UInt GlyphIndexForUnicode(uint32_t inUnicode) override;
     std::string OwnGlyphName(uint16_t inCode) override;
     FT_UInt FaceGlyphIndexForCode(uint16_t inCode) override;
+    // From the glyph's hsbw or sbw in the parsed font file.
+    std::optional<double> FractionalAdvance(FT_UInt inGlyphIndex) override;
 
 private:
     Type1Input& ParsedFontFile();

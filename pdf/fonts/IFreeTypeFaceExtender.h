@@ -38,4 +38,7 @@ public:
     // The glyph name of a code in the font's own encoding, and that glyph's index.
     virtual std::string OwnGlyphName(uint16_t inCode) = 0;
     virtual FT_UInt FaceGlyphIndexForCode(uint16_t inCode) = 0;
+    // The glyph's advance in font units when the font gives it with a fraction of a unit, which
+    // FreeType rounds away (Type 1 widths made with div); none otherwise.
+    virtual std::optional<double> FractionalAdvance(FT_UInt inGlyphIndex) = 0;
 };

@@ -3,13 +3,15 @@
 // it. Each callback receives the operands of its operator (top last) by reference and returns 0
 // to go on, anything else to stop the glyph with a failure. Type1InterpreterImplementationAdapter
 // does nothing everywhere, so that an implementation overrides only what it needs.
+// Operands are reals: the numbers of a program are integers, but div gives fractions, which
+// fonts use for coordinates and widths.
 
 #include "pdf/io/IOBasicTypes.h"
 
 #include <cstdint>
 #include <vector>
 
-typedef std::vector<int32_t> Type1OperandStack;
+typedef std::vector<double> Type1OperandStack;
 
 // One charstring or subroutine as stored in the font: still charstring-encrypted.
 struct Type1CharString {

@@ -3,7 +3,7 @@
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/InputCharStringDecodeStream.h"
 
-#include <climits>
+#include <cmath>
 
 namespace {
 
@@ -16,6 +16,15 @@ bool ReadByte(Type1CharStringInterpreter::Program* inProgram, Byte& outByte)
 }
 
 } // namespace
+
+bool Type1CharStringInterpreter::IsInteger(double inValue, long& outInteger)
+{
+    // Operands come from 32-bit numbers and quotients of them, so a whole value fits easily.
+    if (!(std::fabs(inValue) <= 2147483647.0) || std::trunc(inValue) != inValue)
+        return false;
+    outInteger = static_cast<long>(inValue);
+    return true;
+}
 
 OpStatus Type1CharStringInterpreter::InterpretCharString(const Type1CharString& inCharString,
                                                          IType1InterpreterImplementation* inImplementation)
@@ -124,9 +133,9 @@ OpStatus Type1CharStringInterpreter::RunOperator(Byte inOperator, Program* inPro
     case 30: entry = {&IType1InterpreterImplementation::OnVhcurveto, 4}; break;
     case 31: entry = {&IType1InterpreterImplementation::OnHvcurveto, 4}; break;
     case 10: {
-        if (mOperandStack.empty() || inDepth >= kMaxSubrDepth)
+        long index;
+        if (mOperandStack.empty() || inDepth >= kMaxSubrDepth || !IsInteger(mOperandStack.back(), index))
             return eFailure;
-        long index = mOperandStack.back();
         const Type1CharString* subr = mImplementation->GetLocalSubr(index);
         mOperandStack.pop_back();
         if (!subr)
@@ -170,12 +179,15 @@ OpStatus Type1CharStringInterpreter::RunEscapedOperator(Byte inOperator)
     case 12: {
         if (mOperandStack.size() < 2 || mImplementation->OnDiv(mOperandStack) != 0 || mOperandStack.size() < 2)
             return eFailure;
-        int32_t divisor = mOperandStack.back();
-        int32_t dividend = mOperandStack[mOperandStack.size() - 2];
-        if (divisor == 0 || (dividend == INT32_MIN && divisor == -1))
+        double divisor = mOperandStack.back();
+        double dividend = mOperandStack[mOperandStack.size() - 2];
+        // A real quotient: fonts divide to reach coordinates and widths between whole units.
+        // Quotients of quotients can grow past any double; such a program is damaged.
+        double quotient = divisor != 0 ? dividend / divisor : 0;
+        if (divisor == 0 || !std::isfinite(quotient))
             return eFailure;
         mOperandStack.pop_back();
-        mOperandStack.back() = dividend / divisor;
+        mOperandStack.back() = quotient;
         return eSuccess;
     }
     case 16:
@@ -191,7 +203,14 @@ OpStatus Type1CharStringInterpreter::RunEscapedOperator(Byte inOperator)
     default:
         return eFailure;
     }
-    if (mOperandStack.size() < operands || (mImplementation->*callback)(mOperandStack) != 0)
+    if (mOperandStack.size() < operands)
+        return eFailure;
+    // The base and accent character codes of seac.
+    long code;
+    if (inOperator == 6 && (!IsInteger(mOperandStack.back(), code) ||
+                            !IsInteger(mOperandStack[mOperandStack.size() - 2], code)))
+        return eFailure;
+    if ((mImplementation->*callback)(mOperandStack) != 0)
         return eFailure;
     mOperandStack.clear();
     return eSuccess;
@@ -200,10 +219,11 @@ OpStatus Type1CharStringInterpreter::RunEscapedOperator(Byte inOperator)
 OpStatus Type1CharStringInterpreter::CallOtherSubr()
 {
     // ... a1 .. an n number callothersubr
-    if (mOperandStack.size() < 2)
+    long number;
+    long count;
+    if (mOperandStack.size() < 2 || !IsInteger(mOperandStack.back(), number) ||
+        !IsInteger(mOperandStack[mOperandStack.size() - 2], count))
         return eFailure;
-    long number = mOperandStack.back();
-    int32_t count = mOperandStack[mOperandStack.size() - 2];
     if (count < 0 || static_cast<size_t>(count) > mOperandStack.size() - 2 ||
         mPostScriptStack.size() + static_cast<size_t>(count) > kMaxStackSize)
         return eFailure;

@@ -4,7 +4,8 @@
 // operand and PostScript stacks, runs subroutines and does div, callothersubr and pop.
 // One interpreter per glyph. Damaged programs fail with -1: stacks are bounded, operators
 // must find their operands, subroutines nest at most kMaxSubrDepth deep, and a glyph may run
-// at most kMaxSteps numbers and operators in all.
+// at most kMaxSteps numbers and operators in all. Where an operator needs an integer (subroutine
+// and other-subroutine numbers and counts, seac codes), a fraction fails the glyph.
 
 #include "pdf/fonts/IType1InterpreterImplementation.h"
 #include "pdf/io/IOBasicTypes.h"
@@ -19,6 +20,8 @@ public:
                                  IType1InterpreterImplementation* inImplementation);
 
     const Type1OperandStack& OperandStack() const { return mOperandStack; }
+    // inValue as an integer when it is one (and fits a long).
+    static bool IsInteger(double inValue, long& outInteger);
 
     // A decrypted program and the position of the next byte.
     struct Program {

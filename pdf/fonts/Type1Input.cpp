@@ -570,11 +570,42 @@ OpStatus Type1Input::CalculateDependenciesForCharIndex(const std::string& inGlyp
         TraceMessage("Type1Input::CalculateDependenciesForCharIndex, Exception, cannot find glyph from name");
         return eFailure;
     }
-    mCurrentDependencies = ioDependenciesObject;
+    return RunGlyph(*program, ioDependenciesObject, nullptr);
+}
+
+std::optional<double> Type1Input::GlyphAdvance(const std::string& inGlyphName)
+{
+    const Type1CharString* program = GetGlyphCharString(inGlyphName);
+    std::optional<double> advance;
+    if (program && RunGlyph(*program, nullptr, &advance) != eSuccess)
+        advance.reset();
+    return advance;
+}
+
+OpStatus Type1Input::RunGlyph(const Type1CharString& inProgram, CharString1Dependencies* ioDependencies,
+                              std::optional<double>* outAdvance)
+{
+    mCurrentDependencies = ioDependencies;
+    mCurrentAdvance = outAdvance;
     Type1CharStringInterpreter interpreter;
-    OpStatus status = interpreter.InterpretCharString(*program, this);
+    OpStatus status = interpreter.InterpretCharString(inProgram, this);
     mCurrentDependencies = nullptr;
+    mCurrentAdvance = nullptr;
     return status;
+}
+
+int Type1Input::OnHsbw(Type1OperandStack& inOperandStack)
+{
+    if (mCurrentAdvance)
+        *mCurrentAdvance = inOperandStack.back();
+    return 0;
+}
+
+int Type1Input::OnSbw(Type1OperandStack& inOperandStack)
+{
+    if (mCurrentAdvance)
+        *mCurrentAdvance = inOperandStack[inOperandStack.size() - 2];
+    return 0;
 }
 
 const Type1CharString* Type1Input::GetLocalSubr(long inSubrIndex)
@@ -594,9 +625,10 @@ int Type1Input::OnSeac(Type1OperandStack& inOperandStack)
 {
     if (!mCurrentDependencies)
         return 0;
+    // The interpreter has checked that both codes are whole numbers.
     size_t size = inOperandStack.size();
-    int32_t accent = inOperandStack[size - 1];
-    int32_t base = inOperandStack[size - 2];
+    double accent = inOperandStack[size - 1];
+    double base = inOperandStack[size - 2];
     if (accent < 0 || accent > 255 || base < 0 || base > 255)
         return -1;
     mCurrentDependencies->mCharCodes.insert(static_cast<Byte>(accent));

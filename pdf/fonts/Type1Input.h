@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -91,6 +92,9 @@ public:
     bool CharCodeOfGlyphName(const std::string& inGlyphName, Byte& outCode) const;
     OpStatus CalculateDependenciesForCharIndex(const std::string& inGlyphName,
                                                CharString1Dependencies* ioDependenciesObject);
+    // The advance width that the glyph's hsbw or sbw gives, in font units; none when the glyph
+    // is missing, sets no width or cannot be run.
+    std::optional<double> GlyphAdvance(const std::string& inGlyphName);
 
     const Type1FontDictionary& FontDictionary() const { return mFontDictionary; }
     const Type1FontInfoDictionary& FontInfoDictionary() const { return mFontInfoDictionary; }
@@ -103,6 +107,8 @@ public:
 
     const Type1CharString* GetLocalSubr(long inSubrIndex) override;
     int OnSeac(Type1OperandStack& inOperandStack) override;
+    int OnHsbw(Type1OperandStack& inOperandStack) override;
+    int OnSbw(Type1OperandStack& inOperandStack) override;
     bool AcceptsOtherSubr(long inOtherSubrIndex) override;
     int LenIVBytes() override { return mPrivateDictionary.lenIV; }
 
@@ -124,6 +130,9 @@ private:
     OpStatus ReadRealList(std::vector<double>& outList);
     OpStatus ReadRealArray(double* outValues, int inCount);
     void BuildReverseEncoding();
+    // Runs a glyph program, collecting what the non-null arguments ask for.
+    OpStatus RunGlyph(const Type1CharString& inProgram, CharString1Dependencies* ioDependencies,
+                      std::optional<double>* outAdvance);
 
     Type1FontDictionary mFontDictionary;
     Type1FontInfoDictionary mFontInfoDictionary;
@@ -139,4 +148,5 @@ private:
     bool mHasPendingToken = false;
     OpStatus mSegmentStatus = eSuccess;
     CharString1Dependencies* mCurrentDependencies = nullptr;
+    std::optional<double>* mCurrentAdvance = nullptr;
 };

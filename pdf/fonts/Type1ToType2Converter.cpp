@@ -69,11 +69,6 @@ bool IsPathCommand(uint16_t inCode)
     }
 }
 
-bool FitsInt32(int64_t inValue)
-{
-    return inValue >= INT32_MIN && inValue <= INT32_MAX;
-}
-
 } // namespace
 
 void Type1ToType2Converter::Clear()
@@ -129,8 +124,8 @@ int Type1ToType2Converter::Record(uint16_t inCode, const Type1OperandStack& inOp
     // The interpreter has checked that the operator's operands are there; only they are kept.
     if (inOperandStack.size() < inCount)
         return -1;
-    mCommands.push_back({inCode, std::vector<int32_t>(inOperandStack.end() - static_cast<long>(inCount),
-                                                      inOperandStack.end())});
+    mCommands.push_back({inCode, std::vector<double>(inOperandStack.end() - static_cast<long>(inCount),
+                                                     inOperandStack.end())});
     return 0;
 }
 
@@ -221,16 +216,12 @@ int Type1ToType2Converter::OnRmoveto(Type1OperandStack& inOperandStack)
         return Record(kRmoveto, inOperandStack, 2);
     if (inOperandStack.size() < 2)
         return -1;
-    int32_t dx = inOperandStack[inOperandStack.size() - 2];
-    int32_t dy = inOperandStack.back();
+    double dx = inOperandStack[inOperandStack.size() - 2];
+    double dy = inOperandStack.back();
     // The reference point and the first control point become one relative move.
     if (mFirstFlexPoint && mFlexParameters.size() == 2) {
-        int64_t x = int64_t{mFlexParameters[0]} + dx;
-        int64_t y = int64_t{mFlexParameters[1]} + dy;
-        if (!FitsInt32(x) || !FitsInt32(y))
-            return -1;
-        mFlexParameters[0] = static_cast<int32_t>(x);
-        mFlexParameters[1] = static_cast<int32_t>(y);
+        mFlexParameters[0] += dx;
+        mFlexParameters[1] += dy;
         mFirstFlexPoint = false;
         return 0;
     }
@@ -284,18 +275,17 @@ int Type1ToType2Converter::OnSeac(Type1OperandStack& inOperandStack)
     // asb adx ady bchar achar. Type 1 places the accent's origin at adx - asb from the base's
     // side bearing point; a Type 2 glyph has no side bearing point, so its adx is measured from
     // the origin. The composite's side bearing is its base's, as Type 1 fonts make them.
+    // The interpreter has checked that both codes are whole numbers.
     size_t size = inOperandStack.size();
     if (size < 5)
         return -1;
-    int64_t adx = int64_t{inOperandStack[size - 4]} - inOperandStack[size - 5] + mSideBearingX;
-    int32_t base = inOperandStack[size - 2];
-    int32_t accent = inOperandStack[size - 1];
-    if (!FitsInt32(adx) || base < 0 || base > 255 || accent < 0 || accent > 255)
+    double adx = inOperandStack[size - 4] - inOperandStack[size - 5] + mSideBearingX;
+    double base = inOperandStack[size - 2];
+    double accent = inOperandStack[size - 1];
+    if (base < 0 || base > 255 || accent < 0 || accent > 255)
         return -1;
     mSeacComponents = {static_cast<Byte>(base), static_cast<Byte>(accent)};
-    mCommands.push_back({kEndchar,
-                         {static_cast<int32_t>(adx), inOperandStack[size - 3], inOperandStack[size - 2],
-                          inOperandStack[size - 1]}});
+    mCommands.push_back({kEndchar, {adx, inOperandStack[size - 3], base, accent}});
     return 0;
 }
 
@@ -321,8 +311,13 @@ bool Type1ToType2Converter::AcceptsOtherSubr(long inOtherSubrIndex)
 int Type1ToType2Converter::OnCallOtherSubr(Type1OperandStack& inOperandStack, Type1OperandStack& inPostScriptStack)
 {
     // ... flexHeight x y 3 0 callothersubr, after seven flex moves
+    // Flex arguments are whole numbers; a fraction there is a damaged program, not precision.
     size_t size = inOperandStack.size();
-    if (size < 5 || inOperandStack[size - 2] != 3 || mFlexParameters.size() != 12)
+    long whole;
+    if (size < 5 || inOperandStack[size - 2] != 3 || mFlexParameters.size() != 12 ||
+        !Type1CharStringInterpreter::IsInteger(inOperandStack[size - 5], whole) ||
+        !Type1CharStringInterpreter::IsInteger(inOperandStack[size - 4], whole) ||
+        !Type1CharStringInterpreter::IsInteger(inOperandStack[size - 3], whole))
         return -1;
     // The Type 1 flex height is the Type 2 flex depth: both in hundredths of a device pixel.
     mFlexParameters.push_back(inOperandStack[size - 5]);
@@ -336,34 +331,30 @@ int Type1ToType2Converter::OnCallOtherSubr(Type1OperandStack& inOperandStack, Ty
     return 0;
 }
 
-bool Type1ToType2Converter::AppendStemCommands(uint16_t inCode, const std::set<Stem>& inStems, int32_t inSideBearing,
+void Type1ToType2Converter::AppendStemCommands(uint16_t inCode, const std::set<Stem>& inStems, double inSideBearing,
                                                CommandList& ioCommands)
 {
     size_t inCommand = 0;
-    int64_t previousEnd = 0;
+    double previousEnd = 0;
     for (const Stem& stem : inStems) {
         if (inCommand == 0) {
             ioCommands.push_back({inCode, {}});
-            previousEnd = -int64_t{inSideBearing};
+            previousEnd = -inSideBearing;
         }
-        int64_t position = int64_t{stem.first} - previousEnd;
-        if (!FitsInt32(position))
-            return false;
-        ioCommands.back().mOperands.push_back(static_cast<int32_t>(position));
+        ioCommands.back().mOperands.push_back(stem.first - previousEnd);
         ioCommands.back().mOperands.push_back(stem.second);
-        previousEnd = int64_t{stem.first} + stem.second;
+        previousEnd = stem.first + stem.second;
         inCommand = (inCommand + 1) % kMaxStemsPerCommand;
     }
-    return true;
 }
 
-std::vector<int32_t> Type1ToType2Converter::MaskOf(const std::set<size_t>& inHints) const
+std::vector<double> Type1ToType2Converter::MaskOf(const std::set<size_t>& inHints) const
 {
     size_t stems = mHorizontalStems.size() + mVerticalStems.size();
-    std::vector<int32_t> mask((stems + 7) / 8, 0);
+    std::vector<unsigned> mask((stems + 7) / 8, 0);
     for (size_t hint : inHints)
-        mask[hint / 8] |= 0x80 >> (hint % 8);
-    return mask;
+        mask[hint / 8] |= 0x80u >> (hint % 8);
+    return std::vector<double>(mask.begin(), mask.end());
 }
 
 void Type1ToType2Converter::AddHintsOf(const CharStringCommand& inCommand, std::set<size_t>& ioHints) const
@@ -392,9 +383,8 @@ OpStatus Type1ToType2Converter::ConvertStems()
     }
 
     if (!mHintReplacement && !mLateStems) {
-        if (!AppendStemCommands(kHstem, mHorizontalStems, mSideBearingY, result) ||
-            !AppendStemCommands(kVstem, mVerticalStems, mSideBearingX, result))
-            return eFailure;
+        AppendStemCommands(kHstem, mHorizontalStems, mSideBearingY, result);
+        AppendStemCommands(kVstem, mVerticalStems, mSideBearingX, result);
         for (CharStringCommand& command : mCommands) {
             if (!IsStemCommand(command.mCode) && command.mCode != kHintReplacement)
                 result.push_back(std::move(command));
@@ -408,9 +398,8 @@ OpStatus Type1ToType2Converter::ConvertStems()
         mHorizontalHintNumbers[stem] = hint++;
     for (const Stem& stem : mVerticalStems)
         mVerticalHintNumbers[stem] = hint++;
-    if (!AppendStemCommands(kHstemhm, mHorizontalStems, mSideBearingY, result) ||
-        !AppendStemCommands(kVstemhm, mVerticalStems, mSideBearingX, result))
-        return eFailure;
+    AppendStemCommands(kHstemhm, mHorizontalStems, mSideBearingY, result);
+    AppendStemCommands(kVstemhm, mVerticalStems, mSideBearingX, result);
 
     size_t first = 0;
     while (first < mCommands.size() && mCommands[first].mCode == kHintReplacement)
@@ -447,19 +436,16 @@ void Type1ToType2Converter::ConvertPathCommands()
         if (!IsMoveto(mCommands[first].mCode))
             mCommands.insert(mCommands.begin() + static_cast<long>(first), {kRmoveto, {0, 0}});
         CharStringCommand& move = mCommands[first];
-        int64_t dx = mSideBearingX;
-        int64_t dy = mSideBearingY;
+        double x = mSideBearingX;
+        double y = mSideBearingY;
         if (move.mCode == kVmoveto)
-            dy += move.mOperands[0];
+            y += move.mOperands[0];
         else if (move.mCode == kHmoveto)
-            dx += move.mOperands[0];
+            x += move.mOperands[0];
         else {
-            dx += move.mOperands[0];
-            dy += move.mOperands[1];
+            x += move.mOperands[0];
+            y += move.mOperands[1];
         }
-        // Values beyond 32 bits cannot be written; the encoder fails on anything beyond 16.
-        int32_t x = FitsInt32(dx) ? static_cast<int32_t>(dx) : INT32_MAX;
-        int32_t y = FitsInt32(dy) ? static_cast<int32_t>(dy) : INT32_MAX;
         if (x == 0)
             move = {kVmoveto, {y}};
         else if (y != 0)
@@ -471,7 +457,7 @@ void Type1ToType2Converter::ConvertPathCommands()
     for (CharStringCommand& command : mCommands) {
         if (command.mCode != kRrcurveto)
             continue;
-        const std::vector<int32_t>& d = command.mOperands;
+        const std::vector<double>& d = command.mOperands;
         if (d[1] == 0 && d[5] == 0)
             command = {kHhcurveto, {d[0], d[2], d[3], d[4]}};
         else if (d[0] == 0 && d[4] == 0)
@@ -485,8 +471,8 @@ void Type1ToType2Converter::MergeRuns()
     size_t i = 0;
     while (i < mCommands.size()) {
         CharStringCommand command = std::move(mCommands[i++]);
-        std::vector<int32_t>& operands = command.mOperands;
-        auto append = [&](const std::vector<int32_t>& inMore) {
+        std::vector<double>& operands = command.mOperands;
+        auto append = [&](const std::vector<double>& inMore) {
             operands.insert(operands.end(), inMore.begin(), inMore.end());
         };
         switch (command.mCode) {
@@ -519,7 +505,7 @@ void Type1ToType2Converter::MergeRuns()
             // A following general curve that starts the way the next one of the run would
             // becomes its last curve, with the odd final coordinate.
             if (i < mCommands.size() && mCommands[i].mCode == kRrcurveto && operands.size() + 5 < kMaxMergedOperands) {
-                const std::vector<int32_t>& d = mCommands[i].mOperands;
+                const std::vector<double>& d = mCommands[i].mOperands;
                 if (expected == kVhcurveto && d[0] == 0) {
                     append({d[1], d[2], d[3], d[4], d[5]});
                     ++i;
@@ -568,15 +554,15 @@ OpStatus Type1ToType2Converter::Encode(IByteWriter* inOutput)
         if (command.mCode == kHintmask) {
             if (encoder.WriteOperator(kHintmask) != eSuccess)
                 return eFailure;
-            for (int32_t byte : command.mOperands) {
+            for (double byte : command.mOperands) {
                 Byte value = static_cast<Byte>(byte);
                 if (encoder.WriteBytes(&value, 1) != eSuccess)
                     return eFailure;
             }
             continue;
         }
-        for (int32_t operand : command.mOperands) {
-            if (encoder.WriteCharStringOperand(operand) != eSuccess)
+        for (double operand : command.mOperands) {
+            if (encoder.WriteNumberOperand(operand) != eSuccess)
                 return eFailure;
         }
         // Stem operands right before a hintmask are taken by it as vertical stems.

@@ -5,7 +5,8 @@
 // hstemhm/vstemhm with hint masks when the glyph replaces hints or declares stems late), path
 // commands (absolute first move, shorter curve forms, merged runs) and the width (an absolute
 // first operand, nominalWidthX being 0). One converter serves a whole subset, glyph by glyph;
-// the font and the output stream are not owned.
+// the font and the output stream are not owned. Values stay reals throughout: whole ones are
+// written as Type 2 integers, fractions (from div) as 16.16 reals.
 
 #include "pdf/fonts/IType1InterpreterImplementation.h"
 #include "pdf/io/IByteWriter.h"
@@ -20,7 +21,7 @@ class Type1Input;
 
 struct CharStringCommand {
     uint16_t mCode;
-    std::vector<int32_t> mOperands;
+    std::vector<double> mOperands; // a hintmask's are its mask bytes
 };
 
 class Type1ToType2Converter : public Type1InterpreterImplementationAdapter {
@@ -55,7 +56,7 @@ public:
     int LenIVBytes() override;
 
 private:
-    typedef std::pair<int32_t, int32_t> Stem; // position, extent
+    typedef std::pair<double, double> Stem; // position, extent
     typedef std::vector<CharStringCommand> CommandList;
 
     void Clear();
@@ -68,9 +69,9 @@ private:
     OpStatus Encode(IByteWriter* inOutput);
     // The stems of a set as Type 2 stem commands of inCode (split so that none overflows the
     // argument stack); false when a value does not fit.
-    bool AppendStemCommands(uint16_t inCode, const std::set<Stem>& inStems, int32_t inSideBearing,
+    void AppendStemCommands(uint16_t inCode, const std::set<Stem>& inStems, double inSideBearing,
                             CommandList& ioCommands);
-    std::vector<int32_t> MaskOf(const std::set<size_t>& inHints) const;
+    std::vector<double> MaskOf(const std::set<size_t>& inHints) const;
     void AddHintsOf(const CharStringCommand& inCommand, std::set<size_t>& ioHints) const;
 
     Type1Input* mFont = nullptr;
@@ -80,11 +81,11 @@ private:
     bool mDrawing = false;
     bool mFirstFlexPoint = false;
     bool mInFlex = false;
-    std::vector<int32_t> mFlexParameters;
-    int32_t mSideBearingX = 0;
-    int32_t mSideBearingY = 0;
-    int32_t mWidthX = 0;
-    int32_t mWidthY = 0;
+    std::vector<double> mFlexParameters;
+    double mSideBearingX = 0;
+    double mSideBearingY = 0;
+    double mWidthX = 0;
+    double mWidthY = 0;
     std::set<Stem> mHorizontalStems;
     std::set<Stem> mVerticalStems;
     std::map<Stem, size_t> mHorizontalHintNumbers;

@@ -51,6 +51,13 @@ OpStatus Type2CharStringEncoder::WriteOperand(const Type2Operand& inOperand)
     return inOperand.mIsInteger ? WriteCharStringOperand(inOperand.mIntegerValue) : WriteRealOperand(inOperand.mRealValue);
 }
 
+OpStatus Type2CharStringEncoder::WriteNumberOperand(double inValue)
+{
+    if (std::trunc(inValue) == inValue && std::fabs(inValue) <= 2147483647.0)
+        return WriteCharStringOperand(static_cast<long>(inValue));
+    return WriteRealOperand(inValue);
+}
+
 OpStatus Type2CharStringEncoder::WriteOperator(uint16_t inOperatorCode)
 {
     if ((inOperatorCode >> 8) == 12) {

@@ -16,6 +16,8 @@ public:
     // 255 and the value times 65536, truncated toward zero, as a signed 32-bit number.
     OpStatus WriteRealOperand(double inValue);
     OpStatus WriteOperand(const Type2Operand& inOperand);
+    // A whole value as an integer, any other as a real.
+    OpStatus WriteNumberOperand(double inValue);
     OpStatus WriteOperator(uint16_t inOperatorCode);
     // The low inByteCount bytes of inMask, most significant first.
     OpStatus WriteHintMask(unsigned long inMask, size_t inByteCount);

@@ -25,13 +25,22 @@ const char* const kNimbusSansType1 = "/usr/share/fonts/type1/urw-base35/NimbusSa
 const char* const kNimbusSansAFM = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.afm";
 const char* const kStandardSymbolsType1 = "/usr/share/fonts/type1/urw-base35/StandardSymbolsPS.t1";
 
-// FreeType on its own: a library and one face of a file, opened by FreeType's own file access.
+enum InMemory { kInMemory };
+
+// FreeType on its own: a library and one face of a file, opened by FreeType's own file access,
+// or of font bytes in memory (kept with the face).
 class ReferenceFace {
 public:
     ReferenceFace(const std::string& inPath, long inFaceIndex = 0)
     {
         if (FT_Init_FreeType(&mLibrary) == 0)
             FT_New_Face(mLibrary, inPath.c_str(), inFaceIndex, &mFace);
+    }
+    ReferenceFace(const std::string& inBytes, InMemory) : mBytes(inBytes)
+    {
+        if (FT_Init_FreeType(&mLibrary) == 0)
+            FT_New_Memory_Face(mLibrary, reinterpret_cast<const FT_Byte*>(mBytes.data()),
+                               static_cast<FT_Long>(mBytes.size()), 0, &mFace);
     }
     ~ReferenceFace()
     {
@@ -46,6 +55,7 @@ public:
     FT_Face Face() const { return mFace; }
 
 private:
+    std::string mBytes;
     FT_Library mLibrary = nullptr;
     FT_Face mFace = nullptr;
 };

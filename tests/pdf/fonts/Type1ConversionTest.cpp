@@ -7,6 +7,7 @@
 #include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
 #include "pdf/fonts/Type1ToType2Converter.h"
+#include "pdf/io/NumberText.h"
 #include "pdf/io/OutputStringBufferStream.h"
 #include "pdf/writing/ObjectsContext.h"
 #include "tests/pdf/fonts/FontTestSupport.h"
@@ -41,7 +42,7 @@ std::string DecodeType2(const std::string& inProgram)
     for (size_t i = 0; i < inProgram.size();) {
         int b = static_cast<unsigned char>(inProgram[i++]);
         auto next = [&]() { return i < inProgram.size() ? static_cast<unsigned char>(inProgram[i++]) : 0; };
-        long value;
+        double value;
         if (b >= 32 && b <= 246) {
             value = b - 139;
         } else if (b >= 247 && b <= 250) {
@@ -51,6 +52,11 @@ std::string DecodeType2(const std::string& inProgram)
         } else if (b == 28) {
             int high = next();
             value = static_cast<int16_t>((high << 8) | next());
+        } else if (b == 255) {
+            uint32_t fixed = 0;
+            for (int k = 0; k < 4; ++k)
+                fixed = (fixed << 8) | next();
+            value = static_cast<int32_t>(fixed) / 65536.0;
         } else {
             int code = b == 12 ? 0x0C00 + next() : b;
             if (code == 1 || code == 3 || code == 18 || code == 23 || code == 19)
@@ -69,7 +75,7 @@ std::string DecodeType2(const std::string& inProgram)
             arguments = 0;
             continue;
         }
-        text << value << " ";
+        text << NumberText::FormatTrimmed(value) << " ";
         ++arguments;
     }
     std::string result = text.str();
@@ -94,6 +100,12 @@ std::string Numbers(std::initializer_list<long> inValues)
 std::string Hsbw(long inSideBearing, long inWidth)
 {
     return Numbers({inSideBearing, inWidth}) + Op(13);
+}
+
+// inDividend / inDivisor as a Type 1 program computes it.
+std::string Quotient(long inDividend, long inDivisor)
+{
+    return Numbers({inDividend, inDivisor}) + Op12(12);
 }
 
 } // namespace
@@ -159,6 +171,25 @@ TEST(Type1ToType2ConverterTest, RewritingRules)
          "500 100 20 hstemhm hintmask:00 0 vmoveto hintmask:80 10 0 rlineto endchar"},
         {"flex depth from the flex height", Hsbw(0, 500) + Numbers({0, 0}) + Op(21) + flex + Op(14),
          "500 0 vmoveto 10 20 20 5 30 0 20 -5 10 0 30 -20 50 flex endchar"},
+        // Quotients stay reals: whole ones are written as integers, fractions as 16.16 reals.
+        {"fractional width and side bearing", Quotient(61, 2) + Quotient(1001, 2) + Op(13) + Numbers({10, 20}) +
+                                                  Op(21) + Op(14),
+         "500.5 40.5 20 rmoveto endchar"},
+        {"a whole quotient is an integer", Numbers({50}) + Quotient(1000, 2) + Op(13) + Numbers({10, 20}) + Op(21) +
+                                               Op(14),
+         "500 60 20 rmoveto endchar"},
+        {"fractional curve", Hsbw(0, 500) + Numbers({1, 1}) + Op(21) + Numbers({10}) + Quotient(1, 3) +
+                                 Numbers({20, 30, 40}) + Quotient(-1, 4) + Op(8) + Op(14),
+         "500 1 1 rmoveto 10 0.333328 20 30 40 -0.25 rrcurveto endchar"},
+        {"fractions add up in the first move", Quotient(1, 4) + Numbers({500}) + Op(13) + Quotient(3, 4) +
+                                                   Numbers({0}) + Op(21) + Op(14),
+         "500 1 hmoveto endchar"},
+        {"fractional stems", Hsbw(0, 500) + Quotient(201, 2) + Numbers({50}) + Op(1) + Numbers({300}) +
+                                 Quotient(81, 2) + Op(1) + Op(14),
+         "500 100.5 50 149.5 40.5 hstem endchar"},
+        {"seac with a fractional accent offset", Hsbw(10, 600) + Numbers({20}) + Quotient(301, 2) +
+                                                     Numbers({200, 65, 194}) + Op12(6),
+         "600 140.5 200 65 194 endchar"},
     };
     FontParts parts = DefaultParts();
     parts.subrsHeader = "/Subrs 4 array\n";
@@ -172,6 +203,13 @@ TEST(Type1ToType2ConverterTest, RewritingRules)
     parts.glyphs.push_back({"badflex", Hsbw(0, 500) + Numbers({1}) + Op(10) + Numbers({1, 1}) + Op(21) +
                                            Numbers({50, 200, 100, 0}) + Op(10) + Op(14)});
     parts.glyphs.push_back({"huge", Hsbw(0, 500) + Numbers({40000, 0}) + Op(21) + Op(14)});
+    std::string fractionalFlex = flex;
+    fractionalFlex.replace(fractionalFlex.rfind(Numbers({50, 200, 100, 0})), Numbers({50, 200, 100, 0}).size(),
+                           Quotient(101, 2) + Numbers({200, 100, 0}));
+    parts.glyphs.push_back({"fractionalflex", Hsbw(0, 500) + Numbers({0, 0}) + Op(21) + fractionalFlex + Op(14)});
+    parts.glyphs.push_back({"fractionalseac", Hsbw(10, 600) + Numbers({20, 150, 200}) + Quotient(131, 2) +
+                                                  Numbers({194}) + Op12(6)});
+    parts.glyphs.push_back({"fractionalsubr", Hsbw(0, 500) + Quotient(7, 2) + Op(10) + Op(14)});
     for (auto& glyph : parts.glyphs)
         std::replace(glyph.first.begin(), glyph.first.end(), ' ', '_');
     Type1Input font;
@@ -193,6 +231,9 @@ TEST(Type1ToType2ConverterTest, RewritingRules)
         {"manystems", "has more stem hints than a Type 2 glyph may hold"},
         {"badflex", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
         {"huge", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, can't write program to target stream"},
+        {"fractionalflex", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
+        {"fractionalseac", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
+        {"fractionalsubr", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
     };
     for (const Failure& f : failures) {
         testsupport::LogCapture log;
@@ -355,6 +396,36 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, URWSubsetsHaveFreeTypesOutlinesAndWidths)
             FT_Done_Face(cff);
             FT_Done_FreeType(library);
         }
+    }
+}
+
+// Faces whose programs divide, found by running the interpreter over every Type 1 face that
+// texlive, lmodern and fonts-urw-base35 install: quotients give Computer Modern's points (cmmi10's
+// beta, cmtt12), Latin Modern's widths and Courier's and Utopia's stems.
+TEST(Type1ToCFFEmbeddedFontWriterTest, FacesThatDivideKeepEveryPointWithinHalfAUnit)
+{
+    const std::string tex = "/usr/share/texlive/texmf-dist/fonts/type1/";
+    const std::string latinModern = "/usr/share/texmf/fonts/type1/public/lm/";
+    const std::vector<std::string> faces = {tex + "public/amsfonts/cm/cmmi10.pfb",
+                                            tex + "public/amsfonts/cm/cmtt12.pfb",
+                                            tex + "public/amsfonts/latxfont/lcmssb8.pfb",
+                                            latinModern + "lmr10.pfb",
+                                            latinModern + "lmri10.pfb",
+                                            tex + "adobe/courier/pcrr8a.pfb",
+                                            tex + "adobe/utopia/putri8a.pfb"};
+    testsupport::TestDirectory folder;
+    for (const std::string& path : faces) {
+        SCOPED_TRACE(path);
+        fonttest::ReferenceFace reference(path);
+        ASSERT_NE(reference.Face(), nullptr);
+        std::vector<uint32_t> glyphs;
+        for (FT_Long glyph = 0; glyph < reference.Face()->num_glyphs; ++glyph)
+            glyphs.push_back(static_cast<uint32_t>(glyph));
+        std::string font;
+        ASSERT_EQ(Subset(path, glyphs, font), eSuccess);
+        std::string report;
+        EXPECT_EQ(CompareWithFontTools(path, font, folder, report), 0) << report;
+        EXPECT_NE(report.find(std::to_string(glyphs.size()) + " glyphs, 0 differ"), std::string::npos) << report;
     }
 }
 

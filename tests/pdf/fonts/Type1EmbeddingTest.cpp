@@ -55,6 +55,12 @@ std::string MetricsPath(const Type1Line& inLine)
     return "";
 }
 
+// A face is a URW face name, or a path of any PFB file.
+std::string FacePath(const Type1Line& inLine)
+{
+    return inLine.face.find('.') == std::string::npos ? FontPath(inLine.face + ".pfb") : inLine.face;
+}
+
 OpStatus WriteDocument(const std::string& inPath, const std::vector<Type1Line>& inLines, bool inCompress,
                        const LogSettings& inLog = LogSettings())
 {
@@ -69,7 +75,7 @@ OpStatus WriteDocument(const std::string& inPath, const std::vector<Type1Line>& 
     double y = 780;
     for (const Type1Line& line : inLines) {
         TextOptions text;
-        std::string path = line.face.find('.') == std::string::npos ? FontPath(line.face + ".pfb") : line.face;
+        std::string path = FacePath(line);
         text.mFont = writer.GetDocumentContext().GetUsedFontsRepository().GetFontForFile(path, MetricsPath(line), 0);
         EXPECT_NE(text.mFont, nullptr) << path;
         if (!text.mFont)
@@ -180,6 +186,22 @@ std::set<std::string> ExpectOutlinesAsInPFB(const std::string& inSubset, FT_Face
     return names;
 }
 
+// The line whose face a Type1C program was made from, found by the subset's name (prefix, "+",
+// the face's PostScript name), which goes to outFullName; inLines.end() when none matches.
+std::vector<Type1Line>::const_iterator LineOfProgram(const std::string& inProgram, const std::vector<Type1Line>& inLines,
+                                                     std::string& outFullName)
+{
+    fonttest::ReferenceFace cff(inProgram, fonttest::kInMemory);
+    EXPECT_NE(cff.Face(), nullptr);
+    outFullName = cff.Face() ? FT_Get_Postscript_Name(cff.Face()) : "";
+    if (!std::regex_match(outFullName, std::regex("[A-Z]{6}\\+.+")))
+        return inLines.end();
+    return std::find_if(inLines.begin(), inLines.end(), [&](const Type1Line& l) {
+        fonttest::ReferenceFace face(FacePath(l));
+        return face.Face() && outFullName.substr(7) == FT_Get_Postscript_Name(face.Face());
+    });
+}
+
 } // namespace
 
 TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
@@ -205,22 +227,9 @@ TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
     ASSERT_EQ(programs.size(), kLines.size());
     for (const std::string& program : programs) {
         // The subset names itself as the font dictionary does: prefix, "+", PostScript name.
-        FT_Library library = nullptr;
-        ASSERT_EQ(FT_Init_FreeType(&library), 0);
-        FT_Face cff = nullptr;
-        ASSERT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(program.data()),
-                                     static_cast<FT_Long>(program.size()), 0, &cff),
-                  0);
-        std::string fullName = FT_Get_Postscript_Name(cff);
-        FT_Done_Face(cff);
-        FT_Done_FreeType(library);
-        ASSERT_TRUE(std::regex_match(fullName, std::regex("[A-Z]{6}\\+.+"))) << fullName;
-        std::string psName = fullName.substr(7);
-        auto line = std::find_if(kLines.begin(), kLines.end(), [&](const Type1Line& l) {
-            fonttest::ReferenceFace face(FontPath(l.face + ".pfb"));
-            return face.Face() && psName == FT_Get_Postscript_Name(face.Face());
-        });
-        ASSERT_NE(line, kLines.end()) << psName;
+        std::string fullName;
+        auto line = LineOfProgram(program, kLines, fullName);
+        ASSERT_NE(line, kLines.end()) << fullName;
         SCOPED_TRACE(line->face);
         EXPECT_NE(pdf.find("/BaseFont /" + fullName + "\r\n"), std::string::npos);
         EXPECT_NE(pdf.find("/FontName /" + fullName + "\r\n"), std::string::npos);
@@ -245,6 +254,52 @@ TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
             EXPECT_NE((std::string(charSet[1]) + "/").find("/" + std::string(glyphName) + "/"), std::string::npos)
                 << glyphName;
         }
+    }
+}
+
+// Faces whose programs divide: Latin Modern's widths are fractions of a unit, Computer Modern's
+// beta has a point between units. The widths reach the font dictionary as the font gives them,
+// and every glyph of each embedded subset draws as the PFB's.
+TEST(Type1Embedding, FacesThatDivideKeepTheirFractionalWidthsAndPoints)
+{
+    const std::vector<Type1Line> lines = {
+        {"/usr/share/texmf/fonts/type1/public/lm/lmr10.pfb", "", "Hamburg"},
+        {"/usr/share/texlive/texmf-dist/fonts/type1/public/amsfonts/cm/cmmi10.pfb", "", "αβγδ"},
+    };
+    TestDirectory folder;
+    std::string path = folder.PathOf("divided.pdf");
+    ASSERT_EQ(WriteDocument(path, lines, false), eSuccess);
+    ExpectQpdfAccepts(path);
+    EXPECT_EQ(Pdftotext(path), "Hamburg\nαβγδ\n");
+
+    // The widths of H, a, b, g, m, r and u (WinAnsi codes) by fontTools: 750, 500, 5000/9, 500,
+    // 7500/9, 3525/9, 5000/9, written with six decimals.
+    std::string pdf = ReadFile(path);
+    std::smatch widths;
+    ASSERT_TRUE(std::regex_search(
+        pdf, widths,
+        std::regex(R"(/BaseFont /[A-Z]{6}\+LMRoman10-Regular\r\n\s*/FirstChar (\d+)\r\n\s*/LastChar 117\r\n\s*/Widths \[ ([^\]]*)\])")));
+    size_t firstChar = std::stoul(widths[1]);
+    std::vector<std::string> values;
+    std::istringstream numbers(widths[2]);
+    for (std::string value; numbers >> value;)
+        values.push_back(value);
+    ASSERT_EQ(values.size(), 117u - firstChar + 1u);
+    const std::map<char, std::string> expected = {{'H', "750"}, {'a', "500"},        {'b', "555.555556"},
+                                                  {'g', "500"}, {'m', "833.333333"}, {'r', "391.666667"},
+                                                  {'u', "555.555556"}};
+    for (const auto& [character, width] : expected)
+        EXPECT_EQ(values[static_cast<size_t>(character) - firstChar], width) << character;
+
+    std::vector<std::string> programs = Type1CPrograms(pdf);
+    ASSERT_EQ(programs.size(), lines.size());
+    for (const std::string& program : programs) {
+        std::string fullName;
+        auto line = LineOfProgram(program, lines, fullName);
+        ASSERT_NE(line, lines.end()) << fullName;
+        std::string report;
+        EXPECT_EQ(CompareWithFontTools(line->face, program, folder, report), 0) << report;
+        EXPECT_NE(report.find(" 0 differ"), std::string::npos) << report;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "pdf/fonts/Type1CharStringInterpreter.h"
 #include "pdf/fonts/Type1Input.h"
 #include "pdf/io/InputFile.h"
+#include "pdf/io/NumberText.h"
 #include "tests/pdf/fonts/FontTestSupport.h"
 #include "tests/pdf/fonts/Type1TestSupport.h"
 #include "tests/pdf/support/LogCapture.h"
@@ -139,8 +140,8 @@ public:
     std::string Record(const char* inName, const Type1OperandStack& inStack)
     {
         std::string text = inName;
-        for (int32_t value : inStack)
-            text += " " + std::to_string(value);
+        for (double value : inStack)
+            text += " " + NumberText::FormatTrimmed(value);
         calls.push_back(text);
         return text;
     }
@@ -149,6 +150,7 @@ public:
     int OnEndchar(Type1OperandStack& s) override { return Record("endchar", s), 0; }
     int OnReturn(Type1OperandStack& s) override { return Record("return", s), 0; }
     int OnSetCurrentPoint(Type1OperandStack& s) override { return Record("setcurrentpoint", s), 0; }
+    int OnSeac(Type1OperandStack& s) override { return Record("seac", s), 0; }
     const Type1CharString* GetLocalSubr(long inIndex) override
     {
         auto it = subrs.find(inIndex);
@@ -168,6 +170,11 @@ Type1CharString Encrypted(const std::string& inPlain, int inLenIV = 4)
 TEST(Type1CharStringInterpreterTest, ProgramsAndTheirEffects)
 {
     std::string recurse = CharStringBytes({0}) + Op(10);
+    // Subroutine 3 multiplies the top of the stack by 2^31 - 1, as A / (1 / x); forty calls pass
+    // any double.
+    std::string growing = CharStringBytes({INT32_MAX});
+    for (int i = 0; i < 40; ++i)
+        growing += CharStringBytes({3}) + Op(10);
     struct Case {
         const char* what;
         std::string program;
@@ -178,9 +185,27 @@ TEST(Type1CharStringInterpreterTest, ProgramsAndTheirEffects)
         int lenIV = 4;
     } cases[] = {
         {"number forms", std::string("\x8b\xf7\x00\xfb\x00\xff\x00\x00\x01\x00", 10), eSuccess, "0 108 -108 256", "", {}},
-        {"div", CharStringBytes({7, 2}) + Op12(12) + CharStringBytes({-7, 2}) + Op12(12), eSuccess, "3 -3", "", {}},
+        {"div gives a real", CharStringBytes({7, 2}) + Op12(12) + CharStringBytes({-7, 2}) + Op12(12), eSuccess,
+         "3.5 -3.5", "", {}},
+        {"div of a quotient", CharStringBytes({1000, 3}) + Op12(12) + CharStringBytes({2}) + Op12(12), eSuccess,
+         "166.666667", "", {}},
+        {"a real drawn", CharStringBytes({1, 4}) + Op12(12) + CharStringBytes({2500, 1000}) + Op12(12) + Op(5),
+         eSuccess, "", "", {"rlineto 0.25 2.5"}},
         {"div by zero", CharStringBytes({7, 0}) + Op12(12), eFailure, "", "", {}},
-        {"div overflow", CharStringBytes({INT32_MIN, -1}) + Op12(12), eFailure, "", "", {}},
+        {"quotients that grow past any double", growing, eFailure, "", "", {}},
+        {"a product by quotients", CharStringBytes({3, 3}) + Op(10), eSuccess, "6442450941", "",
+         {"return 6442450941"}},
+        {"div beyond 32 bits", CharStringBytes({INT32_MIN, -1}) + Op12(12), eSuccess, "2147483648", "", {}},
+        {"seac", CharStringBytes({0, 10, 20, 65, 194}) + Op12(6), eSuccess, "", "", {"seac 0 10 20 65 194"}},
+        {"seac with a fractional code", CharStringBytes({0, 10, 20, 131, 2}) + Op12(12) + CharStringBytes({194}) +
+             Op12(6), eFailure, "", "", {}},
+        {"fractional subroutine number", CharStringBytes({3, 2}) + Op12(12) + Op(10), eFailure, "", "", {}},
+        {"fractional other-subroutine number", CharStringBytes({0, 11, 2}) + Op12(12) + Op12(16), eFailure, "", "",
+         {}},
+        {"fractional argument count", CharStringBytes({10, 1, 2}) + Op12(12) + CharStringBytes({5}) + Op12(16),
+         eFailure, "", "", {}},
+        {"a fraction passes the PostScript stack", CharStringBytes({1, 2}) + Op12(12) +
+             CharStringBytes({1, 5}) + Op12(16) + Op12(17), eSuccess, "0.5", "", {}},
         {"div without operands", CharStringBytes({7}) + Op12(12), eFailure, "", "", {}},
         {"callothersubr default", CharStringBytes({10, 20, 2, 5}) + Op12(16), eSuccess, "", "20 10", {}},
         {"pop", CharStringBytes({10, 20, 2, 5}) + Op12(16) + Op12(17), eSuccess, "10", "20", {}},
@@ -208,15 +233,17 @@ TEST(Type1CharStringInterpreterTest, ProgramsAndTheirEffects)
         recorder.subrs[0] = Encrypted(recurse);
         recorder.subrs[1] = Encrypted(CharStringBytes({7, 8}) + Op(11));
         recorder.subrs[2] = Encrypted(Op(14));
+        recorder.subrs[3] = Encrypted(CharStringBytes({1, 99}) + Op12(16) + CharStringBytes({INT32_MAX, 1}) +
+                                      Op12(17) + Op12(12) + Op12(12) + Op(11));
         Type1CharStringInterpreter interpreter;
         EXPECT_EQ(interpreter.InterpretCharString(Encrypted(c.program, c.lenIV), &recorder), c.status) << c.what;
         if (c.status != eSuccess)
             continue;
         std::string operands, postScript;
-        for (int32_t value : interpreter.OperandStack())
-            operands += (operands.empty() ? "" : " ") + std::to_string(value);
-        for (int32_t value : interpreter.PostScriptStack())
-            postScript += (postScript.empty() ? "" : " ") + std::to_string(value);
+        for (double value : interpreter.OperandStack())
+            operands += (operands.empty() ? "" : " ") + NumberText::FormatTrimmed(value);
+        for (double value : interpreter.PostScriptStack())
+            postScript += (postScript.empty() ? "" : " ") + NumberText::FormatTrimmed(value);
         EXPECT_EQ(operands, c.operands) << c.what;
         EXPECT_EQ(postScript, c.postScript) << c.what;
         EXPECT_EQ(recorder.calls, c.calls) << c.what;

@@ -7,6 +7,8 @@
 #include "pdf/fonts/Type1Input.h"
 #include "pdf/fonts/StandardEncoding.h"
 #include "pdf/io/InputByteArrayStream.h"
+#include "tests/pdf/support/ExternalReaders.h"
+#include "tests/pdf/support/TestDirectory.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -418,6 +420,21 @@ inline bool SameOutline(const Outline& inA, const Outline& inB, long inTolerance
         }
     }
     return true;
+}
+
+// fontTools, an independent reader of both formats, on a CFF program made from a PFB: every glyph
+// of the CFF, accented ones decomposed, must draw the PFB's glyph of the same name with every
+// point within half a unit, and have its width. The script's exit status (0: all agree) and its
+// report in outReport.
+inline int CompareWithFontTools(const std::string& inPFBPath, const std::string& inCFF,
+                                const testsupport::TestDirectory& inFolder, std::string& outReport)
+{
+    std::string cffPath = inFolder.Write("compared.cff", inCFF);
+    std::filesystem::path script = std::filesystem::path(__FILE__).parent_path() / "compare-type1-outlines.py";
+    // Debian's Python, which python3-fonttools serves (not whichever python3 comes first).
+    return testsupport::RunMerged("/usr/bin/python3 " + testsupport::Quote(script) + " " +
+                                      testsupport::Quote(inPFBPath) + " " + testsupport::Quote(cffPath),
+                                  outReport);
 }
 
 } // namespace type1test

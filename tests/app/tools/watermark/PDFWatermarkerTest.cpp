@@ -5,6 +5,7 @@
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/FileSizeLimit.h"
 #include "app/support/TestPDF.h"
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
@@ -305,6 +306,27 @@ private slots:
                                          QStringLiteral("[FileName]"));
         QCOMPARE(FailedPaths(failed), QStringList{source});
         QCOMPARE(TestPDF::Read(source), before);
+    }
+
+    // A disk that fills up while the update of a copy is written names the output.
+    void aFullDiskNamesTheOutput()
+    {
+        const QByteArray bytes = TestPDF::Make(Pages(2));
+        const QString source = Input(QStringLiteral("full.pdf"), bytes);
+        const QString out = FreshFolder();
+        PDFWatermarker engine;
+        engine.SetFontCatalog(&catalog);
+        QList<FailedFile> failed;
+        {
+            // The copy fits; the update, with its font, does not.
+            const FileSizeLimit full(bytes.size() + 100);
+            QVERIFY(full.IsSet());
+            failed = engine.AddTextWatermark({source}, QStringLiteral("Draft"), kFont, 12, 0, 2, 0, 5, 5, out,
+                                             QStringLiteral("[FileName]"));
+        }
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0].reason, out + QStringLiteral("/full.pdf cannot be written: File too large"));
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
     // The overwrite question: No keeps the file and is no failure; Yes to All replaces.

@@ -3,6 +3,7 @@
 #include "app/tools/FileIdentity.h"
 
 #include "pdf/io/DiagnosticLog.h"
+#include "pdf/io/OutputFile.h"
 #include "pdf/io/Platform.h"
 
 #include <QCoreApplication>
@@ -44,6 +45,14 @@ QString LibraryFailureReason()
 QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source)
 {
     return LibraryFailureReason().replace(copyPath, QDir::toNativeSeparators(source));
+}
+
+QString EndOfOutputFailureReason(const QString& target, const OutputFile& output, const QString& libraryReason)
+{
+    const std::string refused = output.GetWriteFailure();
+    if (refused.empty())
+        return libraryReason;
+    return WriteFailureReason(target, QString::fromStdString(refused));
 }
 
 QString ReplacedInputReason(const QString& target, const QStringList& jobInputs)

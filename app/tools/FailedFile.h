@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class OutputFile;
+
 struct FailedFile {
     QString path;
     QString reason; // may be empty when nothing more is known
@@ -24,6 +26,11 @@ QString LibraryFailureReason();
 // The same for an update made on a copy of `source` at `copyPath`: the library names the copy,
 // the user knows the source.
 QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source);
+
+// Why the library could not end an output bound for `target`: when the system refused a write
+// of the output's file (a full disk), the target and the system's text as WriteFailureReason
+// words them, for the library says only "the file"; otherwise `libraryReason`.
+QString EndOfOutputFailureReason(const QString& target, const OutputFile& output, const QString& libraryReason);
 
 // Why a job may not write `target`: it is the same file as one of the job's inputs (same device
 // and inode, FileIdentity), so writing it would destroy a document the job reads. Empty when it

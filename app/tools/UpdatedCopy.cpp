@@ -38,7 +38,7 @@ QString UpdatedCopy::FailureReason() const
 bool UpdatedCopy::Commit(QString& reason)
 {
     if (writer.EndPDF() != eSuccess) {
-        reason = FailureReason();
+        reason = EndOfOutputFailureReason(target, writer.GetOutputFile(), FailureReason());
         return false;
     }
     if (!staged.Commit()) {

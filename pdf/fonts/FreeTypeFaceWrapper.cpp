@@ -234,20 +234,25 @@ OpStatus FreeTypeFaceWrapper::GetGlyphsForUnicodeText(const std::vector<uint32_t
     OpStatus status = eSuccess;
     outGlyphs.reserve(inUnicodeValues.size());
     for (uint32_t value : inUnicodeValues) {
-        FT_UInt index = mFormatSpecificExtender ? mFormatSpecificExtender->GlyphIndexForUnicode(value)
-                                                : FT_Get_Char_Index(mFace, value);
-        // Glyph codes are 16-bit, as every sfnt and CFF glyph id.
-        bool found = index != 0 && index <= 0xFFFF;
-        uint16_t glyph = found ? static_cast<uint16_t>(index) : 0;
-        if (!found) {
+        uint16_t glyph = GlyphForUnicode(value);
+        if (glyph == 0) {
             TraceMessage("FreeTypeFaceWrapper::GetGlyphsForUnicodeText, failed to find glyph for charachter 0x%04x",
                          value);
-            glyph = 0;
             status = eFailure;
         }
         outGlyphs.push_back(glyph);
     }
     return status;
+}
+
+uint16_t FreeTypeFaceWrapper::GlyphForUnicode(uint32_t inUnicodeValue)
+{
+    if (!mFace)
+        return 0;
+    FT_UInt index = mFormatSpecificExtender ? mFormatSpecificExtender->GlyphIndexForUnicode(inUnicodeValue)
+                                            : FT_Get_Char_Index(mFace, inUnicodeValue);
+    // Glyph codes are 16-bit, as every sfnt and CFF glyph id.
+    return index <= 0xFFFF ? static_cast<uint16_t>(index) : 0;
 }
 
 FT_Error FreeTypeFaceWrapper::LoadGlyph(uint16_t inGlyphCode)

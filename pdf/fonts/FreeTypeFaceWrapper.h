@@ -63,6 +63,9 @@ public:
     // One glyph code per Unicode value, through the extender (0 for a value without a glyph,
     // logged); -1 when some value had none or there is no face.
     OpStatus GetGlyphsForUnicodeText(const std::vector<uint32_t>& inUnicodeValues, std::vector<uint16_t>& outGlyphs);
+    // The glyph code of one Unicode value as GetGlyphsForUnicodeText maps it, without a log
+    // line; 0 when the face has none for it (or there is no face).
+    uint16_t GlyphForUnicode(uint32_t inUnicodeValue);
 
     // Loads the glyph of a glyph code (the face's glyph index) into the face's slot; FreeType's
     // error, 0 on success. Metrics may be read only after 0.

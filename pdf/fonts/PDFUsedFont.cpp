@@ -6,6 +6,7 @@
 #include FT_GLYPH_H
 
 #include <algorithm>
+#include <unordered_set>
 
 PDFUsedFont::PDFUsedFont(FT_Face inFace, const std::string& inFontFilePath,
                          const std::string& inOptionalMetricsFilePath, long inFontIndex,
@@ -30,6 +31,20 @@ OpStatus PDFUsedFont::TextToGlyphMapping(const std::string& inText, GlyphTextRec
     for (size_t i = 0; i < glyphs.size(); ++i)
         outGlyphs.push_back(GlyphTextRecord{glyphs[i], {text.GetCodePoints()[i]}});
     return status;
+}
+
+OpStatus PDFUsedFont::CharactersWithoutGlyph(const std::string& inText, std::vector<uint32_t>& outCharacters)
+{
+    outCharacters.clear();
+    CodePointString text;
+    if (text.FromUTF8Bytes(inText) != eSuccess)
+        return eFailure;
+    std::unordered_set<uint32_t> listed;
+    for (uint32_t character : text.GetCodePoints()) {
+        if (mFaceWrapper.GlyphForUnicode(character) == 0 && listed.insert(character).second)
+            outCharacters.push_back(character);
+    }
+    return eSuccess;
 }
 
 OpStatus PDFUsedFont::EncodeGlyphs(const GlyphTextRecordList& inGlyphs, std::vector<uint16_t>& outCharacterCodes,

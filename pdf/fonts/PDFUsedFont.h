@@ -29,6 +29,10 @@ public:
     // One record per character, in text order. -1 when the text is not valid UTF-8 (no records)
     // or some character has no glyph (glyph 0 in its record).
     OpStatus TextToGlyphMapping(const std::string& inText, GlyphTextRecordList& outGlyphs);
+    // The characters of the text that TextToGlyphMapping finds no glyph for, each once, in text
+    // order; nothing is logged, so a caller may ask before it writes. -1 when the text is not
+    // valid UTF-8 (nothing listed).
+    OpStatus CharactersWithoutGlyph(const std::string& inText, std::vector<uint32_t>& outCharacters);
     // The character codes of the glyphs in the written font, whether they are two-byte (CID)
     // codes, and the object id of the font's dictionary. -1 only when the face has no written font.
     OpStatus EncodeGlyphs(const GlyphTextRecordList& inGlyphs, std::vector<uint16_t>& outCharacterCodes,

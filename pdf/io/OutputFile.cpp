@@ -13,6 +13,7 @@ OpStatus OutputFile::CloseStreams()
     OpStatus status = mOutputStream->Flush();
     if (mFileStream->Close() != eSuccess)
         status = eFailure;
+    mClosedFileFailure = mFileStream->GetFailure();
     delete mOutputStream; // deletes mFileStream too
     mOutputStream = nullptr;
     mFileStream = nullptr;
@@ -26,6 +27,7 @@ OpStatus OutputFile::OpenFile(const std::string& inFilePath, bool inAppend)
                      mFilePath.c_str());
         return eFailure;
     }
+    mClosedFileFailure.clear();
 
     OutputFileStream* fileStream = new OutputFileStream();
     if (fileStream->Open(inFilePath, inAppend) != eSuccess) {
@@ -42,7 +44,7 @@ OpStatus OutputFile::OpenFile(const std::string& inFilePath, bool inAppend)
 
 std::string OutputFile::GetWriteFailure() const
 {
-    return mFileStream ? mFileStream->GetFailure() : std::string();
+    return mFileStream ? mFileStream->GetFailure() : mClosedFileFailure;
 }
 
 OpStatus OutputFile::FlushAndClose()

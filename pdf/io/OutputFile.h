@@ -23,7 +23,9 @@ public:
     bool IsOpen() const { return mOutputStream != nullptr; }
     IByteWriterWithPosition* GetOutputStream() { return mOutputStream; }
     const std::string& GetFilePath() const { return mFilePath; }
-    // The system's reason for the first write of the open file that it refused; empty when none.
+    // The system's reason for the first write (or the close) of the file that it refused: of the
+    // open file, or after closing of the file closed last, until another one is opened; empty
+    // when none. A caller whose end of the file failed learns so whether the disk was the cause.
     std::string GetWriteFailure() const;
 
 private:
@@ -32,4 +34,5 @@ private:
     std::string mFilePath;
     OutputBufferedStream* mOutputStream = nullptr;
     OutputFileStream* mFileStream = nullptr; // owned through mOutputStream
+    std::string mClosedFileFailure;
 };

@@ -71,7 +71,7 @@ bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QStr
     }
     session.reset();
     if (writer.EndPDF() != eSuccess) {
-        reason = LibraryFailureReason();
+        reason = EndOfOutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
         return false;
     }
     if (!staged.Commit()) {

@@ -28,12 +28,15 @@ std::string Utf8(const QString& text)
 }
 
 const QString kPageNumberToken = QStringLiteral("[PgNo]");
+// The characters a refusal names; a long text may lack hundreds.
+constexpr size_t kMaxNamedCharacters = 5;
 
 } // namespace
 
 PDFWatermarker::PDFWatermarker(QObject* parent) : FileToolEngine(parent) {}
 
-bool PDFWatermarker::ResolveFont(const QString& fontName, QString& path, QString& reason) const
+bool PDFWatermarker::ResolveFont(const QString& fontName, const QString& text, QString& path,
+                                 QString& reason) const
 {
     const FontCatalog& catalog = fontCatalog ? *fontCatalog : FontCatalog::Shared();
     path = catalog.PathOf(fontName);
@@ -41,13 +44,48 @@ bool PDFWatermarker::ResolveFont(const QString& fontName, QString& path, QString
         reason = tr("the font \"%1\" is not among the system's TrueType fonts").arg(QuotedExcerpt(fontName));
         return false;
     }
-    // Loaded once here, so that a font file that cannot be read fails the job before any copy.
+    // Loaded once here, so that a font file that cannot be read, or that lacks a character of
+    // the text, fails the job before any copy.
     PDFWriter probe;
-    if (!probe.GetFontForFile(Utf8(path), 0)) {
+    PDFUsedFont* font = probe.GetFontForFile(Utf8(path), 0);
+    if (!font) {
         reason = tr("the font file %1 cannot be loaded").arg(QDir::toNativeSeparators(path));
         return false;
     }
-    return true;
+    reason = MissingGlyphsIn(*font, fontName, text);
+    return reason.isEmpty();
+}
+
+QString PDFWatermarker::MissingGlyphsReason(const FontCatalog& catalog, const QString& fontName, const QString& text)
+{
+    const QString path = catalog.PathOf(fontName);
+    PDFWriter probe;
+    PDFUsedFont* font = path.isEmpty() ? nullptr : probe.GetFontForFile(Utf8(path), 0);
+    return font ? MissingGlyphsIn(*font, fontName, text) : QString();
+}
+
+QString PDFWatermarker::MissingGlyphsIn(PDFUsedFont& font, const QString& fontName, const QString& text)
+{
+    // The library refuses to draw a text with any character its font lacks, a blank included;
+    // the token's own characters are never drawn, but every page number is made of digits.
+    QString drawn = text;
+    drawn.replace(kPageNumberToken, QStringLiteral("0123456789"));
+    std::vector<uint32_t> missing;
+    font.CharactersWithoutGlyph(Utf8(drawn), missing);
+    if (missing.empty())
+        return QString();
+    QStringList named;
+    for (size_t i = 0; i < missing.size() && i < kMaxNamedCharacters; ++i) {
+        const uint character = missing[i];
+        named << QStringLiteral("\"%1\" (U+%2)")
+                     .arg(QuotedExcerpt(QString::fromUcs4(&character, 1)),
+                          QString::number(character, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    QString characters = named.join(QStringLiteral(", "));
+    if (missing.size() > kMaxNamedCharacters)
+        characters += tr(" and %n more", nullptr, static_cast<int>(missing.size() - kMaxNamedCharacters));
+    return tr("The font \"%1\" has no glyph for %2. Please choose another font or change the text.")
+        .arg(QuotedExcerpt(fontName), characters);
 }
 
 bool PDFWatermarker::MeasureImage(const QString& jpegPath, int scale, QSize& size, QString& reason)
@@ -191,7 +229,7 @@ bool PDFWatermarker::PrepareText(Mark& mark, const QString& text, const QString&
         reason = tr("the watermark text is empty");
         return false;
     }
-    return ResolveFont(fontName, mark.fontPath, reason);
+    return ResolveFont(fontName, text, mark.fontPath, reason);
 }
 
 bool PDFWatermarker::PrepareImage(Mark& mark, const QString& jpegPath, int scale, QString& reason)

@@ -21,6 +21,7 @@
 #include <functional>
 
 class FontCatalog;
+class PDFUsedFont;
 class UpdatedCopy;
 
 class PDFWatermarker : public FileToolEngine {
@@ -33,7 +34,8 @@ public:
     void SetFontCatalog(const FontCatalog* catalog) { fontCatalog = catalog; }
 
     // Every page of every file; "[PgNo]" in the text becomes each page's number. Progress after
-    // each source that was written or failed. A text of nothing but blanks fails every source.
+    // each source that was written or failed. A text of nothing but blanks, or one with a
+    // character the font has no glyph for (MissingGlyphsReason), fails every source.
     QList<FailedFile> AddTextWatermark(const QStringList& files, const QString& text, const QString& fontName,
                                        int fontSize, unsigned int color, int position, int unitMode, int offsetX,
                                        int offsetY, const QString& outputFolder, const QString& outputNames);
@@ -51,6 +53,13 @@ public:
                                                        const QString& jpegPath, int scale, int position, int unitMode,
                                                        int offsetX, int offsetY, const QString& outputFolder,
                                                        const QString& outputNames);
+
+    // Why the text cannot be drawn in the catalog's font of that name: the characters its marks
+    // would show that the font has no glyph for ("[PgNo]" shows digits), in a sentence for the
+    // user that names the font and at most a few of them. Empty when the font has them all, and
+    // when there is no such font or it cannot be loaded, which a job reports itself. The window
+    // asks it before a job; the operations above fail with it.
+    static QString MissingGlyphsReason(const FontCatalog& catalog, const QString& fontName, const QString& text);
 
     // The mark of one job, as the operations above take it.
     struct Mark {
@@ -78,7 +87,8 @@ private:
                      QString& reason) const;
     static bool PrepareImage(Mark& mark, const QString& jpegPath, int scale, QString& reason);
     // The text mark's font file, or false with the reason.
-    bool ResolveFont(const QString& fontName, QString& path, QString& reason) const;
+    bool ResolveFont(const QString& fontName, const QString& text, QString& path, QString& reason) const;
+    static QString MissingGlyphsIn(PDFUsedFont& font, const QString& fontName, const QString& text);
     // The JPEG's size at the scale, or false with the reason.
     static bool MeasureImage(const QString& jpegPath, int scale, QSize& size, QString& reason);
     Outcome MarkSource(const Mark& mark, const QString& file, const QStringList& jobInputs, const PageWalk& walk,

@@ -6,6 +6,7 @@
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
 #include "app/tools/ListPDFFiles.h"
+#include "app/tools/watermark/PDFWatermarker.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 #include "app/tools/watermark/WatermarkThread.h"
 #include "ui_WatermarkPDFFilesWindow.h"
@@ -410,6 +411,14 @@ void WatermarkPDFFilesWindow::on_buttonWatermarkFiles_clicked()
                           tr("Please type the text of the watermark. A text watermark without a text would leave "
                              "the documents unmarked."));
         return;
+    }
+    // The job would fail every page of every file: said now, with the characters to change.
+    if (watermarkMode == TextWatermark) {
+        const QString missing = PDFWatermarker::MissingGlyphsReason(catalog, fontName, text);
+        if (!missing.isEmpty()) {
+            Prompts().Warning(this, QString(), missing);
+            return;
+        }
     }
     if (pageIntervalsEnabled && fileEntries.size() > 1)
         Prompts().Information(this, QString(),

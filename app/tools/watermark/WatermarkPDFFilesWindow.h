@@ -9,7 +9,8 @@
 // projects, the preview and jobs are read from the members. The preview sketches the selected
 // file's first page with the mark's rectangle. A project (".wpf", UTF-8) holds the frame's list
 // and every setting of both modes; a font named by a project is looked up in the font catalog,
-// never joined to a folder. A text mark needs a text: the window does not start a job without one.
+// never joined to a folder. A text mark needs a text that its font can show: the window starts no
+// job without one, nor with a character the font has no glyph for.
 
 #include "app/tools/PageSizeToolWindow.h"
 

@@ -3,6 +3,7 @@
 // no temporary file behind.
 
 #include "app/support/AppTestMain.h"
+#include "app/support/FileSizeLimit.h"
 #include "app/support/TestPDF.h"
 #include "app/tools/StagedOutput.h"
 
@@ -10,9 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -81,15 +79,13 @@ private slots:
         QTemporaryDir dir;
         const QString source = dir.filePath(QStringLiteral("source.pdf"));
         QVERIFY(Write(source, QByteArray(3 << 20, 'x')));
-        rlimit before{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
-        rlimit limited{1536 * 1024, before.rlim_max}; // the second megabyte is taken in part
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
         StagedOutput staged(dir.filePath(QStringLiteral("copy.pdf")));
-        const bool copied = staged.CreateAsCopyOf(source);
-        setrlimit(RLIMIT_FSIZE, &before);
-        std::signal(SIGXFSZ, oldHandler);
+        bool copied = true;
+        {
+            const FileSizeLimit full(1536 * 1024); // the second megabyte is taken in part
+            QVERIFY(full.IsSet());
+            copied = staged.CreateAsCopyOf(source);
+        }
         QVERIFY(!copied);
         QCOMPARE(staged.ErrorString(), QStringLiteral("File too large"));
         QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("source.pdf")});

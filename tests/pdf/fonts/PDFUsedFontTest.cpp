@@ -154,6 +154,40 @@ TEST_F(UsedFonts, TextBecomesGlyphRecords)
     EXPECT_NE(fontID, 0u);
 }
 
+// The characters a caller may ask about before it writes are exactly those the text writing
+// path finds no glyph for: each once, in text order, asked without a log line.
+TEST_F(UsedFonts, CharactersWithoutGlyphAreThoseTheMappingMisses)
+{
+    const struct {
+        const char* font;
+        const char* text;
+        std::vector<uint32_t> missing;
+    } scCases[] = {{kDejaVuSans, "Entwurf \u2013 \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac 0123456789", {}},
+                   {kDejaVuSans, "Entwurf \u4e2d draft \u4e2d\u6587\t\U0001F600\U00010348\u4e2d",
+                    {0x4E2D, 0x6587, 0x9, 0x10348}},
+                   {kDejaVuSans, "", {}},
+                   {kDroidSansFallback, "\u4e2d\u6587 [9]", {'[', '9', ']'}}};
+    for (const auto& entry : scCases) {
+        SCOPED_TRACE(entry.text);
+        PDFUsedFont* font = mRepository.GetFontForFile(entry.font, 0);
+        ASSERT_NE(font, nullptr);
+        testsupport::LogCapture log;
+        std::vector<uint32_t> missing{1};
+        EXPECT_EQ(font->CharactersWithoutGlyph(entry.text, missing), eSuccess);
+        EXPECT_EQ(missing, entry.missing);
+        EXPECT_EQ(log.LineCount(), 0u);
+        GlyphTextRecordList glyphs;
+        EXPECT_EQ(font->TextToGlyphMapping(entry.text, glyphs) == eSuccess, missing.empty());
+        for (const GlyphTextRecord& record : glyphs)
+            EXPECT_EQ(record.mGlyphCode == 0, std::count(missing.begin(), missing.end(), record.mUnicodeValues[0]) == 1)
+                << record.mUnicodeValues[0];
+    }
+    PDFUsedFont* font = mRepository.GetFontForFile(kDejaVuSans, 0);
+    std::vector<uint32_t> missing{1};
+    EXPECT_EQ(font->CharactersWithoutGlyph("A\xFF", missing), eFailure);
+    EXPECT_TRUE(missing.empty());
+}
+
 TEST_F(UsedFonts, RepositoryHandsOutAndRemembersFonts)
 {
     testsupport::TestDirectory folder;

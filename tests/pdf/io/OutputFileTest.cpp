@@ -158,6 +158,11 @@ TEST(OutputFile, FailedWriteMakesFlushAndCloseFail)
     std::vector<Byte> data = Pattern(1000);
     file.GetOutputStream()->WriteBytes(data.data(), data.size());
     EXPECT_EQ(file.FlushAndClose(), eFailure);
+    // The reason outlives the file, until the next one is opened.
+    EXPECT_EQ(file.GetWriteFailure(), "No space left on device");
+    TestDirectory folder;
+    ASSERT_EQ(file.OpenFile(folder.PathOf("next.pdf")), eSuccess);
+    EXPECT_EQ(file.GetWriteFailure(), "");
 }
 
 } // namespace

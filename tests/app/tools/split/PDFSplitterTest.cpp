@@ -5,6 +5,7 @@
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/FileSizeLimit.h"
 #include "app/support/TestPDF.h"
 #include "app/tools/split/PDFSplitter.h"
 #include "app/tools/split/SplitThread.h"
@@ -305,6 +306,30 @@ private slots:
         QCOMPARE(FailedPaths(failed), QStringList{first});
         QCOMPARE(Contents(second), secondBytes);
         QVERIFY(QFile::exists(PathOf(QStringLiteral("inputs/a-1-1.pdf"))));
+    }
+
+    // A disk that fills up while an output is written names that output and the system's
+    // reason, and keeps nothing of it; outputs written before stay.
+    void aFullDiskNamesTheOutput()
+    {
+        const QString source = Input(QStringLiteral("full/s.pdf"), SevenPages());
+        const QString out = Fresh();
+        QList<FailedFile> ranges;
+        QList<FailedFile> parts;
+        PDFSplitter splitter;
+        QVERIFY(splitter.SplitByPageRanges(source, QStringLiteral("1"), out, QStringLiteral("first")).isEmpty());
+        {
+            // An empty output and its header fit; its end does not.
+            const FileSizeLimit full(200);
+            QVERIFY(full.IsSet());
+            ranges = splitter.SplitByPageRanges(source, QStringLiteral("[1-3]"), out, QStringLiteral("range"));
+            parts = splitter.SplitByPagesPerInterval({source}, 4, out, QStringLiteral("part[IntervalIndex]"));
+        }
+        QCOMPARE(ranges.size(), 1);
+        QCOMPARE(ranges[0].reason, out + QStringLiteral("/range.pdf cannot be written: File too large"));
+        QCOMPARE(parts.size(), 1);
+        QCOMPARE(parts[0].reason, out + QStringLiteral("/part1.pdf cannot be written: File too large"));
+        QCOMPARE(Files(out), QStringList{"first.pdf"});
     }
 
     // Answers come from the window; here they are given at once. Yes replaces (after success),

@@ -5,6 +5,7 @@
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/FileSizeLimit.h"
 #include "app/support/TestPDF.h"
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
@@ -101,6 +102,9 @@ private slots:
         const QList<int> all{1, 2, 3, 4, 5, 6};
         QTest::newRow("page numbers, bottom left") << "Mark [PgNo] of [PgNo]" << "" << 2 << 0 << all << QList<int>{100};
         QTest::newRow("symbols, top left") << "Draft \u00a9\u2122\u00ae [PgNo]" << "" << 0 << 1 << all << QList<int>{100};
+        QTest::newRow("a dash and Greek, bottom left")
+            << "Entwurf \u2013 \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac [PgNo]" << "" << 2 << 0 << all
+            << QList<int>{100};
         QTest::newRow("non-Latin, top right") << "\u041f\u0440\u0438\u0432\u0435\u0442 \u03a9\u03bc\u03ad\u03b3\u03b1 [PgNo]"
                                              << "" << 1 << 0 << all << QList<int>{100};
         QTest::newRow("intervals, bottom right")
@@ -305,6 +309,75 @@ private slots:
                                          QStringLiteral("[FileName]"));
         QCOMPARE(FailedPaths(failed), QStringList{source});
         QCOMPARE(TestPDF::Read(source), before);
+    }
+
+    // A character the font has no glyph for fails every source before any copy, with the reason
+    // that the window gives before a job: each missing character once, in text order, by code
+    // point; the digits of page numbers, not the token; a few named of many.
+    void textsTheFontCannotShowFailBeforeAnyCopy_data()
+    {
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("characters");
+        QTest::newRow("a CJK character") << kFont << "Entwurf \u4e2d draft" << "\"\u4e2d\" (U+4E2D)";
+        QTest::newRow("each once, a tab, beyond the BMP")
+            << kFont << QString::fromUtf8("\u4e2d\t\u6587\U0001F600\U00010348\u4e2d [PgNo]")
+            << QString::fromUtf8("\"\u4e2d\" (U+4E2D), \"\\x09\" (U+0009), \"\u6587\" (U+6587), "
+                                 "\"\U00010348\" (U+10348)");
+        QTest::newRow("page numbers need digits")
+            << "DroidSansFallbackFull" << "\u4e2d\u6587 [PgNo]"
+            << "\"0\" (U+0030), \"1\" (U+0031), \"2\" (U+0032), \"3\" (U+0033), \"4\" (U+0034) and 5 more";
+        QString many;
+        for (uint character = 0x4E00; character < 0x4E00 + 300; ++character)
+            many += QString::fromUcs4(&character, 1);
+        QTest::newRow("many") << kFont << many
+                              << "\"\u4e00\" (U+4E00), \"\u4e01\" (U+4E01), \"\u4e02\" (U+4E02), \"\u4e03\" (U+4E03), "
+                                 "\"\u4e04\" (U+4E04) and 295 more";
+    }
+    void textsTheFontCannotShowFailBeforeAnyCopy()
+    {
+        QFETCH(QString, font);
+        QFETCH(QString, text);
+        QFETCH(QString, characters);
+        const FontCatalog fonts(QStringList{kFontFolder, QStringLiteral("/usr/share/fonts/truetype/droid")});
+        const QString reason = QStringLiteral("The font \"%1\" has no glyph for %2. Please choose another font or "
+                                              "change the text.")
+                                   .arg(font, characters);
+        QCOMPARE(PDFWatermarker::MissingGlyphsReason(fonts, font, text), reason);
+        const QString a = Input(QStringLiteral("lacking-a.pdf"), TestPDF::Make(Pages(2)));
+        const QString b = Input(QStringLiteral("lacking-b.pdf"), TestPDF::Make(Pages(1)));
+        const QString out = FreshFolder();
+        PDFWatermarker engine;
+        engine.SetFontCatalog(&fonts);
+        QList<FailedFile> failed =
+            engine.AddTextWatermark({a, b}, text, font, 12, 0, 2, 0, 5, 5, out, QStringLiteral("[FileName]"));
+        failed += engine.AddTextWatermarkToPageIntervals(a, QStringLiteral("1"), text, font, 12, 0, 2, 0, 5, 5, out,
+                                                         QStringLiteral("[FileName]"));
+        QCOMPARE(FailedPaths(failed), (QStringList{a, b, a}));
+        for (const FailedFile& file : failed)
+            QCOMPARE(file.reason, reason);
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // A disk that fills up while the update of a copy is written names the output.
+    void aFullDiskNamesTheOutput()
+    {
+        const QByteArray bytes = TestPDF::Make(Pages(2));
+        const QString source = Input(QStringLiteral("full.pdf"), bytes);
+        const QString out = FreshFolder();
+        PDFWatermarker engine;
+        engine.SetFontCatalog(&catalog);
+        QList<FailedFile> failed;
+        {
+            // The copy fits; the update, with its font, does not.
+            const FileSizeLimit full(bytes.size() + 100);
+            QVERIFY(full.IsSet());
+            failed = engine.AddTextWatermark({source}, QStringLiteral("Draft"), kFont, 12, 0, 2, 0, 5, 5, out,
+                                             QStringLiteral("[FileName]"));
+        }
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0].reason, out + QStringLiteral("/full.pdf cannot be written: File too large"));
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
     // The overwrite question: No keeps the file and is no failure; Yes to All replaces.

@@ -294,6 +294,33 @@ private slots:
                  mode == 1);
     }
 
+    // A character the chosen font has no glyph for is refused before the job, the font and the
+    // character named, and nothing is written.
+    void aTextTheFontCannotShowIsRefusedBeforeTheJob()
+    {
+        ScriptedPrompts prompts;
+        const FontCatalog dejaVu(QStringList{QStringLiteral("/usr/share/fonts/truetype/dejavu")});
+        WatermarkPDFFilesWindow window(nullptr, &dejaVu);
+        window.OpenWindow();
+        const QString doc = Pdf(QStringLiteral("glyphs/doc.pdf"), {"A", "B"});
+        emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({doc});
+        auto* fonts = Find<QComboBox>(window, "comboFont");
+        Combo(fonts, fonts->findText(QStringLiteral("DejaVuSans")));
+        QCOMPARE(window.fontName, QStringLiteral("DejaVuSans"));
+        const QString out = Fresh();
+        prompts.folderAnswers = QStringList{out};
+        Find<QPushButton>(window, "buttonBrowse")->click();
+
+        Find<QLineEdit>(window, "editText")->setText(QStringLiteral("Entwurf \u4e2d"));
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        QVERIFY(!window.IsWorking());
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
+                 QStringLiteral("The font \"DejaVuSans\" has no glyph for \"\u4e2d\" (U+4E2D). Please choose another "
+                                "font or change the text."));
+        QVERIFY(Files(out).isEmpty());
+    }
+
     void theListOfAProjectIsReadLineByLine_data()
     {
         QTest::addColumn<QString>("line");

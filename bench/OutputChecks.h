@@ -40,10 +40,10 @@ public:
         mProblems.push_back(inWhat + ": " + inProblem);
         return "WRONG";
     }
-    bool Any() const { return !mProblems.empty(); }
-    // Prints every problem to standard error; the benchmark's exit status.
+    // Prints every problem to standard error, after the figures; the benchmark's exit status.
     int ExitStatus() const
     {
+        std::fflush(stdout);
         for (const std::string& problem : mProblems)
             std::fprintf(stderr, "FAILED %s\n", problem.c_str());
         return mProblems.empty() ? 0 : 1;

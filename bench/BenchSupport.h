@@ -146,8 +146,8 @@ inline void PrintLoad()
     std::printf("machine load (1, 5, 15 min): %.2f %.2f %.2f\n", load[0], load[1], load[2]);
 }
 
-// The length of the table with the tag in an sfnt (OpenType, TrueType) file; 0 when it has none.
-inline size_t SfntTableLength(const std::string& inFont, const char* inTag)
+// The table with the tag in an sfnt (OpenType, TrueType) file; empty when it has none.
+inline std::string SfntTable(const std::string& inFont, const char* inTag)
 {
     auto at = [&inFont](size_t inOffset, int inBytes) {
         uint32_t value = 0;
@@ -156,12 +156,16 @@ inline size_t SfntTableLength(const std::string& inFont, const char* inTag)
         return value;
     };
     if (inFont.size() < 12)
-        return 0;
+        return std::string();
     const size_t tables = at(4, 2);
-    for (size_t i = 0; i < tables && 12 + 16 * i + 16 <= inFont.size(); ++i)
-        if (inFont.compare(12 + 16 * i, 4, inTag) == 0)
-            return at(12 + 16 * i + 12, 4);
-    return 0;
+    for (size_t i = 0; i < tables && 12 + 16 * i + 16 <= inFont.size(); ++i) {
+        if (inFont.compare(12 + 16 * i, 4, inTag) != 0)
+            continue;
+        const size_t offset = at(12 + 16 * i + 8, 4), length = at(12 + 16 * i + 12, 4);
+        return offset <= inFont.size() && length <= inFont.size() - offset ? inFont.substr(offset, length)
+                                                                           : std::string();
+    }
+    return std::string();
 }
 
 } // namespace bench

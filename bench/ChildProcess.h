@@ -1,5 +1,6 @@
 #pragma once
-// Runs a program with its arguments as a child process, its output thrown away, and measures it:
+// Runs a program with its arguments as a child process, its output thrown away (or its standard
+// output kept in a file, for a benchmark that checks what it printed), and measures it:
 // wall time, processor time (user and system, which a busy machine disturbs less), peak memory
 // (maximum resident set, from wait4) and exit status. Benchmarks run our
 // side and the peers this way, so that all are measured alike.
@@ -22,14 +23,15 @@ struct Measure {
     int status = 0;
 };
 
-inline Measure RunChild(const std::vector<std::string>& inArguments)
+inline Measure RunChild(const std::vector<std::string>& inArguments, const std::string& inOutputPath = std::string())
 {
     Measure measure;
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
     if (child == 0) {
         int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
+        int output = inOutputPath.empty() ? null : open(inOutputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(output, 1);
         dup2(null, 2);
         std::vector<char*> argv;
         for (const std::string& argument : inArguments)

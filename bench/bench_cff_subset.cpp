@@ -1,17 +1,22 @@
 // CFF subsetting beside HarfBuzz's subsetter on the same glyphs, both in this process and taking
-// turns: each side reads the font file and builds its subset in memory (ours the CFF program,
-// HarfBuzz an OpenType file whose "CFF " table is compared with it). Ours flattens every glyph
-// program (no subroutines), so HarfBuzz is timed both keeping subroutines (as hb-subset does by
-// default) and with --desubroutinize, the like-for-like case; pyftsubset's CFF size for the same
-// glyphs is shown beside them. Glyph sets: 100 and 3,000 glyphs (all of them where the font has
-// fewer) of an OpenType font of fonts-urw-base35 and of Noto Sans CJK, consecutive from glyph 1
-// and spread evenly over the font, as the characters of a real text are.
+// turns: each side reads the font file and builds its subset in memory, ours the CFF program and
+// HarfBuzz an OpenType file that keeps the "CFF " table alone (no layout closure, no other
+// tables), whose size is compared with ours. Ours flattens every glyph program (no subroutines),
+// so HarfBuzz is timed both keeping subroutines (as hb-subset does by default) and with
+// --desubroutinize, the like-for-like case; pyftsubset's CFF size for the same glyphs is shown
+// beside them. Every subset of the last round is read back by FreeType: it must hold the glyphs
+// asked for and .notdef, each with its source glyph's outline, or the benchmark fails. Glyph
+// sets: 100 and 3,000 glyphs (all of them where the font has fewer) of an OpenType font of
+// fonts-urw-base35 and of Noto Sans CJK, consecutive from glyph 1 and spread evenly over the font,
+// as the characters of a real text are.
 // Usage: bench_cff_subset [runs]
 
 #include "bench/FontSubsetPeers.h"
+#include "bench/OutputChecks.h"
 #include "pdf/fonts/CFFEmbeddedFontWriter.h"
 #include "pdf/io/InputFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -34,6 +39,7 @@ int main(int argc, char** argv)
                 "programs in bytes\n",
                 runs);
     bench::PrintLoad();
+    bench::Failures failures;
     for (const Font& font : fonts) {
         for (uint32_t wanted : {100u, 3000u}) {
             for (bool spread : {false, true}) {
@@ -45,6 +51,12 @@ int main(int argc, char** argv)
                                             : 1 + i);
                 bench::SubsetRequest request;
                 request.fontPath = font.path;
+                request.glyphs = glyphs;
+                request.dropTables = bench::TablesOtherThan(font.path, 0, {"CFF "});
+                // The set HarfBuzz keeps, for every side; ours adds .notdef itself.
+                glyphs = bench::HarfBuzzGlyphSet(request);
+                glyphs.erase(std::remove(glyphs.begin(), glyphs.end(), 0u), glyphs.end());
+                const size_t added = glyphs.size() - request.glyphs.size();
                 request.glyphs = glyphs;
 
                 std::string ours, hb, hbFlat;
@@ -67,27 +79,41 @@ int main(int argc, char** argv)
                                hbFlat = bench::HarfBuzzSubset(flat);
                                return !hbFlat.empty();
                            }});
-                const size_t hbSize = bench::SfntTableLength(hb, "CFF ");
-                const size_t hbFlatSize = bench::SfntTableLength(hbFlat, "CFF ");
-                const size_t pyftSize = bench::SfntTableLength(bench::PyftsubsetSubset(request, pyftOutput), "CFF ");
+                const std::string pyft = bench::SfntTable(bench::PyftsubsetSubset(request, pyftOutput), "CFF ");
 
-                std::printf("\n%s, %u glyphs %s%s\n", std::strrchr(font.path, '/') + 1, count,
-                            spread ? "spread over the font" : "from glyph 1 on",
-                            sides[0].Status() || sides[1].Status() || sides[2].Status() ? " (A SIDE FAILED)" : "");
-                std::printf("  %-28s %-26s %9s %9s\n", "", "seconds", "CFF bytes", "ours / it");
-                std::printf("  %-28s %-26s %9zu\n", "ours (flattened)", bench::Format(sides[0].Seconds()).c_str(),
-                            ours.size());
+                // Glyph 0 is .notdef, then the glyphs asked for in their order.
+                std::vector<std::pair<uint32_t, uint32_t>> same = {{0, 0}};
+                for (size_t i = 0; i < glyphs.size(); ++i)
+                    same.emplace_back(static_cast<uint32_t>(i + 1), glyphs[i]);
+                const std::string title = std::string(std::strrchr(font.path, '/') + 1) + ", " +
+                                          std::to_string(count) + " glyphs " +
+                                          (spread ? "spread over the font" : "from glyph 1 on") +
+                                          (added ? " and the " + std::to_string(added) + " of their variation sequences"
+                                                 : std::string());
                 const struct {
                     const char* name;
                     const bench::SideRuns* runs;
-                    size_t size;
-                } peers[] = {{"HarfBuzz, subroutines kept", &sides[1], hbSize},
-                             {"HarfBuzz, desubroutinized", &sides[2], hbFlatSize},
-                             {"pyftsubset (size only)", nullptr, pyftSize}};
-                for (const auto& peer : peers)
-                    std::printf("  %-28s %-26s %9zu %9.2f\n", peer.name,
-                                peer.runs ? bench::Format(peer.runs->Seconds()).c_str() : "-", peer.size,
-                                peer.size ? static_cast<double>(ours.size()) / peer.size : 0.0);
+                    std::string program;
+                } subsets[] = {{"ours (flattened)", &sides[0], ours},
+                               {"HarfBuzz, subroutines kept", &sides[1], bench::SfntTable(hb, "CFF ")},
+                               {"HarfBuzz, desubroutinized", &sides[2], bench::SfntTable(hbFlat, "CFF ")},
+                               {"pyftsubset (size only)", nullptr, pyft}};
+                std::printf("\n%s\n", title.c_str());
+                std::printf("  %-28s %-26s %9s %9s %6s\n", "", "seconds", "CFF bytes", "ours / it", "check");
+                for (const auto& subset : subsets) {
+                    std::string problem = subset.runs ? bench::RunsProblem(subset.runs->Status()) : std::string();
+                    if (problem.empty())
+                        problem = subset.program.empty()
+                                      ? "no CFF program"
+                                      : bench::FontProblem(subset.program, static_cast<long>(same.size()), font.path,
+                                                           0, same);
+                    const char* check = failures.Note(title + ", " + subset.name, problem);
+                    std::printf("  %-28s %-26s %9zu %9.2f %6s\n", subset.name,
+                                subset.runs ? bench::Format(subset.runs->Seconds()).c_str() : "-",
+                                subset.program.size(),
+                                subset.program.empty() ? 0.0 : static_cast<double>(ours.size()) / subset.program.size(),
+                                check);
+                }
                 std::printf("  time ours / HarfBuzz (medians): %.2f kept, %.2f desubroutinized\n",
                             sides[0].Seconds().median / sides[1].Seconds().median,
                             sides[0].Seconds().median / sides[2].Seconds().median);
@@ -95,5 +121,5 @@ int main(int argc, char** argv)
         }
     }
     std::remove(pyftOutput.c_str());
-    return 0;
+    return failures.ExitStatus();
 }

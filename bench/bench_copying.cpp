@@ -5,7 +5,10 @@
 //   4. merging a file of about a kilobyte whose page content inflates to 10 GB.
 // Every tool runs as a child process (this program runs itself for our side), so that wall time
 // and peak memory (maximum resident set, from wait4) are measured the same way for all. The tools
-// take turns; each one's median and spread are shown. Run: build/bench/bench_copying [runs]
+// take turns; each one's median and spread are shown. What each tool wrote in the last round is
+// checked (qpdf's check, the page count, every page's text in its place; the inflating file's
+// output by its structure only) and a wrong output fails the benchmark.
+// Run: build/bench/bench_copying [runs]
 
 #include "pdf/copying/CopySession.h"
 #include "pdf/copying/PageSelection.h"
@@ -13,11 +16,13 @@
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/PDFWriter.h"
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,45 +81,52 @@ int RunOurs(int argc, char** argv)
 struct Tool {
     std::string name;
     std::vector<std::string> arguments;
-    std::string output; // a merged file whose pages are counted, or a folder of split files
-    std::string outputFolder;
+    std::string output; // the merged file, or the folder of the split files
+    bool folder = false;
 };
 
-void RunWorkload(const std::string& inTitle, std::vector<Tool> inTools, int inExpectedPages, int inRuns,
-                 int inPagesHandled)
+// Runs the tools in turn and checks what each wrote in the last round (inProblem of the tool).
+void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools,
+                 const std::function<std::string(const Tool&)>& inProblem, int inRuns, int inPagesHandled,
+                 bench::Failures& ioFailures)
 {
     std::printf("\n%s, %d runs each\n", inTitle.c_str(), inRuns);
     std::printf("  %-8s %-26s %12s %10s %8s\n", "tool", "seconds: median [min-max]", "ms per page", "peak MB", "check");
     const std::vector<bench::SideRuns> sides = bench::Interleave(inTools.size(), inRuns, [&](size_t inTool, int) {
-        if (!inTools[inTool].outputFolder.empty()) {
-            fs::remove_all(inTools[inTool].outputFolder);
-            fs::create_directories(inTools[inTool].outputFolder);
+        if (inTools[inTool].folder) {
+            fs::remove_all(inTools[inTool].output);
+            fs::create_directories(inTools[inTool].output);
         }
         return RunChild(inTools[inTool].arguments);
     });
     for (size_t t = 0; t < inTools.size(); ++t) {
-        std::string check;
-        if (!inTools[t].output.empty()) {
-            int pages = CountPages(inTools[t].output);
-            check = pages == inExpectedPages ? "ok" : "pages " + std::to_string(pages);
-        } else {
-            size_t files = 0;
-            for (const auto& entry : fs::directory_iterator(inTools[t].outputFolder))
-                files += entry.path().extension() == ".pdf";
-            check = static_cast<int>(files) == inExpectedPages ? "ok" : "files " + std::to_string(files);
-        }
         // qpdf answers 3 for a success with warnings; ours answers 3 when the document could not
         // be ended, which is a failure.
         const int status = sides[t].Status();
-        if (status != 0 && !(status == 3 && inTools[t].name == "qpdf"))
-            check += " (exit " + std::to_string(status) + ")";
+        std::string problem = bench::RunsProblem(status == 3 && inTools[t].name == "qpdf" ? 0 : status);
+        if (problem.empty())
+            problem = inProblem(inTools[t]);
+        const char* check = ioFailures.Note(inTitle + ", " + inTools[t].name, problem);
         std::printf("  %-8s %-26s %12.3f %10.1f %8s\n", inTools[t].name.c_str(),
                     bench::Format(sides[t].Seconds(), 3).c_str(),
-                    1000.0 * sides[t].Seconds().median / inPagesHandled, sides[t].PeakKB() / 1024.0, check.c_str());
+                    1000.0 * sides[t].Seconds().median / inPagesHandled, sides[t].PeakKB() / 1024.0, check);
     }
     for (size_t t = 1; t < inTools.size(); ++t)
         std::printf("  %s / ours (medians): %.2f times the time\n", inTools[t].name.c_str(),
                     sides[t].Seconds().median / sides[0].Seconds().median);
+}
+
+// The check of a merged file: sound, with the pages whose labels are given, in that order.
+std::function<std::string(const Tool&)> MergedPages(const std::vector<int>& inLabels)
+{
+    return [inLabels](const Tool& inTool) {
+        bench::PdfExpectation expected;
+        expected.pages = static_cast<int>(inLabels.size());
+        expected.pageTexts = [&inLabels](int inPage) {
+            return std::vector<std::string>{bench::PageLabel(inLabels[static_cast<size_t>(inPage - 1)])};
+        };
+        return bench::PdfProblem(inTool.output, expected);
+    };
 }
 
 } // namespace
@@ -128,6 +140,7 @@ int main(int argc, char** argv)
     fs::path dir = fs::temp_directory_path() / ("bench-copying-" + std::to_string(getpid()));
     fs::create_directories(dir);
     bench::PrintLoad();
+    bench::Failures failures;
     const std::string splitJS = (dir / "split.js").string();
     WriteFile(splitJS, "var src = new PDFDocument(scriptArgs[0]);\n"
                        "for (var i = 0; i < src.countPages(); ++i) {\n"
@@ -138,14 +151,16 @@ int main(int argc, char** argv)
 
     // 1. Fifty ordinary files.
     std::vector<std::string> files;
-    int filePages = 0;
+    std::vector<int> fileLabels;
     for (int i = 0; i < 50; ++i) {
         int pages = 2 + (i * 7) % 19;
         fs::path path = dir / ("file" + std::to_string(i) + ".pdf");
         MakeSource(path, pages, 1000u + i, i % 2 == 0);
         files.push_back(path.string());
-        filePages += pages;
+        for (int page = 1; page <= pages; ++page)
+            fileLabels.push_back(page);
     }
+    const int filePages = static_cast<int>(fileLabels.size());
     {
         std::string ours = (dir / "ours-50.pdf").string(), qpdf = (dir / "qpdf-50.pdf").string(),
                     mutool = (dir / "mutool-50.pdf").string();
@@ -160,8 +175,8 @@ int main(int argc, char** argv)
         qpdfArgs.push_back("--");
         qpdfArgs.push_back(qpdf);
         RunWorkload("Merging 50 ordinary files (" + std::to_string(filePages) + " pages)",
-                    {{"ours", oursArgs, ours, ""}, {"qpdf", qpdfArgs, qpdf, ""}, {"mutool", mutoolArgs, mutool, ""}},
-                    filePages, runs, filePages);
+                    {{"ours", oursArgs, ours}, {"qpdf", qpdfArgs, qpdf}, {"mutool", mutoolArgs, mutool}},
+                    MergedPages(fileLabels), runs, filePages, failures);
     }
 
     // 2. Ten copies of a 500-page file.
@@ -173,16 +188,19 @@ int main(int argc, char** argv)
         std::vector<std::string> oursArgs = {self, "--ours", "merge", ours};
         std::vector<std::string> qpdfArgs = {"qpdf", "--empty", "--pages"};
         std::vector<std::string> mutoolArgs = {"mutool", "merge", "-o", mutool};
+        std::vector<int> labels;
         for (int i = 0; i < 10; ++i) {
             oursArgs.push_back(big);
             qpdfArgs.push_back(big);
             mutoolArgs.push_back(big);
+            for (int page = 1; page <= 500; ++page)
+                labels.push_back(page);
         }
         qpdfArgs.push_back("--");
         qpdfArgs.push_back(qpdf);
         RunWorkload("Merging 10 copies of a 500-page file (5000 pages)",
-                    {{"ours", oursArgs, ours, ""}, {"qpdf", qpdfArgs, qpdf, ""}, {"mutool", mutoolArgs, mutool, ""}},
-                    5000, runs, 5000);
+                    {{"ours", oursArgs, ours}, {"qpdf", qpdfArgs, qpdf}, {"mutool", mutoolArgs, mutool}},
+                    MergedPages(labels), runs, 5000, failures);
     }
 
     // 3. Splitting the 500-page file into single pages.
@@ -191,11 +209,12 @@ int main(int argc, char** argv)
                     mutool = (dir / "split-mutool").string(), reparse = (dir / "split-reparse").string();
         RunWorkload("Splitting a 500-page file into single pages (ours: one parse, a copy session per file; "
                     "ours-rp: a parse per file)",
-                    {{"ours", {self, "--ours", "split-sessions", big, ours}, "", ours},
-                     {"ours-rp", {self, "--ours", "split", big, reparse}, "", reparse},
-                     {"qpdf", {"qpdf", "--split-pages", big, qpdf + "/page-%d.pdf"}, "", qpdf},
-                     {"mutool", {"mutool", "run", splitJS, big, mutool}, "", mutool}},
-                    500, runs, 500);
+                    {{"ours", {self, "--ours", "split-sessions", big, ours}, ours, true},
+                     {"ours-rp", {self, "--ours", "split", big, reparse}, reparse, true},
+                     {"qpdf", {"qpdf", "--split-pages", big, qpdf + "/page-%d.pdf"}, qpdf, true},
+                     {"mutool", {"mutool", "run", splitJS, big, mutool}, mutool, true}},
+                    [](const Tool& inTool) { return bench::PartsProblem(inTool.output, 500, 1, bench::PageLabel); },
+                    runs, 500, failures);
     }
 
     // 4. A page whose content inflates to 10 GB, from a file of about a kilobyte. (qpdf inflates
@@ -205,9 +224,15 @@ int main(int argc, char** argv)
         WriteFile(bomb, copytest::InflatingContentDocument(copytest::InflatingContent(10240)).Build());
         std::string ours = (dir / "ours-bomb.pdf").string(), mutool = (dir / "mutool-bomb.pdf").string();
         RunWorkload("Merging a " + std::to_string(fs::file_size(bomb)) + "-byte file whose content inflates to 10 GB",
-                    {{"ours", {self, "--ours", "merge", ours, bomb}, ours, ""},
-                     {"mutool", {"mutool", "merge", "-o", mutool, bomb}, mutool, ""}},
-                    1, runs, 1);
+                    {{"ours", {self, "--ours", "merge", ours, bomb}, ours},
+                     {"mutool", {"mutool", "merge", "-o", mutool, bomb}, mutool}},
+                    [](const Tool& inTool) {
+                        bench::PdfExpectation expected;
+                        expected.pages = 1;
+                        expected.structureOnly = true;
+                        return bench::PdfProblem(inTool.output, expected);
+                    },
+                    runs, 1, failures);
     }
 
     // VELLORAN_BENCH_KEEP keeps the files for profiling one tool alone.
@@ -215,5 +240,5 @@ int main(int argc, char** argv)
         std::printf("\nfiles kept in %s\n", dir.string().c_str());
     else
         fs::remove_all(dir);
-    return 0;
+    return failures.ExitStatus();
 }

@@ -8,11 +8,14 @@
 // value changes and whether the Merge button stayed disabled. Engine and window runs take
 // turns, after a warm-up run of each; medians and spreads are shown. The goal: no more than 10%
 // above the engine alone. The window reads its output back before it reports, so that time is
-// shown as well.
+// shown as well. Both replace the output of their last run, so both flush it to the disk before
+// the replacement. What each wrote in the last round is checked (qpdf's check, the page count,
+// every input's pages in their place) and a wrong output fails the benchmark.
 // Usage: bench_merge_window [repeats] [--photos]; with --photos each file also carries a
 // 120 KB picture on its first page.
 
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 #include "app/AppIdentity.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/ScriptedPrompts.h"
@@ -235,6 +238,7 @@ int main(int argc, char* argv[])
 
     QStringList files;
     int pageTotal = 0;
+    std::vector<int> pageLabels;
     qint64 inputBytes = 0;
     for (int i = 0; i < kFileCount; ++i) {
         const int pages = 2 + i % 5;
@@ -244,6 +248,8 @@ int main(int argc, char* argv[])
             return 2;
         files.append(path);
         pageTotal += pages;
+        for (int page = 1; page <= pages; ++page)
+            pageLabels.push_back(page);
         inputBytes += static_cast<qint64>(bytes.size());
     }
     std::printf("inputs: %d files, %d pages, %.1f MB\n", kFileCount, pageTotal, inputBytes / 1e6);
@@ -262,72 +268,96 @@ int main(int argc, char* argv[])
     }
     std::printf("window: %d files added in %.3f s\n", kFileCount, addSeconds);
 
-    // Both outputs exist from the start, so each run replaces an earlier output as the next one
-    // would; a run that is not measured reads the inputs into the page cache first.
+    // Both outputs exist from the start, so that every run of either replaces an earlier output
+    // and pays for flushing it to the disk first; these runs also read the inputs into the page
+    // cache.
     const QString engineOutput = work.filePath(QStringLiteral("engine.pdf"));
     const QString windowOutput = work.filePath(QStringLiteral("window.pdf"));
-    if (!PDFMerger().Merge(files, engineOutput).written)
+    if (!PDFMerger().Merge(files, engineOutput).written) {
+        std::fprintf(stderr, "the engine could not merge the files\n");
         return 3;
+    }
     MergeFromWindow(window, prompts, windowOutput);
 
     // Engine and window take turns, so that a change in the machine's load touches both alike.
-    std::vector<double> engineTimes;
-    std::vector<double> windowTimes;
+    std::vector<WindowRun> windowRuns;
+    QString engineFailure, windowFailure;
+    const std::vector<bench::SideRuns> sides = bench::Interleave(2, repeats, [&](size_t inSide, int inRound) {
+        if (inSide == 0) {
+            PDFMerger merger;
+            return bench::TimeInProcess([&]() {
+                const MergeResult result = merger.Merge(files, engineOutput);
+                if (!result.written || !result.failedFiles.isEmpty())
+                    engineFailure = result.failedFiles.isEmpty() ? result.failure : result.failedFiles.first().reason;
+                return result.written && result.failedFiles.isEmpty();
+            });
+        }
+        const WindowRun run = MergeFromWindow(window, prompts, windowOutput);
+        bench::Measure measure;
+        measure.seconds = run.seconds;
+        if (run.report != QLatin1String("Documents merged successfully.")) {
+            windowFailure = run.report;
+            measure.status = 1;
+        }
+        if (inRound >= 0) {
+            std::printf("window run %d: %.3f s, longest GUI gap %.1f ms over %d ticks, %d progress changes, button %s "
+                        "(%d looks)\n",
+                        inRound + 1, run.seconds, run.longestGapMs, run.ticks, run.progressChanges,
+                        run.buttonStayedDisabled ? "disabled" : "ENABLED", run.buttonSamples);
+            windowRuns.push_back(run);
+        }
+        return measure;
+    });
     double longestGap = 0;
     int minProgress = 1 << 30, maxProgress = 0;
     bool buttonDisabled = true;
-    for (int r = 0; r < repeats; ++r) {
-        QFile::remove(engineOutput);
-        PDFMerger merger;
-        QElapsedTimer clock;
-        clock.start();
-        const MergeResult result = merger.Merge(files, engineOutput);
-        engineTimes.push_back(clock.nsecsElapsed() / 1e9);
-        if (!result.written || !result.failedFiles.isEmpty())
-            return 3;
-
-        const WindowRun run = MergeFromWindow(window, prompts, windowOutput);
-        if (run.report != QLatin1String("Documents merged successfully.")) {
-            std::fprintf(stderr, "the window reported: %s\n", qPrintable(run.report));
-            return 4;
-        }
-        std::printf("run %d: engine %.3f s; window %.3f s, longest GUI gap %.1f ms over %d ticks, %d progress "
-                    "changes, button %s (%d looks)\n",
-                    r + 1, engineTimes.back(), run.seconds, run.longestGapMs, run.ticks, run.progressChanges,
-                    run.buttonStayedDisabled ? "disabled" : "ENABLED", run.buttonSamples);
-        windowTimes.push_back(run.seconds);
+    for (const WindowRun& run : windowRuns) {
         longestGap = std::max(longestGap, run.longestGapMs);
         minProgress = std::min(minProgress, run.progressChanges);
         maxProgress = std::max(maxProgress, run.progressChanges);
         buttonDisabled = buttonDisabled && run.buttonStayedDisabled && run.buttonSamples > 0;
     }
-    if (GetPDFPageCount(engineOutput) != pageTotal || GetPDFPageCount(windowOutput) != pageTotal)
-        return 5;
+
+    // What the last round wrote: sound, every page of every input in its place.
+    bench::Failures failures;
+    bench::PdfExpectation expected;
+    expected.pages = pageTotal;
+    expected.pageTexts = [&](int inPage) {
+        return std::vector<std::string>{bench::PageLabel(pageLabels[static_cast<size_t>(inPage - 1)])};
+    };
+    const char* engineCheck = failures.Note(
+        "engine", sides[0].Status() ? "the merge failed: " + engineFailure.toStdString()
+                                    : bench::PdfProblem(engineOutput.toStdString(), expected));
+    const char* windowCheck = failures.Note(
+        "window", sides[1].Status() ? "the window reported: " + windowFailure.toStdString()
+                                    : bench::PdfProblem(windowOutput.toStdString(), expected));
 
     // Before its report the window reads the output back, which the engine alone does not do.
     std::vector<double> readBackTimes;
     for (int r = 0; r < repeats; ++r) {
         QElapsedTimer clock;
         clock.start();
-        if (!IsPDFReadable(windowOutput))
-            return 5;
+        if (!IsPDFReadable(windowOutput)) {
+            failures.Note("window", "its output cannot be read back");
+            break;
+        }
         readBackTimes.push_back(clock.nsecsElapsed() / 1e9);
     }
 
     bench::PrintLoad();
-    std::printf("engine: seconds median [min-max] %s (%d runs)\n",
-                bench::Format(bench::SpreadOf(engineTimes), 3).c_str(), repeats);
-    std::printf("window: seconds median [min-max] %s (press to report)\n",
-                bench::Format(bench::SpreadOf(windowTimes), 3).c_str());
+    std::printf("engine: seconds median [min-max] %s (%d runs), output %s\n",
+                bench::Format(sides[0].Seconds(), 3).c_str(), repeats, engineCheck);
+    std::printf("window: seconds median [min-max] %s (press to report), output %s\n",
+                bench::Format(sides[1].Seconds(), 3).c_str(), windowCheck);
     std::printf("longest GUI gap %.1f ms; progress changes per run %d..%d; Merge button disabled while running: %s\n",
                 longestGap, minProgress, maxProgress, buttonDisabled ? "yes" : "NO");
     const bench::Spread readBack = bench::SpreadOf(readBackTimes);
     std::printf("reading the output back (the window's check before its report): ms median [min-max] %s\n",
                 bench::Format({readBack.median * 1e3, readBack.low * 1e3, readBack.high * 1e3}, 1).c_str());
-    const double engine = bench::SpreadOf(engineTimes).median;
-    const double fromWindow = bench::SpreadOf(windowTimes).median;
+    const double engine = sides[0].Seconds().median;
+    const double fromWindow = sides[1].Seconds().median;
     std::printf("ratio window/engine (medians): %.3f (goal <= 1.10): %s\n", fromWindow / engine,
                 fromWindow / engine <= 1.10 ? "met" : "NOT met");
     std::printf("ratio without the read-back (medians): %.3f\n", (fromWindow - readBack.median) / engine);
-    return 0;
+    return failures.ExitStatus();
 }

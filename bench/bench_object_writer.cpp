@@ -1,9 +1,12 @@
 // Speed of the object writer: many small objects with a cross-reference table, and one large
 // Flate stream, both through the objects context into a file; zlib's own deflate of the same
 // data at the same level (output counted, not written) as the yardstick for the stream, taking
-// turns with it. Usage: bench_object_writer [runs]
+// turns with it. What the last runs wrote is checked: every entry of the cross-reference table
+// must point at its object, and both Flate streams must inflate to the data, or the benchmark
+// fails. Usage: bench_object_writer [runs]
 
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 #include "pdf/io/OutputFile.h"
 #include "pdf/writing/ObjectsContext.h"
 
@@ -11,7 +14,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -112,8 +118,8 @@ bool WriteFlateStream(const std::string& inPath, const std::string& inData, doub
     return file.Finish(ok, outSeconds);
 }
 
-// deflate alone, same level, same output buffer size, output counted and dropped.
-bool DeflateAlone(const std::string& inData, double& outSeconds, long long& outEncoded)
+// deflate alone, same level, same output buffer size, output kept in memory.
+bool DeflateAlone(const std::string& inData, double& outSeconds, std::string& outEncoded)
 {
     Clock::time_point start = Clock::now();
     z_stream stream = {};
@@ -121,7 +127,7 @@ bool DeflateAlone(const std::string& inData, double& outSeconds, long long& outE
         return false;
     std::unique_ptr<Byte[]> buffer(new Byte[0x40000]);
     const size_t chunk = 64 * 1024;
-    outEncoded = 0;
+    outEncoded.clear();
     for (size_t offset = 0; offset <= inData.size(); offset += chunk) {
         bool last = offset + chunk >= inData.size();
         size_t count = last ? inData.size() - offset : chunk;
@@ -132,7 +138,7 @@ bool DeflateAlone(const std::string& inData, double& outSeconds, long long& outE
             stream.next_out = buffer.get();
             stream.avail_out = 0x40000;
             status = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
-            outEncoded += 0x40000 - stream.avail_out;
+            outEncoded.append(reinterpret_cast<const char*>(buffer.get()), 0x40000 - stream.avail_out);
         } while (stream.avail_out == 0);
         if (last) {
             deflateEnd(&stream);
@@ -142,6 +148,59 @@ bool DeflateAlone(const std::string& inData, double& outSeconds, long long& outE
     }
     deflateEnd(&stream);
     return false;
+}
+
+std::string ReadAll(const std::string& inPath)
+{
+    std::ifstream file(inPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// What is wrong with the small objects' file: the table must list inCount objects after the free
+// entry, each at the offset where "n 0 obj" starts.
+std::string XrefProblem(const std::string& inFile, int inCount)
+{
+    const size_t xref = inFile.rfind("xref");
+    if (xref == std::string::npos)
+        return "no cross-reference table";
+    // "xref", the first id (0) and the number of entries, each row then 20 bytes.
+    char* end = nullptr;
+    std::strtol(inFile.c_str() + xref + 4, &end, 10);
+    const long entries = std::strtol(end, &end, 10);
+    const size_t first = inFile.find('\n', static_cast<size_t>(end - inFile.c_str())) + 1;
+    if (entries != inCount + 1 || first + static_cast<size_t>(entries) * 20 > inFile.size())
+        return "the table lists " + std::to_string(entries) + " entries, not " + std::to_string(inCount + 1);
+    for (long id = 1; id < entries; ++id) {
+        const size_t offset = std::strtoull(inFile.c_str() + first + static_cast<size_t>(id) * 20, nullptr, 10);
+        const std::string declaration = std::to_string(id) + " 0 obj";
+        if (inFile.compare(offset, declaration.size(), declaration) != 0)
+            return "entry " + std::to_string(id) + " points at " + bench::Excerpt(inFile.substr(offset, 20));
+    }
+    return std::string();
+}
+
+// What is wrong with Flate data that should inflate to inData.
+std::string InflateProblem(const std::string& inEncoded, const std::string& inData)
+{
+    std::string inflated(inData.size() + 1, '\0');
+    uLongf size = static_cast<uLongf>(inflated.size());
+    const int status = uncompress(reinterpret_cast<Bytef*>(&inflated[0]), &size,
+                                  reinterpret_cast<const Bytef*>(inEncoded.data()), static_cast<uLong>(inEncoded.size()));
+    if (status != Z_OK)
+        return "zlib cannot inflate it (" + std::to_string(status) + ")";
+    inflated.resize(size);
+    return inflated == inData ? std::string() : "it inflates to other data (" + std::to_string(size) + " bytes)";
+}
+
+// The data of the stream in the stream file: after the keyword and its end of line, Length bytes.
+std::string StreamData(const std::string& inFile, long long inLength)
+{
+    size_t start = inFile.find("stream");
+    if (start == std::string::npos)
+        return std::string();
+    start += 6;
+    start += inFile.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+    return inFile.substr(start, static_cast<size_t>(inLength));
 }
 
 } // namespace
@@ -163,27 +222,36 @@ int main(int argc, char** argv)
     long long objectsFileSize = static_cast<long long>(std::filesystem::file_size(objectsPath));
 
     std::string data = MakeContent(streamSize);
-    long long streamEncoded = 0, zlibEncoded = 0;
+    long long streamEncoded = 0;
+    std::string zlibEncoded;
     const std::vector<bench::SideRuns> streams = bench::InterleaveInProcess(
         runs, {[&]() { return WriteFlateStream(streamPath, data, seconds, streamEncoded); },
                [&]() { return DeflateAlone(data, seconds, zlibEncoded); }});
+    bench::Failures failures;
+    std::string problem = bench::RunsProblem(objects[0].Status());
+    const char* objectsCheck =
+        failures.Note("small objects", problem.empty() ? XrefProblem(ReadAll(objectsPath), objectCount) : problem);
+    problem = bench::RunsProblem(streams[0].Status());
+    const char* streamCheck = failures.Note(
+        "Flate stream", problem.empty() ? InflateProblem(StreamData(ReadAll(streamPath), streamEncoded), data) : problem);
+    problem = bench::RunsProblem(streams[1].Status());
+    const char* zlibCheck =
+        failures.Note("zlib deflate", problem.empty() ? InflateProblem(zlibEncoded, data) : problem);
     std::filesystem::remove(objectsPath);
     std::filesystem::remove(streamPath);
-    if (objects[0].Status() != 0 || streams[0].Status() != 0 || streams[1].Status() != 0) {
-        std::fprintf(stderr, "writing failed\n");
-        return 1;
-    }
 
     const double megabytes = static_cast<double>(streamSize) / (1024.0 * 1024.0);
     std::printf("seconds: median [min-max] of %d runs\n", runs);
-    std::printf("small objects: %d objects and xref table, %lld bytes, %s s, %.0f objects/s\n", objectCount,
+    std::printf("small objects: %d objects and xref table, %lld bytes, %s s, %.0f objects/s, %s\n", objectCount,
                 objectsFileSize, bench::Format(objects[0].Seconds(), 3).c_str(),
-                objectCount / objects[0].Seconds().median);
-    std::printf("Flate stream through ObjectsContext: %.0f MB in, %lld bytes out, %s s, %.1f MB/s\n", megabytes,
-                streamEncoded, bench::Format(streams[0].Seconds(), 3).c_str(), megabytes / streams[0].Seconds().median);
-    std::printf("zlib deflate alone (same level):     %.0f MB in, %lld bytes out, %s s, %.1f MB/s\n", megabytes,
-                zlibEncoded, bench::Format(streams[1].Seconds(), 3).c_str(), megabytes / streams[1].Seconds().median);
+                objectCount / objects[0].Seconds().median, objectsCheck);
+    std::printf("Flate stream through ObjectsContext: %.0f MB in, %lld bytes out, %s s, %.1f MB/s, %s\n", megabytes,
+                streamEncoded, bench::Format(streams[0].Seconds(), 3).c_str(), megabytes / streams[0].Seconds().median,
+                streamCheck);
+    std::printf("zlib deflate alone (same level):     %.0f MB in, %zu bytes out, %s s, %.1f MB/s, %s\n", megabytes,
+                zlibEncoded.size(), bench::Format(streams[1].Seconds(), 3).c_str(),
+                megabytes / streams[1].Seconds().median, zlibCheck);
     std::printf("ours / zlib alone (medians): %.2f times the time\n",
                 streams[0].Seconds().median / streams[1].Seconds().median);
-    return 0;
+    return failures.ExitStatus();
 }

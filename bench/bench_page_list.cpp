@@ -3,15 +3,21 @@
 // processes taking turns in one run. Our child is this program, which links the PDF library alone:
 // the listing measures reading, not the loading of the application's GUI and recognition
 // libraries. pdfinfo reads the page count from the page tree's root and the first page only,
-// where qpdf and ours walk the whole tree. Run: build/bench/bench_page_list [runs]
+// where qpdf and ours walk the whole tree. What each side printed in the last round is checked:
+// the page count it lists must be the file's, or the benchmark fails.
+// Run: build/bench/bench_page_list [runs]
 
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 #include "pdf/io/InputFile.h"
 #include "pdf/parsing/PDFParser.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -22,6 +28,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int kPages = 7415;
 
 // Our side, in the child: opens the source and reads every page's object number.
 int ListPages(const char* inPath)
@@ -44,7 +52,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string(argv[1]) == "--list")
         return ListPages(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "--make") {
-        benchsupport::MakeSource(argv[2], 7415, 99, true);
+        benchsupport::MakeSource(argv[2], kPages, 99, true);
         return 0;
     }
     const int runs = bench::RunCount(argc, argv, 1, 20);
@@ -56,28 +64,46 @@ int main(int argc, char** argv)
     // until it runs the tool.
     bench::RunChild({self, "--make", source});
 
-    const std::vector<std::pair<const char*, std::vector<std::string>>> tools = {
-        {"ours", {self, "--list", source}},
-        {"qpdf", {"qpdf", "--show-npages", source}},
-        {"pdfinfo", {"pdfinfo", source}}};
-    const std::vector<bench::SideRuns> sides = bench::Interleave(
-        tools.size(), runs, [&](size_t inSide, int) { return bench::RunChild(tools[inSide].second); });
+    // Each side's listing goes to a file of its own, read after the last round; the count is the
+    // first number after the label ("7415 pages", "7415", "Pages: 7415").
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        const char* label;
+    } tools[] = {{"ours", {self, "--list", source}, ""},
+                 {"qpdf", {"qpdf", "--show-npages", source}, ""},
+                 {"pdfinfo", {"pdfinfo", source}, "Pages:"}};
+    auto listing = [&](size_t inSide) { return (dir / (std::string(tools[inSide].name) + ".txt")).string(); };
+    const std::vector<bench::SideRuns> sides = bench::Interleave(3, runs, [&](size_t inSide, int) {
+        return bench::RunChild(tools[inSide].arguments, listing(inSide));
+    });
+    bench::Failures failures;
+    std::string checks[3];
+    for (size_t t = 0; t < 3; ++t) {
+        std::string problem = bench::RunsProblem(sides[t].Status());
+        if (problem.empty()) {
+            std::ifstream file(listing(t));
+            const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            const size_t at = text.find(tools[t].label);
+            const int listed = at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(tools[t].label));
+            if (listed != kPages)
+                problem = "lists " + std::to_string(listed) + " pages, not " + std::to_string(kPages) + ": " +
+                          bench::Excerpt(text);
+        }
+        checks[t] = failures.Note(tools[t].name, problem);
+    }
 
     std::printf("Opening a 7415-page file with object streams (%lld KB) and listing its pages, %d runs each\n",
                 static_cast<long long>(fs::file_size(source) / 1024), runs);
     bench::PrintLoad();
-    std::printf("  %-8s %-28s %-28s %8s\n", "tool", "seconds: median [min-max]", "cpu s: median [min-max]",
-                "peak MB");
-    for (size_t t = 0; t < tools.size(); ++t)
-        std::printf("  %-8s %-28s %-28s %8.1f%s\n", tools[t].first, bench::Format(sides[t].Seconds()).c_str(),
-                    bench::Format(sides[t].CpuSeconds()).c_str(), sides[t].PeakKB() / 1024.0,
-                    sides[t].Status() != 0 ? " (failed)" : "");
+    std::printf("  %-8s %-28s %-28s %8s %6s\n", "tool", "seconds: median [min-max]", "cpu s: median [min-max]",
+                "peak MB", "check");
+    for (size_t t = 0; t < 3; ++t)
+        std::printf("  %-8s %-28s %-28s %8.1f %6s\n", tools[t].name, bench::Format(sides[t].Seconds()).c_str(),
+                    bench::Format(sides[t].CpuSeconds()).c_str(), sides[t].PeakKB() / 1024.0, checks[t].c_str());
     const double ours = sides[0].Seconds().median;
     std::printf("  ours / qpdf:    %.2f times the time (goal: at most 1.00)\n", ours / sides[1].Seconds().median);
     std::printf("  ours / pdfinfo: %.2f times the time (goal: at most 1.20)\n", ours / sides[2].Seconds().median);
     fs::remove_all(dir);
-    bool ok = true;
-    for (const bench::SideRuns& side : sides)
-        ok = ok && side.Status() == 0;
-    return ok ? 0 : 1;
+    return failures.ExitStatus();
 }

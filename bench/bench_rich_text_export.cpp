@@ -9,11 +9,14 @@
 //      the URW fonts whose metrics ours uses for Times and Courier (Nimbus Roman, Nimbus Mono PS).
 // Both run in this process and take turns; each Qt run copies the document first, as print
 // itself does for a document without pages. What each side produced (pages, bytes, fonts and
-// whether they are embedded, images) is printed beside the times, with what still differs.
+// whether they are embedded, images) is printed beside the times, with what still differs. Both
+// outputs are checked (qpdf's check, the first and last sentences on the first and last pages,
+// every image there, page counts no more than a tenth apart) and a wrong one fails the benchmark.
 // Usage: bench_rich_text_export [runs]
 
 #include "app/create/RichTextPDFExporter.h"
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -98,8 +101,9 @@ QString Sentence(unsigned& state)
 }
 
 // The editor's kind of document: paragraphs of plain text with some bold and italic words,
-// headings, and images in paragraphs of their own.
-void BuildDocument(QTextEdit& editor, const QStringList& images)
+// headings, and images in paragraphs of their own. Its first and last sentences, which the
+// first and last pages must show, go to outFirst and outLast.
+void BuildDocument(QTextEdit& editor, const QStringList& images, QString& outFirst, QString& outLast)
 {
     editor.clear();
     QTextCursor cursor(editor.document());
@@ -125,12 +129,16 @@ void BuildDocument(QTextEdit& editor, const QStringList& images)
             continue;
         }
         const int sentences = heading ? 0 : 2 + paragraph % 4;
-        cursor.insertText(heading ? Sentence(state) : QString(), format);
+        const QString title = heading ? Sentence(state) : QString();
+        if (paragraph == 0)
+            outFirst = title;
+        cursor.insertText(title, format);
         for (int sentence = 0; sentence < sentences; ++sentence) {
             QTextCharFormat run = format;
             run.setFontWeight(sentence == 1 ? 75 : 10);
             run.setFontItalic(sentence == 2);
-            cursor.insertText(Sentence(state) + QLatin1Char(' '), run);
+            outLast = Sentence(state);
+            cursor.insertText(outLast + QLatin1Char(' '), run);
         }
     }
 }
@@ -180,29 +188,6 @@ bool PrintWithQt(const QTextDocument& inDocument, const QString& inPath)
     return true;
 }
 
-// The rows of a table that poppler's tools print below a line of dashes, split into words.
-std::vector<std::vector<std::string>> TableRows(const std::string& inCommand)
-{
-    std::string output;
-    testsupport::Run(inCommand, &output);
-    std::istringstream lines(output);
-    std::vector<std::vector<std::string>> rows;
-    bool body = false;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        std::istringstream words(line);
-        std::vector<std::string> row;
-        for (std::string word; words >> word;)
-            row.push_back(word);
-        if (body)
-            rows.push_back(row);
-    }
-    return rows;
-}
-
 // What a PDF file holds, as poppler's tools read it: pages, bytes, fonts (embedded or not) and
 // images by encoding.
 std::string Describe(const QString& inPath)
@@ -217,11 +202,11 @@ std::string Describe(const QString& inPath)
             pages = line.substr(line.find_first_not_of(' ', 6));
     std::string fonts;
     // name, type (one or two words), encoding, emb, sub, uni, object, id
-    for (const std::vector<std::string>& row : TableRows("pdffonts " + path))
+    for (const std::vector<std::string>& row : bench::TableRows("pdffonts " + path))
         if (row.size() >= 8)
             fonts += (fonts.empty() ? "" : ", ") + row[0] + (row[row.size() - 5] == "yes" ? " (embedded)" : " (not embedded)");
     std::map<std::string, int> encodings;
-    for (const std::vector<std::string>& row : TableRows("pdfimages -list " + path))
+    for (const std::vector<std::string>& row : bench::TableRows("pdfimages -list " + path))
         if (row.size() > 8)
             ++encodings[row[2] == "smask" ? "smask " + row[8] : row[8]];
     std::string images;
@@ -258,7 +243,8 @@ int main(int argc, char* argv[])
         images << path;
     }
     QTextEdit editor;
-    BuildDocument(editor, images);
+    QString firstSentence, lastSentence;
+    BuildDocument(editor, images, firstSentence, lastSentence);
     const std::unique_ptr<QTextDocument> qtDocument = WithURWFonts(*editor.document());
 
     const QString ours = folder.filePath(QStringLiteral("exporter.pdf"));
@@ -267,10 +253,6 @@ int main(int argc, char* argv[])
         runs, {[&]() { return RichTextPDFExporter().ExportDocumentToPDF(ours, &editor, kWidth, kHeight, kMargin); },
                // (print reports nothing; its output is looked at below)
                [&]() { return PrintWithQt(*qtDocument, qt); }});
-    if (sides[0].Status() != 0) {
-        std::fprintf(stderr, "the export failed\n");
-        return 1;
-    }
 
     std::printf("A %d-paragraph rich-text document with %d images on A4, 50-point margins; %d runs each\n",
                 kParagraphs, kImages, runs);
@@ -282,6 +264,43 @@ int main(int argc, char* argv[])
     std::printf("  Qt / exporter (medians): %.2f times the time, %.2f times the size\n",
                 sides[1].Seconds().median / sides[0].Seconds().median,
                 static_cast<double>(QFileInfo(qt).size()) / QFileInfo(ours).size());
+
+    // What the last round wrote: sound, the first sentence on the first page and the last on
+    // the last, every image there; the two laid out by their own rules, so their page counts may
+    // differ, but by no more than a tenth.
+    bench::Failures failures;
+    const int pages[2] = {benchsupport::CountPages(ours.toStdString()), benchsupport::CountPages(qt.toStdString())};
+    const QString outputs[2] = {ours, qt};
+    const char* const names[2] = {"exporter", "Qt print"};
+    for (int side = 0; side < 2; ++side) {
+        std::string problem = bench::RunsProblem(sides[static_cast<size_t>(side)].Status());
+        if (problem.empty()) {
+            bench::PdfExpectation expected;
+            expected.pages = pages[side];
+            expected.pageTexts = [&](int inPage) {
+                std::vector<std::string> texts;
+                if (inPage == 1)
+                    texts.push_back(firstSentence.toStdString());
+                if (inPage == pages[side])
+                    texts.push_back(lastSentence.toStdString());
+                return texts;
+            };
+            problem = pages[side] > 0 ? bench::PdfProblem(outputs[side].toStdString(), expected) : "no pages";
+        }
+        if (problem.empty()) {
+            int images = 0;
+            for (const std::vector<std::string>& row :
+                 bench::TableRows("pdfimages -list " + testsupport::Quote(outputs[side].toStdString())))
+                images += row.size() > 2 && row[2] == "image";
+            if (images != kImages)
+                problem = std::to_string(images) + " images, not " + std::to_string(kImages);
+        }
+        std::printf("  %s output: %s\n", names[side], failures.Note(names[side], problem));
+    }
+    std::printf("  pages: exporter %d, Qt print %d (Qt / exporter %.3f)\n", pages[0], pages[1],
+                pages[0] > 0 ? static_cast<double>(pages[1]) / pages[0] : 0.0);
+    if (std::abs(pages[1] - pages[0]) * 10 > std::max(pages[0], pages[1]))
+        failures.Note("page counts", "more than a tenth apart");
     std::printf("  Still different: Qt embeds subsets of the fonts and cannot leave them out, where the exporter\n"
                 "  names the standard fonts; each lays out with its own rules (the exporter: lines 1.2 times the\n"
                 "  tallest font, breaks at spaces only, no paragraph spacing; Qt: the fonts' own line heights,\n"
@@ -289,5 +308,5 @@ int main(int argc, char* argv[])
                 "  and keeps the PNG pictures lossless (Flate), where Qt may encode either as JPEG again.\n");
     if (!folder.autoRemove())
         std::printf("\nfiles kept in %s\n", qPrintable(folder.path()));
-    return 0;
+    return failures.ExitStatus();
 }

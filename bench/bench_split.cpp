@@ -11,11 +11,14 @@
 // favour whichever tool runs first. The sources are made by a child as well, so that the parent
 // (whose pages a forked child counts until it runs the tool) stays small. On a disk file system
 // creating thousands of files can outweigh the work of every tool; TMPDIR=/dev/shm measures the
-// tools' own work.
+// tools' own work. The parts of each tool's last round are checked (qpdf's check, the page
+// counts, every page's text in its part, in the order of the parts' names) and a wrong one fails
+// the benchmark.
 // Run: [TMPDIR=folder] build/bench/bench_split [runs]
 
 #include "app/tools/split/PDFSplitter.h"
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,6 +36,8 @@ namespace {
 // Our side, in the child: source, output folder, pages per part.
 int RunOurs(char** argv)
 {
+    if (!bench::EmptyFolder(argv[3]))
+        return 3;
     PDFSplitter splitter;
     const QList<FailedFile> failed =
         splitter.SplitByPagesPerInterval({QString::fromLocal8Bit(argv[2])}, std::atoi(argv[4]),
@@ -59,11 +64,13 @@ std::vector<std::string> WithFolder(const std::vector<std::string>& inArguments,
     return arguments;
 }
 
-void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, size_t inExpectedFiles, int inRuns)
+// The last round's parts of each tool are checked: every page of the source in its part.
+void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, int inSourcePages, int inPagesPerPart,
+                 int inRuns, bench::Failures& ioFailures)
 {
     std::printf("\n%s, %d runs each\n", inTitle.c_str(), inRuns);
-    std::printf("  %-7s %-26s %9s %10s %7s %8s\n", "tool", "seconds: median [min-max]", "peak MB", "output MB",
-                "files", "ratio");
+    std::printf("  %-7s %-26s %9s %10s %7s %8s %6s\n", "tool", "seconds: median [min-max]", "peak MB", "output MB",
+                "files", "ratio", "check");
     std::vector<std::vector<std::string>> folders(inTools.size());
     const std::vector<bench::SideRuns> sides = bench::Interleave(inTools.size(), inRuns, [&](size_t inTool, int inRound) {
         const std::string folder = inTools[inTool].folder + "-" + std::to_string(inRound + 1);
@@ -78,12 +85,13 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, s
             bytes[t] += static_cast<long long>(entry.file_size());
             files += entry.path().extension() == ".pdf";
         }
-        std::string check = files == inExpectedFiles ? "" : " (files " + std::to_string(files) + ")";
-        if (sides[t].Status() != 0)
-            check += " (exit " + std::to_string(sides[t].Status()) + ")";
-        std::printf("  %-7s %-26s %9.1f %10.1f %7zu %8.2f%s\n", inTools[t].name.c_str(),
+        std::string problem = bench::RunsProblem(sides[t].Status());
+        if (problem.empty())
+            problem = bench::PartsProblem(folders[t].back(), inSourcePages, inPagesPerPart, bench::PageLabel);
+        const char* check = ioFailures.Note(inTitle + ", " + inTools[t].name, problem);
+        std::printf("  %-7s %-26s %9.1f %10.1f %7zu %8.2f %6s\n", inTools[t].name.c_str(),
                     bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes[t] / 1048576.0,
-                    files, sides[t].Seconds().median / sides[0].Seconds().median, check.c_str());
+                    files, sides[t].Seconds().median / sides[0].Seconds().median, check);
     }
     for (const std::vector<std::string>& toolFolders : folders)
         for (const std::string& folder : toolFolders)
@@ -109,6 +117,7 @@ int main(int argc, char** argv)
     const fs::path dir = fs::temp_directory_path() / ("bench-split-" + std::to_string(getpid()));
     fs::create_directories(dir);
     bench::PrintLoad();
+    bench::Failures failures;
     const std::string script = (dir / "split.js").string();
     WriteFile(script, "var src = new PDFDocument(scriptArgs[0]);\n"
                       "var n = parseInt(scriptArgs[2]);\n"
@@ -136,7 +145,7 @@ int main(int argc, char** argv)
                         {{"ours", {self, "--ours", source, "@", n}, ours},
                          {"qpdf", {"qpdf", qpdfSplit, source, "@/part-%d.pdf"}, qpdf},
                          {"mutool", {"mutool", "run", script, source, "@", n}, mutool}},
-                        static_cast<size_t>((pages + part - 1) / part), runs);
+                        pages, part, runs, failures);
         }
     }
 
@@ -145,5 +154,5 @@ int main(int argc, char** argv)
         std::printf("\nfiles kept in %s\n", dir.string().c_str());
     else
         fs::remove_all(dir);
-    return 0;
+    return failures.ExitStatus();
 }

@@ -6,13 +6,15 @@
 // OpenMP thread limit (the engine's threads spin while they wait, so on a busy machine an
 // unlimited run takes minutes): the third argument, else OMP_THREAD_LIMIT from the environment,
 // else 1; "none" leaves it unset for both. The medians, spreads and their ratio are printed, and
-// both texts must be the same. The goal: the worker no more than 10% slower.
+// both texts must be the same and hold the prose's first and last lines, or the benchmark fails.
+// The goal: the worker no more than 10% slower.
 // Usage: bench_text_recognition [runs] [language] [thread limit]   (defaults: 5, "eng", see above)
 
 #include "app/ocr/TextExtractThread.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/RenderedScan.h"
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -112,6 +115,9 @@ int main(int argc, char* argv[])
     if (command.endsWith(QLatin1Char('\f')))
         command.chop(1);
     const bool same = !worker.isEmpty() && worker == command;
+    // The prose must be what was read, not only the same for both.
+    const bool read = bench::HoldsText(worker.toStdString(), kProse[0]) &&
+                      bench::HoldsText(worker.toStdString(), kProse[std::size(kProse) - 1]);
     std::printf("A4 page at 300 dpi, %lld lines, language %s, %d runs each, both whole processes, "
                 "OMP_THREAD_LIMIT %s for both\n",
                 static_cast<long long>(page.lines.size()), qPrintable(language), runs,
@@ -125,7 +131,8 @@ int main(int argc, char* argv[])
                     sides[t].Status() != 0 ? " (failed)" : "");
     std::printf("  ratio worker / command (medians) %.3f (goal: at most 1.10)\n",
                 sides[0].Seconds().median / sides[1].Seconds().median);
-    std::printf("  same text: %s (%lld characters)\n", same ? "yes" : "NO", static_cast<long long>(worker.size()));
+    std::printf("  same text: %s (%lld characters); the first and last lines of the prose in it: %s\n",
+                same ? "yes" : "NO", static_cast<long long>(worker.size()), read ? "yes" : "NO");
     if (!same) {
         int at = 0;
         while (at < worker.size() && at < command.size() && worker[at] == command[at])
@@ -133,5 +140,10 @@ int main(int argc, char* argv[])
         std::printf("  first difference at %d:\n    worker:  \"%s\"\n    command: \"%s\"\n", at,
                     qPrintable(worker.mid(at, 40)), qPrintable(command.mid(at, 40)));
     }
-    return same && sides[0].Status() == 0 && sides[1].Status() == 0 ? 0 : 1;
+    bench::Failures failures;
+    failures.Note("worker", bench::RunsProblem(sides[0].Status()));
+    failures.Note("tesseract command line", bench::RunsProblem(sides[1].Status()));
+    failures.Note("texts", same ? std::string() : "the worker's text is not the command line's");
+    failures.Note("worker's text", read ? std::string() : "the prose's first or last line is not in it");
+    return failures.ExitStatus();
 }

@@ -5,7 +5,9 @@
 //      about 8 KB as libtiff writes by default): every tool decodes and encodes it again;
 //   3. the same pages with one strip each, which a tool may copy unchanged.
 // Every tool runs as a child process (this program runs itself for our side) and is timed from
-// start to exit; the tools take turns, and each one's median and spread are shown.
+// start to exit; the tools take turns, and each one's median and spread are shown. Each tool's
+// last output is checked (qpdf's check, 20 pages, each with its picture at the TIFF page's size
+// in pixels) and a wrong one fails the benchmark.
 // Run: build/bench/bench_tiff [runs]
 
 #include "pdf/io/DiagnosticLog.h"
@@ -14,6 +16,7 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 
 #include <tiffio.h>
 
@@ -180,21 +183,10 @@ int RunOurs(const std::string& inTIFF, const std::string& inPDF)
     return writer.EndPDF() == eSuccess ? 0 : 3;
 }
 
-// Images in the file and whether qpdf finds it sound.
-std::string Check(const std::string& inPDF)
-{
-    FILE* pipe = popen(("pdfimages -list '" + inPDF + "' 2>/dev/null | tail -n +3 | wc -l").c_str(), "r");
-    int images = -1;
-    if (!pipe || fscanf(pipe, "%d", &images) != 1)
-        images = -1;
-    if (pipe)
-        pclose(pipe);
-    int qpdf = std::system(("qpdf --check '" + inPDF + "' >/dev/null 2>&1").c_str());
-    return std::to_string(images) + " images" + (qpdf == 0 ? ", qpdf ok" : ", qpdf fails");
-}
-
-void RunWorkload(const std::string& inTitle, const std::string& inTIFF, const std::string& inSelf,
-                 const fs::path& inFolder, int inRuns)
+// Every tool's last output must be a sound 20-page document with each page's picture, of the
+// TIFF page's size in pixels.
+void RunWorkload(const std::string& inTitle, const std::string& inTIFF, int inWidth, int inHeight,
+                 const std::string& inSelf, const fs::path& inFolder, int inRuns, bench::Failures& ioFailures)
 {
     struct Tool {
         std::string name;
@@ -209,14 +201,22 @@ void RunWorkload(const std::string& inTitle, const std::string& inTIFF, const st
     const std::vector<bench::SideRuns> sides = bench::Interleave(
         tools.size(), inRuns, [&](size_t inTool, int) { return RunChild(tools[inTool].arguments); });
     std::printf("\n%s (%.1f MB), %d runs each\n", inTitle.c_str(), fs::file_size(inTIFF) / 1e6, inRuns);
-    std::printf("  %-9s %-28s %-28s %10s %8s %5s  %s\n", "tool", "seconds: median [min-max]",
-                "cpu s: median [min-max]", "output MB", "peak MB", "exit", "check");
+    std::printf("  %-9s %-28s %-28s %10s %8s %6s\n", "tool", "seconds: median [min-max]",
+                "cpu s: median [min-max]", "output MB", "peak MB", "check");
     std::vector<double> sizes;
     for (size_t t = 0; t < tools.size(); ++t) {
         sizes.push_back(fs::exists(tools[t].output) ? double(fs::file_size(tools[t].output)) : 0);
-        std::printf("  %-9s %-28s %-28s %10.3f %8.1f %5d  %s\n", tools[t].name.c_str(),
+        std::string problem = bench::RunsProblem(sides[t].Status());
+        if (problem.empty()) {
+            bench::PdfExpectation expected;
+            expected.pages = 20;
+            expected.imageWidth = inWidth;
+            expected.imageHeight = inHeight;
+            problem = bench::PdfProblem(tools[t].output, expected);
+        }
+        std::printf("  %-9s %-28s %-28s %10.3f %8.1f %6s\n", tools[t].name.c_str(),
                     bench::Format(sides[t].Seconds(), 3).c_str(), bench::Format(sides[t].CpuSeconds(), 3).c_str(),
-                    sizes[t] / 1e6, sides[t].PeakKB() / 1024.0, sides[t].Status(), Check(tools[t].output).c_str());
+                    sizes[t] / 1e6, sides[t].PeakKB() / 1024.0, ioFailures.Note(inTitle + ", " + tools[t].name, problem));
     }
     for (size_t t = 1; t < tools.size(); ++t)
         std::printf("  %s / ours (medians): %.2f times the time, %.2f times the processor time, %.3f times the size\n",
@@ -241,9 +241,12 @@ int main(int argc, char** argv)
         return 1;
     }
     bench::PrintLoad();
-    RunWorkload("20-page Group 4 scan, A4 at 300 dpi", scan, self, folder, runs);
-    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, strips of 8 KB", colour, self, folder, runs);
-    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, one strip a page", colourWhole, self, folder, runs);
+    bench::Failures failures;
+    RunWorkload("20-page Group 4 scan, A4 at 300 dpi", scan, 2480, 3508, self, folder, runs, failures);
+    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, strips of 8 KB", colour, 1240, 1754, self, folder, runs,
+                failures);
+    RunWorkload("20-page colour Deflate TIFF, A4 at 150 dpi, one strip a page", colourWhole, 1240, 1754, self, folder,
+                runs, failures);
     fs::remove_all(folder);
-    return 0;
+    return failures.ExitStatus();
 }

@@ -1,11 +1,16 @@
 // Embedding a Type 1 face as a Type1C (CFF) subset, timed as a whole process, beside hb-subset
 // making the same subset of the same face's OpenType/CFF file, both as whole processes started
 // the same way (no shell) and taking turns: 100 glyphs and all glyphs of NimbusSans-Regular from
-// fonts-urw-base35. Prints times (median and spread of the runs), sizes and ratios. hb-subset
-// writes a whole OpenType file; ours writes the CFF program alone.
+// fonts-urw-base35, the same glyph names for both. hb-subset keeps the "CFF " table alone (no
+// layout closure, no other tables), whose size is compared with our CFF program; ours flattens
+// every glyph program, so hb-subset is timed both keeping subroutines and with --desubroutinize.
+// Prints times (median and spread of the runs), sizes and ratios. Every subset of the last round
+// is read back by FreeType: it must hold the glyphs named and .notdef, each with the outline of
+// the OpenType file's glyph of that name, or the benchmark fails.
 // Usage: bench_type1_subset [runs]   (the program runs itself with --subset for each of its runs)
 
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 #include "pdf/fonts/FreeTypeFaceWrapper.h"
 #include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
@@ -106,39 +111,75 @@ int main(int argc, char** argv)
         names.push_back(name);
     }
 
-    std::printf("seconds: median of %d runs each; spread [min-max] below each row\n", runs);
+    // The OpenType file's glyph of each name, for the outlines the subsets must keep.
+    FT_Face openType = freeType.NewFace(kOpenType, 0);
+    if (!openType) {
+        std::fprintf(stderr, "cannot open %s\n", kOpenType);
+        return 1;
+    }
+    std::vector<uint32_t> openTypeGlyphs;
+    for (const std::string& name : names)
+        openTypeGlyphs.push_back(FT_Get_Name_Index(openType, name.c_str()));
+
+    std::printf("seconds: median [min-max] of %d runs each; sizes of the CFF programs in bytes\n", runs);
     bench::PrintLoad();
-    std::printf("%-22s %9s %9s %6s   %9s %9s %9s %6s %6s\n", "subset", "ours s", "hb s", "ratio", "ours B",
-                "hb otf B", "hb CFF B", "/otf", "/CFF");
+    bench::Failures failures;
     for (size_t count : {size_t(100), names.size()}) {
         std::string list;
         for (size_t i = 0; i < count && i < names.size(); ++i)
             list += (i ? "," : "") + names[i];
         std::string namesFile = (folder / "names.txt").string();
         std::ofstream(namesFile) << list;
-        std::string ours = (folder / "ours.cff").string();
-        std::string theirs = (folder / "hb.otf").string();
-        const std::vector<std::vector<std::string>> tools = {
-            {std::filesystem::canonical("/proc/self/exe").string(), "--subset", pfb, namesFile, ours},
-            {"hb-subset", kOpenType, "--glyphs-file=" + namesFile, "--output-file=" + theirs}};
+        const std::string ours = (folder / "ours.cff").string(), kept = (folder / "hb.otf").string(),
+                          flat = (folder / "hb-flat.otf").string();
+        const std::vector<std::string> hbSubset = {"hb-subset", kOpenType, "--glyphs-file=" + namesFile,
+                                                   "--drop-tables=*", "--drop-tables-=CFF ", "--notdef-outline"};
+        std::vector<std::vector<std::string>> tools = {
+            {std::filesystem::canonical("/proc/self/exe").string(), "--subset", pfb, namesFile, ours}, hbSubset,
+            hbSubset};
+        tools[1].push_back("--output-file=" + kept);
+        tools[2].push_back("--desubroutinize");
+        tools[2].push_back("--output-file=" + flat);
         const std::vector<bench::SideRuns> sides =
             bench::Interleave(tools.size(), runs, [&](size_t inTool, int) { return bench::RunChild(tools[inTool]); });
-        if (sides[0].Status() != 0 || sides[1].Status() != 0) {
-            std::fprintf(stderr, "a subset failed (exit %d / %d)\n", sides[0].Status(), sides[1].Status());
-            return 1;
+
+        // Glyph 0 is .notdef, then the glyphs named in the order of the file each side read: ours
+        // of the Type 1 face, hb-subset's of the OpenType file.
+        std::vector<std::pair<uint32_t, uint32_t>> sameAsType1 = {{0, 0}}, sameAsOpenType = {{0, 0}};
+        std::vector<uint32_t> ascending(openTypeGlyphs.begin(), openTypeGlyphs.begin() + static_cast<long>(count));
+        std::sort(ascending.begin(), ascending.end());
+        for (size_t i = 0; i < count; ++i) {
+            sameAsType1.emplace_back(static_cast<uint32_t>(i + 1), openTypeGlyphs[i]);
+            sameAsOpenType.emplace_back(static_cast<uint32_t>(i + 1), ascending[i]);
         }
-        const double ourTime = sides[0].Seconds().median;
-        const double hbTime = sides[1].Seconds().median;
-        size_t ourSize = ReadAll(ours).size();
-        std::string hb = ReadAll(theirs);
-        size_t hbCFF = bench::SfntTableLength(hb, "CFF ");
-        char label[32];
-        std::snprintf(label, sizeof(label), "%zu glyphs", count);
-        std::printf("%-22s %9.4f %9.4f %6.2f   %9zu %9zu %9zu %6.2f %6.2f\n", label, ourTime, hbTime, ourTime / hbTime,
-                    ourSize, hb.size(), hbCFF, double(ourSize) / hb.size(), hbCFF ? double(ourSize) / hbCFF : 0.0);
-        std::printf("%-22s ours %s, hb %s\n", "", bench::Format(sides[0].Seconds()).c_str(),
-                    bench::Format(sides[1].Seconds()).c_str());
+        const struct {
+            const char* name;
+            std::string program;
+        } subsets[] = {{"ours (flattened)", ReadAll(ours)},
+                       {"hb-subset, subroutines kept", bench::SfntTable(ReadAll(kept), "CFF ")},
+                       {"hb-subset, desubroutinized", bench::SfntTable(ReadAll(flat), "CFF ")}};
+        const std::string title = std::to_string(count) + " glyphs";
+        std::printf("\n%s\n  %-28s %-26s %9s %9s %6s\n", title.c_str(), "", "seconds", "CFF bytes", "ours / it",
+                    "check");
+        for (size_t t = 0; t < tools.size(); ++t) {
+            std::string problem = bench::RunsProblem(sides[t].Status());
+            if (problem.empty())
+                problem = subsets[t].program.empty() ? "no CFF program"
+                                                     : bench::FontProblem(subsets[t].program,
+                                                                          static_cast<long>(count + 1), kOpenType, 0,
+                                                                          t == 0 ? sameAsType1 : sameAsOpenType);
+            const char* check = failures.Note(title + ", " + subsets[t].name, problem);
+            std::printf("  %-28s %-26s %9zu %9.2f %6s\n", subsets[t].name, bench::Format(sides[t].Seconds()).c_str(),
+                        subsets[t].program.size(),
+                        subsets[t].program.empty() ? 0.0
+                                                   : static_cast<double>(subsets[0].program.size()) /
+                                                         subsets[t].program.size(),
+                        check);
+        }
+        std::printf("  time ours / hb-subset (medians): %.2f kept, %.2f desubroutinized\n",
+                    sides[0].Seconds().median / sides[1].Seconds().median,
+                    sides[0].Seconds().median / sides[2].Seconds().median);
     }
     std::filesystem::remove_all(folder);
-    return 0;
+    return failures.ExitStatus();
 }

@@ -6,11 +6,16 @@
 // peers cannot number the pages). Every tool runs as a child process, so that wall time and peak
 // memory are measured the same way; the output's growth per page is shown beside them. The tools
 // take turns; each one's median and spread are shown. A peer that is not installed is left out.
+// Every run starts in an empty folder (our engine, run without a window, would pass over an
+// output that is there already). The last round's outputs are checked (qpdf's check, the page
+// count, every page's own text and its mark: the mark's text to pdftotext, the mark's image in
+// pdfimages' list) and a wrong one fails the benchmark.
 // Run: build/bench/bench_watermark [runs]
 
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -41,6 +46,8 @@ QString FontName()
 // Our side, in the child: "text" or "image", source, output folder, JPEG.
 int RunOurs(int argc, char** argv)
 {
+    if (!bench::EmptyFolder(argv[4]))
+        return 3;
     QCoreApplication application(argc, argv);
     PDFWatermarker engine;
     const QString source = QString::fromLocal8Bit(argv[3]);
@@ -125,34 +132,44 @@ std::vector<std::string> WithFolder(const std::vector<std::string>& inArguments,
 }
 
 void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, const fs::path& inDir,
-                 long long inSourceBytes, int inPages, int inRuns)
+                 long long inSourceBytes, int inPages, bool inTextMark, int inRuns, bench::Failures& ioFailures)
 {
     std::printf("\n%s, %d runs each\n", inTitle.c_str(), inRuns);
-    std::printf("  %-6s %-26s %9s %10s %14s %8s\n", "tool", "seconds: median [min-max]", "peak MB", "output MB",
-                "bytes/page +", "ratio");
-    std::vector<long long> bytes(inTools.size(), 0);
-    std::vector<bool> pagesRight(inTools.size(), true);
+    std::printf("  %-6s %-26s %9s %10s %14s %8s %6s\n", "tool", "seconds: median [min-max]", "peak MB", "output MB",
+                "bytes/page +", "ratio", "check");
+    auto folder = [&](size_t inTool) { return inDir / (inTools[inTool].name + "-run"); };
     const std::vector<bench::SideRuns> sides = bench::Interleave(inTools.size(), inRuns, [&](size_t inTool, int) {
-        const fs::path folder = inDir / (inTools[inTool].name + "-run");
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        const bench::Measure measure = RunChild(WithFolder(inTools[inTool].arguments, folder.string()));
-        const fs::path output = folder / "out.pdf";
-        bytes[inTool] = fs::exists(output) ? static_cast<long long>(fs::file_size(output)) : 0;
-        pagesRight[inTool] = pagesRight[inTool] && CountPages(output.string()) == inPages;
-        fs::remove_all(folder);
-        return measure;
+        fs::remove_all(folder(inTool));
+        fs::create_directories(folder(inTool));
+        return RunChild(WithFolder(inTools[inTool].arguments, folder(inTool).string()));
     });
     for (size_t t = 0; t < inTools.size(); ++t) {
-        std::string check;
-        if (sides[t].Status() != 0)
-            check = " (failed " + std::to_string(sides[t].Status()) + ")";
-        else if (!pagesRight[t])
-            check = " (page count differs)";
-        std::printf("  %-6s %-26s %9.1f %10.2f %14.1f %8.2f%s\n", inTools[t].name.c_str(),
-                    bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes[t] / 1048576.0,
-                    static_cast<double>(bytes[t] - inSourceBytes) / inPages,
-                    sides[t].Seconds().median / sides[0].Seconds().median, check.c_str());
+        const fs::path output = folder(t) / "out.pdf";
+        const long long bytes = fs::exists(output) ? static_cast<long long>(fs::file_size(output)) : 0;
+        std::string problem = bench::RunsProblem(sides[t].Status());
+        if (problem.empty()) {
+            // The peers' mark is the one-page mark PDF, which cannot number the pages.
+            const bool numbered = t == 0;
+            bench::PdfExpectation expected;
+            expected.pages = inPages;
+            expected.pageTexts = [&](int inPage) {
+                std::vector<std::string> texts = {bench::PageLabel(inPage)};
+                if (inTextMark)
+                    texts.push_back(numbered ? "Confidential - page " + std::to_string(inPage) : "Confidential");
+                return texts;
+            };
+            if (!inTextMark) {
+                expected.imageWidth = 200;
+                expected.imageHeight = 100;
+            }
+            problem = bench::PdfProblem(output.string(), expected);
+        }
+        const char* check = ioFailures.Note(inTitle + ", " + inTools[t].name, problem);
+        std::printf("  %-6s %-26s %9.1f %10.2f %14.1f %8.2f %6s\n", inTools[t].name.c_str(),
+                    bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes / 1048576.0,
+                    static_cast<double>(bytes - inSourceBytes) / inPages,
+                    sides[t].Seconds().median / sides[0].Seconds().median, check);
+        fs::remove_all(folder(t));
     }
     for (size_t t = 1; t < inTools.size(); ++t)
         std::printf("  %s / ours (medians): %.2f times the time, %.2f times the peak memory\n",
@@ -183,6 +200,7 @@ int main(int argc, char** argv)
     const fs::path dir = fs::temp_directory_path() / ("bench-watermark-" + std::to_string(getpid()));
     fs::create_directories(dir);
     bench::PrintLoad();
+    bench::Failures failures;
     if (RunChild({self, "--marks", dir.string()}).status != 0) {
         std::fprintf(stderr, "the marks could not be made\n");
         return 1;
@@ -200,12 +218,12 @@ int main(int argc, char** argv)
                 tools.push_back({"pdftk", {"pdftk", source, "stamp", mark, "output", "@/out.pdf"}});
             RunWorkload("A " + kind + " mark on every page of a " + std::to_string(pages) + "-page file (" +
                             std::to_string(sourceBytes / 1024) + " KB)",
-                        tools, dir, sourceBytes, pages, runs);
+                        tools, dir, sourceBytes, pages, kind == "text", runs, failures);
         }
     }
     if (std::getenv("VELLORAN_BENCH_KEEP"))
         std::printf("\nfiles kept in %s\n", dir.string().c_str());
     else
         fs::remove_all(dir);
-    return 0;
+    return failures.ExitStatus();
 }

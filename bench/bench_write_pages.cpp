@@ -1,9 +1,12 @@
 // Speed of writing a new document: 10,000 pages, each with a few dozen operators (rectangles in
 // named and numeric colours, a path, a saved and restored state, a form drawn on the page),
 // with compressed streams as the application writes them. Prints pages per second: the median
-// and spread of the runs after a warm-up. There is no peer. Usage: bench_write_pages [runs]
+// and spread of the runs after a warm-up. There is no peer. The last document written is checked
+// (qpdf's check, the page count, every page's MediaBox) and a wrong one fails the benchmark.
+// Usage: bench_write_pages [runs]
 
 #include "bench/BenchSupport.h"
+#include "bench/OutputChecks.h"
 #include "pdf/writing/NamedColorTable.h"
 #include "pdf/writing/OutputFormXObject.h"
 #include "pdf/writing/OutputPage.h"
@@ -98,18 +101,23 @@ int main(int argc, char** argv)
     bench::PrintLoad();
     const std::vector<bench::SideRuns> sides =
         bench::InterleaveInProcess(runs, {[&]() { return WriteDocument(path) >= 0; }});
-    if (sides[0].Status() != 0) {
-        std::fprintf(stderr, "writing the document failed\n");
-        std::filesystem::remove(path);
-        return 1;
+    bench::Failures failures;
+    std::string problem = bench::RunsProblem(sides[0].Status());
+    if (problem.empty()) {
+        bench::PdfExpectation expected;
+        expected.pages = kPageCount;
+        expected.mediaBox = {0, 0, 595, 842};
+        problem = bench::PdfProblem(path, expected);
     }
-    std::uintmax_t size = std::filesystem::file_size(path);
-    std::filesystem::remove(path);
+    const char* check = failures.Note("the document", problem);
+    std::error_code noFile, ignored;
+    const std::uintmax_t size = std::filesystem::file_size(path, noFile);
+    std::filesystem::remove(path, ignored);
 
     const bench::Spread seconds = sides[0].Seconds();
-    std::printf("%d pages, %ju bytes, compressed; %d runs\n", kPageCount, size, runs);
+    std::printf("%d pages, %ju bytes, compressed; %d runs; output %s\n", kPageCount, noFile ? 0 : size, runs, check);
     std::printf("seconds: median [min-max] %s\n", bench::Format(seconds, 3).c_str());
     std::printf("pages/s: median %.0f [%.0f-%.0f]\n", kPageCount / seconds.median, kPageCount / seconds.high,
                 kPageCount / seconds.low);
-    return 0;
+    return failures.ExitStatus();
 }

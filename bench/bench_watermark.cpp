@@ -216,8 +216,8 @@ int main(int argc, char** argv)
                                        {"qpdf", {"qpdf", source, "--overlay", mark, "--repeat=1", "--", "@/out.pdf"}}};
             if (Installed("pdftk"))
                 tools.push_back({"pdftk", {"pdftk", source, "stamp", mark, "output", "@/out.pdf"}});
-            RunWorkload((kind == "image" ? "An " : "A ") + kind + " mark on every page of a " + std::to_string(pages) + "-page file (" +
-                            std::to_string(sourceBytes / 1024) + " KB)",
+            RunWorkload((kind == "image" ? "An " : "A ") + kind + " mark on every page of a " +
+                            std::to_string(pages) + "-page file (" + std::to_string(sourceBytes / 1024) + " KB)",
                         tools, dir, sourceBytes, pages, kind == "text", runs, failures);
         }
     }

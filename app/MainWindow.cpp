@@ -29,9 +29,7 @@ MainWindow::~MainWindow()
 void MainWindow::on_buttonCreateNewPDF_clicked()
 {
     // The editor keeps whatever it held.
-    if (!createNewPDFWindow.isVisible())
-        PlaceWindow(&createNewPDFWindow);
-    createNewPDFWindow.show();
+    ShowPlaced(&createNewPDFWindow);
 }
 
 void MainWindow::on_buttonMergePDFFiles_clicked()
@@ -51,8 +49,6 @@ void MainWindow::on_buttonWatermarkPDFFiles_clicked()
 
 void MainWindow::on_buttonExtractTextFromScan_clicked()
 {
-    if (!extractTextFromScanWindow.isVisible())
-        PlaceWindow(&extractTextFromScanWindow);
     extractTextFromScanWindow.OpenWindow();
 }
 

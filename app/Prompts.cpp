@@ -53,6 +53,12 @@ QString WithDefaultSuffix(const QString& path, const QString& suffix)
     return path + (path.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + suffix;
 }
 
+QString SaveFileNameWithSuffix(QWidget* parent, const QString& caption, const QString& folder, const QString& filter,
+                               const SaveFileOptions& options)
+{
+    return WithDefaultSuffix(Prompts().SaveFileName(parent, caption, folder, filter, options), options.defaultSuffix);
+}
+
 QStringList QtPrompts::OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
                                      const QString& filter)
 {
@@ -101,9 +107,7 @@ QMessageBox::StandardButton QtPrompts::Question(QWidget* parent, const QString& 
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     if (closer) {
-        const QMessageBox::StandardButton escape =
-            buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
-        closer->close = [&box, escape]() { box.done(escape); };
+        closer->close = [&box, escape = EscapeAnswer(buttons)]() { box.done(escape); };
     }
     const auto closed = qScopeGuard([closer]() {
         if (closer)
@@ -116,8 +120,7 @@ int QtPrompts::AskOverwrite(QWidget* parent, const QString& filePath)
 {
     OverwriteDialog dialog(parent);
     dialog.filePath = filePath;
-    PlaceWindow(&dialog);
-    dialog.exec();
+    RunDialog(dialog);
     return dialog.answer;
 }
 

@@ -30,6 +30,12 @@ QString WithDefaultSuffix(const QString& path, const QString& suffix);
 // Lets whoever asks a question close it while it is open, from a slot that runs in the
 // question's event loop (a job that ends meanwhile): the question then returns as one closed
 // without an answer. The prompts set `close` for as long as the question is open.
+// The answer of a question closed without a button: Cancel where it offers one, else No.
+inline QMessageBox::StandardButton EscapeAnswer(QMessageBox::StandardButtons buttons)
+{
+    return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+}
+
 class QuestionCloser {
 public:
     bool IsOpen() const { return bool(close); }
@@ -98,6 +104,10 @@ public:
 
 // The prompts in use: the one installed by SetPrompts, else a process-wide QtPrompts.
 IPrompts& Prompts();
+
+// The save dialog's choice through Prompts(), with WithDefaultSuffix of options.defaultSuffix.
+QString SaveFileNameWithSuffix(QWidget* parent, const QString& caption, const QString& folder, const QString& filter,
+                               const SaveFileOptions& options);
 // Installs prompts (not owned); null goes back to the real dialogs.
 void SetPrompts(IPrompts* prompts);
 

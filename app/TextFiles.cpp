@@ -10,14 +10,7 @@ namespace TextFiles {
 bool WriteUtf8(const QString& path, const QString& text)
 {
     StagedOutput staged(path);
-    if (!staged.Create())
-        return false;
-    QFile file(staged.TemporaryPath());
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError && staged.Commit();
+    return staged.CreateWith(text.toUtf8()) && staged.Commit();
 }
 
 bool ReadUtf8(const QString& path, qint64 maxBytes, QString& text)

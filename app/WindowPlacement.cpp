@@ -67,3 +67,10 @@ void PlaceWindow(QWidget* window)
     // The position of a window is that of its frame.
     window->move(geometry.topLeft() - QPoint(margins.left(), margins.top()));
 }
+
+void ShowPlaced(QWidget* window)
+{
+    if (!window->isVisible())
+        PlaceWindow(window);
+    window->show();
+}

@@ -18,6 +18,8 @@ void SetMainWindowForPlacement(QWidget* mainWindow);
 // Sizes and moves a hidden window or dialog before it is shown. A dialog that has not been sized
 // yet takes its size hint first.
 void PlaceWindow(QWidget* window);
+// Shows a window, placing it first when it is hidden; a shown one stays where the user put it.
+void ShowPlaced(QWidget* window);
 
 // The arithmetic of PlaceWindow: the window's geometry (without its frame) for a window of
 // `size`, at least `minimum`, with frame `margins`, over the frame rectangle `over` (invalid:

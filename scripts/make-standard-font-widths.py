@@ -8,6 +8,7 @@ WinAnsi leaves undefined get 0.
     python3 scripts/make-standard-font-widths.py [afm-folder]
 """
 
+import importlib.util
 import os
 import sys
 
@@ -72,37 +73,40 @@ for start, (letter, accents) in LATIN1_LETTERS.items():
         WIN_ANSI[start + 0x20 + offset] = letter.lower() + accent
 WIN_ANSI[0xFF] = "ydieresis"
 
-# The glyphs beyond WinAnsi that every PDF reader's standard Times and Courier faces carry, with
-# the characters they show (the Adobe glyph list's values). Tcommaaccent serves both the T with
-# cedilla, as the glyph list has it, and the T with comma below of Romanian.
+# The glyphs beyond WinAnsi that every PDF reader's standard Times and Courier faces carry. The
+# characters they show are the Adobe glyph list's; Tcommaaccent and tcommaaccent also serve the
+# T with comma below of Romanian, as the list's earlier version had them.
 EXTRA_GLYPHS = [
-    ("Amacron", [0x0100]), ("amacron", [0x0101]), ("Abreve", [0x0102]), ("abreve", [0x0103]),
-    ("Aogonek", [0x0104]), ("aogonek", [0x0105]), ("Cacute", [0x0106]), ("cacute", [0x0107]),
-    ("Ccaron", [0x010C]), ("ccaron", [0x010D]), ("Dcaron", [0x010E]), ("dcaron", [0x010F]),
-    ("Dcroat", [0x0110]), ("dcroat", [0x0111]), ("Emacron", [0x0112]), ("emacron", [0x0113]),
-    ("Edotaccent", [0x0116]), ("edotaccent", [0x0117]), ("Eogonek", [0x0118]), ("eogonek", [0x0119]),
-    ("Ecaron", [0x011A]), ("ecaron", [0x011B]), ("Gbreve", [0x011E]), ("gbreve", [0x011F]),
-    ("Gcommaaccent", [0x0122]), ("gcommaaccent", [0x0123]), ("Imacron", [0x012A]), ("imacron", [0x012B]),
-    ("Iogonek", [0x012E]), ("iogonek", [0x012F]), ("Idotaccent", [0x0130]), ("dotlessi", [0x0131]),
-    ("Kcommaaccent", [0x0136]), ("kcommaaccent", [0x0137]), ("Lacute", [0x0139]), ("lacute", [0x013A]),
-    ("Lcommaaccent", [0x013B]), ("lcommaaccent", [0x013C]), ("Lcaron", [0x013D]), ("lcaron", [0x013E]),
-    ("Lslash", [0x0141]), ("lslash", [0x0142]), ("Nacute", [0x0143]), ("nacute", [0x0144]),
-    ("Ncommaaccent", [0x0145]), ("ncommaaccent", [0x0146]), ("Ncaron", [0x0147]), ("ncaron", [0x0148]),
-    ("Omacron", [0x014C]), ("omacron", [0x014D]), ("Ohungarumlaut", [0x0150]), ("ohungarumlaut", [0x0151]),
-    ("Racute", [0x0154]), ("racute", [0x0155]), ("Rcommaaccent", [0x0156]), ("rcommaaccent", [0x0157]),
-    ("Rcaron", [0x0158]), ("rcaron", [0x0159]), ("Sacute", [0x015A]), ("sacute", [0x015B]),
-    ("Scedilla", [0x015E]), ("scedilla", [0x015F]), ("Tcommaaccent", [0x0162, 0x021A]),
-    ("tcommaaccent", [0x0163, 0x021B]), ("Tcaron", [0x0164]), ("tcaron", [0x0165]),
-    ("Umacron", [0x016A]), ("umacron", [0x016B]), ("Uring", [0x016E]), ("uring", [0x016F]),
-    ("Uhungarumlaut", [0x0170]), ("uhungarumlaut", [0x0171]), ("Uogonek", [0x0172]), ("uogonek", [0x0173]),
-    ("Zacute", [0x0179]), ("zacute", [0x017A]), ("Zdotaccent", [0x017B]), ("zdotaccent", [0x017C]),
-    ("Scommaaccent", [0x0218]), ("scommaaccent", [0x0219]),
-    ("caron", [0x02C7]), ("breve", [0x02D8]), ("dotaccent", [0x02D9]), ("ring", [0x02DA]),
-    ("ogonek", [0x02DB]), ("hungarumlaut", [0x02DD]), ("fraction", [0x2044]), ("partialdiff", [0x2202]),
-    ("Delta", [0x2206]), ("summation", [0x2211]), ("minus", [0x2212]), ("radical", [0x221A]),
-    ("notequal", [0x2260]), ("lessequal", [0x2264]), ("greaterequal", [0x2265]), ("lozenge", [0x25CA]),
-    ("fi", [0xFB01]), ("fl", [0xFB02]),
+    "Amacron", "amacron", "Abreve", "abreve", "Aogonek", "aogonek", "Cacute", "cacute", "Ccaron", "ccaron",
+    "Dcaron", "dcaron", "Dcroat", "dcroat", "Emacron", "emacron", "Edotaccent", "edotaccent", "Eogonek",
+    "eogonek", "Ecaron", "ecaron", "Gbreve", "gbreve", "Gcommaaccent", "gcommaaccent", "Imacron", "imacron",
+    "Iogonek", "iogonek", "Idotaccent", "dotlessi", "Kcommaaccent", "kcommaaccent", "Lacute", "lacute",
+    "Lcommaaccent", "lcommaaccent", "Lcaron", "lcaron", "Lslash", "lslash", "Nacute", "nacute", "Ncommaaccent",
+    "ncommaaccent", "Ncaron", "ncaron", "Omacron", "omacron", "Ohungarumlaut", "ohungarumlaut", "Racute",
+    "racute", "Rcommaaccent", "rcommaaccent", "Rcaron", "rcaron", "Sacute", "sacute", "Scedilla", "scedilla",
+    "Tcommaaccent", "tcommaaccent", "Tcaron", "tcaron", "Umacron", "umacron", "Uring", "uring",
+    "Uhungarumlaut", "uhungarumlaut", "Uogonek", "uogonek", "Zacute", "zacute", "Zdotaccent", "zdotaccent",
+    "Scommaaccent", "scommaaccent", "caron", "breve", "dotaccent", "ring", "ogonek", "hungarumlaut",
+    "fraction", "partialdiff", "Delta", "summation", "minus", "radical", "notequal", "lessequal",
+    "greaterequal", "lozenge", "fi", "fl",
 ]
+ROMANIAN_T = ("Tcommaaccent", "tcommaaccent")
+
+
+def extra_characters():
+    """(glyph name, characters) of EXTRA_GLYPHS, from the glyph list the library's table is made of."""
+    spec = importlib.util.spec_from_file_location(
+        "glyph_list", os.path.join(os.path.dirname(os.path.abspath(__file__)), "make-adobe-glyph-list.py"))
+    glyph_list = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(glyph_list)
+    characters = {name: [] for name in EXTRA_GLYPHS}
+    for value, name in glyph_list.read_list(glyph_list.GLYPH_LIST):
+        if name in characters:
+            characters[name].append(value)
+    for name, value in glyph_list.SECOND_CHARACTERS:
+        if name in ROMANIAN_T:
+            characters[name].append(value)
+    return [(name, sorted(characters[name])) for name in EXTRA_GLYPHS]
 
 
 def read_widths(path):
@@ -124,7 +128,8 @@ def read_widths(path):
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else AFM_FOLDER
     win_ansi_rows = []
-    extra_widths = {name: [] for name, _ in EXTRA_GLYPHS}
+    extra_glyphs = extra_characters()
+    extra_widths = {name: [] for name in EXTRA_GLYPHS}
     for standard, urw in FACES:
         widths = read_widths(os.path.join(folder, urw + ".afm"))
         wanted = list(WIN_ANSI.values()) + list(extra_widths)
@@ -140,8 +145,8 @@ def main():
         for name in extra_widths:
             extra_widths[name].append(widths[name])
     glyph_rows = ["    {\"%s\", {%s}}," % (name, ", ".join("%d" % width for width in extra_widths[name]))
-                  for name, _ in EXTRA_GLYPHS]
-    characters = sorted((code, index) for index, (_, codes) in enumerate(EXTRA_GLYPHS) for code in codes)
+                  for name in EXTRA_GLYPHS]
+    characters = sorted((code, index) for index, (_, codes) in enumerate(extra_glyphs) for code in codes)
     character_rows = ["    {0x%04X, %d}," % (code, index) for code, index in characters]
     with open(OUTPUT, "w", encoding="ascii") as out:
         out.write("// Generated by scripts/make-standard-font-widths.py from the URW AFM files of\n"

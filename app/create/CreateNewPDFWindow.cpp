@@ -556,9 +556,8 @@ bool CreateNewPDFWindow::SaveProjectAs()
     // A name typed without an extension gets the filter's, so that Load lists the project.
     SaveFileOptions options;
     options.defaultSuffix = QStringLiteral("cnp");
-    const QString path = WithDefaultSuffix(Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(),
-                                                                  tr("Create New PDF Project (*.cnp)"), options),
-                                           options.defaultSuffix);
+    const QString path = SaveFileNameWithSuffix(this, tr("Save Project"), GetProjectsFolder(),
+                                                tr("Create New PDF Project (*.cnp)"), options);
     if (path.isEmpty())
         return false;
     projectPath = path;
@@ -627,8 +626,7 @@ QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char*
     const QString key = QLatin1String(folderKey);
     SaveFileOptions options;
     options.defaultSuffix = suffix;
-    const QString path =
-        WithDefaultSuffix(Prompts().SaveFileName(this, caption, AppSettings::Folder(key), filter, options), suffix);
+    const QString path = SaveFileNameWithSuffix(this, caption, AppSettings::Folder(key), filter, options);
     if (!path.isEmpty())
         AppSettings::SetFolder(key, AppSettings::FolderOfFile(path));
     return path;

@@ -18,8 +18,8 @@
 // for its margins, a target that cannot be written, an image that cannot be read ...). The
 // document is written beside the target (StagedOutput) and replaces it only once complete, so a
 // failed export leaves the path as it was, an existing file included, and no file beside it; a
-// target that is one of the document's own images is refused before anything is written. GUI thread (it reads the editor's document); the class keeps
-// nothing between calls.
+// target that is one of the document's own images is refused before anything is written. GUI
+// thread (it reads the editor's document); the class keeps nothing between calls.
 
 #include "app/create/jagpdf/JagPDF.h"
 

@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
 #include "app/TextFiles.h"
+#include "app/WindowPlacement.h"
 #include "app/create/RichTextPDFExporter.h"
 #include "app/ocr/TextExtractThread.h"
 #include "ui_ExtractTextFromScanWindow.h"
@@ -74,7 +75,7 @@ void ExtractTextFromScanWindow::OpenWindow()
         ReleaseThread();
         JobThread();
     }
-    show();
+    ShowPlaced(this);
     raise();
     activateWindow();
 }
@@ -191,8 +192,7 @@ QString ExtractTextFromScanWindow::ChooseFile(bool existing, const QString& capt
     SaveFileOptions options;
     options.defaultSuffix = suffix;
     const QString path = existing ? Prompts().OpenFileName(this, caption, folder, filter)
-                                  : WithDefaultSuffix(Prompts().SaveFileName(this, caption, folder, filter, options),
-                                                      suffix);
+                                  : SaveFileNameWithSuffix(this, caption, folder, filter, options);
     if (path.isEmpty())
         return QString();
     const QString internal = QDir::fromNativeSeparators(path);

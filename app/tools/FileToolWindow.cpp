@@ -118,9 +118,7 @@ void FileToolWindow::OpenWindow()
         ReleaseThread();
         JobThread();
     }
-    if (!isVisible())
-        PlaceWindow(this);
-    show();
+    ShowPlaced(this);
     raise();
     activateWindow();
 }
@@ -694,9 +692,8 @@ void FileToolWindow::on_actionSave_As_triggered()
         return;
     SaveFileOptions options;
     options.defaultSuffix = texts.projectExtension;
-    const QString path = WithDefaultSuffix(
-        Prompts().SaveFileName(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options),
-        texts.projectExtension);
+    const QString path =
+        SaveFileNameWithSuffix(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options);
     if (path.isEmpty())
         return;
     projectPath = path;

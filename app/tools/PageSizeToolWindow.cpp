@@ -2,7 +2,7 @@
 
 #include "app/tools/ListPDFFiles.h"
 #include "app/tools/PDFQueries.h"
-#include "app/tools/crop/CropGeometry.h"
+#include "app/tools/PageUnits.h"
 
 #include <QLabel>
 
@@ -41,12 +41,14 @@ QString PageSizeToolWindow::ProjectListText() const
     return text + QLatin1String(kEndOfList) + QLatin1Char('\n');
 }
 
-int PageSizeToolWindow::ReadProjectList(const QStringList& lines, QList<FileEntry>& entries) const
+bool PageSizeToolWindow::ReadProjectList(const QStringList& lines, QList<FileEntry>& entries,
+                                         QStringList& settings) const
 {
     const int end = lines.indexOf(QLatin1String(kEndOfList));
     if (end < 0 || !EntriesFromProjectLines(lines.mid(0, end), entries))
-        return -1;
-    return end + 1;
+        return false;
+    settings = lines.mid(end + 1);
+    return true;
 }
 
 void PageSizeToolWindow::ShowDocumentInfo(const QString& path)
@@ -66,8 +68,7 @@ void PageSizeToolWindow::ShowDocumentInfo(const QString& path)
 void PageSizeToolWindow::ResetDocumentInfo()
 {
     FileToolWindow::ResetDocumentInfo();
-    if (auto* preview = findChild<QLabel*>(QStringLiteral("labelPreview")))
-        preview->clear();
+    ClearPreview();
 }
 
 void PageSizeToolWindow::FilesAdded()
@@ -84,9 +85,9 @@ QSize PageSizeToolWindow::ReferencePageSize() const
     return UsablePageSize(QSize(entry.pageWidth, entry.pageHeight));
 }
 
-int PageSizeToolWindow::ConvertToUnit(int value, Qt::Orientation along, int unit) const
+int PageSizeToolWindow::ConvertToUnit(int value, Qt::Orientation along, bool toPoints) const
 {
     const QSize page = ReferencePageSize();
     const int side = along == Qt::Horizontal ? page.width() : page.height();
-    return unit == CropUnitPoints ? PercentToPoints(value, side) : PointsToPercent(value, side);
+    return toPoints ? PercentToPoints(value, side) : PointsToPercent(value, side);
 }

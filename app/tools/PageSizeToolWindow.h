@@ -16,6 +16,8 @@ protected:
 
     // Redraws the preview of the current row's first page; without a current row the picture stays.
     virtual void UpdatePreview() = 0;
+    // Empties the preview.
+    virtual void ClearPreview() = 0;
 
     FileEntry MakeFileEntry(const QString& path) const override;
     // The size is the last two fields, so that a path holding "|" stays whole; a line without two
@@ -27,15 +29,14 @@ protected:
 
     // The list part of a project: the entries' lines and "EndOfList".
     QString ProjectListText() const;
-    // The entries of a project's lines before "EndOfList"; the index of the line after it, or -1
-    // when there is no such line or a line that no project holds.
-    int ReadProjectList(const QStringList& lines, QList<FileEntry>& entries) const;
+    // The entries of a project's lines before "EndOfList", and the lines after it (the tool's
+    // settings); false when there is no such line or a line that no project holds.
+    bool ReadProjectList(const QStringList& lines, QList<FileEntry>& entries, QStringList& settings) const;
 
     // The first-page size of the current row, or of the first row, or A4 for an empty list; a
     // side of 0 or less counts as A4.
     QSize ReferencePageSize() const;
-    // A value measured along the reference page's width (horizontal) or height (vertical), turned
-    // into `unit` from the other one: percents into points for 0, points into percents (0-100)
-    // for 1.
-    int ConvertToUnit(int value, Qt::Orientation along, int unit) const;
+    // A value measured along the reference page's width (horizontal) or height (vertical): percents
+    // into points, or points into percents (0-100).
+    int ConvertToUnit(int value, Qt::Orientation along, bool toPoints) const;
 };

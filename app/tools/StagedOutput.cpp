@@ -112,6 +112,19 @@ bool StagedOutput::CreateAsCopyOf(const QString& sourcePath)
     return true;
 }
 
+bool StagedOutput::CreateWith(const QByteArray& bytes)
+{
+    if (!Create())
+        return false;
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) || !WriteAll(file, bytes)) {
+        error = file.errorString();
+        Discard();
+        return false;
+    }
+    return true;
+}
+
 bool StagedOutput::Commit()
 {
     if (temporary.isEmpty()) {

@@ -9,6 +9,7 @@
 // keeps its permissions. Used on one thread at a time; never touches anything but its own
 // temporary file and, at Commit, the target.
 
+#include <QByteArray>
 #include <QString>
 
 class StagedOutput {
@@ -22,6 +23,8 @@ public:
     bool Create();
     // A new temporary file holding the source's bytes.
     bool CreateAsCopyOf(const QString& sourcePath);
+    // A new temporary file holding these bytes.
+    bool CreateWith(const QByteArray& bytes);
 
     QString TemporaryPath() const { return temporary; }
     // The file that Commit replaces or creates (a link's destination).

@@ -5,6 +5,7 @@
 #include "pdf/fonts/Type2CharStringEncoder.h"
 #include "pdf/io/DiagnosticLog.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -313,11 +314,12 @@ int Type1ToType2Converter::OnCallOtherSubr(Type1OperandStack& inOperandStack, Ty
     // ... flexHeight x y 3 0 callothersubr, after seven flex moves
     // Flex arguments are whole numbers; a fraction there is a damaged program, not precision.
     size_t size = inOperandStack.size();
-    long whole;
+    auto whole = [](double inValue) {
+        long integer;
+        return Type1CharStringInterpreter::IsInteger(inValue, integer);
+    };
     if (size < 5 || inOperandStack[size - 2] != 3 || mFlexParameters.size() != 12 ||
-        !Type1CharStringInterpreter::IsInteger(inOperandStack[size - 5], whole) ||
-        !Type1CharStringInterpreter::IsInteger(inOperandStack[size - 4], whole) ||
-        !Type1CharStringInterpreter::IsInteger(inOperandStack[size - 3], whole))
+        !std::all_of(inOperandStack.end() - 5, inOperandStack.end() - 2, whole))
         return -1;
     // The Type 1 flex height is the Type 2 flex depth: both in hundredths of a device pixel.
     mFlexParameters.push_back(inOperandStack[size - 5]);

@@ -67,8 +67,8 @@ private:
     void MergeRuns();
     void AddWidth();
     OpStatus Encode(IByteWriter* inOutput);
-    // The stems of a set as Type 2 stem commands of inCode (split so that none overflows the
-    // argument stack); false when a value does not fit.
+    // The stems of a set as Type 2 stem commands of inCode, split so that none overflows the
+    // argument stack.
     void AppendStemCommands(uint16_t inCode, const std::set<Stem>& inStems, double inSideBearing,
                             CommandList& ioCommands);
     std::vector<double> MaskOf(const std::set<size_t>& inHints) const;

@@ -8,7 +8,6 @@
 // and Romanian letters and a few accents and signs), which a document reaches through an
 // encoding whose Differences name it. Constant data, any thread.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 

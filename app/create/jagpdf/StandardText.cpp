@@ -25,8 +25,9 @@ StandardGlyph GlyphOf(char32_t inCodePoint)
         return static_cast<StandardGlyph>(inCodePoint);
     if (IsSpaceLike(inCodePoint))
         return u' ';
+    // Codes 0x80 to 0x9F that WinAnsi leaves free hold 0 in the table and match no character.
     for (int code = 0; code < 32; ++code) {
-        if (scHighCodes[code] == inCodePoint)
+        if (scHighCodes[code] != 0 && scHighCodes[code] == inCodePoint)
             return static_cast<StandardGlyph>(0x80 + code);
     }
     StandardGlyph extra = 0;

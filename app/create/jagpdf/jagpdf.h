@@ -1,7 +1,8 @@
 #pragma once
 /* The C interface of the PDF generation layer that the rich-text exporter writes through: a
  * document written to a file one page at a time, each page's canvas with text objects positioned
- * line by line, the standard Times and Courier fonts (not embedded) and JPEG and PNG images. It is written over Kestrin's PDFWriter and content contexts.
+ * line by line, the standard Times and Courier fonts (not embedded) and JPEG and PNG images. It
+ * is written over Kestrin's PDFWriter and content contexts.
  *
  * Errors: every call sets the calling thread's error state, read by jag_error_code (0 when the
  * call succeeded) and jag_error_msg. A failed call returns a non-zero jag_error, a null handle or

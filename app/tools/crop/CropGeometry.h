@@ -1,11 +1,9 @@
 #pragma once
 // The arithmetic of the crop rectangle, shared by the crop engine and window so that the box the
 // window previews is the box the job writes. Values in percent are percents of the first page's
-// width (horizontal values) or height (vertical values); they are clamped to 0-100 and turned
-// into points as RoundHalfUp(float(value) / 100 * float(side)) in single precision. A page side
-// of 0 or less (a size that could not be read, or one from a damaged project) counts as the A4
-// fallback, so no computation divides by zero.
+// width (horizontal values) or height (vertical values), converted as PageUnits does.
 
+#include "app/tools/PageUnits.h"
 #include "pdf/parsing/PDFRectangle.h"
 
 #include <QRect>
@@ -23,14 +21,6 @@ struct CropBox {
 
     bool HasArea() const { return width > 0 && height > 0; }
 };
-
-// The size with each side of 0 or less replaced by the A4 fallback.
-QSize UsablePageSize(const QSize& size);
-
-// One value in percent of a side as points, and one in points as percent of a side (0-100).
-// The side comes from UsablePageSize.
-int PercentToPoints(int percent, int side);
-int PointsToPercent(int points, int side);
 
 // The rectangle in points: as given in points, or converted from percents of the first page.
 // False for an unknown unit.

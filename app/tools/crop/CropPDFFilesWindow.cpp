@@ -122,13 +122,19 @@ void CropPDFFilesWindow::on_comboPositionMode_activated(int index)
     if (index == unitMode || (index != CropUnitPoints && index != CropUnitPercents))
         return;
     unitMode = index;
-    originX = ConvertToUnit(originX, Qt::Horizontal, index);
-    originY = ConvertToUnit(originY, Qt::Vertical, index);
-    width = ConvertToUnit(width, Qt::Horizontal, index);
-    height = ConvertToUnit(height, Qt::Vertical, index);
+    const bool toPoints = index == CropUnitPoints;
+    originX = ConvertToUnit(originX, Qt::Horizontal, toPoints);
+    originY = ConvertToUnit(originY, Qt::Vertical, toPoints);
+    width = ConvertToUnit(width, Qt::Horizontal, toPoints);
+    height = ConvertToUnit(height, Qt::Vertical, toPoints);
     ApplySettingsToUi();
     UpdatePreview();
     SetModifiedMarker(this, true);
+}
+
+void CropPDFFilesWindow::ClearPreview()
+{
+    ui->labelPreview->clear();
 }
 
 void CropPDFFilesWindow::on_spinCropRectOriginX_valueChanged(int value)
@@ -260,11 +266,10 @@ QString CropPDFFilesWindow::ProjectText() const
 bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
 {
     QList<FileEntry> entries;
-    const int first = ReadProjectList(lines, entries);
+    QStringList values;
     // Unit, four values, flag, intervals and names follow the list; an empty output folder, the
     // last line, leaves no line behind.
-    const QStringList values = lines.mid(std::max(first, 0));
-    if (first < 0 || values.size() < 8)
+    if (!ReadProjectList(lines, entries, values) || values.size() < 8)
         return false;
 
     QStringList problems;

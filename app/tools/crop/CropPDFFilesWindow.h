@@ -29,6 +29,7 @@ protected:
     void ReportFinishedJob() override;
     void ResetToolSettings() override;
     void UpdatePreview() override;
+    void ClearPreview() override;
     QString ProjectText() const override;
     bool ApplyProject(const QStringList& lines) override;
 

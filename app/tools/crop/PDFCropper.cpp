@@ -11,7 +11,6 @@
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/writing/PDFWriter.h"
 
-#include <cmath>
 #include <memory>
 #include <string>
 
@@ -32,16 +31,6 @@ namespace {
 bool MayHaveArea(int width, int height)
 {
     return width > 0 && height > 0;
-}
-
-// One edge of the new MediaBox: an edge of the page that the rectangle did not reach may be a
-// real number; the rectangle's own edges are whole points.
-void WriteEdge(ObjectsContext& objects, double value)
-{
-    if (value == std::floor(value) && std::fabs(value) < 9.0e15)
-        objects.WriteInteger(static_cast<long long>(value), eTokenSeparatorSpace);
-    else
-        objects.GetValueWriter().WriteRealValue(value, eTokenSeparatorSpace);
 }
 
 QString BoxText(const PDFRectangle& box)
@@ -86,7 +75,7 @@ PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& pa
         return PageCrop::Failed;
     objects.StartArray();
     for (double edge : {cut.LowerLeftX, cut.LowerLeftY, cut.UpperRightX, cut.UpperRightY})
-        WriteEdge(objects, edge);
+        objects.GetValueWriter().WriteRealValue(edge, eTokenSeparatorSpace);
     objects.EndArray(eTokenSeparatorNone);
     objects.EndLine();
     if (objects.EndDictionary(dictionary) != eSuccess)

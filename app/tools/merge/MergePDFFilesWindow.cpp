@@ -86,9 +86,7 @@ void MergePDFFilesWindow::on_buttonMergeFiles_clicked()
     options.confirmOverwrite = false;
     // A name typed without an extension still makes a ".pdf" file, as other programs expect.
     options.defaultSuffix = QStringLiteral("pdf");
-    const QString outputPath =
-        WithDefaultSuffix(Prompts().SaveFileName(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options),
-                          options.defaultSuffix);
+    const QString outputPath = SaveFileNameWithSuffix(this, tr("Save PDF"), start, tr("PDF Document (*.pdf)"), options);
     if (outputPath.isEmpty())
         return;
     // The chosen folder is remembered whatever becomes of the start, but after the job has

@@ -5,7 +5,6 @@
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
-#include "app/tools/ListPDFFiles.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 #include "app/tools/watermark/WatermarkThread.h"
@@ -139,6 +138,11 @@ void WatermarkPDFFilesWindow::ResetToolSettings()
     outputFolder = DefaultOutputFolder();
     ApplySettingsToUi();
     ui->buttonColor->setStyleSheet(QStringLiteral("background-color: black"));
+    ClearPreview();
+}
+
+void WatermarkPDFFilesWindow::ClearPreview()
+{
     ui->labelPreview->clear();
 }
 
@@ -306,8 +310,8 @@ void WatermarkPDFFilesWindow::on_comboPositionMode_activated(int index)
         return;
     unitMode = index;
     // Both values are converted before either box changes.
-    const int x = ConvertToUnit(offsetX, Qt::Horizontal, index);
-    const int y = ConvertToUnit(offsetY, Qt::Vertical, index);
+    const int x = ConvertToUnit(offsetX, Qt::Horizontal, index == UnitPoints);
+    const int y = ConvertToUnit(offsetY, Qt::Vertical, index == UnitPoints);
     {
         const QSignalBlocker quietX(ui->spinOffsetX);
         const QSignalBlocker quietY(ui->spinOffsetY);
@@ -376,7 +380,7 @@ void WatermarkPDFFilesWindow::UpdatePreview()
     const WatermarkPreview preview =
         PreviewGeometry(page.pageWidth, page.pageHeight, mark.width(), mark.height(), position, offsets);
     if (!preview.valid) {
-        ui->labelPreview->clear();
+        ClearPreview();
         return;
     }
     QPixmap picture(preview.picture);
@@ -481,9 +485,8 @@ QString WatermarkPDFFilesWindow::ProjectText() const
 bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
 {
     QList<FileEntry> entries;
-    const int first = ReadProjectList(lines, entries);
-    const QStringList values = lines.mid(std::max(first, 0));
-    if (first < 0 || values.size() < kSettingLines)
+    QStringList values;
+    if (!ReadProjectList(lines, entries, values) || values.size() < kSettingLines)
         return false;
     QStringList problems;
     const QString projectFont = values.at(2);

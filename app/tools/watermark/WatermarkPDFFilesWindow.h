@@ -84,6 +84,7 @@ public:
     // Redraws the preview of the selected file's first page; keeps the picture without a
     // selected row.
     void UpdatePreview() override;
+    void ClearPreview() override;
 
 private:
     WatermarkThread* Thread();

@@ -307,7 +307,6 @@ private slots:
         }
         QVERIFY(QFileInfo(folder).isDir());
     }
-
 };
 
 VELLORAN_APP_TEST_MAIN(ExtractTextFromScanWindowTest)

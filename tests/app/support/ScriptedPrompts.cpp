@@ -84,8 +84,7 @@ QMessageBox::StandardButton ScriptedPrompts::Question(QWidget* parent, const QSt
     const int record = records.size() - 1;
     records[record].buttons = buttons;
     records[record].defaultButton = defaultButton;
-    const QMessageBox::StandardButton escape =
-        buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
+    const QMessageBox::StandardButton escape = EscapeAnswer(buttons);
     openQuestionClosed = false;
     if (closer)
         closer->close = [this]() { openQuestionClosed = true; };

@@ -6,7 +6,7 @@
 //   its median and its spread (fastest and slowest run), never by its fastest run alone;
 // - an ordinary generated document (text pages in two standard fonts with some drawing, a logo
 //   image on every page, a photo-like image on every tenth, pages in nodes of ten), written
-//   classic or with object streams by qpdf, and qpdf's page count of an output.
+//   classic or with object streams by qpdf.
 // Children are run and measured by ChildProcess.h.
 
 #include "ChildProcess.h"
@@ -146,28 +146,6 @@ inline void PrintLoad()
     std::printf("machine load (1, 5, 15 min): %.2f %.2f %.2f\n", load[0], load[1], load[2]);
 }
 
-// The table with the tag in an sfnt (OpenType, TrueType) file; empty when it has none.
-inline std::string SfntTable(const std::string& inFont, const char* inTag)
-{
-    auto at = [&inFont](size_t inOffset, int inBytes) {
-        uint32_t value = 0;
-        for (int i = 0; i < inBytes; ++i)
-            value = (value << 8) | static_cast<unsigned char>(inFont[inOffset + static_cast<size_t>(i)]);
-        return value;
-    };
-    if (inFont.size() < 12)
-        return std::string();
-    const size_t tables = at(4, 2);
-    for (size_t i = 0; i < tables && 12 + 16 * i + 16 <= inFont.size(); ++i) {
-        if (inFont.compare(12 + 16 * i, 4, inTag) != 0)
-            continue;
-        const size_t offset = at(12 + 16 * i + 8, 4), length = at(12 + 16 * i + 12, 4);
-        return offset <= inFont.size() && length <= inFont.size() - offset ? inFont.substr(offset, length)
-                                                                           : std::string();
-    }
-    return std::string();
-}
-
 } // namespace bench
 
 namespace benchsupport {
@@ -270,19 +248,6 @@ inline void MakeSource(const fs::path& inPath, int inPages, unsigned inSeed, boo
     WriteFile(classic, MakeDocument(inPages, inSeed));
     RunQuietly("qpdf --object-streams=generate '" + classic.string() + "' '" + inPath.string() + "'");
     fs::remove(classic);
-}
-
-// The pages qpdf counts in a file; -1 when it cannot.
-inline int CountPages(const std::string& inPath)
-{
-    FILE* pipe = popen(("qpdf --show-npages '" + inPath + "' 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return -1;
-    int pages = -1;
-    if (fscanf(pipe, "%d", &pages) != 1)
-        pages = -1;
-    pclose(pipe);
-    return pages;
 }
 
 } // namespace benchsupport

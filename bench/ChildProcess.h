@@ -29,10 +29,15 @@ inline Measure RunChild(const std::vector<std::string>& inArguments, const std::
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
     if (child == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        int output = inOutputPath.empty() ? null : open(inOutputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(output, 1);
-        dup2(null, 2);
+        const int null = open("/dev/null", O_WRONLY);
+        const int output = inOutputPath.empty() ? null : open(inOutputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        // Without its own output the child would write into this process's.
+        if (null < 0 || output < 0 || dup2(output, 1) < 0 || dup2(null, 2) < 0)
+            _exit(126);
+        if (null > 2)
+            close(null);
+        if (output != null && output > 2)
+            close(output);
         std::vector<char*> argv;
         for (const std::string& argument : inArguments)
             argv.push_back(const_cast<char*>(argument.c_str()));

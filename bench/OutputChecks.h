@@ -5,7 +5,7 @@
 // benchmark gathers what is wrong in a Failures, prints its figures all the same, and exits with
 // a failure that names every reason. Each problem is a short text, empty when there is none.
 
-#include "bench/ChildProcess.h"
+#include "tests/pdf/fonts/FontTestSupport.h"
 #include "tests/pdf/support/ExternalReaders.h"
 
 #include <ft2build.h>
@@ -29,6 +29,12 @@
 
 namespace bench {
 
+// A failed run of a side (child or in-process work), if any: its results are no results.
+inline std::string RunsProblem(int inStatus)
+{
+    return inStatus == 0 ? std::string() : "a run failed (status " + std::to_string(inStatus) + ")";
+}
+
 // The reasons a benchmark fails for, gathered as it goes.
 class Failures {
 public:
@@ -39,6 +45,12 @@ public:
             return "ok";
         mProblems.push_back(inWhat + ": " + inProblem);
         return "WRONG";
+    }
+    // Notes what is wrong with a side: its failed runs (status not 0), or else what inCheck finds
+    // in what it produced.
+    const char* Check(const std::string& inWhat, int inStatus, const std::function<std::string()>& inCheck)
+    {
+        return Note(inWhat, inStatus != 0 ? RunsProblem(inStatus) : inCheck());
     }
     // Prints every problem to standard error, after the figures; the benchmark's exit status.
     int ExitStatus() const
@@ -52,12 +64,6 @@ public:
 private:
     std::vector<std::string> mProblems;
 };
-
-// A failed run of a side (child or in-process work), if any: its results are no results.
-inline std::string RunsProblem(int inStatus)
-{
-    return inStatus == 0 ? std::string() : "a run failed (status " + std::to_string(inStatus) + ")";
-}
 
 // The text at the top of each page of the generated documents, "Page 1" onwards.
 inline std::string PageLabel(int inPage)
@@ -100,28 +106,12 @@ inline std::string Excerpt(const std::string& inText, size_t inLength = 80)
     return "\"" + text.substr(0, inLength) + (text.size() > inLength ? "...\"" : "\"");
 }
 
-// The rows that poppler's tools print below a line of dashes (pdfimages -list, pdffonts), split
-// into words.
+// The table rows of what a command of poppler's prints (pdfimages -list, pdffonts).
 inline std::vector<std::vector<std::string>> TableRows(const std::string& inCommand)
 {
     std::string output;
     testsupport::Run(inCommand, &output);
-    std::istringstream lines(output);
-    std::vector<std::vector<std::string>> rows;
-    bool body = false;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        std::istringstream words(line);
-        std::vector<std::string> row;
-        for (std::string word; words >> word;)
-            row.push_back(word);
-        if (body && !row.empty())
-            rows.push_back(row);
-    }
-    return rows;
+    return testsupport::TableRows(output);
 }
 
 // The text of every page as pdftotext reads it, one entry a page.
@@ -150,6 +140,18 @@ struct PdfExpectation {
     // inflates to gigabytes keeps it busy for minutes, so there only the structure is read.
     bool structureOnly = false;
 };
+
+// Pages that show, one each, the labels of generated pages (PageLabel) in this order: the pages
+// of merged documents, say.
+inline PdfExpectation LabelledPages(const std::vector<int>& inLabels)
+{
+    PdfExpectation expected;
+    expected.pages = static_cast<int>(inLabels.size());
+    expected.pageTexts = [inLabels](int inPage) {
+        return std::vector<std::string>{PageLabel(inLabels[static_cast<size_t>(inPage - 1)])};
+    };
+    return expected;
+}
 
 // Runs a check in a child process and gives the problem it found. The readers' outputs can run
 // to megabytes, and a side run later as a forked child counts the pages of this process as its
@@ -388,45 +390,36 @@ inline long CFFGlyphCount(const std::string& inCFF)
 inline std::string FontProblem(const std::string& inFont, long inGlyphs, const std::string& inSourcePath,
                                long inSourceFace, const std::vector<std::pair<uint32_t, uint32_t>>& inSameGlyphs)
 {
-    FT_Library library;
-    if (FT_Init_FreeType(&library) != 0)
-        return "FreeType cannot start";
-    std::string problem;
-    FT_Face subset = nullptr, source = nullptr;
     auto outline = [](FT_Face inFace, uint32_t inGlyph) {
         if (FT_Load_Glyph(inFace, inGlyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING) != 0)
             return std::make_pair(-1, -1);
         return std::make_pair(static_cast<int>(inFace->glyph->outline.n_contours),
                               static_cast<int>(inFace->glyph->outline.n_points));
     };
-    const bool bareCFF = !inFont.empty() && inFont[0] == 1;
+    const fonttest::ReferenceFace subset(inFont, fonttest::kInMemory);
+    if (!subset.Face())
+        return "FreeType cannot read it";
+    const bool bareCFF = inFont[0] == 1;
+    if (const long glyphs = bareCFF ? CFFGlyphCount(inFont) : subset.Face()->num_glyphs; glyphs != inGlyphs)
+        return std::to_string(glyphs) + " glyphs, not " + std::to_string(inGlyphs);
+    const fonttest::ReferenceFace source(inSourcePath, inSourceFace);
+    if (!source.Face())
+        return "FreeType cannot read the source " + inSourcePath;
     FT_Bool cidKeyed = 0;
-    if (FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(inFont.data()), static_cast<FT_Long>(inFont.size()),
-                           0, &subset) != 0)
-        problem = "FreeType cannot read it";
-    else if (const long glyphs = bareCFF ? CFFGlyphCount(inFont) : subset->num_glyphs; glyphs != inGlyphs)
-        problem = std::to_string(glyphs) + " glyphs, not " + std::to_string(inGlyphs);
-    else if (FT_New_Face(library, inSourcePath.c_str(), inSourceFace, &source) != 0)
-        problem = "FreeType cannot read the source " + inSourcePath;
-    else if (bareCFF)
-        FT_Get_CID_Is_Internally_CID_Keyed(subset, &cidKeyed);
-    for (size_t i = 0; problem.empty() && i < inSameGlyphs.size(); ++i) {
-        FT_UInt kept = inSameGlyphs[i].first;
-        if (cidKeyed && FT_Get_CID_From_Glyph_Index(source, inSameGlyphs[i].second, &kept) != 0)
+    if (bareCFF)
+        FT_Get_CID_Is_Internally_CID_Keyed(subset.Face(), &cidKeyed);
+    for (const auto& [keptGlyph, sourceGlyph] : inSameGlyphs) {
+        FT_UInt kept = keptGlyph;
+        if (cidKeyed && FT_Get_CID_From_Glyph_Index(source.Face(), sourceGlyph, &kept) != 0)
             kept = 0;
-        const auto keptOutline = outline(subset, kept), sourceOutline = outline(source, inSameGlyphs[i].second);
+        const auto keptOutline = outline(subset.Face(), kept), sourceOutline = outline(source.Face(), sourceGlyph);
         if (keptOutline != sourceOutline)
-            problem = "glyph " + std::to_string(inSameGlyphs[i].first) + " has " + std::to_string(keptOutline.first) +
-                      " contours and " + std::to_string(keptOutline.second) + " points, its source glyph " +
-                      std::to_string(inSameGlyphs[i].second) + " " + std::to_string(sourceOutline.first) + " and " +
-                      std::to_string(sourceOutline.second);
+            return "glyph " + std::to_string(keptGlyph) + " has " + std::to_string(keptOutline.first) +
+                   " contours and " + std::to_string(keptOutline.second) + " points, its source glyph " +
+                   std::to_string(sourceGlyph) + " " + std::to_string(sourceOutline.first) + " and " +
+                   std::to_string(sourceOutline.second);
     }
-    if (source)
-        FT_Done_Face(source);
-    if (subset)
-        FT_Done_Face(subset);
-    FT_Done_FreeType(library);
-    return problem;
+    return std::string();
 }
 
 // Our engines, run without a window, pass over an output that is there already and still

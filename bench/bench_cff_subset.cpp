@@ -13,6 +13,7 @@
 
 #include "bench/FontSubsetPeers.h"
 #include "bench/OutputChecks.h"
+#include "tests/pdf/fonts/CFFTestSupport.h"
 #include "pdf/fonts/CFFEmbeddedFontWriter.h"
 #include "pdf/io/InputFile.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
     bench::PrintLoad();
     bench::Failures failures;
     for (const Font& font : fonts) {
+        const std::vector<std::string> otherTables = bench::TablesOtherThan(font.path, 0, {"CFF "});
         for (uint32_t wanted : {100u, 3000u}) {
             for (bool spread : {false, true}) {
                 const uint32_t count = wanted < font.glyphCount - 1 ? wanted : font.glyphCount - 1;
@@ -52,7 +54,7 @@ int main(int argc, char** argv)
                 bench::SubsetRequest request;
                 request.fontPath = font.path;
                 request.glyphs = glyphs;
-                request.dropTables = bench::TablesOtherThan(font.path, 0, {"CFF "});
+                request.dropTables = otherTables;
                 // The set HarfBuzz keeps, for every side; ours adds .notdef itself.
                 glyphs = bench::HarfBuzzGlyphSet(request);
                 glyphs.erase(std::remove(glyphs.begin(), glyphs.end(), 0u), glyphs.end());
@@ -79,7 +81,7 @@ int main(int argc, char** argv)
                                hbFlat = bench::HarfBuzzSubset(flat);
                                return !hbFlat.empty();
                            }});
-                const std::string pyft = bench::SfntTable(bench::PyftsubsetSubset(request, pyftOutput), "CFF ");
+                const std::string pyft = cfftest::CFFTable(bench::PyftsubsetSubset(request, pyftOutput));
 
                 // Glyph 0 is .notdef, then the glyphs asked for in their order.
                 std::vector<std::pair<uint32_t, uint32_t>> same = {{0, 0}};
@@ -95,19 +97,19 @@ int main(int argc, char** argv)
                     const bench::SideRuns* runs;
                     std::string program;
                 } subsets[] = {{"ours (flattened)", &sides[0], ours},
-                               {"HarfBuzz, subroutines kept", &sides[1], bench::SfntTable(hb, "CFF ")},
-                               {"HarfBuzz, desubroutinized", &sides[2], bench::SfntTable(hbFlat, "CFF ")},
+                               {"HarfBuzz, subroutines kept", &sides[1], cfftest::CFFTable(hb)},
+                               {"HarfBuzz, desubroutinized", &sides[2], cfftest::CFFTable(hbFlat)},
                                {"pyftsubset (size only)", nullptr, pyft}};
                 std::printf("\n%s\n", title.c_str());
                 std::printf("  %-28s %-26s %9s %9s %6s\n", "", "seconds", "CFF bytes", "ours / it", "check");
                 for (const auto& subset : subsets) {
-                    std::string problem = subset.runs ? bench::RunsProblem(subset.runs->Status()) : std::string();
-                    if (problem.empty())
-                        problem = subset.program.empty()
-                                      ? "no CFF program"
-                                      : bench::FontProblem(subset.program, static_cast<long>(same.size()), font.path,
-                                                           0, same);
-                    const char* check = failures.Note(title + ", " + subset.name, problem);
+                    const char* check = failures.Check(
+                        title + ", " + subset.name, subset.runs ? subset.runs->Status() : 0, [&]() -> std::string {
+                            if (subset.program.empty())
+                                return "no CFF program";
+                            return bench::FontProblem(subset.program, static_cast<long>(same.size()), font.path, 0,
+                                                      same);
+                        });
                     std::printf("  %-28s %-26s %9zu %9.2f %6s\n", subset.name,
                                 subset.runs ? bench::Format(subset.runs->Seconds()).c_str() : "-",
                                 subset.program.size(),

@@ -103,10 +103,9 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools,
         // qpdf answers 3 for a success with warnings; ours answers 3 when the document could not
         // be ended, which is a failure.
         const int status = sides[t].Status();
-        std::string problem = bench::RunsProblem(status == 3 && inTools[t].name == "qpdf" ? 0 : status);
-        if (problem.empty())
-            problem = inProblem(inTools[t]);
-        const char* check = ioFailures.Note(inTitle + ", " + inTools[t].name, problem);
+        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name,
+                                             status == 3 && inTools[t].name == "qpdf" ? 0 : status,
+                                             [&]() { return inProblem(inTools[t]); });
         std::printf("  %-8s %-26s %12.3f %10.1f %8s\n", inTools[t].name.c_str(),
                     bench::Format(sides[t].Seconds(), 3).c_str(),
                     1000.0 * sides[t].Seconds().median / inPagesHandled, sides[t].PeakKB() / 1024.0, check);
@@ -119,12 +118,7 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools,
 // The check of a merged file: sound, with the pages whose labels are given, in that order.
 std::function<std::string(const Tool&)> MergedPages(const std::vector<int>& inLabels)
 {
-    return [inLabels](const Tool& inTool) {
-        bench::PdfExpectation expected;
-        expected.pages = static_cast<int>(inLabels.size());
-        expected.pageTexts = [&inLabels](int inPage) {
-            return std::vector<std::string>{bench::PageLabel(inLabels[static_cast<size_t>(inPage - 1)])};
-        };
+    return [expected = bench::LabelledPages(inLabels)](const Tool& inTool) {
         return bench::PdfProblem(inTool.output, expected);
     };
 }

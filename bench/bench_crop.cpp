@@ -113,18 +113,18 @@ int main(int argc, char** argv)
         auto folder = [&](size_t inTool, int inRound) {
             return dir / (tools[inTool].name + ("-" + name + "-" + std::to_string(inRound + 1)));
         };
+        std::vector<fs::path> lastFolder(3);
         const std::vector<bench::SideRuns> sides = bench::Interleave(3, runs, [&](size_t inTool, int inRound) {
-            return RunChild(InFolder(tools[inTool].arguments, folder(inTool, inRound)));
+            lastFolder[inTool] = folder(inTool, inRound);
+            return RunChild(InFolder(tools[inTool].arguments, lastFolder[inTool]));
         });
         for (size_t t = 0; t < 3; ++t) {
-            std::string problem = bench::RunsProblem(sides[t].Status());
-            if (problem.empty()) {
+            const char* check = failures.Check(title + ", " + tools[t].name, sides[t].Status(), [&]() {
                 bench::PdfExpectation expected;
                 expected.pages = document.pages;
                 expected.mediaBox = tools[t].box;
-                problem = bench::PdfProblem((folder(t, runs - 1) / tools[t].output).string(), expected);
-            }
-            const char* check = failures.Note(title + ", " + tools[t].name, problem);
+                return bench::PdfProblem((lastFolder[t] / tools[t].output).string(), expected);
+            });
             std::printf("  %-7s %-26s %14.2f %8.1f %6s\n", tools[t].name, bench::Format(sides[t].Seconds()).c_str(),
                         sides[t].Seconds().median * 1000.0 / (document.pages / 1000.0), sides[t].PeakKB() / 1024.0,
                         check);

@@ -7,6 +7,7 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/OutputChecks.h"
+#include "tests/pdf/io/FilterTestSupport.h"
 #include "pdf/io/InputAscii85DecodeStream.h"
 #include "pdf/io/InputByteArrayStream.h"
 #include "pdf/io/InputFlateDecodeStream.h"
@@ -183,27 +184,10 @@ int main(int argc, char** argv)
 
     const long long columns = 1000;
     for (Byte type : {Byte(2), Byte(4)}) {
-        // Rows of the data, each after its predictor byte; decoded, the data's rows again.
-        Bytes rows, expected;
-        for (size_t at = 0; at + columns <= data.size() / 4; at += columns) {
-            rows.push_back(type);
-            rows.insert(rows.end(), data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + columns));
-            expected.insert(expected.end(), data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + columns));
-        }
-        // The rows hold raw bytes as the differences the predictor adds up: encode them first.
-        for (size_t row = rows.size() / (columns + 1); row-- > 0;)
-            for (long long column = columns; column-- > 0;) {
-                const size_t at = row * (columns + 1) + 1 + static_cast<size_t>(column);
-                const Byte left = column > 0 ? expected[row * columns + static_cast<size_t>(column) - 1] : 0;
-                const Byte up = row > 0 ? expected[(row - 1) * columns + static_cast<size_t>(column)] : 0;
-                const Byte upLeft = row > 0 && column > 0 ? expected[(row - 1) * columns + static_cast<size_t>(column) - 1] : 0;
-                Byte predicted = up;
-                if (type == 4) {
-                    const int p = left + up - upLeft, pa = std::abs(p - left), pb = std::abs(p - up), pc = std::abs(p - upLeft);
-                    predicted = pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
-                }
-                rows[at] = static_cast<Byte>(expected[row * columns + static_cast<size_t>(column)] - predicted);
-            }
+        // Whole rows of the data, filtered as PNG does; decoded, the data's rows again.
+        const size_t rowCount = data.size() / 4 / static_cast<size_t>(columns);
+        const Bytes expected(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(rowCount * columns));
+        const Bytes rows = filtertest::PngEncode(expected, static_cast<size_t>(columns), 1, {type});
         Bytes packed = Compress(rows);
         Bytes out(expected.size() + 1);
         size_t produced = 0;

@@ -237,7 +237,6 @@ int main(int argc, char* argv[])
         return 2;
 
     QStringList files;
-    int pageTotal = 0;
     std::vector<int> pageLabels;
     qint64 inputBytes = 0;
     for (int i = 0; i < kFileCount; ++i) {
@@ -247,12 +246,11 @@ int main(int argc, char* argv[])
         if (!WriteFile(path, bytes))
             return 2;
         files.append(path);
-        pageTotal += pages;
         for (int page = 1; page <= pages; ++page)
             pageLabels.push_back(page);
         inputBytes += static_cast<qint64>(bytes.size());
     }
-    std::printf("inputs: %d files, %d pages, %.1f MB\n", kFileCount, pageTotal, inputBytes / 1e6);
+    std::printf("inputs: %d files, %d pages, %.1f MB\n", kFileCount, static_cast<int>(pageLabels.size()), inputBytes / 1e6);
 
     ReportingPrompts prompts;
     MergePDFFilesWindow window;
@@ -320,11 +318,7 @@ int main(int argc, char* argv[])
 
     // What the last round wrote: sound, every page of every input in its place.
     bench::Failures failures;
-    bench::PdfExpectation expected;
-    expected.pages = pageTotal;
-    expected.pageTexts = [&](int inPage) {
-        return std::vector<std::string>{bench::PageLabel(pageLabels[static_cast<size_t>(inPage - 1)])};
-    };
+    const bench::PdfExpectation expected = bench::LabelledPages(pageLabels);
     const char* engineCheck = failures.Note(
         "engine", sides[0].Status() ? "the merge failed: " + engineFailure.toStdString()
                                     : bench::PdfProblem(engineOutput.toStdString(), expected));

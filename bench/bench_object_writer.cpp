@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -150,12 +148,6 @@ bool DeflateAlone(const std::string& inData, double& outSeconds, std::string& ou
     return false;
 }
 
-std::string ReadAll(const std::string& inPath)
-{
-    std::ifstream file(inPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // What is wrong with the small objects' file: the table must list inCount objects after the free
 // entry, each at the offset where "n 0 obj" starts.
 std::string XrefProblem(const std::string& inFile, int inCount)
@@ -228,15 +220,14 @@ int main(int argc, char** argv)
         runs, {[&]() { return WriteFlateStream(streamPath, data, seconds, streamEncoded); },
                [&]() { return DeflateAlone(data, seconds, zlibEncoded); }});
     bench::Failures failures;
-    std::string problem = bench::RunsProblem(objects[0].Status());
-    const char* objectsCheck =
-        failures.Note("small objects", problem.empty() ? XrefProblem(ReadAll(objectsPath), objectCount) : problem);
-    problem = bench::RunsProblem(streams[0].Status());
-    const char* streamCheck = failures.Note(
-        "Flate stream", problem.empty() ? InflateProblem(StreamData(ReadAll(streamPath), streamEncoded), data) : problem);
-    problem = bench::RunsProblem(streams[1].Status());
+    const char* objectsCheck = failures.Check("small objects", objects[0].Status(), [&]() {
+        return XrefProblem(testsupport::ReadFile(objectsPath), objectCount);
+    });
+    const char* streamCheck = failures.Check("Flate stream", streams[0].Status(), [&]() {
+        return InflateProblem(StreamData(testsupport::ReadFile(streamPath), streamEncoded), data);
+    });
     const char* zlibCheck =
-        failures.Note("zlib deflate", problem.empty() ? InflateProblem(zlibEncoded, data) : problem);
+        failures.Check("zlib deflate", streams[1].Status(), [&]() { return InflateProblem(zlibEncoded, data); });
     std::filesystem::remove(objectsPath);
     std::filesystem::remove(streamPath);
 

@@ -16,11 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -78,19 +75,17 @@ int main(int argc, char** argv)
         return bench::RunChild(tools[inSide].arguments, listing(inSide));
     });
     bench::Failures failures;
-    std::string checks[3];
+    const char* checks[3];
     for (size_t t = 0; t < 3; ++t) {
-        std::string problem = bench::RunsProblem(sides[t].Status());
-        if (problem.empty()) {
-            std::ifstream file(listing(t));
-            const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        checks[t] = failures.Check(tools[t].name, sides[t].Status(), [&]() -> std::string {
+            const std::string text = testsupport::ReadFile(listing(t));
             const size_t at = text.find(tools[t].label);
             const int listed = at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(tools[t].label));
-            if (listed != kPages)
-                problem = "lists " + std::to_string(listed) + " pages, not " + std::to_string(kPages) + ": " +
-                          bench::Excerpt(text);
-        }
-        checks[t] = failures.Note(tools[t].name, problem);
+            if (listed == kPages)
+                return std::string();
+            return "lists " + std::to_string(listed) + " pages, not " + std::to_string(kPages) + ": " +
+                   bench::Excerpt(text);
+        });
     }
 
     std::printf("Opening a 7415-page file with object streams (%lld KB) and listing its pages, %d runs each\n",
@@ -100,7 +95,7 @@ int main(int argc, char** argv)
                 "peak MB", "check");
     for (size_t t = 0; t < 3; ++t)
         std::printf("  %-8s %-28s %-28s %8.1f %6s\n", tools[t].name, bench::Format(sides[t].Seconds()).c_str(),
-                    bench::Format(sides[t].CpuSeconds()).c_str(), sides[t].PeakKB() / 1024.0, checks[t].c_str());
+                    bench::Format(sides[t].CpuSeconds()).c_str(), sides[t].PeakKB() / 1024.0, checks[t]);
     const double ours = sides[0].Seconds().median;
     std::printf("  ours / qpdf:    %.2f times the time (goal: at most 1.00)\n", ours / sides[1].Seconds().median);
     std::printf("  ours / pdfinfo: %.2f times the time (goal: at most 1.20)\n", ours / sides[2].Seconds().median);

@@ -85,10 +85,9 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, i
             bytes[t] += static_cast<long long>(entry.file_size());
             files += entry.path().extension() == ".pdf";
         }
-        std::string problem = bench::RunsProblem(sides[t].Status());
-        if (problem.empty())
-            problem = bench::PartsProblem(folders[t].back(), inSourcePages, inPagesPerPart, bench::PageLabel);
-        const char* check = ioFailures.Note(inTitle + ", " + inTools[t].name, problem);
+        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name, sides[t].Status(), [&]() {
+            return bench::PartsProblem(folders[t].back(), inSourcePages, inPagesPerPart, bench::PageLabel);
+        });
         std::printf("  %-7s %-26s %9.1f %10.1f %7zu %8.2f %6s\n", inTools[t].name.c_str(),
                     bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes[t] / 1048576.0,
                     files, sides[t].Seconds().median / sides[0].Seconds().median, check);

@@ -11,6 +11,7 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/OutputChecks.h"
+#include "tests/pdf/fonts/CFFTestSupport.h"
 #include "pdf/fonts/FreeTypeFaceWrapper.h"
 #include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/Type1ToCFFEmbeddedFontWriter.h"
@@ -20,7 +21,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,12 +29,6 @@ namespace {
 
 const char* const kType1Source = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1";
 const char* const kOpenType = "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf";
-
-std::string ReadAll(const std::string& inPath)
-{
-    std::ifstream file(inPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 std::string Segment(int inType, const std::string& inData)
 {
@@ -72,7 +66,7 @@ int MakeSubset(const std::string& inPFB, const std::string& inNamesFile, const s
         return 1;
     FreeTypeFaceWrapper wrapper(face, inPFB, "", 0);
     std::vector<uint32_t> glyphs;
-    std::istringstream names(ReadAll(inNamesFile));
+    std::istringstream names(testsupport::ReadFile(inNamesFile));
     for (std::string name; std::getline(names, name, ',');)
         glyphs.push_back(FT_Get_Name_Index(face, name.c_str()));
     std::sort(glyphs.begin(), glyphs.end());
@@ -96,7 +90,7 @@ int main(int argc, char** argv)
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "bench_type1_subset";
     std::filesystem::create_directories(folder);
     std::string pfb = (folder / "NimbusSans-Regular.pfb").string();
-    std::ofstream(pfb, std::ios::binary) << ToPFB(ReadAll(kType1Source));
+    std::ofstream(pfb, std::ios::binary) << ToPFB(testsupport::ReadFile(kType1Source));
 
     FreeTypeWrapper freeType;
     FT_Face face = freeType.NewFace(pfb, 0);
@@ -155,20 +149,19 @@ int main(int argc, char** argv)
         const struct {
             const char* name;
             std::string program;
-        } subsets[] = {{"ours (flattened)", ReadAll(ours)},
-                       {"hb-subset, subroutines kept", bench::SfntTable(ReadAll(kept), "CFF ")},
-                       {"hb-subset, desubroutinized", bench::SfntTable(ReadAll(flat), "CFF ")}};
+        } subsets[] = {{"ours (flattened)", testsupport::ReadFile(ours)},
+                       {"hb-subset, subroutines kept", cfftest::CFFTable(testsupport::ReadFile(kept))},
+                       {"hb-subset, desubroutinized", cfftest::CFFTable(testsupport::ReadFile(flat))}};
         const std::string title = std::to_string(count) + " glyphs";
         std::printf("\n%s\n  %-28s %-26s %9s %9s %6s\n", title.c_str(), "", "seconds", "CFF bytes", "ours / it",
                     "check");
         for (size_t t = 0; t < tools.size(); ++t) {
-            std::string problem = bench::RunsProblem(sides[t].Status());
-            if (problem.empty())
-                problem = subsets[t].program.empty() ? "no CFF program"
-                                                     : bench::FontProblem(subsets[t].program,
-                                                                          static_cast<long>(count + 1), kOpenType, 0,
-                                                                          t == 0 ? sameAsType1 : sameAsOpenType);
-            const char* check = failures.Note(title + ", " + subsets[t].name, problem);
+            const char* check = failures.Check(title + ", " + subsets[t].name, sides[t].Status(), [&]() -> std::string {
+                if (subsets[t].program.empty())
+                    return "no CFF program";
+                return bench::FontProblem(subsets[t].program, static_cast<long>(count + 1), kOpenType, 0,
+                                          t == 0 ? sameAsType1 : sameAsOpenType);
+            });
             std::printf("  %-28s %-26s %9zu %9.2f %6s\n", subsets[t].name, bench::Format(sides[t].Seconds()).c_str(),
                         subsets[t].program.size(),
                         subsets[t].program.empty() ? 0.0

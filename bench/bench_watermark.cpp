@@ -146,8 +146,7 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, c
     for (size_t t = 0; t < inTools.size(); ++t) {
         const fs::path output = folder(t) / "out.pdf";
         const long long bytes = fs::exists(output) ? static_cast<long long>(fs::file_size(output)) : 0;
-        std::string problem = bench::RunsProblem(sides[t].Status());
-        if (problem.empty()) {
+        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name, sides[t].Status(), [&]() {
             // The peers' mark is the one-page mark PDF, which cannot number the pages.
             const bool numbered = t == 0;
             bench::PdfExpectation expected;
@@ -162,9 +161,8 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, c
                 expected.imageWidth = 200;
                 expected.imageHeight = 100;
             }
-            problem = bench::PdfProblem(output.string(), expected);
-        }
-        const char* check = ioFailures.Note(inTitle + ", " + inTools[t].name, problem);
+            return bench::PdfProblem(output.string(), expected);
+        });
         std::printf("  %-6s %-26s %9.1f %10.2f %14.1f %8.2f %6s\n", inTools[t].name.c_str(),
                     bench::Format(sides[t].Seconds(), 3).c_str(), sides[t].PeakKB() / 1024.0, bytes / 1048576.0,
                     static_cast<double>(bytes - inSourceBytes) / inPages,

@@ -102,14 +102,12 @@ int main(int argc, char** argv)
     const std::vector<bench::SideRuns> sides =
         bench::InterleaveInProcess(runs, {[&]() { return WriteDocument(path) >= 0; }});
     bench::Failures failures;
-    std::string problem = bench::RunsProblem(sides[0].Status());
-    if (problem.empty()) {
+    const char* check = failures.Check("the document", sides[0].Status(), [&]() {
         bench::PdfExpectation expected;
         expected.pages = kPageCount;
         expected.mediaBox = {0, 0, 595, 842};
-        problem = bench::PdfProblem(path, expected);
-    }
-    const char* check = failures.Note("the document", problem);
+        return bench::PdfProblem(path, expected);
+    });
     std::error_code noFile, ignored;
     const std::uintmax_t size = std::filesystem::file_size(path, noFile);
     std::filesystem::remove(path, ignored);

@@ -160,15 +160,23 @@ struct CFFBuilder {
     }
 };
 
-// The "CFF " table of a plain OpenType file, or of face 0 of a collection.
+// The "CFF " table of a plain OpenType file, or of face 0 of a collection; empty when it has
+// none or its records point beyond the file.
 inline std::string CFFTable(const std::string& inFont)
 {
+    if (inFont.size() < 16)
+        return std::string();
     size_t start = inFont.compare(0, 4, "ttcf") == 0 ? fonttest::GetUInt32(inFont, 12) : 0;
+    if (start > inFont.size() - 12)
+        return std::string();
     uint16_t count = fonttest::GetUInt16(inFont, start + 4);
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count && start + 12 + 16 * i + 16 <= inFont.size(); ++i) {
         size_t record = start + 12 + 16 * i;
-        if (inFont.compare(record, 4, "CFF ") == 0)
-            return inFont.substr(fonttest::GetUInt32(inFont, record + 8), fonttest::GetUInt32(inFont, record + 12));
+        if (inFont.compare(record, 4, "CFF ") != 0)
+            continue;
+        const size_t offset = fonttest::GetUInt32(inFont, record + 8), length = fonttest::GetUInt32(inFont, record + 12);
+        return offset <= inFont.size() && length <= inFont.size() - offset ? inFont.substr(offset, length)
+                                                                           : std::string();
     }
     return std::string();
 }

@@ -28,45 +28,7 @@ size_t RowBytes(int inColors, int inBits, int inColumns)
     return (static_cast<size_t>(inColors) * inBits * inColumns + 7) / 8;
 }
 
-// --- An encoder written for the tests from the published PNG and TIFF filter definitions ---
-
-int PaethPredictor(int a, int b, int c)
-{
-    int p = a + b - c;
-    int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc)
-        return a;
-    return pb <= pc ? b : c;
-}
-
-// Filters whole rows of raw image bytes; inTypes gives each row's type (cycled).
-Bytes PngEncode(const Bytes& inRaw, size_t inRowBytes, size_t inBpp, const std::vector<int>& inTypes)
-{
-    Bytes out;
-    Bytes zero(inRowBytes, 0);
-    size_t rows = inRaw.size() / inRowBytes;
-    for (size_t r = 0; r < rows; ++r) {
-        const Byte* x = inRaw.data() + r * inRowBytes;
-        const Byte* prior = r == 0 ? zero.data() : inRaw.data() + (r - 1) * inRowBytes;
-        int type = inTypes[r % inTypes.size()];
-        out.push_back(static_cast<Byte>(type));
-        for (size_t i = 0; i < inRowBytes; ++i) {
-            int a = i >= inBpp ? x[i - inBpp] : 0;
-            int b = prior[i];
-            int c = i >= inBpp ? prior[i - inBpp] : 0;
-            int predicted = 0;
-            switch (type) {
-            case 1: predicted = a; break;
-            case 2: predicted = b; break;
-            case 3: predicted = (a + b) / 2; break;
-            case 4: predicted = PaethPredictor(a, b, c); break;
-            default: break;
-            }
-            out.push_back(static_cast<Byte>(x[i] - predicted));
-        }
-    }
-    return out;
-}
+// --- An encoder written for the tests from the published TIFF filter definition ---
 
 std::vector<unsigned> UnpackSamples(const Byte* inRow, size_t inCount, int inBits)
 {

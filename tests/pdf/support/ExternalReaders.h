@@ -142,6 +142,28 @@ inline std::vector<std::string> PdfinfoBoxes(const std::filesystem::path& inPath
     return pages;
 }
 
+// The rows that poppler's tools print below a line of dashes (pdfimages -list, pdffonts), split
+// into fields.
+inline std::vector<std::vector<std::string>> TableRows(const std::string& inOutput)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(inOutput);
+    bool body = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.compare(0, 3, "---") == 0) {
+            body = true;
+            continue;
+        }
+        std::istringstream fields(line);
+        std::vector<std::string> row;
+        for (std::string field; fields >> field;)
+            row.push_back(field);
+        if (body && !row.empty())
+            rows.push_back(row);
+    }
+    return rows;
+}
+
 // The rows of "pdfimages -list" split into fields (page, num, type, width, height, color, comp,
 // bpc, enc, interp, object, generation ...), of one page (1-based) or of all when inPage is 0.
 inline std::vector<std::vector<std::string>> PdfimagesList(const std::string& inPDF, int inPage = 0)
@@ -149,25 +171,7 @@ inline std::vector<std::vector<std::string>> PdfimagesList(const std::string& in
     std::string pages = inPage > 0 ? "-f " + std::to_string(inPage) + " -l " + std::to_string(inPage) + " " : "";
     std::string output;
     EXPECT_EQ(RunMerged("pdfimages -list " + pages + Quote(inPDF), output), 0) << output;
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(output);
-    std::string line;
-    bool body = false;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, 3, "---") == 0) {
-            body = true;
-            continue;
-        }
-        if (!body)
-            continue;
-        std::istringstream fields(line);
-        std::vector<std::string> row;
-        std::string field;
-        while (fields >> field)
-            row.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
+    return TableRows(output);
 }
 
 // One page (1-based) rendered in colour at 72 dpi by pdftoppm, so that a pixel is a point.

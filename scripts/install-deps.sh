@@ -10,7 +10,7 @@ PACKAGES="build-essential cmake pkg-config git
   tesseract-ocr tesseract-ocr-eng tesseract-ocr-deu tesseract-ocr-fra tesseract-ocr-ita tesseract-ocr-spa
   qpdf poppler-utils mupdf-tools libtiff-tools img2pdf fontforge python3
   fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-droid-fallback icc-profiles-free
-  fonts-noto-cjk libharfbuzz-bin libharfbuzz-dev python3-fonttools fonts-lmodern lmodern texlive-base texlive-fonts-recommended
+  fonts-noto-cjk libharfbuzz-bin libharfbuzz-dev python3-fonttools fonts-lmodern lmodern texlive-base texlive-fonts-recommended t1-cyrillic
   locales xauth xvfb"
 
 missing=""

@@ -5,7 +5,6 @@
 #include "pdf/fonts/Type2CharStringEncoder.h"
 #include "pdf/io/DiagnosticLog.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -311,15 +310,11 @@ bool Type1ToType2Converter::AcceptsOtherSubr(long inOtherSubrIndex)
 
 int Type1ToType2Converter::OnCallOtherSubr(Type1OperandStack& inOperandStack, Type1OperandStack& inPostScriptStack)
 {
-    // ... flexHeight x y 3 0 callothersubr, after seven flex moves
-    // Flex arguments are whole numbers; a fraction there is a damaged program, not precision.
+    // ... flexHeight x y 3 0 callothersubr, after seven flex moves. The interpreter has checked
+    // that the count and the number are whole; the height and the end point are coordinates,
+    // fractions in a font that divides, and stay reals.
     size_t size = inOperandStack.size();
-    auto whole = [](double inValue) {
-        long integer;
-        return Type1CharStringInterpreter::IsInteger(inValue, integer);
-    };
-    if (size < 5 || inOperandStack[size - 2] != 3 || mFlexParameters.size() != 12 ||
-        !std::all_of(inOperandStack.end() - 5, inOperandStack.end() - 2, whole))
+    if (size < 5 || inOperandStack[size - 2] != 3 || mFlexParameters.size() != 12)
         return -1;
     // The Type 1 flex height is the Type 2 flex depth: both in hundredths of a device pixel.
     mFlexParameters.push_back(inOperandStack[size - 5]);

@@ -22,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 
 using namespace type1test;
@@ -108,6 +110,28 @@ std::string Quotient(long inDividend, long inDivisor)
     return Numbers({inDividend, inDivisor}) + Op12(12);
 }
 
+// Flex as Type 1 fonts write it, from (0, 0): subroutine 1 starts it, subroutine 2 adds each
+// point, and subroutine 0 ends it with the flex height and the end point. Whole: height 50 and an
+// end point that the moves do not reach; fractional: the last move, the end point (120.5, 0) and
+// the height 50.5 are quotients, as in a font that divides.
+std::string Flex(bool inFractional)
+{
+    const long moves[7][2] = {{0, 20}, {10, 0}, {20, 5}, {30, 0}, {20, -5}, {10, 0}, {30, -20}};
+    std::string flex = Numbers({1}) + Op(10);
+    for (size_t i = 0; i < 7; ++i)
+        flex += (inFractional && i == 6 ? Quotient(61, 2) : Numbers({moves[i][0]})) + Numbers({moves[i][1]}) + Op(21) +
+                Numbers({2}) + Op(10);
+    if (inFractional)
+        return flex + Quotient(101, 2) + Quotient(241, 2) + Numbers({0, 0}) + Op(10);
+    return flex + Numbers({50, 200, 100, 0}) + Op(10);
+}
+
+// The subroutines that the flex above calls.
+const std::vector<std::pair<std::string, std::string>> kFlexSubrs = {
+    {"0", Numbers({3, 0}) + Op12(16) + Op12(17) + Op12(17) + Op12(33) + Op(11)},
+    {"1", Numbers({0, 1}) + Op12(16) + Op(11)},
+    {"2", Numbers({0, 2}) + Op12(16) + Op(11)}};
+
 } // namespace
 
 TEST(Type1ToType2ConverterTest, RewritingRules)
@@ -121,13 +145,8 @@ TEST(Type1ToType2ConverterTest, RewritingRules)
     std::string manyStems;
     for (int i = 0; i < 97; ++i)
         manyStems += Numbers({i * 50, 20}) + Op(1);
-    // Flex as Type 1 fonts write it: subroutine 1 starts it, subroutine 2 adds each point, and
-    // subroutine 0 ends it with the flex height 50 and the end point.
-    std::string flex = Numbers({1}) + Op(10);
-    int moves[7][2] = {{0, 20}, {10, 0}, {20, 5}, {30, 0}, {20, -5}, {10, 0}, {30, -20}};
-    for (auto& move : moves)
-        flex += Numbers({move[0], move[1]}) + Op(21) + Numbers({2}) + Op(10);
-    flex += Numbers({50, 200, 100, 0}) + Op(10);
+    const std::string flex = Flex(false);
+    const std::string fractionalFlex = Flex(true);
 
     struct Case {
         const char* what;
@@ -190,23 +209,26 @@ TEST(Type1ToType2ConverterTest, RewritingRules)
         {"seac with a fractional accent offset", Hsbw(10, 600) + Numbers({20}) + Quotient(301, 2) +
                                                      Numbers({200, 65, 194}) + Op12(6),
          "600 140.5 200 65 194 endchar"},
+        // The flex height and the end point are coordinates: fractions in a font that divides.
+        {"flex with a fractional height and end point",
+         Hsbw(0, 500) + Numbers({0, 0}) + Op(21) + fractionalFlex + Numbers({0, 30}) + Op(5) + Op(9) + Op(14),
+         "500 0 vmoveto 10 20 20 5 30 0 20 -5 10 0 30.5 -20 50.5 flex 0 30 rlineto endchar"},
     };
     FontParts parts = DefaultParts();
     parts.subrsHeader = "/Subrs 4 array\n";
-    parts.subrs = {{"0", Numbers({3, 0}) + Op12(16) + Op12(17) + Op12(17) + Op12(33) + Op(11)},
-                   {"1", Numbers({0, 1}) + Op12(16) + Op(11)},
-                   {"2", Numbers({0, 2}) + Op12(16) + Op(11)},
-                   {"3", Numbers({0, 20}) + Op(1) + Numbers({100, 30}) + Op(3) + Op(11)}};
+    parts.subrs = kFlexSubrs;
+    parts.subrs.push_back({"3", Numbers({0, 20}) + Op(1) + Numbers({100, 30}) + Op(3) + Op(11)});
     for (const Case& c : cases)
         parts.glyphs.push_back({c.what, c.program});
     parts.glyphs.push_back({"manystems", Numbers({0, 500}) + Op(13) + manyStems + Op(14)});
     parts.glyphs.push_back({"badflex", Hsbw(0, 500) + Numbers({1}) + Op(10) + Numbers({1, 1}) + Op(21) +
                                            Numbers({50, 200, 100, 0}) + Op(10) + Op(14)});
     parts.glyphs.push_back({"huge", Hsbw(0, 500) + Numbers({40000, 0}) + Op(21) + Op(14)});
-    std::string fractionalFlex = flex;
-    fractionalFlex.replace(fractionalFlex.rfind(Numbers({50, 200, 100, 0})), Numbers({50, 200, 100, 0}).size(),
-                           Quotient(101, 2) + Numbers({200, 100, 0}));
-    parts.glyphs.push_back({"fractionalflex", Hsbw(0, 500) + Numbers({0, 0}) + Op(21) + fractionalFlex + Op(14)});
+    // The counts that name and feed an other subroutine stay whole: 0 as 1/2 + 1/2 would be one.
+    parts.glyphs.push_back({"fractionalothersubr", Hsbw(0, 500) + Numbers({7, 8, 9, 3}) + Quotient(1, 2) + Op12(16) +
+                                                       Op(14)});
+    parts.glyphs.push_back({"fractionalcount", Hsbw(0, 500) + Numbers({1, 2, 3}) + Quotient(5, 2) + Numbers({0}) +
+                                                   Op12(16) + Op(14)});
     parts.glyphs.push_back({"fractionalseac", Hsbw(10, 600) + Numbers({20, 150, 200}) + Quotient(131, 2) +
                                                   Numbers({194}) + Op12(6)});
     parts.glyphs.push_back({"fractionalsubr", Hsbw(0, 500) + Quotient(7, 2) + Op(10) + Op(14)});
@@ -231,7 +253,8 @@ TEST(Type1ToType2ConverterTest, RewritingRules)
         {"manystems", "has more stem hints than a Type 2 glyph may hold"},
         {"badflex", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
         {"huge", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, can't write program to target stream"},
-        {"fractionalflex", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
+        {"fractionalothersubr", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret"},
+        {"fractionalcount", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
         {"fractionalseac", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
         {"fractionalsubr", "Type1ToType2Converter::WriteConvertedFontProgram, Exception, failed to interpret glyph"},
     };
@@ -402,9 +425,22 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, URWSubsetsHaveFreeTypesOutlinesAndWidths)
 // Faces whose programs divide, found by running the interpreter over every Type 1 face that
 // texlive, lmodern and fonts-urw-base35 install: quotients give Computer Modern's points (cmmi10's
 // beta, cmtt12), Latin Modern's widths and Courier's and Utopia's stems; fontforge writes
-// fractional points of the URW faces with div too.
+// fractional points of the URW faces with div too; t1-cyrillic's p052023d ends the flex of its
+// "№" at a fractional point. A flex whose height and end point are quotients is made here.
 TEST(Type1ToCFFEmbeddedFontWriterTest, FacesThatDivideKeepEveryPointWithinHalfAUnit)
 {
+    testsupport::TestDirectory folder;
+    FontParts parts = DefaultParts();
+    parts.subrsHeader = "/Subrs 3 array\n";
+    parts.subrs = kFlexSubrs;
+    parts.glyphs = {{".notdef", Hsbw(0, 500) + Op(14)},
+                    {"A", Hsbw(0, 500) + Numbers({0, 0}) + Op(21) + Flex(true) + Numbers({0, 30}) + Op(5) + Op(9) +
+                              Op(14)}};
+    std::string privatePart;
+    std::string clearPart = FontText(parts, privatePart);
+    // fontTools' reader takes no escapes in strings.
+    clearPart = std::regex_replace(clearPart, std::regex(R"(\([^()]*\\[^\n]*\))"), "(x)");
+    const std::string fractionalFlex = MakePFB(clearPart, privatePart);
     const std::string tex = "/usr/share/texlive/texmf-dist/fonts/type1/";
     const std::string latinModern = "/usr/share/texmf/fonts/type1/public/lm/";
     const std::vector<std::string> faces = {tex + "public/amsfonts/cm/cmmi10.pfb",
@@ -414,20 +450,27 @@ TEST(Type1ToCFFEmbeddedFontWriterTest, FacesThatDivideKeepEveryPointWithinHalfAU
                                             latinModern + "lmri10.pfb",
                                             tex + "adobe/courier/pcrr8a.pfb",
                                             tex + "adobe/utopia/putri8a.pfb",
-                                            FontPath("fontforge/URWGothic-Book.pfb")};
-    testsupport::TestDirectory folder;
+                                            FontPath("fontforge/URWGothic-Book.pfb"),
+                                            "/usr/share/fonts/X11/Type1/p052023d.pfb",
+                                            folder.Write("fractional-flex.pfb", fractionalFlex)};
     for (const std::string& path : faces) {
         SCOPED_TRACE(path);
         fonttest::ReferenceFace reference(path);
         ASSERT_NE(reference.Face(), nullptr);
         std::vector<uint32_t> glyphs;
-        for (FT_Long glyph = 0; glyph < reference.Face()->num_glyphs; ++glyph)
+        // p052023d holds a few glyph names twice; the subset has each name once.
+        std::set<std::string> names;
+        for (FT_Long glyph = 0; glyph < reference.Face()->num_glyphs; ++glyph) {
             glyphs.push_back(static_cast<uint32_t>(glyph));
+            char name[64] = "";
+            FT_Get_Glyph_Name(reference.Face(), static_cast<FT_UInt>(glyph), name, sizeof(name));
+            names.insert(name);
+        }
         std::string font;
         ASSERT_EQ(Subset(path, glyphs, font), eSuccess);
         std::string report;
         EXPECT_EQ(CompareWithFontTools(path, font, folder, report), 0) << report;
-        EXPECT_NE(report.find(std::to_string(glyphs.size()) + " glyphs, 0 differ"), std::string::npos) << report;
+        EXPECT_NE(report.find(std::to_string(names.size()) + " glyphs, 0 differ"), std::string::npos) << report;
     }
 }
 

@@ -258,19 +258,22 @@ TEST(Type1Embedding, TextInURWFacesIsEmbeddedAsType1CSubsetsThatReadersAccept)
 }
 
 // Faces whose programs divide: Latin Modern's widths are fractions of a unit, Computer Modern's
-// beta has a point between units. The widths reach the font dictionary as the font gives them,
-// and every glyph of each embedded subset draws as the PFB's.
+// beta has a point between units, p052023d's "№" ends a flex between units. The widths reach the
+// font dictionary as the font gives them, and every glyph of each embedded subset draws as the
+// PFB's.
 TEST(Type1Embedding, FacesThatDivideKeepTheirFractionalWidthsAndPoints)
 {
     const std::vector<Type1Line> lines = {
         {"/usr/share/texmf/fonts/type1/public/lm/lmr10.pfb", "", "Hamburg"},
         {"/usr/share/texlive/texmf-dist/fonts/type1/public/amsfonts/cm/cmmi10.pfb", "", "αβγδ"},
+        // Its flex ends at a fractional point.
+        {"/usr/share/fonts/X11/Type1/p052023d.pfb", "", "№"},
     };
     TestDirectory folder;
     std::string path = folder.PathOf("divided.pdf");
     ASSERT_EQ(WriteDocument(path, lines, false), eSuccess);
     ExpectQpdfAccepts(path);
-    EXPECT_EQ(Pdftotext(path), "Hamburg\nαβγδ\n");
+    EXPECT_EQ(Pdftotext(path), "Hamburg\nαβγδ\n№\n");
 
     // The widths of H, a, b, g, m, r and u (WinAnsi codes) by fontTools: 750, 500, 5000/9, 500,
     // 7500/9, 3525/9, 5000/9, written with six decimals.

@@ -84,6 +84,17 @@ QString PDFWatermarker::MissingGlyphsIn(PDFUsedFont& font, const QString& fontNa
     QString characters = named.join(QStringLiteral(", "));
     if (missing.size() > kMaxNamedCharacters)
         characters += tr(" and %n more", nullptr, static_cast<int>(missing.size() - kMaxNamedCharacters));
+    // Digits that only the token brings: the user never typed them.
+    if (text.contains(kPageNumberToken)) {
+        QString typed = text;
+        typed.remove(kPageNumberToken);
+        std::vector<uint32_t> typedMissing;
+        font.CharactersWithoutGlyph(Utf8(typed), typedMissing);
+        if (typedMissing.empty())
+            return tr("The font \"%1\" has no glyph for the digits of the page number (%2). Please choose another "
+                      "font or change the text.")
+                .arg(QuotedExcerpt(fontName), characters);
+    }
     return tr("The font \"%1\" has no glyph for %2. Please choose another font or change the text.")
         .arg(QuotedExcerpt(fontName), characters);
 }

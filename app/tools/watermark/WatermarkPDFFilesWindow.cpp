@@ -489,10 +489,19 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     if (!ReadProjectList(lines, entries, values) || values.size() < kSettingLines)
         return false;
     QStringList problems;
-    const QString projectFont = values.at(2);
-    if (!catalog.DisplayNames().contains(projectFont))
-        problems << tr("The font \"%1\" is not installed; watermarks need a font that is.")
-                        .arg(QuotedExcerpt(projectFont));
+    // A font that is not installed gives way to the one the box shows after the reset, so that
+    // the job, the glyph check and a saved project use what the user sees.
+    QString projectFont = values.at(2);
+    if (!catalog.DisplayNames().contains(projectFont)) {
+        if (catalog.DisplayNames().isEmpty()) {
+            problems << tr("The font \"%1\" is not installed; watermarks need a font that is.")
+                            .arg(QuotedExcerpt(projectFont));
+        } else {
+            problems << tr("The font \"%1\" is not installed; \"%2\" is used.")
+                            .arg(QuotedExcerpt(projectFont), DefaultFontName());
+            projectFont = DefaultFontName();
+        }
+    }
     const QString names = ProjectOutputNames(values.at(13), problems);
 
     ResetSettings();

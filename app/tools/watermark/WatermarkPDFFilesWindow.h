@@ -9,8 +9,9 @@
 // projects, the preview and jobs are read from the members. The preview sketches the selected
 // file's first page with the mark's rectangle. A project (".wpf", UTF-8) holds the frame's list
 // and every setting of both modes; a font named by a project is looked up in the font catalog,
-// never joined to a folder. A text mark needs a text that its font can show: the window starts no
-// job without one, nor with a character the font has no glyph for.
+// never joined to a folder, and one that is not installed gives way to the font the box shows.
+// A text mark needs a text that its font can show: the window starts no job without one, nor with
+// a character the font has no glyph for.
 
 #include "app/tools/PageSizeToolWindow.h"
 

@@ -324,9 +324,14 @@ private slots:
             << kFont << QString::fromUtf8("\u4e2d\t\u6587\U0001F600\U00010348\u4e2d [PgNo]")
             << QString::fromUtf8("\"\u4e2d\" (U+4E2D), \"\\x09\" (U+0009), \"\u6587\" (U+6587), "
                                  "\"\U00010348\" (U+10348)");
+        // The user never typed the digits that the token stands for; digits typed are named as such.
         QTest::newRow("page numbers need digits")
             << "DroidSansFallbackFull" << "\u4e2d\u6587 [PgNo]"
-            << "\"0\" (U+0030), \"1\" (U+0031), \"2\" (U+0032), \"3\" (U+0033), \"4\" (U+0034) and 5 more";
+            << "the digits of the page number (\"0\" (U+0030), \"1\" (U+0031), \"2\" (U+0032), \"3\" (U+0033), "
+               "\"4\" (U+0034) and 5 more)";
+        QTest::newRow("a digit typed beside the token")
+            << "DroidSansFallbackFull" << "\u7b2c1\u9875 [PgNo]"
+            << "\"1\" (U+0031), \"0\" (U+0030), \"2\" (U+0032), \"3\" (U+0033), \"4\" (U+0034) and 5 more";
         QString many;
         for (uint character = 0x4E00; character < 0x4E00 + 300; ++character)
             many += QString::fromUcs4(&character, 1);

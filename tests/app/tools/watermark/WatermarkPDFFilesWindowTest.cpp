@@ -7,6 +7,7 @@
 #include "app/FontCatalog.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/PDFReaders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/TestPDF.h"
 #include "app/support/WindowTestSupport.h"
@@ -258,8 +259,10 @@ private slots:
         QCOMPARE(window.color, 16711680u);
         QVERIFY(Find<QPushButton>(window, "buttonColor")->styleSheet().endsWith(QStringLiteral("#ff0000")));
         QVERIFY(window.pageIntervalsEnabled);
-        QVERIFY(prompts.Of(QStringLiteral("warning")).last().text.contains(QStringLiteral("\"NoSuch\" is not installed")));
-        QCOMPARE(window.fontName, QStringLiteral("NoSuch"));
+        QVERIFY(prompts.Of(QStringLiteral("warning"))
+                    .last()
+                    .text.contains(QStringLiteral("The font \"NoSuch\" is not installed; \"Arial\" is used.")));
+        QCOMPARE(window.fontName, QStringLiteral("Arial"));
         prompts.fileNameAnswers = QStringList{bare + ".wpf"};
         QVERIFY(TestPDF::Write(bare + ".wpf", (a + "\nEndOfList\n1\n").toUtf8()));
         Find<QAction>(window, "actionLoad")->trigger();
@@ -323,6 +326,59 @@ private slots:
                  QStringLiteral("The font \"DejaVuSans\" has no glyph for \"\u4e2d\" (U+4E2D). Please choose another "
                                 "font or change the text."));
         QVERIFY(Files(out).isEmpty());
+    }
+
+    // A project whose font is not installed gets the font the box shows, and everything after
+    // the load uses it: the job's output, the glyph check at Start, a saved project.
+    void aMissingProjectFontGivesWayToTheShownOne()
+    {
+        ScriptedPrompts prompts;
+        // Fonts whose PostScript names are their file names, as pdffonts shows them.
+        const QString fontFolder = folder.filePath(QStringLiteral("missingfont/fonts"));
+        QDir().mkpath(fontFolder);
+        for (const char* name : {"DejaVuSerif-Bold.ttf", "DejaVuSans.ttf"})
+            QVERIFY(QFile::copy(QStringLiteral("/usr/share/fonts/truetype/dejavu/") + QLatin1String(name),
+                                fontFolder + QLatin1Char('/') + QLatin1String(name)));
+        const FontCatalog fonts(QStringList{fontFolder});
+        WatermarkPDFFilesWindow window(nullptr, &fonts);
+        window.OpenWindow();
+        const QString doc = Pdf(QStringLiteral("missingfont/doc.pdf"), {"A", "B"});
+        const QString out = Fresh();
+        const QString project = folder.filePath(QStringLiteral("missingfont/project.wpf"));
+        const QString lines = doc + "|612|792\nEndOfList\n1\nEntwurf [PgNo]\nNoSuchFont\n12\n0\n\n100\n2\n0\n50\n50\n0\n"
+                                    "[1-3]\n[FileName]_W\n" + out;
+        QVERIFY(TestPDF::Write(project, lines.toUtf8()));
+        prompts.fileNameAnswers = QStringList{project};
+        Find<QAction>(window, "actionLoad")->trigger();
+        const QString shown = Find<QComboBox>(window, "comboFont")->currentText();
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(window.fontName, shown);
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text,
+                 QStringLiteral("Some settings of the project could not be used:\n\nThe font \"NoSuchFont\" is not "
+                                "installed; \"%1\" is used.")
+                     .arg(shown));
+
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
+        const QString output = out + QStringLiteral("/doc_W.pdf");
+        // The page's own font and the mark's subset.
+        QStringList written;
+        for (const QStringList& row : PDFReaders::FontRows(output))
+            written << row.value(0).section(QLatin1Char('+'), -1);
+        QCOMPARE(written, (QStringList{QStringLiteral("Helvetica"), shown}));
+        QCOMPARE(ExternalReaders::PageTexts(output).value(1).contains(QStringLiteral("Entwurf 2")), true);
+
+        Find<QLineEdit>(window, "editText")->setText(QStringLiteral("Entwurf \u4e2d"));
+        Find<QPushButton>(window, "buttonWatermarkFiles")->click();
+        QVERIFY(!window.IsWorking());
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text,
+                 QStringLiteral("The font \"%1\" has no glyph for \"\u4e2d\" (U+4E2D). Please choose another font or "
+                                "change the text.")
+                     .arg(shown));
+
+        Find<QAction>(window, "actionSave")->trigger();
+        QCOMPARE(QString::fromUtf8(TestPDF::Read(project)).split(QLatin1Char('\n')).value(4), shown);
     }
 
     void theListOfAProjectIsReadLineByLine_data()

@@ -47,7 +47,7 @@ QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& sour
     return LibraryFailureReason().replace(copyPath, QDir::toNativeSeparators(source));
 }
 
-QString EndOfOutputFailureReason(const QString& target, const OutputFile& output, const QString& libraryReason)
+QString OutputFailureReason(const QString& target, const OutputFile& output, const QString& libraryReason)
 {
     const std::string refused = output.GetWriteFailure();
     if (refused.empty())

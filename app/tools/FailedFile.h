@@ -27,10 +27,11 @@ QString LibraryFailureReason();
 // the user knows the source.
 QString LibraryFailureReasonForCopy(const QString& copyPath, const QString& source);
 
-// Why the library could not end an output bound for `target`: when the system refused a write
-// of the output's file (a full disk), the target and the system's text as WriteFailureReason
-// words them, for the library says only "the file"; otherwise `libraryReason`.
-QString EndOfOutputFailureReason(const QString& target, const OutputFile& output, const QString& libraryReason);
+// Why a library step on an output bound for `target` failed: when the system has refused a write
+// of the output's file (a full disk, a size limit), whichever step noticed it, the target and
+// the system's text as WriteFailureReason words them, for the library says only "the file" or
+// nothing of the system; otherwise `libraryReason`.
+QString OutputFailureReason(const QString& target, const OutputFile& output, const QString& libraryReason);
 
 // Why a job may not write `target`: it is the same file as one of the job's inputs (same device
 // and inode, FileIdentity), so writing it would destroy a document the job reads. Empty when it

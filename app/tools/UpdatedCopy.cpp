@@ -30,15 +30,16 @@ bool UpdatedCopy::Open(QString& reason)
     return true;
 }
 
-QString UpdatedCopy::FailureReason() const
+QString UpdatedCopy::FailureReason()
 {
-    return LibraryFailureReasonForCopy(staged.TemporaryPath(), source);
+    return OutputFailureReason(target, writer.GetOutputFile(),
+                               LibraryFailureReasonForCopy(staged.TemporaryPath(), source));
 }
 
 bool UpdatedCopy::Commit(QString& reason)
 {
     if (writer.EndPDF() != eSuccess) {
-        reason = EndOfOutputFailureReason(target, writer.GetOutputFile(), FailureReason());
+        reason = FailureReason();
         return false;
     }
     if (!staged.Commit()) {

@@ -5,7 +5,7 @@
 // written. The caller then writes its changes through Writer() and Parser(); Commit ends the
 // update and puts the copy in the target's place. Destroying the object without a successful
 // Commit closes the writer first and then removes the copy, so a failed or stopped update leaves
-// no file behind and the target as it was. Reasons name the source, never the copy.
+// no file behind and the target as it was. Reasons name the source or the target, never the copy.
 
 #include "app/tools/StagedOutput.h"
 
@@ -31,8 +31,9 @@ public:
     // The source's pages, at most INT_MAX.
     int PageCount() const { return pageCount; }
 
-    // Why the library's last step on this thread failed, naming the source.
-    QString FailureReason() const;
+    // Why the library's last step on this thread failed, naming the source; a write of the copy
+    // that the system refused names the target instead.
+    QString FailureReason();
 
     // Ends the update and renames the copy over the target. False with `reason` when either
     // fails; the copy is then removed.

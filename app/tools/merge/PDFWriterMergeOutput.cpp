@@ -27,6 +27,7 @@ public:
             return Failed(LibraryFailureReason());
         // The document's ID is made from its name.
         writer.GetDocumentContext().SetOutputFileInformation(Utf8(documentPath));
+        document = documentPath;
         return true;
     }
 
@@ -38,13 +39,13 @@ public:
         // more: the output would hold part of it, so the whole merge fails at End.
         if (result.mStatus != eSuccess && !result.mPageObjectIDs.empty())
             partialInput = true;
-        return result.mStatus == eSuccess || Failed(LibraryFailureReason());
+        return result.mStatus == eSuccess || Failed(WriteOrLibraryReason());
     }
 
     bool End() override
     {
         if (writer.EndPDF() != eSuccess)
-            return Failed(LibraryFailureReason());
+            return Failed(WriteOrLibraryReason());
         if (partialInput)
             return Failed(QCoreApplication::translate("PDFMerger",
                                                       "a document could be added only in part, so the result would "
@@ -55,6 +56,12 @@ public:
     QString LastFailure() const override { return lastFailure; }
 
 private:
+    // A write the disk refused names the document, whichever step met it.
+    QString WriteOrLibraryReason()
+    {
+        return OutputFailureReason(document, writer.GetOutputFile(), LibraryFailureReason());
+    }
+
     bool Failed(const QString& reason)
     {
         lastFailure = reason;
@@ -62,6 +69,7 @@ private:
     }
 
     QString lastFailure;
+    QString document;
     PDFWriter writer;
     bool partialInput = false;
 };

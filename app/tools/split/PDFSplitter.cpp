@@ -66,12 +66,12 @@ bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QStr
     selection.mRanges.emplace_back(static_cast<uint32_t>(first - 1), static_cast<uint32_t>(last - 1));
     std::unique_ptr<CopySession> session = writer.GetDocumentContext().CreateCopySessionForParser(&source.Parser());
     if (!session || session->AppendPDFPages(selection).mStatus != eSuccess) {
-        reason = LibraryFailureReason();
+        reason = OutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
         return false;
     }
     session.reset();
     if (writer.EndPDF() != eSuccess) {
-        reason = EndOfOutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
+        reason = OutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
         return false;
     }
     if (!staged.Commit()) {

@@ -74,14 +74,16 @@ struct SideRuns {
             peak = std::max(peak, run.peakKB);
         return peak;
     }
-    // The first failing run's status, 0 when every run succeeded.
-    int Status() const
+    // The first failing run, nullptr when every run succeeded.
+    const Measure* Failed() const
     {
         for (const Measure& run : runs)
             if (run.status != 0)
-                return run.status;
-        return 0;
+                return &run;
+        return nullptr;
     }
+    // The first failing run's status, 0 when every run succeeded.
+    int Status() const { return Failed() ? Failed()->status : 0; }
 
 private:
     Spread Of(double Measure::*inField) const
@@ -92,6 +94,22 @@ private:
         return SpreadOf(values);
     }
 };
+
+// A failed run (child or in-process work), if it failed: its results are no results. The reason
+// is the run's own where it gave one (a child's last words on its standard error).
+inline std::string RunsProblem(const Measure& inRun)
+{
+    if (inRun.status == 0)
+        return std::string();
+    return "a run failed (status " + std::to_string(inRun.status) + ")" +
+           (inRun.reason.empty() ? "" : ": " + inRun.reason);
+}
+
+// The first failed run of a side, if any.
+inline std::string RunsProblem(const SideRuns& inRuns)
+{
+    return inRuns.Failed() ? RunsProblem(*inRuns.Failed()) : std::string();
+}
 
 // inRunOnce(side, round) does one run of a side and measures it; round -1 is the warm-up.
 inline std::vector<SideRuns> Interleave(size_t inSides, int inRuns,
@@ -226,9 +244,13 @@ inline std::string MakeDocument(int inPages, unsigned inSeed)
     return builder.Build();
 }
 
-inline void WriteFile(const fs::path& inPath, const std::string& inBytes)
+// Whether all of the bytes were written.
+inline bool WriteFile(const fs::path& inPath, const std::string& inBytes)
 {
-    std::ofstream(inPath, std::ios::binary).write(inBytes.data(), static_cast<std::streamsize>(inBytes.size()));
+    std::ofstream file(inPath, std::ios::binary);
+    file.write(inBytes.data(), static_cast<std::streamsize>(inBytes.size()));
+    file.close();
+    return file.good();
 }
 
 inline int RunQuietly(const std::string& inCommand)
@@ -237,17 +259,31 @@ inline int RunQuietly(const std::string& inCommand)
 }
 
 // Writes the document, rewritten by qpdf with object streams when asked (as most producers of
-// the last years write).
-inline void MakeSource(const fs::path& inPath, int inPages, unsigned inSeed, bool inObjectStreams)
+// the last years write); what went wrong, empty when nothing did.
+inline std::string MakeSource(const fs::path& inPath, int inPages, unsigned inSeed, bool inObjectStreams)
 {
-    if (!inObjectStreams) {
-        WriteFile(inPath, MakeDocument(inPages, inSeed));
-        return;
-    }
-    fs::path classic = inPath.string() + ".classic.pdf";
-    WriteFile(classic, MakeDocument(inPages, inSeed));
-    RunQuietly("qpdf --object-streams=generate '" + classic.string() + "' '" + inPath.string() + "'");
+    const fs::path classic = inObjectStreams ? fs::path(inPath.string() + ".classic.pdf") : inPath;
+    if (!WriteFile(classic, MakeDocument(inPages, inSeed)))
+        return "cannot write " + classic.string();
+    if (!inObjectStreams)
+        return std::string();
+    const bench::Measure rewrite =
+        bench::RunChild({"qpdf", "--object-streams=generate", classic.string(), inPath.string()});
     fs::remove(classic);
+    if (rewrite.status == 0)
+        return std::string();
+    return "qpdf could not write " + inPath.string() + " with object streams (status " +
+           std::to_string(rewrite.status) + "): " + rewrite.reason;
+}
+
+// A benchmark's --make step, in its child: the source made, or the reason why not on standard
+// error and exit status 1.
+inline int MakeSourceStep(const fs::path& inPath, int inPages, unsigned inSeed, bool inObjectStreams)
+{
+    const std::string problem = MakeSource(inPath, inPages, inSeed, inObjectStreams);
+    if (!problem.empty())
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    return problem.empty() ? 0 : 1;
 }
 
 } // namespace benchsupport

@@ -1,10 +1,12 @@
 #pragma once
 // How the benchmarks judge what each side produced, so that a ratio never rests on a wrong
-// output: PDF files are read by other programs than the ones timed (qpdf's check and page count,
-// pdftotext's page texts, pdfinfo's boxes, pdfimages' list), font subsets by FreeType; a
-// benchmark gathers what is wrong in a Failures, prints its figures all the same, and exits with
-// a failure that names every reason. Each problem is a short text, empty when there is none.
+// output: PDF files are read by other programs than the ones timed (qpdf's check and its walk of
+// the page tree, pdftotext's page texts, pdfinfo's boxes, pdfimages' list), font subsets by
+// FreeType; a benchmark gathers what is wrong in a Failures, prints its figures all the same, and
+// exits with a failure that names every reason. Each problem is a short text, empty when there is
+// none.
 
+#include "bench/BenchSupport.h"
 #include "tests/pdf/fonts/FontTestSupport.h"
 #include "tests/pdf/support/ExternalReaders.h"
 
@@ -17,8 +19,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -28,12 +32,6 @@
 #include <unistd.h>
 
 namespace bench {
-
-// A failed run of a side (child or in-process work), if any: its results are no results.
-inline std::string RunsProblem(int inStatus)
-{
-    return inStatus == 0 ? std::string() : "a run failed (status " + std::to_string(inStatus) + ")";
-}
 
 // The reasons a benchmark fails for, gathered as it goes.
 class Failures {
@@ -46,11 +44,19 @@ public:
         mProblems.push_back(inWhat + ": " + inProblem);
         return "WRONG";
     }
-    // Notes what is wrong with a side: its failed runs (status not 0), or else what inCheck finds
-    // in what it produced.
+    // Notes what is wrong with a side: its first failed run with its reason, or else what inCheck
+    // finds in what it produced.
+    const char* Check(const std::string& inWhat, const SideRuns& inRuns, const std::function<std::string()>& inCheck)
+    {
+        const std::string problem = RunsProblem(inRuns);
+        return Note(inWhat, problem.empty() ? inCheck() : problem);
+    }
+    // The same for work that reports only a status (not 0: it failed).
     const char* Check(const std::string& inWhat, int inStatus, const std::function<std::string()>& inCheck)
     {
-        return Note(inWhat, inStatus != 0 ? RunsProblem(inStatus) : inCheck());
+        Measure run;
+        run.status = inStatus;
+        return Note(inWhat, inStatus != 0 ? RunsProblem(run) : inCheck());
     }
     // Prints every problem to standard error, after the figures; the benchmark's exit status.
     int ExitStatus() const
@@ -64,6 +70,27 @@ public:
 private:
     std::vector<std::string> mProblems;
 };
+
+// Ends the benchmark when a step that makes its inputs went wrong (inProblem not empty), with
+// the step's reason and its scratch folder removed: without its inputs there is nothing to time.
+inline void EndUnlessPrepared(const std::string& inWhat, const std::string& inProblem,
+                              const std::filesystem::path& inScratch)
+{
+    if (inProblem.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(inScratch, ignored);
+    std::fflush(stdout);
+    std::fprintf(stderr, "FAILED %s: %s\n", inWhat.c_str(), inProblem.c_str());
+    std::exit(1);
+}
+
+// Runs a child that makes inputs; one that fails ends the benchmark as above.
+inline void Prepare(const std::string& inWhat, const std::vector<std::string>& inArguments,
+                    const std::filesystem::path& inScratch)
+{
+    EndUnlessPrepared(inWhat, RunsProblem(RunChild(inArguments)), inScratch);
+}
 
 // The text at the top of each page of the generated documents, "Page 1" onwards.
 inline std::string PageLabel(int inPage)
@@ -139,7 +166,60 @@ struct PdfExpectation {
     // qpdf's check decodes every stream and reads every page's content: a page whose content
     // inflates to gigabytes keeps it busy for minutes, so there only the structure is read.
     bool structureOnly = false;
+    // A source whose pages' content streams every page must hold as they were: the same raw
+    // bytes under the same dictionary (its /Length aside), which decode alike without anyone
+    // decoding them.
+    std::string sameContentAs;
 };
+
+// pdfinfo -l with this last page visits every page the root's /Count names and stops there.
+constexpr const char* kPdfinfoLastPage = "2147483647";
+
+// The pages pdfinfo reached in a report made with -l: a "Page N size:" line each, where a page
+// that /Count names but the page tree lacks shows the size 0 x 0.
+inline int PdfinfoPagesReached(const std::string& inReport)
+{
+    int pages = 0;
+    std::istringstream lines(inReport);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t at = line.find(" size:");
+        if (line.compare(0, 5, "Page ") != 0 || at == std::string::npos)
+            continue;
+        const size_t size = line.find_first_not_of(' ', at + 6);
+        pages += size != std::string::npos && line.compare(size, 6, "0 x 0 ") != 0;
+    }
+    return pages;
+}
+
+// What "qpdf --show-npages --show-pages" prints (after --check's lines, when asked): the root's
+// /Count on a line of its own, then every page qpdf reaches by walking the page tree
+// ("page 1: 3 0 R") with its content streams ("  content:", "    4 0 R"). The pages listed are
+// those really there, whatever /Count says.
+struct QpdfPages {
+    long declared = -1;
+    std::vector<std::vector<std::string>> contents; // a page each, its content streams' references
+};
+
+inline QpdfPages ReadQpdfPages(const std::string& inReport)
+{
+    QpdfPages tree;
+    bool inContents = false;
+    std::istringstream lines(inReport);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.compare(0, 5, "page ") == 0) {
+            tree.contents.emplace_back();
+            inContents = false;
+        } else if (!tree.contents.empty() && line.compare(0, 2, "  ") == 0 && line.compare(0, 3, "   ") != 0) {
+            inContents = line == "  content:";
+        } else if (inContents && line.compare(0, 4, "    ") == 0) {
+            tree.contents.back().push_back(line.substr(4));
+        } else if (tree.contents.empty() && !line.empty() &&
+                   line.find_first_not_of("0123456789") == std::string::npos) {
+            tree.declared = std::atol(line.c_str());
+        }
+    }
+    return tree;
+}
 
 // Pages that show, one each, the labels of generated pages (PageLabel) in this order: the pages
 // of merged documents, say.
@@ -188,22 +268,64 @@ inline std::string CheckedInChild(const std::function<std::string()>& inCheck)
 
 namespace checks {
 
+// A stream as the file holds it, for comparing a copy with its original without decoding either:
+// its dictionary as qpdf shows it, /Length left out, then its raw bytes; empty when qpdf cannot
+// show it without a complaint.
+inline std::string RawStream(const std::string& inPath, const std::string& inReference)
+{
+    // "4 0 R" is object 4,0 to qpdf.
+    const std::string object = "--show-object=" + std::regex_replace(inReference, std::regex(" (\\d+) R$"), ",$1") +
+                               " " + testsupport::Quote(inPath);
+    std::string dictionary, bytes;
+    if (testsupport::Run("qpdf " + object, &dictionary) != 0 ||
+        testsupport::Run("qpdf --raw-stream-data " + object, &bytes) != 0)
+        return std::string();
+    return std::regex_replace(dictionary, std::regex("/Length \\d+( \\d+ R)?"), "") + bytes;
+}
+
 inline std::string PdfProblem(const std::string& inPath, const PdfExpectation& inExpected)
 {
     if (!std::filesystem::is_regular_file(inPath))
         return "no file " + inPath;
     const std::string file = testsupport::Quote(inPath);
     std::string report;
-    const int status = testsupport::RunMerged(
-        "qpdf " + std::string(inExpected.structureOnly ? "--show-npages " : "--check --show-npages ") + file, report);
+    const std::string qpdf = inExpected.structureOnly ? "qpdf" : "qpdf --check";
+    const int status = testsupport::RunMerged(qpdf + " --show-npages --show-pages " + file, report);
     if (status != 0 || report.find("WARNING") != std::string::npos || report.find("ERROR") != std::string::npos)
-        return "qpdf --check (exit " + std::to_string(status) + "): " + Excerpt(report, 300);
-    // The page count is the last line of the report.
-    std::string last = report.substr(0, report.find_last_not_of("\n") + 1);
-    last = last.substr(last.find_last_of('\n') + 1);
-    const int pages = std::atoi(last.c_str());
+        return qpdf + " (exit " + std::to_string(status) + "): " + Excerpt(report, 300);
+    // qpdf's check passes a root /Count that names pages the tree lacks: the pages are counted
+    // where they are, and the two must agree.
+    const QpdfPages tree = ReadQpdfPages(report);
+    const int pages = static_cast<int>(tree.contents.size());
+    if (tree.declared != pages)
+        return "the page tree's root counts " + std::to_string(tree.declared) + " pages, qpdf reaches " +
+               std::to_string(pages) + " in the tree";
     if (inExpected.pages >= 0 && pages != inExpected.pages)
-        return "qpdf counts " + std::to_string(pages) + " pages, not " + std::to_string(inExpected.pages);
+        return "qpdf reaches " + std::to_string(pages) + " pages in the page tree, not " +
+               std::to_string(inExpected.pages);
+    if (!inExpected.sameContentAs.empty()) {
+        std::string sourceReport;
+        testsupport::Run("qpdf --show-pages " + testsupport::Quote(inExpected.sameContentAs), &sourceReport);
+        const QpdfPages source = ReadQpdfPages(sourceReport);
+        if (static_cast<int>(source.contents.size()) != pages)
+            return "the source " + inExpected.sameContentAs + " has " + std::to_string(source.contents.size()) +
+                   " pages, not " + std::to_string(pages);
+        for (size_t page = 0; page < tree.contents.size(); ++page) {
+            const std::vector<std::string>& written = tree.contents[page];
+            const std::vector<std::string>& wanted = source.contents[page];
+            if (written.size() != wanted.size())
+                return "page " + std::to_string(page + 1) + " has " + std::to_string(written.size()) +
+                       " content streams, the source's " + std::to_string(wanted.size());
+            for (size_t i = 0; i < written.size(); ++i) {
+                const std::string copy = RawStream(inPath, written[i]),
+                                  original = RawStream(inExpected.sameContentAs, wanted[i]);
+                if (copy.empty() || copy != original)
+                    return "page " + std::to_string(page + 1) + "'s content " + written[i] + " (" +
+                           std::to_string(copy.size()) + " bytes with its dictionary) is not the source's " +
+                           wanted[i] + " as it was (" + std::to_string(original.size()) + ")";
+            }
+        }
+    }
 
     if (inExpected.pageTexts) {
         const std::vector<std::string> texts = PageTexts(inPath);
@@ -252,8 +374,9 @@ inline std::string PdfProblem(const std::string& inPath, const PdfExpectation& i
 
 } // namespace checks
 
-// What is wrong with the PDF file, if anything: qpdf must find nothing to warn about and count
-// the pages expected, and the other readers must find what the expectation names.
+// What is wrong with the PDF file, if anything: qpdf must find nothing to warn about and reach the
+// pages expected in the page tree, as many as its root counts, and the other readers must find
+// what the expectation names.
 inline std::string PdfProblem(const std::string& inPath, const PdfExpectation& inExpected)
 {
     return CheckedInChild([&]() { return checks::PdfProblem(inPath, inExpected); });

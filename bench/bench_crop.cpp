@@ -64,10 +64,9 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::string(argv[1]) == "--ours")
         return RunOurs(argv);
-    if (argc == 6 && std::string(argv[1]) == "--make") {
-        MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), argv[5][0] == '1');
-        return 0;
-    }
+    if (argc == 6 && std::string(argv[1]) == "--make")
+        return MakeSourceStep(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])),
+                              argv[5][0] == '1');
     const int runs = bench::RunCount(argc, argv, 1, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-crop-" + std::to_string(getpid()));
@@ -91,8 +90,10 @@ int main(int argc, char** argv)
     for (const auto& document : documents) {
         const std::string name = std::to_string(document.pages) + (document.objectStreams ? "-objstm" : "-classic");
         const std::string source = (dir / ("source-" + name + ".pdf")).string();
-        RunChild({self, "--make", source, std::to_string(document.pages), std::to_string(17 + document.pages),
-                  document.objectStreams ? "1" : "0"});
+        bench::Prepare("making " + source,
+                       {self, "--make", source, std::to_string(document.pages), std::to_string(17 + document.pages),
+                        document.objectStreams ? "1" : "0"},
+                       dir);
         const std::string title = std::to_string(document.pages) + " pages, " +
                                   (document.objectStreams ? "object streams" : "classic");
         std::printf("\n%s, %.1f MB\n", title.c_str(), static_cast<double>(fs::file_size(source)) / 1048576.0);
@@ -119,7 +120,7 @@ int main(int argc, char** argv)
             return RunChild(InFolder(tools[inTool].arguments, lastFolder[inTool]));
         });
         for (size_t t = 0; t < 3; ++t) {
-            const char* check = failures.Check(title + ", " + tools[t].name, sides[t].Status(), [&]() {
+            const char* check = failures.Check(title + ", " + tools[t].name, sides[t], [&]() {
                 bench::PdfExpectation expected;
                 expected.pages = document.pages;
                 expected.mediaBox = tools[t].box;

@@ -79,7 +79,7 @@ void Report(const char* inName, size_t inBytes, const bench::SideRuns& inRuns, c
             bench::Failures& ioFailures)
 {
     const bench::Spread seconds = inRuns.Seconds();
-    const std::string problem = bench::RunsProblem(inRuns.Status());
+    const std::string problem = bench::RunsProblem(inRuns);
     printf("%-44s %10zu bytes  ms %-24s  %8.1f MB/s  %s\n", inName, inBytes,
            bench::Format({seconds.median * 1000, seconds.low * 1000, seconds.high * 1000}, 1).c_str(),
            inBytes / seconds.median / 1e6, ioFailures.Note(inName, problem.empty() ? inProblem : problem));

@@ -38,9 +38,9 @@ namespace {
 void Report(const char* inWhat, const std::vector<bench::SideRuns>& inSides, const std::string& inProblem,
             bench::Failures& ioFailures)
 {
-    std::string problem = bench::RunsProblem(inSides[0].Status());
+    std::string problem = bench::RunsProblem(inSides[0]);
     if (problem.empty())
-        problem = bench::RunsProblem(inSides[1].Status());
+        problem = bench::RunsProblem(inSides[1]);
     std::printf("%-40s ours %-24s FreeType %-24s ratio %5.2f  %s\n", inWhat,
                 bench::Format(inSides[0].Seconds()).c_str(), bench::Format(inSides[1].Seconds()).c_str(),
                 inSides[0].Seconds().median / inSides[1].Seconds().median,

@@ -1,10 +1,12 @@
 // Opening a 7,415-page document with object streams and a cross-reference stream and listing its
-// pages (the page list a split window shows) against qpdf --show-npages and pdfinfo, all as child
-// processes taking turns in one run. Our child is this program, which links the PDF library alone:
-// the listing measures reading, not the loading of the application's GUI and recognition
-// libraries. pdfinfo reads the page count from the page tree's root and the first page only,
-// where qpdf and ours walk the whole tree. What each side printed in the last round is checked:
-// the page count it lists must be the file's, or the benchmark fails.
+// pages (the page list a split window shows) against qpdf and pdfinfo, all as child processes
+// taking turns in one run. Our child is this program, which links the PDF library alone: the
+// listing measures reading, not the loading of the application's GUI and recognition libraries.
+// Every side walks the whole page tree and reads each page object: ours gets every page's object
+// number, qpdf --show-pages prints every page's object and its content streams' references, and
+// pdfinfo -l with a last page past the end prints every page's size and rotation (from its boxes,
+// inherited ones included). What each side printed in the last round is checked: the pages it
+// lists must be the file's, or the benchmark fails.
 // Run: build/bench/bench_page_list [runs]
 
 #include "bench/BenchSupport.h"
@@ -15,8 +17,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,10 +50,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--list")
         return ListPages(argv[2]);
-    if (argc == 3 && std::string(argv[1]) == "--make") {
-        benchsupport::MakeSource(argv[2], kPages, 99, true);
-        return 0;
-    }
+    if (argc == 3 && std::string(argv[1]) == "--make")
+        return benchsupport::MakeSourceStep(argv[2], kPages, 99, true);
     const int runs = bench::RunCount(argc, argv, 1, 20);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-page-list-" + std::to_string(getpid()));
@@ -59,17 +59,22 @@ int main(int argc, char** argv)
     const std::string source = (dir / "source-7415.pdf").string();
     // Made by a child, so that this process stays small: a child counts its parent's pages
     // until it runs the tool.
-    bench::RunChild({self, "--make", source});
+    bench::Prepare("making " + source, {self, "--make", source}, dir);
 
-    // Each side's listing goes to a file of its own, read after the last round; the count is the
-    // first number after the label ("7415 pages", "7415", "Pages: 7415").
+    // Each side's listing goes to a file of its own, read after the last round, and counts the
+    // pages it reached: ours prints "7415 pages", qpdf a "page N:" line and pdfinfo a
+    // "Page N size:" line for each page.
     const struct {
         const char* name;
         std::vector<std::string> arguments;
-        const char* label;
-    } tools[] = {{"ours", {self, "--list", source}, ""},
-                 {"qpdf", {"qpdf", "--show-npages", source}, ""},
-                 {"pdfinfo", {"pdfinfo", source}, "Pages:"}};
+        std::function<int(const std::string&)> pages;
+    } tools[] = {{"ours", {self, "--list", source},
+                  [](const std::string& inText) { return std::atoi(inText.c_str()); }},
+                 {"qpdf", {"qpdf", "--show-pages", source},
+                  [](const std::string& inText) {
+                      return static_cast<int>(bench::ReadQpdfPages(inText).contents.size());
+                  }},
+                 {"pdfinfo", {"pdfinfo", "-l", bench::kPdfinfoLastPage, source}, bench::PdfinfoPagesReached}};
     auto listing = [&](size_t inSide) { return (dir / (std::string(tools[inSide].name) + ".txt")).string(); };
     const std::vector<bench::SideRuns> sides = bench::Interleave(3, runs, [&](size_t inSide, int) {
         return bench::RunChild(tools[inSide].arguments, listing(inSide));
@@ -77,10 +82,9 @@ int main(int argc, char** argv)
     bench::Failures failures;
     const char* checks[3];
     for (size_t t = 0; t < 3; ++t) {
-        checks[t] = failures.Check(tools[t].name, sides[t].Status(), [&]() -> std::string {
+        checks[t] = failures.Check(tools[t].name, sides[t], [&]() -> std::string {
             const std::string text = testsupport::ReadFile(listing(t));
-            const size_t at = text.find(tools[t].label);
-            const int listed = at == std::string::npos ? -1 : std::atoi(text.c_str() + at + std::strlen(tools[t].label));
+            const int listed = tools[t].pages(text);
             if (listed == kPages)
                 return std::string();
             return "lists " + std::to_string(listed) + " pages, not " + std::to_string(kPages) + ": " +

@@ -128,9 +128,9 @@ int main(int argc, char** argv)
     // missing; qpdf --check when it finds a fault.
     bench::Failures failures;
     std::printf("kestrin: parse + %s: %s s, %s\n", what.c_str(), bench::Format(sides[0].Seconds(), 3).c_str(),
-                failures.Note("kestrin", bench::RunsProblem(sides[0].Status())));
+                failures.Note("kestrin", bench::RunsProblem(sides[0])));
     std::printf("qpdf --check:     %s s, %s\n", bench::Format(sides[1].Seconds(), 3).c_str(),
-                failures.Note("qpdf --check", bench::RunsProblem(sides[1].Status())));
+                failures.Note("qpdf --check", bench::RunsProblem(sides[1])));
     std::printf("ratio qpdf / kestrin (medians): %.2f (above 1: kestrin is faster)\n",
                 sides[1].Seconds().median / sides[0].Seconds().median);
     std::filesystem::remove_all(dir);

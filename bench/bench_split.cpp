@@ -85,7 +85,7 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, i
             bytes[t] += static_cast<long long>(entry.file_size());
             files += entry.path().extension() == ".pdf";
         }
-        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name, sides[t].Status(), [&]() {
+        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name, sides[t], [&]() {
             return bench::PartsProblem(folders[t].back(), inSourcePages, inPagesPerPart, bench::PageLabel);
         });
         std::printf("  %-7s %-26s %9.1f %10.1f %7zu %8.2f %6s\n", inTools[t].name.c_str(),
@@ -107,10 +107,8 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "--ours")
         return RunOurs(argv);
-    if (argc == 5 && std::string(argv[1]) == "--make") {
-        MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
-        return 0;
-    }
+    if (argc == 5 && std::string(argv[1]) == "--make")
+        return MakeSourceStep(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
     const int runs = bench::RunCount(argc, argv, 1, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-split-" + std::to_string(getpid()));
@@ -131,7 +129,8 @@ int main(int argc, char** argv)
 
     for (int pages : {675, 5000}) {
         const std::string source = (dir / ("source-" + std::to_string(pages) + ".pdf")).string();
-        RunChild({self, "--make", source, std::to_string(pages), std::to_string(11 + pages)});
+        bench::Prepare("making " + source, {self, "--make", source, std::to_string(pages), std::to_string(11 + pages)},
+                       dir);
         const long long sourceBytes = static_cast<long long>(fs::file_size(source));
         for (int part : {1, 10}) {
             const std::string n = std::to_string(part);

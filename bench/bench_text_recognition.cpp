@@ -141,8 +141,8 @@ int main(int argc, char* argv[])
                     qPrintable(worker.mid(at, 40)), qPrintable(command.mid(at, 40)));
     }
     bench::Failures failures;
-    failures.Note("worker", bench::RunsProblem(sides[0].Status()));
-    failures.Note("tesseract command line", bench::RunsProblem(sides[1].Status()));
+    failures.Note("worker", bench::RunsProblem(sides[0]));
+    failures.Note("tesseract command line", bench::RunsProblem(sides[1]));
     failures.Note("texts", same ? std::string() : "the worker's text is not the command line's");
     failures.Note("worker's text", read ? std::string() : "the prose's first or last line is not in it");
     return failures.ExitStatus();

@@ -211,7 +211,7 @@ void RunWorkload(const std::string& inTitle, const std::string& inTIFF, int inWi
     std::vector<double> sizes;
     for (size_t t = 0; t < tools.size(); ++t) {
         sizes.push_back(fs::exists(tools[t].output) ? double(fs::file_size(tools[t].output)) : 0);
-        const char* check = ioFailures.Check(inTitle + ", " + tools[t].name, sides[t].Status(), [&]() {
+        const char* check = ioFailures.Check(inTitle + ", " + tools[t].name, sides[t], [&]() {
             bench::PdfExpectation expected;
             expected.pages = kPages;
             expected.imageWidth = inWidth;

@@ -156,7 +156,7 @@ int main(int argc, char** argv)
         std::printf("\n%s\n  %-28s %-26s %9s %9s %6s\n", title.c_str(), "", "seconds", "CFF bytes", "ours / it",
                     "check");
         for (size_t t = 0; t < tools.size(); ++t) {
-            const char* check = failures.Check(title + ", " + subsets[t].name, sides[t].Status(), [&]() -> std::string {
+            const char* check = failures.Check(title + ", " + subsets[t].name, sides[t], [&]() -> std::string {
                 if (subsets[t].program.empty())
                     return "no CFF program";
                 return bench::FontProblem(subsets[t].program, static_cast<long>(count + 1), kOpenType, 0,

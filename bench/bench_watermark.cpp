@@ -101,18 +101,24 @@ int MakeMarks(int argc, char** argv)
     image.setDotsPerMeterX(2834);
     image.setDotsPerMeterY(2834);
     const QString jpeg = QString::fromStdString((dir / "mark.jpg").string());
-    if (!image.save(jpeg, "JPG", 100))
+    if (!image.save(jpeg, "JPG", 100)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(jpeg));
         return 2;
-    WriteFile(dir / "blank.pdf", BlankPage());
+    }
+    if (!WriteFile(dir / "blank.pdf", BlankPage())) {
+        std::fprintf(stderr, "cannot write %s\n", (dir / "blank.pdf").c_str());
+        return 2;
+    }
     const QString blank = QString::fromStdString((dir / "blank.pdf").string());
     const QString folder = QString::fromStdString(dir.string());
     PDFWatermarker engine;
-    bool ok = engine.AddTextWatermark({blank}, QStringLiteral("Confidential"), FontName(), 24, 0xcc0000, 4, 0, 50,
-                                      50, folder, QStringLiteral("text-mark"))
-                  .isEmpty();
-    ok = ok && engine.AddImageWatermark({blank}, jpeg, 100, 3, 0, 36, 36, folder, QStringLiteral("image-mark"))
-                   .isEmpty();
-    return ok ? 0 : 2;
+    QList<FailedFile> failed = engine.AddTextWatermark({blank}, QStringLiteral("Confidential"), FontName(), 24,
+                                                       0xcc0000, 4, 0, 50, 50, folder, QStringLiteral("text-mark"));
+    if (failed.isEmpty())
+        failed = engine.AddImageWatermark({blank}, jpeg, 100, 3, 0, 36, 36, folder, QStringLiteral("image-mark"));
+    for (const FailedFile& file : failed)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(file.path), qPrintable(file.reason));
+    return failed.isEmpty() ? 0 : 2;
 }
 
 struct Tool {
@@ -146,7 +152,7 @@ void RunWorkload(const std::string& inTitle, const std::vector<Tool>& inTools, c
     for (size_t t = 0; t < inTools.size(); ++t) {
         const fs::path output = folder(t) / "out.pdf";
         const long long bytes = fs::exists(output) ? static_cast<long long>(fs::file_size(output)) : 0;
-        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name, sides[t].Status(), [&]() {
+        const char* check = ioFailures.Check(inTitle + ", " + inTools[t].name, sides[t], [&]() {
             // The peers' mark is the one-page mark PDF, which cannot number the pages.
             const bool numbered = t == 0;
             bench::PdfExpectation expected;
@@ -189,24 +195,20 @@ int main(int argc, char** argv)
         return RunOurs(argc, argv);
     if (argc == 3 && std::string(argv[1]) == "--marks")
         return MakeMarks(argc, argv);
-    if (argc == 5 && std::string(argv[1]) == "--make") {
-        MakeSource(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
-        return 0;
-    }
+    if (argc == 5 && std::string(argv[1]) == "--make")
+        return MakeSourceStep(argv[2], std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])), true);
     const int runs = bench::RunCount(argc, argv, 1, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     const fs::path dir = fs::temp_directory_path() / ("bench-watermark-" + std::to_string(getpid()));
     fs::create_directories(dir);
     bench::PrintLoad();
     bench::Failures failures;
-    if (RunChild({self, "--marks", dir.string()}).status != 0) {
-        std::fprintf(stderr, "the marks could not be made\n");
-        return 1;
-    }
+    bench::Prepare("making the marks", {self, "--marks", dir.string()}, dir);
     const std::string jpeg = (dir / "mark.jpg").string();
     for (int pages : {675, 5000}) {
         const std::string source = (dir / ("source-" + std::to_string(pages) + ".pdf")).string();
-        RunChild({self, "--make", source, std::to_string(pages), std::to_string(11 + pages)});
+        bench::Prepare("making " + source, {self, "--make", source, std::to_string(pages), std::to_string(11 + pages)},
+                       dir);
         const long long sourceBytes = static_cast<long long>(fs::file_size(source));
         for (const std::string kind : {"text", "image"}) {
             const std::string mark = (dir / (kind + "-mark.pdf")).string();

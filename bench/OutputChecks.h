@@ -51,13 +51,6 @@ public:
         const std::string problem = RunsProblem(inRuns);
         return Note(inWhat, problem.empty() ? inCheck() : problem);
     }
-    // The same for work that reports only a status (not 0: it failed).
-    const char* Check(const std::string& inWhat, int inStatus, const std::function<std::string()>& inCheck)
-    {
-        Measure run;
-        run.status = inStatus;
-        return Note(inWhat, inStatus != 0 ? RunsProblem(run) : inCheck());
-    }
     // Prints every problem to standard error, after the figures; the benchmark's exit status.
     int ExitStatus() const
     {

@@ -220,14 +220,14 @@ int main(int argc, char** argv)
         runs, {[&]() { return WriteFlateStream(streamPath, data, seconds, streamEncoded); },
                [&]() { return DeflateAlone(data, seconds, zlibEncoded); }});
     bench::Failures failures;
-    const char* objectsCheck = failures.Check("small objects", objects[0].Status(), [&]() {
+    const char* objectsCheck = failures.Check("small objects", objects[0], [&]() {
         return XrefProblem(testsupport::ReadFile(objectsPath), objectCount);
     });
-    const char* streamCheck = failures.Check("Flate stream", streams[0].Status(), [&]() {
+    const char* streamCheck = failures.Check("Flate stream", streams[0], [&]() {
         return InflateProblem(StreamData(testsupport::ReadFile(streamPath), streamEncoded), data);
     });
     const char* zlibCheck =
-        failures.Check("zlib deflate", streams[1].Status(), [&]() { return InflateProblem(zlibEncoded, data); });
+        failures.Check("zlib deflate", streams[1], [&]() { return InflateProblem(zlibEncoded, data); });
     std::filesystem::remove(objectsPath);
     std::filesystem::remove(streamPath);
 

@@ -280,7 +280,7 @@ int main(int argc, char* argv[])
     const QString outputs[2] = {ours, qt};
     const char* const names[2] = {"exporter", "Qt print"};
     for (int side = 0; side < 2; ++side) {
-        const char* check = failures.Check(names[side], sides[static_cast<size_t>(side)].Status(), [&]() -> std::string {
+        const char* check = failures.Check(names[side], sides[static_cast<size_t>(side)], [&]() -> std::string {
             bench::PdfExpectation expected;
             expected.pages = pages[side];
             expected.pageTexts = [&](int inPage) {

@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     const std::vector<bench::SideRuns> sides =
         bench::InterleaveInProcess(runs, {[&]() { return WriteDocument(path) >= 0; }});
     bench::Failures failures;
-    const char* check = failures.Check("the document", sides[0].Status(), [&]() {
+    const char* check = failures.Check("the document", sides[0], [&]() {
         bench::PdfExpectation expected;
         expected.pages = kPageCount;
         expected.mediaBox = {0, 0, 595, 842};

@@ -8,8 +8,8 @@ WinAnsi leaves undefined get 0.
     python3 scripts/make-standard-font-widths.py [afm-folder]
 """
 
-import importlib.util
 import os
+import runpy
 import sys
 
 AFM_FOLDER = "/usr/share/fonts/type1/urw-base35"
@@ -95,15 +95,13 @@ ROMANIAN_T = ("Tcommaaccent", "tcommaaccent")
 
 def extra_characters():
     """(glyph name, characters) of EXTRA_GLYPHS, from the glyph list the library's table is made of."""
-    spec = importlib.util.spec_from_file_location(
-        "glyph_list", os.path.join(os.path.dirname(os.path.abspath(__file__)), "make-adobe-glyph-list.py"))
-    glyph_list = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(glyph_list)
+    glyph_list = runpy.run_path(
+        os.path.join(os.path.dirname(os.path.abspath(__file__)), "make-adobe-glyph-list.py"))
     characters = {name: [] for name in EXTRA_GLYPHS}
-    for value, name in glyph_list.read_list(glyph_list.GLYPH_LIST):
+    for value, name in glyph_list["read_list"](glyph_list["GLYPH_LIST"]):
         if name in characters:
             characters[name].append(value)
-    for name, value in glyph_list.SECOND_CHARACTERS:
+    for name, value in glyph_list["SECOND_CHARACTERS"]:
         if name in ROMANIAN_T:
             characters[name].append(value)
     return [(name, sorted(characters[name])) for name in EXTRA_GLYPHS]

@@ -492,8 +492,9 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     // A font that is not installed gives way to the one the box shows after the reset, so that
     // the job, the glyph check and a saved project use what the user sees.
     QString projectFont = values.at(2);
-    if (!catalog.DisplayNames().contains(projectFont)) {
-        if (catalog.DisplayNames().isEmpty()) {
+    const QStringList installed = catalog.DisplayNames();
+    if (!installed.contains(projectFont)) {
+        if (installed.isEmpty()) {
             problems << tr("The font \"%1\" is not installed; watermarks need a font that is.")
                             .arg(QuotedExcerpt(projectFont));
         } else {

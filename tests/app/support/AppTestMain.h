@@ -2,7 +2,9 @@
 // The main function of an application test program. Before the QApplication exists it points
 // HOME and the XDG folders at a fresh temporary folder (so settings and standard folders never
 // touch the real user's) and selects the offscreen platform unless a platform is chosen
-// already; then it runs the test class.
+// already; the process is set up as the program's own main does it; then it runs the test class.
+
+#include "app/ProcessSetup.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@ bool PrepareEnvironment(const QString& home);
         QTemporaryDir home;                                                \
         if (!home.isValid() || !AppTest::PrepareEnvironment(home.path()))  \
             return 2;                                                      \
+        SetUpProcess();                                                    \
         QApplication application(argc, argv);                             \
         TestClass test;                                                    \
         return QTest::qExec(&test, argc, argv);                            \

@@ -1,10 +1,10 @@
 #pragma once
 // A disk that fills up, for as long as the object lives: every file the test process writes is
-// held to a size, and a write past it is refused with the system's "File too large" (SIGXFSZ is
-// ignored meanwhile, so the refusal is an error, not the end of the process). The limit is the
-// process's: nothing else may be written while it stands.
+// held to a size, and a write past it is refused with the system's "File too large". The signal
+// such a write raises is left to the program's own start-up (SetUpProcess, which the test
+// programs run): should that stop ignoring it, the test process ends by SIGXFSZ and fails. The
+// limit is the process's: nothing else may be written while it stands.
 
-#include <csignal>
 #include <sys/resource.h>
 
 class FileSizeLimit {
@@ -12,15 +12,10 @@ public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &before);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limited{bytes, before.rlim_max};
         set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
     }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &before);
-        std::signal(SIGXFSZ, oldHandler);
-    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &before); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
@@ -28,6 +23,5 @@ public:
 
 private:
     rlimit before{};
-    void (*oldHandler)(int) = nullptr;
     bool set = false;
 };

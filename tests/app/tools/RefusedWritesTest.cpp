@@ -1,6 +1,8 @@
 // A disk that fills up while pages are copied or rewritten, long before the output's end: each
 // file tool names the output and the system's reason, whichever step of the library met the
-// refusal, keeps the file it would have replaced and leaves nothing of its own behind.
+// refusal, keeps the file it would have replaced and leaves nothing of its own behind. The limit
+// is a file-size limit, whose signal the program's start-up ignores (the test programs start the
+// same way): the job fails, and the process goes on to the next row.
 
 #include "app/support/AppTestMain.h"
 #include "app/support/FileSizeLimit.h"
@@ -13,6 +15,7 @@
 #include "app/tools/watermark/PDFWatermarker.h"
 
 #include <QDir>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -32,6 +35,7 @@ class RefusedWritesTest : public QObject {
 private:
     QTemporaryDir folder;
     QString source;
+    QString image;
     qint64 sourceSize = 0;
     int number = 0;
 
@@ -52,6 +56,10 @@ private slots:
         source = folder.filePath(QStringLiteral("big.pdf"));
         QVERIFY(TestPDF::Write(source, bytes));
         sourceSize = bytes.size();
+        QImage mark(64, 32, QImage::Format_RGB32);
+        mark.fill(Qt::darkRed);
+        image = folder.filePath(QStringLiteral("mark.jpg"));
+        QVERIFY(mark.save(image, "JPG"));
     }
 
     void eachToolNamesTheOutput_data()
@@ -61,7 +69,8 @@ private slots:
         QTest::addColumn<QString>("lead");
         QTest::newRow("split") << "split" << "";
         QTest::newRow("merge") << "merge" << "";
-        QTest::newRow("watermark") << "watermark" << "page (\\d+) could not be watermarked: ";
+        QTest::newRow("text watermark") << "watermark" << "page (\\d+) could not be watermarked: ";
+        QTest::newRow("image watermark") << "image" << "page (\\d+) could not be watermarked: ";
         QTest::newRow("crop") << "crop" << "page (\\d+) could not be cropped: ";
     }
 
@@ -100,6 +109,10 @@ private slots:
                 AnswerYes(watermarker);
                 failed = watermarker.AddTextWatermark({source}, QStringLiteral("Draft [PgNo]"),
                                                       QStringLiteral("DejaVuSans"), 12, 0, 2, 0, 5, 5, out, names);
+            } else if (tool == QLatin1String("image")) {
+                PDFWatermarker watermarker;
+                AnswerYes(watermarker);
+                failed = watermarker.AddImageWatermark({source}, image, 50, 4, 0, 0, 0, out, names);
             } else {
                 PDFCropper cropper;
                 AnswerYes(cropper);

@@ -1,0 +1,8 @@
+#include "app/ProcessSetup.h"
+
+#include <csignal>
+
+void SetUpProcess()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}

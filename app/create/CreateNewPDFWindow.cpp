@@ -560,8 +560,13 @@ bool CreateNewPDFWindow::SaveProjectAs()
                                                 tr("Create New PDF Project (*.cnp)"), options);
     if (path.isEmpty())
         return false;
+    // A project that could not be written there is still the one the title names.
+    const QString previous = projectPath;
     projectPath = path;
-    return SaveProject();
+    if (SaveProject())
+        return true;
+    projectPath = previous;
+    return false;
 }
 
 void CreateNewPDFWindow::on_actionSave_triggered()
@@ -686,16 +691,9 @@ void CreateNewPDFWindow::on_actionExit_triggered()
 
 void CreateNewPDFWindow::closeEvent(QCloseEvent* event)
 {
-    if (HasModifiedMarker(this)) {
-        const QMessageBox::StandardButton answer =
-            Prompts().Question(this, QString(), tr("You have unsaved changes. Do you want to save your settings?"),
-                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::NoButton);
-        // A save that was cancelled or failed keeps the window open with its document.
-        const bool goOn = answer == QMessageBox::No || (answer == QMessageBox::Yes && SaveProject());
-        if (!goOn) {
-            event->ignore();
-            return;
-        }
+    if (!MayCloseWithUnsavedChanges(this, [this]() { return SaveProject(); })) {
+        event->ignore();
+        return;
     }
     ResetSettings();
     event->accept();

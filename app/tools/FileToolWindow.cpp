@@ -674,30 +674,45 @@ void FileToolWindow::on_actionSave_triggered()
 {
     if (DeferWhileAdding([this]() { on_actionSave_triggered(); }))
         return;
-    if (projectPath.isEmpty()) {
-        on_actionSave_As_triggered();
-        return;
-    }
-    // Written beside the old project and put in its place only when complete, so a failed save
-    // leaves the old one as it was.
-    if (TextFiles::WriteUtf8(projectPath, ProjectText()))
-        setWindowTitle(ProjectTitle());
-    else
-        Prompts().Warning(this, QString(), tr("Could not save file."));
+    SaveProject();
 }
 
 void FileToolWindow::on_actionSave_As_triggered()
 {
     if (DeferWhileAdding([this]() { on_actionSave_As_triggered(); }))
         return;
+    SaveProjectAs();
+}
+
+bool FileToolWindow::SaveProject()
+{
+    if (projectPath.isEmpty())
+        return SaveProjectAs();
+    // Written beside the old project and put in its place only when complete, so a failed save
+    // leaves the old one as it was.
+    if (!TextFiles::WriteUtf8(projectPath, ProjectText())) {
+        Prompts().Warning(this, QString(), tr("Could not save file."));
+        return false;
+    }
+    setWindowTitle(ProjectTitle());
+    return true;
+}
+
+bool FileToolWindow::SaveProjectAs()
+{
     SaveFileOptions options;
     options.defaultSuffix = texts.projectExtension;
     const QString path =
         SaveFileNameWithSuffix(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options);
     if (path.isEmpty())
-        return;
+        return false;
+    // A project that could not be written there is still the one the title names.
+    const QString previous = projectPath;
     projectPath = path;
-    on_actionSave_triggered();
+    if (SaveProject())
+        return true;
+    projectPath = previous;
+    return false;
 }
 
 void FileToolWindow::on_actionExit_triggered()
@@ -752,16 +767,9 @@ void FileToolWindow::closeEvent(QCloseEvent* event)
         }
         return;
     }
-    if (HasModifiedMarker(this)) {
-        const QMessageBox::StandardButton answer =
-            Prompts().Question(this, QString(), tr("You have unsaved changes. Do you want to save your settings?"),
-                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::NoButton);
-        if (answer == QMessageBox::Yes) {
-            on_actionSave_triggered(); // the close goes on whatever the save did
-        } else if (answer != QMessageBox::No) {
-            event->ignore();
-            return;
-        }
+    if (!MayCloseWithUnsavedChanges(this, [this]() { return SaveProject(); })) {
+        event->ignore();
+        return;
     }
     if (!ConfirmExitWhileWorking(event))
         return;

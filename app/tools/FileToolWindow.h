@@ -247,6 +247,10 @@ private:
     // The end of the current job: the window idle again, and the tool's report.
     void FinishJob();
     bool ReadProjectLines(const QString& path, QStringList& lines) const;
+    // Save and Save As; true when the project was written. Save As keeps the project's path
+    // when the dialog is cancelled or the save fails.
+    bool SaveProject();
+    bool SaveProjectAs();
     QString ProjectTitle() const;
 
     Texts texts;

@@ -2,6 +2,7 @@
 
 #include "app/AppIdentity.h"
 #include "app/AppSettings.h"
+#include "app/ComboPopup.h"
 #include "app/Prompts.h"
 #include "app/TextFiles.h"
 #include "app/WindowPlacement.h"
@@ -56,6 +57,7 @@ ExtractTextFromScanWindow::ExtractTextFromScanWindow(QWidget* parent)
                      {"spa", ":/Spain.png"}};
     for (const auto& language : languages)
         ui->comboLanguage->addItem(QIcon(QLatin1String(language.icon)), QLatin1String(language.code));
+    FitPopupToItems(ui->comboLanguage);
     for (const int size : kFontSizes)
         ui->comboFontSize->addItem(QString::number(size));
     ui->comboFont->addItem(QStringLiteral("Courier"));

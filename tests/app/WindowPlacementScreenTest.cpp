@@ -1,7 +1,7 @@
 // Where windows and dialogs open, on a small real screen (1024 x 768 under Xvfb, see
 // tests/CMakeLists.txt): the placement's arithmetic; every window the main window opens whole on
-// the screen, centred over it where it fits, with no label or box text cut off; the dialogs; and
-// the real question box, placed and closed from outside.
+// the screen, centred over it where it fits, with no label, box text or row of an open list cut
+// off or elided; the dialogs; and the real question box, placed and closed from outside.
 
 #include "app/AboutDialog.h"
 #include "app/MainWindow.h"
@@ -11,7 +11,10 @@
 #include "app/support/ScriptedPrompts.h"
 #include "app/tools/OverwriteDialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCursor>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -34,7 +37,9 @@ QWidget* TopLevel(const QString& name)
     return nullptr;
 }
 
-// The texts of labels and boxes that get less room than they need.
+// The texts of labels and boxes that get less room than they need. A box is checked with every
+// item it can show, but for the watermark's fonts, whose names are the machine's: there only the
+// one shown.
 QStringList ClippedTexts(QWidget& window)
 {
     QStringList clipped;
@@ -43,14 +48,62 @@ QStringList ClippedTexts(QWidget& window)
                                    label->height() < label->sizeHint().height()))
             clipped << label->text();
     for (QComboBox* combo : window.findChildren<QComboBox*>()) {
+        if (!combo->isVisible())
+            continue;
         QStyleOptionComboBox option;
         option.initFrom(combo);
         const QRect field =
             combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
-        if (combo->isVisible() && field.width() < combo->fontMetrics().horizontalAdvance(combo->currentText()))
-            clipped << combo->currentText();
+        const bool systemFonts = window.objectName() == QLatin1String("WatermarkPDFFilesWindow") &&
+                                 combo->objectName() == QLatin1String("comboFont");
+        for (int row = 0; row < combo->count(); ++row) {
+            const QString text = systemFonts ? combo->currentText() : combo->itemText(row);
+            if (field.width() < combo->fontMetrics().horizontalAdvance(text))
+                clipped << text;
+            if (systemFonts)
+                break;
+        }
     }
     return clipped;
+}
+
+// The rows of the box's open list, as drawn: with no row current, so that no highlight is drawn.
+QList<QImage> OpenListRows(QComboBox& combo)
+{
+    combo.showPopup();
+    QAbstractItemView* view = combo.view();
+    if (!QTest::qWaitForWindowExposed(view->window()))
+        return {};
+    view->selectionModel()->clear();
+    view->setCurrentIndex(QModelIndex());
+    const QImage drawn = view->viewport()->grab().toImage();
+    QList<QImage> rows;
+    for (int row = 0; row < combo.count(); ++row) {
+        const QModelIndex index = combo.model()->index(row, combo.modelColumn(), combo.rootModelIndex());
+        rows << drawn.copy(view->visualRect(index) & drawn.rect());
+    }
+    combo.hidePopup();
+    return rows;
+}
+
+// The items of the box that its open list draws otherwise than a list with room to spare does:
+// elided or cut off at the list's edge.
+QStringList RowsNotDrawnWhole(QComboBox& combo)
+{
+    // Off every window, so that no row is hovered.
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
+    const QList<QImage> shown = OpenListRows(combo);
+    const int minimum = combo.view()->minimumWidth();
+    combo.view()->setMinimumWidth(combo.view()->width() + 400);
+    const QList<QImage> roomy = OpenListRows(combo);
+    combo.view()->setMinimumWidth(minimum);
+    if (shown.size() != combo.count() || roomy.size() != combo.count())
+        return {QStringLiteral("the list of %1 did not open").arg(combo.objectName())};
+    QStringList cut;
+    for (int row = 0; row < combo.count(); ++row)
+        if (shown[row].isNull() || shown[row] != roomy[row].copy(shown[row].rect()))
+            cut << combo.itemText(row);
+    return cut;
 }
 
 void VerifyPlaced(QWidget& window, const QWidget& over)
@@ -111,6 +164,9 @@ private slots:
                 QVERIFY(QTest::qWaitForWindowExposed(window));
                 VerifyPlaced(*window, main);
                 QCOMPARE(ClippedTexts(*window), QStringList());
+                for (QComboBox* combo : window->findChildren<QComboBox*>())
+                    if (combo->isVisible())
+                        QCOMPARE(RowsNotDrawnWhole(*combo), QStringList());
                 if (auto* preview = window->findChild<QPushButton*>(QStringLiteral("buttonDocumentPreview"))) {
                     preview->click();
                     VerifyPlaced(*TopLevel(QStringLiteral("DocumentPreviewWindow")), main);

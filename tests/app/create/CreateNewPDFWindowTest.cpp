@@ -387,7 +387,8 @@ private slots:
         editor.Click("buttonExportHTML");
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
-        expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"file://") + QUrl::toPercentEncoding(image, "/"));
+        expected.replace(QStringLiteral("src=\"") + image,
+                         QStringLiteral("src=\"") + QUrl::fromLocalFile(image).toString(QUrl::FullyEncoded));
         // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
         expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
                          QStringLiteral("Velloran writes this line"));

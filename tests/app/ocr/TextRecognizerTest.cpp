@@ -139,7 +139,9 @@ private slots:
         RenderedScan::Page second = first;
         second.lines = QStringList{QStringLiteral("Second scan")};
         RenderedScan::Page tall = first;
-        for (int line = 0; line < 16; ++line)
+        // Long enough that no machine reads it in the 300 ms the stop below waits: several
+        // seconds here.
+        for (int line = 0; line < 160; ++line)
             tall.lines.append(QStringLiteral("Line %1 of a page that takes a while to read").arg(line));
 
         TextExtractThread thread;

@@ -22,6 +22,14 @@ bool PrepareEnvironment(const QString& home)
     qputenv("XDG_DATA_HOME", QFile::encodeName(data));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    // Sizes and pixels as the tests expect them, whatever the user's desktop scales, styles or
+    // themes: Qt's own defaults.
+    for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
+                             "QT_ENABLE_HIGHDPI_SCALING", "QT_FONT_DPI", "QT_STYLE_OVERRIDE", "QT_QPA_PLATFORMTHEME",
+                             "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION"})
+        qunsetenv(name);
+    // The system fonts are the packages' alone, not those installed by hand under /usr/local.
+    qputenv("XDG_DATA_DIRS", "/usr/share");
     // The screen tests choose a real X server.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

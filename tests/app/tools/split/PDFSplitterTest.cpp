@@ -6,6 +6,7 @@
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
 #include "app/support/FileSizeLimit.h"
+#include "app/support/RunningProgramFile.h"
 #include "app/support/TestPDF.h"
 #include "app/tools/split/PDFSplitter.h"
 #include "app/tools/split/SplitThread.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSignalSpy>
 
 using namespace ExternalReaders;
@@ -372,16 +372,14 @@ private slots:
 
         // The file of a running program cannot be replaced: said, not skipped in silence.
         const QString busy = out + QStringLiteral("/busy.pdf");
-        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), busy));
-        QVERIFY(QFile::setPermissions(busy, QFile::permissions(busy) | QFile::ExeOwner));
-        QProcess program;
-        program.start(busy, {QStringLiteral("30")});
-        QVERIFY(program.waitForStarted());
-        answers = {OverwriteDecision::Yes};
-        const QList<FailedFile> failed =
-            splitter.SplitByPageRanges(source, QStringLiteral("1"), out, QStringLiteral("busy"));
-        program.kill();
-        program.waitForFinished();
+        QList<FailedFile> failed;
+        {
+            const RunningProgramFile program(busy);
+            if (!program.Unavailable().isEmpty())
+                QSKIP(qPrintable(program.Unavailable()));
+            answers = {OverwriteDecision::Yes};
+            failed = splitter.SplitByPageRanges(source, QStringLiteral("1"), out, QStringLiteral("busy"));
+        }
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed[0].reason,
                  QStringLiteral("The file you are trying to overwrite is opened in another application."));

@@ -539,16 +539,7 @@ void CreateNewPDFWindow::on_actionLoad_triggered()
 
 bool CreateNewPDFWindow::SaveProject()
 {
-    if (projectPath.isEmpty())
-        return SaveProjectAs();
-    if (!FindSameFile(projectPath, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty() ||
-        !TextFiles::WriteUtf8(projectPath, ui->editNewPDF->toHtml())) {
-        Prompts().Warning(this, QString(), tr("Could not save file."));
-        return false;
-    }
-    imageStore.NoteProjectImages(projectPath, DocumentImageNames());
-    setWindowTitle(tr("Create New PDF Document - ") + QFileInfo(projectPath).baseName());
-    return true;
+    return projectPath.isEmpty() ? SaveProjectAs() : SaveProjectTo(projectPath);
 }
 
 bool CreateNewPDFWindow::SaveProjectAs()
@@ -558,15 +549,20 @@ bool CreateNewPDFWindow::SaveProjectAs()
     options.defaultSuffix = QStringLiteral("cnp");
     const QString path = SaveFileNameWithSuffix(this, tr("Save Project"), GetProjectsFolder(),
                                                 tr("Create New PDF Project (*.cnp)"), options);
-    if (path.isEmpty())
+    return !path.isEmpty() && SaveProjectTo(path);
+}
+
+bool CreateNewPDFWindow::SaveProjectTo(const QString& path)
+{
+    if (!FindSameFile(path, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty() ||
+        !TextFiles::WriteUtf8(path, ui->editNewPDF->toHtml())) {
+        Prompts().Warning(this, QString(), tr("Could not save file."));
         return false;
-    // A project that could not be written there is still the one the title names.
-    const QString previous = projectPath;
+    }
     projectPath = path;
-    if (SaveProject())
-        return true;
-    projectPath = previous;
-    return false;
+    imageStore.NoteProjectImages(projectPath, DocumentImageNames());
+    setWindowTitle(tr("Create New PDF Document - ") + QFileInfo(projectPath).baseName());
+    return true;
 }
 
 void CreateNewPDFWindow::on_actionSave_triggered()

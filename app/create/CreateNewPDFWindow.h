@@ -77,6 +77,9 @@ private:
     bool SaveProject();
     // Asks for a project path and saves there; false when cancelled or not saved.
     bool SaveProjectAs();
+    // The project written to the path, which becomes the project's only once it is complete:
+    // a save that failed leaves the window's project and title as they were.
+    bool SaveProjectTo(const QString& path);
     void UpdateResizeImageAction();
     void UpdateAlignmentButtons();
     void UpdateFontSizeCombo();

@@ -686,16 +686,7 @@ void FileToolWindow::on_actionSave_As_triggered()
 
 bool FileToolWindow::SaveProject()
 {
-    if (projectPath.isEmpty())
-        return SaveProjectAs();
-    // Written beside the old project and put in its place only when complete, so a failed save
-    // leaves the old one as it was.
-    if (!TextFiles::WriteUtf8(projectPath, ProjectText())) {
-        Prompts().Warning(this, QString(), tr("Could not save file."));
-        return false;
-    }
-    setWindowTitle(ProjectTitle());
-    return true;
+    return projectPath.isEmpty() ? SaveProjectAs() : SaveProjectTo(projectPath);
 }
 
 bool FileToolWindow::SaveProjectAs()
@@ -704,15 +695,20 @@ bool FileToolWindow::SaveProjectAs()
     options.defaultSuffix = texts.projectExtension;
     const QString path =
         SaveFileNameWithSuffix(this, tr("Save Project"), GetProjectsFolder(), texts.projectFilter, options);
-    if (path.isEmpty())
+    return !path.isEmpty() && SaveProjectTo(path);
+}
+
+bool FileToolWindow::SaveProjectTo(const QString& path)
+{
+    // Written beside the old project and put in its place only when complete, so a failed save
+    // leaves the old one as it was.
+    if (!TextFiles::WriteUtf8(path, ProjectText())) {
+        Prompts().Warning(this, QString(), tr("Could not save file."));
         return false;
-    // A project that could not be written there is still the one the title names.
-    const QString previous = projectPath;
+    }
     projectPath = path;
-    if (SaveProject())
-        return true;
-    projectPath = previous;
-    return false;
+    setWindowTitle(ProjectTitle());
+    return true;
 }
 
 void FileToolWindow::on_actionExit_triggered()

@@ -247,10 +247,11 @@ private:
     // The end of the current job: the window idle again, and the tool's report.
     void FinishJob();
     bool ReadProjectLines(const QString& path, QStringList& lines) const;
-    // Save and Save As; true when the project was written. Save As keeps the project's path
-    // when the dialog is cancelled or the save fails.
+    // Save and Save As; true when the project was written. The path becomes the project's only
+    // once the file is complete, so a cancelled or failed save leaves project and title as they were.
     bool SaveProject();
     bool SaveProjectAs();
+    bool SaveProjectTo(const QString& path);
     QString ProjectTitle() const;
 
     Texts texts;

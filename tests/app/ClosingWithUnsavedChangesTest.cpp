@@ -22,7 +22,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMap>
 #include <QSlider>
 #include <QTextEdit>
 
@@ -103,16 +102,6 @@ private:
             QTest::keyClicks(editor, text);
     }
 
-    static QString Extension(const QString& tool)
-    {
-        static const QMap<QString, QString> extensions = {{QStringLiteral("merge"), QStringLiteral("mpf")},
-                                                          {QStringLiteral("split"), QStringLiteral("spf")},
-                                                          {QStringLiteral("watermark"), QStringLiteral("wpf")},
-                                                          {QStringLiteral("crop"), QStringLiteral("cpf")},
-                                                          {QStringLiteral("editor"), QStringLiteral("cnp")}};
-        return extensions.value(tool);
-    }
-
     static void Trigger(QMainWindow& window, const char* name) { Find<QAction>(window, name)->trigger(); }
 
 private slots:
@@ -127,14 +116,18 @@ private slots:
     void closeGoesOnOnlyWhenTheChangesAreSavedOrDiscarded_data()
     {
         QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("extension"); // of the tool's projects
         // "as cancelled": Yes, and the Save Project dialog cancelled; "as fails": Yes, and a name
         // in a folder that is not there; "save fails": Yes, on a saved project whose folder has
         // gone since; "saved": Yes, and a name where the project can be written.
         QTest::addColumn<QString>("road");
         QTest::addColumn<bool>("closes");
-        for (const char* tool : {"merge", "split", "watermark", "crop", "editor"}) {
-            const auto row = [tool](const char* road, bool closes) {
-                QTest::addRow("%s, %s", tool, road) << QString::fromLatin1(tool) << QString::fromLatin1(road) << closes;
+        const std::pair<const char*, const char*> tools[] = {
+            {"merge", "mpf"}, {"split", "spf"}, {"watermark", "wpf"}, {"crop", "cpf"}, {"editor", "cnp"}};
+        for (const auto& [tool, extension] : tools) {
+            const auto row = [tool = tool, extension = extension](const char* road, bool closes) {
+                QTest::addRow("%s, %s", tool, road) << QString::fromLatin1(tool) << QString::fromLatin1(extension)
+                                                    << QString::fromLatin1(road) << closes;
             };
             row("as cancelled", false);
             row("as fails", false);
@@ -148,6 +141,7 @@ private slots:
     void closeGoesOnOnlyWhenTheChangesAreSavedOrDiscarded()
     {
         QFETCH(QString, tool);
+        QFETCH(QString, extension);
         QFETCH(QString, road);
         QFETCH(bool, closes);
         ScriptedPrompts prompts;
@@ -155,7 +149,7 @@ private slots:
         const QStringList defaults = Snapshot(*window);
         const QString projects = folder.filePath(QStringLiteral("projects%1").arg(++number));
         QVERIFY(QDir().mkpath(projects));
-        const QString project = projects + QStringLiteral("/kept.") + Extension(tool);
+        const QString project = projects + QStringLiteral("/kept.") + extension;
 
         if (road == QLatin1String("save fails")) {
             // Saved once, changed again, and then the project's folder is removed.
@@ -175,7 +169,7 @@ private slots:
                                    : road == QLatin1String("no")   ? QMessageBox::No
                                                                    : QMessageBox::Yes};
         if (road == QLatin1String("as fails"))
-            prompts.fileNameAnswers = QStringList{projects + QStringLiteral("/missing/kept.") + Extension(tool)};
+            prompts.fileNameAnswers = QStringList{projects + QStringLiteral("/missing/kept.") + extension};
         else if (road == QLatin1String("saved"))
             prompts.fileNameAnswers = QStringList{project};
         const int dialogsBefore = prompts.Of(QStringLiteral("saveFileName")).size();

@@ -56,13 +56,12 @@ QStringList ClippedTexts(QWidget& window)
             combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
         const bool systemFonts = window.objectName() == QLatin1String("WatermarkPDFFilesWindow") &&
                                  combo->objectName() == QLatin1String("comboFont");
-        for (int row = 0; row < combo->count(); ++row) {
-            const QString text = systemFonts ? combo->currentText() : combo->itemText(row);
+        QStringList texts{combo->currentText()};
+        for (int row = 0; row < combo->count() && !systemFonts; ++row)
+            texts << combo->itemText(row);
+        for (const QString& text : texts)
             if (field.width() < combo->fontMetrics().horizontalAdvance(text))
                 clipped << text;
-            if (systemFonts)
-                break;
-        }
     }
     return clipped;
 }

@@ -6,6 +6,7 @@
 #include "app/tools/ProgressPercent.h"
 #include "app/tools/UpdatedCopy.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
@@ -22,6 +23,25 @@ bool FileToolEngine::StopRequested() const
 void FileToolEngine::BeginOperation()
 {
     overwriteDecision.Reset();
+}
+
+void FileToolEngine::PageFailures::Add(int pageIndex, const QString& reason)
+{
+    if (failed++ == 0) {
+        firstPage = pageIndex + 1;
+        firstReason = reason;
+    }
+}
+
+FileToolEngine::Outcome FileToolEngine::PageFailures::OutcomeFor(const QString& pageText, QString& reason,
+                                                                 bool spoilt) const
+{
+    if (failed == 0)
+        return Outcome::Written;
+    reason = pageText.arg(firstPage).arg(firstReason);
+    if (failed > 1 && !spoilt)
+        reason += QCoreApplication::translate("FileToolEngine", " (%1 pages failed in all)").arg(failed);
+    return done > 0 && !spoilt ? Outcome::Partial : Outcome::Failed;
 }
 
 FileToolEngine::TargetStep FileToolEngine::ClearTarget(const QString& target, const QStringList& jobInputs,
@@ -96,9 +116,15 @@ FileToolEngine::Outcome FileToolEngine::UpdateCopyOf(const QString& source, cons
     if (!copy.Open(reason))
         return Outcome::Failed;
     const Outcome outcome = update(copy);
-    if (outcome != Outcome::Written)
+    if (outcome != Outcome::Written && outcome != Outcome::Partial)
         return outcome;
-    return copy.Commit(reason) ? Outcome::Written : Outcome::Failed;
+    // A partial update keeps the reason its pages gave unless the commit fails.
+    QString commitReason;
+    if (!copy.Commit(commitReason)) {
+        reason = commitReason;
+        return Outcome::Failed;
+    }
+    return outcome;
 }
 
 QList<FailedFile> FileToolEngine::EachFileEveryPage(const QStringList& files, const SourceStep& step)
@@ -121,7 +147,7 @@ QList<FailedFile> FileToolEngine::EachFileEveryPage(const QStringList& files, co
             return failed;
         if (outcome == Outcome::Skipped)
             continue;
-        if (outcome == Outcome::Failed)
+        if (outcome == Outcome::Failed || outcome == Outcome::Partial)
             failed.append({file, reason});
         emit UpdateProgress(ProgressPercent(i + 1, total));
     }
@@ -142,7 +168,7 @@ QList<FailedFile> FileToolEngine::OneFileRangePages(const QString& file, const Q
     };
     QString reason;
     const Outcome outcome = step(file, {file}, rangePages, reason);
-    if (outcome == Outcome::Failed && !StopRequested())
+    if ((outcome == Outcome::Failed || outcome == Outcome::Partial) && !StopRequested())
         return {FailedFile{file, reason}};
     return {};
 }

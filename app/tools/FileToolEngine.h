@@ -50,8 +50,29 @@ signals:
 
 protected:
     enum class TargetStep { Write, Skip, Fail };
-    // What became of one source of a job that writes one output for each.
-    enum class Outcome { Written, Skipped, Failed };
+    // What became of one source of a job that writes one output for each. Partial: the output
+    // was written, but some of its pages could not be changed; the source is listed as failed.
+    enum class Outcome { Written, Partial, Skipped, Failed };
+
+    // The pages of one output that could not be changed, for a tool that goes on with the other
+    // pages of the document.
+    class PageFailures {
+    public:
+        // The first failure's page (from 0) and reason are kept.
+        void Add(int pageIndex, const QString& reason);
+        void AddDone() { ++done; }
+        // Written when no page failed. Otherwise `reason` becomes `pageText` with the first failed
+        // page's number (from 1) for %1 and its reason for %2, and how many more failed; Partial
+        // when some page was changed, Failed (nothing to write) when none was or when the
+        // document is spoilt (a write the disk refused).
+        Outcome OutcomeFor(const QString& pageText, QString& reason, bool spoilt = false) const;
+
+    private:
+        int done = 0;
+        int failed = 0;
+        int firstPage = 0;
+        QString firstReason;
+    };
 
     // At the start of every operation: no answer stands yet.
     void BeginOperation();
@@ -63,8 +84,8 @@ protected:
     bool VisitRangePages(const PageRanges& ranges, int pageCount, const std::function<bool(int)>& visit);
     // One output made by updating a copy of `source`: its target in `folder` under the name
     // pattern `names`, the steps of ClearTarget, then the copy opened (UpdatedCopy::Open).
-    // `update` writes the changes and says how that went; only Written ends the update and puts
-    // the copy in the target's place. What the update left open with the copy (a copy session)
+    // `update` writes the changes and says how that went; only Written and Partial end the update
+    // and put the copy in the target's place. What the update left open with the copy (a copy session)
     // is closed when `update` returns, before the update ends.
     Outcome UpdateCopyOf(const QString& source, const QString& folder, const QString& names,
                          const QStringList& jobInputs, const std::function<Outcome(UpdatedCopy&)>& update,

@@ -42,13 +42,19 @@ int PageSide(const PDFObject* value, int fallback)
 
 } // namespace
 
-QSize PageSizeFromMediaBox(const PDFObject* mediaBox)
+QSize PageSizeFromMediaBox(const PDFObject* mediaBox, PDFParser* parser)
 {
     if (!mediaBox || mediaBox->GetType() != PDFObject::ePDFObjectArray)
         return QSize(kFallbackPageWidth, kFallbackPageHeight);
     const auto* box = static_cast<const PDFArray*>(mediaBox);
-    RefCountPtr<PDFObject> width(box->GetElement(2));
-    RefCountPtr<PDFObject> height(box->GetElement(3));
+    // A side may be written as a reference to a number, which readers follow.
+    auto side = [&](uint32_t index) {
+        if (parser && index < box->GetLength())
+            return RefCountPtr<PDFObject>(parser->ResolveArrayElement(const_cast<PDFArray*>(box), index));
+        return RefCountPtr<PDFObject>(box->GetElement(index));
+    };
+    RefCountPtr<PDFObject> width(side(2));
+    RefCountPtr<PDFObject> height(side(3));
     return QSize(PageSide(width.GetPtr(), kFallbackPageWidth), PageSide(height.GetPtr(), kFallbackPageHeight));
 }
 
@@ -61,7 +67,7 @@ QSize FirstPageSize(PDFParser& parser)
     if (InheritedPageEntry::Find(&parser, page.GetPtr(), "MediaBox", mediaBox, &parser.GetPageTreeNodeCache()) !=
         InheritedPageEntry::eFound)
         return PageSizeFromMediaBox(nullptr);
-    return PageSizeFromMediaBox(mediaBox.GetPtr());
+    return PageSizeFromMediaBox(mediaBox.GetPtr(), &parser);
 }
 
 namespace {

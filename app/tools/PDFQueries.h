@@ -29,9 +29,10 @@ QString PDFUnreadableReason(const QString& path);
 // The page size that a first page's "MediaBox" value gives (the value is only read, its
 // reference stays with the caller; null means no value). Elements 2 and 3 give width and
 // height: an integer as it is, a real truncated toward zero, both clamped to the int range
-// first. A value that is not an array, a missing or non-numeric element, and a width or
-// height of 0 or less fall back to 595 and 842 each.
-QSize PageSizeFromMediaBox(const PDFObject* mediaBox);
+// first; with a parser, an element that is a reference to a number gives that number. A value
+// that is not an array, a missing or non-numeric element, and a width or height of 0 or less
+// fall back to 595 and 842 each.
+QSize PageSizeFromMediaBox(const PDFObject* mediaBox, PDFParser* parser = nullptr);
 
 // The first page's size from its media box, its own or the nearest page-tree node's: many
 // producers put one MediaBox on the tree's root for all pages, and measuring those pages as A4

@@ -248,6 +248,42 @@ OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSele
 
 OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)
 {
+    OpStatus status = CopyPage(inPageIndex, outPageObjectID);
+    if (status != eSuccess) {
+        AbandonFailedPage(outPageObjectID);
+        outPageObjectID = 0;
+    }
+    return status;
+}
+
+void PDFDocumentHandler::AbandonFailedPage(ObjectIDType inPageObjectID)
+{
+    // A page of a damaged file that failed part-way must not keep the document from ending: what
+    // it left open is closed, the page leaves the page tree, and every id it took for objects
+    // that were never written is given back. Objects it wrote whole stay, referenced by nothing.
+    mObjectsContext->AbandonOpenWriting();
+    if (inPageObjectID != 0)
+        mDocumentContext->GetPageTreeBuilder().RemoveLastPage(inPageObjectID);
+    IndirectObjectsReferenceRegistry& registry = mObjectsContext->GetInDirectObjectsRegistry();
+    for (auto mapped = mSourceToTarget.begin(); mapped != mSourceToTarget.end();) {
+        const ObjectIDType target = mapped->second.mTargetID;
+        if (target < registry.GetObjectsCount() && !registry.GetEntry(target).mIsWritten) {
+            registry.ReleaseObjectID(target);
+            mapped = mSourceToTarget.erase(mapped);
+        } else {
+            ++mapped;
+        }
+    }
+    mPageInProgress = nullptr;
+    mResourcesInProgress = nullptr;
+    mRotationInProgress = 0;
+    mUserUnitInProgress = nullptr;
+    mGroupInProgress = nullptr;
+    mPendingFromPageWrite.clear();
+}
+
+OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)
+{
     outPageObjectID = 0;
     RefCountPtr<PDFDictionary> page(mParser ? mParser->ParsePage(inPageIndex) : nullptr);
     if (!page) {
@@ -283,7 +319,7 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
                                          ? mInheritedValues.Query(mParser, page.GetPtr(), box.first)
                                          : mParser->ResolveDictionaryValue(page.GetPtr(), box.first));
         PDFRectangle rectangle;
-        if (InheritedPageValues::ReadRectangle(value.GetPtr(), rectangle))
+        if (InheritedPageValues::ReadRectangle(mParser, value.GetPtr(), rectangle))
             (targetPage.*box.second)(rectangle);
     }
 
@@ -298,10 +334,19 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
     mRotationInProgress = mInheritedValues.Rotation(mParser, page.GetPtr());
     mUserUnitInProgress = mParser->ResolveDictionaryValue(page.GetPtr(), scUserUnit);
     mGroupInProgress = PDFObjectCastPtr<PDFDictionary>(mParser->ResolveDictionaryValue(page.GetPtr(), scGroup));
+    // What the group refers to is copied first, as the resources are: an object that cannot be
+    // read then fails the page before it enters the page tree.
+    ObjectIDList groupReferences;
+    if (mGroupInProgress)
+        CollectUnmappedReferences(mGroupInProgress.GetPtr(), groupReferences);
+    if (!groupReferences.empty() && CopyPendingObjects(groupReferences) != eSuccess)
+        return eFailure;
     mPendingFromPageWrite.clear();
     mDocumentContext->AttachExtender(this);
     status = mDocumentContext->WritePage(&targetPage, outPageObjectID);
     mDocumentContext->DetachExtender(this);
+    if (status != eSuccess)
+        outPageObjectID = 0; // the document context took it out of the page tree
     mPageInProgress = nullptr;
     mResourcesInProgress = nullptr;
     mRotationInProgress = 0;
@@ -774,7 +819,7 @@ OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMod
 
 bool PDFDocumentHandler::HoldsObject(PDFParser* inParser, ObjectIDType inObjectID)
 {
-    EXrefEntryType kind = inObjectID < inParser->GetXrefSize()
+    EXrefEntryType kind = inObjectID != 0 && inObjectID < inParser->GetXrefSize()
                               ? inParser->GetXrefEntry(static_cast<uint32_t>(inObjectID))->mType
                               : eXrefEntryUndefined;
     return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;

@@ -66,6 +66,8 @@ public:
     // Page copying in the open context: the selected pages in order, their ids appended to the
     // list (pages written before a failure stay listed); one page.
     OpStatus AppendSelectedPages(const PageSelection& inPageSelection, std::vector<ObjectIDType>& ioPageObjectIDs);
+    // A page that cannot be copied leaves nothing behind that would keep the document from
+    // ending (see AbandonFailedPage); outPageObjectID is then 0.
     OpStatus CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
     // The page's content streams, copied unchanged, become the new page's content streams.
     OpStatus CopyPageContentToTargetPage(OutputPage* inTargetPage, PDFDictionary* inSourcePage);
@@ -126,6 +128,11 @@ public:
 
 private:
     enum EReferenceMode { eMapReferences, eKeepSourceIDs };
+
+    OpStatus CopyPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
+    // After a page copy failed: nothing open, the page out of the page tree, ids of objects never
+    // written given back and out of the map.
+    void AbandonFailedPage(ObjectIDType inPageObjectID);
     struct TargetObject {
         ObjectIDType mTargetID = 0;
         bool mWritten = false;

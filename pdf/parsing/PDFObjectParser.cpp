@@ -137,11 +137,12 @@ PDFObject* PDFObjectParser::ParseObjectFrom(const std::string& inToken, int inDe
 
     if (IsNumber(inToken)) {
         long long objectID = 0;
-        if (inToken.find('.') != std::string::npos || !NumberText::ParseLongLong(inToken, objectID) || objectID <= 0)
+        if (inToken.find('.') != std::string::npos || !NumberText::ParseLongLong(inToken, objectID) || objectID < 0)
             return ParseNumber(inToken);
 
-        // A positive integer may start an indirect reference: "id gen R". The integer object is
-        // made only when it is none.
+        // A whole number may start an indirect reference: "id gen R". The integer object is made
+        // only when it is none. "0 0 R" is a reference too: no object has number 0, so it reads
+        // as null, as one to any missing object does.
         std::string second;
         if (!GetNextToken(second))
             return new PDFInteger(objectID);

@@ -45,8 +45,11 @@ PDFRectangle PDFPageInput::GetMediaBox()
         PDFArray* box = static_cast<PDFArray*>(mediaBox.GetPtr());
         double values[4];
         for (uint32_t i = 0; i < 4; ++i) {
-            RefCountPtr<PDFObject> element(box->QueryObject(i));
-            if (element->GetType() == PDFObject::ePDFObjectInteger)
+            // A number may be written as a reference to an integer or real object.
+            RefCountPtr<PDFObject> element(mParser->ResolveArrayElement(box, i));
+            if (!element)
+                values[i] = 0;
+            else if (element->GetType() == PDFObject::ePDFObjectInteger)
                 values[i] = static_cast<double>(static_cast<PDFInteger*>(element.GetPtr())->GetValue());
             else if (element->GetType() == PDFObject::ePDFObjectReal)
                 values[i] = static_cast<PDFReal*>(element.GetPtr())->GetValue();

@@ -539,8 +539,14 @@ OpStatus PDFParser::ParseXref(XrefTable& ioTable, LongFilePositionType inPositio
             TraceMessage("PDFParser::ParseXref, failed to read tokens, while reading xref");
             return eFailure;
         }
-        if (token.second == "trailer")
+        if (token.second == "trailer") {
+            // A delimiter may follow the keyword directly ("trailer<<"): the byte the tokenizer
+            // read to end the keyword belongs to the dictionary, which the object parser reads
+            // from the source.
+            if (tokenizer.HasPutBackByte())
+                mStream->SeekFromStart(mStream->TellPosition() - 1);
             return eSuccess;
+        }
 
         long long firstID = -1;
         if (!PDFObjectParser::IsInteger(token.second) || !NumberText::ParseLongLong(token.second, firstID) || firstID < 0) {
@@ -890,7 +896,8 @@ PDFObject* PDFParser::ParseObjectByID(uint32_t inObjectID)
 
 PDFObject* PDFParser::ReadObjectByID(uint32_t inObjectID)
 {
-    if (!mStream || inObjectID >= mXrefTable.GetSize())
+    // Object 0 heads the free list; a file that lists it otherwise still holds no object 0.
+    if (!mStream || inObjectID == 0 || inObjectID >= mXrefTable.GetSize())
         return nullptr;
     XrefEntry entry = mXrefTable.Get(inObjectID);
     if (entry.mType != eXrefEntryExisting && entry.mType != eXrefEntryStreamObject)

@@ -30,6 +30,7 @@ const char scPage[] = "Page";
 const char scParent[] = "Parent";
 const char scMediaBox[] = "MediaBox";
 const char scCropBox[] = "CropBox";
+const char scMatrix[] = "Matrix";
 const char scBleedBox[] = "BleedBox";
 const char scTrimBox[] = "TrimBox";
 const char scArtBox[] = "ArtBox";
@@ -205,6 +206,9 @@ OpStatus DocumentContext::WritePage(OutputPage* inPage, ObjectIDType& outPageObj
     OpStatus status = WriteResourcesDictionary(inPage->GetResourcesDictionary());
     if (status != eSuccess) {
         TraceMessage("DocumentContext::WritePage, failed to write resources dictionary");
+        // The page tree would list a page that was never written whole.
+        mPageTree.RemoveLastPage(pageID);
+        mPageEndTasks.erase(inPage);
         return status;
     }
 
@@ -230,6 +234,8 @@ OpStatus DocumentContext::WritePage(OutputPage* inPage, ObjectIDType& outPageObj
 
     if (mObjectsContext->EndDictionary(pageDictionary) != eSuccess) {
         TraceMessage("DocumentContext::WritePage, unexpected failure. Failed to end dictionary in page write.");
+        mPageTree.RemoveLastPage(pageID);
+        mPageEndTasks.erase(inPage);
         return eFailure;
     }
     mObjectsContext->EndIndirectObject();
@@ -243,13 +249,16 @@ OpStatus DocumentContext::WritePage(OutputPage* inPage, ObjectIDType& outPageObj
         }
         mPageEndTasks.erase(tasks);
     }
+    if (status != eSuccess)
+        mPageTree.RemoveLastPage(pageID);
     return status;
 }
 
 // Forms
 
 std::unique_ptr<OutputFormXObject> DocumentContext::StartFormXObject(const PDFRectangle& inBoundingBox,
-                                                                     ObjectIDType inFormObjectID)
+                                                                     ObjectIDType inFormObjectID,
+                                                                     const double* inMatrix)
 {
     mObjectsContext->StartIndirectObject(inFormObjectID);
     DictionaryContext* formDictionary = mObjectsContext->StartDictionary();
@@ -258,6 +267,12 @@ std::unique_ptr<OutputFormXObject> DocumentContext::StartFormXObject(const PDFRe
     if (formDictionary->WriteKey(scFormType) == eSuccess)
         formDictionary->WriteIntegerValue(1);
     WriteRectangleEntry(formDictionary, scBBox, inBoundingBox);
+    if (inMatrix && formDictionary->WriteKey(scMatrix) == eSuccess) {
+        mObjectsContext->StartArray();
+        for (int i = 0; i < 6; ++i)
+            mObjectsContext->GetValueWriter().WriteRealValue(inMatrix[i], eTokenSeparatorSpace);
+        mObjectsContext->EndArray(eTokenSeparatorEndLine);
+    }
     ObjectIDType resourcesID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
     WriteReferenceEntry(formDictionary, scResources, resourcesID);
 

@@ -71,8 +71,10 @@ public:
 
     // Forms. StartFormXObject writes the form's dictionary and opens its stream under the id the
     // caller reserved; FinishFormXObject ends the stream, writes the resources and runs the
-    // form's end tasks. The caller deletes the form afterwards.
-    std::unique_ptr<OutputFormXObject> StartFormXObject(const PDFRectangle& inBoundingBox, ObjectIDType inFormObjectID);
+    // form's end tasks. The caller deletes the form afterwards. A matrix (six numbers) maps the
+    // form's space into the space it is drawn in; none is the identity.
+    std::unique_ptr<OutputFormXObject> StartFormXObject(const PDFRectangle& inBoundingBox, ObjectIDType inFormObjectID,
+                                                        const double* inMatrix = nullptr);
     OpStatus FinishFormXObject(OutputFormXObject* inForm);
 
     // A resources dictionary written inline, and one of its categories.

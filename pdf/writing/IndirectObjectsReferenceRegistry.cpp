@@ -84,6 +84,23 @@ OpStatus IndirectObjectsReferenceRegistry::MarkObjectAsUpdated(ObjectIDType inOb
     return eSuccess;
 }
 
+void IndirectObjectsReferenceRegistry::ReleaseObjectID(ObjectIDType inObjectID)
+{
+    if (inObjectID == 0 || inObjectID >= mEntries.size())
+        return;
+    RegistryEntry& entry = mEntries[inObjectID];
+    entry.mIsWritten = false;
+    entry.mInThisSection = true;
+    entry.mPosition = 0;
+    entry.mKind = eRegistryEntryFree;
+}
+
+void IndirectObjectsReferenceRegistry::RestoreEntry(ObjectIDType inObjectID, const RegistryEntry& inEntry)
+{
+    if (inObjectID != 0 && inObjectID < mEntries.size())
+        mEntries[inObjectID] = inEntry;
+}
+
 OpStatus IndirectObjectsReferenceRegistry::LoadFromParsedFile(ObjectIDType inXrefSize, const XrefEntryAccessor& inEntryAt)
 {
     if (inXrefSize < 2)

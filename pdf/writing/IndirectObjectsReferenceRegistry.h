@@ -44,6 +44,13 @@ public:
     // A new version of an object of the existing file written at inPosition; keeps its generation.
     OpStatus MarkObjectAsUpdated(ObjectIDType inObjectID, LongFilePositionType inPosition);
 
+    // Gives back an id whose object was never written, or whose writing was abandoned: it
+    // becomes a free entry of this section, so that the document can end without it. Whatever
+    // still refers to it reads null. Object 0 and ids never reserved are left alone.
+    void ReleaseObjectID(ObjectIDType inObjectID);
+    // Sets an entry back to a copy taken before (an abandoned object's previous state).
+    void RestoreEntry(ObjectIDType inObjectID, const RegistryEntry& inEntry);
+
     // Appends the entries 1 to inXrefSize - 1 of an existing file's table; none of them is in this
     // section. Only a registry that holds nothing but object 0 can be filled; the caller (the
     // parser) has checked the table's size against the file.

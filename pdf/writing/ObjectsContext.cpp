@@ -74,6 +74,8 @@ void ObjectsContext::Reset()
     // Dropped, not ended: the output they belonged to may be closed already.
     mOrderedDictionaries.clear();
     mOpenStreams.clear();
+    mOpenStreamLengths.clear();
+    mOpenObjectID = 0;
     mFailed = false;
 }
 
@@ -204,6 +206,7 @@ ObjectIDType ObjectsContext::AllocateAndStartIndirectObject()
 
 void ObjectsContext::StartIndirectObject(ObjectIDType inObjectID)
 {
+    RememberOpenObject(inObjectID);
     if (mReferencesRegistry.MarkObjectAsWritten(inObjectID, CurrentPosition()) != eSuccess)
         RecordFailure();
     WriteIndirectObjectHeader(inObjectID);
@@ -211,14 +214,45 @@ void ObjectsContext::StartIndirectObject(ObjectIDType inObjectID)
 
 void ObjectsContext::StartUpdatedIndirectObject(ObjectIDType inObjectID)
 {
+    RememberOpenObject(inObjectID);
     if (mReferencesRegistry.MarkObjectAsUpdated(inObjectID, CurrentPosition()) != eSuccess)
         RecordFailure();
     WriteIndirectObjectHeader(inObjectID);
 }
 
+void ObjectsContext::RememberOpenObject(ObjectIDType inObjectID)
+{
+    mOpenObjectID = inObjectID < mReferencesRegistry.GetObjectsCount() ? inObjectID : 0;
+    if (mOpenObjectID != 0)
+        mOpenObjectEntryBefore = mReferencesRegistry.GetEntry(inObjectID);
+}
+
 void ObjectsContext::EndIndirectObject()
 {
     WriteKeyword(scEndObj);
+    mOpenObjectID = 0;
+}
+
+void ObjectsContext::AbandonOpenWriting()
+{
+    mOrderedDictionaries.clear();
+    mOpenStreams.clear();
+    for (const auto& stream : mOpenStreamLengths) {
+        if (stream.second != 0 && !mReferencesRegistry.GetEntry(stream.second).mIsWritten)
+            mReferencesRegistry.ReleaseObjectID(stream.second);
+    }
+    mOpenStreamLengths.clear();
+    if (mOpenObjectID == 0)
+        return;
+    // The half-written object is closed, so that a reader that scans the file for objects finds
+    // the next one; the cross-reference section no longer leads to it.
+    EndLine();
+    WriteKeyword(scEndObj);
+    const ObjectIDType id = mOpenObjectID;
+    mOpenObjectID = 0;
+    mReferencesRegistry.RestoreEntry(id, mOpenObjectEntryBefore);
+    if (!mOpenObjectEntryBefore.mIsWritten)
+        mReferencesRegistry.ReleaseObjectID(id);
 }
 
 bool ObjectsContext::WriteEntryKey(DictionaryContext* inDictionaryContext, std::string_view inKey)
@@ -289,11 +323,14 @@ std::unique_ptr<WrittenPDFStream> ObjectsContext::StartDirectStream(DictionaryCo
     }
     EndDictionary(inStreamDictionary);
     WriteKeyword(scStream);
-    return RegisterStream(new WrittenPDFStream(inCompress, mOutputStream, lengthObjectID));
+    std::unique_ptr<WrittenPDFStream> stream = RegisterStream(new WrittenPDFStream(inCompress, mOutputStream, lengthObjectID));
+    mOpenStreamLengths[stream.get()] = lengthObjectID;
+    return stream;
 }
 
 OpStatus ObjectsContext::EndStream(WrittenPDFStream* inStream)
 {
+    mOpenStreamLengths.erase(inStream);
     if (mOpenStreams.erase(inStream) == 0) {
         TraceMessage("ObjectsContext::EndStream, the stream was not started in this document or was ended already");
         RecordFailure();

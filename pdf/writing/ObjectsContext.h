@@ -16,6 +16,7 @@
 #include "pdf/writing/PDFValueWriter.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -67,6 +68,14 @@ public:
     // "endobj" CR LF.
     void EndIndirectObject();
 
+    // After a step that failed part-way (a page that could not be copied or rewritten), so that
+    // the document can go on and end: open dictionaries and streams are dropped, and an object
+    // still open is ended with its id set back to what it was before it started (an existing
+    // file's object keeps its old version; a new id is given back, see
+    // IndirectObjectsReferenceRegistry::ReleaseObjectID, as is the Length object of an open
+    // stream). What was written stays in the file, referenced by nothing.
+    void AbandonOpenWriting();
+
     // A stream on the given open dictionary (a new one when null), Flate-encoded when the context
     // compresses. Buffered in memory: the dictionary stays open and gets Length at the end.
     // Direct: Length becomes a reference to an object written after the stream.
@@ -101,6 +110,7 @@ private:
     void RecordFailure() { mFailed = true; }
     LongFilePositionType CurrentPosition();
     void WriteIndirectObjectHeader(ObjectIDType inObjectID);
+    void RememberOpenObject(ObjectIDType inObjectID);
     // The key, or nothing when the dictionary refuses it; true when the value may follow.
     bool WriteEntryKey(DictionaryContext* inDictionaryContext, std::string_view inKey);
     std::unique_ptr<WrittenPDFStream> StartDirectStream(DictionaryContext* inStreamDictionary, bool inCompress);
@@ -117,5 +127,10 @@ private:
     UppercaseSequance mSubsetFontsNamesSequance;
     std::vector<std::unique_ptr<DictionaryContext>> mOrderedDictionaries; // innermost last
     std::set<const WrittenPDFStream*> mOpenStreams;                        // started, not yet ended
+    // The Length object of each open direct stream, kept apart: an abandoned stream may be gone.
+    std::map<const WrittenPDFStream*, ObjectIDType> mOpenStreamLengths;
+    // The object being written (0: none) and its registry entry before it started.
+    ObjectIDType mOpenObjectID = 0;
+    RegistryEntry mOpenObjectEntryBefore;
     bool mFailed = false;
 };

@@ -1,11 +1,11 @@
 #include "pdf/writing/PageRewriter.h"
 
 #include "pdf/copying/CopySession.h"
+#include "pdf/copying/InheritedPageValues.h"
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjectCastPtr.h"
 #include "pdf/objects/PDFObjects.h"
 #include "pdf/parsing/InheritedPageEntry.h"
-#include "pdf/parsing/PDFPageInput.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/writing/DictionaryContext.h"
 #include "pdf/writing/DocumentContext.h"
@@ -127,16 +127,25 @@ XObjectContentContext* PageRewriter::StartContentContext()
         TraceMessage("PageRewriter::StartContentContext, no file is being modified");
         return nullptr;
     }
-    PDFDictionary* page = parser->ParsePage(static_cast<uint32_t>(mPageIndex));
+    RefCountPtr<PDFDictionary> page(parser->ParsePage(static_cast<uint32_t>(mPageIndex)));
     if (!page) {
-        TraceMessage("PageRewriter::StartContentContext, page %lu cannot be read", mPageIndex);
+        TraceMessage("PageRewriter::StartContentContext, the page cannot be read");
         return nullptr;
     }
-    PDFPageInput pageInput(parser, page);
+    // The form covers what a reader shows of the page, upright as it is shown: the caller draws
+    // from the shown lower-left corner, whatever the page's boxes and rotation.
+    const InheritedPageValues::ShownArea area = InheritedPageValues().Shown(parser, page.GetPtr());
+    mFormWidth = area.ShownWidth();
+    mFormHeight = area.ShownHeight();
+    double matrix[6];
+    area.UprightMatrix(matrix);
+    const bool identity = matrix[0] == 1 && matrix[1] == 0 && matrix[2] == 0 && matrix[3] == 1 && matrix[4] == 0 &&
+                          matrix[5] == 0;
     ObjectIDType formID = mWriter->GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
-    mOpenForm = mWriter->GetDocumentContext().StartFormXObject(pageInput.GetMediaBox(), formID);
+    mOpenForm = mWriter->GetDocumentContext().StartFormXObject(PDFRectangle(0, 0, mFormWidth, mFormHeight), formID,
+                                                               identity ? nullptr : matrix);
     if (!mOpenForm) {
-        TraceMessage("PageRewriter::StartContentContext, the form for page %lu could not be started", mPageIndex);
+        TraceMessage("PageRewriter::StartContentContext, the form for the page could not be started");
         return nullptr;
     }
     return mOpenForm->GetContentContext();
@@ -145,7 +154,7 @@ XObjectContentContext* PageRewriter::StartContentContext()
 OpStatus PageRewriter::EndContentContext()
 {
     if (!mOpenForm) {
-        TraceMessage("PageRewriter::EndContentContext, no form is open on page %lu", mPageIndex);
+        TraceMessage("PageRewriter::EndContentContext, no form is open on the page");
         return eFailure;
     }
     OpStatus status = mWriter->GetDocumentContext().FinishFormXObject(mOpenForm.get());
@@ -170,12 +179,12 @@ OpStatus PageRewriter::WritePage()
     PDFObjectCastPtr<PDFDictionary> page(parser->ParsePage(static_cast<uint32_t>(mPageIndex)));
     ObjectIDType pageID = parser->GetPageObjectID(static_cast<uint32_t>(mPageIndex));
     if (!page || pageID == 0) {
-        TraceMessage("PageRewriter::WritePage, page %lu cannot be read, nothing written", mPageIndex);
+        TraceMessage("PageRewriter::WritePage, the page cannot be read, nothing written");
         return eFailure;
     }
     std::unique_ptr<CopySession> session = mWriter->CreateCopySessionForModifiedFile();
     if (!session) {
-        TraceMessage("PageRewriter::WritePage, cannot copy the values of page %lu", mPageIndex);
+        TraceMessage("PageRewriter::WritePage, cannot copy the values of the page");
         return eFailure;
     }
     bool hasResourcesEntry = false;
@@ -195,7 +204,7 @@ OpStatus PageRewriter::WritePage()
                                (reference && !PDFDocumentHandler::HoldsObject(parser, reference->GetObjectID())));
     }
     if (unreadable || (resources && PDFDocumentHandler::NamesUnreadableObject(parser, resources.GetPtr(), scXObject))) {
-        TraceMessage("PageRewriter::WritePage, the Resources of page %lu cannot be read, nothing written", mPageIndex);
+        TraceMessage("PageRewriter::WritePage, the Resources of the page cannot be read, nothing written");
         return eFailure;
     }
     std::vector<Reference> oldContents = OldContents(parser, page.GetPtr());
@@ -231,14 +240,18 @@ OpStatus PageRewriter::WritePage()
     if (status == eSuccess)
         status = WriteResources(pageDictionary, hasResourcesEntry ? resources.GetPtr() : nullptr, session.get(),
                                 formNames);
-    if (objects.EndDictionary(pageDictionary) != eSuccess)
+    if (status == eSuccess && objects.EndDictionary(pageDictionary) != eSuccess)
         status = eFailure;
-    objects.EndIndirectObject();
     session.reset();
     if (status != eSuccess) {
-        TraceMessage("PageRewriter::WritePage, failed to write page %lu again", mPageIndex);
+        // The page keeps its old version, so the update can go on with other pages and end.
+        objects.AbandonOpenWriting();
+        registry.ReleaseObjectID(saveStateID);
+        registry.ReleaseObjectID(drawFormsID);
+        TraceMessage("PageRewriter::WritePage, failed to write the page again");
         return status;
     }
+    objects.EndIndirectObject();
 
     std::string drawForms;
     if (saveStateID != 0) {

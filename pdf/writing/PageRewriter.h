@@ -1,6 +1,6 @@
 #pragma once
 // Draws new content over an existing page of a file opened for an incremental update. Content
-// is drawn into form XObjects that cover the page's MediaBox (StartContentContext, drawing,
+// is drawn into form XObjects that cover the page as shown (StartContentContext, drawing,
 // EndContentContext, as often as wanted); WritePage then writes a new version of the page object
 // whose content is the old content kept inside "q" ... "Q" followed by a stream that draws each
 // form in turn, and whose resources are its own copy of the old ones with the forms added (the
@@ -30,9 +30,16 @@ public:
     PageRewriter(const PageRewriter&) = delete;
     PageRewriter& operator=(const PageRewriter&) = delete;
 
-    // The content context of the open form, opening one over the page's MediaBox when none is
-    // open; null when no update is under way or the page cannot be read.
+    // The content context of the open form, opening one when none is open; null when no update
+    // is under way or the page cannot be read. The form covers what a reader shows of the page
+    // (its CropBox cut to its MediaBox, else its MediaBox) and stands upright in the page's turned
+    // view: its space runs from 0 0 at the shown lower-left corner to GetFormWidth x
+    // GetFormHeight, so a mark drawn there shows whole and upright on any page.
     XObjectContentContext* StartContentContext();
+    // The size of the page as shown (width and height swapped for a page turned by 90 or 270
+    // degrees), once StartContentContext has opened a form.
+    double GetFormWidth() const { return mFormWidth; }
+    double GetFormHeight() const { return mFormHeight; }
     // Ends the open form (its stream, resources and queued images) and adds it to the page's forms.
     OpStatus EndContentContext();
     // Writes the page again, drawing every ended form over it, in the order they were ended; a
@@ -54,4 +61,6 @@ private:
     unsigned long mPageIndex;
     std::unique_ptr<OutputFormXObject> mOpenForm;
     std::vector<ObjectIDType> mFinishedForms;
+    double mFormWidth = 0;
+    double mFormHeight = 0;
 };

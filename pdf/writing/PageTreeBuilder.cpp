@@ -19,6 +19,11 @@ ObjectIDType PageTreeBuilder::AddPage(ObjectIDType inPageObjectID)
     return mCurrentLeaf->GetID();
 }
 
+bool PageTreeBuilder::RemoveLastPage(ObjectIDType inPageObjectID)
+{
+    return mCurrentLeaf && mCurrentLeaf->RemoveLastPageObject(inPageObjectID);
+}
+
 PageTreeNode* PageTreeBuilder::GetTopNode()
 {
     if (!mCurrentLeaf)

@@ -16,6 +16,9 @@ public:
 
     // The object id of the node that now holds the page: the page's Parent.
     ObjectIDType AddPage(ObjectIDType inPageObjectID);
+    // Takes back the page added last, when it is inPageObjectID (a page whose writing failed);
+    // false otherwise. A leaf made for it stays, empty, and takes the next page.
+    bool RemoveLastPage(ObjectIDType inPageObjectID);
     // The top node; an empty leaf is made when no page was added.
     PageTreeNode* GetTopNode();
     bool IsEmpty() const { return mCurrentLeaf == nullptr; }

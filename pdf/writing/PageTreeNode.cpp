@@ -20,6 +20,14 @@ PageTreeNode* PageTreeNode::AddPageObject(ObjectIDType inPageObjectID)
     return leaf;
 }
 
+bool PageTreeNode::RemoveLastPageObject(ObjectIDType inPageObjectID)
+{
+    if (!mIsLeaf || mPageObjectIDs.empty() || mPageObjectIDs.back() != inPageObjectID)
+        return false;
+    mPageObjectIDs.pop_back();
+    return true;
+}
+
 PageTreeNode* PageTreeNode::EnsureParent()
 {
     if (!mParent) {

@@ -23,6 +23,8 @@ public:
     // Adds a page to this leaf, or, when it is full, to a new leaf beside it (growing the tree
     // upward as needed). Returns the leaf that now holds the page.
     PageTreeNode* AddPageObject(ObjectIDType inPageObjectID);
+    // Takes back the page added last to this leaf when it is inPageObjectID; false otherwise.
+    bool RemoveLastPageObject(ObjectIDType inPageObjectID);
 
     ObjectIDType GetID() const { return mObjectID; }
     PageTreeNode* GetParent() const { return mParent; }

@@ -133,30 +133,35 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
         return Outcome::Failed;
     }
 
-    bool pageFailed = false;
+    // A page that cannot be cropped is left as it is and the others are cropped: the copy is
+    // written and the source listed with the first such page's reason.
+    PageFailures failures;
     const bool walked = cropPages(copy.PageCount(), [&](int index) {
         if (StopRequested())
             return false;
         PDFRectangle mediaBox;
         switch (WriteCroppedPage(writer, *session, parser, index, box, mediaBox)) {
         case PageCrop::Written:
-            return true;
+            failures.AddDone();
+            break;
         case PageCrop::OffPage:
-            reason = tr("nothing of the crop rectangle %1 lies on page %2, whose MediaBox is %3")
-                         .arg(BoxText(PDFRectangle(box.x, box.y, box.x + box.width, box.y + box.height)))
-                         .arg(index + 1)
-                         .arg(BoxText(mediaBox));
+            failures.Add(index, tr("nothing of the crop rectangle %1 lies on its MediaBox %2")
+                                    .arg(BoxText(PDFRectangle(box.x, box.y, box.x + box.width, box.y + box.height)))
+                                    .arg(BoxText(mediaBox)));
             break;
         case PageCrop::Failed:
-            reason = tr("page %1 could not be cropped: %2").arg(index + 1).arg(copy.FailureReason());
-            break;
+            // Whatever the page left open is dropped; its page object keeps its old version.
+            writer.GetObjectsContext().AbandonOpenWriting();
+            failures.Add(index, copy.FailureReason());
+            // A write the disk refused spoils the whole copy: no page after it can be kept.
+            return !writer.GetObjectsContext().HasFailed();
         }
-        pageFailed = true;
-        return false;
+        return true;
     });
-    if (!walked)
-        return pageFailed ? Outcome::Failed : Outcome::Skipped;
-    return Outcome::Written;
+    if (StopRequested())
+        return Outcome::Skipped;
+    return failures.OutcomeFor(tr("page %1 could not be cropped: %2"), reason,
+                               !walked || writer.GetObjectsContext().HasFailed());
 }
 
 QList<FailedFile> PDFCropper::CropDocuments(const QStringList& files, int unitMode, int originX, int originY,

@@ -54,9 +54,10 @@ MergeResult PDFMerger::Merge(const QStringList& files, const QString& outputPath
             result.stopped = true;
             return result;
         }
-        if (output->AppendAllPages(files.at(i)))
+        const bool appended = output->AppendAllPages(files.at(i));
+        if (appended || output->PagesOfLastInput() > 0)
             ++added;
-        else
+        if (!appended)
             result.failedFiles.append({files.at(i), output->LastFailure()});
         emit UpdateProgress(ProgressPercent(i + 1, total));
     }

@@ -35,21 +35,26 @@ public:
     {
         // No extra objects are copied beside the pages.
         const AppendPagesResult result = writer.AppendPDFPagesFromPDF(Utf8(inputPath), PageSelection(), {});
-        // An input that failed after some of its pages were written cannot be left out any
-        // more: the output would hold part of it, so the whole merge fails at End.
-        if (result.mStatus != eSuccess && !result.mPageObjectIDs.empty())
-            partialInput = true;
-        return result.mStatus == eSuccess || Failed(WriteOrLibraryReason());
+        pagesOfLastInput = static_cast<int>(result.mPageObjectIDs.size());
+        if (result.mStatus == eSuccess)
+            return true;
+        // A page that cannot be copied ends the input there; the pages before it stay in the
+        // document, and the merge goes on with the next input.
+        const QString reason = WriteOrLibraryReason();
+        // A write the disk refused ends the whole document, whatever the input.
+        if (pagesOfLastInput == 0 || writer.GetObjectsContext().HasFailed())
+            return Failed(reason);
+        return Failed(QCoreApplication::translate("PDFMerger", "page %1 and the pages after it could not be added: %2")
+                          .arg(pagesOfLastInput + 1)
+                          .arg(reason));
     }
+
+    int PagesOfLastInput() const override { return pagesOfLastInput; }
 
     bool End() override
     {
         if (writer.EndPDF() != eSuccess)
             return Failed(WriteOrLibraryReason());
-        if (partialInput)
-            return Failed(QCoreApplication::translate("PDFMerger",
-                                                      "a document could be added only in part, so the result would "
-                                                      "lack some of its pages"));
         return true;
     }
 
@@ -71,7 +76,7 @@ private:
     QString lastFailure;
     QString document;
     PDFWriter writer;
-    bool partialInput = false;
+    int pagesOfLastInput = 0;
 };
 
 } // namespace

@@ -12,6 +12,8 @@
 #include "pdf/writing/PDFWriter.h"
 
 
+#include <QDir>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -65,11 +67,21 @@ bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QStr
     selection.mKind = PageSelection::ListedRanges;
     selection.mRanges.emplace_back(static_cast<uint32_t>(first - 1), static_cast<uint32_t>(last - 1));
     std::unique_ptr<CopySession> session = writer.GetDocumentContext().CreateCopySessionForParser(&source.Parser());
-    if (!session || session->AppendPDFPages(selection).mStatus != eSuccess) {
+    const AppendPagesResult appended = session ? session->AppendPDFPages(selection) : AppendPagesResult();
+    session.reset();
+    const int copied = static_cast<int>(appended.mPageObjectIDs.size());
+    if (appended.mStatus != eSuccess) {
         reason = OutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
+        // A page that cannot be copied ends the part there; the pages before it are written,
+        // and the source is reported as failed all the same.
+        if (copied == 0 || writer.EndPDF() != eSuccess || !staged.Commit())
+            return false;
+        reason = tr("%1 ends before page %2, which could not be copied: %3")
+                     .arg(QDir::toNativeSeparators(target))
+                     .arg(first + copied)
+                     .arg(reason);
         return false;
     }
-    session.reset();
     if (writer.EndPDF() != eSuccess) {
         reason = OutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
         return false;

@@ -7,6 +7,10 @@
 #include "app/tools/watermark/WatermarkGeometry.h"
 
 #include "pdf/copying/CopySession.h"
+#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/objects/PDFDictionary.h"
+#include "pdf/objects/RefCountPtr.h"
+#include "pdf/parsing/PDFParser.h"
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageRewriter.h"
@@ -28,6 +32,17 @@ std::string Utf8(const QString& text)
 }
 
 const QString kPageNumberToken = QStringLiteral("[PgNo]");
+
+// A page's size as a reader shows it (cropped, turned), in whole points; A4 for a page that
+// cannot be read.
+QSize ShownPageSize(PDFParser& parser, int index)
+{
+    RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<uint32_t>(index)));
+    if (!page)
+        return QSize(kFallbackPageWidth, kFallbackPageHeight);
+    const InheritedPageValues::ShownArea area = InheritedPageValues().Shown(&parser, page.GetPtr());
+    return QSize(WholePoints(area.ShownWidth()), WholePoints(area.ShownHeight()));
+}
 // The characters a refusal names; a long text may lack hundreds.
 constexpr size_t kMaxNamedCharacters = 5;
 
@@ -126,11 +141,9 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
 {
     PDFWriter& writer = copy.Writer();
     const int pageCount = copy.PageCount();
-    // The first page's own MediaBox or the page tree's: a mark placed for A4 instead would fall
-    // off a Letter page whose size the tree gives.
-    const QSize firstPage =
-        pageCount > 0 ? FirstPageSize(copy.Parser()) : QSize(kFallbackPageWidth, kFallbackPageHeight);
-    // Percent offsets count from the first page, for every page.
+    // Percent offsets count from the first page as it is shown, for every page.
+    const QSize firstPage = pageCount > 0 ? ShownPageSize(copy.Parser(), 0)
+                                          : QSize(kFallbackPageWidth, kFallbackPageHeight);
     const MarkOffsets offsets =
         OffsetsInPoints(mark.unitMode, mark.offsetX, mark.offsetY, firstPage.width(), firstPage.height());
 
@@ -142,24 +155,25 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
             return Outcome::Failed;
         }
     }
-    int imageX = 0;
-    int imageY = 0;
-    ImageMarkOrigin(mark.position, firstPage.width(), firstPage.height(), offsets, mark.imageSize.width(),
-                    mark.imageSize.height(), imageX, imageY);
-
-    bool pageFailed = false;
+    // A page that cannot be marked is left as it is and the others are marked: the copy is
+    // written and the source listed with the first such page's reason.
+    PageFailures failures;
     const bool walked = walk(pageCount, [&](int index) {
         if (StopRequested())
             return false;
+        // A write the disk refused spoils the whole copy: no page after it can be kept.
         auto fail = [&]() {
-            reason = tr("page %1 could not be watermarked: %2").arg(index + 1).arg(copy.FailureReason());
-            pageFailed = true;
-            return false;
+            failures.Add(index, copy.FailureReason());
+            return !writer.GetObjectsContext().HasFailed();
         };
         PageRewriter rewriter(&writer, static_cast<unsigned long>(index));
         XObjectContentContext* content = rewriter.StartContentContext();
         if (!content)
             return fail();
+        // Each page's mark is placed in that page as a reader shows it (its crop, its rotation):
+        // the form's space runs upright from the shown lower-left corner.
+        const int pageWidth = WholePoints(rewriter.GetFormWidth());
+        const int pageHeight = WholePoints(rewriter.GetFormHeight());
         OpStatus drawn = eSuccess;
         if (mark.isText) {
             // Each page its own text: pages that share their resources still show their own
@@ -170,8 +184,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
             const TextExtent extent = font->MeasureText(utf8, mark.fontSize);
             double x = 0;
             double y = 0;
-            TextMarkOrigin(mark.position, firstPage.width(), firstPage.height(), offsets, extent.mWidth,
-                           extent.mHeight, x, y);
+            TextMarkOrigin(mark.position, pageWidth, pageHeight, offsets, extent.mWidth, extent.mHeight, x, y);
             TextOptions options;
             options.mColorSpace = eColorSpaceRGB;
             options.mColorValue = mark.color & 0xFFFFFFu;
@@ -189,15 +202,21 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
             options.mBoundingBoxHeight = 100;
             options.mFitPolicy = eImageFitAlways;
             options.mFitProportional = true;
+            int imageX = 0;
+            int imageY = 0;
+            ImageMarkOrigin(mark.position, pageWidth, pageHeight, offsets, mark.imageSize.width(),
+                            mark.imageSize.height(), imageX, imageY);
             drawn = content->DrawImage(imageX, imageY, Utf8(mark.jpegPath), options);
         }
         if (drawn != eSuccess || rewriter.EndContentContext() != eSuccess || rewriter.WritePage() != eSuccess)
             return fail();
+        failures.AddDone();
         return true;
     });
-    if (!walked)
-        return pageFailed ? Outcome::Failed : Outcome::Skipped;
-    return Outcome::Written;
+    if (StopRequested())
+        return Outcome::Skipped;
+    return failures.OutcomeFor(tr("page %1 could not be watermarked: %2"), reason,
+                               !walked || writer.GetObjectsContext().HasFailed());
 }
 
 FileToolEngine::SourceStep PDFWatermarker::MarkStep(const Mark& mark)

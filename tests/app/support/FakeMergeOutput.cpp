@@ -32,6 +32,7 @@ public:
         const int done = ++script.appends;
         if (script.stopFlag && done == script.stopAfterAppends)
             script.stopFlag->store(true);
+        pagesOfLastInput = 0;
         if (!script.failingMarker.isEmpty() && inputPath.contains(script.failingMarker)) {
             lastFailure = QStringLiteral("cannot read ") + script.failingMarker;
             return false;
@@ -39,8 +40,11 @@ public:
         QFile input(inputPath);
         if (input.open(QIODevice::ReadOnly))
             output.write(input.readAll());
+        pagesOfLastInput = 1;
         return true;
     }
+
+    int PagesOfLastInput() const override { return pagesOfLastInput; }
 
     bool End() override
     {
@@ -60,6 +64,7 @@ private:
     FakeMergeScript& script;
     QFile output;
     QString lastFailure;
+    int pagesOfLastInput = 0;
 };
 
 } // namespace

@@ -296,9 +296,6 @@ private slots:
         QTest::newRow("too small a page for the percents")
             << MakeDocument({"/MediaBox [0 0 4 4]"}) << 1 << QList<int>{0, 0, 10, 10} << true
             << "the crop rectangle has no area on pages of 4 x 4 points";
-        QTest::newRow("a page the rectangle misses")
-            << six << 0 << QList<int>{550, 0, 100, 100} << true
-            << "nothing of the crop rectangle [550 0 650 100] lies on page 5, whose MediaBox is [-50 -50 500 700]";
         QTest::newRow("unknown unit") << six << 5 << QList<int>{10, 10, 80, 80} << true
                                       << "the unit 5 of the crop rectangle is unknown";
         QTest::newRow("missing output folder") << six << 1 << QList<int>{10, 10, 80, 80} << false

@@ -424,9 +424,9 @@ private slots:
             QCOMPARE(PageText(output, page), expected.at(page - 1));
     }
 
-    // An input whose second page cannot be copied after its first one was: the output would hold
-    // part of that input, so the merge fails as a whole and leaves nothing behind.
-    void anInputThatFailsPartWayFailsTheMerge()
+    // An input whose second page cannot be copied after its first one was: its first page stays,
+    // the merge goes on, and the input is listed with what became of it.
+    void anInputThatFailsPartWayKeepsThePagesBefore()
     {
         QByteArray damaged = TestPDF::Make({"Whole", "Broken"});
         const int length = damaged.lastIndexOf("/Length ") + 8;
@@ -437,9 +437,15 @@ private slots:
         const QString broken = Input(QStringLiteral("half.pdf"), damaged);
         const QString output = PathOf(QStringLiteral("part-way.pdf"));
         PDFMerger merger;
-        const MergeResult result = merger.Merge({good, broken}, output);
-        QVERIFY(!result.written);
-        QVERIFY(!QFile::exists(output));
+        const MergeResult result = merger.Merge({good, broken, good}, output);
+        QVERIFY(result.written);
+        QCOMPARE(FailedPaths(result.failedFiles), QStringList{broken});
+        QVERIFY2(result.failedFiles[0].reason.startsWith("page 2 and the pages after it could not be added: the stream at"),
+                 qPrintable(result.failedFiles[0].reason));
+        QVERIFY(!Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), output}).isNull());
+        QCOMPARE(PageCount(output), 3);
+        QCOMPARE(PageText(output, 2), QStringLiteral("Whole"));
+        QCOMPARE(PageText(output, 3), QStringLiteral("Fine"));
     }
 
     void anInputListedTwiceGivesItsPagesTwice()

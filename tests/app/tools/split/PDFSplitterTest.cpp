@@ -249,8 +249,8 @@ private slots:
             {missing, "1", "", "x", "No such file or directory", {}},
             {empty, "1", "", "x", "the document has no pages", {}},
             {notPDF, "1", "", "x", "*", {}},
-            // The output that fails part-way is not left with the pages copied before.
-            {damaged, "1,[1-2]", "", "p[IntervalIndex]", "the stream at *", {"p1.pdf"}},
+            // The part that fails part-way keeps the pages copied before, and says so.
+            {damaged, "1,[1-2]", "", "p[IntervalIndex]", "*", {"p1.pdf", "p2.pdf"}},
             {source, "[1-2],[3-1],4", "", "p[IntervalIndex]", "the range 3-1 names no page of the document, which has 7",
              {"p1.pdf"}},
             {source, "[8-9]", "", "p", "the range 8-9 names no page of the document, which has 7", {}},
@@ -263,8 +263,11 @@ private slots:
             {source, "2,1", sourceFolder, "[FileName]", "the output " + source + " would replace a document of this job",
              {}},
         };
-        for (const Case& c : cases) {
+        for (Case c : cases) {
             const QString out = c.folder.isEmpty() ? Fresh() : c.folder;
+            if (c.file == damaged)
+                c.reason = QDir::toNativeSeparators(out + "/p2.pdf") +
+                           " ends before page 2, which could not be copied: the stream at *";
             const QStringList before = Files(out);
             const QByteArray sourceBytes = Contents(source);
             PDFSplitter splitter;

@@ -1,12 +1,13 @@
 // Damaged and refused sources: what can be copied soundly is copied, anything else fails with a
 // log line before a half-written object can reach the output. After a failed append the document
-// either cannot pass for a finished file (objects reserved for the failed page were never
-// written) or ends as a sound file holding the pages that were copied.
+// still ends as a sound file holding the pages that were copied.
 
 #include "CopyTestSupport.h"
 
 #include "pdf/writing/DocumentTestSupport.h"
 #include "pdf/support/LogCapture.h"
+
+#include <functional>
 
 using testsupport::LogCapture;
 using namespace copytest;
@@ -54,11 +55,10 @@ AppendOutcome AppendAfterGoodFile(const TestDirectory& inDir, const std::string&
     return outcome;
 }
 
-// The failed append left no broken file that passes for a finished one.
+// The failed append left a sound file that holds the good file's page.
 void ExpectNoBrokenFile(const AppendOutcome& inOutcome, const std::string& inTarget)
 {
-    if (inOutcome.endStatus != eSuccess)
-        return;
+    EXPECT_EQ(inOutcome.endStatus, eSuccess) << inOutcome.log;
     ExpectQpdfAccepts(inTarget);
     EXPECT_EQ(QpdfPageCount(inTarget), 1);
 }
@@ -294,5 +294,97 @@ TEST(DamagedSource, ResourcesOrContentsThatCannotBeReadFailThePage)
                   eFailure);
         EXPECT_TRUE(log.Contains(damaged.formMessage)) << log.Text();
         writer.EndPDF();
+    }
+}
+
+namespace {
+
+// A document of pages that show their labels in one shared font; objects from 20 on are the
+// caller's, and the second page takes inSecondPageEntries.
+XrefStreamBuilder LabelledPages(const std::vector<std::string>& inLabels, const std::string& inSecondPageEntries = "")
+{
+    XrefStreamBuilder builder;
+    std::string kids;
+    for (size_t i = 0; i < inLabels.size(); ++i) {
+        const int page = 4 + 2 * static_cast<int>(i);
+        kids += std::to_string(page) + " 0 R ";
+        builder.fileObjects[page] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 200] /Contents " +
+                                    std::to_string(page + 1) + " 0 R /Resources << /Font << /F1 3 0 R >> >> " +
+                                    (i == 1 ? inSecondPageEntries : std::string()) + " >>";
+        builder.fileObjects[page + 1] = PdfBuilder::Stream("BT /F1 24 Tf 20 100 Td (" + inLabels[i] + ") Tj ET");
+    }
+    builder.fileObjects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+    builder.fileObjects[2] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(inLabels.size()) + " >>";
+    builder.fileObjects[3] = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+    return builder;
+}
+
+} // namespace
+
+TEST(DamagedSource, APageThatFailsPartWayLeavesADocumentThatEnds)
+{
+    // The second page of a three-page file names an object that cannot be read, found only after
+    // other objects of the page were given numbers or written. Wherever the file stands among
+    // good ones, the document ends soundly with every good page and the damaged file's first.
+    struct Damage {
+        std::string name;
+        std::string secondPageEntries;
+        std::function<void(XrefStreamBuilder&)> add;
+    };
+    const std::string unknownFilter = "/N {N} /First {First} /Length {Length} /Filter /LZWDecode";
+    const Damage damages[] = {
+        {"a font in an object stream of an unknown filter", "/Resources << /Font << /F1 3 0 R /F2 21 0 R >> >>",
+         [&](XrefStreamBuilder& b) {
+             b.objectStreams[20] = {{21, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>"}};
+             b.objectStreamKeys[20] = unknownFilter;
+         }},
+        {"a font listed where it is not", "/Resources << /Font << /F1 3 0 R /F2 21 0 R >> >>",
+         [](XrefStreamBuilder& b) { b.entryOverrides[21] = {1, 9, 0}; }},
+        {"a group whose colour space cannot be read", "/Group << /S /Transparency /CS 21 0 R >>",
+         [](XrefStreamBuilder& b) { b.fileObjects[21] = "<< /Broken (unended >>"; }},
+        {"an image of a form whose colour space lies in such a stream",
+         "/Resources << /Font << /F1 3 0 R >> /XObject << /Fm1 22 0 R >> >>",
+         [&](XrefStreamBuilder& b) {
+             b.fileObjects[22] = PdfBuilder::Stream("/Im1 Do", " /Type /XObject /Subtype /Form /BBox [0 0 10 10] "
+                                                               "/Resources << /XObject << /Im1 23 0 R >> >>");
+             b.fileObjects[23] = PdfBuilder::Stream("\x80", " /Type /XObject /Subtype /Image /Width 1 /Height 1 "
+                                                             "/BitsPerComponent 8 /ColorSpace 21 0 R");
+             b.objectStreams[20] = {{21, "[/Indexed /DeviceRGB 0 <FF0000>]"}};
+             b.objectStreamKeys[20] = unknownFilter;
+         }},
+    };
+    TestDirectory dir("damaged-part-way");
+    const std::string good = (dir / "good.pdf").string();
+    WriteFile(good, LabelledPages({"Good one", "Good two"}).Build());
+    for (const Damage& damage : damages) {
+        XrefStreamBuilder builder = LabelledPages({"Damaged one", "Damaged two", "Damaged three"}, damage.secondPageEntries);
+        damage.add(builder);
+        const std::string damaged = (dir / "damaged.pdf").string();
+        WriteFile(damaged, builder.Build());
+        for (size_t at = 0; at < 3; ++at) {
+            SCOPED_TRACE(damage.name + ", at " + std::to_string(at));
+            std::vector<std::string> sources(2, good);
+            sources.insert(sources.begin() + static_cast<long>(at), damaged);
+            const std::string target = (dir / ("merged" + std::to_string(at) + ".pdf")).string();
+            LogCapture log;
+            PDFWriter writer;
+            ASSERT_EQ(writer.CreateNewPDF(target, 13, log.Settings()), eSuccess);
+            std::vector<std::string> expected;
+            for (const std::string& source : sources) {
+                const AppendPagesResult result = writer.AppendPDFPagesFromPDF(source, PageSelection());
+                EXPECT_EQ(result.mStatus == eSuccess, source == good) << log.Text();
+                EXPECT_EQ(result.mPageObjectIDs.size(), source == good ? 2u : 1u);
+                for (const char* label : source == good ? std::vector<const char*>{"Good one", "Good two"}
+                                                        : std::vector<const char*>{"Damaged one"})
+                    expected.push_back(label);
+            }
+            ASSERT_EQ(writer.EndPDF(), eSuccess) << log.Text();
+            ExpectQpdfAccepts(target);
+            ShownDocument shown(target, (dir / "shown").string());
+            ASSERT_EQ(shown.TextPageCount(), 5);
+            for (int page = 1; page <= 5; ++page)
+                EXPECT_NE(shown.Text(page).find(expected[static_cast<size_t>(page - 1)]), std::string::npos)
+                    << "page " << page << ": " << shown.Text(page);
+        }
     }
 }

@@ -1,0 +1,138 @@
+// A page that the watermark or crop tool cannot change is left as it is, the other pages are
+// changed, the copy is written and sound for other readers, and the source is listed with the
+// first failed page, named by one number counted from 1. Judged by pdftotext, pdfimages, pdfinfo
+// and qpdf.
+
+#include "app/support/AppTestMain.h"
+#include "app/support/ExternalReaders.h"
+#include "app/support/PDFReaders.h"
+#include "app/support/TestPDF.h"
+#include "app/FontCatalog.h"
+#include "app/tools/crop/CropGeometry.h"
+#include "app/tools/crop/PDFCropper.h"
+#include "app/tools/watermark/PDFWatermarker.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+namespace {
+
+// Page n's Resources become a reference to the first page's content stream: there, but no
+// dictionary. Padded to the same length, so that every offset of the file stays right.
+QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages)
+{
+    for (int page : pages) {
+        const QByteArray object = QByteArray::number(2 + 2 * page) + " 0 obj";
+        const QByteArray resources = "/Resources << /Font << /F1 3 0 R >> >>";
+        const int at = pdf.indexOf(resources, pdf.indexOf(object));
+        pdf.replace(at, resources.size(), QByteArray("/Resources 5 0 R").leftJustified(resources.size(), ' '));
+    }
+    return pdf;
+}
+
+} // namespace
+
+class PageFailuresTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+    int fresh = 0;
+
+private slots:
+    void initTestCase() { QVERIFY(folder.isValid()); }
+
+    void theOtherPagesAreChanged_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QByteArray>("source");
+        // Which pages show the change afterwards; none: nothing may be written.
+        QTest::addColumn<QList<bool>>("changed");
+        QTest::addColumn<QString>("reason");
+        const QStringList texts{"Body1", "Body2", "Body3"};
+        const QByteArray second = WithUnreadableResources(TestPDF::Make(texts), {2});
+        const QString unreadable = QStringLiteral("the Resources of the page cannot be read, nothing written");
+        QTest::newRow("text mark") << "text" << second << QList<bool>{true, false, true}
+                                   << "page 2 could not be watermarked: " + unreadable;
+        QTest::newRow("image mark") << "image" << second << QList<bool>{true, false, true}
+                                    << "page 2 could not be watermarked: " + unreadable;
+        QTest::newRow("two pages") << "text" << WithUnreadableResources(TestPDF::Make(texts), {1, 3})
+                                   << QList<bool>{false, true, false}
+                                   << "page 1 could not be watermarked: " + unreadable + " (2 pages failed in all)";
+        QTest::newRow("every page") << "image" << WithUnreadableResources(TestPDF::Make({"Only"}), {1})
+                                    << QList<bool>{} << "page 1 could not be watermarked: " + unreadable;
+        TestPDF::Extras away;
+        away.pages = {QByteArray(), "/MediaBox [1000 1000 1500 1500]"};
+        QTest::newRow("crop beside a page") << "crop" << TestPDF::Make(texts, false, away)
+                                            << QList<bool>{true, false, true}
+                                            << "page 2 could not be cropped: nothing of the crop rectangle "
+                                               "[10 10 210 210] lies on its MediaBox [1000 1000 1500 1500]";
+    }
+
+    void theOtherPagesAreChanged()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QByteArray, source);
+        QFETCH(QList<bool>, changed);
+        QFETCH(QString, reason);
+        const QString in = folder.filePath(QStringLiteral("in%1").arg(++fresh));
+        const QString out = folder.filePath(QStringLiteral("out%1").arg(fresh));
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+        const QString path = in + QStringLiteral("/doc.pdf");
+        QVERIFY(TestPDF::Write(path, source));
+        const QString target = out + QStringLiteral("/doc.pdf");
+
+        QList<FailedFile> failed;
+        if (tool == QLatin1String("crop")) {
+            PDFCropper cropper;
+            failed = cropper.CropDocuments({path}, CropUnitPoints, 10, 10, 200, 200, out, QStringLiteral("[FileName]"));
+        } else if (tool == QLatin1String("text")) {
+            const FontCatalog fonts(QStringList{QStringLiteral("/usr/share/fonts/truetype/dejavu")});
+            PDFWatermarker watermarker;
+            watermarker.SetFontCatalog(&fonts);
+            failed = watermarker.AddTextWatermark({path}, QStringLiteral("Stamp"), QStringLiteral("DejaVuSans"), 20,
+                                                  0xFF0000, 4, 0, 0, 0, out, QStringLiteral("[FileName]"));
+        } else {
+            QImage mark(40, 20, QImage::Format_RGB32);
+            mark.fill(Qt::darkBlue);
+            const QString image = in + QStringLiteral("/mark.jpg");
+            QVERIFY(mark.save(image, "JPG"));
+            PDFWatermarker watermarker;
+            failed = watermarker.AddImageWatermark({path}, image, 100, 4, 0, 0, 0, out, QStringLiteral("[FileName]"));
+        }
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0].path, path);
+        QCOMPARE(failed[0].reason, reason);
+        if (changed.isEmpty()) {
+            QVERIFY(!QFile::exists(target));
+            return;
+        }
+        QString report;
+        QVERIFY2(ExternalReaders::QpdfAccepts(target, &report), qPrintable(report));
+        QList<bool> shown;
+        if (tool == QLatin1String("text")) {
+            for (const QString& text : ExternalReaders::PageTexts(target))
+                shown << text.contains(QLatin1String("Stamp"));
+        } else if (tool == QLatin1String("image")) {
+            shown = {false, false, false};
+            for (const QStringList& row : PDFReaders::ImageRows(target))
+                shown[row.value(0).toInt() - 1] = true;
+        } else {
+            for (const QString& boxes : ExternalReaders::PageBoxes(target))
+                shown << boxes.contains(QLatin1String("MediaBox: 10.00 10.00 210.00 210.00;"));
+        }
+        QCOMPARE(shown, changed);
+        // A marked page keeps its own content.
+        if (tool != QLatin1String("crop")) {
+            const QStringList texts = ExternalReaders::PageTexts(target);
+            QCOMPARE(texts.size(), changed.size());
+            for (int page = 0; page < texts.size(); ++page)
+                QVERIFY2(!changed[page] || texts[page].contains(QStringLiteral("Body%1").arg(page + 1)),
+                         qPrintable(texts[page]));
+        }
+    }
+};
+
+VELLORAN_APP_TEST_MAIN(PageFailuresTest)
+#include "PageFailuresTest.moc"

@@ -7,41 +7,45 @@ namespace TestPDF {
 
 QByteArray Make(const QStringList& pageTexts, bool encrypted, const Extras& extras)
 {
-    QByteArray pdf("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
-    QVector<int> offsets;
-    auto object = [&](const QByteArray& body) {
-        offsets.append(pdf.size());
-        pdf += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-    };
-
     const int pageCount = pageTexts.size();
     QByteArray kids;
     for (int i = 0; i < pageCount; ++i)
         kids += QByteArray::number(4 + 2 * i) + " 0 R ";
-    object("<< /Type /Catalog /Pages 2 0 R >>");
-    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageCount) + " " + extras.pageTree +
-           " >>");
-    object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    QList<QByteArray> bodies{"<< /Type /Catalog /Pages 2 0 R >>",
+                             "<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageCount) + " " +
+                                 extras.pageTree + " >>",
+                             "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
     for (int i = 0; i < pageCount; ++i) {
         const QByteArray extra = extras.pages.value(i);
         const QByteArray mediaBox = extra.contains("/MediaBox") ? QByteArray() : QByteArray("/MediaBox [0 0 612 792] ");
-        object("<< /Type /Page /Parent 2 0 R " + mediaBox + extra + " /Resources << /Font << /F1 3 0 R >> >> /Contents " +
-               QByteArray::number(5 + 2 * i) + " 0 R >>");
+        bodies << "<< /Type /Page /Parent 2 0 R " + mediaBox + extra +
+                      " /Resources << /Font << /F1 3 0 R >> >> /Contents " + QByteArray::number(5 + 2 * i) + " 0 R >>";
         const QByteArray content = "BT /F1 24 Tf 72 700 Td (" + pageTexts.at(i).toLatin1() + ") Tj ET";
-        object("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream");
+        bodies << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
     }
+    QByteArray trailer;
+    if (encrypted) {
+        const QByteArray key(64, 'A');
+        trailer = " /Encrypt << /Filter /Standard /V 1 /R 2 /O <" + key + "> /U <" + key +
+                  "> /P -4 >> /ID [<0123456789ABCDEF0123456789ABCDEF> <0123456789ABCDEF0123456789ABCDEF>]";
+    }
+    return Assemble(bodies, trailer);
+}
 
+QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries)
+{
+    QByteArray pdf("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    QVector<int> offsets;
+    for (const QByteArray& body : bodies) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+    }
     const int xref = pdf.size();
     pdf += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
     for (int offset : offsets)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) + " /Root 1 0 R";
-    if (encrypted) {
-        const QByteArray key(64, 'A');
-        pdf += " /Encrypt << /Filter /Standard /V 1 /R 2 /O <" + key + "> /U <" + key +
-               "> /P -4 >> /ID [<0123456789ABCDEF0123456789ABCDEF> <0123456789ABCDEF0123456789ABCDEF>]";
-    }
-    pdf += " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) + " /Root 1 0 R" + trailerEntries +
+           " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
     return pdf;
 }
 

@@ -19,6 +19,10 @@ struct Extras {
 
 QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extras& extras = Extras());
 
+// A file of the given object bodies, numbered from 1 (object 1 is the catalog), with a classic
+// cross-reference table and the trailer entries given after /Size and /Root.
+QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries = QByteArray());
+
 // Writes the bytes to the path; false when the file cannot be written.
 bool Write(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.

@@ -2,6 +2,7 @@
 // they become ints, and sizes of 0 or less fall back to A4.
 
 #include "app/support/AppTestMain.h"
+#include "app/support/TestPDF.h"
 #include "app/tools/PDFQueries.h"
 
 #include "pdf/objects/PDFObjects.h"
@@ -38,25 +39,6 @@ PDFObject* Real(double value)
     return new PDFReal(value);
 }
 
-// A PDF whose objects are the given bodies (object 1 is the catalog), with a correct
-// cross-reference table.
-QByteArray MakePDF(const QList<QByteArray>& bodies)
-{
-    QByteArray pdf("%PDF-1.4\n");
-    QList<int> offsets;
-    for (int i = 0; i < bodies.size(); ++i) {
-        offsets << pdf.size();
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
-    }
-    const int xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(bodies.size() + 1) + "\n0000000000 65535 f \n";
-    for (int offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
-}
-
 // Pages with the given own media boxes (empty: none), under a tree whose root holds parentBox.
 QByteArray PagesWithBoxes(const QList<QByteArray>& pageBoxes, const QByteArray& parentBox = "[0 0 400 300]")
 {
@@ -68,7 +50,7 @@ QByteArray PagesWithBoxes(const QList<QByteArray>& pageBoxes, const QByteArray& 
                   QByteArray::number(pageBoxes.size()) + " >>";
     for (const QByteArray& box : pageBoxes)
         bodies << "<< /Type /Page /Parent 2 0 R" + (box.isEmpty() ? QByteArray() : " /MediaBox " + box) + " >>";
-    return MakePDF(bodies);
+    return TestPDF::Assemble(bodies);
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)
@@ -174,6 +156,25 @@ private slots:
         QCOMPARE(GetPDFPageCount(path), 2);
         QCOMPARE(GetPDFPageSize(path), QSize(300, 400));
         QVERIFY(IsPDFReadable(path));
+    }
+
+    // Sides written as references to numbers, on the page and inherited, as pdfinfo reads them.
+    void boxNumbersByReference()
+    {
+        QTemporaryDir dir;
+        const QString own = dir.filePath("own.pdf");
+        QList<QByteArray> bodies{"<< /Type /Catalog /Pages 2 0 R >>",
+                                 "<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 4 0 R 5 0 R] >>",
+                                 "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 6 0 R 4 0 R] >>", "250", "50.5",
+                                 "180.9"};
+        QVERIFY(WriteFile(own, TestPDF::Assemble(bodies)));
+        QVERIFY(Run("pdfinfo", {own}).contains("180.9 x 250"));
+        QCOMPARE(GetPDFPageSize(own), QSize(180, 250));
+        const QString inherited = dir.filePath("inherited.pdf");
+        bodies[2] = "<< /Type /Page /Parent 2 0 R >>";
+        QVERIFY(WriteFile(inherited, TestPDF::Assemble(bodies)));
+        QVERIFY(Run("pdfinfo", {inherited}).contains("250 x 50.5"));
+        QCOMPARE(GetPDFPageSize(inherited), QSize(250, 50));
     }
 
     void encryptedFile()

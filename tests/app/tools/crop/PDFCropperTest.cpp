@@ -42,33 +42,21 @@ QStringList Files(const QString& dir)
 // 100,100 of its user space.
 QByteArray MakeDocument(const QList<QByteArray>& pageEntries, const QByteArray& treeEntries = "")
 {
-    QByteArray pdf("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
-    QList<int> offsets;
-    auto object = [&](const QByteArray& body) {
-        offsets.append(pdf.size());
-        pdf += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-    };
     QByteArray kids;
     for (int i = 0; i < pageEntries.size(); ++i)
         kids += QByteArray::number(4 + 2 * i) + " 0 R ";
-    object("<< /Type /Catalog /Pages 2 0 R >>");
-    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageEntries.size()) + " " +
-           treeEntries + " >>");
-    object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    QList<QByteArray> bodies{"<< /Type /Catalog /Pages 2 0 R >>",
+                             "<< /Type /Pages /Kids [ " + kids + "] /Count " +
+                                 QByteArray::number(pageEntries.size()) + " " + treeEntries + " >>",
+                             "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
     for (int i = 0; i < pageEntries.size(); ++i) {
-        object("<< /Type /Page /Parent 2 0 R " + pageEntries[i] + " /Resources << /Font << /F1 3 0 R >> >> /Contents " +
-               QByteArray::number(5 + 2 * i) + " 0 R >>");
+        bodies << "<< /Type /Page /Parent 2 0 R " + pageEntries[i] +
+                      " /Resources << /Font << /F1 3 0 R >> >> /Contents " + QByteArray::number(5 + 2 * i) + " 0 R >>";
         const QByteArray content =
             "0 g 100 100 50 50 re f BT /F1 24 Tf 200 300 Td (Page " + QByteArray::number(i + 1) + ") Tj ET";
-        object("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream");
+        bodies << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
     }
-    const int xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
-    for (int offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+    return TestPDF::Assemble(bodies);
 }
 
 // Six pages: an A4 first page, one that inherits the tree's box, a rotated one, one with a

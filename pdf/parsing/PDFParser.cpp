@@ -1606,7 +1606,8 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
                          TraceExcerpt(type->GetValue()).c_str());
             return eFailure;
         }
-        PDFObjectCastPtr<PDFArray> kids(inNode->QueryDirectObject("Kids"));
+        // Kids may be a reference to an array object, which readers follow.
+        PDFObjectCastPtr<PDFArray> kids(ResolveDictionaryValue(inNode, "Kids"));
         if (!kids) {
             TraceMessage("PDFParser::ParsePagesIDs, unable to find page kids array");
             return eFailure;

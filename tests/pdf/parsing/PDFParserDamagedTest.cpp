@@ -180,9 +180,10 @@ TEST(PDFParserDamagedTest, PageTreesThatLoopOrLie)
     EXPECT_EQ(huge->parser.GetPageCount(), 2u);
     EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 1 >>")), eFailure);
     EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count -2 >>")), eFailure);
-    // Kids by reference, a Kids element that is no reference, a wrong Type, an object number
-    // beyond 32 bits that must not alias object 3.
-    EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids 7 0 R /Count 2 >>")), eFailure);
+    // Kids naming an object that is no array, a Kids element that is no reference, a wrong Type,
+    // an object number beyond 32 bits that must not alias object 3.
+    EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids 3 0 R /Count 2 >>")), eFailure);
+    EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids 99 0 R /Count 2 >>")), eFailure);
     EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids [3 0 R 5] /Count 2 >>")), eFailure);
     EXPECT_EQ(StatusOf(WithObject(builder, 3, "<< /Type /Font /Parent 2 0 R >>")), eFailure);
     EXPECT_EQ(StatusOf(WithObject(builder, 2, "<< /Type /Pages /Kids [4294967299 0 R 5 0 R] /Count 2 >>")), eFailure);

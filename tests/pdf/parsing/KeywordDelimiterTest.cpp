@@ -1,0 +1,282 @@
+// Keywords of the file structure followed directly by a delimiter ("trailer<<", "obj[", "R/Key",
+// ">>stream" ...) and references to object 0 or to no object: each file opens with its pages,
+// merges and splits into files that qpdf accepts and that keep what the glued objects held.
+
+#include "ParserTestSupport.h"
+
+#include "tests/pdf/copying/CopyTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+using namespace parsertest;
+
+namespace {
+
+const char kHeader[] = "%PDF-1.5\n%\xE2\xE3\xCF\xD3\n";
+const char kSpacedTrailer[] = "trailer\n<< /Size {size} /Root 1 0 R{prev} >>";
+const char kGluedTrailer[] = "trailer<</Size {size}/Root 1 0 R{prev}>>";
+const char kStartxref[] = "startxref\n{xref}\n%%EOF\n";
+
+void Fill(std::string& ioText, const std::string& inField, const std::string& inValue)
+{
+    XrefStreamBuilder::Substitute(ioText, "{" + inField + "}", inValue);
+}
+
+// Two pages sharing a content stream (object 5) that draws kText with the font of object 7.
+const std::string kText = "BT /F1 12 Tf 20 100 Td (Glued) Tj ET";
+const std::map<int, std::string> kBase = {
+    {1, "<< /Type /Catalog /Pages 2 0 R >>"},
+    {2, "<< /Type /Pages /Kids [ 3 0 R 4 0 R ] /Count 2 /MediaBox [0 0 300 200] >>"},
+    {3, "<< /Type /Page /Parent 2 0 R /Contents 5 0 R /Resources 6 0 R >>"},
+    {4, "<< /Type /Page /Parent 2 0 R /Contents 5 0 R /Resources 6 0 R >>"},
+    {5, PdfBuilder::Stream(kText)},
+    {6, "<< /Font << /F1 7 0 R >> /ProcSet [/PDF /Text] >>"},
+    {7, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}};
+
+// The base objects, spaced, with some replaced or added by objects given exactly as they stand in
+// the file ("3 0 obj<<...>>endobj").
+std::string Objects(const std::map<int, std::string>& inRaw)
+{
+    std::map<int, std::string> all;
+    for (const auto& object : kBase)
+        all[object.first] = std::to_string(object.first) + " 0 obj\n" + object.second + "\nendobj";
+    for (const auto& object : inRaw)
+        all[object.first] = object.second;
+    std::string out;
+    for (const auto& object : all)
+        out += object.second + "\n";
+    return out;
+}
+
+// Every object of the text by id, found at its declaration, with its offset counted from inBase.
+std::map<int, long long> Declarations(const std::string& inText, long long inBase)
+{
+    std::map<int, long long> offsets;
+    static const std::regex declaration("(^|\n)(\\d+) 0 obj");
+    for (std::sregex_iterator it(inText.begin(), inText.end(), declaration), end; it != end; ++it)
+        offsets[std::stoi((*it)[2])] = inBase + (*it).position(2);
+    return offsets;
+}
+
+// The revisions' objects, each followed by a classic table listing what it declares and the
+// trailer text ({size} and {prev} filled in); or, for one revision, by a cross-reference stream.
+std::string BuildFile(const std::vector<std::string>& inRevisions, const std::string& inTrailer, bool inXrefStream,
+                      const std::string& inStartxref)
+{
+    std::string out = kHeader;
+    int size = 1;
+    long long previous = -1;
+    for (const std::string& objects : inRevisions) {
+        std::map<int, long long> offsets = Declarations(objects, static_cast<long long>(out.size()));
+        out += objects;
+        size = std::max(size, offsets.rbegin()->first + 1);
+        long long xref = static_cast<long long>(out.size());
+        if (inXrefStream) {
+            std::string rows;
+            offsets[size] = xref; // the stream lists itself
+            for (int id = 0; id <= size; ++id) {
+                long long offset = offsets.count(id) ? offsets[id] : 0;
+                rows += static_cast<char>(offsets.count(id) ? 1 : 0);
+                for (int shift = 24; shift >= 0; shift -= 8)
+                    rows += static_cast<char>((offset >> shift) & 0xFF);
+                rows += std::string(2, id == 0 ? '\xFF' : '\0');
+            }
+            out += std::to_string(size) + " 0 obj<</Type/XRef/Size " + std::to_string(size + 1) +
+                   "/W[1 4 2]/Root 1 0 R/Length " + std::to_string(rows.size()) + ">>stream\n" + rows +
+                   "\nendstream\nendobj\n";
+        } else {
+            out += "xref\n";
+            if (previous < 0)
+                offsets[0] = -1;
+            for (auto run = offsets.begin(); run != offsets.end();) {
+                auto end = run;
+                int count = 0;
+                for (; end != offsets.end() && end->first == run->first + count; ++end)
+                    ++count;
+                out += std::to_string(run->first) + " " + std::to_string(count) + "\n";
+                for (; run != end; ++run)
+                    out += run->first == 0 ? PdfBuilder::Row(0, 65535, 'f') : PdfBuilder::Row(run->second, 0, 'n');
+            }
+            std::string trailer = inTrailer;
+            Fill(trailer, "size", std::to_string(size));
+            Fill(trailer, "prev", previous < 0 ? "" : "/Prev " + std::to_string(previous));
+            out += trailer + "\n";
+        }
+        std::string startxref = inStartxref;
+        Fill(startxref, "xref", std::to_string(xref));
+        out += startxref;
+        previous = xref;
+    }
+    return out;
+}
+
+const std::string kGluedObjects =
+    "1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+    "2 0 obj<</Type/Pages/Kids[3 0 R 4 0 R]/Count 2/MediaBox[0 0 300 200]>>endobj\n"
+    "3 0 obj<</Type/Page/Parent 2 0 R/Contents 5 0 R/Resources 6 0 R>>endobj\n"
+    "4 0 obj<</Type/Page/Parent 2 0 R/Contents[5 0 R]/Resources 6 0 R>>endobj\n"
+    "5 0 obj<</Length 36>>stream\n" + kText + "\nendstream\nendobj\n"
+    "6 0 obj<</Font<</F1 7 0 R>>/ProcSet[/PDF/Text]>>endobj\n"
+    "7 0 obj<</Type/Font/Subtype/Type1/BaseFont/Helvetica>>endobj\n";
+
+// Resources with an optional content group (object 8) whose Name is object 9.
+std::string NamedLayer(const std::string& inNameObject)
+{
+    return Objects({{6, "6 0 obj\n<< /Font << /F1 7 0 R >> /Properties << /MC0 8 0 R >> >>\nendobj"},
+                    {8, "8 0 obj\n<< /Type /OCG /Name 9 0 R >>\nendobj"},
+                    {9, inNameObject}});
+}
+
+struct KeywordRow {
+    const char* name;
+    std::vector<std::string> revisions;
+    int pages;
+    std::string trailer;
+    // What qpdf's JSON of the one-page split shows when the objects that the row glues were read.
+    std::string copied;
+    bool xrefStream = false;
+    std::string startxref = kStartxref;
+    bool cleanSource = true; // qpdf --check finds nothing in the source
+};
+
+const std::string kUpdate = "2 0 obj<</Type/Pages/Kids[3 0 R 4 0 R 8 0 R]/Count 3/MediaBox[0 0 300 200]>>endobj\n"
+                            "8 0 obj<</Type/Page/Parent 2 0 R/Contents 5 0 R/Resources 6 0 R>>endobj\n";
+
+const std::vector<KeywordRow> kKeywordRows = {
+    {"spaced keywords", {Objects({})}, 2, kSpacedTrailer, "/Helvetica"},
+    {"trailer<<", {Objects({})}, 2, kGluedTrailer, "/Helvetica"},
+    {"trailer%comment", {Objects({})}, 2, "trailer%the dictionary follows\n<< /Size {size} /Root 1 0 R{prev} >>",
+     "/Helvetica"},
+    {"startxref%comment", {Objects({})}, 2, kGluedTrailer, "/Helvetica", false, "startxref%at\n{xref}\n%%EOF\n"},
+    {"obj<< and >>endobj", {Objects({{1, "1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj"}})}, 2, kSpacedTrailer,
+     "/Helvetica"},
+    {"obj[ as Contents",
+     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents 8 0 R /Resources 6 0 R >>\nendobj"},
+               {8, "8 0 obj[5 0 R]endobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    // Kids by reference, to an array object whose keyword is glued to it.
+    {"obj[ as Kids",
+     {Objects({{2, "2 0 obj\n<< /Type /Pages /Kids 8 0 R /Count 2 /MediaBox [0 0 300 200] >>\nendobj"},
+               {8, "8 0 obj[3 0 R 4 0 R]endobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    {"obj/Name",
+     {Objects({{7, "7 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont 8 0 R >>\nendobj"},
+               {8, "8 0 obj/Courier\nendobj"}})},
+     2, kSpacedTrailer, "\"/Courier\""},
+    {"obj(string)", {NamedLayer("9 0 obj(Glued layer)endobj")}, 2, kSpacedTrailer, "u:Glued layer"},
+    {"obj<hex>", {NamedLayer("9 0 obj<476C75656420686578>endobj")}, 2, kSpacedTrailer, "u:Glued hex"},
+    {"obj%comment",
+     {Objects({{5, "5 0 obj%content\n<< /Length 36 >>\nstream\n" + kText + "\nendstream\nendobj"},
+               {7, "7 0 obj%font\n<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>\nendobj"}})},
+     2, kSpacedTrailer, "/Times-Roman"},
+    {">>stream",
+     {Objects({{5, "5 0 obj<</Length 36>>stream\n" + kText + "\nendstream\nendobj"}})}, 2,
+     kSpacedTrailer, "/Helvetica"},
+    {"endstream endobj on one line",
+     {Objects({{5, "5 0 obj\n<< /Length 36 >>\nstream\n" + kText + "\nendstream endobj"}})}, 2,
+     kSpacedTrailer, "/Helvetica"},
+    {"endstream%comment",
+     {Objects({{5, "5 0 obj\n<< /Length 36 >>\nstream\n" + kText + "\nendstream%end\nendobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    {"R>>", {Objects({{6, "6 0 obj\n<< /Font <</F1 7 0 R>> >>\nendobj"}})}, 2, kSpacedTrailer, "/Helvetica"},
+    {"R]", {Objects({{2, "2 0 obj\n<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 300 200] >>\nendobj"},
+                     {4, "4 0 obj\n<< /Type /Page /Parent 2 0 R /Contents [5 0 R] /Resources 6 0 R >>\nendobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    {"R/Key",
+     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R/Contents 5 0 R/Resources 6 0 R/Rotate 90 >>\nendobj"}})}, 2,
+     kSpacedTrailer, "/Helvetica"},
+    {"R( R<hex> R%comment",
+     {Objects({{6, "6 0 obj\n<< /Font << /F1 7 0 R >> /Properties << /MC0 8 0 R >> >>\nendobj"},
+               {8, "8 0 obj\n<< /Type /OCG /Name (Layer) /Extra [7 0 R(after R)7 0 R<4142>7 0 R%note\n] >>\nendobj"}})},
+     2, kSpacedTrailer, "u:after R"},
+    {"everything glued", {kGluedObjects}, 2, kGluedTrailer, "/Helvetica"},
+    {"cross-reference stream obj<</Type/XRef", {kGluedObjects}, 2, "", "/Helvetica", true},
+    {"update with trailer<< and Prev", {kGluedObjects, kUpdate}, 3, kGluedTrailer, "/Helvetica"},
+    // References to object 0, which no file holds, and to an object the file lacks read as null.
+    {"CropBox 0 0 R and Rotate 0 0 R",
+     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents 5 0 R /Resources 6 0 R /CropBox 0 0 R "
+                   "/Rotate 0 0 R /UserUnit 99 0 R >>\nendobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    {"Annots [0 0 R 99 0 R]",
+     {Objects({{3, "3 0 obj<</Type/Page/Parent 2 0 R/Contents 5 0 R/Resources 6 0 R/Annots[0 0 R 99 0 R]>>endobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    {"resources naming 0 0 R and 99 0 R",
+     {Objects({{6, "6 0 obj\n<< /Font << /F1 7 0 R /F0 0 0 R >> /XObject << /X9 99 0 R >> "
+                   "/ExtGState [0 0 R] >>\nendobj"}})},
+     2, kSpacedTrailer, "/Helvetica"},
+    // qpdf reports the null among the content streams of the source, not of the copies.
+    {"Contents [5 0 R 0 0 R]",
+     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents [5 0 R 0 0 R] /Resources 6 0 R >>\nendobj"}})}, 2,
+     kSpacedTrailer, "/Helvetica", false, kStartxref, false},
+};
+
+std::string QpdfJson(const std::string& inPath)
+{
+    std::string json;
+    testsupport::Run("qpdf --json=2 --json-key=qpdf " + Quote(inPath), &json);
+    return json;
+}
+
+// The row's file opens with its pages; merged whole (twice) and split (its first page), it gives
+// files that qpdf accepts and that keep the objects the row glued.
+void ExpectRowCopies(const KeywordRow& inRow, const TestDirectory& inDir)
+{
+    std::string bytes = BuildFile(inRow.revisions, inRow.trailer, inRow.xrefStream, inRow.startxref);
+    auto parsed = ParseBytes(bytes);
+    ASSERT_EQ(parsed->status, eSuccess);
+    EXPECT_EQ(parsed->parser.GetPageCount(), static_cast<uint32_t>(inRow.pages));
+    EXPECT_FALSE(parsed->parser.HasEncryptionDictionary());
+    // The file is what other readers read too.
+    std::string source = inDir.Write("source.pdf", bytes);
+    if (inRow.cleanSource)
+        testsupport::ExpectQpdfAccepts(source);
+    ASSERT_EQ(QpdfPageCount(source), inRow.pages);
+
+    std::string merged = inDir.PathOf("merged.pdf");
+    std::string split = inDir.PathOf("split.pdf");
+    ASSERT_EQ(copytest::AppendFiles(merged, {source, source}), eSuccess);
+    ASSERT_EQ(copytest::AppendFiles(split, {source}, copytest::Ranges({{0, 0}})), eSuccess);
+    testsupport::ExpectQpdfAccepts(merged);
+    testsupport::ExpectQpdfAccepts(split);
+    EXPECT_EQ(QpdfPageCount(merged), 2 * inRow.pages);
+    EXPECT_EQ(QpdfPageCount(split), 1);
+    EXPECT_NE(QpdfJson(split).find(inRow.copied), std::string::npos);
+    std::string text;
+    testsupport::Run("pdftotext -q " + Quote(split) + " -", &text);
+    EXPECT_NE(text.find("Glued"), std::string::npos) << text;
+}
+
+} // namespace
+
+TEST(KeywordDelimiter, GluedKeywordsAndNullReferencesOpenMergeAndSplit)
+{
+    TestDirectory dir("glued");
+    for (const KeywordRow& row : kKeywordRows) {
+        SCOPED_TRACE(row.name);
+        ExpectRowCopies(row, dir);
+    }
+}
+
+TEST(KeywordDelimiter, EncryptDictionaryAfterTrailerIsSeen)
+{
+    const std::string encrypt = "/Filter/Standard/V 1/R 2/O<" + std::string(64, 'A') + ">/U<" + std::string(64, 'B') +
+                                ">/P -4";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"in the trailer", BuildFile({kGluedObjects}, "trailer<</Size {size}/Root 1 0 R/Encrypt<<" + encrypt +
+                                                          ">>/ID[<01><01>]>>",
+                                     false, kStartxref)},
+        {"by reference", BuildFile({kGluedObjects + "8 0 obj<<" + encrypt + ">>endobj\n"},
+                                   "trailer<</Size {size}/Root 1 0 R/Encrypt 8 0 R>>", false, kStartxref)}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.first);
+        auto parsed = ParseBytes(file.second);
+        EXPECT_EQ(parsed->status, eSuccess);
+        EXPECT_TRUE(parsed->parser.HasEncryptionDictionary());
+        EXPECT_EQ(parsed->parser.GetPageCount(), 0u);
+    }
+}

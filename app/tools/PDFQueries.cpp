@@ -35,12 +35,19 @@ int PageSide(const PDFObject* value, int fallback)
         const double number = static_cast<const PDFReal*>(value)->GetValue();
         if (!(number >= 1.0)) // below 1 truncates to 0 or less; NaN fails every comparison
             return fallback;
-        return number >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(number);
+        return WholePoints(number);
     }
     return fallback;
 }
 
 } // namespace
+
+int WholePoints(double side)
+{
+    if (!(side >= 1.0))
+        return 1;
+    return side >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(side);
+}
 
 QSize PageSizeFromMediaBox(const PDFObject* mediaBox, PDFParser* parser)
 {

@@ -34,6 +34,9 @@ QString PDFUnreadableReason(const QString& path);
 // fall back to 595 and 842 each.
 QSize PageSizeFromMediaBox(const PDFObject* mediaBox, PDFParser* parser = nullptr);
 
+// A side of a page in whole points, truncated toward zero, at least 1 and at most INT_MAX.
+int WholePoints(double side);
+
 // The first page's size from its media box, its own or the nearest page-tree node's: many
 // producers put one MediaBox on the tree's root for all pages, and measuring those pages as A4
 // would place crops and marks wrongly. No first page gives the fallback of PageSizeFromMediaBox.

@@ -345,8 +345,6 @@ OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPag
     mDocumentContext->AttachExtender(this);
     status = mDocumentContext->WritePage(&targetPage, outPageObjectID);
     mDocumentContext->DetachExtender(this);
-    if (status != eSuccess)
-        outPageObjectID = 0; // the document context took it out of the page tree
     mPageInProgress = nullptr;
     mResourcesInProgress = nullptr;
     mRotationInProgress = 0;

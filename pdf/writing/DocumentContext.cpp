@@ -202,14 +202,17 @@ OpStatus DocumentContext::WritePage(OutputPage* inPage, ObjectIDType& outPageObj
             WriteRectangleEntry(pageDictionary, box.first, box.second->mBox);
     }
 
+    // A page that fails leaves the page tree, which would otherwise list a page never written whole.
+    auto abandon = [&](OpStatus inStatus) {
+        mPageTree.RemoveLastPage(pageID);
+        mPageEndTasks.erase(inPage);
+        return inStatus;
+    };
     pageDictionary->WriteKey(scResources);
     OpStatus status = WriteResourcesDictionary(inPage->GetResourcesDictionary());
     if (status != eSuccess) {
         TraceMessage("DocumentContext::WritePage, failed to write resources dictionary");
-        // The page tree would list a page that was never written whole.
-        mPageTree.RemoveLastPage(pageID);
-        mPageEndTasks.erase(inPage);
-        return status;
+        return abandon(status);
     }
 
     const std::vector<ObjectIDType>& contents = inPage->GetContentStreamReferences();
@@ -234,9 +237,7 @@ OpStatus DocumentContext::WritePage(OutputPage* inPage, ObjectIDType& outPageObj
 
     if (mObjectsContext->EndDictionary(pageDictionary) != eSuccess) {
         TraceMessage("DocumentContext::WritePage, unexpected failure. Failed to end dictionary in page write.");
-        mPageTree.RemoveLastPage(pageID);
-        mPageEndTasks.erase(inPage);
-        return eFailure;
+        return abandon(eFailure);
     }
     mObjectsContext->EndIndirectObject();
 
@@ -249,9 +250,7 @@ OpStatus DocumentContext::WritePage(OutputPage* inPage, ObjectIDType& outPageObj
         }
         mPageEndTasks.erase(tasks);
     }
-    if (status != eSuccess)
-        mPageTree.RemoveLastPage(pageID);
-    return status;
+    return status == eSuccess ? status : abandon(status);
 }
 
 // Forms

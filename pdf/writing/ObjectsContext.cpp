@@ -74,7 +74,6 @@ void ObjectsContext::Reset()
     // Dropped, not ended: the output they belonged to may be closed already.
     mOrderedDictionaries.clear();
     mOpenStreams.clear();
-    mOpenStreamLengths.clear();
     mOpenObjectID = 0;
     mFailed = false;
 }
@@ -236,12 +235,11 @@ void ObjectsContext::EndIndirectObject()
 void ObjectsContext::AbandonOpenWriting()
 {
     mOrderedDictionaries.clear();
-    mOpenStreams.clear();
-    for (const auto& stream : mOpenStreamLengths) {
+    for (const auto& stream : mOpenStreams) {
         if (stream.second != 0 && !mReferencesRegistry.GetEntry(stream.second).mIsWritten)
             mReferencesRegistry.ReleaseObjectID(stream.second);
     }
-    mOpenStreamLengths.clear();
+    mOpenStreams.clear();
     if (mOpenObjectID == 0)
         return;
     // The half-written object is closed, so that a reader that scans the file for objects finds
@@ -284,16 +282,16 @@ std::unique_ptr<WrittenPDFStream> ObjectsContext::StartStream(DictionaryContext*
     return StartDirectStream(inStreamDictionary, compress);
 }
 
-std::unique_ptr<WrittenPDFStream> ObjectsContext::RegisterStream(WrittenPDFStream* inStream)
+std::unique_ptr<WrittenPDFStream> ObjectsContext::RegisterStream(WrittenPDFStream* inStream, ObjectIDType inLengthID)
 {
-    mOpenStreams.insert(inStream);
+    mOpenStreams[inStream] = inLengthID;
     return std::unique_ptr<WrittenPDFStream>(inStream);
 }
 
 bool ObjectsContext::HasOpenDirectStream() const
 {
-    for (const WrittenPDFStream* stream : mOpenStreams) {
-        if (!stream->IsBuffered())
+    for (const auto& stream : mOpenStreams) {
+        if (!stream.first->IsBuffered())
             return true;
     }
     return false;
@@ -323,14 +321,11 @@ std::unique_ptr<WrittenPDFStream> ObjectsContext::StartDirectStream(DictionaryCo
     }
     EndDictionary(inStreamDictionary);
     WriteKeyword(scStream);
-    std::unique_ptr<WrittenPDFStream> stream = RegisterStream(new WrittenPDFStream(inCompress, mOutputStream, lengthObjectID));
-    mOpenStreamLengths[stream.get()] = lengthObjectID;
-    return stream;
+    return RegisterStream(new WrittenPDFStream(inCompress, mOutputStream, lengthObjectID), lengthObjectID);
 }
 
 OpStatus ObjectsContext::EndStream(WrittenPDFStream* inStream)
 {
-    mOpenStreamLengths.erase(inStream);
     if (mOpenStreams.erase(inStream) == 0) {
         TraceMessage("ObjectsContext::EndStream, the stream was not started in this document or was ended already");
         RecordFailure();

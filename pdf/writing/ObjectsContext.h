@@ -18,7 +18,6 @@
 
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -114,7 +113,7 @@ private:
     // The key, or nothing when the dictionary refuses it; true when the value may follow.
     bool WriteEntryKey(DictionaryContext* inDictionaryContext, std::string_view inKey);
     std::unique_ptr<WrittenPDFStream> StartDirectStream(DictionaryContext* inStreamDictionary, bool inCompress);
-    std::unique_ptr<WrittenPDFStream> RegisterStream(WrittenPDFStream* inStream);
+    std::unique_ptr<WrittenPDFStream> RegisterStream(WrittenPDFStream* inStream, ObjectIDType inLengthID = 0);
     bool IsOpenDictionary(const DictionaryContext* inDictionaryContext) const;
     bool HasOpenDirectStream() const;
     // The caller's dictionary when it is open, else a new one.
@@ -126,9 +125,9 @@ private:
     bool mCompressStreams = true;
     UppercaseSequance mSubsetFontsNamesSequance;
     std::vector<std::unique_ptr<DictionaryContext>> mOrderedDictionaries; // innermost last
-    std::set<const WrittenPDFStream*> mOpenStreams;                        // started, not yet ended
-    // The Length object of each open direct stream, kept apart: an abandoned stream may be gone.
-    std::map<const WrittenPDFStream*, ObjectIDType> mOpenStreamLengths;
+    // Started, not yet ended, each with the id of its Length object (0: none, or buffered), which
+    // an abandoned stream gives back without being asked: it may be gone by then.
+    std::map<const WrittenPDFStream*, ObjectIDType> mOpenStreams;
     // The object being written (0: none) and its registry entry before it started.
     ObjectIDType mOpenObjectID = 0;
     RegistryEntry mOpenObjectEntryBefore;

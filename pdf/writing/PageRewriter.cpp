@@ -14,6 +14,7 @@
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -139,8 +140,8 @@ XObjectContentContext* PageRewriter::StartContentContext()
     mFormHeight = area.ShownHeight();
     double matrix[6];
     area.UprightMatrix(matrix);
-    const bool identity = matrix[0] == 1 && matrix[1] == 0 && matrix[2] == 0 && matrix[3] == 1 && matrix[4] == 0 &&
-                          matrix[5] == 0;
+    const double unit[6] = {1, 0, 0, 1, 0, 0};
+    const bool identity = std::equal(matrix, matrix + 6, unit);
     ObjectIDType formID = mWriter->GetObjectsContext().GetInDirectObjectsRegistry().ReserveNewObjectID();
     mOpenForm = mWriter->GetDocumentContext().StartFormXObject(PDFRectangle(0, 0, mFormWidth, mFormHeight), formID,
                                                                identity ? nullptr : matrix);

@@ -94,15 +94,6 @@ void ImageMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffs
                                              std::min<long long>(std::numeric_limits<int>::max(), bottom)));
 }
 
-int WholePoints(double side)
-{
-    if (!(side >= 1.0))
-        return 1;
-    if (side >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(side);
-}
-
 QSize ImageMarkSize(const QSize& pixels, int scale)
 {
     if (pixels.isEmpty())

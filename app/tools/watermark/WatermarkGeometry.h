@@ -34,9 +34,6 @@ void TextMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffse
 void ImageMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets, int w, int h, int& x,
                      int& y);
 
-// A side of a page in whole points, truncated toward zero, at least 1 and at most INT_MAX.
-int WholePoints(double side);
-
 // An image of that many pixels at scale percent, in points (one pixel is one point), each side
 // rounded half up.
 QSize ImageMarkSize(const QSize& pixels, int scale);

@@ -18,8 +18,8 @@ using namespace parsertest;
 namespace {
 
 const char kHeader[] = "%PDF-1.5\n%\xE2\xE3\xCF\xD3\n";
-const char kSpacedTrailer[] = "trailer\n<< /Size {size} /Root 1 0 R{prev} >>";
-const char kGluedTrailer[] = "trailer<</Size {size}/Root 1 0 R{prev}>>";
+const char kSpacedTrailer[] = "trailer\n<< /Size {size} /Root 1 0 R >>";
+const char kGluedTrailer[] = "trailer<</Size {size}/Root 1 0 R>>";
 const char kStartxref[] = "startxref\n{xref}\n%%EOF\n";
 
 void Fill(std::string& ioText, const std::string& inField, const std::string& inValue)
@@ -63,56 +63,42 @@ std::map<int, long long> Declarations(const std::string& inText, long long inBas
     return offsets;
 }
 
-// The revisions' objects, each followed by a classic table listing what it declares and the
-// trailer text ({size} and {prev} filled in); or, for one revision, by a cross-reference stream.
-std::string BuildFile(const std::vector<std::string>& inRevisions, const std::string& inTrailer, bool inXrefStream,
-                      const std::string& inStartxref)
+// The objects as they stand in the file (numbered from 1 without a gap), listed by a classic
+// table with the trailer text ({size} filled in) or, with no trailer text, by a cross-reference
+// stream whose own object is glued as well; outXref: where the listing starts.
+std::string BuildFile(const std::string& inObjects, const std::string& inTrailer = kSpacedTrailer,
+                      const std::string& inStartxref = kStartxref, long long* outXref = nullptr)
 {
     std::string out = kHeader;
-    int size = 1;
-    long long previous = -1;
-    for (const std::string& objects : inRevisions) {
-        std::map<int, long long> offsets = Declarations(objects, static_cast<long long>(out.size()));
-        out += objects;
-        size = std::max(size, offsets.rbegin()->first + 1);
-        long long xref = static_cast<long long>(out.size());
-        if (inXrefStream) {
-            std::string rows;
-            offsets[size] = xref; // the stream lists itself
-            for (int id = 0; id <= size; ++id) {
-                long long offset = offsets.count(id) ? offsets[id] : 0;
-                rows += static_cast<char>(offsets.count(id) ? 1 : 0);
-                for (int shift = 24; shift >= 0; shift -= 8)
-                    rows += static_cast<char>((offset >> shift) & 0xFF);
-                rows += std::string(2, id == 0 ? '\xFF' : '\0');
-            }
-            out += std::to_string(size) + " 0 obj<</Type/XRef/Size " + std::to_string(size + 1) +
-                   "/W[1 4 2]/Root 1 0 R/Length " + std::to_string(rows.size()) + ">>stream\n" + rows +
-                   "\nendstream\nendobj\n";
-        } else {
-            out += "xref\n";
-            if (previous < 0)
-                offsets[0] = -1;
-            for (auto run = offsets.begin(); run != offsets.end();) {
-                auto end = run;
-                int count = 0;
-                for (; end != offsets.end() && end->first == run->first + count; ++end)
-                    ++count;
-                out += std::to_string(run->first) + " " + std::to_string(count) + "\n";
-                for (; run != end; ++run)
-                    out += run->first == 0 ? PdfBuilder::Row(0, 65535, 'f') : PdfBuilder::Row(run->second, 0, 'n');
-            }
-            std::string trailer = inTrailer;
-            Fill(trailer, "size", std::to_string(size));
-            Fill(trailer, "prev", previous < 0 ? "" : "/Prev " + std::to_string(previous));
-            out += trailer + "\n";
+    std::map<int, long long> offsets = Declarations(inObjects, static_cast<long long>(out.size()));
+    out += inObjects;
+    const int size = static_cast<int>(offsets.size()) + 1;
+    const long long xref = static_cast<long long>(out.size());
+    if (inTrailer.empty()) {
+        offsets[size] = xref; // the stream lists itself
+        std::string rows = std::string("\0\0\0\0\0\xFF\xFF", 7);
+        for (int id = 1; id <= size; ++id) {
+            rows += '\1';
+            for (int shift = 24; shift >= 0; shift -= 8)
+                rows += static_cast<char>((offsets.at(id) >> shift) & 0xFF);
+            rows += std::string(2, '\0');
         }
-        std::string startxref = inStartxref;
-        Fill(startxref, "xref", std::to_string(xref));
-        out += startxref;
-        previous = xref;
+        out += std::to_string(size) + " 0 obj<</Type/XRef/Size " + std::to_string(size + 1) +
+               "/W[1 4 2]/Root 1 0 R/Length " + std::to_string(rows.size()) + ">>stream\n" + rows +
+               "\nendstream\nendobj\n";
+    } else {
+        out += "xref\n0 " + std::to_string(size) + "\n" + PdfBuilder::Row(0, 65535, 'f');
+        for (int id = 1; id < size; ++id)
+            out += PdfBuilder::Row(offsets.at(id), 0, 'n');
+        std::string trailer = inTrailer;
+        Fill(trailer, "size", std::to_string(size));
+        out += trailer + "\n";
     }
-    return out;
+    std::string startxref = inStartxref;
+    Fill(startxref, "xref", std::to_string(xref));
+    if (outXref)
+        *outXref = xref;
+    return out + startxref;
 }
 
 const std::string kGluedObjects =
@@ -134,85 +120,97 @@ std::string NamedLayer(const std::string& inNameObject)
 
 struct KeywordRow {
     const char* name;
-    std::vector<std::string> revisions;
+    std::string bytes;
     int pages;
-    std::string trailer;
     // What qpdf's JSON of the one-page split shows when the objects that the row glues were read.
     std::string copied;
-    bool xrefStream = false;
-    std::string startxref = kStartxref;
     bool cleanSource = true; // qpdf --check finds nothing in the source
 };
 
-const std::string kUpdate = "2 0 obj<</Type/Pages/Kids[3 0 R 4 0 R 8 0 R]/Count 3/MediaBox[0 0 300 200]>>endobj\n"
-                            "8 0 obj<</Type/Page/Parent 2 0 R/Contents 5 0 R/Resources 6 0 R>>endobj\n";
+// The glued file updated: a third page added, the new trailer glued to its keyword.
+std::string GluedUpdate()
+{
+    long long xref = 0;
+    const std::string base = BuildFile(kGluedObjects, kGluedTrailer, kStartxref, &xref);
+    std::string updated =
+        AppendUpdate(base, xref, 9,
+                     {{2, "<< /Type /Pages /Kids [3 0 R 4 0 R 8 0 R] /Count 3 /MediaBox [0 0 300 200] >>"},
+                      {8, "<< /Type /Page /Parent 2 0 R /Contents 5 0 R /Resources 6 0 R >>"}});
+    updated.replace(updated.rfind("trailer\n<< "), 11, "trailer<<");
+    return updated;
+}
 
 const std::vector<KeywordRow> kKeywordRows = {
-    {"spaced keywords", {Objects({})}, 2, kSpacedTrailer, "/Helvetica"},
-    {"trailer<<", {Objects({})}, 2, kGluedTrailer, "/Helvetica"},
-    {"trailer%comment", {Objects({})}, 2, "trailer%the dictionary follows\n<< /Size {size} /Root 1 0 R{prev} >>",
-     "/Helvetica"},
-    {"startxref%comment", {Objects({})}, 2, kGluedTrailer, "/Helvetica", false, "startxref%at\n{xref}\n%%EOF\n"},
-    {"obj<< and >>endobj", {Objects({{1, "1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj"}})}, 2, kSpacedTrailer,
+    {"spaced keywords", BuildFile(Objects({})), 2, "/Helvetica"},
+    {"trailer<<", BuildFile(Objects({}), kGluedTrailer), 2, "/Helvetica"},
+    {"trailer%comment",
+     BuildFile(Objects({}), "trailer%the dictionary follows\n<< /Size {size} /Root 1 0 R >>"), 2, "/Helvetica"},
+    {"startxref%comment", BuildFile(Objects({}), kGluedTrailer, "startxref%at\n{xref}\n%%EOF\n"), 2, "/Helvetica"},
+    {"obj<< and >>endobj", BuildFile(Objects({{1, "1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj"}})), 2,
      "/Helvetica"},
     {"obj[ as Contents",
-     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents 8 0 R /Resources 6 0 R >>\nendobj"},
-               {8, "8 0 obj[5 0 R]endobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents 8 0 R /Resources 6 0 R >>\nendobj"},
+                        {8, "8 0 obj[5 0 R]endobj"}})),
+     2, "/Helvetica"},
     // Kids by reference, to an array object whose keyword is glued to it.
     {"obj[ as Kids",
-     {Objects({{2, "2 0 obj\n<< /Type /Pages /Kids 8 0 R /Count 2 /MediaBox [0 0 300 200] >>\nendobj"},
-               {8, "8 0 obj[3 0 R 4 0 R]endobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{2, "2 0 obj\n<< /Type /Pages /Kids 8 0 R /Count 2 /MediaBox [0 0 300 200] >>\nendobj"},
+                        {8, "8 0 obj[3 0 R 4 0 R]endobj"}})),
+     2, "/Helvetica"},
     {"obj/Name",
-     {Objects({{7, "7 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont 8 0 R >>\nendobj"},
-               {8, "8 0 obj/Courier\nendobj"}})},
-     2, kSpacedTrailer, "\"/Courier\""},
-    {"obj(string)", {NamedLayer("9 0 obj(Glued layer)endobj")}, 2, kSpacedTrailer, "u:Glued layer"},
-    {"obj<hex>", {NamedLayer("9 0 obj<476C75656420686578>endobj")}, 2, kSpacedTrailer, "u:Glued hex"},
+     BuildFile(Objects({{7, "7 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont 8 0 R >>\nendobj"},
+                        {8, "8 0 obj/Courier\nendobj"}})),
+     2, "\"/Courier\""},
+    {"obj(string)", BuildFile(NamedLayer("9 0 obj(Glued layer)endobj")), 2, "u:Glued layer"},
+    {"obj<hex>", BuildFile(NamedLayer("9 0 obj<476C75656420686578>endobj")), 2, "u:Glued hex"},
     {"obj%comment",
-     {Objects({{5, "5 0 obj%content\n<< /Length 36 >>\nstream\n" + kText + "\nendstream\nendobj"},
-               {7, "7 0 obj%font\n<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>\nendobj"}})},
-     2, kSpacedTrailer, "/Times-Roman"},
-    {">>stream",
-     {Objects({{5, "5 0 obj<</Length 36>>stream\n" + kText + "\nendstream\nendobj"}})}, 2,
-     kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{5, "5 0 obj%content\n<< /Length 36 >>\nstream\n" + kText + "\nendstream\nendobj"},
+                        {7, "7 0 obj%font\n<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>\nendobj"}})),
+     2, "/Times-Roman"},
+    {">>stream", BuildFile(Objects({{5, "5 0 obj<</Length 36>>stream\n" + kText + "\nendstream\nendobj"}})), 2,
+     "/Helvetica"},
     {"endstream endobj on one line",
-     {Objects({{5, "5 0 obj\n<< /Length 36 >>\nstream\n" + kText + "\nendstream endobj"}})}, 2,
-     kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{5, "5 0 obj\n<< /Length 36 >>\nstream\n" + kText + "\nendstream endobj"}})), 2,
+     "/Helvetica"},
     {"endstream%comment",
-     {Objects({{5, "5 0 obj\n<< /Length 36 >>\nstream\n" + kText + "\nendstream%end\nendobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
-    {"R>>", {Objects({{6, "6 0 obj\n<< /Font <</F1 7 0 R>> >>\nendobj"}})}, 2, kSpacedTrailer, "/Helvetica"},
-    {"R]", {Objects({{2, "2 0 obj\n<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 300 200] >>\nendobj"},
-                     {4, "4 0 obj\n<< /Type /Page /Parent 2 0 R /Contents [5 0 R] /Resources 6 0 R >>\nendobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{5, "5 0 obj\n<< /Length 36 >>\nstream\n" + kText + "\nendstream%end\nendobj"}})), 2,
+     "/Helvetica"},
+    {"R>>", BuildFile(Objects({{6, "6 0 obj\n<< /Font <</F1 7 0 R>> >>\nendobj"}})), 2, "/Helvetica"},
+    {"R]",
+     BuildFile(Objects(
+         {{2, "2 0 obj\n<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 300 200] >>\nendobj"},
+          {4, "4 0 obj\n<< /Type /Page /Parent 2 0 R /Contents [5 0 R] /Resources 6 0 R >>\nendobj"}})),
+     2, "/Helvetica"},
     {"R/Key",
-     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R/Contents 5 0 R/Resources 6 0 R/Rotate 90 >>\nendobj"}})}, 2,
-     kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects(
+         {{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R/Contents 5 0 R/Resources 6 0 R/Rotate 90 >>\nendobj"}})),
+     2, "/Helvetica"},
     {"R( R<hex> R%comment",
-     {Objects({{6, "6 0 obj\n<< /Font << /F1 7 0 R >> /Properties << /MC0 8 0 R >> >>\nendobj"},
-               {8, "8 0 obj\n<< /Type /OCG /Name (Layer) /Extra [7 0 R(after R)7 0 R<4142>7 0 R%note\n] >>\nendobj"}})},
-     2, kSpacedTrailer, "u:after R"},
-    {"everything glued", {kGluedObjects}, 2, kGluedTrailer, "/Helvetica"},
-    {"cross-reference stream obj<</Type/XRef", {kGluedObjects}, 2, "", "/Helvetica", true},
-    {"update with trailer<< and Prev", {kGluedObjects, kUpdate}, 3, kGluedTrailer, "/Helvetica"},
+     BuildFile(Objects(
+         {{6, "6 0 obj\n<< /Font << /F1 7 0 R >> /Properties << /MC0 8 0 R >> >>\nendobj"},
+          {8, "8 0 obj\n<< /Type /OCG /Name (Layer) /Extra [7 0 R(after R)7 0 R<4142>7 0 R%note\n] >>\nendobj"}})),
+     2, "u:after R"},
+    {"everything glued", BuildFile(kGluedObjects, kGluedTrailer), 2, "/Helvetica"},
+    {"cross-reference stream obj<</Type/XRef", BuildFile(kGluedObjects, ""), 2, "/Helvetica"},
+    {"update with trailer<< and Prev", GluedUpdate(), 3, "/Helvetica"},
     // References to object 0, which no file holds, and to an object the file lacks read as null.
     {"CropBox 0 0 R and Rotate 0 0 R",
-     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents 5 0 R /Resources 6 0 R /CropBox 0 0 R "
-                   "/Rotate 0 0 R /UserUnit 99 0 R >>\nendobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents 5 0 R /Resources 6 0 R /CropBox 0 0 R "
+                            "/Rotate 0 0 R /UserUnit 99 0 R >>\nendobj"}})),
+     2, "/Helvetica"},
     {"Annots [0 0 R 99 0 R]",
-     {Objects({{3, "3 0 obj<</Type/Page/Parent 2 0 R/Contents 5 0 R/Resources 6 0 R/Annots[0 0 R 99 0 R]>>endobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects(
+         {{3, "3 0 obj<</Type/Page/Parent 2 0 R/Contents 5 0 R/Resources 6 0 R/Annots[0 0 R 99 0 R]>>endobj"}})),
+     2, "/Helvetica"},
     {"resources naming 0 0 R and 99 0 R",
-     {Objects({{6, "6 0 obj\n<< /Font << /F1 7 0 R /F0 0 0 R >> /XObject << /X9 99 0 R >> "
-                   "/ExtGState [0 0 R] >>\nendobj"}})},
-     2, kSpacedTrailer, "/Helvetica"},
+     BuildFile(Objects({{6, "6 0 obj\n<< /Font << /F1 7 0 R /F0 0 0 R >> /XObject << /X9 99 0 R >> "
+                            "/ExtGState [0 0 R] >>\nendobj"}})),
+     2, "/Helvetica"},
     // qpdf reports the null among the content streams of the source, not of the copies.
     {"Contents [5 0 R 0 0 R]",
-     {Objects({{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents [5 0 R 0 0 R] /Resources 6 0 R >>\nendobj"}})}, 2,
-     kSpacedTrailer, "/Helvetica", false, kStartxref, false},
+     BuildFile(Objects(
+         {{3, "3 0 obj\n<< /Type /Page /Parent 2 0 R /Contents [5 0 R 0 0 R] /Resources 6 0 R >>\nendobj"}})),
+     2, "/Helvetica", false},
 };
 
 std::string QpdfJson(const std::string& inPath)
@@ -226,13 +224,12 @@ std::string QpdfJson(const std::string& inPath)
 // files that qpdf accepts and that keep the objects the row glued.
 void ExpectRowCopies(const KeywordRow& inRow, const TestDirectory& inDir)
 {
-    std::string bytes = BuildFile(inRow.revisions, inRow.trailer, inRow.xrefStream, inRow.startxref);
-    auto parsed = ParseBytes(bytes);
+    auto parsed = ParseBytes(inRow.bytes);
     ASSERT_EQ(parsed->status, eSuccess);
     EXPECT_EQ(parsed->parser.GetPageCount(), static_cast<uint32_t>(inRow.pages));
     EXPECT_FALSE(parsed->parser.HasEncryptionDictionary());
     // The file is what other readers read too.
-    std::string source = inDir.Write("source.pdf", bytes);
+    std::string source = inDir.Write("source.pdf", inRow.bytes);
     if (inRow.cleanSource)
         testsupport::ExpectQpdfAccepts(source);
     ASSERT_EQ(QpdfPageCount(source), inRow.pages);
@@ -267,11 +264,10 @@ TEST(KeywordDelimiter, EncryptDictionaryAfterTrailerIsSeen)
     const std::string encrypt = "/Filter/Standard/V 1/R 2/O<" + std::string(64, 'A') + ">/U<" + std::string(64, 'B') +
                                 ">/P -4";
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"in the trailer", BuildFile({kGluedObjects}, "trailer<</Size {size}/Root 1 0 R/Encrypt<<" + encrypt +
-                                                          ">>/ID[<01><01>]>>",
-                                     false, kStartxref)},
-        {"by reference", BuildFile({kGluedObjects + "8 0 obj<<" + encrypt + ">>endobj\n"},
-                                   "trailer<</Size {size}/Root 1 0 R/Encrypt 8 0 R>>", false, kStartxref)}};
+        {"in the trailer",
+         BuildFile(kGluedObjects, "trailer<</Size {size}/Root 1 0 R/Encrypt<<" + encrypt + ">>/ID[<01><01>]>>")},
+        {"by reference", BuildFile(kGluedObjects + "8 0 obj<<" + encrypt + ">>endobj\n",
+                                   "trailer<</Size {size}/Root 1 0 R/Encrypt 8 0 R>>")}};
     for (const auto& file : files) {
         SCOPED_TRACE(file.first);
         auto parsed = ParseBytes(file.second);

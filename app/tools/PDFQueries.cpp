@@ -4,12 +4,9 @@
 #include "app/tools/ParsedPDF.h"
 
 #include "pdf/io/InputFile.h"
-#include "pdf/objects/PDFArray.h"
 #include "pdf/objects/PDFDictionary.h"
-#include "pdf/objects/PDFInteger.h"
-#include "pdf/objects/PDFReal.h"
 #include "pdf/objects/RefCountPtr.h"
-#include "pdf/parsing/InheritedPageEntry.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/parsing/PDFParser.h"
 
 #include <QCoreApplication>
@@ -18,26 +15,10 @@
 
 namespace {
 
-// One side of the page from a media box element. Values from the file are range-checked
-// before narrowing: a huge number becomes INT_MAX instead of undefined behaviour, and a side
-// of 0 or less (or NaN) is no page size at all.
-int PageSide(const PDFObject* value, int fallback)
+// A side from a corner coordinate in whole points; 0 or less is no side at all.
+int PageSide(double corner, int fallback)
 {
-    if (!value)
-        return fallback;
-    if (value->GetType() == PDFObject::ePDFObjectInteger) {
-        const long long number = static_cast<const PDFInteger*>(value)->GetValue();
-        if (number <= 0)
-            return fallback;
-        return number > INT_MAX ? INT_MAX : static_cast<int>(number);
-    }
-    if (value->GetType() == PDFObject::ePDFObjectReal) {
-        const double number = static_cast<const PDFReal*>(value)->GetValue();
-        if (!(number >= 1.0)) // below 1 truncates to 0 or less; NaN fails every comparison
-            return fallback;
-        return WholePoints(number);
-    }
-    return fallback;
+    return corner >= 1.0 ? WholePoints(corner) : fallback;
 }
 
 } // namespace
@@ -49,32 +30,26 @@ int WholePoints(double side)
     return side >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(side);
 }
 
+QSize PageSizeFromBox(const PDFRectangle& box)
+{
+    return QSize(PageSide(box.UpperRightX, kFallbackPageWidth), PageSide(box.UpperRightY, kFallbackPageHeight));
+}
+
 QSize PageSizeFromMediaBox(const PDFObject* mediaBox, PDFParser* parser)
 {
-    if (!mediaBox || mediaBox->GetType() != PDFObject::ePDFObjectArray)
+    PDFRectangle box;
+    if (InheritedPageValues::ReadRectangle(parser, const_cast<PDFObject*>(mediaBox), box) != InheritedPageValues::eBoxRead)
         return QSize(kFallbackPageWidth, kFallbackPageHeight);
-    const auto* box = static_cast<const PDFArray*>(mediaBox);
-    // A side may be written as a reference to a number, which readers follow.
-    auto side = [&](uint32_t index) {
-        if (parser && index < box->GetLength())
-            return RefCountPtr<PDFObject>(parser->ResolveArrayElement(const_cast<PDFArray*>(box), index));
-        return RefCountPtr<PDFObject>(box->GetElement(index));
-    };
-    RefCountPtr<PDFObject> width(side(2));
-    RefCountPtr<PDFObject> height(side(3));
-    return QSize(PageSide(width.GetPtr(), kFallbackPageWidth), PageSide(height.GetPtr(), kFallbackPageHeight));
+    return PageSizeFromBox(box);
 }
 
 QSize FirstPageSize(PDFParser& parser)
 {
     RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
-    if (!page)
-        return PageSizeFromMediaBox(nullptr);
-    RefCountPtr<PDFObject> mediaBox;
-    if (InheritedPageEntry::Find(&parser, page.GetPtr(), "MediaBox", mediaBox, &parser.GetPageTreeNodeCache()) !=
-        InheritedPageEntry::eFound)
-        return PageSizeFromMediaBox(nullptr);
-    return PageSizeFromMediaBox(mediaBox.GetPtr(), &parser);
+    PDFRectangle box;
+    if (!page || !InheritedPageValues().MediaBox(&parser, page.GetPtr(), box))
+        return QSize(kFallbackPageWidth, kFallbackPageHeight);
+    return PageSizeFromBox(box);
 }
 
 namespace {

@@ -11,14 +11,14 @@
 
 class PDFObject;
 class PDFParser;
+class PDFRectangle;
 
 // A4 in points: the size of a first page whose size cannot be read.
 inline constexpr int kFallbackPageWidth = 595;
 inline constexpr int kFallbackPageHeight = 842;
 
 int GetPDFPageCount(const QString& path);
-// The first page's own "MediaBox" upper-right corner in whole points (the lower-left corner
-// is not subtracted, and a box inherited from the page tree is not looked at).
+// The first page's size (FirstPageSize).
 QSize GetPDFPageSize(const QString& path);
 bool IsPDFEncrypted(const QString& path);
 bool IsPDFReadable(const QString& path);
@@ -26,18 +26,20 @@ bool IsPDFReadable(const QString& path);
 // that the document is encrypted or has no pages); empty when the first page can be read.
 QString PDFUnreadableReason(const QString& path);
 
-// The page size that a first page's "MediaBox" value gives (the value is only read, its
-// reference stays with the caller; null means no value). Elements 2 and 3 give width and
-// height: an integer as it is, a real truncated toward zero, both clamped to the int range
-// first; with a parser, an element that is a reference to a number gives that number. A value
-// that is not an array, a missing or non-numeric element, and a width or height of 0 or less
-// fall back to 595 and 842 each.
+// The page size of a box as the tools keep it: its upper-right corner in whole points (the
+// lower-left corner is not subtracted), each side truncated toward zero and at most INT_MAX; a
+// side of 0 or less falls back to 595 or 842.
+QSize PageSizeFromBox(const PDFRectangle& box);
+// The same for a MediaBox value (only read; its reference stays with the caller; null means no
+// value); with a parser, numbers given as references are followed. A value that is no box that
+// reads (InheritedPageValues::ReadRectangle) gives 595 x 842.
 QSize PageSizeFromMediaBox(const PDFObject* mediaBox, PDFParser* parser = nullptr);
 
 // A side of a page in whole points, truncated toward zero, at least 1 and at most INT_MAX.
 int WholePoints(double side);
 
-// The first page's size from its media box, its own or the nearest page-tree node's: many
-// producers put one MediaBox on the tree's root for all pages, and measuring those pages as A4
-// would place crops and marks wrongly. No first page gives the fallback of PageSizeFromMediaBox.
+// The first page's size from its media box as readers take it (InheritedPageValues::MediaBox: its
+// own or the nearest page-tree node's that reads, else Letter): many producers put one MediaBox on
+// the tree's root for all pages, and measuring those pages as A4 would place crops and marks
+// wrongly. No first page, or a box with no finite size, gives 595 x 842.
 QSize FirstPageSize(PDFParser& parser);

@@ -4,7 +4,7 @@
 #include "pdf/copying/ContentResourceRenamer.h"
 #include "pdf/copying/ExtGStateCategoryServices.h"
 #include "pdf/copying/FontCategoryServices.h"
-#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/copying/ObjectsCopyingTask.h"
 #include "pdf/copying/PatternCategoryServices.h"
 #include "pdf/copying/PropertyCategoryServices.h"
@@ -300,12 +300,12 @@ OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPag
         }
     }
 
-    OpStatus status = CopyPageResourceObjects(page.GetPtr());
-    if (status != eSuccess)
-        return status;
-
+    // The boxes as readers take them; one that no page can have fails the page with its reason.
     OutputPage targetPage;
-    targetPage.SetMediaBox(mInheritedValues.MediaBox(mParser, page.GetPtr()));
+    PDFRectangle mediaBox;
+    if (!mInheritedValues.MediaBox(mParser, page.GetPtr(), mediaBox))
+        return eFailure;
+    targetPage.SetMediaBox(mediaBox);
     // The boxes that say where the page is cut and printed. Only CropBox passes from the nodes
     // above a page to the page; readers take the others (and UserUnit and Group) from the page
     // alone, so a node's would change the copy.
@@ -315,13 +315,19 @@ OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPag
         {"TrimBox", &OutputPage::SetTrimBox},
         {"ArtBox", &OutputPage::SetArtBox}};
     for (const auto& box : boxes) {
-        RefCountPtr<PDFObject> value(box.first == scCropBox
-                                         ? mInheritedValues.Query(mParser, page.GetPtr(), box.first)
-                                         : mParser->ResolveDictionaryValue(page.GetPtr(), box.first));
         PDFRectangle rectangle;
-        if (InheritedPageValues::ReadRectangle(mParser, value.GetPtr(), rectangle))
+        const InheritedPageValues::EBox reading =
+            box.first == scCropBox ? mInheritedValues.InheritedBox(mParser, page.GetPtr(), box.first, rectangle)
+                                   : InheritedPageValues::OwnBox(mParser, page.GetPtr(), box.first, rectangle);
+        if (reading == InheritedPageValues::eBoxUnusable)
+            return eFailure;
+        if (reading == InheritedPageValues::eBoxRead)
             (targetPage.*box.second)(rectangle);
     }
+
+    OpStatus status = CopyPageResourceObjects(page.GetPtr());
+    if (status != eSuccess)
+        return status;
 
     status = CopyPageContentToTargetPage(&targetPage, page.GetPtr());
     if (status != eSuccess)

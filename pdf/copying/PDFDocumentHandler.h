@@ -8,7 +8,7 @@
 
 #include "pdf/copying/AppendPagesResult.h"
 #include "pdf/copying/ContentResourceRenamer.h"
-#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/IByteReaderWithPosition.h"
 #include "pdf/io/InputFile.h"

@@ -10,6 +10,13 @@ InheritedPageEntry::EResult InheritedPageEntry::Find(PDFParser* inParser, PDFDic
                                                      const std::string& inKey, RefCountPtr<PDFObject>& outValue,
                                                      NodeCache* ioNodes)
 {
+    return FindAccepted(inParser, inPage, inKey, nullptr, outValue, ioNodes);
+}
+
+InheritedPageEntry::EResult InheritedPageEntry::FindAccepted(PDFParser* inParser, PDFDictionary* inPage,
+                                                             const std::string& inKey, const Acceptor& inAccepts,
+                                                             RefCountPtr<PDFObject>& outValue, NodeCache* ioNodes)
+{
     outValue = nullptr;
     if (!inParser || !inPage)
         return eAbsent;
@@ -19,7 +26,9 @@ InheritedPageEntry::EResult InheritedPageEntry::Find(PDFParser* inParser, PDFDic
     for (int steps = 0; node; ++steps) {
         if (node->Exists(inKey)) {
             outValue = inParser->ResolveDictionaryValue(node.GetPtr(), inKey);
-            return eFound;
+            if (!inAccepts || inAccepts(outValue.GetPtr()))
+                return eFound;
+            outValue = nullptr;
         }
         RefCountPtr<PDFObject> parent(node->QueryDirectObject("Parent"));
         if (!parent)

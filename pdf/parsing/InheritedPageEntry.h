@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -35,4 +36,10 @@ public:
     // Looks for inKey from inPage up; a value that is a reference is followed once.
     static EResult Find(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey,
                         RefCountPtr<PDFObject>& outValue, NodeCache* ioNodes = nullptr);
+    // The same, but a value inAccepts turns down (it may be null) is passed over and the walk goes
+    // on up: readers skip a box that does not read and take the next one above.
+    typedef std::function<bool(PDFObject*)> Acceptor;
+    static EResult FindAccepted(PDFParser* inParser, PDFDictionary* inPage, const std::string& inKey,
+                                const Acceptor& inAccepts, RefCountPtr<PDFObject>& outValue,
+                                NodeCache* ioNodes = nullptr);
 };

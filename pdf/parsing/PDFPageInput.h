@@ -1,8 +1,8 @@
 #pragma once
-// One parsed page dictionary and its media box, inherited through the page tree. The parser is
+// One parsed page dictionary and its media box, as InheritedPageValues reads it. The parser is
 // borrowed and must outlive this object; the page object's reference is taken over by the
 // constructor. A page input built from anything but a page dictionary holds no page and gives
-// the A4 fallback.
+// the Letter fallback.
 
 #include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/RefCountPtr.h"
@@ -19,7 +19,8 @@ public:
     PDFPageInput(const PDFPageInput&) = delete;
     PDFPageInput& operator=(const PDFPageInput&) = delete;
 
-    // The page's MediaBox, else the nearest ancestor's; 0 0 595 842 when none is usable.
+    // The page's MediaBox, else the nearest ancestor's that reads; 0 0 612 792 when none does (or
+    // one has no finite size).
     PDFRectangle GetMediaBox();
 
 private:

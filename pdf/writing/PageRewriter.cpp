@@ -1,7 +1,7 @@
 #include "pdf/writing/PageRewriter.h"
 
 #include "pdf/copying/CopySession.h"
-#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/io/DiagnosticLog.h"
 #include "pdf/objects/PDFObjectCastPtr.h"
 #include "pdf/objects/PDFObjects.h"
@@ -135,7 +135,14 @@ XObjectContentContext* PageRewriter::StartContentContext()
     }
     // The form covers what a reader shows of the page, upright as it is shown: the caller draws
     // from the shown lower-left corner, whatever the page's boxes and rotation.
-    const InheritedPageValues::ShownArea area = InheritedPageValues().Shown(parser, page.GetPtr());
+    InheritedPageValues::ShownArea area;
+    if (!InheritedPageValues().Shown(parser, page.GetPtr(), area))
+        return nullptr;
+    // A mark on a page that shows nothing would be reported as drawn and never be seen.
+    if (!(area.ShownWidth() > 0 && area.ShownHeight() > 0)) {
+        TraceMessage("PageRewriter::StartContentContext, the page shows no area to draw on");
+        return nullptr;
+    }
     mFormWidth = area.ShownWidth();
     mFormHeight = area.ShownHeight();
     double matrix[6];

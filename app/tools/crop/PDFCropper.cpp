@@ -5,7 +5,7 @@
 #include "app/tools/crop/CropGeometry.h"
 
 #include "pdf/copying/CopySession.h"
-#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/io/NumberText.h"
 #include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/RefCountPtr.h"
@@ -55,7 +55,9 @@ PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& pa
     // Writing without a page would give object 0 a new version or an empty page.
     if (id == 0 || !page)
         return PageCrop::Failed;
-    mediaBox = InheritedPageValues().MediaBox(&parser, page.GetPtr());
+    // A box with no finite size fails the page with the library's reason.
+    if (!InheritedPageValues().MediaBox(&parser, page.GetPtr(), mediaBox))
+        return PageCrop::Failed;
     const PDFRectangle cut = CutToPage(box, mediaBox);
     // A box beside the page would show an empty page.
     if (!HasArea(cut))

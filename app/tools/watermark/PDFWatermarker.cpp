@@ -7,7 +7,7 @@
 #include "app/tools/watermark/WatermarkGeometry.h"
 
 #include "pdf/copying/CopySession.h"
-#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/parsing/PDFParser.h"
@@ -40,7 +40,9 @@ QSize ShownPageSize(PDFParser& parser, int index)
     RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<uint32_t>(index)));
     if (!page)
         return QSize(kFallbackPageWidth, kFallbackPageHeight);
-    const InheritedPageValues::ShownArea area = InheritedPageValues().Shown(&parser, page.GetPtr());
+    InheritedPageValues::ShownArea area;
+    if (!InheritedPageValues().Shown(&parser, page.GetPtr(), area))
+        return QSize(kFallbackPageWidth, kFallbackPageHeight);
     return QSize(WholePoints(area.ShownWidth()), WholePoints(area.ShownHeight()));
 }
 // The characters a refusal names; a long text may lack hundreds.

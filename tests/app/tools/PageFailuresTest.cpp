@@ -64,6 +64,22 @@ private slots:
                                     << QList<bool>{} << "page 1 could not be watermarked: " + unreadable;
         TestPDF::Extras away;
         away.pages = {QByteArray(), "/MediaBox [1000 1000 1500 1500]"};
+        // Sides whose area is beyond a double: no mark or crop could be seen there.
+        const QByteArray huge = "1" + QByteArray(200, '0') + ".0";
+        TestPDF::Extras endless;
+        endless.pages = {QByteArray(), "/MediaBox [0 0 " + huge + " " + huge + "]"};
+        const QString noSize = QStringLiteral("the MediaBox of the page has no finite size");
+        QTest::newRow("text mark, endless box") << "text" << TestPDF::Make(texts, false, endless)
+                                                << QList<bool>{true, false, true}
+                                                << "page 2 could not be watermarked: " + noSize;
+        TestPDF::Extras flat;
+        flat.pages = {QByteArray(), "/MediaBox [5 5 300 5]"};
+        QTest::newRow("image mark, box of no height") << "image" << TestPDF::Make(texts, false, flat)
+                                                      << QList<bool>{true, false, true}
+                                                      << "page 2 could not be watermarked: the page shows no area to "
+                                                         "draw on";
+        QTest::newRow("crop, endless box") << "crop" << TestPDF::Make(texts, false, endless)
+                                           << QList<bool>{true, false, true} << "page 2 could not be cropped: " + noSize;
         QTest::newRow("crop beside a page") << "crop" << TestPDF::Make(texts, false, away)
                                             << QList<bool>{true, false, true}
                                             << "page 2 could not be cropped: nothing of the crop rectangle "

@@ -6,7 +6,7 @@
 
 #include "CopyTestSupport.h"
 
-#include "pdf/copying/InheritedPageValues.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/support/LogCapture.h"
 
 using namespace copytest;
@@ -274,7 +274,7 @@ TEST(RealWorldFiles, PagesKeepTheirBoxesUserUnitAndGroup)
     for (const auto& box : boxes) {
         RefCountPtr<PDFObject> value(first->QueryDirectObject(box.first));
         PDFRectangle rectangle;
-        EXPECT_TRUE(InheritedPageValues::ReadRectangle(nullptr, value.GetPtr(), rectangle)) << box.first;
+        EXPECT_EQ(InheritedPageValues::ReadRectangle(nullptr, value.GetPtr(), rectangle), InheritedPageValues::eBoxRead) << box.first;
         EXPECT_EQ(rectangle, box.second) << box.first;
     }
     RefCountPtr<PDFDictionary> second(parsed->parser.ParsePage(1));

@@ -193,26 +193,35 @@ TEST(PDFParserDamagedTest, PageTreesThatLoopOrLie)
 TEST(PDFParserDamagedTest, MediaBoxFallbacks)
 {
     PdfBuilder builder = TwoPages();
-    // The root's Parent names itself and holds no MediaBox: the walk stops with the A4 fallback.
+    // The root's Parent names itself and holds no MediaBox: the walk stops with the Letter fallback.
     auto looped = ParseBytes(WithObject(builder, 2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /Parent 2 0 R >>"));
     ASSERT_EQ(looped->status, eSuccess);
     PDFPageInput second(&looped->parser, looped->parser.ParsePage(1));
-    EXPECT_EQ(second.GetMediaBox(), PDFRectangle(0, 0, 595, 842));
+    EXPECT_EQ(second.GetMediaBox(), PDFRectangle(0, 0, 612, 792));
     PDFPageInput first(&looped->parser, looped->parser.ParsePage(0));
     EXPECT_EQ(first.GetMediaBox(), PDFRectangle(0, 0, 100, 100));
 
-    // Five numbers, or no array though the parent has one: A4. Mixed integers and reals.
+    // Five numbers, no array, or an element that is no number: the parent's box, as readers take
+    // it (its own [0 0 400 500] on a page-tree root that differs from Letter).
+    builder = PagesDocument({"/MediaBox [0 0 100 100]", ""}, "/MediaBox [0 0 400 500]");
+    const PDFRectangle parentBox(0, 0, 400, 500);
     auto five = ParseBytes(WithObject(builder, 3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 1 2 3] >>"));
-    EXPECT_EQ(PDFPageInput(&five->parser, five->parser.ParsePage(0)).GetMediaBox(), PDFRectangle(0, 0, 595, 842));
+    EXPECT_EQ(PDFPageInput(&five->parser, five->parser.ParsePage(0)).GetMediaBox(), parentBox);
     auto notArray = ParseBytes(WithObject(builder, 3, "<< /Type /Page /Parent 2 0 R /MediaBox 5 >>"));
-    EXPECT_EQ(PDFPageInput(&notArray->parser, notArray->parser.ParsePage(0)).GetMediaBox(), PDFRectangle(0, 0, 595, 842));
+    EXPECT_EQ(PDFPageInput(&notArray->parser, notArray->parser.ParsePage(0)).GetMediaBox(), parentBox);
     auto mixed = ParseBytes(WithObject(builder, 3, "<< /Type /Page /Parent 2 0 R /MediaBox [-1 2.5 3 (x)] >>"));
-    EXPECT_EQ(PDFPageInput(&mixed->parser, mixed->parser.ParsePage(0)).GetMediaBox(), PDFRectangle(-1, 2.5, 3, 0));
+    EXPECT_EQ(PDFPageInput(&mixed->parser, mixed->parser.ParsePage(0)).GetMediaBox(), parentBox);
+    // Sides whose area is beyond a double: no size at all, not the parent's.
+    const std::string huge = "1" + std::string(200, '0') + ".0";
+    auto overflowing = ParseBytes(
+        WithObject(builder, 3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + huge + " " + huge + "] >>"));
+    EXPECT_EQ(PDFPageInput(&overflowing->parser, overflowing->parser.ParsePage(0)).GetMediaBox(),
+              PDFRectangle(0, 0, 612, 792));
 
     // A page input over something that is no page.
-    EXPECT_EQ(PDFPageInput(&mixed->parser, nullptr).GetMediaBox(), PDFRectangle(0, 0, 595, 842));
-    EXPECT_EQ(PDFPageInput(&mixed->parser, new PDFInteger(3)).GetMediaBox(), PDFRectangle(0, 0, 595, 842));
-    EXPECT_EQ(PDFPageInput(&mixed->parser, mixed->parser.ParseObjectByID(2)).GetMediaBox(), PDFRectangle(0, 0, 595, 842));
+    EXPECT_EQ(PDFPageInput(&mixed->parser, nullptr).GetMediaBox(), PDFRectangle(0, 0, 612, 792));
+    EXPECT_EQ(PDFPageInput(&mixed->parser, new PDFInteger(3)).GetMediaBox(), PDFRectangle(0, 0, 612, 792));
+    EXPECT_EQ(PDFPageInput(&mixed->parser, mixed->parser.ParseObjectByID(2)).GetMediaBox(), PDFRectangle(0, 0, 612, 792));
 }
 
 TEST(PDFParserDamagedTest, BrokenObjects)

@@ -1,6 +1,6 @@
 // Where a watermark lands on pages of every shape: boxes away from the origin or with negative
 // corners, crops inside and partly outside the MediaBox, rotations of the page and of the page
-// tree, box numbers by reference, and a document whose pages differ. Judged by other readers,
+// tree, box numbers by reference, boxes that do not read, and a document whose pages differ. Judged by other readers,
 // never by the engine's geometry: pdftoppm's render of each shown page (the pixels the mark
 // changed must sit whole at the chosen place, an image upright), mupdf's direction of the mark's
 // text line, and qpdf's check and view of the written forms.
@@ -45,6 +45,9 @@ struct Shape {
     QList<bool> upright;       // at the origin and unturned: the form needs no matrix
 };
 
+const QList<QByteArray> kUnreadableBoxes{"", "/MediaBox [0 0 300]", "/MediaBox /Letter",
+                                         "/MediaBox [(0) (0) (300) (400)]", "/MediaBox [0 0 0 0]"};
+
 const QList<Shape>& Shapes()
 {
     static const QList<Shape> shapes{
@@ -70,6 +73,12 @@ const QList<Shape>& Shapes()
          {"/MediaBox [0 0 250 450] /Rotate 90", "/MediaBox [0 0 612 792]",
           "/MediaBox [0 0 612 792] /CropBox [306 0 612 396] /Rotate -90"},
          {}, {QSize(450, 250), QSize(612, 792), QSize(396, 306)}, {false, true, false}},
+        // MediaBoxes that do not read (none, three numbers, a name, strings, four zeros): readers
+        // take the page tree's, else Letter.
+        {"unreadable boxes under a tree box", "/MediaBox [0 0 400 500]", kUnreadableBoxes, {},
+         QVector<QSize>(kUnreadableBoxes.size(), QSize(400, 500)).toList(), QVector<bool>(kUnreadableBoxes.size(), true).toList()},
+        {"unreadable boxes alone", "", kUnreadableBoxes, {}, QVector<QSize>(kUnreadableBoxes.size(), QSize(612, 792)).toList(),
+         QVector<bool>(kUnreadableBoxes.size(), true).toList()},
     };
     return shapes;
 }

@@ -25,21 +25,22 @@ void FileToolEngine::BeginOperation()
     overwriteDecision.Reset();
 }
 
-void FileToolEngine::PageFailures::Add(int pageIndex, const QString& reason)
+bool FileToolEngine::PageFailures::Add(int pageIndex, const QString& reason, bool spoils)
 {
-    if (failed++ == 0) {
-        firstPage = pageIndex + 1;
-        firstReason = reason;
+    if (failed++ == 0 || spoils) {
+        decidingPage = pageIndex + 1;
+        decidingReason = reason;
     }
+    spoilt = spoils;
+    return !spoils;
 }
 
-FileToolEngine::Outcome FileToolEngine::PageFailures::OutcomeFor(const QString& pageText, QString& reason,
-                                                                 bool spoilt) const
+FileToolEngine::Outcome FileToolEngine::PageFailures::OutcomeFor(const QString& pageText, QString& reason) const
 {
     if (failed == 0)
         return Outcome::Written;
-    reason = pageText.arg(firstPage).arg(firstReason);
-    if (failed > 1 && !spoilt)
+    reason = pageText.arg(decidingPage).arg(decidingReason);
+    if (failed > 1)
         reason += QCoreApplication::translate("FileToolEngine", " (%1 pages failed in all)").arg(failed);
     return done > 0 && !spoilt ? Outcome::Partial : Outcome::Failed;
 }

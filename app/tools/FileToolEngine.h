@@ -58,20 +58,23 @@ protected:
     // pages of the document.
     class PageFailures {
     public:
-        // The first failure's page (from 0) and reason are kept.
-        void Add(int pageIndex, const QString& reason);
+        // The first failure's page (from 0) and reason are kept, unless a later one spoils the
+        // whole document (a write the disk refused): that one decides the outcome. True when the
+        // other pages may go on.
+        bool Add(int pageIndex, const QString& reason, bool spoils = false);
         void AddDone() { ++done; }
-        // Written when no page failed. Otherwise `reason` becomes `pageText` with the first failed
-        // page's number (from 1) for %1 and its reason for %2, and how many more failed; Partial
-        // when some page was changed, Failed (nothing to write) when none was or when the
-        // document is spoilt (a write the disk refused).
-        Outcome OutcomeFor(const QString& pageText, QString& reason, bool spoilt = false) const;
+        // Written when no page failed. Otherwise `reason` becomes `pageText` with the deciding
+        // failure's page number (from 1) for %1 and its reason for %2 (the spoiling one, else the
+        // first), and how many failed in all when more than one did; Partial when some page was
+        // changed and nothing spoilt the document, else Failed (nothing to write).
+        Outcome OutcomeFor(const QString& pageText, QString& reason) const;
 
     private:
         int done = 0;
         int failed = 0;
-        int firstPage = 0;
-        QString firstReason;
+        int decidingPage = 0;
+        QString decidingReason;
+        bool spoilt = false;
     };
 
     // At the start of every operation: no answer stands yet.

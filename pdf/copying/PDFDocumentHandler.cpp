@@ -22,6 +22,7 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
 #include "pdf/writing/OutputPage.h"
+#include "pdf/writing/WritingStep.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
 #include <algorithm>
@@ -248,31 +249,34 @@ OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSele
 
 OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)
 {
+    // A page of a damaged file that fails part-way must not keep the document from ending.
+    WritingStep step(*mObjectsContext);
+    mPageStep = &step;
     OpStatus status = CopyPage(inPageIndex, outPageObjectID);
-    if (status != eSuccess) {
-        AbandonFailedPage(outPageObjectID);
-        outPageObjectID = 0;
+    mPageStep = nullptr;
+    if (status == eSuccess) {
+        step.Commit();
+        return status;
     }
+    step.Unwind();
+    AbandonFailedPage(outPageObjectID);
+    outPageObjectID = 0;
     return status;
 }
 
 void PDFDocumentHandler::AbandonFailedPage(ObjectIDType inPageObjectID)
 {
-    // A page of a damaged file that failed part-way must not keep the document from ending: what
-    // it left open is closed, the page leaves the page tree, and every id it took for objects
-    // that were never written is given back. Objects it wrote whole stay, referenced by nothing.
-    mObjectsContext->AbandonOpenWriting();
+    // The page leaves the page tree, and the map forgets the objects whose ids the step gave
+    // back; objects written whole stay mapped, for the pages after it.
     if (inPageObjectID != 0)
         mDocumentContext->GetPageTreeBuilder().RemoveLastPage(inPageObjectID);
-    IndirectObjectsReferenceRegistry& registry = mObjectsContext->GetInDirectObjectsRegistry();
+    const IndirectObjectsReferenceRegistry& registry = mObjectsContext->GetInDirectObjectsRegistry();
     for (auto mapped = mSourceToTarget.begin(); mapped != mSourceToTarget.end();) {
         const ObjectIDType target = mapped->second.mTargetID;
-        if (target < registry.GetObjectsCount() && !registry.GetEntry(target).mIsWritten) {
-            registry.ReleaseObjectID(target);
+        if (target < registry.GetObjectsCount() && !registry.GetEntry(target).mIsWritten)
             mapped = mSourceToTarget.erase(mapped);
-        } else {
+        else
             ++mapped;
-        }
     }
     mPageInProgress = nullptr;
     mResourcesInProgress = nullptr;
@@ -351,6 +355,9 @@ OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPag
     mDocumentContext->AttachExtender(this);
     status = mDocumentContext->WritePage(&targetPage, outPageObjectID);
     mDocumentContext->DetachExtender(this);
+    // A page that could not be written has left the page tree already.
+    if (status != eSuccess)
+        outPageObjectID = 0;
     mPageInProgress = nullptr;
     mResourcesInProgress = nullptr;
     mRotationInProgress = 0;
@@ -603,7 +610,7 @@ ObjectIDType PDFDocumentHandler::MapSourceID(ObjectIDType inSourceID, ObjectIDLi
     if (found != mSourceToTarget.end())
         return found->second.mTargetID;
     TargetObject target;
-    target.mTargetID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    target.mTargetID = mPageStep ? mPageStep->ReserveID() : mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
     mSourceToTarget.emplace(inSourceID, target);
     if (ioPending)
         ioPending->push_back(inSourceID);

@@ -33,6 +33,7 @@ class PDFDictionary;
 class PDFObject;
 class PDFParser;
 class PDFStreamInput;
+class WritingStep;
 
 class PDFDocumentHandler : public DocumentContextExtenderAdapter {
 public:
@@ -130,8 +131,8 @@ private:
     enum EReferenceMode { eMapReferences, eKeepSourceIDs };
 
     OpStatus CopyPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
-    // After a page copy failed: nothing open, the page out of the page tree, ids of objects never
-    // written given back and out of the map.
+    // After a page copy failed and its step was unwound: the page out of the page tree (when it
+    // was written), the objects whose ids were given back out of the map.
     void AbandonFailedPage(ObjectIDType inPageObjectID);
     struct TargetObject {
         ObjectIDType mTargetID = 0;
@@ -195,4 +196,6 @@ private:
     ObjectIDList mPendingFromPageWrite;
 
     std::unique_ptr<Byte[]> mCopyBuffer;
+    // The page copy under way, which takes back the ids it mapped when it fails.
+    WritingStep* mPageStep = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "pdf/writing/PageContentContext.h"
 #include "pdf/writing/PageTreeNode.h"
 #include "pdf/writing/VersionUpdate.h"
+#include "pdf/writing/WritingStep.h"
 
 #include <cmath>
 
@@ -259,6 +260,7 @@ std::unique_ptr<OutputFormXObject> DocumentContext::StartFormXObject(const PDFRe
                                                                      ObjectIDType inFormObjectID,
                                                                      const double* inMatrix)
 {
+    auto step = std::make_unique<WritingStep>(*mObjectsContext);
     mObjectsContext->StartIndirectObject(inFormObjectID);
     DictionaryContext* formDictionary = mObjectsContext->StartDictionary();
     WriteNameEntry(formDictionary, scType, scXObject);
@@ -272,7 +274,7 @@ std::unique_ptr<OutputFormXObject> DocumentContext::StartFormXObject(const PDFRe
             mObjectsContext->GetValueWriter().WriteRealValue(inMatrix[i], eTokenSeparatorSpace);
         mObjectsContext->EndArray(eTokenSeparatorEndLine);
     }
-    ObjectIDType resourcesID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    ObjectIDType resourcesID = step->ReserveID();
     WriteReferenceEntry(formDictionary, scResources, resourcesID);
 
     for (IDocumentContextExtender* extender : mExtenders) {
@@ -281,11 +283,11 @@ std::unique_ptr<OutputFormXObject> DocumentContext::StartFormXObject(const PDFRe
             TraceMessage(
                 "DocumentContext::StartFormXObject, unexpected failure. extender declared failure when writing "
                 "form xobject.");
-            return nullptr;
+            return nullptr; // the step unwinds
         }
     }
-    return std::make_unique<OutputFormXObject>(this, inFormObjectID, resourcesID,
-                                               mObjectsContext->StartStream(formDictionary));
+    std::unique_ptr<WrittenPDFStream> stream = mObjectsContext->StartStream(formDictionary);
+    return std::make_unique<OutputFormXObject>(this, inFormObjectID, resourcesID, std::move(stream), std::move(step));
 }
 
 OpStatus DocumentContext::FinishFormXObject(OutputFormXObject* inForm)
@@ -296,23 +298,46 @@ OpStatus DocumentContext::FinishFormXObject(OutputFormXObject* inForm)
     }
     inForm->MarkFinished();
     OpStatus status = mObjectsContext->EndStream(inForm->GetContentStream());
-
-    mObjectsContext->StartIndirectObject(inForm->GetResourcesDictionaryObjectID());
-    OpStatus resourcesStatus = WriteResourcesDictionary(inForm->GetResourcesDictionary());
-    mObjectsContext->EndIndirectObject();
-    if (status == eSuccess)
-        status = resourcesStatus;
+    if (status == eSuccess) {
+        mObjectsContext->StartIndirectObject(inForm->GetResourcesDictionaryObjectID());
+        status = WriteResourcesDictionary(inForm->GetResourcesDictionary());
+        if (status == eSuccess)
+            mObjectsContext->EndIndirectObject();
+    }
 
     auto tasks = mFormEndTasks.find(inForm);
     if (tasks != mFormEndTasks.end()) {
-        for (std::unique_ptr<IFormEndWritingTask>& task : tasks->second) {
-            if (status != eSuccess)
-                break;
-            status = task->RunTask(inForm, mObjectsContext, this);
-        }
+        // Moved out first: a task may finish forms of its own.
+        std::vector<std::unique_ptr<IFormEndWritingTask>> due = std::move(tasks->second);
         mFormEndTasks.erase(tasks);
+        for (std::unique_ptr<IFormEndWritingTask>& task : due) {
+            if (status == eSuccess)
+                status = task->RunTask(inForm, mObjectsContext, this);
+            // Whatever the failing task and those after it were to write is given back.
+            if (status != eSuccess)
+                task->Abandon(this);
+        }
     }
+    if (status == eSuccess)
+        inForm->GetWritingStep().Commit();
+    else
+        inForm->GetWritingStep().Unwind();
     return status;
+}
+
+void DocumentContext::AbandonFormXObject(OutputFormXObject* inForm)
+{
+    if (inForm->IsFinished())
+        return;
+    inForm->MarkFinished();
+    auto tasks = mFormEndTasks.find(inForm);
+    if (tasks != mFormEndTasks.end()) {
+        std::vector<std::unique_ptr<IFormEndWritingTask>> due = std::move(tasks->second);
+        mFormEndTasks.erase(tasks);
+        for (std::unique_ptr<IFormEndWritingTask>& task : due)
+            task->Abandon(this);
+    }
+    inForm->GetWritingStep().Unwind();
 }
 
 // Resources
@@ -1116,6 +1141,17 @@ OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePa
     // open stream would swallow whatever the document writes next.
     OpStatus finishStatus = FinishFormXObject(form.get());
     return status != eSuccess ? status : finishStatus;
+}
+
+void DocumentContext::ForgetImageForm(const std::string& inImagePath, int inImageIndex, ObjectIDType inFormObjectID)
+{
+    auto found = mImageFormIDs.find(ImageKey(inImagePath, inImageIndex));
+    if (found == mImageFormIDs.end() || found->second != inFormObjectID)
+        return;
+    mImageFormIDs.erase(found);
+    IndirectObjectsReferenceRegistry& registry = mObjectsContext->GetInDirectObjectsRegistry();
+    if (inFormObjectID < registry.GetObjectsCount() && !registry.GetEntry(inFormObjectID).mIsWritten)
+        registry.ReleaseObjectID(inFormObjectID);
 }
 
 ObjectIDType DocumentContext::ImageFormIDFor(const std::string& inImagePath, int inImageIndex, bool& outIsNew)

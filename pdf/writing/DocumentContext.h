@@ -72,10 +72,14 @@ public:
     // Forms. StartFormXObject writes the form's dictionary and opens its stream under the id the
     // caller reserved; FinishFormXObject ends the stream, writes the resources and runs the
     // form's end tasks. The caller deletes the form afterwards. A matrix (six numbers) maps the
-    // form's space into the space it is drawn in; none is the identity.
+    // form's space into the space it is drawn in; none is the identity. A form is one writing
+    // step (WritingStep): one that fails to start or finish, or that its caller gives up
+    // (AbandonFormXObject, or deleting it unfinished), leaves nothing open and no id reserved for
+    // it or for the images it was to write; its tasks that did not run are dropped.
     std::unique_ptr<OutputFormXObject> StartFormXObject(const PDFRectangle& inBoundingBox, ObjectIDType inFormObjectID,
                                                         const double* inMatrix = nullptr);
     OpStatus FinishFormXObject(OutputFormXObject* inForm);
+    void AbandonFormXObject(OutputFormXObject* inForm);
 
     // A resources dictionary written inline, and one of its categories.
     OpStatus WriteResourcesDictionary(ResourcesDictionary& inResources);
@@ -132,6 +136,9 @@ public:
     OpStatus WriteImageFileAsFormXObject(const std::string& inImagePath, int inImageIndex, ObjectIDType inFormObjectID);
     // The form id of a placed image file, reserved on its first placement in the document.
     ObjectIDType ImageFormIDFor(const std::string& inImagePath, int inImageIndex, bool& outIsNew);
+    // The image's form was never written (the form that placed it failed): the id is given back,
+    // and the next placement writes the image anew.
+    void ForgetImageForm(const std::string& inImagePath, int inImageIndex, ObjectIDType inFormObjectID);
 
     void ResetForNewDocument();
 

@@ -6,3 +6,8 @@ OpStatus FormImageWritingTask::RunTask(OutputFormXObject*, ObjectsContext*, Docu
 {
     return inDocumentContext->WriteImageFileAsFormXObject(mImagePath, mImageIndex, mObjectID);
 }
+
+void FormImageWritingTask::Abandon(DocumentContext* inDocumentContext)
+{
+    inDocumentContext->ForgetImageForm(mImagePath, mImageIndex, mObjectID);
+}

@@ -15,6 +15,7 @@ public:
     }
     OpStatus RunTask(OutputFormXObject* inForm, ObjectsContext* inObjectsContext,
                      DocumentContext* inDocumentContext) override;
+    void Abandon(DocumentContext* inDocumentContext) override;
 
 private:
     std::string mImagePath;

@@ -76,6 +76,7 @@ void ObjectsContext::Reset()
     mOpenStreams.clear();
     mOpenObjectID = 0;
     mFailed = false;
+    ++mDocument;
 }
 
 bool ObjectsContext::HasFailed() const
@@ -232,18 +233,41 @@ void ObjectsContext::EndIndirectObject()
     mOpenObjectID = 0;
 }
 
-void ObjectsContext::AbandonOpenWriting()
+ObjectsContext::WritingMark ObjectsContext::MarkWriting() const
 {
-    mOrderedDictionaries.clear();
-    for (const auto& stream : mOpenStreams) {
-        if (stream.second != 0 && !mReferencesRegistry.GetEntry(stream.second).mIsWritten)
-            mReferencesRegistry.ReleaseObjectID(stream.second);
-    }
-    mOpenStreams.clear();
-    if (mOpenObjectID == 0)
+    WritingMark mark;
+    mark.mDocument = mDocument;
+    mark.mDictionaries = mOrderedDictionaries.size();
+    mark.mStreams = mNextStreamSerial;
+    mark.mOpenObject = mOpenObjectID;
+    return mark;
+}
+
+void ObjectsContext::UnwindTo(const WritingMark& inMark)
+{
+    if (inMark.mDocument != mDocument)
         return;
-    // The half-written object is closed, so that a reader that scans the file for objects finds
-    // the next one; the cross-reference section no longer leads to it.
+    if (mOrderedDictionaries.size() > inMark.mDictionaries)
+        mOrderedDictionaries.resize(inMark.mDictionaries);
+    for (auto stream = mOpenStreams.begin(); stream != mOpenStreams.end();) {
+        if (stream->second.mSerial < inMark.mStreams) {
+            ++stream;
+            continue;
+        }
+        // Data written straight to the file is closed as a stream, so that a reader that scans the
+        // file for objects does not take what follows for more of its data.
+        if (stream->second.mDirect) {
+            EndLine();
+            WriteKeyword(scEndStream);
+        }
+        const ObjectIDType lengthID = stream->second.mLengthID;
+        if (lengthID != 0 && !mReferencesRegistry.GetEntry(lengthID).mIsWritten)
+            mReferencesRegistry.ReleaseObjectID(lengthID);
+        stream = mOpenStreams.erase(stream);
+    }
+    if (mOpenObjectID == 0 || mOpenObjectID == inMark.mOpenObject)
+        return;
+    // The half-written object is closed; the cross-reference section no longer leads to it.
     EndLine();
     WriteKeyword(scEndObj);
     const ObjectIDType id = mOpenObjectID;
@@ -284,14 +308,14 @@ std::unique_ptr<WrittenPDFStream> ObjectsContext::StartStream(DictionaryContext*
 
 std::unique_ptr<WrittenPDFStream> ObjectsContext::RegisterStream(WrittenPDFStream* inStream, ObjectIDType inLengthID)
 {
-    mOpenStreams[inStream] = inLengthID;
+    mOpenStreams[inStream] = OpenStream{inLengthID, mNextStreamSerial++, !inStream->IsBuffered()};
     return std::unique_ptr<WrittenPDFStream>(inStream);
 }
 
 bool ObjectsContext::HasOpenDirectStream() const
 {
     for (const auto& stream : mOpenStreams) {
-        if (!stream.first->IsBuffered())
+        if (stream.second.mDirect)
             return true;
     }
     return false;

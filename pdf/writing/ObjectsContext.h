@@ -67,13 +67,22 @@ public:
     // "endobj" CR LF.
     void EndIndirectObject();
 
-    // After a step that failed part-way (a page that could not be copied or rewritten), so that
-    // the document can go on and end: open dictionaries and streams are dropped, and an object
-    // still open is ended with its id set back to what it was before it started (an existing
-    // file's object keeps its old version; a new id is given back, see
-    // IndirectObjectsReferenceRegistry::ReleaseObjectID, as is the Length object of an open
-    // stream). What was written stays in the file, referenced by nothing.
-    void AbandonOpenWriting();
+    // Where a step of writing (a page copy, a page rewrite, a form) began; WritingStep keeps one.
+    struct WritingMark {
+        unsigned long mDocument = 0; // Reset counts documents: a mark of an earlier one is void
+        size_t mDictionaries = 0;
+        unsigned long long mStreams = 0; // serial the next stream started gets
+        ObjectIDType mOpenObject = 0;
+    };
+    WritingMark MarkWriting() const;
+    // After the step that began at the mark failed part-way, so that the document can go on and
+    // end: only what the step opened since is closed. Its dictionaries are dropped; its streams
+    // are ended (one whose data went to the file gets "endstream") and their Length objects given
+    // back; an object it left open gets "endobj" and its id set back to what it was before it
+    // started (an existing file's object keeps its old version; a new id is given back, see
+    // IndirectObjectsReferenceRegistry::ReleaseObjectID). What was written stays in the file,
+    // referenced by nothing.
+    void UnwindTo(const WritingMark& inMark);
 
     // A stream on the given open dictionary (a new one when null), Flate-encoded when the context
     // compresses. Buffered in memory: the dictionary stays open and gets Length at the end.
@@ -126,8 +135,16 @@ private:
     UppercaseSequance mSubsetFontsNamesSequance;
     std::vector<std::unique_ptr<DictionaryContext>> mOrderedDictionaries; // innermost last
     // Started, not yet ended, each with the id of its Length object (0: none, or buffered), which
-    // an abandoned stream gives back without being asked: it may be gone by then.
-    std::map<const WrittenPDFStream*, ObjectIDType> mOpenStreams;
+    // an abandoned stream gives back without being asked (it may be gone by then), and the serial
+    // that says whether a step opened it.
+    struct OpenStream {
+        ObjectIDType mLengthID = 0;
+        unsigned long long mSerial = 0;
+        bool mDirect = false;
+    };
+    std::map<const WrittenPDFStream*, OpenStream> mOpenStreams;
+    unsigned long long mNextStreamSerial = 0;
+    unsigned long mDocument = 1;
     // The object being written (0: none) and its registry entry before it started.
     ObjectIDType mOpenObjectID = 0;
     RegistryEntry mOpenObjectEntryBefore;

@@ -12,6 +12,7 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
 #include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/WritingStep.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
 #include <algorithm>
@@ -97,13 +98,8 @@ PageRewriter::PageRewriter(PDFWriter* inModifiedFileWriter, unsigned long inPage
 {
 }
 
-PageRewriter::~PageRewriter()
-{
-    // While the update runs, the form's stream is registered with the objects context and must
-    // be ended, not dropped; once the update ended, the context has forgotten it.
-    if (mOpenForm && mWriter->IsModifyingFile())
-        EndContentContext();
-}
+// A form still open is given up with the rewriter (OutputFormXObject).
+PageRewriter::~PageRewriter() = default;
 
 std::string PageRewriter::FormResourceName(const std::vector<std::string>& inExistingNames, bool inHasResources,
                                            size_t inFormIndex)
@@ -165,8 +161,10 @@ OpStatus PageRewriter::EndContentContext()
         TraceMessage("PageRewriter::EndContentContext, no form is open on the page");
         return eFailure;
     }
+    // A form that fails leaves nothing behind and is not drawn.
     OpStatus status = mWriter->GetDocumentContext().FinishFormXObject(mOpenForm.get());
-    mFinishedForms.push_back(mOpenForm->GetObjectID());
+    if (status == eSuccess)
+        mFinishedForms.push_back(mOpenForm->GetObjectID());
     mOpenForm.reset();
     return status;
 }
@@ -218,11 +216,13 @@ OpStatus PageRewriter::WritePage()
     std::vector<Reference> oldContents = OldContents(parser, page.GetPtr());
 
     ObjectsContext& objects = mWriter->GetObjectsContext();
-    IndirectObjectsReferenceRegistry& registry = objects.GetInDirectObjectsRegistry();
+    // A page that cannot be written keeps its old version, so the update can go on with other
+    // pages and end.
+    WritingStep step(objects);
     // The old content runs inside its own q ... Q, so that whatever graphics state it leaves
     // behind cannot move or distort the forms drawn after it.
-    ObjectIDType saveStateID = oldContents.empty() ? 0 : registry.ReserveNewObjectID();
-    ObjectIDType drawFormsID = registry.ReserveNewObjectID();
+    ObjectIDType saveStateID = oldContents.empty() ? 0 : step.ReserveID();
+    ObjectIDType drawFormsID = step.ReserveID();
 
     OpStatus status = eSuccess;
     objects.StartUpdatedIndirectObject(pageID);
@@ -252,14 +252,12 @@ OpStatus PageRewriter::WritePage()
         status = eFailure;
     session.reset();
     if (status != eSuccess) {
-        // The page keeps its old version, so the update can go on with other pages and end.
-        objects.AbandonOpenWriting();
-        registry.ReleaseObjectID(saveStateID);
-        registry.ReleaseObjectID(drawFormsID);
         TraceMessage("PageRewriter::WritePage, failed to write the page again");
         return status;
     }
     objects.EndIndirectObject();
+    // The page refers to both streams now: a write that fails from here on spoils the file.
+    step.Commit();
 
     std::string drawForms;
     if (saveStateID != 0) {

@@ -5,9 +5,9 @@
 // whose content is the old content kept inside "q" ... "Q" followed by a stream that draws each
 // form in turn, and whose resources are its own copy of the old ones with the forms added (the
 // old content streams and resource objects, which other pages may share, stay untouched).
-// The writer is not owned and must outlive the rewriter. A form still open when the rewriter goes
-// during the update is ended first, so that the document's objects stay well formed; a form left
-// open when EndPDF runs spoils the update (which then fails).
+// The writer is not owned and must outlive the rewriter. Each form and the page's new version are
+// writing steps (WritingStep): one that fails, and a form still open when the rewriter goes, leave
+// nothing open in the update, which can go on with other pages and end.
 
 #include "pdf/io/IOBasicTypes.h"
 #include "pdf/objects/ObjectIDType.h"

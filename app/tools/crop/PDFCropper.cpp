@@ -10,6 +10,7 @@
 #include "pdf/objects/PDFDictionary.h"
 #include "pdf/objects/RefCountPtr.h"
 #include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/WritingStep.h"
 
 #include <memory>
 #include <string>
@@ -63,6 +64,8 @@ PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& pa
     if (!HasArea(cut))
         return PageCrop::OffPage;
     ObjectsContext& objects = writer.GetObjectsContext();
+    // A page that fails part-way keeps its old version; the other pages go on.
+    WritingStep step(objects);
     objects.StartUpdatedIndirectObject(id);
     DictionaryContext* dictionary = objects.StartDictionary();
     DictionaryIterator entries = page->CreateIterator();
@@ -83,7 +86,10 @@ PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& pa
     if (objects.EndDictionary(dictionary) != eSuccess)
         return PageCrop::Failed;
     objects.EndIndirectObject();
-    return objects.HasFailed() ? PageCrop::Failed : PageCrop::Written;
+    if (objects.HasFailed())
+        return PageCrop::Failed;
+    step.Commit();
+    return PageCrop::Written;
 }
 
 } // namespace
@@ -138,7 +144,8 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
     // A page that cannot be cropped is left as it is and the others are cropped: the copy is
     // written and the source listed with the first such page's reason.
     PageFailures failures;
-    const bool walked = cropPages(copy.PageCount(), [&](int index) {
+    // The walk ends early only when a page spoils the copy, which the failures record.
+    cropPages(copy.PageCount(), [&](int index) {
         if (StopRequested())
             return false;
         PDFRectangle mediaBox;
@@ -152,18 +159,14 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
                                     .arg(BoxText(mediaBox)));
             break;
         case PageCrop::Failed:
-            // Whatever the page left open is dropped; its page object keeps its old version.
-            writer.GetObjectsContext().AbandonOpenWriting();
-            failures.Add(index, copy.FailureReason());
             // A write the disk refused spoils the whole copy: no page after it can be kept.
-            return !writer.GetObjectsContext().HasFailed();
+            return failures.Add(index, copy.FailureReason(), writer.GetObjectsContext().HasFailed());
         }
         return true;
     });
     if (StopRequested())
         return Outcome::Skipped;
-    return failures.OutcomeFor(tr("page %1 could not be cropped: %2"), reason,
-                               !walked || writer.GetObjectsContext().HasFailed());
+    return failures.OutcomeFor(tr("page %1 could not be cropped: %2"), reason);
 }
 
 QList<FailedFile> PDFCropper::CropDocuments(const QStringList& files, int unitMode, int originX, int originY,

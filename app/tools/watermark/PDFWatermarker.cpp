@@ -160,13 +160,13 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
     // A page that cannot be marked is left as it is and the others are marked: the copy is
     // written and the source listed with the first such page's reason.
     PageFailures failures;
-    const bool walked = walk(pageCount, [&](int index) {
+    // The walk ends early only when a page spoils the copy, which the failures record.
+    walk(pageCount, [&](int index) {
         if (StopRequested())
             return false;
         // A write the disk refused spoils the whole copy: no page after it can be kept.
         auto fail = [&]() {
-            failures.Add(index, copy.FailureReason());
-            return !writer.GetObjectsContext().HasFailed();
+            return failures.Add(index, copy.FailureReason(), writer.GetObjectsContext().HasFailed());
         };
         PageRewriter rewriter(&writer, static_cast<unsigned long>(index));
         XObjectContentContext* content = rewriter.StartContentContext();
@@ -217,8 +217,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
     });
     if (StopRequested())
         return Outcome::Skipped;
-    return failures.OutcomeFor(tr("page %1 could not be watermarked: %2"), reason,
-                               !walked || writer.GetObjectsContext().HasFailed());
+    return failures.OutcomeFor(tr("page %1 could not be watermarked: %2"), reason);
 }
 
 FileToolEngine::SourceStep PDFWatermarker::MarkStep(const Mark& mark)

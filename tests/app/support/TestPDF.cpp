@@ -32,6 +32,17 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted, const Extras& extr
     return Assemble(bodies, trailer);
 }
 
+QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages)
+{
+    for (int page : pages) {
+        const QByteArray object = QByteArray::number(2 + 2 * page) + " 0 obj";
+        const QByteArray resources = "/Resources << /Font << /F1 3 0 R >> >>";
+        const int at = pdf.indexOf(resources, pdf.indexOf(object));
+        pdf.replace(at, resources.size(), QByteArray("/Resources 5 0 R").leftJustified(resources.size(), ' '));
+    }
+    return pdf;
+}
+
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries)
 {
     QByteArray pdf("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");

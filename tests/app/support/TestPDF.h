@@ -19,6 +19,10 @@ struct Extras {
 
 QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extras& extras = Extras());
 
+// A file of Make whose pages (from 1) have Resources that name the first page's content stream:
+// there, but no dictionary. Padded to the same length, so that every offset of the file stays right.
+QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages);
+
 // A file of the given object bodies, numbered from 1 (object 1 is the catalog), with a classic
 // cross-reference table and the trailer entries given after /Size and /Root.
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries = QByteArray());

@@ -16,22 +16,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-namespace {
-
-// Page n's Resources become a reference to the first page's content stream: there, but no
-// dictionary. Padded to the same length, so that every offset of the file stays right.
-QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages)
-{
-    for (int page : pages) {
-        const QByteArray object = QByteArray::number(2 + 2 * page) + " 0 obj";
-        const QByteArray resources = "/Resources << /Font << /F1 3 0 R >> >>";
-        const int at = pdf.indexOf(resources, pdf.indexOf(object));
-        pdf.replace(at, resources.size(), QByteArray("/Resources 5 0 R").leftJustified(resources.size(), ' '));
-    }
-    return pdf;
-}
-
-} // namespace
 
 class PageFailuresTest : public QObject {
     Q_OBJECT
@@ -51,16 +35,16 @@ private slots:
         QTest::addColumn<QList<bool>>("changed");
         QTest::addColumn<QString>("reason");
         const QStringList texts{"Body1", "Body2", "Body3"};
-        const QByteArray second = WithUnreadableResources(TestPDF::Make(texts), {2});
+        const QByteArray second = TestPDF::WithUnreadableResources(TestPDF::Make(texts), {2});
         const QString unreadable = QStringLiteral("the Resources of the page cannot be read, nothing written");
         QTest::newRow("text mark") << "text" << second << QList<bool>{true, false, true}
                                    << "page 2 could not be watermarked: " + unreadable;
         QTest::newRow("image mark") << "image" << second << QList<bool>{true, false, true}
                                     << "page 2 could not be watermarked: " + unreadable;
-        QTest::newRow("two pages") << "text" << WithUnreadableResources(TestPDF::Make(texts), {1, 3})
+        QTest::newRow("two pages") << "text" << TestPDF::WithUnreadableResources(TestPDF::Make(texts), {1, 3})
                                    << QList<bool>{false, true, false}
                                    << "page 1 could not be watermarked: " + unreadable + " (2 pages failed in all)";
-        QTest::newRow("every page") << "image" << WithUnreadableResources(TestPDF::Make({"Only"}), {1})
+        QTest::newRow("every page") << "image" << TestPDF::WithUnreadableResources(TestPDF::Make({"Only"}), {1})
                                     << QList<bool>{} << "page 1 could not be watermarked: " + unreadable;
         TestPDF::Extras away;
         away.pages = {QByteArray(), "/MediaBox [1000 1000 1500 1500]"};

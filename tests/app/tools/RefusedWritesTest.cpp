@@ -35,6 +35,7 @@ class RefusedWritesTest : public QObject {
 private:
     QTemporaryDir folder;
     QString source;
+    QString damaged; // the same pages, the first unreadable
     QString image;
     qint64 sourceSize = 0;
     int number = 0;
@@ -55,6 +56,9 @@ private slots:
         const QByteArray bytes = TestPDF::Make(texts);
         source = folder.filePath(QStringLiteral("big.pdf"));
         QVERIFY(TestPDF::Write(source, bytes));
+        QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("damaged"))));
+        damaged = folder.filePath(QStringLiteral("damaged/big.pdf"));
+        QVERIFY(TestPDF::Write(damaged, TestPDF::WithUnreadableResources(bytes, {1})));
         sourceSize = bytes.size();
         QImage mark(64, 32, QImage::Format_RGB32);
         mark.fill(Qt::darkRed);
@@ -67,17 +71,23 @@ private slots:
         QTest::addColumn<QString>("tool");
         // The reason before the output's path: a page is known where pages are rewritten.
         QTest::addColumn<QString>("lead");
-        QTest::newRow("split") << "split" << "";
-        QTest::newRow("merge") << "merge" << "";
-        QTest::newRow("text watermark") << "watermark" << "page (\\d+) could not be watermarked: ";
-        QTest::newRow("image watermark") << "image" << "page (\\d+) could not be watermarked: ";
-        QTest::newRow("crop") << "crop" << "page (\\d+) could not be cropped: ";
+        // A first page that cannot be changed: the refusal still decides, the count stays.
+        QTest::addColumn<bool>("firstPageDamaged");
+        QTest::newRow("split") << "split" << "" << false;
+        QTest::newRow("merge") << "merge" << "" << false;
+        QTest::newRow("text watermark") << "watermark" << "page (\\d+) could not be watermarked: " << false;
+        QTest::newRow("image watermark") << "image" << "page (\\d+) could not be watermarked: " << false;
+        QTest::newRow("crop") << "crop" << "page (\\d+) could not be cropped: " << false;
+        QTest::newRow("text watermark, first page damaged")
+            << "watermark" << "page (\\d+) could not be watermarked: " << true;
     }
 
     void eachToolNamesTheOutput()
     {
         QFETCH(QString, tool);
         QFETCH(QString, lead);
+        QFETCH(bool, firstPageDamaged);
+        const QString source = firstPageDamaged ? damaged : this->source;
         const QString out = folder.filePath(QStringLiteral("out%1").arg(++number));
         QVERIFY(QDir().mkpath(out));
         const QString name = tool == QLatin1String("merge") ? QStringLiteral("merged.pdf") : QStringLiteral("big.pdf");
@@ -124,7 +134,8 @@ private slots:
         }
 
         const QString refusal = QDir::toNativeSeparators(target) + QStringLiteral(" cannot be written: File too large");
-        const QRegularExpression expected(QStringLiteral("^") + lead + QRegularExpression::escape(refusal) +
+        const QString count = firstPageDamaged ? QStringLiteral(" (2 pages failed in all)") : QString();
+        const QRegularExpression expected(QStringLiteral("^") + lead + QRegularExpression::escape(refusal + count) +
                                           QStringLiteral("$"));
         for (const QString& reason : reasons) {
             const QRegularExpressionMatch match = expected.match(reason);

@@ -58,7 +58,7 @@ std::vector<BoxRow> BoxRows()
         if (box.first == "MediaBox" || box.first == "CropBox")
             forms.insert(forms.end(), {Form::Inherited, Form::InheritedIndirectNumbers});
         for (Form form : forms)
-            rows.push_back({box.first, form, box.second});
+            rows.push_back({box.first, form, box.second, false, PDFRectangle()});
     }
     // Boxes that cannot be read (a name, a reference to a string) and a TrimBox on a node, which
     // the page does not take: the MediaBox above it, the others as if absent. A box of no width
@@ -69,7 +69,7 @@ std::vector<BoxRow> BoxRows()
     rows.push_back({"ArtBox", Form::IndirectNumbers, {"40", "12", "40", "38"}, true, PDFRectangle(40, 12, 40, 38)});
     rows.push_back({"TrimBox", Form::Inherited, kBoxes[3].second, true, crop});
     // A page MediaBox that does not read, under a tree box and alone: the tree's, else Letter.
-    for (const std::string& written : {"", "[0 0 300]", "/Letter", "[(0) (0) (300) (400)]", "[0 0 0 0]"}) {
+    for (const char* written : {"", "[0 0 300]", "/Letter", "[(0) (0) (300) (400)]", "[0 0 0 0]"}) {
         rows.push_back({"MediaBox", Form::Direct, kBoxes[0].second, true, PDFRectangle(0, 0, 400, 500), written,
                         "[0 0 400 500]"});
         rows.push_back({"MediaBox", Form::Direct, kBoxes[0].second, true, kLetter, written, ""});

@@ -418,3 +418,37 @@ TEST(PageRewriter, ContentsReferencesToObjectsTheFileDoesNotHoldAreLeftOut)
     }
     EXPECT_TRUE(Near(RenderedPage(target, 2, folder.PathOf("blue")).At(125, 125), {0, 0, 255}));
 }
+
+// The image a form places cannot be written when the form ends (the file was emptied or replaced
+// in the meantime): the form leaves nothing behind, and the pages after it, which place
+// the same file again once it is whole, show it.
+TEST(PageRewriter, AFormThatFailsToEndLeavesTheLaterPagesMarked)
+{
+    TestDirectory folder;
+    std::string source =
+        folder.Write("three.pdf", parsertest::PagesDocument({"", "", ""}, "/MediaBox [0 0 300 400]").Build());
+    std::string output = folder.PathOf("marked.pdf");
+    std::string first = MakeJPEGFile(folder.PathOf("first.jpg"), 3);
+    std::string jpeg = MakeJPEGFile(folder.PathOf("mark.jpg"), 3);
+    const std::string whole = ReadFile(jpeg);
+    for (const std::string& damage : {std::string(), std::string("no image at all")}) {
+        SCOPED_TRACE(damage.size());
+        ASSERT_EQ(RunUpdate(source, output, [&](PDFWriter& inWriter) {
+                      Watermark(inWriter, 0, first);
+                      PageRewriter failing(&inWriter, 1);
+                      XObjectContentContext* content = failing.StartContentContext();
+                      ASSERT_NE(content, nullptr);
+                      EXPECT_EQ(content->DrawImage(100, 100, jpeg, ImageOptions()), eSuccess);
+                      testsupport::WriteFile(jpeg, damage);
+                      EXPECT_EQ(failing.EndContentContext(), eFailure);
+                      EXPECT_EQ(failing.WritePage(), eSuccess) << "no form to draw";
+                      testsupport::WriteFile(jpeg, whole);
+                      Watermark(inWriter, 2, jpeg);
+                  }),
+                  eSuccess);
+        ExpectQpdfAccepts(output);
+        EXPECT_EQ(ImagesOnPage(output, 1).size(), 1u);
+        EXPECT_TRUE(ImagesOnPage(output, 2).empty());
+        EXPECT_EQ(ImagesOnPage(output, 3).size(), 1u);
+    }
+}

@@ -67,6 +67,16 @@ ino_t Inode(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
+// The fonts pdffonts lists for a PDF file, sorted.
+QStringList FontNames(const QString& path)
+{
+    QStringList names;
+    for (const QStringList& row : PDFReaders::FontRows(path))
+        names << row.value(0);
+    names.sort();
+    return names;
+}
+
 class TestableWindow : public CreateNewPDFWindow {
 public:
     QList<QUrl> openedUrls;
@@ -484,6 +494,49 @@ private slots:
         for (QTextBlock::iterator at = browser.begin().begin(); !at.atEnd(); ++at)
             weights << at.fragment().text() + QString::number(at.fragment().charFormat().font().weight());
         QCOMPARE(weights, (QStringList{"plain 50", "bold75", " unbolded50"}));
+    }
+
+    // Courier chosen in text that came from HTML (a loaded project, the reload an inserted image
+    // makes) stays Courier in the project and in PDF exports, live and loaded again.
+    void courierSurvivesAProject_data()
+    {
+        QTest::addColumn<bool>("loaded"); // else an image inserted
+        QTest::newRow("after a load") << true;
+        QTest::newRow("after an image's reload") << false;
+    }
+
+    void courierSurvivesAProject()
+    {
+        QFETCH(bool, loaded);
+        const QString project = Documents() + QStringLiteral("/fonts.cnp");
+        Editor editor;
+        QTest::keyClicks(editor.Edit(), QStringLiteral("Roman"));
+        QTest::keyClick(editor.Edit(), Qt::Key_Return);
+        QTest::keyClicks(editor.Edit(), QStringLiteral("tail"));
+        if (loaded) {
+            editor.prompts.fileNameAnswers << project << project;
+            editor.Trigger("actionSave_As");
+            editor.Trigger("actionLoad");
+        } else {
+            editor.PutCursor(5);
+            editor.Insert(Picture(QStringLiteral("fonts.png")), QSize(8, 6));
+        }
+        editor.Edit()->moveCursor(QTextCursor::End);
+        QTest::keyClick(editor.Find<QComboBox>("comboFont"), Qt::Key_Up); // "Courier"
+        QTest::keyClicks(editor.Edit(), QStringLiteral(" typewriter"));
+        editor.prompts.fileNameAnswers << project << Documents() + QStringLiteral("/live.pdf");
+        editor.Trigger("actionSave_As");
+        editor.Click("buttonExportPDF");
+
+        const QString html = QString::fromUtf8(Bytes(project));
+        QVERIFY(html.contains(QStringLiteral("font-family:'Courier';")));
+        QVERIFY(!html.contains(QStringLiteral("'Times New Roman','Courier'")));
+        QCOMPARE(FontNames(Documents() + QStringLiteral("/live.pdf")), (QStringList{"Courier", "Times-Roman"}));
+        Editor again;
+        again.prompts.fileNameAnswers << project << Documents() + QStringLiteral("/again.pdf");
+        again.Trigger("actionLoad");
+        again.Click("buttonExportPDF");
+        QCOMPARE(FontNames(Documents() + QStringLiteral("/again.pdf")), (QStringList{"Courier", "Times-Roman"}));
     }
 
     void closingWithUnsavedChanges_data()

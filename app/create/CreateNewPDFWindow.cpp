@@ -7,6 +7,7 @@
 #include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
 #include "app/create/DocumentImages.h"
+#include "app/create/HtmlExport.h"
 #include "app/create/PDFPageSettingsDialog.h"
 #include "app/create/ResizeImageDialog.h"
 #include "app/create/RichTextPDFExporter.h"
@@ -590,12 +591,12 @@ void CreateNewPDFWindow::on_actionSave_As_triggered()
 
 // ---- Exports ----
 
-QString CreateNewPDFWindow::HtmlForBrowser() const
+std::unique_ptr<QTextDocument> CreateNewPDFWindow::DocumentForBrowser() const
 {
     // Qt writes a QFont weight times 8 as the CSS weight: Normal (50) as 400, Bold (75) as 600,
     // and this editor's plain weight 10 as "font-weight:80", which a browser draws as thin as the
     // font allows. Plain text is exported as Qt writes normal text; the project keeps weight 10.
-    const std::unique_ptr<QTextDocument> document(ui->editNewPDF->document()->clone());
+    std::unique_ptr<QTextDocument> document(ui->editNewPDF->document()->clone());
     // Not part of what a clone copies; Qt writes the page as a table when the two differ.
     document->setDocumentMargin(ui->editNewPDF->document()->documentMargin());
     QList<QPair<int, int>> plainRuns;
@@ -620,18 +621,7 @@ QString CreateNewPDFWindow::HtmlForBrowser() const
         cursor.setPosition(run.first + run.second, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(normal);
     }
-    QString html = document->toHtml();
-    QSet<QString> done;
-    for (const QString& name : DocumentImageNames()) {
-        if (done.contains(name) || !QDir::isAbsolutePath(name))
-            continue;
-        done.insert(name);
-        // Qt writes each image as <img src="..." with the name escaped for HTML.
-        const QString url = QUrl::fromLocalFile(name).toString(QUrl::FullyEncoded);
-        html.replace(QStringLiteral("<img src=\"") + name.toHtmlEscaped() + QLatin1Char('"'),
-                     QStringLiteral("<img src=\"") + url.toHtmlEscaped() + QLatin1Char('"'));
-    }
-    return html;
+    return document;
 }
 
 QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter,
@@ -646,12 +636,14 @@ QString CreateNewPDFWindow::ChooseExportFile(const QString& caption, const char*
     return path;
 }
 
-void CreateNewPDFWindow::ReportExport(bool written)
+void CreateNewPDFWindow::ReportExport(bool written, const QString& reason)
 {
     if (written)
         Prompts().Information(this, QString(), tr("File exported successfully."));
-    else
+    else if (reason.isEmpty())
         Prompts().Warning(this, QString(), tr("Could not export file."));
+    else
+        Prompts().Warning(this, QString(), tr("Could not export file.") + QLatin1Char('\n') + reason);
 }
 
 void CreateNewPDFWindow::on_buttonExportHTML_clicked()
@@ -661,8 +653,12 @@ void CreateNewPDFWindow::on_buttonExportHTML_clicked()
                          QStringLiteral("html"));
     if (path.isEmpty())
         return;
-    ReportExport(FindSameFile(path, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty() &&
-                 TextFiles::WriteUtf8(path, HtmlForBrowser()));
+    if (!FindSameFile(path, DocumentImages::FilePaths(*ui->editNewPDF->document())).isEmpty()) {
+        ReportExport(false);
+        return;
+    }
+    QString reason;
+    ReportExport(HtmlExport::WritePageWithImages(path, *DocumentForBrowser(), reason), reason);
 }
 
 void CreateNewPDFWindow::on_buttonExportPDF_clicked()

@@ -19,8 +19,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class AppIdentity;
 class QAction;
+class QTextDocument;
 class QUrl;
 
 namespace Ui {
@@ -109,11 +112,12 @@ private:
     // Empty when cancelled.
     QString ChooseExportFile(const QString& caption, const char* folderKey, const QString& filter,
                              const QString& suffix);
-    // "File exported successfully." or "Could not export file.".
-    void ReportExport(bool written);
-    // The document's HTML as a browser is to read it: every image source a file URL, plain text
-    // in the weight Qt writes for normal text.
-    QString HtmlForBrowser() const;
+    // "File exported successfully." or "Could not export file.", followed by the reason when
+    // one is known.
+    void ReportExport(bool written, const QString& reason = QString());
+    // A copy of the document as a browser is to read it: plain text in the weight Qt writes for
+    // normal text.
+    std::unique_ptr<QTextDocument> DocumentForBrowser() const;
 
     Ui::CreateNewPDFWindow* ui;
     AppIdentity* identity;

@@ -18,8 +18,10 @@
 #include <QFile>
 #include <QImage>
 #include <QPushButton>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextDocument>
 #include <QTextImageFormat>
 #include <QUrl>
 
@@ -75,6 +77,23 @@ QStringList FontNames(const QString& path)
         names << row.value(0);
     names.sort();
     return names;
+}
+
+// Every image an HTML page shows, as a browser finds it: its file, resolved from the page's own
+// place, and the pixel size the page gives it.
+QList<QPair<QString, QSize>> PageImages(const QString& htmlPath)
+{
+    QTextDocument page;
+    page.setHtml(QString::fromUtf8(Bytes(htmlPath)));
+    QList<QPair<QString, QSize>> images;
+    for (QTextBlock block = page.firstBlock(); block.isValid(); block = block.next())
+        for (QTextBlock::iterator at = block.begin(); !at.atEnd(); ++at)
+            if (at.fragment().charFormat().isImageFormat()) {
+                const QTextImageFormat image = at.fragment().charFormat().toImageFormat();
+                const QUrl source = QUrl::fromLocalFile(htmlPath).resolved(QUrl(image.name()));
+                images.append({source.toLocalFile(), QSize(int(image.width()), int(image.height()))});
+            }
+    return images;
 }
 
 class TestableWindow : public CreateNewPDFWindow {
@@ -397,12 +416,11 @@ private slots:
         editor.Click("buttonExportHTML");
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
-        expected.replace(QStringLiteral("src=\"") + image,
-                         QStringLiteral("src=\"") + QUrl::fromLocalFile(image).toString(QUrl::FullyEncoded));
+        // The page refers to its own copy of the image, beside it.
+        expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"page_files/my%20photo1.jpg"));
         // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
         expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
                          QStringLiteral("Velloran writes this line"));
-        QVERIFY(expected.contains(QStringLiteral("my%20photo1.jpg")));
         QCOMPARE(QString::fromUtf8(Bytes(htmlPath)), expected);
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewHTMLOutputFolder")), QFileInfo(htmlPath).absolutePath());
 
@@ -537,6 +555,81 @@ private slots:
         again.Trigger("actionLoad");
         again.Click("buttonExportPDF");
         QCOMPARE(FontNames(Documents() + QStringLiteral("/again.pdf")), (QStringList{"Courier", "Times-Roman"}));
+    }
+
+    // An HTML page shows copies of its images kept beside it, which outlive the document and its
+    // store files; a page whose images cannot be written is not written either.
+    void htmlExportKeepsItsImages_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<bool>("exported");
+        QTest::newRow("document discarded") << "discarded" << true;
+        QTest::newRow("images of one file name") << "same names" << true;
+        QTest::newRow("folder name taken by a file") << "folder taken" << false;
+        QTest::newRow("image file gone") << "image gone" << false;
+    }
+
+    void htmlExportKeepsItsImages()
+    {
+        QFETCH(QString, situation);
+        QFETCH(bool, exported);
+        const QString page = Documents() + QStringLiteral("/site/page.html");
+        const QString folder = Documents() + QStringLiteral("/site/page_files");
+        QDir(Documents() + QStringLiteral("/site")).removeRecursively();
+        QDir().mkpath(Documents() + QStringLiteral("/site"));
+        Editor editor;
+        QTest::keyClicks(editor.Edit(), QStringLiteral("text"));
+        editor.Insert(Picture(QStringLiteral("shown.png"), 40, 30), QSize(20, 15));
+        QByteArray kept;
+        if (situation == QLatin1String("same names")) {
+            // Two more images called shown1.png: one elsewhere, one that an earlier page left in
+            // the folder and that came back with that page's HTML. Neither may be overwritten.
+            QTemporaryDir elsewhere;
+            const QString other = MakePicture(elsewhere.path() + QStringLiteral("/shown1.png"), 9, 7);
+            const QString earlier = MakePicture(folder + QStringLiteral("/shown1.png"), 5, 4);
+            kept = Bytes(earlier);
+            editor.Edit()->moveCursor(QTextCursor::End);
+            editor.Edit()->textCursor().insertHtml(
+                QStringLiteral("<img src=\"%1\" width=\"9\" height=\"7\" /><img src=\"%2\" width=\"5\" height=\"4\" />")
+                    .arg(QUrl::fromLocalFile(other).toString(), earlier));
+            QCOMPARE(editor.Images().size(), 3);
+            editor.prompts.fileNameAnswers << page;
+            editor.Click("buttonExportHTML");
+            QCOMPARE(Bytes(earlier), kept);
+        } else {
+            if (situation == QLatin1String("folder taken")) {
+                QFile blocker(folder);
+                QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("mine") == 4);
+            }
+            if (situation == QLatin1String("image gone"))
+                QFile::remove(Resized(QStringLiteral("shown1.png")));
+            editor.prompts.fileNameAnswers << page;
+            editor.Click("buttonExportHTML");
+        }
+        editor.Trigger("actionNew");
+        QVERIFY(!QFile::exists(Resized(QStringLiteral("shown1.png"))));
+
+        if (!exported) {
+            const QStringList warnings = editor.Messages(QStringLiteral("warning"));
+            QCOMPARE(warnings.size(), 1);
+            QVERIFY2(warnings.first().startsWith(QStringLiteral("Could not export file.\n")), qPrintable(warnings.first()));
+            QVERIFY2(warnings.first().contains(QStringLiteral("page_files")), qPrintable(warnings.first()));
+            QVERIFY(!QFile::exists(page));
+            QVERIFY(!QFileInfo(folder).isDir());
+            QCOMPARE(Files(Documents() + QStringLiteral("/site")),
+                     situation == QLatin1String("folder taken") ? QStringList{"page_files"} : QStringList());
+            return;
+        }
+        QCOMPARE(editor.Messages(QStringLiteral("information")), QStringList{"File exported successfully."});
+        const QList<QPair<QString, QSize>> images = PageImages(page);
+        QCOMPARE(images.size(), situation == QLatin1String("same names") ? 3 : 1);
+        QSet<QString> files;
+        for (const auto& image : images) {
+            QCOMPARE(QFileInfo(image.first).absolutePath(), folder);
+            QCOMPARE(QImage(image.first).size(), image.second);
+            files.insert(image.first);
+        }
+        QCOMPARE(files.size(), images.size());
     }
 
     void closingWithUnsavedChanges_data()

@@ -7,6 +7,7 @@
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/PageRenders.h"
 #include "app/support/TestPDF.h"
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
@@ -27,6 +28,7 @@
 #include <iterator>
 
 using namespace ExternalReaders;
+using namespace PageRenders;
 
 namespace {
 
@@ -122,38 +124,6 @@ QByteArray MakePDF(const Shape& shape)
         bodies << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
     }
     return TestPDF::Assemble(bodies);
-}
-
-// Every page of the file as shown (cropped, turned) at 72 dpi, in one run.
-QList<QImage> Render(const QString& pdf, const QString& folder)
-{
-    QDir().mkpath(folder);
-    Run("pdftoppm", {"-r", "72", "-cropbox", "-png", pdf, folder + "/p"});
-    QList<QImage> pages;
-    for (const QString& name : QDir(folder).entryList({"p-*.png"}, QDir::Files, QDir::Name))
-        pages.append(QImage(folder + '/' + name).convertToFormat(QImage::Format_RGB32));
-    return pages;
-}
-
-// The pixels that differ clearly (anti-aliased fringes aside); null when none.
-QRect Changed(const QImage& before, const QImage& after)
-{
-    int left = after.width(), top = after.height(), right = -1, bottom = -1;
-    for (int y = 0; y < after.height(); ++y) {
-        const QRgb* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-        const QRgb* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
-        for (int x = 0; x < after.width(); ++x) {
-            const int d = std::max({qAbs(qRed(a[x]) - qRed(b[x])), qAbs(qGreen(a[x]) - qGreen(b[x])),
-                                    qAbs(qBlue(a[x]) - qBlue(b[x]))});
-            if (d > 64) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 bool IsColour(QRgb pixel, QColor colour)

@@ -170,7 +170,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
             const TextExtent extent = font->MeasureText(utf8, mark.fontSize);
             double x = 0;
             double y = 0;
-            TextMarkOrigin(mark.position, pageWidth, pageHeight, offsets, extent.mWidth, extent.mHeight, x, y);
+            TextMarkOrigin(mark.position, pageWidth, pageHeight, offsets, extent, x, y);
             TextOptions options;
             options.mColorSpace = eColorSpaceRGB;
             options.mColorValue = mark.color & 0xFFFFFFu;

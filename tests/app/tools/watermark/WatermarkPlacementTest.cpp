@@ -3,7 +3,7 @@
 // tree, box numbers by reference, boxes that do not read, and a document whose pages differ. Judged by other readers,
 // never by the engine's geometry: pdftoppm's render of each shown page (the pixels the mark
 // changed must sit whole at the chosen place, an image upright), mupdf's direction of the mark's
-// text line, and qpdf's check and view of the written forms.
+// text line, and qpdf's check and view of the written forms. A text's ink keeps the offsets.
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
@@ -335,6 +335,54 @@ private slots:
                 QVERIFY2(IsColour(image.pixel(centre + QPoint(-qx, qy)), QColor(0, 160, 0)), got.constData());
                 QVERIFY2(IsColour(image.pixel(centre + QPoint(qx, qy)), Qt::black), got.constData());
             }
+        }
+    }
+
+    // A text's ink, not its origin, keeps the offsets: a text with descenders and side bearings
+    // on A4 with offsets 20/20, its gaps measured in a render at two pixels a point.
+    void textInkKeepsTheOffsets_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::newRow("bottom left") << 2;
+        QTest::newRow("top right") << 1;
+        QTest::newRow("center") << 4;
+    }
+    void textInkKeepsTheOffsets()
+    {
+        QFETCH(int, position);
+        const Shape a4{"A4", "", {"/MediaBox [0 0 595 842]"}, {}, {QSize(595, 842)}, {true}};
+        const QString source = folder.filePath(QStringLiteral("ink.pdf"));
+        const int dpi = 144;
+        const double perPoint = dpi / 72.0;
+        QVERIFY(TestPDF::Write(source, MakePDF(a4)));
+        const QList<QImage> before = Render(source, folder.filePath(QStringLiteral("ink")), dpi);
+        QCOMPARE(before.size(), 1);
+
+        const QString out = folder.filePath(QStringLiteral("out%1").arg(++fresh));
+        QVERIFY(QDir().mkpath(out));
+        PDFWatermarker engine;
+        engine.SetFontCatalog(&catalog);
+        const QList<FailedFile> failed = engine.AddTextWatermark({source}, QStringLiteral("jagged Type"), kFont, 40,
+                                                                 0x800000, position, 0, 20, 20, out,
+                                                                 QStringLiteral("[FileName]_m"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed.isEmpty() ? QString() : failed.first().reason));
+        const QList<QImage> after = Render(out + QStringLiteral("/ink_m.pdf"), out + QStringLiteral("/render"), dpi);
+        QCOMPARE(after.size(), 1);
+        const QRect ink = Changed(before[0], after[0]);
+        QVERIFY(!ink.isNull());
+        // Edges in points, y down from the top; right and bottom one past the last pixel.
+        const double left = ink.left() / perPoint, top = ink.top() / perPoint;
+        const double right = (ink.right() + 1) / perPoint, bottom = (ink.bottom() + 1) / perPoint;
+        const QByteArray got =
+            QString::asprintf("ink %.2f %.2f to %.2f %.2f on 595 x 842", left, top, right, bottom).toLatin1();
+        const double slack = 1.5;
+        if (position == 2) {
+            QVERIFY2(qAbs(left - 20) <= slack && qAbs(842 - bottom - 20) <= slack, got.constData());
+        } else if (position == 1) {
+            QVERIFY2(qAbs(595 - right - 20) <= slack && qAbs(top - 20) <= slack, got.constData());
+        } else {
+            QVERIFY2(qAbs((left + right) / 2 - 297.5) <= slack && qAbs((top + bottom) / 2 - 421) <= slack,
+                     got.constData());
         }
     }
 };

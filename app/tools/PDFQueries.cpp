@@ -52,6 +52,15 @@ QSize FirstPageSize(PDFParser& parser)
     return PageSizeFromBox(box);
 }
 
+QSize ShownFirstPageSize(PDFParser& parser)
+{
+    RefCountPtr<PDFDictionary> page(parser.ParsePage(0));
+    InheritedPageValues::ShownArea area;
+    if (!page || !InheritedPageValues().Shown(&parser, page.GetPtr(), area))
+        return QSize(kFallbackPageWidth, kFallbackPageHeight);
+    return QSize(WholePoints(area.ShownWidth()), WholePoints(area.ShownHeight()));
+}
+
 namespace {
 
 // Opens and parses the file by its UTF-8 path, hands the parser to the question, closes the
@@ -81,6 +90,11 @@ int GetPDFPageCount(const QString& path)
 QSize GetPDFPageSize(const QString& path)
 {
     return AskParsedFile(path, PageSizeFromMediaBox(nullptr), FirstPageSize);
+}
+
+QSize GetPDFShownPageSize(const QString& path)
+{
+    return AskParsedFile(path, QSize(kFallbackPageWidth, kFallbackPageHeight), ShownFirstPageSize);
 }
 
 bool IsPDFEncrypted(const QString& path)

@@ -20,6 +20,8 @@ inline constexpr int kFallbackPageHeight = 842;
 int GetPDFPageCount(const QString& path);
 // The first page's size (FirstPageSize).
 QSize GetPDFPageSize(const QString& path);
+// The first page's size as a reader shows it (ShownFirstPageSize).
+QSize GetPDFShownPageSize(const QString& path);
 bool IsPDFEncrypted(const QString& path);
 bool IsPDFReadable(const QString& path);
 // Why IsPDFReadable says no, as the user reads it (the system's or the library's reason, or
@@ -43,3 +45,9 @@ int WholePoints(double side);
 // the tree's root for all pages, and measuring those pages as A4 would place crops and marks
 // wrongly. No first page, or a box with no finite size, gives 595 x 842.
 QSize FirstPageSize(PDFParser& parser);
+
+// The first page's size as a reader shows it, in whole points: its CropBox within its MediaBox,
+// width and height swapped when /Rotate turns it on its side (InheritedPageValues::Shown). The
+// watermark places its marks and counts percent offsets in this area, and its preview draws it.
+// No first page, or a box that cannot be used, gives 595 x 842.
+QSize ShownFirstPageSize(PDFParser& parser);

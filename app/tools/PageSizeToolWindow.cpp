@@ -16,9 +16,14 @@ PageSizeToolWindow::PageSizeToolWindow(const Texts& texts, QWidget* parent) : Fi
 {
 }
 
+QSize PageSizeToolWindow::FirstPageSizeOf(const QString& path) const
+{
+    return GetPDFPageSize(path);
+}
+
 FileEntry PageSizeToolWindow::MakeFileEntry(const QString& path) const
 {
-    const QSize size = GetPDFPageSize(path);
+    const QSize size = FirstPageSizeOf(path);
     return FileEntry{path, size.width(), size.height()};
 }
 

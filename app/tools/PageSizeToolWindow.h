@@ -19,6 +19,9 @@ protected:
     // Empties the preview.
     virtual void ClearPreview() = 0;
 
+    // The first-page size a file joins the list with: its MediaBox's size (GetPDFPageSize); a
+    // tool that works in the page as shown reads that instead.
+    virtual QSize FirstPageSizeOf(const QString& path) const;
     FileEntry MakeFileEntry(const QString& path) const override;
     // The size is the last two fields, so that a path holding "|" stays whole; a line without two
     // "|" is a path whose size is unknown (0 x 0).

@@ -7,9 +7,6 @@
 #include "app/tools/watermark/WatermarkGeometry.h"
 
 #include "pdf/copying/CopySession.h"
-#include "pdf/parsing/InheritedPageValues.h"
-#include "pdf/objects/PDFDictionary.h"
-#include "pdf/objects/RefCountPtr.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/writing/PDFWriter.h"
@@ -33,18 +30,6 @@ std::string Utf8(const QString& text)
 
 const QString kPageNumberToken = QStringLiteral("[PgNo]");
 
-// A page's size as a reader shows it (cropped, turned), in whole points; A4 for a page that
-// cannot be read.
-QSize ShownPageSize(PDFParser& parser, int index)
-{
-    RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<uint32_t>(index)));
-    if (!page)
-        return QSize(kFallbackPageWidth, kFallbackPageHeight);
-    InheritedPageValues::ShownArea area;
-    if (!InheritedPageValues().Shown(&parser, page.GetPtr(), area))
-        return QSize(kFallbackPageWidth, kFallbackPageHeight);
-    return QSize(WholePoints(area.ShownWidth()), WholePoints(area.ShownHeight()));
-}
 // The characters a refusal names; a long text may lack hundreds.
 constexpr size_t kMaxNamedCharacters = 5;
 
@@ -144,8 +129,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
     PDFWriter& writer = copy.Writer();
     const int pageCount = copy.PageCount();
     // Percent offsets count from the first page as it is shown, for every page.
-    const QSize firstPage = pageCount > 0 ? ShownPageSize(copy.Parser(), 0)
-                                          : QSize(kFallbackPageWidth, kFallbackPageHeight);
+    const QSize firstPage = ShownFirstPageSize(copy.Parser());
     const MarkOffsets offsets =
         OffsetsInPoints(mark.unitMode, mark.offsetX, mark.offsetY, firstPage.width(), firstPage.height());
 
@@ -186,7 +170,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
             const TextExtent extent = font->MeasureText(utf8, mark.fontSize);
             double x = 0;
             double y = 0;
-            TextMarkOrigin(mark.position, pageWidth, pageHeight, offsets, extent.mWidth, extent.mHeight, x, y);
+            TextMarkOrigin(mark.position, pageWidth, pageHeight, offsets, extent, x, y);
             TextOptions options;
             options.mColorSpace = eColorSpaceRGB;
             options.mColorValue = mark.color & 0xFFFFFFu;

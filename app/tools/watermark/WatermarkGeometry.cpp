@@ -55,9 +55,11 @@ MarkOffsets OffsetsInPoints(int unitMode, int offsetX, int offsetY, int pageWidt
     return {RoundToInt(static_cast<double>(x)), RoundToInt(static_cast<double>(y))};
 }
 
-void TextMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets, double w, double h,
-                    double& x, double& y)
+void TextMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets,
+                    const TextExtent& extent, double& x, double& y)
 {
+    const double w = extent.mWidth;
+    const double h = extent.mHeight;
     if (IsCentredHorizontally(position))
         x = (pageWidth - w) * 0.5;
     else if (IsRight(position))
@@ -70,6 +72,8 @@ void TextMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffse
         y = static_cast<double>(static_cast<long long>(pageHeight) - offsets.y) - h;
     else
         y = offsets.y;
+    x -= extent.mMinX;
+    y -= extent.mMinY;
 }
 
 void ImageMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets, int w, int h, int& x,

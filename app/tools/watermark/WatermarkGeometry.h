@@ -1,8 +1,10 @@
 #pragma once
 // Where a watermark lands: the offsets in points, the mark's lower-left corner on the page for
-// each of the seven positions (text in real numbers, images in whole points), the size of an
+// each of the seven positions (text in real numbers, by its ink; images in whole points), the size of an
 // image mark, and the window's small preview of the first page with the mark's rectangle. The
 // job and the preview use the same rules, so the preview shows where the job draws.
+
+#include "pdf/fonts/TextExtent.h"
 
 #include <QRect>
 #include <QSize>
@@ -27,9 +29,12 @@ struct MarkOffsets {
 // Points as they are; percents of the page's width (x) and height (y), rounded half up.
 MarkOffsets OffsetsInPoints(int unitMode, int offsetX, int offsetY, int pageWidth, int pageHeight);
 
-// The text's origin for a mark of w x h points on a page of pageWidth x pageHeight points.
-void TextMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets, double w, double h,
-                    double& x, double& y);
+// The text's origin for a text of that measured extent on a page of pageWidth x pageHeight points:
+// the extent's box (its ink) is placed as the position says, and the origin lies off the box's
+// lower-left corner by the extent's minimum x and y (side bearing, descent), so the ink, not the
+// origin, keeps the offsets.
+void TextMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets,
+                    const TextExtent& extent, double& x, double& y);
 // The same for an image of whole points; the centre halves drop their remainder.
 void ImageMarkOrigin(int position, int pageWidth, int pageHeight, const MarkOffsets& offsets, int w, int h, int& x,
                      int& y);

@@ -1,7 +1,7 @@
 #pragma once
 // The watermark tool's window: a list of PDF files (each with its first page's size) marked with
 // a line of text in a system TrueType font or with an image, at one of seven positions with
-// offsets in points or percents of the first page, on every page or on the page intervals of the
+// offsets in points or percents of the first page as shown, on every page or on the page intervals of the
 // first file, into an output folder under names made from a pattern. Built once by MainWindow
 // with no parent; the frame (PageSizeToolWindow) gives it the list with the page sizes, the
 // document information, projects, closing, the overwrite question and the job's run. The
@@ -56,6 +56,9 @@ protected:
     void ResetToolSettings() override;
     QString ProjectText() const override;
     bool ApplyProject(const QStringList& lines) override;
+    // The first page as shown (cropped, turned), where the job places its marks and counts its
+    // percents, so that the preview and the unit switch agree with the output.
+    QSize FirstPageSizeOf(const QString& path) const override;
 
 private slots:
     void OnPageNumber();

@@ -421,6 +421,15 @@ private slots:
         QCOMPARE(percent.x, 298);
         QCOMPARE(percent.y, 84);
         QCOMPARE(ImageMarkSize(QSize(301, 101), 50), QSize(151, 51));
+        // The ink box of 100 x 12 is placed; the origin lies off it by the side bearing (2) and
+        // the descent (-3).
+        TextExtent extent;
+        extent.mMinX = 2;
+        extent.mMinY = -3;
+        extent.mMaxX = 102;
+        extent.mMaxY = 9;
+        extent.mWidth = 100;
+        extent.mHeight = 12;
         const struct {
             int position;
             double x, y;
@@ -428,9 +437,9 @@ private slots:
                     {4, 247.5, 415}, {5, 247.5, 810}, {6, 247.5, 20}};
         for (const auto& row : text) {
             double x = 0, y = 0;
-            TextMarkOrigin(row.position, 595, 842, {10, 20}, 100, 12, x, y);
-            QCOMPARE(x, row.x);
-            QCOMPARE(y, row.y);
+            TextMarkOrigin(row.position, 595, 842, {10, 20}, extent, x, y);
+            QCOMPARE(x, row.x - 2);
+            QCOMPARE(y, row.y + 3);
         }
         int ix = 0, iy = 0;
         ImageMarkOrigin(PositionCenter, 595, 842, {10, 20}, 100, 13, ix, iy);

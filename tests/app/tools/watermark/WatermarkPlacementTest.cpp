@@ -3,10 +3,11 @@
 // tree, box numbers by reference, boxes that do not read, and a document whose pages differ. Judged by other readers,
 // never by the engine's geometry: pdftoppm's render of each shown page (the pixels the mark
 // changed must sit whole at the chosen place, an image upright), mupdf's direction of the mark's
-// text line, and qpdf's check and view of the written forms.
+// text line, and qpdf's check and view of the written forms. A text's ink keeps the offsets.
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/PageRenders.h"
 #include "app/support/TestPDF.h"
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
@@ -27,6 +28,7 @@
 #include <iterator>
 
 using namespace ExternalReaders;
+using namespace PageRenders;
 
 namespace {
 
@@ -122,38 +124,6 @@ QByteArray MakePDF(const Shape& shape)
         bodies << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
     }
     return TestPDF::Assemble(bodies);
-}
-
-// Every page of the file as shown (cropped, turned) at 72 dpi, in one run.
-QList<QImage> Render(const QString& pdf, const QString& folder)
-{
-    QDir().mkpath(folder);
-    Run("pdftoppm", {"-r", "72", "-cropbox", "-png", pdf, folder + "/p"});
-    QList<QImage> pages;
-    for (const QString& name : QDir(folder).entryList({"p-*.png"}, QDir::Files, QDir::Name))
-        pages.append(QImage(folder + '/' + name).convertToFormat(QImage::Format_RGB32));
-    return pages;
-}
-
-// The pixels that differ clearly (anti-aliased fringes aside); null when none.
-QRect Changed(const QImage& before, const QImage& after)
-{
-    int left = after.width(), top = after.height(), right = -1, bottom = -1;
-    for (int y = 0; y < after.height(); ++y) {
-        const QRgb* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-        const QRgb* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
-        for (int x = 0; x < after.width(); ++x) {
-            const int d = std::max({qAbs(qRed(a[x]) - qRed(b[x])), qAbs(qGreen(a[x]) - qGreen(b[x])),
-                                    qAbs(qBlue(a[x]) - qBlue(b[x]))});
-            if (d > 64) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 bool IsColour(QRgb pixel, QColor colour)
@@ -365,6 +335,54 @@ private slots:
                 QVERIFY2(IsColour(image.pixel(centre + QPoint(-qx, qy)), QColor(0, 160, 0)), got.constData());
                 QVERIFY2(IsColour(image.pixel(centre + QPoint(qx, qy)), Qt::black), got.constData());
             }
+        }
+    }
+
+    // A text's ink, not its origin, keeps the offsets: a text with descenders and side bearings
+    // on A4 with offsets 20/20, its gaps measured in a render at two pixels a point.
+    void textInkKeepsTheOffsets_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::newRow("bottom left") << 2;
+        QTest::newRow("top right") << 1;
+        QTest::newRow("center") << 4;
+    }
+    void textInkKeepsTheOffsets()
+    {
+        QFETCH(int, position);
+        const Shape a4{"A4", "", {"/MediaBox [0 0 595 842]"}, {}, {QSize(595, 842)}, {true}};
+        const QString source = folder.filePath(QStringLiteral("ink.pdf"));
+        const int dpi = 144;
+        const double perPoint = dpi / 72.0;
+        QVERIFY(TestPDF::Write(source, MakePDF(a4)));
+        const QList<QImage> before = Render(source, folder.filePath(QStringLiteral("ink")), dpi);
+        QCOMPARE(before.size(), 1);
+
+        const QString out = folder.filePath(QStringLiteral("out%1").arg(++fresh));
+        QVERIFY(QDir().mkpath(out));
+        PDFWatermarker engine;
+        engine.SetFontCatalog(&catalog);
+        const QList<FailedFile> failed = engine.AddTextWatermark({source}, QStringLiteral("jagged Type"), kFont, 40,
+                                                                 0x800000, position, 0, 20, 20, out,
+                                                                 QStringLiteral("[FileName]_m"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed.isEmpty() ? QString() : failed.first().reason));
+        const QList<QImage> after = Render(out + QStringLiteral("/ink_m.pdf"), out + QStringLiteral("/render"), dpi);
+        QCOMPARE(after.size(), 1);
+        const QRect ink = Changed(before[0], after[0]);
+        QVERIFY(!ink.isNull());
+        // Edges in points, y down from the top; right and bottom one past the last pixel.
+        const double left = ink.left() / perPoint, top = ink.top() / perPoint;
+        const double right = (ink.right() + 1) / perPoint, bottom = (ink.bottom() + 1) / perPoint;
+        const QByteArray got =
+            QString::asprintf("ink %.2f %.2f to %.2f %.2f on 595 x 842", left, top, right, bottom).toLatin1();
+        const double slack = 1.5;
+        if (position == 2) {
+            QVERIFY2(qAbs(left - 20) <= slack && qAbs(842 - bottom - 20) <= slack, got.constData());
+        } else if (position == 1) {
+            QVERIFY2(qAbs(595 - right - 20) <= slack && qAbs(top - 20) <= slack, got.constData());
+        } else {
+            QVERIFY2(qAbs((left + right) / 2 - 297.5) <= slack && qAbs((top + bottom) / 2 - 421) <= slack,
+                     got.constData());
         }
     }
 };

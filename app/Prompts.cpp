@@ -1,5 +1,6 @@
 #include "app/Prompts.h"
 
+#include "app/MessageDialog.h"
 #include "app/WindowPlacement.h"
 #include "app/tools/OverwriteDialog.h"
 
@@ -26,12 +27,6 @@ protected:
         PlaceWindow(this);
     }
 };
-
-int RunMessageBox(QMessageBox::Icon icon, QWidget* parent, const QString& title, const QString& text)
-{
-    PlacedMessageBox box(icon, title, text, QMessageBox::Ok, parent);
-    return box.exec();
-}
 
 } // namespace
 
@@ -91,12 +86,14 @@ QString QtPrompts::ExistingFolder(QWidget* parent, const QString& caption, const
 
 void QtPrompts::Information(QWidget* parent, const QString& title, const QString& text)
 {
-    RunMessageBox(QMessageBox::Information, parent, title, text);
+    MessageDialog box(QMessageBox::Information, title, text, parent);
+    RunDialog(box);
 }
 
 void QtPrompts::Warning(QWidget* parent, const QString& title, const QString& text)
 {
-    RunMessageBox(QMessageBox::Warning, parent, title, text);
+    MessageDialog box(QMessageBox::Warning, title, text, parent);
+    RunDialog(box);
 }
 
 QMessageBox::StandardButton QtPrompts::Question(QWidget* parent, const QString& title, const QString& text,

@@ -62,6 +62,7 @@ public:
     virtual QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) = 0;
 
     // Message boxes with one OK button: information reports success, warning reports failure.
+    // The real ones (MessageDialog) scroll a text too long for the screen, such as a list of files.
     virtual void Information(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void Warning(QWidget* parent, const QString& title, const QString& text) = 0;
     // A question with the question icon; the button pressed, or the box's escape button

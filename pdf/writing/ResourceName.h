@@ -1,7 +1,8 @@
 #pragma once
-// Names for resources added to a dictionary that already holds names of its own (a page's XObjects,
-// say). Readers keep a name to 127 bytes: a longer one is cut when another tool writes the file
-// again, and the cut name then no longer matches the one the content uses.
+// Names the library makes. Readers keep a PDF name to 127 bytes: a longer one is cut when another
+// tool writes the file again, and a cut resource name no longer matches the one the content uses.
+// Unique gives names for resources added to a dictionary that already holds names of its own (a
+// page's XObjects, say).
 
 #include <cstddef>
 #include <set>

@@ -54,7 +54,7 @@ OpStatus CFFANSIFontWriter::WriteFont(FreeTypeFaceWrapper& inFontInfo, const Wri
             return status;
         // A font whose FSType forbids embedding gets no program, and a subset prefix would claim one.
         if (mEmbeddedFontFileObjectID == 0)
-            fontName = postScriptName;
+            fontName = FontNameForDictionary(inObjectsContext, inFontInfo, postScriptName, false);
     }
     ANSIFontWriter fontWriter;
     return fontWriter.WriteFont(inFontInfo, inRepresentation, inObjectsContext, this, fontName);

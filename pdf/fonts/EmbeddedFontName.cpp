@@ -3,6 +3,7 @@
 #include "pdf/fonts/FreeTypeFaceWrapper.h"
 #include "pdf/fonts/TrueTypeEmbeddedFontWriter.h"
 #include "pdf/writing/ObjectsContext.h"
+#include "pdf/writing/ResourceName.h"
 
 #include FT_TRUETYPE_TABLES_H
 
@@ -24,7 +25,12 @@ bool FontPermitsEmbedding(FreeTypeFaceWrapper& inFontInfo)
 std::string FontNameForDictionary(ObjectsContext* inObjectsContext, FreeTypeFaceWrapper& inFontInfo,
                                   const std::string& inPostScriptName, bool inEmbedFont)
 {
-    if (!inEmbedFont || !FontPermitsEmbedding(inFontInfo))
-        return inPostScriptName;
-    return inObjectsContext->GenerateSubsetFontPrefix() + "+" + inPostScriptName;
+    std::string name = !inEmbedFont || !FontPermitsEmbedding(inFontInfo)
+                           ? inPostScriptName
+                           : inObjectsContext->GenerateSubsetFontPrefix() + "+" + inPostScriptName;
+    // A face may call itself by more bytes than readers keep of a name; cut here, the font's
+    // dictionaries and its program agree on the name another tool would otherwise cut.
+    if (name.size() > ResourceName::kMaxLength)
+        name.resize(ResourceName::kMaxLength);
+    return name;
 }

@@ -2,7 +2,7 @@
 // The BaseFont name of a written font dictionary: the face's PostScript name, with a subset
 // prefix ("ABCDEF+") only when the font program will be embedded. A font whose embedding
 // rights forbid embedding is written without a program, and a prefix would claim a subset that
-// is not there.
+// is not there. The name is cut to the 127 bytes readers keep of a name.
 
 #include <string>
 

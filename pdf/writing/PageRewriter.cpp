@@ -12,10 +12,12 @@
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
 #include "pdf/writing/PDFWriter.h"
+#include "pdf/writing/ResourceName.h"
 #include "pdf/writing/WritingStep.h"
 #include "pdf/writing/WrittenPDFStream.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 namespace {
@@ -104,6 +106,12 @@ PageRewriter::~PageRewriter() = default;
 std::string PageRewriter::FormResourceName(const std::vector<std::string>& inExistingNames, bool inHasResources,
                                            size_t inFormIndex)
 {
+    return FormResourceNames(inExistingNames, inHasResources, inFormIndex + 1).back();
+}
+
+std::vector<std::string> PageRewriter::FormResourceNames(const std::vector<std::string>& inExistingNames,
+                                                         bool inHasResources, size_t inFormCount)
+{
     std::string prefix;
     if (!inHasResources) {
         prefix = scNoResourcesPrefix;
@@ -112,7 +120,14 @@ std::string PageRewriter::FormResourceName(const std::vector<std::string>& inExi
         for (size_t n = 0; n < inExistingNames.size(); ++n)
             prefix.push_back(NextInClass(n < inExistingNames[n].size() ? inExistingNames[n][n] : '0'));
     }
-    return prefix + "_" + std::to_string(inFormIndex);
+    // On a page with more names than a name may have bytes the prefix is too long: those forms
+    // take the first free of "_0", "_1" ... instead.
+    std::set<std::string> taken(inExistingNames.begin(), inExistingNames.end());
+    unsigned long counter = 0;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < inFormCount; ++i)
+        names.push_back(ResourceName::Unique(prefix + "_" + std::to_string(i), "_", taken, counter));
+    return names;
 }
 
 XObjectContentContext* PageRewriter::StartContentContext()
@@ -310,9 +325,10 @@ OpStatus PageRewriter::WriteResources(DictionaryContext* inPageDictionary, PDFDi
                     status = eFailure;
             }
         }
+        if (status == eSuccess)
+            outFormNames = FormResourceNames(existingNames, inResources != nullptr, mFinishedForms.size());
         for (size_t i = 0; status == eSuccess && i < mFinishedForms.size(); ++i) {
-            outFormNames.push_back(FormResourceName(existingNames, inResources != nullptr, i));
-            if (xobjectDictionary->WriteKey(outFormNames.back()) != eSuccess)
+            if (xobjectDictionary->WriteKey(outFormNames[i]) != eSuccess)
                 status = eFailure;
             else
                 objects.WriteIndirectObjectReference(mFinishedForms[i]);

@@ -48,11 +48,15 @@ public:
     OpStatus WritePage();
 
     // The resource name of the n-th form among the XObject names the page has; inHasResources
-    // false when the page has no resources at all.
+    // false when the page has no resources at all. Unlike every existing name and every other
+    // form's, and within the 127 bytes readers keep of a name.
     static std::string FormResourceName(const std::vector<std::string>& inExistingNames, bool inHasResources,
                                         size_t inFormIndex);
 
 private:
+    // The names of the first inFormCount forms, as FormResourceName gives them.
+    static std::vector<std::string> FormResourceNames(const std::vector<std::string>& inExistingNames,
+                                                      bool inHasResources, size_t inFormCount);
     OpStatus WriteResources(DictionaryContext* inPageDictionary, PDFDictionary* inResources, CopySession* inSession,
                             std::vector<std::string>& outFormNames);
     OpStatus WriteStream(ObjectIDType inObjectID, const std::string& inContent);

@@ -346,6 +346,49 @@ TEST(Type1Embedding, AFontThatForbidsEmbeddingIsWrittenWithoutProgramOrSubsetPre
     EXPECT_EQ(pdf.find("Type1C"), std::string::npos);
 }
 
+// A face that calls itself by more bytes than readers keep of a name: its dictionaries and its
+// subset take the first 127 bytes, with and without the subset prefix, and the text still reads.
+TEST(Type1Embedding, AFaceNamedBeyondTheNameLimitIsNamedByItsFirst127Bytes)
+{
+    const std::string longName = "VeryLong" + std::string(192, 'N');
+    const struct {
+        const char* what;
+        const char* fsType;
+        size_t prefixLength;
+    } cases[] = {
+        {"embedded, with the subset prefix", "/FSType 8 def", 7},
+        {"not embedded, no prefix", "/FSType 2 def", 0},
+    };
+    TestDirectory folder;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        std::string priv;
+        std::string clear = FontText(DefaultParts(), priv);
+        clear.replace(clear.find("/FSType 8 def"), 13, test.fsType);
+        clear.replace(clear.find("/FontName /TestFont def"), 23, "/FontName /" + longName + " def");
+        std::string font = folder.Write("long.pfb", MakePFB(clear, priv));
+        std::string path = folder.PathOf("long.pdf");
+        LogCapture log;
+        ASSERT_EQ(WriteDocument(path, {{font, "", "A"}}, false, log.Settings()), eSuccess) << log.Text();
+        ExpectQpdfAccepts(path);
+        std::string pdf = ReadFile(path);
+        const std::string kept = longName.substr(0, 127 - test.prefixLength);
+        size_t at = pdf.find("/BaseFont /");
+        ASSERT_NE(at, std::string::npos);
+        at += 11;
+        const std::string name = pdf.substr(at, pdf.find_first_of("\r\n", at) - at);
+        EXPECT_EQ(name.size(), 127u) << name;
+        EXPECT_EQ(name.substr(test.prefixLength), kept);
+        EXPECT_TRUE(std::regex_match(name.substr(0, test.prefixLength), std::regex(test.prefixLength ? "[A-Z]{6}\\+" : "")))
+            << name;
+        EXPECT_NE(pdf.find("/FontName /" + name + "\r\n"), std::string::npos);
+        if (test.prefixLength > 0) {
+            EXPECT_EQ(Pdffonts(path).count(kept + ": Type 1C yes yes yes"), 1u);
+        }
+        EXPECT_EQ(Pdftotext(path), "A\n");
+    }
+}
+
 TEST(CFFEmbedding, OpenTypeCFFTextIsEmbeddedAsType1CAndCIDFontType0CSubsets)
 {
     const char* const roman = "/usr/share/fonts/opentype/urw-base35/NimbusRoman-Regular.otf";

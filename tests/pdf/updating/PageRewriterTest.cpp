@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <sstream>
 
 using namespace updatetest;
 using testsupport::ExpectQpdfAccepts;
@@ -329,6 +331,11 @@ TEST(PageRewriter, FormNamesDifferFromEveryExistingName)
     std::string made = PageRewriter::FormResourceName(names, true, 0);
     for (const std::string& name : names)
         EXPECT_NE(made, name);
+    // Up to 125 names the prefix scheme's names fit the 127 bytes of a name; past that a short one.
+    std::vector<std::string> many(125, "Im");
+    EXPECT_EQ(PageRewriter::FormResourceName(many, true, 0), "Jn" + std::string(123, '1') + "_0");
+    many.push_back("Im");
+    EXPECT_EQ(PageRewriter::FormResourceName(many, true, 0), "_0");
 }
 
 TEST(PageRewriter, ResourcesThatCannotBeReadFailThePageWithNothingWritten)
@@ -450,5 +457,125 @@ TEST(PageRewriter, AFormThatFailsToEndLeavesTheLaterPagesMarked)
         EXPECT_EQ(ImagesOnPage(output, 1).size(), 1u);
         EXPECT_TRUE(ImagesOnPage(output, 2).empty());
         EXPECT_EQ(ImagesOnPage(output, 3).size(), 1u);
+    }
+}
+
+namespace {
+
+// The longest name in a run of PDF bytes, counted as readers keep it (an escape "#xx" is one
+// byte).
+size_t LongestName(const std::string& inBytes)
+{
+    auto regular = [](char inCharacter) {
+        return std::string(" \t\r\n\f\0", 6).find(inCharacter) == std::string::npos &&
+               std::string("()<>[]{}/%").find(inCharacter) == std::string::npos;
+    };
+    size_t longest = 0;
+    for (size_t at = inBytes.find('/'); at != std::string::npos; at = inBytes.find('/', at + 1)) {
+        size_t length = 0;
+        for (size_t i = at + 1; i < inBytes.size() && regular(inBytes[i]); ++i, ++length) {
+            if (inBytes[i] == '#' && i + 2 < inBytes.size())
+                i += 2;
+        }
+        longest = std::max(longest, length);
+    }
+    return longest;
+}
+
+// The keys of the first XObject dictionary in qpdf's report of an object, in its order.
+std::vector<std::string> XObjectKeys(const std::string& inReport)
+{
+    std::vector<std::string> keys;
+    size_t at = inReport.find("/XObject << ");
+    if (at == std::string::npos)
+        return keys;
+    std::istringstream tokens(inReport.substr(at + 12));
+    for (std::string name, id, generation, r; tokens >> name && name != ">>";) {
+        tokens >> id >> generation >> r;
+        keys.push_back(name.substr(1));
+    }
+    return keys;
+}
+
+} // namespace
+
+// More XObjects on a page than a name has bytes: the forms' names stay within the 127 bytes
+// readers keep, so another tool that rewrites the file (mutool clean) still finds and draws them.
+TEST(PageRewriter, FormNamesOnPagesWithManyXObjectsStayWithinTheNameLimit)
+{
+    const struct {
+        const char* what;
+        bool indirectResources;
+        std::vector<std::string> alsoTaken;
+        std::vector<std::string> formNames;
+    } cases[] = {
+        {"160 pictures in the page's own resources", false, {}, {"_0"}},
+        {"160 pictures in a resources object, the first short names taken", true, {"_0", "_1"}, {"_2", "_3"}},
+    };
+    const RGB colors[] = {{255, 0, 0}, {0, 160, 0}};
+    TestDirectory folder;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        std::string xobjects;
+        std::vector<std::string> existing;
+        for (int i = 1; i <= 160; ++i)
+            existing.push_back("Picture" + std::to_string(i));
+        existing.insert(existing.end(), test.alsoTaken.begin(), test.alsoTaken.end());
+        for (const std::string& name : existing)
+            xobjects += " /" + name + " 5 0 R";
+        const std::string resources = "<< /XObject <<" + xobjects + " >> >>";
+        parsertest::PdfBuilder builder;
+        builder.Add("<< /Type /Catalog /Pages 2 0 R >>");
+        builder.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 200 200] >>");
+        builder.Add(std::string("<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources ") +
+                    (test.indirectResources ? "6 0 R" : resources) + " >>");
+        builder.Add(parsertest::PdfBuilder::Stream("/Picture160 Do"));
+        builder.Add(parsertest::PdfBuilder::Stream("0 0 1 rg 150 150 20 20 re f",
+                                                   " /Type /XObject /Subtype /Form /BBox [0 0 200 200]"));
+        builder.Add(resources);
+        std::string source = folder.Write("many.pdf", builder.Build());
+        std::string output = folder.PathOf("marked.pdf");
+
+        WriterOptions uncompressed;
+        uncompressed.mCompressStreams = false;
+        PDFWriter writer;
+        ASSERT_EQ(writer.StartIncrementalUpdate(source, 13, output, LogSettings(), uncompressed), eSuccess);
+        {
+            PageRewriter rewriter(&writer, 0);
+            for (size_t form = 0; form < test.formNames.size(); ++form) {
+                XObjectContentContext* content = rewriter.StartContentContext();
+                ASSERT_NE(content, nullptr);
+                content->SetFillRGBColor(colors[form][0] / 255.0, colors[form][1] / 255.0, colors[form][2] / 255.0);
+                content->Rectangle(10 + 40 * form, 10, 20, 20);
+                content->Fill();
+                EXPECT_EQ(rewriter.EndContentContext(), eSuccess);
+            }
+            EXPECT_EQ(rewriter.WritePage(), eSuccess);
+        }
+        ASSERT_EQ(writer.EndPDF(), eSuccess);
+        ExpectQpdfAccepts(output);
+
+        EXPECT_LE(LongestName(ReadFile(output).substr(ReadFile(source).size())), 127u);
+        // qpdf lists a dictionary's keys sorted, and a key written twice once.
+        std::vector<std::string> keys = XObjectKeys(QpdfObject(output, "3"));
+        std::vector<std::string> expected = existing;
+        expected.insert(expected.end(), test.formNames.begin(), test.formNames.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(keys, expected);
+
+        std::string cleaned = folder.PathOf("cleaned.pdf");
+        std::string report;
+        ASSERT_EQ(testsupport::RunMerged("mutool clean " + testsupport::Quote(output) + " " +
+                                             testsupport::Quote(cleaned),
+                                         report),
+                  0)
+            << report;
+        for (const std::string& file : {output, cleaned}) {
+            RenderedPage shown(file, 1, folder.PathOf("page"));
+            EXPECT_TRUE(Near(shown.At(160, 160), {0, 0, 255})) << file << ": " << Show(shown.At(160, 160));
+            for (size_t form = 0; form < test.formNames.size(); ++form)
+                EXPECT_TRUE(Near(shown.At(20 + 40 * form, 20), colors[form]))
+                    << file << " form " << form << ": " << Show(shown.At(20 + 40 * form, 20));
+        }
     }
 }

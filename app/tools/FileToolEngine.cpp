@@ -6,7 +6,6 @@
 #include "app/tools/ProgressPercent.h"
 #include "app/tools/UpdatedCopy.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
@@ -25,24 +24,13 @@ void FileToolEngine::BeginOperation()
     overwriteDecision.Reset();
 }
 
-bool FileToolEngine::PageFailures::Add(int pageIndex, const QString& reason, bool spoils)
+FileToolEngine::Outcome FileToolEngine::OutcomeOf(const PageFailures& failures, const QString& pageText,
+                                                  QString& reason)
 {
-    if (failed++ == 0 || spoils) {
-        decidingPage = pageIndex + 1;
-        decidingReason = reason;
-    }
-    spoilt = spoils;
-    return !spoils;
-}
-
-FileToolEngine::Outcome FileToolEngine::PageFailures::OutcomeFor(const QString& pageText, QString& reason) const
-{
-    if (failed == 0)
+    if (!failures.Any())
         return Outcome::Written;
-    reason = pageText.arg(decidingPage).arg(decidingReason);
-    if (failed > 1)
-        reason += QCoreApplication::translate("FileToolEngine", " (%1 pages failed in all)").arg(failed);
-    return done > 0 && !spoilt ? Outcome::Partial : Outcome::Failed;
+    reason = failures.Reason(pageText);
+    return failures.Done() > 0 && !failures.Spoilt() ? Outcome::Partial : Outcome::Failed;
 }
 
 FileToolEngine::TargetStep FileToolEngine::ClearTarget(const QString& target, const QStringList& jobInputs,

@@ -25,6 +25,7 @@
 #include <functional>
 
 #include "app/tools/FailedFile.h"
+#include "app/tools/PageFailures.h"
 
 struct PageRanges;
 class UpdatedCopy;
@@ -54,28 +55,10 @@ protected:
     // was written, but some of its pages could not be changed; the source is listed as failed.
     enum class Outcome { Written, Partial, Skipped, Failed };
 
-    // The pages of one output that could not be changed, for a tool that goes on with the other
-    // pages of the document.
-    class PageFailures {
-    public:
-        // The first failure's page (from 0) and reason are kept, unless a later one spoils the
-        // whole document (a write the disk refused): that one decides the outcome. True when the
-        // other pages may go on.
-        bool Add(int pageIndex, const QString& reason, bool spoils = false);
-        void AddDone() { ++done; }
-        // Written when no page failed. Otherwise `reason` becomes `pageText` with the deciding
-        // failure's page number (from 1) for %1 and its reason for %2 (the spoiling one, else the
-        // first), and how many failed in all when more than one did; Partial when some page was
-        // changed and nothing spoilt the document, else Failed (nothing to write).
-        Outcome OutcomeFor(const QString& pageText, QString& reason) const;
-
-    private:
-        int done = 0;
-        int failed = 0;
-        int decidingPage = 0;
-        QString decidingReason;
-        bool spoilt = false;
-    };
+    // Written when no page failed. Otherwise `reason` becomes the failures' reason (worded by
+    // `pageText`, PageFailures::Reason); Partial when some page was done and nothing spoilt the
+    // output, else Failed (nothing to write).
+    static Outcome OutcomeOf(const PageFailures& failures, const QString& pageText, QString& reason);
 
     // At the start of every operation: no answer stands yet.
     void BeginOperation();

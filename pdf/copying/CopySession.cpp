@@ -49,6 +49,6 @@ OpStatus CopySession::MergePDFPageToFormXObject(OutputFormXObject* inForm, unsig
 AppendPagesResult CopySession::AppendPDFPages(const PageSelection& inPageSelection)
 {
     AppendPagesResult result;
-    result.mStatus = mDocumentHandler.AppendSelectedPages(inPageSelection, result.mPageObjectIDs);
+    result.mStatus = mDocumentHandler.AppendSelectedPages(inPageSelection, result);
     return result;
 }

@@ -39,7 +39,8 @@ public:
     OpStatus MergePDFPageToFormXObject(OutputFormXObject* inForm, unsigned long inPageIndex);
     // Appends the selected pages of the source as new pages of the document, objects renumbered;
     // objects shared with pages the session appended before are not written again. A source
-    // parsed once can so be split into many documents (a session per document).
+    // parsed once can so be split into many documents (a session per document). A page that
+    // cannot be copied costs only itself (PDFDocumentHandler::AppendSelectedPages).
     AppendPagesResult AppendPDFPages(const PageSelection& inPageSelection);
 
     void AddDocumentContextExtender(IDocumentContextExtender* inExtender)

@@ -192,7 +192,7 @@ AppendPagesResult PDFDocumentHandler::AppendPDFPagesFromPDF(const std::string& i
     }
 
     if (status == eSuccess)
-        status = AppendSelectedPages(inPageSelection, result.mPageObjectIDs);
+        status = AppendSelectedPages(inPageSelection, result);
 
     if (status == eSuccess) {
         for (IDocumentContextExtender* extender : mExtenders) {
@@ -210,8 +210,7 @@ AppendPagesResult PDFDocumentHandler::AppendPDFPagesFromPDF(const std::string& i
     return result;
 }
 
-OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSelection,
-                                                  std::vector<ObjectIDType>& ioPageObjectIDs)
+OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSelection, AppendPagesResult& ioResult)
 {
     if (!mParser) {
         TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, no copying context is open");
@@ -225,6 +224,7 @@ OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSele
     } else {
         ranges = inPageSelection.mRanges;
     }
+    OpStatus status = eSuccess;
     for (const auto& range : ranges) {
         if (range.second < range.first || range.second >= pageCount) {
             TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, range mismatch. first = %ld, second = %ld, PDF "
@@ -234,17 +234,28 @@ OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSele
         }
         for (uint32_t index = range.first;; ++index) {
             ObjectIDType pageID = 0;
-            if (CreatePDFPageForPage(index, pageID) != eSuccess) {
+            if (CreatePDFPageForPage(index, pageID) == eSuccess) {
+                ioResult.mPageObjectIDs.push_back(pageID);
+            } else {
+                // The failed page left nothing behind (CreatePDFPageForPage): the pages after it
+                // of a damaged file are copied all the same.
                 TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, failed to embed page %ld",
+                             static_cast<long>(index));
+                ioResult.mFailedPages.push_back(index);
+                status = eFailure;
+            }
+            // A write the system refused spoils the whole output: no later page could be kept.
+            if (mObjectsContext->HasFailed()) {
+                TraceMessage("PDFDocumentHandler::AppendPDFPagesFromPDF, the output could not be written, copy "
+                             "ended at page %ld",
                              static_cast<long>(index));
                 return eFailure;
             }
-            ioPageObjectIDs.push_back(pageID);
             if (index == range.second)
                 break;
         }
     }
-    return eSuccess;
+    return status;
 }
 
 OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)

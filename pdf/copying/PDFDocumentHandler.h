@@ -49,7 +49,8 @@ public:
     void SetOperationsContexts(DocumentContext* inDocumentContext, ObjectsContext* inObjectsContext);
 
     // Opens, parses and copies the selected pages (and the extra source objects first), then
-    // finishes the context. Pages written before a failure stay listed.
+    // finishes the context. Pages written before a failure stay listed; a page that cannot be
+    // copied costs only itself (AppendSelectedPages).
     AppendPagesResult AppendPDFPagesFromPDF(const std::string& inSourcePath, const PageSelection& inPageSelection,
                                             const std::vector<ObjectIDType>& inExtraObjectIDs);
 
@@ -65,8 +66,11 @@ public:
     PDFParser* GetSourceParser() { return mParser; }
 
     // Page copying in the open context: the selected pages in order, their ids appended to the
-    // list (pages written before a failure stay listed); one page.
-    OpStatus AppendSelectedPages(const PageSelection& inPageSelection, std::vector<ObjectIDType>& ioPageObjectIDs);
+    // result. A page that cannot be copied is listed among the failed pages and the next one
+    // follows; a range outside the source's pages, or an output that the system refused to
+    // write, ends the copy there. Failure when anything was not copied.
+    OpStatus AppendSelectedPages(const PageSelection& inPageSelection, AppendPagesResult& ioResult);
+    // One page.
     // A page that cannot be copied leaves nothing behind that would keep the document from
     // ending (see AbandonFailedPage); outPageObjectID is then 0.
     OpStatus CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);

@@ -71,7 +71,8 @@ public:
     PDFParser* GetModifiedFileParser() { return mIsModified ? &mModifiedFileParser : nullptr; }
     bool IsModifyingFile() const { return mIsModified; }
 
-    // Appends pages of another PDF file; the status and the ids of the pages written.
+    // Appends pages of another PDF file; the status, the ids of the pages written and the pages
+    // that could not be copied (AppendPagesResult).
     AppendPagesResult AppendPDFPagesFromPDF(const std::string& inSourcePath, const PageSelection& inPageSelection,
                                             const std::vector<ObjectIDType>& inExtraObjectIDs = {});
     // The document's font for a font file and face, or null.

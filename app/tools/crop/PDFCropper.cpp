@@ -166,7 +166,7 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
     });
     if (StopRequested())
         return Outcome::Skipped;
-    return failures.OutcomeFor(tr("page %1 could not be cropped: %2"), reason);
+    return OutcomeOf(failures, tr("page %1 could not be cropped: %2"), reason);
 }
 
 QList<FailedFile> PDFCropper::CropDocuments(const QStringList& files, int unitMode, int originX, int originY,

@@ -19,10 +19,11 @@ public:
     // the file cannot be opened for writing; nothing has been written then.
     virtual bool Start(const QString& writePath, const QString& documentPath) = 0;
     // Appends every page of the input, in order, with its content and resources. False when the
-    // input could not be opened, parsed or copied (encrypted files are refused); pages appended
-    // before a failure part-way stay in the output, which can still be ended.
+    // input could not be opened, parsed or copied (encrypted files are refused), or when some of
+    // its pages could not be copied: those are left out, the others are in the output, which
+    // can still be ended.
     virtual bool AppendAllPages(const QString& inputPath) = 0;
-    // The pages that the last AppendAllPages added, also when it failed part-way.
+    // The pages that the last AppendAllPages added, also when some of them failed.
     virtual int PagesOfLastInput() const = 0;
     // Writes the document's closing structures and closes the file. False when the output is
     // incomplete.

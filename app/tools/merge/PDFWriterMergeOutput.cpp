@@ -1,12 +1,11 @@
 #include "app/tools/merge/PDFWriterMergeOutput.h"
 
 #include "app/tools/FailedFile.h"
+#include "app/tools/PageFailures.h"
 
 #include "pdf/copying/PageSelection.h"
 #include "pdf/io/IOBasicTypes.h"
 #include "pdf/writing/PDFWriter.h"
-
-#include <QCoreApplication>
 
 #include <string>
 
@@ -38,15 +37,15 @@ public:
         pagesOfLastInput = static_cast<int>(result.mPageObjectIDs.size());
         if (result.mStatus == eSuccess)
             return true;
-        // A page that cannot be copied ends the input there; the pages before it stay in the
-        // document, and the merge goes on with the next input.
-        const QString reason = WriteOrLibraryReason();
-        // A write the disk refused ends the whole document, whatever the input.
-        if (pagesOfLastInput == 0 || writer.GetObjectsContext().HasFailed())
-            return Failed(reason);
-        return Failed(QCoreApplication::translate("PDFMerger", "page %1 and the pages after it could not be added: %2")
-                          .arg(pagesOfLastInput + 1)
-                          .arg(reason));
+        // A write the disk refused ends the whole document, whatever the input; an input that
+        // cannot be read adds nothing.
+        if (result.mFailedPages.empty() || writer.GetObjectsContext().HasFailed())
+            return Failed(WriteOrLibraryReason());
+        // A page that cannot be copied costs only itself: the pages after it are in the
+        // document, and the input is listed with the first such page.
+        PageFailures failures;
+        failures.AddCopy(result, LibraryFailureReason());
+        return Failed(failures.CopyReason());
     }
 
     int PagesOfLastInput() const override { return pagesOfLastInput; }

@@ -1,6 +1,7 @@
 #include "app/tools/split/PDFSplitter.h"
 
 #include "app/tools/OutputNames.h"
+#include "app/tools/PageFailures.h"
 #include "app/tools/PageRanges.h"
 #include "app/tools/ParsedPDF.h"
 #include "app/tools/ProgressPercent.h"
@@ -42,7 +43,8 @@ bool OpenSource(ParsedPDF& source, const QString& path, QString& reason)
 
 PDFSplitter::PDFSplitter(QObject* parent) : FileToolEngine(parent) {}
 
-bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QString& target, QString& reason)
+bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QString& target, PageFailures& failures,
+                              QString& reason)
 {
     StagedOutput staged(target);
     if (!staged.Create()) {
@@ -69,19 +71,17 @@ bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QStr
     std::unique_ptr<CopySession> session = writer.GetDocumentContext().CreateCopySessionForParser(&source.Parser());
     const AppendPagesResult appended = session ? session->AppendPDFPages(selection) : AppendPagesResult();
     session.reset();
-    const int copied = static_cast<int>(appended.mPageObjectIDs.size());
-    if (appended.mStatus != eSuccess) {
+    // A page that cannot be copied costs only itself; a source that cannot be read, or a write
+    // the disk refused, ends the part and the source.
+    if (appended.mStatus != eSuccess &&
+        (appended.mFailedPages.empty() || writer.GetObjectsContext().HasFailed())) {
         reason = OutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
-        // A page that cannot be copied ends the part there; the pages before it are written,
-        // and the source is reported as failed all the same.
-        if (copied == 0 || writer.EndPDF() != eSuccess || !staged.Commit())
-            return false;
-        reason = tr("%1 ends before page %2, which could not be copied: %3")
-                     .arg(QDir::toNativeSeparators(target))
-                     .arg(first + copied)
-                     .arg(reason);
         return false;
     }
+    failures.AddCopy(appended, LibraryFailureReason());
+    // A part none of whose pages could be copied is not written; the parts after it follow.
+    if (appended.mPageObjectIDs.empty())
+        return true;
     if (writer.EndPDF() != eSuccess) {
         reason = OutputFailureReason(target, writer.GetOutputFile(), LibraryFailureReason());
         return false;
@@ -107,6 +107,7 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
     QString reason;
     if (!OpenSource(source, file, reason))
         return {FailedFile{file, reason}};
+    PageFailures failures;
 
     for (const PageInterval& interval : ranges.intervals) {
         if (StopRequested())
@@ -135,10 +136,12 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
         case TargetStep::Write:
             break;
         }
-        if (!WriteOutput(source, first, last, target, reason))
+        if (!WriteOutput(source, first, last, target, failures, reason))
             return {FailedFile{file, reason}};
         emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
     }
+    if (failures.Any())
+        return {FailedFile{file, failures.CopyReason()}};
     return {};
 }
 
@@ -158,6 +161,7 @@ QList<FailedFile> PDFSplitter::SplitByPagesPerInterval(const QStringList& files,
             continue;
         }
         ParsedPDF source;
+        PageFailures failures;
         bool ok = OpenSource(source, file, reason);
         for (qint64 start = 0; ok && start < source.PageCount(); start += pagesPerInterval) {
             if (StopRequested())
@@ -177,10 +181,12 @@ QList<FailedFile> PDFSplitter::SplitByPagesPerInterval(const QStringList& files,
             const TargetStep step = ClearTarget(target, files, reason);
             if (step == TargetStep::Skip)
                 continue;
-            ok = step == TargetStep::Write && WriteOutput(source, first, last, target, reason);
+            ok = step == TargetStep::Write && WriteOutput(source, first, last, target, failures, reason);
         }
         if (!ok)
             failed.append({file, reason});
+        else if (failures.Any())
+            failed.append({file, failures.CopyReason()});
         emit UpdateProgress(ProgressPercent(d + 1, total));
     }
     return failed;

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 
+class PageFailures;
 class ParsedPDF;
 
 class PDFSplitter : public FileToolEngine {
@@ -31,16 +32,20 @@ public:
     // One output per interval of the text, in text order, its tokens being the interval's
     // index and its first and last page within the document (a range beyond the last page ends
     // there). Stops at the first interval that cannot be written, one that names no page of the
-    // document included; the outputs before it stay. A text none of whose items names an interval
-    // fails the source before it is read. Progress after each written output, counted over every
-    // item of the text. The source with its reason when it failed, else nothing.
+    // document included; the outputs before it stay. A page that cannot be copied is left out
+    // of its output (an output left with no page is not written) and the intervals after it
+    // follow; the source is then listed with the first such page. A text none of whose items
+    // names an interval fails the source before it is read. Progress after each interval done,
+    // counted over every item of the text. The source with its reason when it failed, else
+    // nothing.
     QList<FailedFile> SplitByPageRanges(const QString& file, const QString& pageIntervals, const QString& outputFolder,
                                         const QString& outputNames);
 
     // Each file into parts of pagesPerInterval pages (the last one may be shorter); part k (from
     // 0) has the index k + 1, the first page k * n + 1 and the last page min((k + 1) * n, page
     // count). A file that fails goes no further and is listed with its reason; the next one
-    // follows. Progress after each file. A part size below 1 fails every file.
+    // follows. Pages that cannot be copied are left out as in SplitByPageRanges. Progress after
+    // each file. A part size below 1 fails every file.
     QList<FailedFile> SplitByPagesPerInterval(const QStringList& files, int pagesPerInterval,
                                               const QString& outputFolder, const QString& outputNames);
 
@@ -48,9 +53,12 @@ public:
     void SetDocumentClock(ClockFunction clock) { documentClock = clock; }
 
 private:
-    // The pages first..last (from 1) of the source as a new file at the target. False with the
-    // reason; nothing is left at the target then.
-    bool WriteOutput(ParsedPDF& source, int first, int last, const QString& target, QString& reason);
+    // The pages first..last (from 1) of the source as a new file at the target, without the
+    // pages that cannot be copied, which go to `failures`; when no page could be copied nothing
+    // is written. False with the reason when the output or the source failed as a whole;
+    // nothing is left at the target then.
+    bool WriteOutput(ParsedPDF& source, int first, int last, const QString& target, PageFailures& failures,
+                     QString& reason);
 
     ClockFunction documentClock = nullptr;
 };

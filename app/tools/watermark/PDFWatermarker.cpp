@@ -201,7 +201,7 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
     });
     if (StopRequested())
         return Outcome::Skipped;
-    return failures.OutcomeFor(tr("page %1 could not be watermarked: %2"), reason);
+    return OutcomeOf(failures, tr("page %1 could not be watermarked: %2"), reason);
 }
 
 FileToolEngine::SourceStep PDFWatermarker::MarkStep(const Mark& mark)

@@ -43,6 +43,17 @@ QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages)
     return pdf;
 }
 
+QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages)
+{
+    const int table = pdf.lastIndexOf("\nxref\n") + 1;
+    QList<QByteArray> rows = pdf.mid(table).split('\n');
+    // Rows from 2 on are the entries of objects 0, 1, ...; object 3 is the font, 3 + 2k page k's
+    // content.
+    for (int page : pages)
+        rows[2 + 3 + 2 * page] = rows[2 + 3];
+    return pdf.left(table) + rows.join('\n');
+}
+
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries)
 {
     QByteArray pdf("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");

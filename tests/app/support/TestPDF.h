@@ -23,6 +23,10 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extr
 // there, but no dictionary. Padded to the same length, so that every offset of the file stays right.
 QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages);
 
+// A file of Make whose pages (from 1) have content that the cross-reference table places where
+// the font object stands: the table and every offset stay right, but the content cannot be read.
+QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages);
+
 // A file of the given object bodies, numbered from 1 (object 1 is the catalog), with a classic
 // cross-reference table and the trailer entries given after /Size and /Root.
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries = QByteArray());

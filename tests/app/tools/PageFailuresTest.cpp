@@ -1,7 +1,8 @@
 // A page that the watermark or crop tool cannot change is left as it is, the other pages are
 // changed, the copy is written and sound for other readers, and the source is listed with the
-// first failed page, named by one number counted from 1. Judged by pdftotext, pdfimages, pdfinfo
-// and qpdf.
+// first failed page, named by one number counted from 1. A page that merge or split cannot copy
+// is left out and the pages after it are copied, in order; a split part left with no page is not
+// written. Judged by pdftotext, pdfimages, pdfinfo and qpdf.
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
@@ -10,8 +11,11 @@
 #include "app/FontCatalog.h"
 #include "app/tools/crop/CropGeometry.h"
 #include "app/tools/crop/PDFCropper.h"
+#include "app/tools/merge/PDFMerger.h"
+#include "app/tools/split/PDFSplitter.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -64,6 +68,15 @@ private slots:
                                                          "draw on";
         QTest::newRow("crop, endless box") << "crop" << TestPDF::Make(texts, false, endless)
                                            << QList<bool>{true, false, true} << "page 2 could not be cropped: " + noSize;
+        // Merge and split: which pages of the source are copied.
+        const QByteArray secondAndFourth = TestPDF::WithMisplacedContent(
+            TestPDF::Make({"Body1", "Body2", "Body3", "Body4", "Body5"}), {2, 4});
+        const QList<bool> everyOther{true, false, true, false, true};
+        const QString notCopied = QStringLiteral("page 2 could not be copied: failed to read object declaration, "
+                                                 "exepected ID = 7, found 3 (2 pages failed in all)");
+        QTest::newRow("merge after a good file") << "merge" << secondAndFourth << everyOther << notCopied;
+        QTest::newRow("split into single pages") << "split" << secondAndFourth << everyOther << notCopied;
+        QTest::newRow("split by intervals [1-2],[3-5]") << "intervals" << secondAndFourth << everyOther << notCopied;
         QTest::newRow("crop beside a page") << "crop" << TestPDF::Make(texts, false, away)
                                             << QList<bool>{true, false, true}
                                             << "page 2 could not be cropped: nothing of the crop rectangle "
@@ -84,7 +97,21 @@ private slots:
         const QString target = out + QStringLiteral("/doc.pdf");
 
         QList<FailedFile> failed;
-        if (tool == QLatin1String("crop")) {
+        const QString parts = QStringLiteral("[FileName]-[IntervalIndex]");
+        if (tool == QLatin1String("merge")) {
+            const QString good = in + QStringLiteral("/good.pdf");
+            QVERIFY(TestPDF::Write(good, TestPDF::Make({"Good"})));
+            PDFMerger merger;
+            const MergeResult result = merger.Merge({good, path}, target);
+            QVERIFY(result.written);
+            failed = result.failedFiles;
+        } else if (tool == QLatin1String("split")) {
+            PDFSplitter splitter;
+            failed = splitter.SplitByPagesPerInterval({path}, 1, out, parts);
+        } else if (tool == QLatin1String("intervals")) {
+            PDFSplitter splitter;
+            failed = splitter.SplitByPageRanges(path, QStringLiteral("[1-2],[3-5]"), out, parts);
+        } else if (tool == QLatin1String("crop")) {
             PDFCropper cropper;
             failed = cropper.CropDocuments({path}, CropUnitPoints, 10, 10, 200, 200, out, QStringLiteral("[FileName]"));
         } else if (tool == QLatin1String("text")) {
@@ -109,6 +136,33 @@ private slots:
             return;
         }
         QString report;
+        if (tool == QLatin1String("merge") || tool == QLatin1String("split") || tool == QLatin1String("intervals")) {
+            // The outputs in order, their pages in order: the pages that copied, and no others.
+            QStringList outputs = QDir(out).entryList(QDir::Files, QDir::Name);
+            QStringList texts;
+            for (const QString& output : outputs) {
+                QVERIFY2(ExternalReaders::QpdfAccepts(out + QLatin1Char('/') + output, &report), qPrintable(report));
+                texts << ExternalReaders::PageTexts(out + QLatin1Char('/') + output);
+            }
+            QStringList kept;
+            QStringList singles;
+            for (int page = 1; page <= changed.size(); ++page) {
+                if (changed[page - 1]) {
+                    kept << QStringLiteral("Body%1").arg(page);
+                    singles << QStringLiteral("doc-%1.pdf").arg(page);
+                }
+            }
+            if (tool == QLatin1String("merge")) {
+                QCOMPARE(outputs, QStringList{"doc.pdf"});
+                kept.prepend(QStringLiteral("Good"));
+            } else if (tool == QLatin1String("split")) {
+                QCOMPARE(outputs, singles);
+            } else {
+                QCOMPARE(outputs, (QStringList{"doc-1.pdf", "doc-2.pdf"}));
+            }
+            QCOMPARE(texts, kept);
+            return;
+        }
         QVERIFY2(ExternalReaders::QpdfAccepts(target, &report), qPrintable(report));
         QList<bool> shown;
         if (tool == QLatin1String("text")) {

@@ -325,7 +325,8 @@ TEST(DamagedSource, APageThatFailsPartWayLeavesADocumentThatEnds)
 {
     // The second page of a three-page file names an object that cannot be read, found only after
     // other objects of the page were given numbers or written. Wherever the file stands among
-    // good ones, the document ends soundly with every good page and the damaged file's first.
+    // good ones, the document ends soundly with every good page and the damaged file's first and
+    // third: the failed page costs only itself, and the append names it.
     struct Damage {
         std::string name;
         std::string secondPageEntries;
@@ -373,16 +374,17 @@ TEST(DamagedSource, APageThatFailsPartWayLeavesADocumentThatEnds)
             for (const std::string& source : sources) {
                 const AppendPagesResult result = writer.AppendPDFPagesFromPDF(source, PageSelection());
                 EXPECT_EQ(result.mStatus == eSuccess, source == good) << log.Text();
-                EXPECT_EQ(result.mPageObjectIDs.size(), source == good ? 2u : 1u);
+                EXPECT_EQ(result.mPageObjectIDs.size(), 2u);
+                EXPECT_EQ(result.mFailedPages, source == good ? std::vector<uint32_t>{} : std::vector<uint32_t>{1});
                 for (const char* label : source == good ? std::vector<const char*>{"Good one", "Good two"}
-                                                        : std::vector<const char*>{"Damaged one"})
+                                                        : std::vector<const char*>{"Damaged one", "Damaged three"})
                     expected.push_back(label);
             }
             ASSERT_EQ(writer.EndPDF(), eSuccess) << log.Text();
             ExpectQpdfAccepts(target);
             ShownDocument shown(target, (dir / "shown").string());
-            ASSERT_EQ(shown.TextPageCount(), 5);
-            for (int page = 1; page <= 5; ++page)
+            ASSERT_EQ(shown.TextPageCount(), 6);
+            for (int page = 1; page <= 6; ++page)
                 EXPECT_NE(shown.Text(page).find(expected[static_cast<size_t>(page - 1)]), std::string::npos)
                     << "page " << page << ": " << shown.Text(page);
         }

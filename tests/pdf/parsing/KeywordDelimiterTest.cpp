@@ -1,6 +1,7 @@
 // Keywords of the file structure followed directly by a delimiter ("trailer<<", "obj[", "R/Key",
-// ">>stream" ...) and references to object 0 or to no object: each file opens with its pages,
-// merges and splits into files that qpdf accepts and that keep what the glued objects held.
+// ">>stream" ...), bytes after the last "%%EOF", and references to object 0 or to no object: each
+// file opens with its pages, merges and splits into files that qpdf accepts and that keep what the
+// glued objects held.
 
 #include "ParserTestSupport.h"
 
@@ -232,7 +233,7 @@ void ExpectRowCopies(const KeywordRow& inRow, const TestDirectory& inDir)
     std::string source = inDir.Write("source.pdf", inRow.bytes);
     if (inRow.cleanSource)
         testsupport::ExpectQpdfAccepts(source);
-    ASSERT_EQ(QpdfPageCount(source), inRow.pages);
+    ASSERT_EQ(QpdfPageCount(source, !inRow.cleanSource), inRow.pages);
 
     std::string merged = inDir.PathOf("merged.pdf");
     std::string split = inDir.PathOf("split.pdf");
@@ -248,7 +249,44 @@ void ExpectRowCopies(const KeywordRow& inRow, const TestDirectory& inDir)
     EXPECT_NE(text.find("Glued"), std::string::npos) << text;
 }
 
+// Bytes after the last "%%EOF": ignored when it lies within the file's last 1024 bytes, trailing
+// whitespace aside. qpdf warns about some of the sources (it looks for "startxref" nearer the
+// end), not about the copies.
+const std::string kEndOfFile = BuildFile(Objects({}));
+// Zeros with a few other bytes among them, the last one ending them (with 1018 bytes after
+// "%%EOF\n", the marker starts 1024 bytes before the end of the file), then a few more zeros.
+std::string JunkAfterEndOfFile(size_t inLength)
+{
+    std::string junk(inLength, '\0');
+    junk[100] = '\x01';
+    junk[101] = '\xFF';
+    junk[inLength - 1] = '\x7F';
+    return junk + std::string(8, '\0');
+}
+
+const std::vector<KeywordRow> kEndOfFileRows = {
+    {"zeros and binary bytes after %%EOF", kEndOfFile + JunkAfterEndOfFile(1018), 2, "/Helvetica", false},
+    {"a text line after %%EOF", kEndOfFile + "SomeData\n", 2, "/Helvetica"},
+    // Trailing whitespace does not count, however long.
+    {"blanks and zeros after %%EOF", kEndOfFile + " \r\n\t \n\n" + std::string(4096, '\0'), 2, "/Helvetica", false},
+    // Both markers lie in the bytes searched: the last one is the update's.
+    {"an update followed by a text line", GluedUpdate() + "SomeData", 3, "/Helvetica"},
+};
+
 } // namespace
+
+TEST(KeywordDelimiter, BytesAfterTheLastEndOfFileMarker)
+{
+    TestDirectory dir("aftereof");
+    for (const KeywordRow& row : kEndOfFileRows) {
+        SCOPED_TRACE(row.name);
+        ExpectRowCopies(row, dir);
+    }
+    // One byte more, and the marker lies beyond the bytes searched.
+    const std::string far = kEndOfFile + JunkAfterEndOfFile(1019);
+    EXPECT_EQ(ParseBytes(far)->status, eFailure);
+    EXPECT_NE(copytest::AppendFiles(dir.PathOf("far.pdf"), {dir.Write("far-source.pdf", far)}), eSuccess);
+}
 
 TEST(KeywordDelimiter, GluedKeywordsAndNullReferencesOpenMergeAndSplit)
 {

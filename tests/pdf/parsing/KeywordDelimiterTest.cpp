@@ -1,7 +1,7 @@
 // Keywords of the file structure followed directly by a delimiter ("trailer<<", "obj[", "R/Key",
-// ">>stream" ...), bytes after the last "%%EOF", and references to object 0 or to no object: each
-// file opens with its pages, merges and splits into files that qpdf accepts and that keep what the
-// glued objects held.
+// ">>stream" ...) or by blanks before their line end ("stream \r\n"), bytes after the last
+// "%%EOF", and references to object 0 or to no object: each file opens with its pages, merges and
+// splits into files that qpdf accepts and that keep what the glued objects held.
 
 #include "ParserTestSupport.h"
 
@@ -249,6 +249,37 @@ void ExpectRowCopies(const KeywordRow& inRow, const TestDirectory& inDir)
     EXPECT_NE(text.find("Glued"), std::string::npos) << text;
 }
 
+// The content, object and cross-reference streams of a file listed by a stream, all begun by the
+// keyword given; the font and resources lie in the object stream.
+std::string StreamsInObjectStream(const std::string& inKeyword)
+{
+    XrefStreamBuilder builder;
+    builder.streamKeyword = inKeyword;
+    for (int id : {1, 2, 3, 4})
+        builder.fileObjects[id] = kBase.at(id);
+    builder.fileObjects[5] = "<< /Length 36 >>\n" + inKeyword + kText + "\nendstream";
+    builder.objectStreams[10] = {{6, kBase.at(6)}, {7, kBase.at(7)}};
+    return builder.Build();
+}
+
+// The glued file with its content stream begun by the keyword given.
+std::string GluedWithKeyword(const std::string& inKeyword)
+{
+    std::string objects = kGluedObjects;
+    XrefStreamBuilder::Substitute(objects, ">>stream\n", ">>" + inKeyword);
+    return BuildFile(objects, kGluedTrailer);
+}
+
+// "stream" ended by blanks or a tab before its line end; qpdf warns about the sources, not about
+// the copies.
+const std::vector<KeywordRow> kStreamLineEndRows = {
+    {"stream \\r\\n",
+     BuildFile(Objects({{5, "5 0 obj\n<< /Length 36 >> stream \r\n" + kText + "\nendstream\nendobj"}})), 2,
+     "/Helvetica", false},
+    {"stream  \\n", StreamsInObjectStream("stream  \n"), 2, "/Helvetica", false},
+    {"stream\\t\\r\\n", GluedWithKeyword("stream\t\r\n"), 2, "/Helvetica", false},
+};
+
 // Bytes after the last "%%EOF": ignored when it lies within the file's last 1024 bytes, trailing
 // whitespace aside. qpdf warns about some of the sources (it looks for "startxref" nearer the
 // end), not about the copies.
@@ -274,6 +305,15 @@ const std::vector<KeywordRow> kEndOfFileRows = {
 };
 
 } // namespace
+
+TEST(KeywordDelimiter, StreamKeywordWithBlanksBeforeTheLineEnd)
+{
+    TestDirectory dir("streamblanks");
+    for (const KeywordRow& row : kStreamLineEndRows) {
+        SCOPED_TRACE(row.name);
+        ExpectRowCopies(row, dir);
+    }
+}
 
 TEST(KeywordDelimiter, BytesAfterTheLastEndOfFileMarker)
 {

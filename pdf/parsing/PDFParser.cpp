@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <unordered_set>
 
 namespace {
@@ -361,16 +362,31 @@ OpStatus PDFParser::ParseEOFLine()
         TraceMessage("PDFParser::ParseEOFLine, Couldn't find tokens in file");
         return eFailure;
     }
-    GoBackTillLineStart();
-    mStream->SeekFromStart(GetCurrentPositionFromBackReader());
-
-    PDFTokenReader tokenizer;
-    tokenizer.SetReadStream(mStream);
-    BoolAndString token = tokenizer.ReadNextToken();
-    if (!token.first || token.second.compare(0, 5, "%%EOF") != 0) {
-        TraceMessage("PDFParser::ParseEOFLine, failure, last line not %%EOF");
+    // Readers take the last "%%EOF" among the file's last bytes, whatever follows it: a file
+    // written into a larger block ends in zeros with stray bytes among them, some tools add a line
+    // of their own. Trailing whitespace, however long, does not count: the bytes searched end at
+    // the last other byte. The last marker is the newest update's.
+    LongFilePositionType end = GetCurrentPositionFromBackReader() + 1;
+    static_assert(kMaxEndMarkerDistance <= kBackBufferSize, "the searched bytes fill the backward reader");
+    const LongFilePositionType distance = static_cast<LongFilePositionType>(kMaxEndMarkerDistance);
+    LongFilePositionType start = end > distance ? end - distance : 0;
+    size_t length = static_cast<size_t>(end - start);
+    mStream->SeekFromStart(start);
+    if (ReadFully(mStream, mBackBuffer, length) != length) {
+        TraceMessage("PDFParser::ParseEOFLine, failed to read the %zu bytes at the end of the file", length);
         return eFailure;
     }
+    mBackBufferStart = start;
+    mBackBufferLength = length;
+    size_t marker = std::string_view(reinterpret_cast<const char*>(mBackBuffer), length).rfind("%%EOF");
+    if (marker == std::string_view::npos) {
+        TraceMessage("PDFParser::ParseEOFLine, failure, no %%%%EOF among the file's last %zu bytes "
+                     "(trailing whitespace aside)",
+                     kMaxEndMarkerDistance);
+        return eFailure;
+    }
+    // "startxref" is read backwards from the marker.
+    mBackCursor = marker;
     return eSuccess;
 }
 

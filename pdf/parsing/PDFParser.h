@@ -45,6 +45,9 @@ class PDFParser {
 public:
     // Bytes that may stand before the "%PDF-" header.
     static constexpr size_t kMaxHeaderIndex = 1024;
+    // The last "%%EOF" lies within this many bytes of the file's end (its trailing whitespace
+    // aside); what follows it is ignored.
+    static constexpr size_t kMaxEndMarkerDistance = 1024;
     // How far the end of a stream whose Length is wrong is looked for, and how many bytes such
     // searches read in one file at most.
     static constexpr size_t kMaxEndstreamSearch = 64 * 1024 * 1024;

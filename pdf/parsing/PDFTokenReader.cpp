@@ -493,15 +493,32 @@ bool PDFTokenReader::ReadRegularToken(std::string& ioToken)
         ioToken.push_back(static_cast<char>(byte));
     }
 
-    // The data of a stream begins right after "stream" and its line end (CR LF, LF or CR).
-    if (hasEndingByte && ioToken.size() == 6 && memcmp(ioToken.data(), "stream", 6) == 0) {
-        if (endingByte == '\r') {
-            Byte next;
-            if (NextByte(next) && next != '\n')
-                PutBack(next);
-            return true;
-        }
-        return endingByte == '\n';
-    }
+    if (hasEndingByte && ioToken.size() == 6 && memcmp(ioToken.data(), "stream", 6) == 0)
+        return PassStreamLineEnd(endingByte);
     return true;
+}
+
+bool PDFTokenReader::PassStreamLineEnd(Byte inEndingByte)
+{
+    // The data of a stream begins right after "stream" and its line end (CR LF, LF or CR). Some
+    // writers put blanks or tabs before the line end; readers take the data after it all the same.
+    Byte byte = inEndingByte;
+    bool afterBlanks = false;
+    while (byte == ' ' || byte == '\t') {
+        if (!NextByte(byte))
+            return false;
+        afterBlanks = true;
+    }
+    if (byte == '\r') {
+        Byte next;
+        if (NextByte(next) && next != '\n')
+            PutBack(next);
+        return true;
+    }
+    if (byte == '\n')
+        return true;
+    // No line end: not the keyword that begins a stream's data. The byte after the blanks stays.
+    if (afterBlanks)
+        PutBack(byte);
+    return false;
 }

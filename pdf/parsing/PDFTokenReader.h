@@ -125,6 +125,9 @@ private:
     bool ReadHexString(std::string& ioToken);
     void ReadComment(std::string& ioToken);
     bool ReadRegularToken(std::string& ioToken);
+    // After "stream" and the byte that ended it: passes the blanks and line end before the
+    // stream's data; false (the keyword is not taken) when no line end follows.
+    bool PassStreamLineEnd(Byte inEndingByte);
 
     IByteReader* mSource = nullptr;
     IByteReaderWindow* mWindowSource = nullptr;

@@ -125,7 +125,9 @@ TEST(PDFTokenReaderTest, StreamKeywordNeedsALineEnd)
 {
     EXPECT_EQ(Tokens("stream\r\nabc"), (std::vector<std::string>{"stream", "abc"}));
     EXPECT_EQ(Tokens("stream\nabc"), (std::vector<std::string>{"stream", "abc"}));
-    // "stream" followed by a blank is no token.
+    // Blanks and tabs before the line end are passed over; "stream" followed by a blank and no
+    // line end is no token.
+    EXPECT_EQ(Tokens("stream \t \r\nabc"), (std::vector<std::string>{"stream", "abc"}));
     EXPECT_TRUE(Tokens("stream abc").empty());
 }
 
@@ -222,7 +224,11 @@ TEST(PDFObjectParserTest, DictionariesAndStreams)
     // After "stream" and a lone CR the data starts at the next byte.
     std::string crOnly = "<< /Length 3 >> stream\rabc";
     EXPECT_EQ(As<PDFStreamInput>(ParseOne(crOnly))->GetStreamContentStart(), static_cast<long long>(crOnly.find("abc")));
-    // "stream" followed by a blank: a plain dictionary.
+    // The same after blanks; a lone CR then data.
+    std::string blanksCR = "<< /Length 3 >> stream  \rabc";
+    EXPECT_EQ(As<PDFStreamInput>(ParseOne(blanksCR))->GetStreamContentStart(),
+              static_cast<long long>(blanksCR.find("abc")));
+    // "stream" followed by a blank and data: a plain dictionary.
     As<PDFDictionary>(ParseOne("<< /Length 3 >> stream abc"));
 }
 

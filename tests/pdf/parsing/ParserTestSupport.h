@@ -140,6 +140,8 @@ struct XrefStreamBuilder {
             ioText.replace(at, inFrom.size(), inTo);
     }
     std::string trailerExtra;
+    // The keyword that begins the data of the object streams and the cross-reference stream.
+    std::string streamKeyword = "stream\n";
     bool hybrid = false;
     bool hybridListsFree = false;
 
@@ -166,8 +168,8 @@ struct XrefStreamBuilder {
             Substitute(keys, "{Length}", std::to_string(offsets.size() + data.size()));
             entries[stream.first] = {1, static_cast<long long>(out.size())};
             maxID = std::max(maxID, stream.first);
-            out += std::to_string(stream.first) + " 0 obj\n<< /Type /ObjStm " + keys + " >>\nstream\n" + offsets + data +
-                   "\nendstream\nendobj\n";
+            out += std::to_string(stream.first) + " 0 obj\n<< /Type /ObjStm " + keys + " >>\n" + streamKeyword + offsets +
+                   data + "\nendstream\nendobj\n";
         }
         for (const auto& object : fileObjects) {
             entries[object.first] = {1, static_cast<long long>(out.size())};
@@ -210,7 +212,8 @@ struct XrefStreamBuilder {
             dictionary += " /Index [" + index + "]";
         else
             dictionary += " /Root 1 0 R" + trailerExtra;
-        out += std::to_string(xrefID) + " 0 obj\n" + dictionary + " >>\nstream\n" + rows + "\nendstream\nendobj\n";
+        out += std::to_string(xrefID) + " 0 obj\n" + dictionary + " >>\n" + streamKeyword + rows +
+               "\nendstream\nendobj\n";
         if (!hybrid)
             return out + "startxref\n" + std::to_string(xrefStreamOffset) + "\n%%EOF\n";
 

@@ -76,10 +76,12 @@ inline void ExpectQpdfAccepts(const std::string& inPath)
     EXPECT_EQ(output.find("WARNING"), std::string::npos) << output;
 }
 
-inline int QpdfPageCount(const std::filesystem::path& inPath)
+// The page count qpdf reads; -1 when it fails, or warns unless inWarningsAllowed.
+inline int QpdfPageCount(const std::filesystem::path& inPath, bool inWarningsAllowed = false)
 {
     std::string output;
-    if (Run("qpdf --show-npages " + Quote(inPath), &output) != 0)
+    if (Run(std::string("qpdf ") + (inWarningsAllowed ? "--warning-exit-0 " : "") + "--show-npages " + Quote(inPath),
+            &output) != 0)
         return -1;
     return std::stoi(output);
 }

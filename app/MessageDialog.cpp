@@ -14,10 +14,10 @@ namespace {
 
 // Asks for room for the whole text, as wide as its longest line up to about 80 characters, where
 // the text wraps (and for a vertical scroll bar, so that a text that does not fit scrolls down
-// without scrolling sideways too, and the other way round); the window's placement then shrinks it to the screen. The
-// wrapped text is laid out here: the scroll area's own layout of a widget whose height depends on
-// its width leaves it as wide as the view without the vertical bar, and so adds a horizontal bar
-// that is never needed.
+// without scrolling sideways too, and the other way round); the window's placement then shrinks
+// it to the screen. The wrapped text is laid out here: the scroll area's own layout of a widget
+// whose height depends on its width leaves it as wide as the view without the vertical bar, and
+// so adds a horizontal bar that is never needed.
 class TextArea : public QScrollArea {
 public:
     TextArea(QLabel* text, QWidget* parent) : QScrollArea(parent), label(text)

@@ -5,6 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "app/create/CreateNewPDFWindow.h"
+#include "app/create/DocumentImages.h"
 #include "app/create/PDFPageSettingsDialog.h"
 #include "app/create/ResizeImageDialog.h"
 #include "app/support/AppTestMain.h"
@@ -67,33 +68,6 @@ ino_t Inode(const QString& path)
 {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
-}
-
-// The fonts pdffonts lists for a PDF file, sorted.
-QStringList FontNames(const QString& path)
-{
-    QStringList names;
-    for (const QStringList& row : PDFReaders::FontRows(path))
-        names << row.value(0);
-    names.sort();
-    return names;
-}
-
-// Every image an HTML page shows, as a browser finds it: its file, resolved from the page's own
-// place, and the pixel size the page gives it.
-QList<QPair<QString, QSize>> PageImages(const QString& htmlPath)
-{
-    QTextDocument page;
-    page.setHtml(QString::fromUtf8(Bytes(htmlPath)));
-    QList<QPair<QString, QSize>> images;
-    for (QTextBlock block = page.firstBlock(); block.isValid(); block = block.next())
-        for (QTextBlock::iterator at = block.begin(); !at.atEnd(); ++at)
-            if (at.fragment().charFormat().isImageFormat()) {
-                const QTextImageFormat image = at.fragment().charFormat().toImageFormat();
-                const QUrl source = QUrl::fromLocalFile(htmlPath).resolved(QUrl(image.name()));
-                images.append({source.toLocalFile(), QSize(int(image.width()), int(image.height()))});
-            }
-    return images;
 }
 
 class TestableWindow : public CreateNewPDFWindow {
@@ -416,7 +390,6 @@ private slots:
         editor.Click("buttonExportHTML");
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
-        // The page refers to its own copy of the image, beside it.
         expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"page_files/my%20photo1.jpg"));
         // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
         expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
@@ -514,122 +487,100 @@ private slots:
         QCOMPARE(weights, (QStringList{"plain 50", "bold75", " unbolded50"}));
     }
 
-    // Courier chosen in text that came from HTML (a loaded project, the reload an inserted image
-    // makes) stays Courier in the project and in PDF exports, live and loaded again.
-    void courierSurvivesAProject_data()
-    {
-        QTest::addColumn<bool>("loaded"); // else an image inserted
-        QTest::newRow("after a load") << true;
-        QTest::newRow("after an image's reload") << false;
-    }
-
+    // Courier chosen in text read from a loaded project stays Courier in the project and in PDF
+    // exports, live and loaded again.
     void courierSurvivesAProject()
     {
-        QFETCH(bool, loaded);
         const QString project = Documents() + QStringLiteral("/fonts.cnp");
         Editor editor;
         QTest::keyClicks(editor.Edit(), QStringLiteral("Roman"));
-        QTest::keyClick(editor.Edit(), Qt::Key_Return);
-        QTest::keyClicks(editor.Edit(), QStringLiteral("tail"));
-        if (loaded) {
-            editor.prompts.fileNameAnswers << project << project;
-            editor.Trigger("actionSave_As");
-            editor.Trigger("actionLoad");
-        } else {
-            editor.PutCursor(5);
-            editor.Insert(Picture(QStringLiteral("fonts.png")), QSize(8, 6));
-        }
+        editor.prompts.fileNameAnswers << project << project;
+        editor.Trigger("actionSave_As");
+        editor.Trigger("actionLoad");
         editor.Edit()->moveCursor(QTextCursor::End);
         QTest::keyClick(editor.Find<QComboBox>("comboFont"), Qt::Key_Up); // "Courier"
         QTest::keyClicks(editor.Edit(), QStringLiteral(" typewriter"));
         editor.prompts.fileNameAnswers << project << Documents() + QStringLiteral("/live.pdf");
         editor.Trigger("actionSave_As");
         editor.Click("buttonExportPDF");
-
-        const QString html = QString::fromUtf8(Bytes(project));
-        QVERIFY(html.contains(QStringLiteral("font-family:'Courier';")));
-        QVERIFY(!html.contains(QStringLiteral("'Times New Roman','Courier'")));
-        QCOMPARE(FontNames(Documents() + QStringLiteral("/live.pdf")), (QStringList{"Courier", "Times-Roman"}));
+        QVERIFY(QString::fromUtf8(Bytes(project)).contains(QStringLiteral("font-family:'Courier';")));
         Editor again;
         again.prompts.fileNameAnswers << project << Documents() + QStringLiteral("/again.pdf");
         again.Trigger("actionLoad");
         again.Click("buttonExportPDF");
-        QCOMPARE(FontNames(Documents() + QStringLiteral("/again.pdf")), (QStringList{"Courier", "Times-Roman"}));
+        for (const char* pdf : {"/live.pdf", "/again.pdf"}) {
+            QStringList fonts;
+            for (const QStringList& row : PDFReaders::FontRows(Documents() + QLatin1String(pdf)))
+                fonts << row.value(0);
+            fonts.sort();
+            QCOMPARE(fonts, (QStringList{"Courier", "Times-Roman"}));
+        }
     }
 
-    // An HTML page shows copies of its images kept beside it, which outlive the document and its
-    // store files; a page whose images cannot be written is not written either.
-    void htmlExportKeepsItsImages_data()
-    {
-        QTest::addColumn<QString>("situation");
-        QTest::addColumn<bool>("exported");
-        QTest::newRow("document discarded") << "discarded" << true;
-        QTest::newRow("images of one file name") << "same names" << true;
-        QTest::newRow("folder name taken by a file") << "folder taken" << false;
-        QTest::newRow("image file gone") << "image gone" << false;
-    }
-
+    // An HTML page shows copies of its images beside it, which outlive the document's store; a
+    // copy never overwrites another image of that file name, from elsewhere or already there.
     void htmlExportKeepsItsImages()
     {
-        QFETCH(QString, situation);
-        QFETCH(bool, exported);
-        const QString page = Documents() + QStringLiteral("/site/page.html");
-        const QString folder = Documents() + QStringLiteral("/site/page_files");
-        QDir(Documents() + QStringLiteral("/site")).removeRecursively();
-        QDir().mkpath(Documents() + QStringLiteral("/site"));
+        const QString site = Documents() + QStringLiteral("/site");
+        const QString folder = site + QStringLiteral("/page_files");
+        const QString html = site + QStringLiteral("/page.html");
+        QDir(site).removeRecursively();
+        QTemporaryDir elsewhere;
+        const QString other = MakePicture(elsewhere.path() + QStringLiteral("/shown1.png"), 9, 7);
+        const QString earlier = MakePicture(folder + QStringLiteral("/shown1.png"), 5, 4);
+        const QByteArray kept = Bytes(earlier);
         Editor editor;
-        QTest::keyClicks(editor.Edit(), QStringLiteral("text"));
-        editor.Insert(Picture(QStringLiteral("shown.png"), 40, 30), QSize(20, 15));
-        QByteArray kept;
-        if (situation == QLatin1String("same names")) {
-            // Two more images called shown1.png: one elsewhere, one that an earlier page left in
-            // the folder and that came back with that page's HTML. Neither may be overwritten.
-            QTemporaryDir elsewhere;
-            const QString other = MakePicture(elsewhere.path() + QStringLiteral("/shown1.png"), 9, 7);
-            const QString earlier = MakePicture(folder + QStringLiteral("/shown1.png"), 5, 4);
-            kept = Bytes(earlier);
-            editor.Edit()->moveCursor(QTextCursor::End);
-            editor.Edit()->textCursor().insertHtml(
-                QStringLiteral("<img src=\"%1\" width=\"9\" height=\"7\" /><img src=\"%2\" width=\"5\" height=\"4\" />")
-                    .arg(QUrl::fromLocalFile(other).toString(), earlier));
-            QCOMPARE(editor.Images().size(), 3);
-            editor.prompts.fileNameAnswers << page;
-            editor.Click("buttonExportHTML");
-            QCOMPARE(Bytes(earlier), kept);
-        } else {
-            if (situation == QLatin1String("folder taken")) {
-                QFile blocker(folder);
-                QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("mine") == 4);
-            }
-            if (situation == QLatin1String("image gone"))
-                QFile::remove(Resized(QStringLiteral("shown1.png")));
-            editor.prompts.fileNameAnswers << page;
-            editor.Click("buttonExportHTML");
-        }
+        editor.Insert(Picture(QStringLiteral("shown.png")), QSize(20, 15));
+        editor.Edit()->moveCursor(QTextCursor::End);
+        editor.Edit()->textCursor().insertHtml(
+            QStringLiteral("<img src=\"%1\" width=\"9\" height=\"7\" /><img src=\"%2\" width=\"5\" height=\"4\" />")
+                .arg(QUrl::fromLocalFile(other).toString(), earlier));
+        editor.prompts.fileNameAnswers << html;
+        editor.Click("buttonExportHTML");
         editor.Trigger("actionNew");
         QVERIFY(!QFile::exists(Resized(QStringLiteral("shown1.png"))));
+        QCOMPARE(Bytes(earlier), kept);
 
-        if (!exported) {
-            const QStringList warnings = editor.Messages(QStringLiteral("warning"));
-            QCOMPARE(warnings.size(), 1);
-            QVERIFY2(warnings.first().startsWith(QStringLiteral("Could not export file.\n")), qPrintable(warnings.first()));
-            QVERIFY2(warnings.first().contains(QStringLiteral("page_files")), qPrintable(warnings.first()));
-            QVERIFY(!QFile::exists(page));
-            QVERIFY(!QFileInfo(folder).isDir());
-            QCOMPARE(Files(Documents() + QStringLiteral("/site")),
-                     situation == QLatin1String("folder taken") ? QStringList{"page_files"} : QStringList());
-            return;
-        }
-        QCOMPARE(editor.Messages(QStringLiteral("information")), QStringList{"File exported successfully."});
-        const QList<QPair<QString, QSize>> images = PageImages(page);
-        QCOMPARE(images.size(), situation == QLatin1String("same names") ? 3 : 1);
+        QTextDocument page;
+        page.setHtml(QString::fromUtf8(Bytes(html)));
         QSet<QString> files;
-        for (const auto& image : images) {
-            QCOMPARE(QFileInfo(image.first).absolutePath(), folder);
-            QCOMPARE(QImage(image.first).size(), image.second);
-            files.insert(image.first);
+        for (const QTextFragment& fragment : DocumentImages::Fragments(page)) {
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QString file = QUrl::fromLocalFile(html).resolved(QUrl(image.name())).toLocalFile();
+            QCOMPARE(QFileInfo(file).absolutePath(), folder);
+            QCOMPARE(QImage(file).size(), QSize(int(image.width()), int(image.height())));
+            files.insert(file);
         }
-        QCOMPARE(files.size(), images.size());
+        QCOMPARE(files.size(), 3);
+    }
+
+    // A page whose images cannot be written is not written either, nor is their folder.
+    void htmlExportFailsCleanly_data()
+    {
+        QTest::addColumn<bool>("folderTaken"); // else the image's file is gone
+        QTest::newRow("folder name taken by a file") << true;
+        QTest::newRow("image file gone") << false;
+    }
+
+    void htmlExportFailsCleanly()
+    {
+        QFETCH(bool, folderTaken);
+        const QString site = Documents() + QStringLiteral("/site");
+        QDir(site).removeRecursively();
+        QDir().mkpath(site);
+        Editor editor;
+        editor.Insert(Picture(QStringLiteral("shown.png")), QSize(20, 15));
+        QFile blocker(site + QStringLiteral("/page_files"));
+        QVERIFY(folderTaken ? blocker.open(QIODevice::WriteOnly)
+                            : QFile::remove(Resized(QStringLiteral("shown1.png"))));
+        editor.prompts.fileNameAnswers << site + QStringLiteral("/page.html");
+        editor.Click("buttonExportHTML");
+        const QStringList warnings = editor.Messages(QStringLiteral("warning"));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings[0].startsWith(QStringLiteral("Could not export file.\n")) &&
+                warnings[0].contains(QStringLiteral("page_files")));
+        QCOMPARE(QDir(site).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 folderTaken ? QStringList{"page_files"} : QStringList());
     }
 
     void closingWithUnsavedChanges_data()

@@ -24,22 +24,16 @@ QRect Changed(const QImage& before, const QImage& after)
 {
     if (before.size() != after.size())
         return after.rect();
-    int left = after.width(), top = after.height(), right = -1, bottom = -1;
+    QRect changed;
     for (int y = 0; y < after.height(); ++y) {
         const QRgb* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
         const QRgb* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
-        for (int x = 0; x < after.width(); ++x) {
-            const int d = std::max({qAbs(qRed(a[x]) - qRed(b[x])), qAbs(qGreen(a[x]) - qGreen(b[x])),
-                                    qAbs(qBlue(a[x]) - qBlue(b[x]))});
-            if (d > 64) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
+        for (int x = 0; x < after.width(); ++x)
+            if (std::max({qAbs(qRed(a[x]) - qRed(b[x])), qAbs(qGreen(a[x]) - qGreen(b[x])),
+                          qAbs(qBlue(a[x]) - qBlue(b[x]))}) > 64)
+                changed |= QRect(x, y, 1, 1);
     }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    return changed;
 }
 
 } // namespace PageRenders

@@ -47,8 +47,7 @@ QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages)
 {
     const int table = pdf.lastIndexOf("\nxref\n") + 1;
     QList<QByteArray> rows = pdf.mid(table).split('\n');
-    // Rows from 2 on are the entries of objects 0, 1, ...; object 3 is the font, 3 + 2k page k's
-    // content.
+    // Row 2 + n is object n's entry; object 3 is the font, 3 + 2k page k's content.
     for (int page : pages)
         rows[2 + 3 + 2 * page] = rows[2 + 3];
     return pdf.left(table) + rows.join('\n');

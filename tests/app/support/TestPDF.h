@@ -19,12 +19,9 @@ struct Extras {
 
 QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extras& extras = Extras());
 
-// A file of Make whose pages (from 1) have Resources that name the first page's content stream:
-// there, but no dictionary. Padded to the same length, so that every offset of the file stays right.
+// A file of Make whose given pages (from 1) cannot be read, every offset staying right: their
+// Resources name a stream, or their content's table entry points at the font object.
 QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages);
-
-// A file of Make whose pages (from 1) have content that the cross-reference table places where
-// the font object stands: the table and every offset stay right, but the content cannot be read.
 QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages);
 
 // A file of the given object bodies, numbered from 1 (object 1 is the catalog), with a classic

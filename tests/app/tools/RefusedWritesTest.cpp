@@ -35,7 +35,6 @@ class RefusedWritesTest : public QObject {
 private:
     QTemporaryDir folder;
     QString source;
-    QString damaged; // the same pages, the first unreadable
     QString image;
     qint64 sourceSize = 0;
     int number = 0;
@@ -56,9 +55,9 @@ private slots:
         const QByteArray bytes = TestPDF::Make(texts);
         source = folder.filePath(QStringLiteral("big.pdf"));
         QVERIFY(TestPDF::Write(source, bytes));
-        QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("damaged"))));
-        damaged = folder.filePath(QStringLiteral("damaged/big.pdf"));
-        QVERIFY(TestPDF::Write(damaged, TestPDF::WithUnreadableResources(bytes, {1})));
+        QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("damaged"))) &&
+                TestPDF::Write(folder.filePath(QStringLiteral("damaged/big.pdf")),
+                               TestPDF::WithUnreadableResources(bytes, {1})));
         sourceSize = bytes.size();
         QImage mark(64, 32, QImage::Format_RGB32);
         mark.fill(Qt::darkRed);
@@ -87,7 +86,7 @@ private slots:
         QFETCH(QString, tool);
         QFETCH(QString, lead);
         QFETCH(bool, firstPageDamaged);
-        const QString source = firstPageDamaged ? damaged : this->source;
+        const QString source = firstPageDamaged ? folder.filePath(QStringLiteral("damaged/big.pdf")) : this->source;
         const QString out = folder.filePath(QStringLiteral("out%1").arg(++number));
         QVERIFY(QDir().mkpath(out));
         const QString name = tool == QLatin1String("merge") ? QStringLiteral("merged.pdf") : QStringLiteral("big.pdf");

@@ -421,15 +421,8 @@ private slots:
         QCOMPARE(percent.x, 298);
         QCOMPARE(percent.y, 84);
         QCOMPARE(ImageMarkSize(QSize(301, 101), 50), QSize(151, 51));
-        // The ink box of 100 x 12 is placed; the origin lies off it by the side bearing (2) and
-        // the descent (-3).
-        TextExtent extent;
-        extent.mMinX = 2;
-        extent.mMinY = -3;
-        extent.mMaxX = 102;
-        extent.mMaxY = 9;
-        extent.mWidth = 100;
-        extent.mHeight = 12;
+        // The ink box of 100 x 12 is placed; the origin lies off it by the side bearing and descent.
+        const TextExtent extent{2, -3, 102, 9, 100, 12};
         const struct {
             int position;
             double x, y;

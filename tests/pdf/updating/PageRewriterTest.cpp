@@ -453,9 +453,8 @@ TEST(PageRewriter, AFormThatFailsToEndLeavesTheLaterPagesMarked)
         EXPECT_EQ(ImagesOnPage(output, page).size(), page == 2 ? 0u : 1u) << page;
 }
 
-// More XObjects on a page than a name may have bytes: the forms' names stay within the limit, so a
-// rewrite by mutool clean still draws them. The resources lie in the page, or in an object whose
-// first short names are taken.
+// More XObjects than a name may have bytes, in the page or in an object whose first short names
+// are taken: the forms' names stay within the limit, so mutool clean keeps them.
 TEST(PageRewriter, FormNamesOnPagesWithManyXObjectsStayWithinTheNameLimit)
 {
     TestDirectory folder;

@@ -60,9 +60,8 @@ std::vector<BoxRow> BoxRows()
         for (Form form : forms)
             rows.push_back({box.first, form, box.second, false, PDFRectangle()});
     }
-    // Boxes that cannot be read (a name, a reference to a string) and a TrimBox on a node, which
-    // the page does not take: the MediaBox above it, the others as if absent. A box of no width
-    // reads as it is.
+    // Boxes that do not read (a name, a string) and a TrimBox on a node, which the page does not
+    // take: the MediaBox above, the others as if absent. A box of no width reads as it is.
     const PDFRectangle crop(10, 5, 240.5, 45);
     rows.push_back({"MediaBox", Form::Direct, {"0", "0", "/W", "50"}, true, kLetter});
     rows.push_back({"CropBox", Form::IndirectNumbers, {"10", "5", "240.5", "(45)"}, true, PDFRectangle(0, 0, 250, 50)});

@@ -249,43 +249,37 @@ void ExpectRowCopies(const KeywordRow& inRow, const TestDirectory& inDir)
     EXPECT_NE(text.find("Glued"), std::string::npos) << text;
 }
 
-// The content, object and cross-reference streams of a file listed by a stream, all begun by the
-// keyword given; the font and resources lie in the object stream.
-std::string StreamsInObjectStream(const std::string& inKeyword)
-{
-    XrefStreamBuilder builder;
-    builder.streamKeyword = inKeyword;
-    for (int id : {1, 2, 3, 4})
-        builder.fileObjects[id] = kBase.at(id);
-    builder.fileObjects[5] = "<< /Length 36 >>\n" + inKeyword + kText + "\nendstream";
-    builder.objectStreams[10] = {{6, kBase.at(6)}, {7, kBase.at(7)}};
-    return builder.Build();
-}
-
-// The glued file with its content stream begun by the keyword given.
-std::string GluedWithKeyword(const std::string& inKeyword)
-{
-    std::string objects = kGluedObjects;
-    XrefStreamBuilder::Substitute(objects, ">>stream\n", ">>" + inKeyword);
-    return BuildFile(objects, kGluedTrailer);
-}
-
-// "stream" ended by blanks or a tab before its line end; qpdf warns about the sources, not about
-// the copies.
+// "stream" then blanks or a tab before its line end, in an object of the file, beside an object
+// stream (and begun so itself), and glued to its dictionary. qpdf warns about the sources only.
 const std::vector<KeywordRow> kStreamLineEndRows = {
     {"stream \\r\\n",
      BuildFile(Objects({{5, "5 0 obj\n<< /Length 36 >> stream \r\n" + kText + "\nendstream\nendobj"}})), 2,
      "/Helvetica", false},
-    {"stream  \\n", StreamsInObjectStream("stream  \n"), 2, "/Helvetica", false},
-    {"stream\\t\\r\\n", GluedWithKeyword("stream\t\r\n"), 2, "/Helvetica", false},
+    {"stream  \\n",
+     [] {
+         XrefStreamBuilder builder;
+         builder.streamKeyword = "stream  \n";
+         for (int id : {1, 2, 3, 4})
+             builder.fileObjects[id] = kBase.at(id);
+         builder.fileObjects[5] = "<< /Length 36 >>\nstream  \n" + kText + "\nendstream";
+         builder.objectStreams[10] = {{6, kBase.at(6)}, {7, kBase.at(7)}};
+         return builder.Build();
+     }(),
+     2, "/Helvetica", false},
+    {"stream\\t\\r\\n",
+     [] {
+         std::string objects = kGluedObjects;
+         XrefStreamBuilder::Substitute(objects, ">>stream\n", ">>stream\t\r\n");
+         return BuildFile(objects, kGluedTrailer);
+     }(),
+     2, "/Helvetica", false},
 };
 
-// Bytes after the last "%%EOF": ignored when it lies within the file's last 1024 bytes, trailing
-// whitespace aside. qpdf warns about some of the sources (it looks for "startxref" nearer the
-// end), not about the copies.
+// Bytes after the last "%%EOF", which must lie within the file's last 1024 bytes, trailing
+// whitespace aside. qpdf warns about some of the sources, not about the copies.
 const std::string kEndOfFile = BuildFile(Objects({}));
-// Zeros with a few other bytes among them, the last one ending them (with 1018 bytes after
-// "%%EOF\n", the marker starts 1024 bytes before the end of the file), then a few more zeros.
+// Zeros with binary bytes among them and at their end, then zeros: with 1018, "%%EOF" starts
+// 1024 bytes before the end.
 std::string JunkAfterEndOfFile(size_t inLength)
 {
     std::string junk(inLength, '\0');
@@ -298,29 +292,21 @@ std::string JunkAfterEndOfFile(size_t inLength)
 const std::vector<KeywordRow> kEndOfFileRows = {
     {"zeros and binary bytes after %%EOF", kEndOfFile + JunkAfterEndOfFile(1018), 2, "/Helvetica", false},
     {"a text line after %%EOF", kEndOfFile + "SomeData\n", 2, "/Helvetica"},
-    // Trailing whitespace does not count, however long.
-    {"blanks and zeros after %%EOF", kEndOfFile + " \r\n\t \n\n" + std::string(4096, '\0'), 2, "/Helvetica", false},
-    // Both markers lie in the bytes searched: the last one is the update's.
+    {"blanks and many zeros after %%EOF", kEndOfFile + " \r\n\t \n\n" + std::string(4096, '\0'), 2, "/Helvetica", false},
+    // The last of two markers is the update's.
     {"an update followed by a text line", GluedUpdate() + "SomeData", 3, "/Helvetica"},
 };
 
 } // namespace
 
-TEST(KeywordDelimiter, StreamKeywordWithBlanksBeforeTheLineEnd)
+TEST(KeywordDelimiter, StreamKeywordWithBlanksAndBytesAfterTheLastEndOfFileMarker)
 {
     TestDirectory dir("streamblanks");
-    for (const KeywordRow& row : kStreamLineEndRows) {
-        SCOPED_TRACE(row.name);
-        ExpectRowCopies(row, dir);
-    }
-}
-
-TEST(KeywordDelimiter, BytesAfterTheLastEndOfFileMarker)
-{
-    TestDirectory dir("aftereof");
-    for (const KeywordRow& row : kEndOfFileRows) {
-        SCOPED_TRACE(row.name);
-        ExpectRowCopies(row, dir);
+    for (const auto* rows : {&kStreamLineEndRows, &kEndOfFileRows}) {
+        for (const KeywordRow& row : *rows) {
+            SCOPED_TRACE(row.name);
+            ExpectRowCopies(row, dir);
+        }
     }
     // One byte more, and the marker lies beyond the bytes searched.
     const std::string far = kEndOfFile + JunkAfterEndOfFile(1019);

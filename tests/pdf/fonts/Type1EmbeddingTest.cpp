@@ -370,8 +370,9 @@ TEST(Type1Embedding, AFaceNamedBeyondTheNameLimitIsNamedByItsFirst127Bytes)
         const std::string name = pdf.substr(at, pdf.find_first_of("\r\n", at) - at);
         EXPECT_TRUE(std::regex_match(name, std::regex((prefixLength ? "[A-Z]{6}\\+" : "") + kept))) << name;
         EXPECT_NE(pdf.find("/FontName /" + name + "\r\n"), std::string::npos);
-        if (prefixLength > 0)
+        if (prefixLength > 0) {
             EXPECT_EQ(Pdffonts(path).count(kept + ": Type 1C yes yes yes"), 1u);
+        }
         EXPECT_EQ(Pdftotext(path), "A\n");
     }
 }

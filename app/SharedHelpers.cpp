@@ -4,6 +4,8 @@
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/writing/PDFWriter.h"
 
+#include <QTextCharFormat>
+#include <QTextEdit>
 #include <QVector>
 
 #include <cmath>
@@ -61,4 +63,12 @@ QString QuotedExcerpt(const QString& text)
 double RoundHalfUp(double x)
 {
     return std::floor(x + 0.5);
+}
+
+void SetEditorFontFamily(QTextEdit& editor, const QString& family)
+{
+    QTextCharFormat format;
+    format.setFontFamily(family);
+    format.setFontFamilies(QStringList{family});
+    editor.mergeCurrentCharFormat(format);
 }

@@ -128,7 +128,7 @@ void CreateNewPDFWindow::ResetSettings()
     setWindowTitle(tr("Create New PDF Document"));
 
     ui->editNewPDF->setFontPointSize(scDefaultPointSize);
-    SetFontFamily(QLatin1String(scDefaultFamily));
+    SetEditorFontFamily(*ui->editNewPDF, QLatin1String(scDefaultFamily));
     ui->editNewPDF->setFontWeight(scPlainWeight);
     ui->editNewPDF->setFontItalic(false);
     ui->comboFontSize->setCurrentIndex(scDefaultSizeIndex);
@@ -223,22 +223,9 @@ void CreateNewPDFWindow::on_comboFontSize_activated(const QString& text)
     ui->editNewPDF->setFocus(Qt::OtherFocusReason);
 }
 
-void CreateNewPDFWindow::SetFontFamily(const QString& family)
-{
-    // A format holds a family and, since Qt 5.13, a list of families that wins over it when the
-    // text is drawn and that the HTML writer puts first. Text read from HTML has both (the list
-    // from the page's font), and QTextEdit::setFontFamily sets only the single family: Courier
-    // chosen after a load was written as "'Times New Roman','Courier'", drawn and loaded again
-    // as Times New Roman. Both are set, to the one family.
-    QTextCharFormat format;
-    format.setFontFamily(family);
-    format.setFontFamilies(QStringList{family});
-    ui->editNewPDF->mergeCurrentCharFormat(format);
-}
-
 void CreateNewPDFWindow::on_comboFont_activated(const QString& text)
 {
-    SetFontFamily(text);
+    SetEditorFontFamily(*ui->editNewPDF, text);
     ui->editNewPDF->setFocus(Qt::OtherFocusReason);
 }
 

@@ -88,8 +88,6 @@ private:
     void UpdateFontSizeCombo();
     void UpdateStyleButtons();
     void SetAlignment(Qt::Alignment alignment);
-    // The family of the selection, or of the text typed next, and nothing else.
-    void SetFontFamily(const QString& family);
 
     // ---- Images ----
 

@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/ComboPopup.h"
 #include "app/Prompts.h"
+#include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
 #include "app/WindowPlacement.h"
 #include "app/create/RichTextPDFExporter.h"
@@ -114,7 +115,7 @@ void ExtractTextFromScanWindow::ResetSettings()
     ui->editScannedDocument->clear();
     ui->editText->clear();
     ui->editText->setFontPointSize(12);
-    ui->editText->setFontFamily(QStringLiteral("Times New Roman"));
+    SetEditorFontFamily(*ui->editText, QStringLiteral("Times New Roman"));
     ui->editText->setFontWeight(kPlainWeight);
     ui->editText->setFontItalic(false);
     ui->editText->document()->setDocumentMargin(kDefaultMargin);
@@ -321,7 +322,7 @@ void ExtractTextFromScanWindow::on_comboFontSize_activated(const QString& size)
 
 void ExtractTextFromScanWindow::on_comboFont_activated(const QString& family)
 {
-    ui->editText->setFontFamily(family);
+    SetEditorFontFamily(*ui->editText, family);
     ui->editText->setFocus(Qt::OtherFocusReason);
 }
 

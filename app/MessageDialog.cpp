@@ -34,7 +34,8 @@ public:
         const int longestWord = label->minimumSizeHint().width();
         const int width = qMax(qMin(longestLine, wrapped), longestWord);
         const int frame = 2 * frameWidth();
-        // A word longer than a wrapped line may not fit the screen: room for the horizontal bar too.
+        // A word longer than a wrapped line may not fit the screen: room for the horizontal bar
+        // too.
         const int sideways = longestWord > wrapped ? horizontalScrollBar()->sizeHint().height() : 0;
         return QSize(width + frame + verticalScrollBar()->sizeHint().width(),
                      label->heightForWidth(width) + frame + sideways);

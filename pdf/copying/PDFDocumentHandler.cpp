@@ -621,7 +621,8 @@ ObjectIDType PDFDocumentHandler::MapSourceID(ObjectIDType inSourceID, ObjectIDLi
     if (found != mSourceToTarget.end())
         return found->second.mTargetID;
     TargetObject target;
-    target.mTargetID = mPageStep ? mPageStep->ReserveID() : mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    target.mTargetID =
+        mPageStep ? mPageStep->ReserveID() : mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
     mSourceToTarget.emplace(inSourceID, target);
     if (ioPending)
         ioPending->push_back(inSourceID);

@@ -20,8 +20,6 @@ public:
 
     // A new id for an object of the step's own; given back by Unwind when it was not written.
     ObjectIDType ReserveID();
-    // The same for an id reserved elsewhere for the step.
-    void Adopt(ObjectIDType inObjectID) { mReserved.push_back(inObjectID); }
 
     // The step is complete: nothing will be unwound.
     void Commit() { mDone = true; }

@@ -1,8 +1,9 @@
 #pragma once
 // Where a watermark lands: the offsets in points, the mark's lower-left corner on the page for
-// each of the seven positions (text in real numbers, by its ink; images in whole points), the size of an
-// image mark, and the window's small preview of the first page with the mark's rectangle. The
-// job and the preview use the same rules, so the preview shows where the job draws.
+// each of the seven positions (text in real numbers, by its ink; images in whole points), the
+// size of an image mark, and the window's small preview of the first page with the mark's
+// rectangle. The job and the preview use the same rules, so the preview shows where the job
+// draws.
 
 #include "pdf/fonts/TextExtent.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 // The watermark tool's window: a list of PDF files (each with its first page's size) marked with
 // a line of text in a system TrueType font or with an image, at one of seven positions with
-// offsets in points or percents of the first page as shown, on every page or on the page intervals of the
-// first file, into an output folder under names made from a pattern. Built once by MainWindow
-// with no parent; the frame (PageSizeToolWindow) gives it the list with the page sizes, the
-// document information, projects, closing, the overwrite question and the job's run. The
+// offsets in points or percents of the first page as shown, on every page or on the page
+// intervals of the first file, into an output folder under names made from a pattern. Built once
+// by MainWindow with no parent; the frame (PageSizeToolWindow) gives it the list with the page
+// sizes, the document information, projects, closing, the overwrite question and the job's run. The
 // settings members are the window's truth: every widget slot copies its value at once, and
 // projects, the preview and jobs are read from the members. The preview sketches the selected
 // file's first page with the mark's rectangle. A project (".wpf", UTF-8) holds the frame's list

@@ -585,6 +585,57 @@ private slots:
                  folderTaken ? QStringList{"page_files"} : QStringList());
     }
 
+    // An export that fails over an earlier one leaves its page and images as they were, byte for
+    // byte, with nothing beside them; once it can succeed, it replaces them and leaves nothing.
+    void failedHtmlExportKeepsTheEarlierOne()
+    {
+        const QString site = Documents() + QStringLiteral("/site");
+        const QString folder = site + QStringLiteral("/page_files");
+        const QString html = site + QStringLiteral("/page.html");
+        QDir(site).removeRecursively();
+        QVERIFY(QDir().mkpath(site));
+        QTemporaryDir before, after;
+        const auto exportPage = [&html](const QStringList& images) {
+            Editor editor;
+            for (const QString& image : images) {
+                editor.Edit()->moveCursor(QTextCursor::End); // copied in this order
+                editor.Edit()->textCursor().insertHtml(
+                    QStringLiteral("<img src=\"%1\" width=\"5\" height=\"4\" />").arg(image.toHtmlEscaped()));
+            }
+            editor.prompts.fileNameAnswers << html;
+            editor.Click("buttonExportHTML");
+            return editor.Messages(QStringLiteral("warning"));
+        };
+        const auto entries = [](const QString& dir) {
+            return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        };
+        QCOMPARE(exportPage({MakePicture(before.filePath(QStringLiteral("a.png")), 5, 4),
+                             MakePicture(before.filePath(QStringLiteral("b.png")), 6, 4)}),
+                 QStringList());
+        const QByteArray page = Bytes(html);
+        const QByteArray a = Bytes(folder + QStringLiteral("/a.png"));
+        const QByteArray b = Bytes(folder + QStringLiteral("/b.png"));
+        QVERIFY(QDir().mkdir(folder + QStringLiteral("/c.png"))); // where the last image goes
+
+        const QStringList images = {MakePicture(after.filePath(QStringLiteral("a.png")), 9, 7),
+                                    MakePicture(after.filePath(QStringLiteral("n.png")), 3, 3),
+                                    MakePicture(after.filePath(QStringLiteral("c.png")), 4, 4)};
+        const QStringList warnings = exportPage(images);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings[0].startsWith(QStringLiteral("Could not export file.\n")) &&
+                warnings[0].contains(QStringLiteral("c.png")));
+        QCOMPARE(Bytes(html), page);
+        QCOMPARE(Bytes(folder + QStringLiteral("/a.png")), a);
+        QCOMPARE(Bytes(folder + QStringLiteral("/b.png")), b);
+        QCOMPARE(entries(site), (QStringList{"page.html", "page_files"}));
+        QCOMPARE(entries(folder), (QStringList{"a.png", "b.png", "c.png"}));
+
+        QVERIFY(QDir().rmdir(folder + QStringLiteral("/c.png")));
+        QCOMPARE(exportPage(images), QStringList());
+        QCOMPARE(Bytes(folder + QStringLiteral("/a.png")), Bytes(images[0]));
+        QCOMPARE(entries(folder), (QStringList{"a.png", "b.png", "c.png", "n.png"}));
+    }
+
     void closingWithUnsavedChanges_data()
     {
         QTest::addColumn<int>("answer");

@@ -139,8 +139,10 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
         cursor.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
         cursor.setCharFormat(change.format);
     }
+    // The page says it is UTF-8: a browser, or a web server that names no charset, would read
+    // it in its own default encoding otherwise.
     StagedOutput page(htmlPath);
-    if (!page.CreateWith(document.toHtml().toUtf8()))
+    if (!page.CreateWith(document.toHtml(QByteArrayLiteral("utf-8")).toUtf8()))
         return fail(WriteFailureReason(htmlPath, page.ErrorString()));
 
     // An earlier export's images stay until the page and every copy are in place.

@@ -392,6 +392,10 @@ private slots:
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
         expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"page_files/my%20photo1.jpg"));
+        // The page says it is UTF-8; the project does not need to, as only this program reads it.
+        expected.replace(QStringLiteral("<meta name=\"qrichtext\" content=\"1\" />"),
+                         QStringLiteral("<meta name=\"qrichtext\" content=\"1\" /><meta http-equiv=\"Content-Type\" "
+                                        "content=\"text/html; charset=utf-8\" />"));
         // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
         expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
                          QStringLiteral("Velloran writes this line"));

@@ -21,7 +21,7 @@ bool HasModifiedMarker(const QWidget* window)
     return window->windowTitle().contains(QLatin1Char('*'));
 }
 
-bool MayCloseWithUnsavedChanges(QWidget* window, const std::function<bool()>& save)
+bool MayDiscardUnsavedChanges(QWidget* window, const std::function<bool()>& save)
 {
     if (!HasModifiedMarker(window))
         return true;

@@ -11,7 +11,7 @@ PACKAGES="build-essential cmake pkg-config git
   qpdf poppler-utils mupdf-tools libtiff-tools img2pdf fontforge python3
   fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-droid-fallback icc-profiles-free
   fonts-noto-cjk libharfbuzz-bin libharfbuzz-dev python3-fonttools fonts-lmodern lmodern texlive-base texlive-fonts-recommended t1-cyrillic
-  locales xauth xvfb"
+  locales xauth xvfb chromium"
 
 missing=""
 for package in $PACKAGES; do

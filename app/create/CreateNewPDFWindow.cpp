@@ -512,13 +512,23 @@ QString CreateNewPDFWindow::GetProjectsFolder() const
     return path;
 }
 
+bool CreateNewPDFWindow::MayDiscardDocument()
+{
+    return MayDiscardUnsavedChanges(this, [this]() { return SaveProject(); });
+}
+
 void CreateNewPDFWindow::on_actionNew_triggered()
 {
-    ResetSettings();
+    if (MayDiscardDocument())
+        ResetSettings();
 }
 
 void CreateNewPDFWindow::on_actionLoad_triggered()
 {
+    // Asked before the file is chosen, as the user expects; the document stays until a project
+    // has been read, so a file dialog cancelled after the question loses nothing.
+    if (!MayDiscardDocument())
+        return;
     const QString path = Prompts().OpenFileName(this, tr("Load Project"), GetProjectsFolder(),
                                                 tr("Create New PDF Project (*.cnp)"));
     if (path.isEmpty())
@@ -683,7 +693,7 @@ void CreateNewPDFWindow::on_actionExit_triggered()
 
 void CreateNewPDFWindow::closeEvent(QCloseEvent* event)
 {
-    if (!MayCloseWithUnsavedChanges(this, [this]() { return SaveProject(); })) {
+    if (!MayDiscardDocument()) {
         event->ignore();
         return;
     }

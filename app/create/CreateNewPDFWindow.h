@@ -75,6 +75,9 @@ private:
     // document made and no project refers to are deleted.
     void ResetSettings();
     QString GetProjectsFolder() const;
+    // The unsaved-changes question before close, New and Load discard the document; true when
+    // they may go on.
+    bool MayDiscardDocument();
     // Writes the project; true once the file is complete. A document without a project file
     // goes to SaveAs.
     bool SaveProject();

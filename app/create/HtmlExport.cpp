@@ -32,7 +32,6 @@ QString tr(const char* text)
 struct Copy {
     QString source;
     QString target;
-    bool targetExisted = false;
     std::unique_ptr<StagedOutput> staged;
 };
 
@@ -86,7 +85,6 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
         Copy copy;
         copy.source = sources[at];
         copy.target = folder + QLatin1Char('/') + copyName;
-        copy.targetExisted = QFileInfo::exists(copy.target);
         copies.push_back(std::move(copy));
     }
 
@@ -100,13 +98,11 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
         }
         madeFolder = true;
     }
-    // Undoes what this export added, when it cannot be completed.
+    // Undoes what this export did, when it cannot be completed: the copies put in place go, and
+    // the files they replaced come back.
     auto fail = [&](const QString& reason) {
-        for (Copy& copy : copies) {
+        for (Copy& copy : copies)
             copy.staged.reset();
-            if (!copy.targetExisted && QFileInfo::exists(copy.target))
-                QFile::remove(copy.target);
-        }
         if (madeFolder)
             QDir().rmdir(folder);
         error = reason;
@@ -143,15 +139,20 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
         cursor.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
         cursor.setCharFormat(change.format);
     }
+    // The page says it is UTF-8: a browser, or a web server that names no charset, would read
+    // it in its own default encoding otherwise.
     StagedOutput page(htmlPath);
-    if (!page.CreateWith(document.toHtml().toUtf8()))
+    if (!page.CreateWith(document.toHtml(QByteArrayLiteral("utf-8")).toUtf8()))
         return fail(WriteFailureReason(htmlPath, page.ErrorString()));
 
+    // An earlier export's images stay until the page and every copy are in place.
     for (Copy& copy : copies)
-        if (!copy.staged->Commit())
+        if (!copy.staged->CommitProvisionally())
             return fail(WriteFailureReason(copy.target, copy.staged->ErrorString()));
     if (!page.Commit())
         return fail(WriteFailureReason(htmlPath, page.ErrorString()));
+    for (Copy& copy : copies)
+        copy.staged->Confirm();
     return true;
 }
 

@@ -5,10 +5,12 @@
 // into the editor's image store, whose files go when their document is discarded, and can be
 // moved together with its folder.
 //
-// All files are written beside their targets first and put in place only when every one of them
-// is complete; a failed export removes the copies it added (and the folder, when it made it) and
-// leaves an earlier page as it was. Existing files in the folder are replaced only by copies made
-// under their name, never by a copy of another image of the document. GUI thread only.
+// The page is UTF-8 and says so in its head. All files are written beside their targets first
+// and put in place only when every one of them is complete; a failed export removes the copies
+// it added (and the folder, when it made it) and leaves an earlier page and its images as they
+// were: a file that a copy replaces is kept aside until then. Existing files in the folder are
+// replaced only by copies made under their name, never by a copy of another image of the
+// document. GUI thread only.
 
 #include <QString>
 

@@ -629,11 +629,17 @@ QString FileToolWindow::ProjectTitle() const
     return texts.title + QStringLiteral(" - ") + QFileInfo(projectPath).baseName();
 }
 
+bool FileToolWindow::MayDiscardChanges()
+{
+    return MayDiscardUnsavedChanges(this, [this]() { return SaveProject(); });
+}
+
 void FileToolWindow::on_actionNew_triggered()
 {
     if (DeferWhileAdding([this]() { on_actionNew_triggered(); }))
         return;
-    ResetSettings();
+    if (MayDiscardChanges())
+        ResetSettings();
 }
 
 bool FileToolWindow::ReadProjectLines(const QString& path, QStringList& lines) const
@@ -656,6 +662,10 @@ bool FileToolWindow::ReadProjectLines(const QString& path, QStringList& lines) c
 void FileToolWindow::on_actionLoad_triggered()
 {
     if (DeferWhileAdding([this]() { on_actionLoad_triggered(); }))
+        return;
+    // Asked before the file is chosen, as the user expects; nothing is discarded until a project
+    // has been read, so a file dialog cancelled after the question keeps the list as it is.
+    if (!MayDiscardChanges())
         return;
     const QString path = Prompts().OpenFileName(this, tr("Load Project"), GetProjectsFolder(), texts.projectFilter);
     if (path.isEmpty())
@@ -763,7 +773,7 @@ void FileToolWindow::closeEvent(QCloseEvent* event)
         }
         return;
     }
-    if (!MayCloseWithUnsavedChanges(this, [this]() { return SaveProject(); })) {
+    if (!MayDiscardChanges()) {
         event->ignore();
         return;
     }

@@ -247,6 +247,9 @@ private:
     // The end of the current job: the window idle again, and the tool's report.
     void FinishJob();
     bool ReadProjectLines(const QString& path, QStringList& lines) const;
+    // The unsaved-changes question before close, New and Load discard the list and settings;
+    // true when they may go on.
+    bool MayDiscardChanges();
     // Save and Save As; true when the project was written. The path becomes the project's only
     // once the file is complete, so a cancelled or failed save leaves project and title as they were.
     bool SaveProject();

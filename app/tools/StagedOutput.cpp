@@ -46,12 +46,11 @@ StagedOutput::StagedOutput(const QString& targetPath) : target(targetPath)
 
 StagedOutput::~StagedOutput()
 {
-    Discard();
+    Revert();
 }
 
-bool StagedOutput::Create()
+bool StagedOutput::CreateHidden(const QString& ending, QString& path)
 {
-    Discard();
     const QFileInfo info(target);
     // Hidden, beside the target (a rename never crosses file systems), and with an ending that
     // no file list of the tools picks up.
@@ -59,14 +58,12 @@ bool StagedOutput::Create()
     for (int attempt = 0; attempt < 32; ++attempt) {
         const QString candidate =
             stem + QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, QLatin1Char('0')) +
-            QStringLiteral(".part");
+            ending;
         QFile file(candidate);
         // Made anew with the usual permissions, never over a file that is there already.
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             file.close();
-            temporary = candidate;
-            if (targetExisted)
-                QFile::setPermissions(temporary, info.permissions());
+            path = candidate;
             return true;
         }
         if (!QFileInfo::exists(candidate)) {
@@ -76,6 +73,16 @@ bool StagedOutput::Create()
     }
     error = QStringLiteral("no free name for a temporary file in ") + info.path();
     return false;
+}
+
+bool StagedOutput::Create()
+{
+    Discard();
+    if (!CreateHidden(QStringLiteral(".part"), temporary))
+        return false;
+    if (targetExisted)
+        QFile::setPermissions(temporary, QFileInfo(target).permissions());
+    return true;
 }
 
 bool StagedOutput::CreateAsCopyOf(const QString& sourcePath)
@@ -148,6 +155,60 @@ bool StagedOutput::Commit()
     }
     temporary.clear();
     return true;
+}
+
+bool StagedOutput::MoveTargetAside()
+{
+    // Under a hidden name of its own: the rename takes the place of the empty file made for it.
+    QString kept;
+    if (!CreateHidden(QStringLiteral(".kept"), kept))
+        return false;
+    std::error_code failure;
+    std::filesystem::rename(LocalPath(target), LocalPath(kept), failure);
+    if (failure) {
+        QFile::remove(kept);
+        error = QString::fromLocal8Bit(failure.message().c_str());
+        return false;
+    }
+    keptAside = kept;
+    return true;
+}
+
+bool StagedOutput::CommitProvisionally()
+{
+    // A folder in the target's place stays where it is, and the commit fails on it.
+    const QFileInfo replaced(target);
+    if (replaced.exists() && !replaced.isDir() && !MoveTargetAside()) {
+        Discard();
+        return false;
+    }
+    committedProvisionally = Commit();
+    if (!committedProvisionally)
+        Revert();
+    return committedProvisionally;
+}
+
+void StagedOutput::Confirm()
+{
+    if (!keptAside.isEmpty())
+        QFile::remove(keptAside);
+    keptAside.clear();
+    committedProvisionally = false;
+}
+
+void StagedOutput::Revert()
+{
+    Discard();
+    if (!keptAside.isEmpty()) {
+        // Over the new file, if the commit made one, in one step. Should that fail, the old file
+        // stays under its hidden name rather than being lost.
+        std::error_code failure;
+        std::filesystem::rename(LocalPath(keptAside), LocalPath(target), failure);
+    } else if (committedProvisionally) {
+        QFile::remove(target); // there was none before the commit
+    }
+    keptAside.clear();
+    committedProvisionally = false;
 }
 
 void StagedOutput::Discard()

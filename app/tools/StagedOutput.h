@@ -33,6 +33,12 @@ public:
     // Renames the temporary file over the target. False (with ErrorString) when it cannot; the
     // temporary file is then removed and the target stays as it was.
     bool Commit();
+    // Commit, keeping the replaced file aside until Confirm or Revert.
+    bool CommitProvisionally();
+    // After CommitProvisionally: the replaced file is removed, and the new one stays.
+    void Confirm();
+    // The target as it was before CommitProvisionally; before a commit, Discard.
+    void Revert();
     // Removes the temporary file; the target is not touched.
     void Discard();
 
@@ -40,8 +46,17 @@ public:
     QString ErrorString() const { return error; }
 
 private:
+    // A new empty hidden file beside the target, with the ending; false (with error) when none
+    // can be made.
+    bool CreateHidden(const QString& ending, QString& path);
+    // Renames the target to a hidden name beside it, noted in keptAside.
+    bool MoveTargetAside();
+
     QString target;
     bool targetExisted = false;
     QString temporary;
+    // The file a provisional commit replaced, under its hidden name.
+    QString keptAside;
+    bool committedProvisionally = false;
     QString error;
 };

@@ -2,6 +2,7 @@
 // or a save that wrote the project, lets the close go on. A save dialog that was cancelled, a
 // Save As into a folder that is not there, and a save whose project folder has gone all keep the
 // window open with its list, its settings and its "*"; Cancel keeps it too, and No resets it.
+// New and Load ask the same question, Load before its file dialog.
 
 #include "app/AppIdentity.h"
 #include "app/create/CreateNewPDFWindow.h"
@@ -26,6 +27,7 @@
 #include <QTextEdit>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -65,6 +67,7 @@ class ClosingWithUnsavedChangesTest : public QObject {
 private:
     QTemporaryDir folder;
     QString pdf;
+    QString otherPdf;
     int number = 0;
 
     // The window of a row, shown as its button in the main window shows it, and its changes:
@@ -104,6 +107,18 @@ private:
 
     static void Trigger(QMainWindow& window, const char* name) { Find<QAction>(window, name)->trigger(); }
 
+    // A folder of its own for each row's projects.
+    QString NewFolder()
+    {
+        const QString path = folder.filePath(QStringLiteral("projects%1").arg(++number));
+        QDir().mkpath(path);
+        return path;
+    }
+
+    // The windows that keep projects, with their projects' extensions.
+    static constexpr std::pair<const char*, const char*> kTools[] = {
+        {"merge", "mpf"}, {"split", "spf"}, {"watermark", "wpf"}, {"crop", "cpf"}, {"editor", "cnp"}};
+
 private slots:
     void initTestCase()
     {
@@ -111,6 +126,8 @@ private slots:
         AppIdentity::Instance();
         pdf = folder.filePath(QStringLiteral("a.pdf"));
         QVERIFY(TestPDF::Write(pdf, TestPDF::Make({QStringLiteral("one"), QStringLiteral("two")})));
+        otherPdf = folder.filePath(QStringLiteral("b.pdf"));
+        QVERIFY(TestPDF::Write(otherPdf, TestPDF::Make({QStringLiteral("three")})));
     }
 
     void closeGoesOnOnlyWhenTheChangesAreSavedOrDiscarded_data()
@@ -122,9 +139,7 @@ private slots:
         // gone since; "saved": Yes, and a name where the project can be written.
         QTest::addColumn<QString>("road");
         QTest::addColumn<bool>("closes");
-        const std::pair<const char*, const char*> tools[] = {
-            {"merge", "mpf"}, {"split", "spf"}, {"watermark", "wpf"}, {"crop", "cpf"}, {"editor", "cnp"}};
-        for (const auto& [tool, extension] : tools) {
+        for (const auto& [tool, extension] : kTools) {
             const auto row = [tool = tool, extension = extension](const char* road, bool closes) {
                 QTest::addRow("%s, %s", tool, road) << QString::fromLatin1(tool) << QString::fromLatin1(extension)
                                                     << QString::fromLatin1(road) << closes;
@@ -147,8 +162,7 @@ private slots:
         ScriptedPrompts prompts;
         const std::unique_ptr<QMainWindow> window = Open(tool);
         const QStringList defaults = Snapshot(*window);
-        const QString projects = folder.filePath(QStringLiteral("projects%1").arg(++number));
-        QVERIFY(QDir().mkpath(projects));
+        const QString projects = NewFolder();
         const QString project = projects + QStringLiteral("/kept.") + extension;
 
         if (road == QLatin1String("save fails")) {
@@ -198,6 +212,61 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("saveFileName")).size() - dialogsBefore,
                  road == QLatin1String("save fails") ? 0 : road == QLatin1String("cancel") ? 1 : 2);
         QCOMPARE(Snapshot(*window), changed);
+    }
+
+    void newAndLoadAskBeforeDiscardingChanges_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("action");
+        for (const auto& [tool, extension] : kTools)
+            for (const char* action : {"actionNew", "actionLoad"})
+                QTest::addRow("%s, %s", tool, action)
+                    << QString::fromLatin1(tool) << QString::fromLatin1(extension) << QString::fromLatin1(action);
+    }
+
+    // Cancel, and Yes with a save that fails, keep what the window holds (Load opens no file
+    // dialog); No discards it for the defaults or for the project loaded.
+    void newAndLoadAskBeforeDiscardingChanges()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, extension);
+        QFETCH(QString, action);
+        const QString projects = NewFolder();
+        const QString gone = projects + QStringLiteral("/gone");
+        QVERIFY(QDir().mkpath(gone));
+        const QString loadable = projects + QStringLiteral("/kept.") + extension;
+        ScriptedPrompts prompts;
+        const std::unique_ptr<QMainWindow> window = Open(tool);
+        const QStringList defaults = Snapshot(*window);
+
+        // Saved in a folder that then goes, so that saving again fails; a copy stays to be loaded.
+        Change(*window, pdf, QStringLiteral("first"));
+        prompts.fileNameAnswers = QStringList{gone + QStringLiteral("/kept.") + extension};
+        Trigger(*window, "actionSave_As");
+        QVERIFY(QFile::copy(gone + QStringLiteral("/kept.") + extension, loadable));
+        QVERIFY(QDir(gone).removeRecursively());
+        const QStringList saved = Snapshot(*window);
+        Change(*window, otherPdf, QStringLiteral("second"));
+        const QStringList changed = Snapshot(*window);
+        QVERIFY(changed.first().endsWith(QLatin1Char('*')));
+
+        for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Yes}) {
+            prompts.questionAnswers = {answer};
+            prompts.fileNameAnswers = QStringList{loadable};
+            Trigger(*window, qPrintable(action));
+            QCOMPARE(Snapshot(*window), changed);
+        }
+        QCOMPARE(prompts.Of(QStringLiteral("openFileName")).size(), 0);
+        QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text, QStringLiteral("Could not save file."));
+
+        prompts.questionAnswers = {QMessageBox::No};
+        Trigger(*window, qPrintable(action));
+        QCOMPARE(Snapshot(*window), action == QLatin1String("actionNew") ? defaults : saved);
+        QCOMPARE(prompts.Of(QStringLiteral("question")).size(), 3);
+        for (const ScriptedPrompts::Record& question : prompts.Of(QStringLiteral("question")))
+            QCOMPARE(question.text, QStringLiteral("You have unsaved changes. Do you want to save your settings?"));
     }
 };
 

@@ -359,8 +359,9 @@ private slots:
         editor.prompts.fileNameAnswers << project;
         editor.Trigger("actionSave_As");
         editor.Insert(Picture(QStringLiteral("dropped.jpg")), QSize(10, 10));
-        editor.Trigger("actionNew"); // no question
-        QVERIFY(editor.prompts.Of(QStringLiteral("question")).isEmpty());
+        editor.prompts.questionAnswers << QMessageBox::No; // the changes discarded
+        editor.Trigger("actionNew");
+        QCOMPARE(editor.prompts.Of(QStringLiteral("question")).size(), 1);
         QVERIFY(QFile::exists(Resized(QStringLiteral("kept1.jpg"))));
         QVERIFY(QFile::exists(Original(QStringLiteral("kept1.jpg"))));
         QVERIFY(!QFile::exists(Resized(QStringLiteral("dropped1.jpg"))));
@@ -391,6 +392,10 @@ private slots:
         const QString image = Resized(QStringLiteral("my photo1.jpg"));
         QString expected = html;
         expected.replace(QStringLiteral("src=\"") + image, QStringLiteral("src=\"page_files/my%20photo1.jpg"));
+        // The page says it is UTF-8; the project does not need to, as only this program reads it.
+        expected.replace(QStringLiteral("<meta name=\"qrichtext\" content=\"1\" />"),
+                         QStringLiteral("<meta name=\"qrichtext\" content=\"1\" /><meta http-equiv=\"Content-Type\" "
+                                        "content=\"text/html; charset=utf-8\" />"));
         // Plain text as Qt writes normal text: the editor's weight 10 has no CSS weight of its own.
         expected.replace(QStringLiteral("<span style=\" font-weight:80;\">Velloran writes this line</span>"),
                          QStringLiteral("Velloran writes this line"));
@@ -537,6 +542,7 @@ private slots:
                 .arg(QUrl::fromLocalFile(other).toString(), earlier));
         editor.prompts.fileNameAnswers << html;
         editor.Click("buttonExportHTML");
+        editor.prompts.questionAnswers << QMessageBox::No;
         editor.Trigger("actionNew");
         QVERIFY(!QFile::exists(Resized(QStringLiteral("shown1.png"))));
         QCOMPARE(Bytes(earlier), kept);
@@ -581,6 +587,57 @@ private slots:
                 warnings[0].contains(QStringLiteral("page_files")));
         QCOMPARE(QDir(site).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  folderTaken ? QStringList{"page_files"} : QStringList());
+    }
+
+    // An export that fails over an earlier one leaves its page and images as they were, byte for
+    // byte, with nothing beside them; once it can succeed, it replaces them and leaves nothing.
+    void failedHtmlExportKeepsTheEarlierOne()
+    {
+        const QString site = Documents() + QStringLiteral("/site");
+        const QString folder = site + QStringLiteral("/page_files");
+        const QString html = site + QStringLiteral("/page.html");
+        QDir(site).removeRecursively();
+        QVERIFY(QDir().mkpath(site));
+        QTemporaryDir before, after;
+        const auto exportPage = [&html](const QStringList& images) {
+            Editor editor;
+            for (const QString& image : images) {
+                editor.Edit()->moveCursor(QTextCursor::End); // copied in this order
+                editor.Edit()->textCursor().insertHtml(
+                    QStringLiteral("<img src=\"%1\" width=\"5\" height=\"4\" />").arg(image.toHtmlEscaped()));
+            }
+            editor.prompts.fileNameAnswers << html;
+            editor.Click("buttonExportHTML");
+            return editor.Messages(QStringLiteral("warning"));
+        };
+        const auto entries = [](const QString& dir) {
+            return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        };
+        QCOMPARE(exportPage({MakePicture(before.filePath(QStringLiteral("a.png")), 5, 4),
+                             MakePicture(before.filePath(QStringLiteral("b.png")), 6, 4)}),
+                 QStringList());
+        const QByteArray page = Bytes(html);
+        const QByteArray a = Bytes(folder + QStringLiteral("/a.png"));
+        const QByteArray b = Bytes(folder + QStringLiteral("/b.png"));
+        QVERIFY(QDir().mkdir(folder + QStringLiteral("/c.png"))); // where the last image goes
+
+        const QStringList images = {MakePicture(after.filePath(QStringLiteral("a.png")), 9, 7),
+                                    MakePicture(after.filePath(QStringLiteral("n.png")), 3, 3),
+                                    MakePicture(after.filePath(QStringLiteral("c.png")), 4, 4)};
+        const QStringList warnings = exportPage(images);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings[0].startsWith(QStringLiteral("Could not export file.\n")) &&
+                warnings[0].contains(QStringLiteral("c.png")));
+        QCOMPARE(Bytes(html), page);
+        QCOMPARE(Bytes(folder + QStringLiteral("/a.png")), a);
+        QCOMPARE(Bytes(folder + QStringLiteral("/b.png")), b);
+        QCOMPARE(entries(site), (QStringList{"page.html", "page_files"}));
+        QCOMPARE(entries(folder), (QStringList{"a.png", "b.png", "c.png"}));
+
+        QVERIFY(QDir().rmdir(folder + QStringLiteral("/c.png")));
+        QCOMPARE(exportPage(images), QStringList());
+        QCOMPARE(Bytes(folder + QStringLiteral("/a.png")), Bytes(images[0]));
+        QCOMPARE(entries(folder), (QStringList{"a.png", "b.png", "c.png", "n.png"}));
     }
 
     void closingWithUnsavedChanges_data()
@@ -674,6 +731,7 @@ private slots:
         editor.Edit()->selectAll();
         editor.Edit()->textCursor().removeSelectedText();
         QCOMPARE(editor.Images().size(), 0);
+        editor.prompts.questionAnswers << QMessageBox::No;
         editor.Trigger("actionNew");
         QCOMPARE(Bytes(victim), victimBytes);
         QCOMPARE(Bytes(linked), linkedBytes);

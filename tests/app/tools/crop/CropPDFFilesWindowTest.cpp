@@ -212,6 +212,7 @@ private slots:
         image = Find<QLabel>(window, "labelPreview")->pixmap(Qt::ReturnByValue).toImage();
         QCOMPARE(qGray(image.pixel(100, 70)), 255);
 
+        prompts.questionAnswers = {QMessageBox::No}; // the changes discarded
         Find<QAction>(window, "actionNew")->trigger();
         QCOMPARE(PreviewSize(window), QSize(0, 0));
         QCOMPARE(Find<QLabel>(window, "labelDocInfo")->text(),
@@ -345,6 +346,7 @@ private slots:
         const QString unknown = folder.filePath(QStringLiteral("project/unknown.cpf"));
         QVERIFY(TestPDF::Write(unknown, "EndOfList\n9\n1\n2\n3\n4\n0\n1\nname\n/f"));
         prompts.fileNameAnswers = QStringList{unknown};
+        prompts.questionAnswers = {QMessageBox::No}; // the unit switched above
         Find<QAction>(window, "actionLoad")->trigger();
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text,
                  QStringLiteral("Some settings of the project could not be used:\n\nThe unit \"9\" is unknown; "

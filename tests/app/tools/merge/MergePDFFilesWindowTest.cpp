@@ -238,6 +238,7 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
 
         // Only files that cannot be loaded: the list stays, the marker comes all the same.
+        prompts.questionAnswers = {QMessageBox::No};
         Action(window, "actionNew")->trigger();
         QCOMPARE(window.windowTitle(), kTitle);
         prompts.openFileNamesAnswers = {{locked}};
@@ -247,6 +248,7 @@ private slots:
         QCOMPARE(window.windowTitle(), kTitle + "*");
 
         // A cancelled dialog changes nothing.
+        prompts.questionAnswers = {QMessageBox::No};
         Action(window, "actionNew")->trigger();
         Action(window, "actionAddFiles")->trigger();
         QCOMPARE(window.windowTitle(), kTitle);
@@ -772,12 +774,13 @@ private slots:
         QCOMPARE(Contents(project), (b + "\n" + a + "\n").toUtf8());
         QCOMPARE(window.windowTitle(), kTitle + " - list one");
 
-        // New asks nothing.
+        // New asks first; No discards the changes.
         emit List(window)->FilesDropped({Pdf(QStringLiteral("project/c.pdf"))});
+        prompts.questionAnswers = {QMessageBox::No};
         Action(window, "actionNew")->trigger();
         QVERIFY(Rows(window).isEmpty());
         QCOMPARE(window.windowTitle(), kTitle);
-        QVERIFY(prompts.Of(QStringLiteral("question")).isEmpty());
+        QCOMPARE(prompts.Of(QStringLiteral("question")).size(), 1);
 
         prompts.fileNameAnswers = QStringList{project};
         Action(window, "actionLoad")->trigger();
@@ -827,6 +830,7 @@ private slots:
         if (kind == QLatin1String("control"))
             path = Make(QStringLiteral("badproject/control.mpf"), "a.pdf\nb\x01.pdf\n");
         prompts.fileNameAnswers = QStringList{path};
+        prompts.questionAnswers = {QMessageBox::No}; // discarded only once a project is read
         Action(window, "actionLoad")->trigger();
         QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
         QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text, QStringLiteral("Could not load file."));
@@ -1033,6 +1037,7 @@ private slots:
         QVERIFY(window.IsWorking());
         QVERIFY(window.isVisible());
         // The list may change meanwhile; the job merges what it was given.
+        prompts.questionAnswers = {QMessageBox::No};
         Action(window, "actionNew")->trigger();
         script.OpenGate();
         QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
@@ -1054,6 +1059,7 @@ private slots:
         // A Load pressed while the files are checked comes after the loop, not inside it.
         window.duringCheck = [&]() {
             prompts.fileNameAnswers = QStringList{project};
+            prompts.questionAnswers = {QMessageBox::No};
             Action(window, "actionLoad")->trigger();
         };
         emit List(window)->FilesDropped({a, b, c});
@@ -1070,7 +1076,7 @@ private slots:
         QCOMPARE(Rows(window), (QStringList{x, a}));
         prompts.questionAnswers = {QMessageBox::No};
         QTRY_VERIFY(!window.isVisible());
-        QCOMPARE(prompts.Of(QStringLiteral("question")).size(), 1);
+        QCOMPARE(prompts.Of(QStringLiteral("question")).size(), 2); // the Load's, then the close's
         QVERIFY(Rows(window).isEmpty());
         QVERIFY(!window.IsAdding());
     }

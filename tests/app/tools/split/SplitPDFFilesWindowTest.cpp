@@ -130,6 +130,7 @@ private slots:
         QCOMPARE(AppSettings::Folder(QLatin1String(SettingsKey::SplitPDFOutputFolder)), out);
         QCOMPARE(prompts.Of(QStringLiteral("existingFolder")).last().title, QStringLiteral("Select folder"));
 
+        prompts.questionAnswers = {QMessageBox::No}; // the changes discarded
         Find<QAction>(window, "actionNew")->trigger();
         QCOMPARE(window.windowTitle(), kTitle);
         QCOMPARE(names->text(), QStringLiteral("[FileName](Page[IntervalIndex])"));

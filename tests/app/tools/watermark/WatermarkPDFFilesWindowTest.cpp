@@ -122,6 +122,7 @@ private slots:
             QCOMPARE(y->isEnabled(), row.y);
         }
         Combo(position, 4);
+        prompts.questionAnswers = {QMessageBox::No}; // the changes discarded
         Find<QAction>(window, "actionNew")->trigger();
         QVERIFY(x->isEnabled() && y->isEnabled());
 
@@ -138,6 +139,7 @@ private slots:
         Combo(unit, 1);
         QCOMPARE(window.offsetX, 100);
         // The unit already active changes nothing, not even the marker.
+        prompts.questionAnswers = {QMessageBox::No};
         Find<QAction>(window, "actionNew")->trigger();
         Combo(unit, 0);
         QCOMPARE(window.windowTitle(), kTitle);

@@ -16,14 +16,9 @@ PageSizeToolWindow::PageSizeToolWindow(const Texts& texts, QWidget* parent) : Fi
 {
 }
 
-QSize PageSizeToolWindow::FirstPageSizeOf(const QString& path) const
-{
-    return GetPDFPageSize(path);
-}
-
 FileEntry PageSizeToolWindow::MakeFileEntry(const QString& path) const
 {
-    const QSize size = FirstPageSizeOf(path);
+    const QSize size = GetPDFShownPageSize(path);
     return FileEntry{path, size.width(), size.height()};
 }
 

@@ -19,9 +19,9 @@ protected:
     // Empties the preview.
     virtual void ClearPreview() = 0;
 
-    // The first-page size a file joins the list with: its MediaBox's size (GetPDFPageSize); a
-    // tool that works in the page as shown reads that instead.
-    virtual QSize FirstPageSizeOf(const QString& path) const;
+    // A file joins the list with its first page's size as a reader shows it (cropped, turned:
+    // GetPDFShownPageSize), where both tools measure their marks and rectangles and count their
+    // percents, so that the preview and the unit switch agree with the output.
     FileEntry MakeFileEntry(const QString& path) const override;
     // The size is the last two fields, so that a path holding "|" stays whole; a line without two
     // "|" is a path whose size is unknown (0 x 0).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -33,15 +34,20 @@ bool CropBoxInPoints(int unitMode, int originX, int originY, int width, int heig
     return true;
 }
 
-PDFRectangle CutToPage(const CropBox& box, const PDFRectangle& mediaBox)
+PDFRectangle CropOnPage(const CropBox& box, const InheritedPageValues::ShownArea& shown)
 {
-    const double left = std::max(static_cast<double>(box.x), std::min(mediaBox.LowerLeftX, mediaBox.UpperRightX));
-    const double bottom = std::max(static_cast<double>(box.y), std::min(mediaBox.LowerLeftY, mediaBox.UpperRightY));
-    const double right =
-        std::min(static_cast<double>(box.x + box.width), std::max(mediaBox.LowerLeftX, mediaBox.UpperRightX));
-    const double top =
-        std::min(static_cast<double>(box.y + box.height), std::max(mediaBox.LowerLeftY, mediaBox.UpperRightY));
-    return PDFRectangle(left, bottom, right, top);
+    double m[6];
+    shown.UprightMatrix(m);
+    // Turns by quarters keep the rectangle's sides along the axes, so two corners give it; adding
+    // 0 writes no edge as -0.
+    const auto mapped = [&m](double x, double y) {
+        return std::make_pair(m[0] * x + m[2] * y + m[4] + 0.0, m[1] * x + m[3] * y + m[5] + 0.0);
+    };
+    const auto [ax, ay] = mapped(static_cast<double>(box.x), static_cast<double>(box.y));
+    const auto [bx, by] = mapped(static_cast<double>(box.x + box.width), static_cast<double>(box.y + box.height));
+    const PDFRectangle& page = shown.box;
+    return PDFRectangle(std::max(std::min(ax, bx), page.LowerLeftX), std::max(std::min(ay, by), page.LowerLeftY),
+                        std::min(std::max(ax, bx), page.UpperRightX), std::min(std::max(ay, by), page.UpperRightY));
 }
 
 bool HasArea(const PDFRectangle& box)
@@ -69,8 +75,10 @@ CropPreviewGeometry ComputeCropPreview(const QSize& pageSize, const CropBox& box
     }
     // A very long page still gets a picture one pixel wide.
     preview.pixmapSize = preview.pixmapSize.expandedTo(QSize(1, 1));
-    // The page as the preview knows it: the first page's size from the origin.
-    const PDFRectangle cut = CutToPage(box, PDFRectangle(0, 0, page.width(), page.height()));
+    // The page as the preview knows it: the first page's shown size, upright from the origin.
+    InheritedPageValues::ShownArea upright;
+    upright.box = PDFRectangle(0, 0, page.width(), page.height());
+    const PDFRectangle cut = CropOnPage(box, upright);
     if (!HasArea(cut))
         return preview;
     const int rw = TruncateToInt(static_cast<float>(cut.UpperRightX - cut.LowerLeftX) * scale);

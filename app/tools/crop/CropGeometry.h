@@ -1,9 +1,11 @@
 #pragma once
 // The arithmetic of the crop rectangle, shared by the crop engine and window so that the box the
 // window previews is the box the job writes. Values in percent are percents of the first page's
-// width (horizontal values) or height (vertical values), converted as PageUnits does.
+// width (horizontal values) or height (vertical values) as a reader shows that page, converted as
+// PageUnits does.
 
 #include "app/tools/PageUnits.h"
+#include "pdf/parsing/InheritedPageValues.h"
 #include "pdf/parsing/PDFRectangle.h"
 
 #include <QRect>
@@ -27,16 +29,19 @@ struct CropBox {
 bool CropBoxInPoints(int unitMode, int originX, int originY, int width, int height, const QSize& firstPage,
                      CropBox& box);
 
-// What is left of a page whose MediaBox is `mediaBox` (its corners in either order) once the
-// rectangle crops it: the part of the rectangle that lies on the page. The job writes it as the
-// page's new MediaBox and the preview draws it, so the file shows what the preview showed. Its
-// lower-left corner comes first; no area (HasArea false) when nothing of the rectangle is left.
-PDFRectangle CutToPage(const CropBox& box, const PDFRectangle& mediaBox);
+// What is left of a page once the rectangle crops it, in the page's default user space: the
+// rectangle is measured from the lower-left corner of the area a reader shows (`shown`: the
+// CropBox within the MediaBox, turned by the page's rotation), upright as shown, and cut to that
+// area. So the part the user framed is kept, the new MediaBox lies within the old CropBox, and
+// readers show all of it. The job writes it as the page's new MediaBox and the preview draws it,
+// so the file shows what the preview showed. Its lower-left corner comes first; no area (HasArea
+// false) when nothing of the rectangle is left.
+PDFRectangle CropOnPage(const CropBox& box, const InheritedPageValues::ShownArea& shown);
 bool HasArea(const PDFRectangle& box);
 
-// The preview of a page with the rectangle on it: the picture's size in pixels (the longer side
-// 200) and the rectangle cut to the page (CutToPage) in pixels, y downward; an empty rectangle
-// when nothing of it lies on the page.
+// The preview of a page of that shown size with the rectangle on it: the picture's size in pixels
+// (the longer side 200) and the rectangle cut to the page (CropOnPage) in pixels, y downward; an
+// empty rectangle when nothing of it lies on the page.
 struct CropPreviewGeometry {
     QSize pixmapSize;
     QRect rectangle;

@@ -1,12 +1,13 @@
 #pragma once
 // The crop tool's window: a list of PDF files whose pages get one crop rectangle, in points or in
-// percents of the first page, on every page or on the page intervals of the first file, written
-// as copies into an output folder under names made from a pattern. Built once by MainWindow with
-// no parent; the frame (PageSizeToolWindow) gives it the list with each file's first-page size,
-// the document information, projects, closing, the overwrite question and the job's run. The
-// settings members are the window's truth and always equal the widgets: every widget slot copies
-// its value at once. A project (".cpf", UTF-8) holds the frame's list, the unit, the four values,
-// the page-interval flag and text, the name pattern and the output folder.
+// percents of the first page as a reader shows it, on every page or on the page intervals of the
+// first file, written as copies into an output folder under names made from a pattern. Built once
+// by MainWindow with no parent; the frame (PageSizeToolWindow) gives it the list with each file's
+// first-page size as shown, the document information, projects, closing, the overwrite question
+// and the job's run. The settings members are the window's truth and always equal the widgets:
+// every widget slot copies its value at once. A project (".cpf", UTF-8) holds the frame's list,
+// the unit, the four values, the page-interval flag and text, the name pattern and the output
+// folder.
 
 #include "app/tools/PageSizeToolWindow.h"
 

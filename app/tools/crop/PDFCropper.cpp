@@ -34,22 +34,24 @@ bool MayHaveArea(int width, int height)
     return width > 0 && height > 0;
 }
 
+QString Trimmed(double number)
+{
+    return QString::fromStdString(NumberText::FormatTrimmed(number));
+}
+
 QString BoxText(const PDFRectangle& box)
 {
     return QStringLiteral("[%1 %2 %3 %4]")
-        .arg(QString::fromStdString(NumberText::FormatTrimmed(box.LowerLeftX)),
-             QString::fromStdString(NumberText::FormatTrimmed(box.LowerLeftY)),
-             QString::fromStdString(NumberText::FormatTrimmed(box.UpperRightX)),
-             QString::fromStdString(NumberText::FormatTrimmed(box.UpperRightY)));
+        .arg(Trimmed(box.LowerLeftX), Trimmed(box.LowerLeftY), Trimmed(box.UpperRightX), Trimmed(box.UpperRightY));
 }
 
 enum class PageCrop { Written, OffPage, Failed };
 
 // A new version of the page object: its entries as they are, but the MediaBox, which becomes
-// the part of the rectangle that lies on the page's old one (own or inherited). OffPage, with
-// nothing written, when no part of it does; `mediaBox` is then the page's box.
+// the part of the rectangle that lies on what the page shows (CropOnPage). OffPage, with nothing
+// written, when no part of it does; `shown` then holds that area.
 PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& parser, int index, const CropBox& box,
-                          PDFRectangle& mediaBox)
+                          InheritedPageValues::ShownArea& shown)
 {
     const ObjectIDType id = parser.GetPageObjectID(static_cast<unsigned long>(index));
     RefCountPtr<PDFDictionary> page(parser.ParsePage(static_cast<unsigned long>(index)));
@@ -57,9 +59,9 @@ PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& pa
     if (id == 0 || !page)
         return PageCrop::Failed;
     // A box with no finite size fails the page with the library's reason.
-    if (!InheritedPageValues().MediaBox(&parser, page.GetPtr(), mediaBox))
+    if (!InheritedPageValues().Shown(&parser, page.GetPtr(), shown))
         return PageCrop::Failed;
-    const PDFRectangle cut = CutToPage(box, mediaBox);
+    const PDFRectangle cut = CropOnPage(box, shown);
     // A box beside the page would show an empty page.
     if (!HasArea(cut))
         return PageCrop::OffPage;
@@ -131,7 +133,8 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
     }
     PDFParser& parser = copy.Parser();
 
-    const QSize firstPage = FirstPageSize(parser);
+    // Percents are of the first page as a reader shows it, where the user framed the rectangle.
+    const QSize firstPage = ShownFirstPageSize(parser);
     CropBox box;
     CropBoxInPoints(job.unitMode, job.originX, job.originY, job.width, job.height, firstPage, box);
     if (!box.HasArea()) {
@@ -148,15 +151,16 @@ PDFCropper::Outcome PDFCropper::CropCopy(const Job& job, UpdatedCopy& copy, cons
     cropPages(copy.PageCount(), [&](int index) {
         if (StopRequested())
             return false;
-        PDFRectangle mediaBox;
-        switch (WriteCroppedPage(writer, *session, parser, index, box, mediaBox)) {
+        InheritedPageValues::ShownArea shown;
+        switch (WriteCroppedPage(writer, *session, parser, index, box, shown)) {
         case PageCrop::Written:
             failures.AddDone();
             break;
         case PageCrop::OffPage:
-            failures.Add(index, tr("nothing of the crop rectangle %1 lies on its MediaBox %2")
+            failures.Add(index, tr("nothing of the crop rectangle %1 lies on its shown area of %2 x %3 points")
                                     .arg(BoxText(PDFRectangle(box.x, box.y, box.x + box.width, box.y + box.height)))
-                                    .arg(BoxText(mediaBox)));
+                                    .arg(Trimmed(shown.ShownWidth()))
+                                    .arg(Trimmed(shown.ShownHeight())));
             break;
         case PageCrop::Failed:
             // A write the disk refused spoils the whole copy: no page after it can be kept.

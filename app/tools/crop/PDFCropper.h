@@ -1,11 +1,13 @@
 #pragma once
 // The crop tool's engine: each source is copied into the output folder and the chosen pages of
-// the copy get the part of the crop rectangle that lies on their MediaBox (CutToPage, as the
-// window's preview shows it) as their new MediaBox, through an incremental update appended to
-// the copy, so the source's bytes stay a prefix of the output. Each page object is written again
-// with all its other entries unchanged (a CropBox, Rotate, Resources and inherited values stay
-// as they were; a page that inherited its MediaBox gets one of its own). A chosen page that the
-// rectangle misses altogether fails its source, naming the page: it would come out blank.
+// the copy get the crop rectangle as their new MediaBox, through an incremental update appended
+// to the copy, so the source's bytes stay a prefix of the output. The rectangle is measured on
+// each page as a reader shows it, from the lower-left corner of its shown area and upright as
+// shown, and cut to that area (CropOnPage, as the window's preview shows it); percents are of
+// the first page's shown size. Each page object is written again with all its other entries
+// unchanged (a CropBox, Rotate, Resources and inherited values stay as they were; a page that
+// inherited its MediaBox gets one of its own). A chosen page that the rectangle misses
+// altogether fails its source, naming the page: it would come out blank.
 //
 // Every output passes the overwrite steps of FileToolEngine and is made as an UpdatedCopy: the
 // copy is checked, the update and its end are checked, and only a complete output replaces the

@@ -5,7 +5,6 @@
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
-#include "app/tools/PDFQueries.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 #include "app/tools/watermark/WatermarkThread.h"
@@ -363,11 +362,6 @@ void WatermarkPDFFilesWindow::on_buttonBrowse_clicked()
 }
 
 // ---- The preview ----
-
-QSize WatermarkPDFFilesWindow::FirstPageSizeOf(const QString& path) const
-{
-    return GetPDFShownPageSize(path);
-}
 
 void WatermarkPDFFilesWindow::UpdatePreview()
 {

@@ -56,9 +56,6 @@ protected:
     void ResetToolSettings() override;
     QString ProjectText() const override;
     bool ApplyProject(const QStringList& lines) override;
-    // The first page as shown (cropped, turned), where the job places its marks and counts its
-    // percents, so that the preview and the unit switch agree with the output.
-    QSize FirstPageSizeOf(const QString& path) const override;
 
 private slots:
     void OnPageNumber();

@@ -50,7 +50,7 @@ private slots:
         QTest::newRow("every page") << "image" << TestPDF::WithUnreadableResources(TestPDF::Make({"Only"}), {1})
                                     << QList<bool>{} << "page 1 could not be watermarked: " + unreadable;
         TestPDF::Extras away;
-        away.pages = {QByteArray(), "/MediaBox [1000 1000 1500 1500]"};
+        away.pages = {QByteArray(), "/MediaBox [1000 1000 1005 1005]"};
         // Sides whose area is beyond a double, and a box of no height: nothing could be seen there.
         const QByteArray huge = "1" + QByteArray(200, '0') + ".0";
         TestPDF::Extras endless, flat;
@@ -74,7 +74,7 @@ private slots:
         QTest::newRow("crop beside a page") << "crop" << TestPDF::Make(texts, false, away)
                                             << QList<bool>{true, false, true}
                                             << "page 2 could not be cropped: nothing of the crop rectangle "
-                                               "[10 10 210 210] lies on its MediaBox [1000 1000 1500 1500]";
+                                               "[10 10 210 210] lies on its shown area of 5 x 5 points";
     }
 
     void theOtherPagesAreChanged()

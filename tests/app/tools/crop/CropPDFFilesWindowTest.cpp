@@ -8,6 +8,7 @@
 #include "app/SetModifiedMarker.h"
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
+#include "app/support/PageRenders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/TestPDF.h"
 #include "app/support/WindowTestSupport.h"
@@ -23,9 +24,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
+
+#include <iterator>
 
 namespace {
 
@@ -59,6 +63,52 @@ void SwitchUnit(QWidget& window, int index)
 QSize PreviewSize(QWidget& window)
 {
     return Find<QLabel>(window, "labelPreview")->pixmap(Qt::ReturnByValue).size();
+}
+
+// Pages that readers show otherwise than their MediaBox from the origin: the box's x0 y0 x1 y1,
+// its own further entries and the page tree's.
+struct Probe {
+    int box[4];
+    QByteArray page;
+    QByteArray tree;
+};
+const Probe kProbes[] = {{{0, 0, 300, 400}, "", ""},
+                         {{0, 0, 300, 400}, "/Rotate 90", ""},
+                         {{0, 0, 300, 400}, "", "/Rotate 270"},
+                         {{100, 50, 400, 450}, "", ""},
+                         {{100, 50, 400, 450}, "/Rotate 90", ""}};
+const char* const kProbeNames[] = {"plain", "Rotate 90", "Rotate 270 inherited", "off the origin",
+                                   "off the origin, Rotate 90"};
+
+// The probe's page with the four quarters of its MediaBox in red, green, blue and yellow.
+QByteArray QuarterPage(const Probe& probe)
+{
+    const int w = (probe.box[2] - probe.box[0]) / 2, h = (probe.box[3] - probe.box[1]) / 2;
+    const char* const colours[] = {"1 0 0", "0 0.6 0", "0 0 1", "1 0.8 0"};
+    QByteArray content;
+    for (int q = 0; q < 4; ++q)
+        content += QByteArray(colours[q]) + " rg " + QByteArray::number(probe.box[0] + q % 2 * w) + " " +
+                   QByteArray::number(probe.box[1] + q / 2 * h) + " " + QByteArray::number(w) + " " +
+                   QByteArray::number(h) + " re f\n";
+    QByteArray box;
+    for (int edge : probe.box)
+        box += QByteArray::number(edge) + " ";
+    return TestPDF::Assemble({"<< /Type /Catalog /Pages 2 0 R >>",
+                              "<< /Type /Pages /Kids [3 0 R] /Count 1 " + probe.tree + " >>",
+                              "<< /Type /Page /Parent 2 0 R /MediaBox [" + box + "] " + probe.page +
+                                  " /Contents 4 0 R >>",
+                              "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                                  "\nendstream"});
+}
+
+// The first page's size as pdfinfo gives it, turned where its rotation sets it on its side.
+QSize ShownSize(const QString& pdf)
+{
+    const QString page = ExternalReaders::PageBoxes(pdf).value(0);
+    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("size: ([\\d.]+) x ([\\d.]+)")).match(page);
+    const QSize upright(qRound(size.captured(1).toDouble()), qRound(size.captured(2).toDouble()));
+    return QRegularExpression(QStringLiteral("rot: (90|270)\\b")).match(page).hasMatch() ? upright.transposed()
+                                                                                         : upright;
 }
 
 } // namespace
@@ -269,6 +319,83 @@ private slots:
         const QString report = prompts.Of(QStringLiteral("warning")).last().text;
         QVERIFY2(report.startsWith("The following PDF documents could not be cropped:\n\n" + second + " ("),
                  qPrintable(report));
+    }
+
+    // The rectangle frames the page as pdftoppm shows it: the output shows that part of the
+    // source, in its size and with its colours in place; the window's page size and preview are
+    // the page as pdfinfo shows it. A second crop of an output cuts all four sides again.
+    void cropsThePartAsShown_data()
+    {
+        QTest::addColumn<int>("probe");
+        QTest::addColumn<QList<QList<int>>>("crops"); // percents, each of the last one's output
+        QTest::addColumn<QRectF>("part");             // of the source as shown, y downward
+        for (int p = 0; p < int(std::size(kProbes)); ++p) {
+            QTest::addRow("%s, lower-left quarter", kProbeNames[p])
+                << p << QList<QList<int>>{{0, 0, 50, 50}} << QRectF(0, 0.5, 0.5, 0.5);
+            QTest::addRow("%s, right half", kProbeNames[p])
+                << p << QList<QList<int>>{{50, 0, 50, 100}} << QRectF(0.5, 0, 0.5, 1);
+        }
+        for (int p : {0, 4})
+            QTest::addRow("%s, 10/10/80/80 twice", kProbeNames[p])
+                << p << QList<QList<int>>{{10, 10, 80, 80}, {10, 10, 80, 80}} << QRectF(0.18, 0.18, 0.64, 0.64);
+    }
+    void cropsThePartAsShown()
+    {
+        QFETCH(int, probe);
+        QFETCH(QList<QList<int>>, crops);
+        QFETCH(QRectF, part);
+        QString current = folder.filePath(QStringLiteral("shown/probe%1.pdf").arg(++number));
+        QDir().mkpath(QFileInfo(current).path());
+        QVERIFY(TestPDF::Write(current, QuarterPage(kProbes[probe])));
+        const QImage source = PageRenders::Render(current, Fresh()).value(0);
+        for (const QList<int>& crop : crops) {
+            ScriptedPrompts prompts;
+            CropPDFFilesWindow window;
+            window.OpenWindow();
+            emit Find<ListPDFFiles>(window, "listPDFFiles")->FilesDropped({current});
+            Click(window, 0);
+            const QSize shown = ShownSize(current);
+            QVERIFY2(Find<QLabel>(window, "labelDocInfo")
+                         ->text()
+                         .contains(QStringLiteral("Page Size: %1 x %2\n").arg(shown.width()).arg(shown.height())),
+                     qPrintable(Find<QLabel>(window, "labelDocInfo")->text()));
+            for (int i = 0; i < 4; ++i)
+                Find<QSpinBox>(window, kSpins[i])->setValue(crop[i]);
+            // The preview: the shown page's shape, the rectangle where the percents put it.
+            const QImage preview = Find<QLabel>(window, "labelPreview")->pixmap(Qt::ReturnByValue).toImage();
+            const QSizeF drawn = preview.size();
+            QVERIFY(qAbs(drawn.width() / drawn.height() * shown.height() / shown.width() - 1) <= 0.03);
+            QImage white(preview.size(), QImage::Format_RGB32);
+            white.fill(Qt::white);
+            const QRect inner = preview.rect().adjusted(1, 1, -1, -1);
+            const QRectF hatch =
+                PageRenders::Changed(white.copy(inner), preview.copy(inner).convertToFormat(QImage::Format_RGB32))
+                    .translated(1, 1);
+            const QRectF framed(crop[0] / 100.0, 1 - (crop[1] + crop[3]) / 100.0, crop[2] / 100.0, crop[3] / 100.0);
+            QVERIFY(qAbs(hatch.center().x() / drawn.width() - framed.center().x()) <= 0.03 &&
+                    qAbs(hatch.center().y() / drawn.height() - framed.center().y()) <= 0.03 &&
+                    qAbs(hatch.width() / drawn.width() - framed.width()) <= 0.03);
+
+            const QString out = Fresh();
+            UseFolder(prompts, window, out);
+            Start(window);
+            QTRY_COMPARE(prompts.Of(QStringLiteral("information")).size(), 1);
+            current = out + "/" + QFileInfo(current).completeBaseName() + "_Cropped.pdf";
+        }
+        const QImage cropped = PageRenders::Render(current, Fresh()).value(0);
+        const QRectF expected(part.x() * source.width(), part.y() * source.height(), part.width() * source.width(),
+                              part.height() * source.height());
+        QVERIFY2(qAbs(cropped.width() - expected.width()) <= 1 && qAbs(cropped.height() - expected.height()) <= 1,
+                 qPrintable(QStringLiteral("%1 x %2").arg(cropped.width()).arg(cropped.height())));
+        for (double fx : {0.125, 0.375, 0.625, 0.875})
+            for (double fy : {0.125, 0.375, 0.625, 0.875}) {
+                const QRgb got = cropped.pixel(int(fx * cropped.width()), int(fy * cropped.height()));
+                const QRgb was = source.pixel(int(expected.x() + fx * expected.width()),
+                                              int(expected.y() + fy * expected.height()));
+                QVERIFY2(qAbs(qRed(got) - qRed(was)) + qAbs(qGreen(got) - qGreen(was)) +
+                                 qAbs(qBlue(got) - qBlue(was)) < 60,
+                         qPrintable(QStringLiteral("at %1, %2").arg(fx).arg(fy)));
+            }
     }
 
     void projectsHoldTheSettingsAndTheSavedPageSizes()

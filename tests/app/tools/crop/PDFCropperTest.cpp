@@ -129,12 +129,16 @@ private slots:
         QTest::addColumn<int>("unit");
         QTest::addColumn<QList<int>>("values");
         QTest::addColumn<QString>("intervals"); // empty: every page
-        QTest::addColumn<QList<double>>("box");
+        QTest::addColumn<QList<QList<double>>>("boxes"); // by page
         QTest::addColumn<QList<int>>("pages");
         QTest::addColumn<QList<int>>("progress");
         const QList<int> every{1, 2, 3, 4, 5, 6};
-        const QList<double> percentBox{60, 84, 536, 758}; // 10/10/80/80 of 595 x 842
-        const QList<double> pointBox{20, 30, 320, 430};
+        // 60 84 536 758 (10/10/80/80 of 595 x 842) and 20 30 320 430 from each page's shown
+        // lower-left corner, upright as shown (page 3 turned), cut to the shown area.
+        const QList<QList<double>> percentBox{{60, 84, 536, 758},   {60, 84, 536, 758}, {0, 60, 528, 536},
+                                              {160, 184, 400, 500}, {10, 34, 486, 700}, {60, 84, 536, 758}};
+        const QList<QList<double>> pointBox{{20, 30, 320, 430},   {20, 30, 320, 430},   {182, 20, 582, 320},
+                                            {120, 130, 400, 500}, {-30, -20, 270, 380}, {20, 30, 320, 430}};
         for (bool packed : {false, true}) {
             const char* kind = packed ? "stream xref" : "classic xref";
             QTest::addRow("%s, all pages, percents", kind)
@@ -158,7 +162,7 @@ private slots:
         QFETCH(int, unit);
         QFETCH(QList<int>, values);
         QFETCH(QString, intervals);
-        QFETCH(QList<double>, box);
+        QFETCH(QList<QList<double>>, boxes);
         QFETCH(QList<int>, pages);
         QFETCH(QList<int>, progress);
         QString source = Input(QStringLiteral("pages/six.pdf"), MakeDocument(kSixPages, kSixPagesTree));
@@ -196,19 +200,10 @@ private slots:
                 QCOMPARE(is, was);
                 continue;
             }
-            // The rectangle is cut to the page's old MediaBox.
-            const QList<double> oldMedia = Box(was, QStringLiteral("MediaBox"));
-            const QList<double> cut{qMax(oldMedia[0], box[0]), qMax(oldMedia[1], box[1]), qMin(oldMedia[2], box[2]),
-                                    qMin(oldMedia[3], box[3])};
-            QCOMPARE(Box(is, QStringLiteral("MediaBox")), cut);
+            QCOMPARE(Box(is, QStringLiteral("MediaBox")), boxes[page - 1]);
             QCOMPARE(Rotation(is), Rotation(was));
-            // A CropBox stays; readers see it within the new MediaBox.
-            const QList<double> oldCrop = Box(was, QStringLiteral("CropBox"));
-            const QList<double> expectedCrop =
-                page == 4 ? QList<double>{qMax(oldCrop[0], cut[0]), qMax(oldCrop[1], cut[1]), qMin(oldCrop[2], cut[2]),
-                                          qMin(oldCrop[3], cut[3])}
-                          : cut;
-            QCOMPARE(Box(is, QStringLiteral("CropBox")), expectedCrop);
+            // The new MediaBox lies within a CropBox that stays: readers show all of it.
+            QCOMPARE(Box(is, QStringLiteral("CropBox")), boxes[page - 1]);
         }
         QCOMPARE(PageTexts(output), PageTexts(source));
     }
@@ -243,6 +238,11 @@ private slots:
         const QStringList boxes = PageBoxes(out + "/c.pdf");
         QCOMPARE(Box(boxes.value(0), QStringLiteral("MediaBox")), (QList<double>{551, 79, 612, 713}));
         QCOMPARE(Box(boxes.value(1), QStringLiteral("MediaBox")), (QList<double>{551, 79, 595.5, 713}));
+        // A box written from its upper-right corner is the same Letter page, not one of no size.
+        const QString reversed = Input(QStringLiteral("cut/reversed.pdf"), MakeDocument({"/MediaBox [612 792 0 0]"}));
+        QVERIFY(cropper.CropDocuments({reversed}, 1, 10, 10, 80, 80, out, QStringLiteral("r")).isEmpty());
+        QCOMPARE(Box(PageBoxes(out + "/r.pdf").value(0), QStringLiteral("MediaBox")),
+                 (QList<double>{61, 79, 551, 713}));
     }
 
     // What a reader draws is the cropped area: at 72 dpi one point is one pixel, so the picture
@@ -264,7 +264,8 @@ private slots:
         QCOMPARE(qGray(first.pixel(65, 633)), 0);
         QCOMPARE(qGray(first.pixel(30, 633)), 255);
         QCOMPARE(qGray(first.pixel(65, 600)), 255);
-        QCOMPARE(QImage(prefix + "-3.png").size(), QSize(674, 476));
+        // The turned page is cropped as shown: 476 wide, and 674 high cut to its 612 shown.
+        QCOMPARE(QImage(prefix + "-3.png").size(), QSize(476, 528));
     }
 
     // A source fails with its reason, and nothing of it stays in the output folder: no copy, no

@@ -2,6 +2,7 @@
 
 #include "app/AppIdentity.h"
 #include "app/AppSettings.h"
+#include "app/ImageFiles.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
@@ -339,10 +340,16 @@ void CreateNewPDFWindow::InsertImageIntoStore(const QString& imagePath, bool res
     QString sourcePath = DocumentImages::FilePath(imagePath);
     QSize startSize;
     if (fromOriginal) {
-        startSize = QImage(imagePath).size();
+        startSize = ImageFiles::HeaderSize(imagePath);
         sourcePath = EditorImageStore::OriginalOf(imagePath);
     }
-    const QImage source(sourcePath);
+    QString reason;
+    ImageFiles::Outcome outcome = ImageFiles::Outcome::Read;
+    const QImage source = ImageFiles::Read(sourcePath, reason, &outcome);
+    if (outcome == ImageFiles::Outcome::TooLarge) {
+        Prompts().Warning(this, QString(), tr("Could not insert the image: %1.").arg(reason));
+        return;
+    }
     if (!fromOriginal)
         startSize = source.size();
     if (source.isNull())
@@ -455,6 +462,7 @@ void CreateNewPDFWindow::RescaleStoredImages()
     // Rebuilt copies go here, also when the whole folder was deleted.
     QDir().mkpath(EditorImageStore::ResizedFolder());
     QSet<QString> seen;
+    QString reason; // a copy that cannot be made again stays as it is, as the editor shows it
     for (const QTextFragment& fragment : fragments) {
         const QTextImageFormat format = fragment.charFormat().toImageFormat();
         const QString name = format.name();
@@ -464,7 +472,7 @@ void CreateNewPDFWindow::RescaleStoredImages()
         // Only the store's own copies are made again; any other file is the user's.
         if (!EditorImageStore::IsResizedCopy(name))
             continue;
-        const QImage copy(name);
+        const QSize copy = ImageFiles::HeaderSize(name);
         // A copy of the right size stays as it is: saving it again would only lose quality.
         if (format.width() == copy.width() && format.height() == copy.height())
             continue;
@@ -472,7 +480,7 @@ void CreateNewPDFWindow::RescaleStoredImages()
         const int height = static_cast<int>(format.height());
         if (width < 1 || height < 1 || width > scLargestSide || height > scLargestSide)
             continue;
-        const QImage original(EditorImageStore::OriginalOf(name));
+        const QImage original = ImageFiles::Read(EditorImageStore::OriginalOf(name), reason);
         if (original.isNull())
             continue;
         EditorImageStore::SaveImage(

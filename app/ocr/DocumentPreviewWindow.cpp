@@ -1,5 +1,6 @@
 #include "app/ocr/DocumentPreviewWindow.h"
 
+#include "app/ImageFiles.h"
 #include "app/WindowPlacement.h"
 #include "ui_DocumentPreviewWindow.h"
 
@@ -17,7 +18,8 @@ void DocumentPreviewWindow::SetImage(QString path)
 {
     if (path == imagePath)
         return;
-    pixmap.load(path);
+    QString reason; // an image that cannot be shown shows nothing
+    pixmap = QPixmap::fromImage(ImageFiles::Read(path, reason));
     imagePath = path;
     // A slider already at 100 sends no signal, so the new image is drawn here as well.
     ui->sliderPreviewZoom->setValue(100);

@@ -612,12 +612,17 @@ QString FileToolWindow::GetProjectsFolder() const
     return path;
 }
 
+bool FileToolWindow::HoldsControlCharacter(const QString& line)
+{
+    return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
 bool FileToolWindow::EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const
 {
     for (const QString& line : lines) {
         if (line.isEmpty())
             continue;
-        if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
+        if (HoldsControlCharacter(line))
             return false;
         entries.append(EntryFromProjectLine(line));
     }

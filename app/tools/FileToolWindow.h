@@ -147,8 +147,11 @@ protected:
     // The defaults: no project, empty list, the tool's title and settings, no "*".
     void ResetSettings();
     QString GetProjectsFolder() const;
+    // Whether a project's line holds a control character, which none of its paths and output
+    // names does: no file name holds a NUL, and the system cuts a name at it.
+    static bool HoldsControlCharacter(const QString& line);
     // The list entries of a project's path lines: empty lines are skipped; false when a line
-    // holds a control character, which no path of a project does.
+    // holds a control character.
     bool EntriesFromProjectLines(const QStringList& lines, QList<FileEntry>& entries) const;
     QStringList FilePaths() const;
     // The document information of a file: its page count, its first page's size when one is

@@ -44,5 +44,12 @@ QString OutputFilePath(const QString& folder, const QString& pattern, const QStr
         reason = QCoreApplication::translate("OutputNames", "the output-name pattern gives no file name");
         return QString();
     }
+    // The system would cut the path at the NUL and write another file than the one named.
+    if (name.contains(QChar(0)) || folder.contains(QChar(0))) {
+        reason = QCoreApplication::translate("OutputNames",
+                                             "the output \"%1\" holds a NUL character, which no file name may hold")
+                     .arg(QuotedExcerpt(name.contains(QChar(0)) ? name : folder));
+        return QString();
+    }
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }

@@ -19,7 +19,7 @@ QString SourceBaseName(const QString& sourcePath);
 // The file name's text from its last "." on, dot and letter case kept; empty without one.
 QString SourceExtension(const QString& sourcePath);
 
-// The output path, or an empty text with the reason when the folder is empty or the name would
-// be empty, "." or "..".
+// The output path, or an empty text with the reason when the folder is empty, the name would be
+// empty, "." or "..", or either holds a NUL.
 QString OutputFilePath(const QString& folder, const QString& pattern, const QString& sourcePath,
                        const QList<OutputToken>& tokens, QString& reason);

@@ -51,6 +51,12 @@ StagedOutput::~StagedOutput()
 
 bool StagedOutput::CreateHidden(const QString& ending, QString& path)
 {
+    // Qt opens such a name cut at the NUL, a file of another name, and then refuses to remove it
+    // by its full name: the temporary file would stay.
+    if (target.contains(QChar(0))) {
+        error = QStringLiteral("the name holds a NUL character, which no file name may hold");
+        return false;
+    }
     const QFileInfo info(target);
     // Hidden, beside the target (a rename never crosses file systems), and with an ending that
     // no file list of the tools picks up.

@@ -19,7 +19,8 @@ public:
     StagedOutput(const StagedOutput&) = delete;
     StagedOutput& operator=(const StagedOutput&) = delete;
 
-    // A new, empty temporary file. False (with ErrorString) when none can be made there.
+    // A new, empty temporary file. False (with ErrorString) when none can be made there, or the
+    // target's path holds a NUL.
     bool Create();
     // A new temporary file holding the source's bytes.
     bool CreateAsCopyOf(const QString& sourcePath);

@@ -80,6 +80,11 @@ std::unique_ptr<FT_StreamRec> FreeTypeWrapper::CreateStream(const std::string& i
     input->SeekFromEnd(0);
     LongFilePositionType size = input->TellPosition();
     input->SeekFromStart(0);
+    if (size < 0 || static_cast<unsigned long long>(size) > kMaxFontFileBytes) {
+        TraceMessage("FreeTypeWrapper::NewFace, the file holds %lld bytes, more than any font file (%llu at most)",
+                     static_cast<long long>(size), static_cast<unsigned long long>(kMaxFontFileBytes));
+        return nullptr;
+    }
     auto data = std::make_unique<FontFileData>();
     data->bytes.resize(static_cast<size_t>(size));
     if (size > 0 && input->Read(data->bytes.data(), data->bytes.size()) != data->bytes.size()) {

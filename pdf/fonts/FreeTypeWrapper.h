@@ -2,7 +2,9 @@
 // The FreeType library of one used-fonts repository and the streams FreeType reads font files
 // through. Faces are opened on the library's own input files (not on FreeType's file access), so
 // paths are UTF-8 as everywhere in the library; each file is read into memory once when its face
-// is opened, and FreeType reads it from there. The caller owns each face it gets and releases
+// is opened, and FreeType reads it from there. A file larger than any font (kMaxFontFileBytes) is
+// refused before anything is read: a few hundred megabytes of zeros after a real font would
+// otherwise all be held in memory. The caller owns each face it gets and releases
 // it with FT_Done_Face (through FreeTypeFaceWrapper) before this object goes; the stream
 // records stay here and are freed on destruction, FreeType having closed their files.
 
@@ -16,6 +18,10 @@
 
 class FreeTypeWrapper {
 public:
+    // The largest font files, collections of CJK faces, hold less than 30 MB; the bound leaves
+    // them more than ten times that.
+    static constexpr unsigned long long kMaxFontFileBytes = 512ull << 20;
+
     FreeTypeWrapper();
     ~FreeTypeWrapper();
     FreeTypeWrapper(const FreeTypeWrapper&) = delete;

@@ -4,6 +4,8 @@
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/io/DiagnosticLog.h"
 
+#include <new>
+
 UsedFontsRepository::UsedFontsRepository() = default;
 
 UsedFontsRepository::~UsedFontsRepository()
@@ -28,6 +30,23 @@ PDFUsedFont* UsedFontsRepository::GetFontForFile(const std::string& inFontFilePa
     if (found != mUsedFonts.end())
         return found->second.get();
 
+    // A font file is held in memory whole, and memory may run out on a large one: that is the
+    // font's failure, never one that ends the caller's program.
+    try {
+        // Stands as the failed request until the font is made.
+        std::unique_ptr<PDFUsedFont>& font = mUsedFonts[key];
+        font = LoadFont(inFontFilePath, inOptionalMetricsFile, inFontIndex);
+        return font.get();
+    } catch (const std::bad_alloc&) {
+        TraceMessage("UsedFontsRepository::GetFontForFile, Not enough memory to load font from %s",
+                     inFontFilePath.c_str());
+        return nullptr;
+    }
+}
+
+std::unique_ptr<PDFUsedFont> UsedFontsRepository::LoadFont(const std::string& inFontFilePath,
+                                                           const std::string& inOptionalMetricsFile, long inFontIndex)
+{
     if (!mInputFontsInformation)
         mInputFontsInformation = std::make_unique<FreeTypeWrapper>();
     FT_Face face = inOptionalMetricsFile.empty()
@@ -35,18 +54,16 @@ PDFUsedFont* UsedFontsRepository::GetFontForFile(const std::string& inFontFilePa
                        : mInputFontsInformation->NewFace(inFontFilePath, inOptionalMetricsFile, inFontIndex);
     if (!face) {
         TraceMessage("UsedFontsRepository::GetFontForFile, Failed to load font from %s", inFontFilePath.c_str());
-        mUsedFonts[key] = nullptr;
         return nullptr;
     }
-    auto font = std::make_unique<PDFUsedFont>(face, inFontFilePath, inOptionalMetricsFile, inFontIndex, mObjectsContext);
+    auto font =
+        std::make_unique<PDFUsedFont>(face, inFontFilePath, inOptionalMetricsFile, inFontIndex, mObjectsContext);
     if (!font->GetFreeTypeFont().GetFormatSpecificExtender()) {
         TraceMessage("UsedFontsRepository::GetFontForFile, Unreckognized font format for font in %s",
                      inFontFilePath.c_str());
         font.reset();
     }
-    PDFUsedFont* result = font.get();
-    mUsedFonts[key] = std::move(font);
-    return result;
+    return font;
 }
 
 OpStatus UsedFontsRepository::WriteAllUsedFonts(bool inEmbedFonts)

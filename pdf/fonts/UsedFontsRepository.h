@@ -3,7 +3,8 @@
 // the first request and owned here; a request that failed is remembered (as null) and not tried
 // again. At the end of the document every font that encoded glyphs writes its definition.
 // Reset deletes every font, then the FreeType library (made again on the next request); the
-// objects context is set by the document context and not owned.
+// objects context is set by the document context and not owned. Memory that runs out while a
+// font is loaded fails that request (logged); no allocation failure leaves GetFontForFile.
 
 #include "pdf/io/IOBasicTypes.h"
 
@@ -39,6 +40,10 @@ public:
 
 private:
     typedef std::pair<std::string, long> FontKey;
+
+    // The face opened and wrapped; null (logged) when it cannot be, or has no known format.
+    std::unique_ptr<PDFUsedFont> LoadFont(const std::string& inFontFilePath, const std::string& inOptionalMetricsFile,
+                                          long inFontIndex);
 
     ObjectsContext* mObjectsContext = nullptr;
     std::unique_ptr<FreeTypeWrapper> mInputFontsInformation;

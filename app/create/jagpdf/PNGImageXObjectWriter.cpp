@@ -1,5 +1,6 @@
 #include "app/create/jagpdf/PNGImageXObjectWriter.h"
 
+#include "app/ImageFiles.h"
 #include "app/create/jagpdf/JagFailure.h"
 #include "app/create/jagpdf/jagpdf.h"
 #include "pdf/writing/DictionaryContext.h"
@@ -12,9 +13,10 @@ namespace {
 
 QImage DecodedOnWhite(const std::string& inPath, unsigned int inWidth, unsigned int inHeight, bool inGray)
 {
-    QImage image(QString::fromUtf8(inPath.c_str()), "PNG");
+    QString reason;
+    QImage image = ImageFiles::Read(QString::fromUtf8(inPath.c_str()), reason);
     if (image.isNull())
-        throw JagFailure{JAG_ERR_IMAGE, "image " + inPath + ": cannot be decoded"};
+        throw JagFailure{JAG_ERR_IMAGE, reason.toStdString()};
     if (static_cast<unsigned int>(image.width()) != inWidth || static_cast<unsigned int>(image.height()) != inHeight)
         throw JagFailure{JAG_ERR_IMAGE, "image " + inPath + ": changed after it was loaded"};
     if (image.hasAlphaChannel()) {

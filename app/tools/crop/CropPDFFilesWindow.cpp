@@ -269,7 +269,8 @@ bool CropPDFFilesWindow::ApplyProject(const QStringList& lines)
     QStringList values;
     // Unit, four values, flag, intervals and names follow the list; an empty output folder, the
     // last line, leaves no line behind.
-    if (!ReadProjectList(lines, entries, values) || values.size() < 8)
+    if (!ReadProjectList(lines, entries, values) || values.size() < 8 || HoldsControlCharacter(values.at(7)) ||
+        HoldsControlCharacter(values.value(8)))
         return false;
 
     QStringList problems;

@@ -248,7 +248,8 @@ bool SplitPDFFilesWindow::ApplyProject(const QStringList& lines)
     const int end = lines.indexOf(QLatin1String(kEndOfList));
     // Mode, pages per interval, page ranges and names follow the list; an empty output folder,
     // the last line, leaves no line behind.
-    if (end < 0 || lines.size() < end + 5)
+    if (end < 0 || lines.size() < end + 5 || HoldsControlCharacter(lines.at(end + 4)) ||
+        HoldsControlCharacter(lines.value(end + 5)))
         return false;
     QList<FileEntry> entries;
     if (!EntriesFromProjectLines(lines.mid(0, end), entries))

@@ -2,6 +2,7 @@
 
 #include "app/FontCatalog.h"
 #include "app/SharedHelpers.h"
+#include "app/tools/FailedFile.h"
 #include "app/tools/PDFQueries.h"
 #include "app/tools/UpdatedCopy.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
@@ -9,6 +10,7 @@
 #include "pdf/copying/CopySession.h"
 #include "pdf/parsing/PDFParser.h"
 #include "pdf/fonts/PDFUsedFont.h"
+#include "pdf/io/DiagnosticLog.h"
 #include "pdf/writing/PDFWriter.h"
 #include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/XObjectContentContext.h"
@@ -30,6 +32,17 @@ std::string Utf8(const QString& text)
 
 const QString kPageNumberToken = QStringLiteral("[PgNo]");
 
+// The mark's font, or null with the reason: the library's, which says what is wrong with the file.
+PDFUsedFont* LoadFont(PDFWriter& writer, const QString& path, QString& reason)
+{
+    DiagnosticLog::BeginOperation(Utf8(path));
+    PDFUsedFont* font = writer.GetFontForFile(Utf8(path), 0);
+    if (!font)
+        reason = PDFWatermarker::tr("the font file %1 cannot be loaded: %2")
+                     .arg(QDir::toNativeSeparators(path), LibraryFailureReason());
+    return font;
+}
+
 // The characters a refusal names; a long text may lack hundreds.
 constexpr size_t kMaxNamedCharacters = 5;
 
@@ -49,11 +62,9 @@ bool PDFWatermarker::ResolveFont(const QString& fontName, const QString& text, Q
     // Loaded once here, so that a font file that cannot be read, or that lacks a character of
     // the text, fails the job before any copy.
     PDFWriter probe;
-    PDFUsedFont* font = probe.GetFontForFile(Utf8(path), 0);
-    if (!font) {
-        reason = tr("the font file %1 cannot be loaded").arg(QDir::toNativeSeparators(path));
+    PDFUsedFont* font = LoadFont(probe, path, reason);
+    if (!font)
         return false;
-    }
     reason = MissingGlyphsIn(*font, fontName, text);
     return reason.isEmpty();
 }
@@ -135,11 +146,9 @@ PDFWatermarker::Outcome PDFWatermarker::MarkCopy(const Mark& mark, UpdatedCopy& 
 
     PDFUsedFont* font = nullptr;
     if (mark.isText) {
-        font = writer.GetFontForFile(Utf8(mark.fontPath), 0);
-        if (!font) {
-            reason = tr("the font file %1 cannot be loaded").arg(QDir::toNativeSeparators(mark.fontPath));
+        font = LoadFont(writer, mark.fontPath, reason);
+        if (!font)
             return Outcome::Failed;
-        }
     }
     // A page that cannot be marked is left as it is and the others are marked: the copy is
     // written and the source listed with the first such page's reason.

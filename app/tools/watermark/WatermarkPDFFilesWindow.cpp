@@ -488,6 +488,10 @@ bool WatermarkPDFFilesWindow::ApplyProject(const QStringList& lines)
     QStringList values;
     if (!ReadProjectList(lines, entries, values) || values.size() < kSettingLines)
         return false;
+    // The image, the output names and the output folder.
+    for (int line : {5, 13, 14})
+        if (HoldsControlCharacter(values.value(line)))
+            return false;
     QStringList problems;
     // A font that is not installed gives way to the one the box shows after the reset, so that
     // the job, the glyph check and a saved project use what the user sees.

@@ -1,8 +1,9 @@
 #include "app/tools/watermark/WatermarkThread.h"
 
+#include "app/ImageFiles.h"
+
 #include <QDir>
 #include <QImage>
-#include <QImageReader>
 #include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -31,15 +32,9 @@ bool WatermarkThread::MakeTemporaryJpeg(const QString& imagePath, const QString&
         reason = PDFWatermarker::tr("no image was chosen");
         return false;
     }
-    QImageReader reader(imagePath);
-    // By content, not by the name's extension, which may be in capitals or wrong.
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        reason = PDFWatermarker::tr("the image %1 cannot be read: %2")
-                     .arg(QDir::toNativeSeparators(imagePath), reader.errorString());
+    QImage image = ImageFiles::Read(imagePath, reason);
+    if (image.isNull())
         return false;
-    }
     // JPEG has no transparency: transparent parts would turn black unless laid on white first.
     if (image.hasAlphaChannel()) {
         QImage flat(image.size(), QImage::Format_RGB32);

@@ -4,8 +4,9 @@
 // and GetFailedFiles() / GetFailures() tell the window, after finished(), which sources could not
 // be marked and why. An image mark is first converted to a JPEG at 72 pixels per inch (an image
 // with transparency flattened on white) inside a temporary folder of the job's own, removed when
-// the job ends; an image that cannot be read or converted fails every source. A thread in an
-// unknown mode marks nothing and reports every source. The engine dies with the thread object.
+// the job ends; an image that cannot be read or converted, or that is too large to decode
+// (ImageFiles), fails every source. A thread in an unknown mode marks nothing and reports every
+// source. The engine dies with the thread object.
 
 #include "app/tools/FolderToolThread.h"
 #include "app/tools/watermark/PDFWatermarker.h"
@@ -45,7 +46,7 @@ public:
     QString outputFolder;
 
     // The image as the JPEG the job draws: transparency on white, 72 pixels per inch. False with
-    // the reason when it cannot be read or saved there.
+    // the reason when it cannot be read, is too large to decode or cannot be saved there.
     static bool MakeTemporaryJpeg(const QString& imagePath, const QString& jpegPath, QString& reason);
 
 protected:

@@ -9,6 +9,7 @@
 #include "app/create/PDFPageSettingsDialog.h"
 #include "app/create/ResizeImageDialog.h"
 #include "app/support/AppTestMain.h"
+#include "app/support/OversizedImage.h"
 #include "app/support/PDFReaders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/WindowTestSupport.h"
@@ -318,6 +319,29 @@ private slots:
         editor.PutCursor(editor.Edit()->document()->firstBlock().length() - 1);
         QTest::keyClick(editor.Edit(), Qt::Key_Delete);
         QCOMPARE(editor.Paragraphs(), before);
+    }
+
+    // A picked file whose header claims far more pixels than its data holds is refused before
+    // anything decodes it: no size dialog, nothing stored.
+    void imagesTooLargeToDecodeAreRefused_data()
+    {
+        OversizedImage::AddRows();
+    }
+    void imagesTooLargeToDecodeAreRefused()
+    {
+        QFETCH(bool, progressive);
+        const QString picked = pictures.filePath(QStringLiteral("claims.jpg"));
+        QVERIFY(OversizedImage::WriteJpeg(picked, progressive));
+        Editor editor;
+        editor.Insert(picked, QSize(10, 10));
+        QCOMPARE(editor.Messages(QStringLiteral("warning")),
+                 QStringList{QStringLiteral("Could not insert the image: the image %1 is too large: 65500 x 65500 "
+                                            "pixels take more than 1 GiB of memory once decoded.")
+                                 .arg(picked)});
+        QVERIFY(editor.startSizes.isEmpty());
+        QVERIFY(editor.Images().isEmpty());
+        QVERIFY(!QDir(Original(QString())).exists());
+        QVERIFY(OversizedImage::PeakMemoryKB() < OversizedImage::kMostMemoryKB);
     }
 
     void resizingStartsFromTheOriginal()

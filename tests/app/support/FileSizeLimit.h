@@ -5,23 +5,6 @@
 // programs run): should that stop ignoring it, the test process ends by SIGXFSZ and fails. The
 // limit is the process's: nothing else may be written while it stands.
 
-#include <sys/resource.h>
+#include "tests/pdf/support/ResourceLimit.h"
 
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &before);
-        const rlimit limited{bytes, before.rlim_max};
-        set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &before); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool IsSet() const { return set; }
-
-private:
-    rlimit before{};
-    bool set = false;
-};
+using FileSizeLimit = ResourceLimit<RLIMIT_FSIZE>;

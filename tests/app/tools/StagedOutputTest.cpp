@@ -113,6 +113,12 @@ private slots:
         QVERIFY(!missing.Create());
         QCOMPARE(missing.ErrorString(), QStringLiteral("No such file or directory"));
 
+        // The system would cut the name at the NUL: a file of another name, that no removal by
+        // the full name reaches.
+        StagedOutput cut(dir.filePath(QStringLiteral("out") + QChar(0) + QStringLiteral("x.pdf")));
+        QVERIFY(!cut.CreateAsCopyOf(real));
+        QCOMPARE(cut.ErrorString(), QStringLiteral("the name holds a NUL character, which no file name may hold"));
+
         const QString folder = dir.filePath(QStringLiteral("real"));
         StagedOutput overFolder(folder);
         QVERIFY(overFolder.Create());

@@ -1,6 +1,7 @@
 // Used fonts: text measured as FreeType's own advances and outlines give it, text turned into
 // glyph records, and the repository's handing out and remembering of fonts.
 
+#include "pdf/fonts/FreeTypeWrapper.h"
 #include "pdf/fonts/PDFUsedFont.h"
 #include "pdf/fonts/UsedFontsRepository.h"
 #include "pdf/io/CodePointString.h"
@@ -9,6 +10,7 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "FontTestSupport.h"
+#include "tests/pdf/support/AddressSpaceLimit.h"
 #include "tests/pdf/support/LogCapture.h"
 #include "tests/pdf/support/TestDirectory.h"
 #include "tests/pdf/writing/WriterTestSupport.h"
@@ -19,6 +21,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 using namespace fonttest;
 
@@ -216,6 +220,43 @@ TEST_F(UsedFonts, RepositoryHandsOutAndRemembersFonts)
     UsedFontsRepository withoutContext;
     EXPECT_EQ(withoutContext.GetFontForFile(kDejaVuSans, 0), nullptr);
     EXPECT_TRUE(log.Contains("UsedFontsRepository::GetFontForFile, exception, not objects context available"));
+}
+
+// A real font followed by hundreds of megabytes of zeros (sparse on the disk): beyond any font's
+// size it is refused before anything is read; within it, memory that runs out fails the request
+// instead of the program. Either failure is remembered.
+TEST_F(UsedFonts, FontFilesThatMemoryCannotHoldFailTheirRequest)
+{
+    testsupport::TestDirectory folder;
+    testsupport::LogCapture log;
+    auto padded = [&folder](const char* inName, uintmax_t inSize) {
+        const std::string path = folder.PathOf(inName);
+        std::filesystem::copy_file(kDejaVuSans, path);
+        std::filesystem::resize_file(path, inSize);
+        return path;
+    };
+    const std::string huge = padded("huge.ttf", FreeTypeWrapper::kMaxFontFileBytes + 1);
+    EXPECT_EQ(mRepository.GetFontForFile(huge, 0), nullptr);
+    EXPECT_TRUE(log.Contains("FreeTypeWrapper::NewFace, the file holds 536870913 bytes, more than any font file "
+                             "(536870912 at most)"));
+#if !VELLORAN_ADDRESS_SPACE_LIMITS
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit would leave";
+#else
+    const std::string large = padded("large.ttf", 400u << 20);
+    PDFUsedFont* font = nullptr;
+    {
+        // What the process has mapped now, and 128 MB more.
+        const AddressSpaceLimit limit(AddressSpaceLimit::InUse() + (128u << 20));
+        ASSERT_TRUE(limit.IsSet());
+        font = mRepository.GetFontForFile(large, 0);
+    }
+    EXPECT_EQ(font, nullptr);
+    EXPECT_TRUE(log.Contains("UsedFontsRepository::GetFontForFile, Not enough memory to load font from " + large));
+    const size_t lines = log.LineCount();
+    EXPECT_EQ(mRepository.GetFontForFile(large, 0), nullptr);
+    EXPECT_EQ(log.LineCount(), lines);
+    EXPECT_EQ(mRepository.WriteAllUsedFonts(true), eFailure);
+#endif
 }
 
 TEST_F(UsedFonts, SubsetPrefixesCountPerDocument)

@@ -487,6 +487,20 @@ private slots:
         Find<QAction>(window, "actionLoad")->trigger();
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
         QCOMPARE(window.windowTitle(), kTitle + " - unknown");
+
+        // Nor is one whose output names or folder hold a NUL, at which the system would cut the
+        // name, or another control character.
+        const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b\n/f");
+        for (const QString& output : {nul, QStringLiteral("ab\n/f\t")}) {
+            const QString named = folder.filePath(QStringLiteral("project/named.cpf"));
+            QVERIFY(TestPDF::Write(named, ("EndOfList\n1\n10\n10\n80\n80\n0\n1\n" + output).toUtf8()));
+            prompts.fileNameAnswers = QStringList{named};
+            const int warnings = prompts.Of(QStringLiteral("warning")).size();
+            Find<QAction>(window, "actionLoad")->trigger();
+            QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), warnings + 1);
+            QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
+            QCOMPARE(window.windowTitle(), kTitle + " - unknown");
+        }
     }
 
     // Closing while the job waits for an answer: the job stops, nothing is reported, the

@@ -6,11 +6,13 @@
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
 #include "app/support/FileSizeLimit.h"
+#include "app/support/OversizedImage.h"
 #include "app/support/TestPDF.h"
 #include "app/FontCatalog.h"
 #include "app/tools/watermark/PDFWatermarker.h"
 #include "app/tools/watermark/WatermarkGeometry.h"
 #include "app/tools/watermark/WatermarkThread.h"
+#include "tests/pdf/support/AddressSpaceLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QStandardPaths>
 
 using namespace ExternalReaders;
 
@@ -298,6 +301,13 @@ private slots:
         QCOMPARE(thread.GetFailedFiles(), QStringList{source});
         QVERIFY(thread.GetFailures().first().reason.contains(QStringLiteral("cannot be read")));
 
+        // A name that the system would cut at its NUL fails before any copy is made.
+        failed = engine.AddTextWatermark({source}, QStringLiteral("x"), kFont, 12, 0, 2, 0, 5, 5, out2,
+                                         QStringLiteral("[FileName]") + QChar(0) + QStringLiteral("x"));
+        QCOMPARE(failed.value(0).reason,
+                 QStringLiteral("the output \"ok\\x00x.pdf\" holds a NUL character, which no file name may hold"));
+        QVERIFY(QDir(out2).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
         // A folder that does not exist fails every source.
         failed = engine.AddTextWatermark({source}, QStringLiteral("x"), kFont, 12, 0, 2, 0, 5, 5,
                                          out2 + QStringLiteral("/missing"), QStringLiteral("[FileName]"));
@@ -382,6 +392,66 @@ private slots:
         }
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed[0].reason, out + QStringLiteral("/full.pdf cannot be written: File too large"));
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // An image whose header claims far more pixels than its data holds fails the job's sources
+    // before anything decodes it.
+    void imagesTooLargeToDecodeFailTheJob_data()
+    {
+        OversizedImage::AddRows();
+    }
+    void imagesTooLargeToDecodeFailTheJob()
+    {
+        QFETCH(bool, progressive);
+        const QString source = Input(QStringLiteral("for-a-large-image.pdf"), TestPDF::Make(Pages(1)));
+        const QString image = folder.filePath(QStringLiteral("claims.jpg"));
+        QVERIFY(OversizedImage::WriteJpeg(image, progressive));
+        WatermarkThread thread;
+        thread.files = QStringList{source};
+        thread.mode = ImageWatermark;
+        thread.imagePath = image;
+        thread.outputFolder = FreshFolder();
+        thread.outputNames = QStringLiteral("[FileName]");
+        thread.start();
+        QVERIFY(thread.wait(30000));
+        QCOMPARE(thread.GetFailedFiles(), QStringList{source});
+        QCOMPARE(thread.GetFailures().first().reason,
+                 QStringLiteral("the image %1 is too large: 65500 x 65500 pixels take more than 1 GiB of memory once "
+                                "decoded")
+                     .arg(image));
+        QVERIFY(QDir(thread.outputFolder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(OversizedImage::PeakMemoryKB() < OversizedImage::kMostMemoryKB);
+    }
+
+    // A font file far larger than any font (a real one followed by gigabytes of zeros, sparse on
+    // the disk) in the font folder fails the job with the reason, also where memory could not
+    // hold it ("ulimit -v 2000000"), and the program goes on.
+    void aFontFileLargerThanAnyFontFailsTheJob()
+    {
+        if (!VELLORAN_ADDRESS_SPACE_LIMITS)
+            QSKIP("AddressSanitizer reserves more address space than the limit leaves");
+        const QString fonts = QStandardPaths::writableLocation(QStandardPaths::FontsLocation);
+        const QString huge = fonts + QStringLiteral("/Huge.ttf");
+        QVERIFY(QDir().mkpath(fonts) && QFile::copy(kFontFolder + QStringLiteral("/DejaVuSans.ttf"), huge));
+        QVERIFY(QFile::resize(huge, qint64(3) << 30));
+        const FontCatalog home{QStringList{fonts}};
+        const QString source = Input(QStringLiteral("for-a-huge-font.pdf"), TestPDF::Make(Pages(1)));
+        const QString out = FreshFolder();
+        QList<FailedFile> failed;
+        {
+            const AddressSpaceLimit limit(rlim_t(2000000) * 1024);
+            QVERIFY(limit.IsSet());
+            PDFWatermarker engine;
+            engine.SetFontCatalog(&home);
+            failed = engine.AddTextWatermark({source}, QStringLiteral("x"), QStringLiteral("Huge"), 12, 0, 2, 0, 5, 5,
+                                             out, QStringLiteral("[FileName]"));
+        }
+        QFile::remove(huge);
+        QCOMPARE(FailedPaths(failed), QStringList{source});
+        QCOMPARE(failed.first().reason, QStringLiteral("the font file %1 cannot be loaded: the file holds 3221225472 "
+                                                       "bytes, more than any font file (536870912 at most)")
+                                            .arg(huge));
         QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 

@@ -340,6 +340,19 @@ private slots:
         QVERIFY(TestPDF::Write(bare + ".wpf", (a + "\nEndOfList\n1\n").toUtf8()));
         Find<QAction>(window, "actionLoad")->trigger();
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
+
+        // Nor is one whose image, output names or output folder hold a control character: the
+        // system would cut a name at a NUL.
+        const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+        const QString settings = "EndOfList\n2\nx\nArial\n16\n0\n%1\n100\n2\n0\n50\n50\n0\n[1-3]\n%2\n%3";
+        for (const QStringList& lines : {QStringList{nul, "n", "/f"}, {"/i.png", nul, "/f"}, {"/i.png", "n", "/f\x01"}}) {
+            QVERIFY(TestPDF::Write(bare + ".wpf", settings.arg(lines[0], lines[1], lines[2]).toUtf8()));
+            prompts.fileNameAnswers = QStringList{bare + ".wpf"};
+            const int warnings = prompts.Of(QStringLiteral("warning")).size();
+            Find<QAction>(window, "actionLoad")->trigger();
+            QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), warnings + 1);
+            QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
+        }
     }
 
     void aTextMarkNeedsAText_data()

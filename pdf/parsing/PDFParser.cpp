@@ -202,6 +202,7 @@ void PDFParser::ResetParser()
     mBackBufferStart = 0;
     mBackBufferLength = 0;
     mBackCursor = 0;
+    mStartxrefKeyword = -1;
     mFoundStreamLengths.clear();
     mCheckedStreamLengths.clear();
     mEndstreamSearchBytes = 0;
@@ -362,10 +363,8 @@ OpStatus PDFParser::ParseEOFLine()
         TraceMessage("PDFParser::ParseEOFLine, Couldn't find tokens in file");
         return eFailure;
     }
-    // Readers take the last "%%EOF" among the file's last bytes, whatever follows it: a file
-    // written into a larger block ends in zeros with stray bytes among them, some tools add a line
-    // of their own. Trailing whitespace, however long, does not count: the bytes searched end at
-    // the last other byte. The last marker is the newest update's.
+    // The file's last bytes are searched as readers search them. Trailing whitespace, however
+    // long, does not count: the bytes searched end at the last other byte.
     LongFilePositionType end = GetCurrentPositionFromBackReader() + 1;
     static_assert(kMaxEndMarkerDistance <= kBackBufferSize, "the searched bytes fill the backward reader");
     const LongFilePositionType distance = static_cast<LongFilePositionType>(kMaxEndMarkerDistance);
@@ -378,43 +377,58 @@ OpStatus PDFParser::ParseEOFLine()
     }
     mBackBufferStart = start;
     mBackBufferLength = length;
-    size_t marker = std::string_view(reinterpret_cast<const char*>(mBackBuffer), length).rfind("%%EOF");
+    const std::string_view tail(reinterpret_cast<const char*>(mBackBuffer), length);
+    // The last "startxref" there is the newest section's, whether or not a "%%EOF" follows it: an
+    // update may end without a marker of its own, the older revision's then being the last one.
+    size_t keyword = tail.rfind("startxref");
+    if (keyword != std::string_view::npos) {
+        mStartxrefKeyword = start + static_cast<LongFilePositionType>(keyword);
+        return eSuccess;
+    }
+    // Otherwise it is read back from the last "%%EOF", which other bytes may follow: a file
+    // written into a larger block ends in zeros with stray bytes among them.
+    size_t marker = tail.rfind("%%EOF");
     if (marker == std::string_view::npos) {
-        TraceMessage("PDFParser::ParseEOFLine, failure, no %%%%EOF among the file's last %zu bytes "
+        TraceMessage("PDFParser::ParseEOFLine, failure, no startxref or %%%%EOF among the file's last %zu bytes "
                      "(trailing whitespace aside)",
                      kMaxEndMarkerDistance);
         return eFailure;
     }
-    // "startxref" is read backwards from the marker.
     mBackCursor = marker;
     return eSuccess;
 }
 
 OpStatus PDFParser::ParseXrefPosition()
 {
-    if (!GoBackTillNonToken()) {
-        TraceMessage("PDFParser::ParseXrefPosition, couldn't find xref position token");
-        return eFailure;
-    }
-    GoBackTillLineStart();
-    SeekAndReset(GetCurrentPositionFromBackReader());
-
-    RefCountPtr<PDFObject> anObject(mObjectParser.ParseNextObject());
-    if (IsInteger(anObject.GetPtr())) {
-        // The number alone on the last line: "startxref" must begin the line before.
-        mLastXrefPosition = IntegerValue(anObject.GetPtr());
+    RefCountPtr<PDFObject> anObject;
+    if (mStartxrefKeyword >= 0) {
+        // The newest keyword is read or the file refused: an older one never stands in for it.
+        SeekAndReset(mStartxrefKeyword);
+        anObject = mObjectParser.ParseNextObject();
+    } else {
         if (!GoBackTillNonToken()) {
-            TraceMessage("PDFParser::ParseXrefPosition, couldn't find startxref keyword");
+            TraceMessage("PDFParser::ParseXrefPosition, couldn't find xref position token");
             return eFailure;
         }
         GoBackTillLineStart();
         SeekAndReset(GetCurrentPositionFromBackReader());
-        RefCountPtr<PDFObject> keyword(mObjectParser.ParseNextObject());
-        if (!IsSymbol(keyword.GetPtr(), "startxref")) {
-            TraceMessage("PDFParser::ParseXrefPosition, syntax error in reading xref position");
-            return eFailure;
+        anObject = mObjectParser.ParseNextObject();
+        if (IsInteger(anObject.GetPtr())) {
+            // The number alone on the last line: "startxref" must begin the line before.
+            mLastXrefPosition = IntegerValue(anObject.GetPtr());
+            if (!GoBackTillNonToken()) {
+                TraceMessage("PDFParser::ParseXrefPosition, couldn't find startxref keyword");
+                return eFailure;
+            }
+            GoBackTillLineStart();
+            SeekAndReset(GetCurrentPositionFromBackReader());
+            RefCountPtr<PDFObject> keyword(mObjectParser.ParseNextObject());
+            if (!IsSymbol(keyword.GetPtr(), "startxref")) {
+                TraceMessage("PDFParser::ParseXrefPosition, syntax error in reading xref position");
+                return eFailure;
+            }
+            return eSuccess;
         }
-        return eSuccess;
     }
 
     // Otherwise read forward to the keyword; the number follows it.

@@ -36,6 +36,26 @@ const uint32_t kMaxFilters = 16;
 // Bytes of a classic cross-reference table read at a time.
 const size_t kXrefBlockSize = 64 * 1024;
 
+// Cross-reference stream fields wider than this are taken for damage; generations above 65535
+// are none a file may hold.
+const int kMaxXrefFieldWidth = 32;
+const unsigned long long kMaxGeneration = 65535;
+const unsigned long long kMaxFilePosition = static_cast<unsigned long long>(std::numeric_limits<long long>::max());
+
+// A big-endian field of a cross-reference stream entry, moving the cursor past it. A field wider
+// than 8 bytes is read when the bytes above the low 8 are zeros (some writers pad them); otherwise
+// its value is beyond 64 bits and the largest one stands for it.
+unsigned long long ReadXrefField(const Byte*& ioCursor, int inWidth)
+{
+    Byte high = 0;
+    for (; inWidth > 8; --inWidth)
+        high |= *ioCursor++;
+    unsigned long long value = 0;
+    for (; inWidth > 0; --inWidth)
+        value = value << 8 | *ioCursor++;
+    return high != 0 ? std::numeric_limits<unsigned long long>::max() : value;
+}
+
 size_t ReadFully(IByteReader* inReader, Byte* outBuffer, size_t inSize)
 {
     size_t total = 0;
@@ -765,7 +785,7 @@ OpStatus PDFParser::ParseXrefFromXrefStream(XrefTable& ioTable, PDFStreamInput* 
     for (uint32_t i = 0; i < 3; ++i) {
         RefCountPtr<PDFObject> width(widthsArray->QueryObject(i));
         long long value = IntegerValue(width.GetPtr());
-        if (value < 0 || value > (i == 2 ? 4 : 8)) {
+        if (value < 0 || value > kMaxXrefFieldWidth) {
             TraceMessage("PDFParser::ParseXrefFromXrefStream, field width %lld is out of range", value);
             return eFailure;
         }
@@ -856,26 +876,37 @@ OpStatus PDFParser::ReadXrefStreamSegment(XrefTable& ioTable, long long inFirstI
                 return eFailure;
             }
         }
-        const Byte* entryBytes = buffer + next * entrySize;
+        const Byte* cursor = buffer + next * entrySize;
         ++next;
-        unsigned long long fields[3] = {0, 0, 0};
-        const Byte* cursor = entryBytes;
+        unsigned long long fields[3];
         for (int f = 0; f < 3; ++f)
-            for (int k = 0; k < inWidths[f]; ++k)
-                fields[f] = (fields[f] << 8) | *cursor++;
+            fields[f] = ReadXrefField(cursor, inWidths[f]);
         if (inWidths[0] == 0)
             fields[0] = 1;
 
+        // Values beyond what the entry holds make that object unreadable, not the file.
         XrefEntry entry;
-        entry.mObjectPosition = static_cast<long long>(fields[1]);
-        entry.mGeneration = static_cast<uint32_t>(fields[2]);
+        entry.mObjectPosition = static_cast<long long>(std::min<unsigned long long>(fields[1], kMaxFilePosition));
+        entry.mGeneration = static_cast<uint32_t>(std::min<unsigned long long>(fields[2], UINT32_MAX));
+        bool fits = true;
         switch (fields[0]) {
         case 0: entry.mType = eXrefEntryDelete; break;
-        case 1: entry.mType = eXrefEntryExisting; break;
-        case 2: entry.mType = eXrefEntryStreamObject; break;
+        case 1:
+            entry.mType = eXrefEntryExisting;
+            fits = fields[1] <= kMaxFilePosition && fields[2] <= kMaxGeneration;
+            break;
+        case 2:
+            entry.mType = eXrefEntryStreamObject;
+            fits = fields[1] <= UINT32_MAX && fields[2] <= UINT32_MAX;
+            break;
         default:
             TraceMessage("PDFParser::ReadXrefStreamSegment, unfamiliar entry type. must be either 0,1 or 2");
             return eFailure;
+        }
+        if (!fits) {
+            entry.mType = eXrefEntryExisting;
+            entry.mObjectPosition = XrefEntry::kUnreadablePosition;
+            entry.mGeneration = 0;
         }
         ioTable.Set(static_cast<uint32_t>(inFirstID + i), entry);
     }
@@ -947,6 +978,12 @@ PDFObject* PDFParser::ReadObjectByID(uint32_t inObjectID)
 
 PDFObject* PDFParser::ParseExistingInDirectObject(uint32_t inObjectID, const XrefEntry& inEntry)
 {
+    if (inEntry.mObjectPosition == XrefEntry::kUnreadablePosition) {
+        TraceMessage("PDFParser::ParseExistingInDirectObject, the cross-reference entry of object %u holds values "
+                     "beyond their range",
+                     inObjectID);
+        return nullptr;
+    }
     if (!IsInsideFile(inEntry.mObjectPosition)) {
         TraceMessage("PDFParser::ParseExistingInDirectObject, object %u is listed at %lld, outside the file", inObjectID,
                      inEntry.mObjectPosition);

@@ -308,8 +308,8 @@ TEST(PDFParserDamagedTest, HostileCrossReferenceStreams)
     ASSERT_EQ(StatusOf(good), eSuccess);
 
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4]")), eFailure);
-    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 9 2]")), eFailure);
-    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4 5]")), eFailure);
+    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 33 2]")), eFailure);
+    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4 33]")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [0 0 0]")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [-1 4 2]")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4 2.0]")), eFailure);

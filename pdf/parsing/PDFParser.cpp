@@ -36,6 +36,26 @@ const uint32_t kMaxFilters = 16;
 // Bytes of a classic cross-reference table read at a time.
 const size_t kXrefBlockSize = 64 * 1024;
 
+// Cross-reference stream fields wider than this are taken for damage; generations above 65535
+// are none a file may hold.
+const int kMaxXrefFieldWidth = 32;
+const unsigned long long kMaxGeneration = 65535;
+const unsigned long long kMaxFilePosition = static_cast<unsigned long long>(std::numeric_limits<long long>::max());
+
+// A big-endian field of a cross-reference stream entry, moving the cursor past it. A field wider
+// than 8 bytes is read when the bytes above the low 8 are zeros (some writers pad them); otherwise
+// its value is beyond 64 bits and the largest one stands for it.
+unsigned long long ReadXrefField(const Byte*& ioCursor, int inWidth)
+{
+    Byte high = 0;
+    for (; inWidth > 8; --inWidth)
+        high |= *ioCursor++;
+    unsigned long long value = 0;
+    for (; inWidth > 0; --inWidth)
+        value = value << 8 | *ioCursor++;
+    return high != 0 ? std::numeric_limits<unsigned long long>::max() : value;
+}
+
 size_t ReadFully(IByteReader* inReader, Byte* outBuffer, size_t inSize)
 {
     size_t total = 0;
@@ -202,6 +222,7 @@ void PDFParser::ResetParser()
     mBackBufferStart = 0;
     mBackBufferLength = 0;
     mBackCursor = 0;
+    mStartxrefKeyword = -1;
     mFoundStreamLengths.clear();
     mCheckedStreamLengths.clear();
     mEndstreamSearchBytes = 0;
@@ -362,10 +383,8 @@ OpStatus PDFParser::ParseEOFLine()
         TraceMessage("PDFParser::ParseEOFLine, Couldn't find tokens in file");
         return eFailure;
     }
-    // Readers take the last "%%EOF" among the file's last bytes, whatever follows it: a file
-    // written into a larger block ends in zeros with stray bytes among them, some tools add a line
-    // of their own. Trailing whitespace, however long, does not count: the bytes searched end at
-    // the last other byte. The last marker is the newest update's.
+    // The file's last bytes are searched as readers search them. Trailing whitespace, however
+    // long, does not count: the bytes searched end at the last other byte.
     LongFilePositionType end = GetCurrentPositionFromBackReader() + 1;
     static_assert(kMaxEndMarkerDistance <= kBackBufferSize, "the searched bytes fill the backward reader");
     const LongFilePositionType distance = static_cast<LongFilePositionType>(kMaxEndMarkerDistance);
@@ -378,43 +397,58 @@ OpStatus PDFParser::ParseEOFLine()
     }
     mBackBufferStart = start;
     mBackBufferLength = length;
-    size_t marker = std::string_view(reinterpret_cast<const char*>(mBackBuffer), length).rfind("%%EOF");
+    const std::string_view tail(reinterpret_cast<const char*>(mBackBuffer), length);
+    // The last "startxref" there is the newest section's, whether or not a "%%EOF" follows it: an
+    // update may end without a marker of its own, the older revision's then being the last one.
+    size_t keyword = tail.rfind("startxref");
+    if (keyword != std::string_view::npos) {
+        mStartxrefKeyword = start + static_cast<LongFilePositionType>(keyword);
+        return eSuccess;
+    }
+    // Otherwise it is read back from the last "%%EOF", which other bytes may follow: a file
+    // written into a larger block ends in zeros with stray bytes among them.
+    size_t marker = tail.rfind("%%EOF");
     if (marker == std::string_view::npos) {
-        TraceMessage("PDFParser::ParseEOFLine, failure, no %%%%EOF among the file's last %zu bytes "
+        TraceMessage("PDFParser::ParseEOFLine, failure, no startxref or %%%%EOF among the file's last %zu bytes "
                      "(trailing whitespace aside)",
                      kMaxEndMarkerDistance);
         return eFailure;
     }
-    // "startxref" is read backwards from the marker.
     mBackCursor = marker;
     return eSuccess;
 }
 
 OpStatus PDFParser::ParseXrefPosition()
 {
-    if (!GoBackTillNonToken()) {
-        TraceMessage("PDFParser::ParseXrefPosition, couldn't find xref position token");
-        return eFailure;
-    }
-    GoBackTillLineStart();
-    SeekAndReset(GetCurrentPositionFromBackReader());
-
-    RefCountPtr<PDFObject> anObject(mObjectParser.ParseNextObject());
-    if (IsInteger(anObject.GetPtr())) {
-        // The number alone on the last line: "startxref" must begin the line before.
-        mLastXrefPosition = IntegerValue(anObject.GetPtr());
+    RefCountPtr<PDFObject> anObject;
+    if (mStartxrefKeyword >= 0) {
+        // The newest keyword is read or the file refused: an older one never stands in for it.
+        SeekAndReset(mStartxrefKeyword);
+        anObject = mObjectParser.ParseNextObject();
+    } else {
         if (!GoBackTillNonToken()) {
-            TraceMessage("PDFParser::ParseXrefPosition, couldn't find startxref keyword");
+            TraceMessage("PDFParser::ParseXrefPosition, couldn't find xref position token");
             return eFailure;
         }
         GoBackTillLineStart();
         SeekAndReset(GetCurrentPositionFromBackReader());
-        RefCountPtr<PDFObject> keyword(mObjectParser.ParseNextObject());
-        if (!IsSymbol(keyword.GetPtr(), "startxref")) {
-            TraceMessage("PDFParser::ParseXrefPosition, syntax error in reading xref position");
-            return eFailure;
+        anObject = mObjectParser.ParseNextObject();
+        if (IsInteger(anObject.GetPtr())) {
+            // The number alone on the last line: "startxref" must begin the line before.
+            mLastXrefPosition = IntegerValue(anObject.GetPtr());
+            if (!GoBackTillNonToken()) {
+                TraceMessage("PDFParser::ParseXrefPosition, couldn't find startxref keyword");
+                return eFailure;
+            }
+            GoBackTillLineStart();
+            SeekAndReset(GetCurrentPositionFromBackReader());
+            RefCountPtr<PDFObject> keyword(mObjectParser.ParseNextObject());
+            if (!IsSymbol(keyword.GetPtr(), "startxref")) {
+                TraceMessage("PDFParser::ParseXrefPosition, syntax error in reading xref position");
+                return eFailure;
+            }
+            return eSuccess;
         }
-        return eSuccess;
     }
 
     // Otherwise read forward to the keyword; the number follows it.
@@ -751,7 +785,7 @@ OpStatus PDFParser::ParseXrefFromXrefStream(XrefTable& ioTable, PDFStreamInput* 
     for (uint32_t i = 0; i < 3; ++i) {
         RefCountPtr<PDFObject> width(widthsArray->QueryObject(i));
         long long value = IntegerValue(width.GetPtr());
-        if (value < 0 || value > (i == 2 ? 4 : 8)) {
+        if (value < 0 || value > kMaxXrefFieldWidth) {
             TraceMessage("PDFParser::ParseXrefFromXrefStream, field width %lld is out of range", value);
             return eFailure;
         }
@@ -842,26 +876,37 @@ OpStatus PDFParser::ReadXrefStreamSegment(XrefTable& ioTable, long long inFirstI
                 return eFailure;
             }
         }
-        const Byte* entryBytes = buffer + next * entrySize;
+        const Byte* cursor = buffer + next * entrySize;
         ++next;
-        unsigned long long fields[3] = {0, 0, 0};
-        const Byte* cursor = entryBytes;
+        unsigned long long fields[3];
         for (int f = 0; f < 3; ++f)
-            for (int k = 0; k < inWidths[f]; ++k)
-                fields[f] = (fields[f] << 8) | *cursor++;
+            fields[f] = ReadXrefField(cursor, inWidths[f]);
         if (inWidths[0] == 0)
             fields[0] = 1;
 
+        // Values beyond what the entry holds make that object unreadable, not the file.
         XrefEntry entry;
-        entry.mObjectPosition = static_cast<long long>(fields[1]);
-        entry.mGeneration = static_cast<uint32_t>(fields[2]);
+        entry.mObjectPosition = static_cast<long long>(std::min<unsigned long long>(fields[1], kMaxFilePosition));
+        entry.mGeneration = static_cast<uint32_t>(std::min<unsigned long long>(fields[2], UINT32_MAX));
+        bool fits = true;
         switch (fields[0]) {
         case 0: entry.mType = eXrefEntryDelete; break;
-        case 1: entry.mType = eXrefEntryExisting; break;
-        case 2: entry.mType = eXrefEntryStreamObject; break;
+        case 1:
+            entry.mType = eXrefEntryExisting;
+            fits = fields[1] <= kMaxFilePosition && fields[2] <= kMaxGeneration;
+            break;
+        case 2:
+            entry.mType = eXrefEntryStreamObject;
+            fits = fields[1] <= UINT32_MAX && fields[2] <= UINT32_MAX;
+            break;
         default:
             TraceMessage("PDFParser::ReadXrefStreamSegment, unfamiliar entry type. must be either 0,1 or 2");
             return eFailure;
+        }
+        if (!fits) {
+            entry.mType = eXrefEntryExisting;
+            entry.mObjectPosition = XrefEntry::kUnreadablePosition;
+            entry.mGeneration = 0;
         }
         ioTable.Set(static_cast<uint32_t>(inFirstID + i), entry);
     }
@@ -933,6 +978,12 @@ PDFObject* PDFParser::ReadObjectByID(uint32_t inObjectID)
 
 PDFObject* PDFParser::ParseExistingInDirectObject(uint32_t inObjectID, const XrefEntry& inEntry)
 {
+    if (inEntry.mObjectPosition == XrefEntry::kUnreadablePosition) {
+        TraceMessage("PDFParser::ParseExistingInDirectObject, the cross-reference entry of object %u holds values "
+                     "beyond their range",
+                     inObjectID);
+        return nullptr;
+    }
     if (!IsInsideFile(inEntry.mObjectPosition)) {
         TraceMessage("PDFParser::ParseExistingInDirectObject, object %u is listed at %lld, outside the file", inObjectID,
                      inEntry.mObjectPosition);

@@ -45,8 +45,8 @@ class PDFParser {
 public:
     // Bytes that may stand before the "%PDF-" header.
     static constexpr size_t kMaxHeaderIndex = 1024;
-    // The last "%%EOF" lies within this many bytes of the file's end (its trailing whitespace
-    // aside); what follows it is ignored.
+    // The newest "startxref", or else the last "%%EOF", lies within this many bytes of the file's
+    // end (its trailing whitespace aside); what follows the number after "startxref" is ignored.
     static constexpr size_t kMaxEndMarkerDistance = 1024;
     // How far the end of a stream whose Length is wrong is looked for, and how many bytes such
     // searches read in one file at most.
@@ -209,6 +209,8 @@ private:
     LongFilePositionType mBackBufferStart = 0;
     size_t mBackBufferLength = 0;
     size_t mBackCursor = 0;
+    // Where the last "startxref" among the file's last bytes begins; -1 when they hold none.
+    LongFilePositionType mStartxrefKeyword = -1;
 
     // Decoded object streams, most recently used first, within a byte budget; and the streams
     // that failed to load (the file does not change, so they would fail again).

@@ -14,6 +14,11 @@ enum EXrefEntryType {
 };
 
 struct XrefEntry {
+    // The position of an entry of kind existing whose section gave values it cannot hold (a
+    // generation above 65535, a position or an index beyond its field): the object is listed,
+    // and reading it fails.
+    static constexpr LongFilePositionType kUnreadablePosition = -1;
+
     LongFilePositionType mObjectPosition = 0;
     uint32_t mGeneration = 0; // generation number, or the index inside an object stream
     EXrefEntryType mType = eXrefEntryUndefined;

@@ -70,6 +70,25 @@ QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEn
     return pdf;
 }
 
+QByteArray WithUpdate(const QByteArray& pdf, int id, const QByteArray& body, bool endMarker)
+{
+    const QByteArray previous = LastNumberAfter(pdf, "startxref");
+    const QByteArray size = LastNumberAfter(pdf, "/Size");
+    QByteArray out = pdf;
+    const int offset = out.size();
+    out += QByteArray::number(id) + " 0 obj\n" + body + "\nendobj\n";
+    const int xref = out.size();
+    out += "xref\n" + QByteArray::number(id) + " 1\n" + QByteArray::number(offset).rightJustified(10, '0') +
+           " 00000 n \ntrailer\n<< /Size " + size + " /Root 1 0 R /Prev " + previous + " >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n";
+    return endMarker ? out + "%%EOF\n" : out;
+}
+
+QByteArray LastNumberAfter(const QByteArray& pdf, const QByteArray& key)
+{
+    return pdf.mid(pdf.lastIndexOf(key) + key.size()).simplified().split(' ').value(0);
+}
+
 QByteArray Read(const QString& path)
 {
     QFile file(path);

@@ -28,6 +28,14 @@ QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages);
 // cross-reference table and the trailer entries given after /Size and /Root.
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries = QByteArray());
 
+// The file with an incremental update that gives object `id` the body, chained to the file's
+// newest section; it ends with "startxref" and the section's position, then "%%EOF" unless
+// `endMarker` is false.
+QByteArray WithUpdate(const QByteArray& pdf, int id, const QByteArray& body, bool endMarker = true);
+
+// The number that follows the last `key` in the file ("startxref", "/Prev" ...).
+QByteArray LastNumberAfter(const QByteArray& pdf, const QByteArray& key);
+
 // Writes the bytes to the path; false when the file cannot be written.
 bool Write(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.

@@ -62,10 +62,11 @@ TEST(PDFParserDamagedTest, TruncatedFilesNeverCrash)
     WriteFile(dir / "in.pdf", TwoPages().Build());
     ASSERT_TRUE(Qpdf("--object-streams=generate --stream-data=compress " + Quote(dir / "in.pdf") + " " + Quote(dir / "objstm.pdf")));
     for (const std::string& whole : {ReadFile(dir / "in.pdf"), ReadFile(dir / "objstm.pdf")}) {
+        // A cut file parses only when it keeps the last "startxref" and its number whole.
+        const size_t numberEnd = whole.find_first_of("\r\n", whole.rfind("startxref") + 10);
         for (size_t length = 0; length + 6 < whole.size(); length += 3) {
             auto parsed = ParseBytes(whole.substr(0, length));
-            // Without the end marker no cut file parses.
-            EXPECT_EQ(parsed->status, eFailure) << length;
+            EXPECT_EQ(parsed->status, length < numberEnd ? eFailure : eSuccess) << length;
         }
         // Cut in the middle but with a valid ending: the objects or the table are gone.
         for (size_t cut = 20; cut + 40 < whole.size(); cut += 37) {
@@ -307,8 +308,8 @@ TEST(PDFParserDamagedTest, HostileCrossReferenceStreams)
     ASSERT_EQ(StatusOf(good), eSuccess);
 
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4]")), eFailure);
-    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 9 2]")), eFailure);
-    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4 5]")), eFailure);
+    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 33 2]")), eFailure);
+    EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4 33]")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [0 0 0]")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [-1 4 2]")), eFailure);
     EXPECT_EQ(StatusOf(Replace(good, "/W [1 4 2]", "/W [1 4 2.0]")), eFailure);

@@ -124,7 +124,7 @@ inline std::string AppendUpdate(const std::string& inBase, long long inPreviousX
 }
 
 // A PDF 1.5 file whose objects lie in the file or in uncompressed object streams, listed by a
-// cross-reference stream (W [1 4 2]); or, as a hybrid, by a classic table whose trailer points
+// cross-reference stream (W [1 4 2] unless widths says otherwise); or, as a hybrid, by a classic table whose trailer points
 // with XRefStm to a cross-reference stream that lists only the objects inside object streams.
 struct XrefStreamBuilder {
     std::string header = "%PDF-1.5\n%\xE2\xE3\xCF\xD3\n";
@@ -132,7 +132,8 @@ struct XrefStreamBuilder {
     std::map<int, std::vector<std::pair<int, std::string>>> objectStreams; // stream id -> objects in order
     // The keys of a stream's dictionary but /Type, with {N}, {First} and {Length} filled in.
     std::map<int, std::string> objectStreamKeys;
-    std::map<int, std::array<long long, 3>> entryOverrides; // id -> (type, field 2, field 3)
+    std::map<int, std::array<unsigned long long, 3>> entryOverrides; // id -> (type, field 2, field 3)
+    std::array<int, 3> widths = {1, 4, 2};
 
     static void Substitute(std::string& ioText, const std::string& inFrom, const std::string& inTo)
     {
@@ -148,8 +149,8 @@ struct XrefStreamBuilder {
     std::string Build() const
     {
         std::string out = header;
-        std::map<int, std::pair<int, long long>> entries; // id -> (type, offset or stream id), index below
-        std::map<int, int> indexes;
+        std::map<int, std::pair<int, unsigned long long>> entries; // id -> (type, offset or stream id), field 3 below
+        std::map<int, unsigned long long> indexes;
         int maxID = 0;
         for (const auto& stream : objectStreams) {
             std::string offsets, data;
@@ -178,7 +179,7 @@ struct XrefStreamBuilder {
         }
         for (const auto& entry : entryOverrides) {
             entries[entry.first] = {static_cast<int>(entry.second[0]), entry.second[1]};
-            indexes[entry.first] = static_cast<int>(entry.second[2]);
+            indexes[entry.first] = entry.second[2];
             maxID = std::max(maxID, entry.first);
         }
         int xrefID = maxID + 1;
@@ -188,12 +189,11 @@ struct XrefStreamBuilder {
         int size = xrefID + 1;
 
         std::string rows, index;
-        auto addRow = [&rows](int inType, long long inField2, int inField3) {
-            rows.push_back(static_cast<char>(inType));
-            for (int shift = 24; shift >= 0; shift -= 8)
-                rows.push_back(static_cast<char>((inField2 >> shift) & 0xFF));
-            rows.push_back(static_cast<char>((inField3 >> 8) & 0xFF));
-            rows.push_back(static_cast<char>(inField3 & 0xFF));
+        auto addRow = [&](int inType, unsigned long long inField2, unsigned long long inField3) {
+            const unsigned long long fields[3] = {static_cast<unsigned long long>(inType), inField2, inField3};
+            for (int f = 0; f < 3; ++f)
+                for (int shift = 8 * (widths[f] - 1); shift >= 0; shift -= 8)
+                    rows.push_back(static_cast<char>(shift < 64 ? (fields[f] >> shift) & 0xFF : 0));
         };
         for (int id = 0; id < size; ++id) {
             auto it = entries.find(id);
@@ -204,9 +204,10 @@ struct XrefStreamBuilder {
             if (it == entries.end())
                 addRow(0, 0, id == 0 ? 65535 : 0);
             else
-                addRow(it->second.first, it->second.second, it->second.first == 2 ? indexes.at(id) : 0);
+                addRow(it->second.first, it->second.second, indexes.count(id) ? indexes.at(id) : 0);
         }
-        std::string dictionary = "<< /Type /XRef /Size " + std::to_string(size) + " /W [1 4 2] /Length " +
+        std::string dictionary = "<< /Type /XRef /Size " + std::to_string(size) + " /W [" + std::to_string(widths[0]) +
+                                 " " + std::to_string(widths[1]) + " " + std::to_string(widths[2]) + "] /Length " +
                                  std::to_string(rows.size());
         if (hybrid)
             dictionary += " /Index [" + index + "]";

@@ -25,9 +25,11 @@ OpStatus ResourceCopierTask::RunTask(DictionaryContext* inCategoryDictionary, Ob
     if (inCategoryDictionary->WriteKey(mResourceName) != eSuccess)
         return eFailure;
     PDFDocumentHandler::ObjectIDList references;
-    OpStatus status = mDocumentHandler->WriteValueAndListReferences(mValue.GetPtr(), references);
+    OpStatus status = mDocumentHandler->WriteValueAndListReferences(mForm, mValue.GetPtr(), references);
     mValue = nullptr;
-    if (status == eSuccess && !references.empty())
+    if (status != eSuccess)
+        mDocumentHandler->ForgetMappings(references);
+    else if (!references.empty())
         mDocumentHandler->ScheduleObjectsCopying(mForm, references);
     return status;
 }

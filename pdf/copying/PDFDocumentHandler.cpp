@@ -375,6 +375,11 @@ OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPag
         pending.swap(mPendingFromPageWrite);
         status = CopyPendingObjects(pending);
     }
+    // A page whose object the system refused to write is no page of the document.
+    if (status == eSuccess && mObjectsContext->HasFailed()) {
+        TraceMessage("PDFDocumentHandler::CreatePDFPageForPage, the page object could not be written");
+        status = eFailure;
+    }
     if (status != eSuccess)
         return status;
 

@@ -27,9 +27,8 @@ OpStatus ResourceCopierTask::RunTask(DictionaryContext* inCategoryDictionary, Ob
     PDFDocumentHandler::ObjectIDList references;
     OpStatus status = mDocumentHandler->WriteValueAndListReferences(mForm, mValue.GetPtr(), references);
     mValue = nullptr;
-    if (status != eSuccess)
-        mDocumentHandler->ForgetMappings(references);
-    else if (!references.empty())
+    // Scheduled even after a failure: the failed form's task forgets what the value mapped.
+    if (!references.empty())
         mDocumentHandler->ScheduleObjectsCopying(mForm, references);
     return status;
 }

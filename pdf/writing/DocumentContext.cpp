@@ -301,17 +301,19 @@ OpStatus DocumentContext::FinishFormXObject(OutputFormXObject* inForm)
     if (status == eSuccess) {
         mObjectsContext->StartIndirectObject(inForm->GetResourcesDictionaryObjectID());
         status = WriteResourcesDictionary(inForm->GetResourcesDictionary());
+        if (status == eSuccess && mObjectsContext->HasFailed()) {
+            TraceMessage("DocumentContext::FinishFormXObject, the resources of the form %lu could not be written",
+                         inForm->GetObjectID());
+            status = eFailure;
+        }
         if (status == eSuccess)
             mObjectsContext->EndIndirectObject();
     }
 
     // Moved out first: a task may finish forms of its own.
     std::vector<std::unique_ptr<IFormEndWritingTask>> due = TakeFormEndTasks(inForm);
-    for (std::unique_ptr<IFormEndWritingTask>& task : due) {
-        if (status != eSuccess)
-            break;
-        status = task->RunTask(inForm, mObjectsContext, this);
-    }
+    for (size_t i = 0; status == eSuccess && i < due.size(); ++i)
+        status = due[i]->RunTask(inForm, mObjectsContext, this);
     if (status == eSuccess)
         inForm->GetWritingStep().Commit();
     else
@@ -1148,8 +1150,7 @@ OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePa
     if (status != eSuccess) {
         TraceMessage("PDFDocumentHandler::MergePDFPageToFormXObject, failed to merge page %ld",
                      static_cast<long>(inImageIndex));
-        // Nothing of a page merged in part is kept: its stream is closed and its ids given back.
-        AbandonFormXObject(form.get());
+        // Nothing of a page merged in part is kept: the form, unfinished, is given up as it goes.
         return status;
     }
     return FinishFormXObject(form.get());

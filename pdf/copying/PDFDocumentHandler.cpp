@@ -263,6 +263,9 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
     // A page of a damaged file that fails part-way must not keep the document from ending, nor
     // leave anything that a later page would take for copied.
     WritingStep step(*mObjectsContext);
+    // Room for what a page usually maps at once, rather than growing page by page.
+    if (mPageMapped.capacity() == 0)
+        mPageMapped.reserve(64);
     mPageMapped.clear();
     OpStatus status;
     {

@@ -1,7 +1,8 @@
 #pragma once
 // Copies source objects that a merged page's resources refer to, once the form that uses them is
-// finished. The document context owns the task once scheduled; the handler is borrowed and its
-// copying context must stay open until the form ends.
+// finished. Its list holds the source ids mapped for the form: those to copy, and those mapped
+// while they were copied. The document context owns the task once scheduled; the handler is
+// borrowed and its copying context must stay open until the form ends.
 
 #include "pdf/copying/PDFDocumentHandler.h"
 #include "pdf/writing/IFormEndWritingTask.h"
@@ -13,10 +14,12 @@ public:
     {
     }
 
-    OpStatus RunTask(OutputFormXObject*, ObjectsContext*, DocumentContext*) override
+    OpStatus RunTask(OutputFormXObject* inForm, ObjectsContext*, DocumentContext*) override
     {
-        return mDocumentHandler->CopyPendingObjects(mObjectsToCopy);
+        return mDocumentHandler->CopyObjectsForForm(inForm, mObjectsToCopy);
     }
+    // Whatever the form was to copy, or copied, is forgotten: a later form copies it afresh.
+    void Abandon(DocumentContext*) override { mDocumentHandler->ForgetMappings(mObjectsToCopy); }
 
 private:
     PDFDocumentHandler* mDocumentHandler;

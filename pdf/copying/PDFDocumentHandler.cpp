@@ -260,11 +260,18 @@ OpStatus PDFDocumentHandler::AppendSelectedPages(const PageSelection& inPageSele
 
 OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID)
 {
-    // A page of a damaged file that fails part-way must not keep the document from ending.
+    // A page of a damaged file that fails part-way must not keep the document from ending, nor
+    // leave anything that a later page would take for copied.
     WritingStep step(*mObjectsContext);
-    mPageStep = &step;
-    OpStatus status = CopyPage(inPageIndex, outPageObjectID);
-    mPageStep = nullptr;
+    // Room for what a page usually maps at once, rather than growing page by page.
+    if (mPageMapped.capacity() == 0)
+        mPageMapped.reserve(64);
+    mPageMapped.clear();
+    OpStatus status;
+    {
+        StepScope scope(*this, &step, &mPageMapped);
+        status = CopyPage(inPageIndex, outPageObjectID);
+    }
     if (status == eSuccess) {
         step.Commit();
         return status;
@@ -277,18 +284,10 @@ OpStatus PDFDocumentHandler::CreatePDFPageForPage(uint32_t inPageIndex, ObjectID
 
 void PDFDocumentHandler::AbandonFailedPage(ObjectIDType inPageObjectID)
 {
-    // The page leaves the page tree, and the map forgets the objects whose ids the step gave
-    // back; objects written whole stay mapped, for the pages after it.
     if (inPageObjectID != 0)
         mDocumentContext->GetPageTreeBuilder().RemoveLastPage(inPageObjectID);
-    const IndirectObjectsReferenceRegistry& registry = mObjectsContext->GetInDirectObjectsRegistry();
-    for (auto mapped = mSourceToTarget.begin(); mapped != mSourceToTarget.end();) {
-        const ObjectIDType target = mapped->second.mTargetID;
-        if (target < registry.GetObjectsCount() && !registry.GetEntry(target).mIsWritten)
-            mapped = mSourceToTarget.erase(mapped);
-        else
-            ++mapped;
-    }
+    ForgetMappings(mPageMapped);
+    mPageMapped.clear();
     mPageInProgress = nullptr;
     mResourcesInProgress = nullptr;
     mRotationInProgress = 0;
@@ -378,6 +377,11 @@ OpStatus PDFDocumentHandler::CopyPage(uint32_t inPageIndex, ObjectIDType& outPag
         ObjectIDList pending;
         pending.swap(mPendingFromPageWrite);
         status = CopyPendingObjects(pending);
+    }
+    // A page whose object the system refused to write is no page of the document.
+    if (status == eSuccess && mObjectsContext->HasFailed()) {
+        TraceMessage("PDFDocumentHandler::CreatePDFPageForPage, the page object could not be written");
+        status = eFailure;
     }
     if (status != eSuccess)
         return status;
@@ -621,9 +625,10 @@ ObjectIDType PDFDocumentHandler::MapSourceID(ObjectIDType inSourceID, ObjectIDLi
     if (found != mSourceToTarget.end())
         return found->second.mTargetID;
     TargetObject target;
-    target.mTargetID =
-        mPageStep ? mPageStep->ReserveID() : mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    target.mTargetID = mStep ? mStep->ReserveID() : mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
     mSourceToTarget.emplace(inSourceID, target);
+    if (mStepMapped)
+        mStepMapped->push_back(inSourceID);
     if (ioPending)
         ioPending->push_back(inSourceID);
     return target.mTargetID;
@@ -927,6 +932,9 @@ OpStatus PDFDocumentHandler::MergePDFPageForXObject(OutputFormXObject* inTargetF
                      static_cast<long>(inPageIndex));
         return eFailure;
     }
+    // The ids mapped are the form's: its failure gives them back (the copying task scheduled for
+    // them forgets them).
+    StepScope scope(*this, &inTargetFormXObject->GetWritingStep(), nullptr);
     RenameMap renames;
     OpStatus status = RegisterPageResourcesForForm(inTargetFormXObject, page.GetPtr(), renames);
     if (status == eSuccess)
@@ -1061,10 +1069,25 @@ OpStatus PDFDocumentHandler::WriteContentWithRenamedResources(IByteWriter* inTar
     return eSuccess;
 }
 
-OpStatus PDFDocumentHandler::WriteValueAndListReferences(PDFObject* inValue, ObjectIDList& outPending)
+OpStatus PDFDocumentHandler::WriteValueAndListReferences(OutputFormXObject* inTargetFormXObject, PDFObject* inValue,
+                                                         ObjectIDList& outPending)
 {
+    StepScope scope(*this, &inTargetFormXObject->GetWritingStep(), nullptr);
     outPending.clear();
     return WriteObjectByType(inValue, eTokenSeparatorEndLine, outPending);
+}
+
+OpStatus PDFDocumentHandler::CopyObjectsForForm(OutputFormXObject* inTargetFormXObject, ObjectIDList& ioObjects)
+{
+    const ObjectIDList objects = ioObjects;
+    StepScope scope(*this, &inTargetFormXObject->GetWritingStep(), &ioObjects);
+    return CopyPendingObjects(objects);
+}
+
+void PDFDocumentHandler::ForgetMappings(const ObjectIDList& inSourceIDs)
+{
+    for (ObjectIDType sourceID : inSourceIDs)
+        mSourceToTarget.erase(sourceID);
 }
 
 void PDFDocumentHandler::ScheduleObjectsCopying(OutputFormXObject* inTargetFormXObject,

@@ -110,10 +110,16 @@ public:
     // Decodes at most ioDecodeBudget bytes (less what it decoded afterwards); fails past it.
     OpStatus WriteContentWithRenamedResources(IByteWriter* inTarget, PDFStreamInput* inSourceStream,
                                               const RenameMap& inRenames, long long& ioDecodeBudget);
-    // WriteObjectByType with CR LF into a fresh list of the references met.
-    OpStatus WriteValueAndListReferences(PDFObject* inValue, ObjectIDList& outPending);
+    // WriteObjectByType with CR LF into a fresh list of the references met, for the form.
+    OpStatus WriteValueAndListReferences(OutputFormXObject* inTargetFormXObject, PDFObject* inValue,
+                                         ObjectIDList& outPending);
     // The listed objects are copied when the form ends.
     void ScheduleObjectsCopying(OutputFormXObject* inTargetFormXObject, const ObjectIDList& inObjectsToCopy);
+    // Copies the listed objects for the form; the source ids it maps on the way join the list.
+    OpStatus CopyObjectsForForm(OutputFormXObject* inTargetFormXObject, ObjectIDList& ioObjects);
+    // The map forgets the listed source ids (their step failed), so that a later page copies
+    // them afresh instead of referring to what the step left.
+    void ForgetMappings(const ObjectIDList& inSourceIDs);
 
     // Whether a parsed file has an object under the id; a reference to any other stands for null.
     static bool HoldsObject(PDFParser* inParser, ObjectIDType inObjectID);
@@ -136,8 +142,32 @@ private:
 
     OpStatus CopyPage(uint32_t inPageIndex, ObjectIDType& outPageObjectID);
     // After a page copy failed and its step was unwound: the page out of the page tree (when it
-    // was written), the objects whose ids were given back out of the map.
+    // was written), every object the step mapped out of the map, those it wrote whole included
+    // (they may refer to ids the step gave back; they stay in the file, referred to by nothing).
     void AbandonFailedPage(ObjectIDType inPageObjectID);
+    // While a step writes (a page copy, a form a page is merged into): new target ids are reserved
+    // through it, and the source ids newly mapped are listed in the list given, if any.
+    class StepScope {
+    public:
+        StepScope(PDFDocumentHandler& inHandler, WritingStep* inStep, ObjectIDList* inMapped)
+            : mHandler(inHandler), mStep(inHandler.mStep), mMapped(inHandler.mStepMapped)
+        {
+            mHandler.mStep = inStep;
+            mHandler.mStepMapped = inMapped;
+        }
+        ~StepScope()
+        {
+            mHandler.mStep = mStep;
+            mHandler.mStepMapped = mMapped;
+        }
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+
+    private:
+        PDFDocumentHandler& mHandler;
+        WritingStep* mStep;
+        ObjectIDList* mMapped;
+    };
     struct TargetObject {
         ObjectIDType mTargetID = 0;
         bool mWritten = false;
@@ -200,6 +230,9 @@ private:
     ObjectIDList mPendingFromPageWrite;
 
     std::unique_ptr<Byte[]> mCopyBuffer;
-    // The page copy under way, which takes back the ids it mapped when it fails.
-    WritingStep* mPageStep = nullptr;
+    // The step under way (StepScope), which takes back the ids it reserved when it fails, and the
+    // source ids it mapped; the page copy keeps its list here, reused from page to page.
+    WritingStep* mStep = nullptr;
+    ObjectIDList* mStepMapped = nullptr;
+    ObjectIDList mPageMapped;
 };

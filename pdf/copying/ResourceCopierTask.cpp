@@ -25,9 +25,10 @@ OpStatus ResourceCopierTask::RunTask(DictionaryContext* inCategoryDictionary, Ob
     if (inCategoryDictionary->WriteKey(mResourceName) != eSuccess)
         return eFailure;
     PDFDocumentHandler::ObjectIDList references;
-    OpStatus status = mDocumentHandler->WriteValueAndListReferences(mValue.GetPtr(), references);
+    OpStatus status = mDocumentHandler->WriteValueAndListReferences(mForm, mValue.GetPtr(), references);
     mValue = nullptr;
-    if (status == eSuccess && !references.empty())
+    // Scheduled even after a failure: the failed form's task forgets what the value mapped.
+    if (!references.empty())
         mDocumentHandler->ScheduleObjectsCopying(mForm, references);
     return status;
 }

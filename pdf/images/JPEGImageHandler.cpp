@@ -9,6 +9,7 @@
 #include "pdf/writing/IDocumentContextExtender.h"
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
+#include "pdf/writing/WritingStep.h"
 #include "pdf/writing/XObjectContentContext.h"
 
 namespace {
@@ -95,9 +96,10 @@ std::unique_ptr<OutputFormXObject> JPEGImageHandler::CreateFormXObjectFromJPGFil
                      inJPGFilePath.c_str());
         return nullptr;
     }
-    ObjectIDType imageObjectID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
+    // One step: an image that cannot be written whole leaves nothing open and no id reserved.
+    WritingStep step(*mObjectsContext);
     std::unique_ptr<ImageXObject> image =
-        CreateAndWriteImageXObjectFromJPGInformation(inJPGFilePath, imageObjectID, information.second);
+        CreateAndWriteImageXObjectFromJPGInformation(inJPGFilePath, step.ReserveID(), information.second);
     if (!image) {
         TraceMessage("JPEGImageHandler::CreateFormXObjectFromJPGFile, unable to create image xobject for %s",
                      inJPGFilePath.c_str());
@@ -105,9 +107,12 @@ std::unique_ptr<OutputFormXObject> JPEGImageHandler::CreateFormXObjectFromJPGFil
     }
     std::unique_ptr<OutputFormXObject> form =
         CreateImageFormXObjectFromImageXObject(*image, inFormObjectID, information.second);
-    if (!form)
+    if (!form) {
         TraceMessage("JPEGImageHandler::CreateFormXObjectFromJPGFile, unable to create form xobject for %s",
                      inJPGFilePath.c_str());
+        return nullptr;
+    }
+    step.Commit();
     return form;
 }
 

@@ -11,6 +11,7 @@
 #include "pdf/writing/IDocumentContextExtender.h"
 #include "pdf/writing/ObjectsContext.h"
 #include "pdf/writing/OutputFormXObject.h"
+#include "pdf/writing/WritingStep.h"
 #include "pdf/writing/XObjectContentContext.h"
 
 namespace {
@@ -259,6 +260,8 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::ConvertTiff2PDF(TIFFSampleR
                                                                      TIFFPageInformation& ioPage,
                                                                      ObjectIDType inFormObjectID)
 {
+    // One step: a page that cannot be written whole leaves nothing open and no id reserved.
+    WritingStep step(*mObjectsContext);
     ObjectIDType extGStateID = WriteTransferFunctions(ioPage);
     ObjectIDType paletteID = ioPage.mPalette ? WriteDataStream(ioPage.mPaletteBytes, nullptr) : 0;
     ObjectIDType iccID = ioPage.mICCBased ? WriteDataStream(ioPage.mICCProfile, &ioPage) : 0;
@@ -266,10 +269,14 @@ std::unique_ptr<OutputFormXObject> TIFFImageHandler::ConvertTiff2PDF(TIFFSampleR
     std::vector<ImageXObject> images(ioPage.TileCount());
     EncoderMap encoders;
     for (uint32_t tile = 0; tile < ioPage.TileCount(); ++tile) {
+        images[tile].mImageObjectID = step.ReserveID();
         if (!WriteTileImageXObject(*ioSamples, ioPage, tile, paletteID, iccID, encoders, images[tile]))
             return nullptr;
     }
-    return WriteImagesFormXObject(ioPage, inFormObjectID, images, extGStateID);
+    std::unique_ptr<OutputFormXObject> form = WriteImagesFormXObject(ioPage, inFormObjectID, images, extGStateID);
+    if (form)
+        step.Commit();
+    return form;
 }
 
 ObjectIDType TIFFImageHandler::WriteTransferFunctions(const TIFFPageInformation& inPage)
@@ -386,7 +393,6 @@ bool TIFFImageHandler::WriteTileImageXObject(TIFFSampleReader& inSamples, const 
     const bool predictor = raw ? inPage.mPredictor == PREDICTOR_HORIZONTAL
                                : inPage.OutputBitsPerSample() == 8 && !inPage.mPalette;
 
-    outImage.mImageObjectID = mObjectsContext->GetInDirectObjectsRegistry().ReserveNewObjectID();
     mObjectsContext->StartIndirectObject(outImage.mImageObjectID);
     DictionaryContext* dictionary = mObjectsContext->StartDictionary();
     WriteName(mObjectsContext, dictionary, scType, scXObject);

@@ -75,6 +75,7 @@ private:
     ObjectIDType WriteDataStream(const std::vector<Byte>& inData, const TIFFPageInformation* inICCPage);
     // Encoders of the page's tiles by width and length.
     using EncoderMap = std::map<std::pair<uint32_t, uint32_t>, std::unique_ptr<TIFFStripEncoder>>;
+    // Under the id outImage holds already.
     bool WriteTileImageXObject(TIFFSampleReader& inSamples, const TIFFPageInformation& inPage, uint32_t inTile,
                                ObjectIDType inPaletteID, ObjectIDType inICCID, EncoderMap& ioEncoders,
                                ImageXObject& outImage);

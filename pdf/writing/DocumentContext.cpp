@@ -301,27 +301,23 @@ OpStatus DocumentContext::FinishFormXObject(OutputFormXObject* inForm)
     if (status == eSuccess) {
         mObjectsContext->StartIndirectObject(inForm->GetResourcesDictionaryObjectID());
         status = WriteResourcesDictionary(inForm->GetResourcesDictionary());
+        if (status == eSuccess && mObjectsContext->HasFailed()) {
+            TraceMessage("DocumentContext::FinishFormXObject, the resources of the form %lu could not be written",
+                         inForm->GetObjectID());
+            status = eFailure;
+        }
         if (status == eSuccess)
             mObjectsContext->EndIndirectObject();
     }
 
-    auto tasks = mFormEndTasks.find(inForm);
-    if (tasks != mFormEndTasks.end()) {
-        // Moved out first: a task may finish forms of its own.
-        std::vector<std::unique_ptr<IFormEndWritingTask>> due = std::move(tasks->second);
-        mFormEndTasks.erase(tasks);
-        for (std::unique_ptr<IFormEndWritingTask>& task : due) {
-            if (status == eSuccess)
-                status = task->RunTask(inForm, mObjectsContext, this);
-            // Whatever the failing task and those after it were to write is given back.
-            if (status != eSuccess)
-                task->Abandon(this);
-        }
-    }
+    // Moved out first: a task may finish forms of its own.
+    std::vector<std::unique_ptr<IFormEndWritingTask>> due = TakeFormEndTasks(inForm);
+    for (size_t i = 0; status == eSuccess && i < due.size(); ++i)
+        status = due[i]->RunTask(inForm, mObjectsContext, this);
     if (status == eSuccess)
         inForm->GetWritingStep().Commit();
     else
-        inForm->GetWritingStep().Unwind();
+        GiveUpForm(inForm, due);
     return status;
 }
 
@@ -330,13 +326,30 @@ void DocumentContext::AbandonFormXObject(OutputFormXObject* inForm)
     if (inForm->IsFinished())
         return;
     inForm->MarkFinished();
-    auto tasks = mFormEndTasks.find(inForm);
-    if (tasks != mFormEndTasks.end()) {
-        std::vector<std::unique_ptr<IFormEndWritingTask>> due = std::move(tasks->second);
-        mFormEndTasks.erase(tasks);
-        for (std::unique_ptr<IFormEndWritingTask>& task : due)
-            task->Abandon(this);
+    std::vector<std::unique_ptr<IFormEndWritingTask>> due = TakeFormEndTasks(inForm);
+    GiveUpForm(inForm, due);
+}
+
+std::vector<std::unique_ptr<IFormEndWritingTask>> DocumentContext::TakeFormEndTasks(OutputFormXObject* inForm)
+{
+    std::vector<std::unique_ptr<IFormEndWritingTask>> tasks;
+    auto found = mFormEndTasks.find(inForm);
+    if (found != mFormEndTasks.end()) {
+        tasks = std::move(found->second);
+        mFormEndTasks.erase(found);
     }
+    return tasks;
+}
+
+void DocumentContext::GiveUpForm(OutputFormXObject* inForm, std::vector<std::unique_ptr<IFormEndWritingTask>>& ioTasks)
+{
+    // Every task hears of it, also one that ran: what it mapped or wrote for the form must not
+    // serve a later one. Entries its resources never wrote (its stream failed first) go too.
+    for (std::unique_ptr<IFormEndWritingTask>& task : ioTasks)
+        task->Abandon(this);
+    for (int category = 0; category < ResourcesDictionary::eCategoryCount; ++category)
+        mResourceWritingTasks.erase(ResourceCategoryKey(&inForm->GetResourcesDictionary(),
+                                                        static_cast<ResourcesDictionary::ECategory>(category)));
     inForm->GetWritingStep().Unwind();
 }
 
@@ -1134,13 +1147,13 @@ OpStatus DocumentContext::WritePDFPageAsFormXObject(const std::string& inImagePa
     if (!form)
         return eFailure;
     OpStatus status = session->MergePDFPageToFormXObject(form.get(), static_cast<unsigned long>(inImageIndex));
-    if (status != eSuccess)
+    if (status != eSuccess) {
         TraceMessage("PDFDocumentHandler::MergePDFPageToFormXObject, failed to merge page %ld",
                      static_cast<long>(inImageIndex));
-    // The form is ended even so: its end tasks copy the objects its resources refer to, and an
-    // open stream would swallow whatever the document writes next.
-    OpStatus finishStatus = FinishFormXObject(form.get());
-    return status != eSuccess ? status : finishStatus;
+        // Nothing of a page merged in part is kept: the form, unfinished, is given up as it goes.
+        return status;
+    }
+    return FinishFormXObject(form.get());
 }
 
 void DocumentContext::ForgetImageForm(const std::string& inImagePath, int inImageIndex, ObjectIDType inFormObjectID)

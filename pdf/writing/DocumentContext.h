@@ -75,7 +75,8 @@ public:
     // form's space into the space it is drawn in; none is the identity. A form is one writing
     // step (WritingStep): one that fails to start or finish, or that its caller gives up
     // (AbandonFormXObject, or deleting it unfinished), leaves nothing open and no id reserved for
-    // it or for the images it was to write; its tasks that did not run are dropped.
+    // it or for the images it was to write; each of its tasks is told (IFormEndWritingTask::
+    // Abandon), whether it ran or not, and what its resources had still to write is dropped.
     std::unique_ptr<OutputFormXObject> StartFormXObject(const PDFRectangle& inBoundingBox, ObjectIDType inFormObjectID,
                                                         const double* inMatrix = nullptr);
     OpStatus FinishFormXObject(OutputFormXObject* inForm);
@@ -136,8 +137,8 @@ public:
     OpStatus WriteImageFileAsFormXObject(const std::string& inImagePath, int inImageIndex, ObjectIDType inFormObjectID);
     // The form id of a placed image file, reserved on its first placement in the document.
     ObjectIDType ImageFormIDFor(const std::string& inImagePath, int inImageIndex, bool& outIsNew);
-    // The image's form was never written (the form that placed it failed): the id is given back,
-    // and the next placement writes the image anew.
+    // The form that placed the image failed: the next placement writes the image anew, and the
+    // id is given back unless the image's form was written.
     void ForgetImageForm(const std::string& inImagePath, int inImageIndex, ObjectIDType inFormObjectID);
 
     void ResetForNewDocument();
@@ -164,6 +165,9 @@ private:
     };
     typedef std::pair<std::string, int> ImageKey;
     typedef std::pair<ResourcesDictionary*, ResourcesDictionary::ECategory> ResourceCategoryKey;
+    std::vector<std::unique_ptr<IFormEndWritingTask>> TakeFormEndTasks(OutputFormXObject* inForm);
+    // A form that failed or was given up, with the end tasks taken from it.
+    void GiveUpForm(OutputFormXObject* inForm, std::vector<std::unique_ptr<IFormEndWritingTask>>& ioTasks);
 
     // Writes the node and its subtree; the number of pages below it. A top node gets
     // inTopParentID as its Parent when that is not 0.

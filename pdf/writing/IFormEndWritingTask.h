@@ -13,6 +13,6 @@ public:
     virtual ~IFormEndWritingTask() = default;
     virtual OpStatus RunTask(OutputFormXObject* inForm, ObjectsContext* inObjectsContext,
                              DocumentContext* inDocumentContext) = 0;
-    // The form failed or was given up before the task ran (or while it ran).
+    // The form failed or was given up: before the task ran, while it ran, or after.
     virtual void Abandon(DocumentContext*) {}
 };

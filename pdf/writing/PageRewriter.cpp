@@ -239,16 +239,15 @@ OpStatus PageRewriter::WritePage()
     ObjectIDType saveStateID = oldContents.empty() ? 0 : step.ReserveID();
     ObjectIDType drawFormsID = step.ReserveID();
 
-    OpStatus status = eSuccess;
     objects.StartUpdatedIndirectObject(pageID);
     DictionaryContext* pageDictionary = objects.StartDictionary();
     DictionaryIterator entries = page->CreateIterator();
-    while (status == eSuccess && entries.MoveNext()) {
+    bool written = true;
+    while (written && entries.MoveNext()) {
         const std::string& key = entries.GetKey()->GetValue();
-        if (key == scContents || key == scResources)
-            continue;
-        if (pageDictionary->WriteKey(key) != eSuccess || session->CopyParsedValue(entries.GetValue()) != eSuccess)
-            status = eFailure;
+        if (key != scContents && key != scResources)
+            written = pageDictionary->WriteKey(key) == eSuccess &&
+                      session->CopyParsedValue(entries.GetValue()) == eSuccess;
     }
     if (pageDictionary->WriteKey(scContents) == eSuccess) {
         objects.StartArray();
@@ -260,20 +259,21 @@ OpStatus PageRewriter::WritePage()
         objects.EndArray(eTokenSeparatorEndLine);
     }
     std::vector<std::string> formNames;
-    if (status == eSuccess)
-        status = WriteResources(pageDictionary, hasResourcesEntry ? resources.GetPtr() : nullptr, session.get(),
-                                formNames);
-    if (status == eSuccess && objects.EndDictionary(pageDictionary) != eSuccess)
-        status = eFailure;
+    written = written &&
+              WriteResources(pageDictionary, hasResourcesEntry ? resources.GetPtr() : nullptr, session.get(),
+                             formNames) == eSuccess &&
+              objects.EndDictionary(pageDictionary) == eSuccess;
     session.reset();
-    if (status != eSuccess) {
+    // A write the system refused fails the page as well.
+    if (!written || objects.HasFailed()) {
         TraceMessage("PageRewriter::WritePage, failed to write the page again");
-        return status;
+        return eFailure;
     }
     objects.EndIndirectObject();
     // The page refers to both streams now: a write that fails from here on spoils the file.
     step.Commit();
 
+    OpStatus status = eSuccess;
     std::string drawForms;
     if (saveStateID != 0) {
         if (WriteStream(saveStateID, std::string("q") + scEndLine) != eSuccess)
@@ -283,7 +283,7 @@ OpStatus PageRewriter::WritePage()
     for (const std::string& name : formNames)
         drawForms += std::string("q") + scEndLine + "1 0 0 1 0 0 cm" + scEndLine + "/" + name + " Do" + scEndLine +
                      "Q" + scEndLine;
-    if (WriteStream(drawFormsID, drawForms) != eSuccess)
+    if (WriteStream(drawFormsID, drawForms) != eSuccess || objects.HasFailed())
         status = eFailure;
     return status;
 }

@@ -71,24 +71,25 @@ PageCrop WriteCroppedPage(PDFWriter& writer, CopySession& session, PDFParser& pa
     objects.StartUpdatedIndirectObject(id);
     DictionaryContext* dictionary = objects.StartDictionary();
     DictionaryIterator entries = page->CreateIterator();
-    while (entries.MoveNext()) {
+    bool written = true;
+    while (written && entries.MoveNext()) {
         const std::string& key = entries.GetKey()->GetValue();
-        if (key == "MediaBox")
-            continue;
-        if (dictionary->WriteKey(key) != eSuccess || session.CopyParsedValue(entries.GetValue()) != eSuccess)
-            return PageCrop::Failed;
+        if (key != "MediaBox")
+            written = dictionary->WriteKey(key) == eSuccess && session.CopyParsedValue(entries.GetValue()) == eSuccess;
     }
-    if (dictionary->WriteKey("MediaBox") != eSuccess)
-        return PageCrop::Failed;
-    objects.StartArray();
-    for (double edge : {cut.LowerLeftX, cut.LowerLeftY, cut.UpperRightX, cut.UpperRightY})
-        objects.GetValueWriter().WriteRealValue(edge, eTokenSeparatorSpace);
-    objects.EndArray(eTokenSeparatorNone);
-    objects.EndLine();
-    if (objects.EndDictionary(dictionary) != eSuccess)
-        return PageCrop::Failed;
-    objects.EndIndirectObject();
-    if (objects.HasFailed())
+    written = written && dictionary->WriteKey("MediaBox") == eSuccess;
+    if (written) {
+        objects.StartArray();
+        for (double edge : {cut.LowerLeftX, cut.LowerLeftY, cut.UpperRightX, cut.UpperRightY})
+            objects.GetValueWriter().WriteRealValue(edge, eTokenSeparatorSpace);
+        objects.EndArray(eTokenSeparatorNone);
+        objects.EndLine();
+    }
+    written = written && objects.EndDictionary(dictionary) == eSuccess;
+    if (written)
+        objects.EndIndirectObject();
+    // A write the system refused fails the page as well; the step unwinds what it began.
+    if (!written || objects.HasFailed())
         return PageCrop::Failed;
     step.Commit();
     return PageCrop::Written;

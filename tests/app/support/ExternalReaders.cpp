@@ -1,7 +1,9 @@
 #include "app/support/ExternalReaders.h"
 
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace ExternalReaders {
 
@@ -55,6 +57,45 @@ QStringList PageTexts(const QString& path)
     for (QString& page : pages)
         page = page.trimmed();
     return pages;
+}
+
+QStringList DanglingReferences(const QString& path)
+{
+    QSet<QString> inUse;
+    static const QRegularExpression entry(QStringLiteral("^(\\d+)/\\d+: "), QRegularExpression::MultilineOption);
+    QRegularExpressionMatchIterator entries =
+        entry.globalMatch(QString::fromLatin1(Run(QStringLiteral("qpdf"), {QStringLiteral("--show-xref"), path})));
+    while (entries.hasNext())
+        inUse.insert(entries.next().captured(1));
+    QHash<QString, QString> objects;
+    static const QRegularExpression object(QStringLiteral("^(\\d+) \\d+ obj (.*)$"));
+    for (const QString& line : QString::fromLatin1(Run(QStringLiteral("mutool"),
+                                                         {QStringLiteral("show"), path, QStringLiteral("grep")}))
+                                   .split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = object.match(line);
+        if (match.hasMatch())
+            objects.insert(match.captured(1), match.captured(2));
+        else if (line.startsWith(QLatin1String("trailer ")))
+            objects.insert(QStringLiteral("trailer"), line);
+    }
+    static const QRegularExpression reference(QStringLiteral("(\\d+) (\\d+) R\\b"));
+    QStringList dangling;
+    QStringList due{QStringLiteral("trailer")};
+    QSet<QString> seen;
+    while (!due.isEmpty()) {
+        QRegularExpressionMatchIterator references = reference.globalMatch(objects.value(due.takeLast()));
+        while (references.hasNext()) {
+            const QRegularExpressionMatch match = references.next();
+            const QString id = match.captured(1);
+            if (!inUse.contains(id)) {
+                dangling << match.captured(0);
+            } else if (!seen.contains(id)) {
+                seen.insert(id);
+                due << id;
+            }
+        }
+    }
+    return dangling;
 }
 
 QStringList PageBoxes(const QString& path)

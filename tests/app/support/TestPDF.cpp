@@ -45,11 +45,18 @@ QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages)
 
 QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages)
 {
+    // Object 3 is the font, 3 + 2k page k's content.
+    for (int page : pages)
+        pdf = WithEntryOf(pdf, 3 + 2 * page, 3);
+    return pdf;
+}
+
+QByteArray WithEntryOf(QByteArray pdf, int object, int other)
+{
     const int table = pdf.lastIndexOf("\nxref\n") + 1;
     QList<QByteArray> rows = pdf.mid(table).split('\n');
-    // Row 2 + n is object n's entry; object 3 is the font, 3 + 2k page k's content.
-    for (int page : pages)
-        rows[2 + 3 + 2 * page] = rows[2 + 3];
+    // Row 2 + n is object n's entry.
+    rows[2 + object] = rows[2 + other];
     return pdf.left(table) + rows.join('\n');
 }
 

@@ -23,6 +23,8 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted = false, const Extr
 // Resources name a stream, or their content's table entry points at the font object.
 QByteArray WithUnreadableResources(QByteArray pdf, const QList<int>& pages);
 QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages);
+// The table entry of `object` points at the bytes of `other`.
+QByteArray WithEntryOf(QByteArray pdf, int object, int other);
 
 // A file of the given object bodies, numbered from 1 (object 1 is the catalog), with a classic
 // cross-reference table and the trailer entries given after /Size and /Root.

@@ -1,13 +1,21 @@
 // A step of writing that fails part-way is unwound to where it began: only what it opened is
 // closed, its ids are given back, and the document ends in a file qpdf accepts, new or updated.
+// A step that meets a refused write fails, wherever in it the refusal comes.
 
 #include "pdf/updating/UpdateTestSupport.h"
 
 #include "pdf/writing/OutputPage.h"
+#include "pdf/writing/PageRewriter.h"
 #include "pdf/writing/WritingStep.h"
+#include "pdf/writing/XObjectContentContext.h"
+#include "pdf/support/JPEGTestSupport.h"
+#include "pdf/support/LogCapture.h"
+
+#include <functional>
 
 using namespace updatetest;
 using testsupport::ExpectQpdfAccepts;
+using testsupport::LogCapture;
 using testsupport::QpdfPageCount;
 using testsupport::ReadFile;
 using testsupport::TestDirectory;
@@ -104,4 +112,75 @@ TEST(WritingStep, AFailedStepIsUnwoundAndTheDocumentEnds)
     WriteEmptyPage(writer);
     ASSERT_EQ(writer.EndPDF(), eSuccess);
     ExpectQpdfAccepts(folder.PathOf("second.pdf"));
+}
+
+TEST(WritingStep, AStepThatMeetsARefusedWriteFailsWherever)
+{
+    // The output stops taking bytes after each count in turn while one step writes: the step
+    // fails, undoing what it began, and the document can no longer end as if complete. Each
+    // step's own failure paths show in the log at some count.
+    TestDirectory folder;
+    const std::string source = folder.Write("source.pdf", TwoPageSource(SourceForm::ClassicTable));
+    parsertest::PdfBuilder placed = parsertest::PagesDocument(
+        {"/Resources << /Font << /F1 5 0 R >> /ExtGState << /G << /Type /ExtGState /Font [6 0 R 12] >> >> >>"});
+    placed.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    placed.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>");
+    const std::string page = folder.Write("placed.pdf", placed.Build());
+    JPEGTestSupport::JPEGRecipe recipe;
+    recipe.mWidth = recipe.mHeight = 16;
+    const std::string jpeg = folder.Write("mark.jpg", JPEGTestSupport::MakeJPEG(recipe));
+    auto rewrite = [](const std::string& inImage) {
+        return [inImage](PDFWriter& inWriter) {
+            PageRewriter rewriter(&inWriter, 0);
+            XObjectContentContext* content = rewriter.StartContentContext();
+            if (!inImage.empty() && content->DrawImage(10, 10, inImage, ImageOptions()) != eSuccess)
+                return false;
+            content->Rectangle(10, 10, 20, 20);
+            content->Fill();
+            return rewriter.EndContentContext() == eSuccess && rewriter.WritePage() == eSuccess;
+        };
+    };
+    const struct {
+        const char* step;
+        bool update;
+        std::function<bool(PDFWriter&)> write;
+        std::vector<std::string> logged;
+    } steps[] = {
+        {"a page copy", false,
+         [&](PDFWriter& inWriter) {
+             return inWriter.AppendPDFPagesFromPDF(source, PageSelection()).mStatus == eSuccess;
+         },
+         {"PDFDocumentHandler::CreatePDFPageForPage, the page object could not be written"}},
+        {"a page rewrite", true, rewrite(""),
+         {"ObjectsContext::EndStream, the stream's data could not be written in full",
+          "DocumentContext::FinishFormXObject, the resources of the form",
+          "PageRewriter::WritePage, failed to write the page again"}},
+        {"a rewrite placing a JPEG", true, rewrite(jpeg),
+         {"JPEGImageHandler::CreateFormXObjectFromJPGFile, unable to create image xobject",
+          "JPEGImageHandler::CreateFormXObjectFromJPGFile, unable to create form xobject"}},
+        {"a rewrite placing a page", true, rewrite(page),
+         {"PDFDocumentHandler::MergePDFPageToFormXObject, failed to merge page 0"}},
+    };
+    for (const auto& row : steps) {
+        SCOPED_TRACE(row.step);
+        LogCapture log;
+        // Every few bytes: each path of a step spans more than that.
+        for (size_t budget = 0;; budget += 4) {
+            PDFWriter writer;
+            const std::string out = folder.PathOf("refused.pdf");
+            ASSERT_EQ(row.update ? writer.StartIncrementalUpdate(source, 13, out, log.Settings())
+                                 : writer.CreateNewPDF(out, 13, log.Settings()),
+                      eSuccess);
+            ObjectsContext& objects = writer.GetObjectsContext();
+            WriterTestSupport::LimitedTarget refusing(budget, objects.GetOutputStream());
+            objects.SetOutputStream(&refusing);
+            const bool written = row.write(writer);
+            EXPECT_EQ(written, !objects.HasFailed()) << budget;
+            EXPECT_NE(writer.EndPDF(), eSuccess) << budget;
+            if (written)
+                break;
+        }
+        for (const std::string& line : row.logged)
+            EXPECT_TRUE(log.Contains(line)) << line;
+    }
 }

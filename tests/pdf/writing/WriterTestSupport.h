@@ -25,22 +25,33 @@ private:
     ObjectsContext mContext;
 };
 
-// Takes bytes until its budget is spent, then takes no more (a full disk, a closed pipe).
+// Takes bytes until its budget is spent, then takes no more (a full disk, a closed pipe); keeps
+// them, or passes them on to another target.
 class LimitedTarget : public IByteWriterWithPosition {
 public:
-    explicit LimitedTarget(size_t inBudget) : mBudget(inBudget) {}
+    explicit LimitedTarget(size_t inBudget, IByteWriterWithPosition* inTarget = nullptr)
+        : mBudget(inBudget), mTarget(inTarget)
+    {
+    }
     size_t WriteBytes(const Byte* inBuffer, size_t inSize) override
     {
         size_t taken = inSize < mBudget ? inSize : mBudget;
-        mData.append(reinterpret_cast<const char*>(inBuffer), taken);
+        if (mTarget)
+            taken = mTarget->WriteBytes(inBuffer, taken);
+        else
+            mData.append(reinterpret_cast<const char*>(inBuffer), taken);
         mBudget -= taken;
         return taken;
     }
-    LongFilePositionType TellPosition() override { return static_cast<LongFilePositionType>(mData.size()); }
+    LongFilePositionType TellPosition() override
+    {
+        return mTarget ? mTarget->TellPosition() : static_cast<LongFilePositionType>(mData.size());
+    }
     const std::string& Data() const { return mData; }
 
 private:
     size_t mBudget;
+    IByteWriterWithPosition* mTarget;
     std::string mData;
 };
 

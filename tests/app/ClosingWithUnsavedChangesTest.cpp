@@ -107,14 +107,6 @@ private:
 
     static void Trigger(QMainWindow& window, const char* name) { Find<QAction>(window, name)->trigger(); }
 
-    // A folder of its own for each row's projects.
-    QString NewFolder()
-    {
-        const QString path = folder.filePath(QStringLiteral("projects%1").arg(++number));
-        QDir().mkpath(path);
-        return path;
-    }
-
     // The windows that keep projects, with their projects' extensions.
     static constexpr std::pair<const char*, const char*> kTools[] = {
         {"merge", "mpf"}, {"split", "spf"}, {"watermark", "wpf"}, {"crop", "cpf"}, {"editor", "cnp"}};
@@ -162,7 +154,8 @@ private slots:
         ScriptedPrompts prompts;
         const std::unique_ptr<QMainWindow> window = Open(tool);
         const QStringList defaults = Snapshot(*window);
-        const QString projects = NewFolder();
+        const QString projects = folder.filePath(QStringLiteral("projects%1").arg(++number));
+        QVERIFY(QDir().mkpath(projects));
         const QString project = projects + QStringLiteral("/kept.") + extension;
 
         if (road == QLatin1String("save fails")) {
@@ -232,7 +225,7 @@ private slots:
         QFETCH(QString, tool);
         QFETCH(QString, extension);
         QFETCH(QString, action);
-        const QString projects = NewFolder();
+        const QString projects = folder.filePath(QStringLiteral("projects%1").arg(++number));
         const QString gone = projects + QStringLiteral("/gone");
         QVERIFY(QDir().mkpath(gone));
         const QString loadable = projects + QStringLiteral("/kept.") + extension;
@@ -249,8 +242,6 @@ private slots:
         const QStringList saved = Snapshot(*window);
         Change(*window, otherPdf, QStringLiteral("second"));
         const QStringList changed = Snapshot(*window);
-        QVERIFY(changed.first().endsWith(QLatin1Char('*')));
-
         for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Yes}) {
             prompts.questionAnswers = {answer};
             prompts.fileNameAnswers = QStringList{loadable};

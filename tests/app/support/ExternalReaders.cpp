@@ -61,38 +61,28 @@ QStringList PageTexts(const QString& path)
 
 QStringList DanglingReferences(const QString& path)
 {
-    QSet<QString> inUse;
-    static const QRegularExpression entry(QStringLiteral("^(\\d+)/\\d+: "), QRegularExpression::MultilineOption);
-    QRegularExpressionMatchIterator entries =
-        entry.globalMatch(QString::fromLatin1(Run(QStringLiteral("qpdf"), {QStringLiteral("--show-xref"), path})));
-    while (entries.hasNext())
-        inUse.insert(entries.next().captured(1));
+    // mutool lists the objects in use, each on one line, references unresolved.
     QHash<QString, QString> objects;
-    static const QRegularExpression object(QStringLiteral("^(\\d+) \\d+ obj (.*)$"));
-    for (const QString& line : QString::fromLatin1(Run(QStringLiteral("mutool"),
-                                                         {QStringLiteral("show"), path, QStringLiteral("grep")}))
-                                   .split(QLatin1Char('\n'))) {
-        const QRegularExpressionMatch match = object.match(line);
-        if (match.hasMatch())
-            objects.insert(match.captured(1), match.captured(2));
-        else if (line.startsWith(QLatin1String("trailer ")))
-            objects.insert(QStringLiteral("trailer"), line);
+    static const QRegularExpression object(QStringLiteral("^(\\d+) \\d+ obj (.*)$|^trailer (.*)$"),
+                                           QRegularExpression::MultilineOption);
+    QRegularExpressionMatchIterator lines = object.globalMatch(
+        QString::fromLatin1(Run(QStringLiteral("mutool"), {QStringLiteral("show"), path, QStringLiteral("grep")})));
+    while (lines.hasNext()) {
+        const QRegularExpressionMatch line = lines.next();
+        objects.insert(line.captured(1).isEmpty() ? QStringLiteral("trailer") : line.captured(1),
+                       line.captured(2) + line.captured(3));
     }
-    static const QRegularExpression reference(QStringLiteral("(\\d+) (\\d+) R\\b"));
-    QStringList dangling;
-    QStringList due{QStringLiteral("trailer")};
-    QSet<QString> seen;
+    static const QRegularExpression reference(QStringLiteral("(\\d+) \\d+ R\\b"));
+    QStringList dangling, due{QStringLiteral("trailer")};
+    QSet<QString> seen(due.begin(), due.end());
     while (!due.isEmpty()) {
         QRegularExpressionMatchIterator references = reference.globalMatch(objects.value(due.takeLast()));
         while (references.hasNext()) {
             const QRegularExpressionMatch match = references.next();
-            const QString id = match.captured(1);
-            if (!inUse.contains(id)) {
+            if (!objects.contains(match.captured(1)))
                 dangling << match.captured(0);
-            } else if (!seen.contains(id)) {
-                seen.insert(id);
-                due << id;
-            }
+            else if (!seen.contains(match.captured(1)))
+                due << *seen.insert(match.captured(1));
         }
     }
     return dangling;

@@ -1,6 +1,6 @@
 #pragma once
-// Other readers as judges of the files the application tests write: qpdf's check and table,
-// mutool's objects, pdfinfo's page count and page boxes, pdftotext's text of one page.
+// Other readers as judges of the files the application tests write: qpdf's check, mutool's
+// objects, pdfinfo's page count and page boxes, pdftotext's text of one page.
 
 #include <QByteArray>
 #include <QString>
@@ -22,8 +22,8 @@ QString PageText(const QString& path, int page);
 // The text of every page, each trimmed, in one run.
 QStringList PageTexts(const QString& path);
 
-// The references reachable from the trailer that lead to no object in use by qpdf's table (a
-// free entry), as "N G R"; the objects are read as mutool shows them, references unresolved.
+// The references reachable from the trailer that lead to no object in use (a free entry), as
+// "N G R"; mutool reads the objects.
 QStringList DanglingReferences(const QString& path);
 
 // For each page, what pdfinfo -box says of it (its size, rotation and boxes), one text per page

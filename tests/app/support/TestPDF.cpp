@@ -21,7 +21,7 @@ QByteArray Make(const QStringList& pageTexts, bool encrypted, const Extras& extr
         bodies << "<< /Type /Page /Parent 2 0 R " + mediaBox + extra +
                       " /Resources << /Font << /F1 3 0 R >> >> /Contents " + QByteArray::number(5 + 2 * i) + " 0 R >>";
         const QByteArray content = "BT /F1 24 Tf 72 700 Td (" + pageTexts.at(i).toLatin1() + ") Tj ET";
-        bodies << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
+        bodies << Stream(content);
     }
     QByteArray trailer;
     if (encrypted) {
@@ -58,6 +58,11 @@ QByteArray WithEntryOf(QByteArray pdf, int object, int other)
     // Row 2 + n is object n's entry.
     rows[2 + object] = rows[2 + other];
     return pdf.left(table) + rows.join('\n');
+}
+
+QByteArray Stream(const QByteArray& data, const QByteArray& entries)
+{
+    return "<< /Length " + QByteArray::number(data.size()) + entries + " >>\nstream\n" + data + "\nendstream";
 }
 
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries)

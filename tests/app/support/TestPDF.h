@@ -26,6 +26,9 @@ QByteArray WithMisplacedContent(QByteArray pdf, const QList<int>& pages);
 // The table entry of `object` points at the bytes of `other`.
 QByteArray WithEntryOf(QByteArray pdf, int object, int other);
 
+// A stream object's body: its dictionary holds the length and then `entries`.
+QByteArray Stream(const QByteArray& data, const QByteArray& entries = QByteArray());
+
 // A file of the given object bodies, numbered from 1 (object 1 is the catalog), with a classic
 // cross-reference table and the trailer entries given after /Size and /Root.
 QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEntries = QByteArray());

@@ -10,8 +10,8 @@
 #include "pdf/writing/PageContentContext.h"
 
 #include "FontTestSupport.h"
-#include "tests/pdf/support/AddressSpaceLimit.h"
 #include "tests/pdf/support/LogCapture.h"
+#include "tests/pdf/support/ResourceLimit.h"
 #include "tests/pdf/support/TestDirectory.h"
 #include "tests/pdf/writing/WriterTestSupport.h"
 
@@ -223,8 +223,8 @@ TEST_F(UsedFonts, RepositoryHandsOutAndRemembersFonts)
 }
 
 // A real font followed by hundreds of megabytes of zeros (sparse on the disk): beyond any font's
-// size it is refused before anything is read; within it, memory that runs out fails the request
-// instead of the program. Either failure is remembered.
+// size it is refused unread; within it, memory that runs out fails the request, not the program.
+// Either failure is remembered.
 TEST_F(UsedFonts, FontFilesThatMemoryCannotHoldFailTheirRequest)
 {
     testsupport::TestDirectory folder;
@@ -235,18 +235,15 @@ TEST_F(UsedFonts, FontFilesThatMemoryCannotHoldFailTheirRequest)
         std::filesystem::resize_file(path, inSize);
         return path;
     };
-    const std::string huge = padded("huge.ttf", FreeTypeWrapper::kMaxFontFileBytes + 1);
-    EXPECT_EQ(mRepository.GetFontForFile(huge, 0), nullptr);
+    EXPECT_EQ(mRepository.GetFontForFile(padded("huge.ttf", FreeTypeWrapper::kMaxFontFileBytes + 1), 0), nullptr);
     EXPECT_TRUE(log.Contains("FreeTypeWrapper::NewFace, the file holds 536870913 bytes, more than any font file "
                              "(536870912 at most)"));
-#if !VELLORAN_ADDRESS_SPACE_LIMITS
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit would leave";
-#else
+    if (!VELLORAN_ADDRESS_SPACE_LIMITS)
+        GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit would leave";
     const std::string large = padded("large.ttf", 400u << 20);
     PDFUsedFont* font = nullptr;
     {
-        // What the process has mapped now, and 128 MB more.
-        const AddressSpaceLimit limit(AddressSpaceLimit::InUse() + (128u << 20));
+        const AddressSpaceLimit limit(AddressSpaceInUse() + (128u << 20));
         ASSERT_TRUE(limit.IsSet());
         font = mRepository.GetFontForFile(large, 0);
     }
@@ -256,7 +253,6 @@ TEST_F(UsedFonts, FontFilesThatMemoryCannotHoldFailTheirRequest)
     EXPECT_EQ(mRepository.GetFontForFile(large, 0), nullptr);
     EXPECT_EQ(log.LineCount(), lines);
     EXPECT_EQ(mRepository.WriteAllUsedFonts(true), eFailure);
-#endif
 }
 
 TEST_F(UsedFonts, SubsetPrefixesCountPerDocument)

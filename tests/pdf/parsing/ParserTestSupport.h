@@ -124,7 +124,7 @@ inline std::string AppendUpdate(const std::string& inBase, long long inPreviousX
 }
 
 // A PDF 1.5 file whose objects lie in the file or in uncompressed object streams, listed by a
-// cross-reference stream (W [1 4 2] unless widths says otherwise); or, as a hybrid, by a classic table whose trailer points
+// cross-reference stream (W [1 4 2], or the widths given); or, as a hybrid, by a classic table whose trailer points
 // with XRefStm to a cross-reference stream that lists only the objects inside object streams.
 struct XrefStreamBuilder {
     std::string header = "%PDF-1.5\n%\xE2\xE3\xCF\xD3\n";

@@ -344,16 +344,15 @@ private slots:
         QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
         QCOMPARE(window.windowTitle(), kTitle + " - odd");
         QCOMPARE(Find<ListPDFFiles>(window, "listPDFFiles")->FilePaths(), QStringList{a});
-        // Nor is one whose output names or folder hold a control character: the system would cut
-        // a name at a NUL.
-        const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b\n/f");
-        for (const QString& output : {nul, QStringLiteral("ab\n/f\t")}) {
+        // Nor is one whose output names or folder hold a control character (the system would cut
+        // a name at a NUL).
+        for (const QString& output : {QStringLiteral("a") + QChar(0) + "b\n/f", QStringLiteral("ab\n/f\t")}) {
             QVERIFY(TestPDF::Write(cut, (QStringLiteral("EndOfList\n1\n1\n1\n") + output).toUtf8()));
             prompts.fileNameAnswers = QStringList{cut};
-            const int warnings = prompts.Of(QStringLiteral("warning")).size();
+            prompts.records.clear();
             Find<QAction>(window, "actionLoad")->trigger();
-            QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), warnings + 1);
-            QCOMPARE(prompts.Of(QStringLiteral("warning")).last().text, QStringLiteral("Could not load file."));
+            QCOMPARE(prompts.Of(QStringLiteral("warning")).size(), 1);
+            QCOMPARE(prompts.Of(QStringLiteral("warning"))[0].text, QStringLiteral("Could not load file."));
             QCOMPARE(Find<ListPDFFiles>(window, "listPDFFiles")->FilePaths(), QStringList{a});
         }
     }

@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -106,6 +107,12 @@ CreateNewPDFWindow::CreateNewPDFWindow(QWidget* parent)
     connect(insertImageAction, &QAction::triggered, this, &CreateNewPDFWindow::on_buttonInsertImage_clicked);
     connect(resizeImageAction, &QAction::triggered, this, &CreateNewPDFWindow::ResizeImage);
     connect(ui->editNewPDF, &QWidget::customContextMenuRequested, this, &CreateNewPDFWindow::ShowContextMenu);
+    // Qt reports a text change at the end of every edit block, also of one that changed nothing
+    // (a key that only moves the cursor): the document itself says whether anything changed.
+    connect(ui->editNewPDF->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (removed > 0 || added > 0)
+            contentChanged = true;
+    });
     ResetSettings();
 }
 
@@ -242,13 +249,14 @@ void CreateNewPDFWindow::on_editNewPDF_cursorPositionChanged()
 
 void CreateNewPDFWindow::on_editNewPDF_textChanged()
 {
+    const bool changed = std::exchange(contentChanged, false);
     if (rescalePending) {
         rescalePending = false;
         RescaleStoredImages();
         ReloadDocument();
         return;
     }
-    if (resetting || reloading || splittingParagraphs)
+    if (resetting || reloading || splittingParagraphs || !changed)
         return;
     // Undo and Redo only step back and forth between states this editor made; splitting again
     // after an Undo would make a new edit that the next Undo meets again, and Undo would be stuck.

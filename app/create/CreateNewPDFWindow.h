@@ -134,4 +134,6 @@ private:
     bool splittingParagraphs = false;
     // Raised while eventFilter hands a key press on to the editor inside an edit block.
     bool forwardingKey = false;
+    // Whether the document's content or formats changed since the last text change was handled.
+    bool contentChanged = false;
 };

@@ -15,9 +15,11 @@
 #include "app/support/WindowTestSupport.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPushButton>
 #include <QSet>
@@ -491,6 +493,46 @@ private slots:
         editor.Click("buttonExportPDF");
         QVERIFY(!QFile::exists(Documents() + QStringLiteral("/elsewhere/y.pdf")));
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), Documents() + QStringLiteral("/elsewhere"));
+    }
+
+    // Right after a save, keys that change nothing leave the document unmarked, so New asks
+    // nothing; typing, Backspace on text, pasting and Undo mark it.
+    void onlyRealChangesMark_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("marks");
+        QTest::newRow("arrows") << QList<int>{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down} << 0 << false;
+        QTest::newRow("Home, End, PageDown") << QList<int>{Qt::Key_Home, Qt::Key_End, Qt::Key_PageDown} << 0 << false;
+        QTest::newRow("Shift, Ctrl, Alt alone")
+            << QList<int>{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt} << 0 << false;
+        QTest::newRow("typed character") << QList<int>{Qt::Key_X} << 0 << true;
+        QTest::newRow("Backspace on text") << QList<int>{Qt::Key_Backspace} << 0 << true;
+        QTest::newRow("paste") << QList<int>{Qt::Key_V} << int(Qt::ControlModifier) << true;
+        QTest::newRow("Undo") << QList<int>{Qt::Key_Z} << int(Qt::ControlModifier) << true;
+    }
+
+    void onlyRealChangesMark()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, modifiers);
+        QFETCH(bool, marks);
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        Editor editor;
+        QTest::keyClicks(editor.Edit(), QStringLiteral("saved text"));
+        editor.prompts.fileNameAnswers << Documents() + QStringLiteral("/keys.cnp");
+        editor.Trigger("actionSave");
+        const QString saved = kTitle + QStringLiteral(" - keys");
+        QCOMPARE(editor.window.windowTitle(), saved);
+        editor.PutCursor(5);
+        for (int key : keys) {
+            QTest::keyClick(editor.Edit(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QCOMPARE(editor.window.windowTitle(), marks ? saved + QLatin1Char('*') : saved);
+        }
+        editor.prompts.questionAnswers << QMessageBox::No;
+        editor.Trigger("actionNew");
+        QCOMPARE(editor.prompts.Of(QStringLiteral("question")).size(), marks ? 1 : 0);
+        QCOMPARE(editor.window.windowTitle(), kTitle);
     }
 
     // Un-bolded text is exported as Qt writes normal text, so that a browser shows the weights

@@ -32,7 +32,66 @@ bool WriteAll(QFile& file, const QByteArray& bytes)
     return true;
 }
 
+// Copies the source's bytes into an existing file; false with the system's text for the step
+// that failed.
+bool CopyBytes(const QString& sourcePath, const QString& destinationPath, QString& error)
+{
+    QFile source(sourcePath);
+    QFile copy(destinationPath);
+    if (!source.open(QIODevice::ReadOnly)) {
+        error = source.errorString();
+        return false;
+    }
+    // Unbuffered: each write reaches the system, so a failure is known where it happens.
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        error = copy.errorString();
+        return false;
+    }
+    QByteArray buffer;
+    while (!source.atEnd()) {
+        buffer = source.read(1 << 20);
+        if (buffer.isEmpty() && source.error() != QFileDevice::NoError) {
+            error = source.errorString();
+            return false;
+        }
+        if (!WriteAll(copy, buffer)) {
+            error = copy.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
+StagedOutput::NameStepWatcher& Watcher()
+{
+    static StagedOutput::NameStepWatcher watcher;
+    return watcher;
+}
+
+// Every rename and second name goes through here, where a watcher may look at it.
+void TakeNameStep(StagedOutput::NameStep step, const QString& from, const QString& to, std::error_code& failure)
+{
+    if (Watcher() && !Watcher()(step, from, to)) {
+        failure = std::make_error_code(std::errc::operation_not_permitted);
+        return;
+    }
+    if (step == StagedOutput::NameStep::Link)
+        std::filesystem::create_hard_link(LocalPath(from), LocalPath(to), failure);
+    else
+        std::filesystem::rename(LocalPath(from), LocalPath(to), failure);
+}
+
+QString SystemText(const std::error_code& failure)
+{
+    return QString::fromLocal8Bit(failure.message().c_str());
+}
+
 } // namespace
+
+void StagedOutput::SetNameStepWatcher(NameStepWatcher watcher)
+{
+    Watcher() = std::move(watcher);
+}
 
 StagedOutput::StagedOutput(const QString& targetPath) : target(targetPath)
 {
@@ -49,7 +108,8 @@ StagedOutput::~StagedOutput()
     Revert();
 }
 
-bool StagedOutput::CreateHidden(const QString& ending, QString& path)
+bool StagedOutput::MakeHidden(const QString& ending, const std::function<Made(const QString&)>& make,
+                              QString& path)
 {
     // Qt opens such a name cut at the NUL, a file of another name, and then refuses to remove it
     // by its full name: the temporary file would stay.
@@ -65,20 +125,32 @@ bool StagedOutput::CreateHidden(const QString& ending, QString& path)
         const QString candidate =
             stem + QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, QLatin1Char('0')) +
             ending;
-        QFile file(candidate);
-        // Made anew with the usual permissions, never over a file that is there already.
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            file.close();
+        switch (make(candidate)) {
+        case Made::Yes:
             path = candidate;
             return true;
-        }
-        if (!QFileInfo::exists(candidate)) {
-            error = file.errorString();
+        case Made::Failed:
             return false;
+        case Made::NameTaken:
+            break;
         }
     }
     error = QStringLiteral("no free name for a temporary file in ") + info.path();
     return false;
+}
+
+bool StagedOutput::CreateHidden(const QString& ending, QString& path)
+{
+    return MakeHidden(ending, [this](const QString& candidate) {
+        QFile file(candidate);
+        // Made anew with the usual permissions, never over a file that is there already.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return Made::Yes;
+        if (QFileInfo::exists(candidate))
+            return Made::NameTaken;
+        error = file.errorString();
+        return Made::Failed;
+    }, path);
 }
 
 bool StagedOutput::Create()
@@ -95,32 +167,9 @@ bool StagedOutput::CreateAsCopyOf(const QString& sourcePath)
 {
     if (!Create())
         return false;
-    QFile source(sourcePath);
-    QFile copy(temporary);
-    if (!source.open(QIODevice::ReadOnly)) {
-        error = source.errorString();
+    if (!CopyBytes(sourcePath, temporary, error)) {
         Discard();
         return false;
-    }
-    // Unbuffered: each write reaches the system, so a failure is known where it happens.
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        error = copy.errorString();
-        Discard();
-        return false;
-    }
-    QByteArray buffer;
-    while (!source.atEnd()) {
-        buffer = source.read(1 << 20);
-        if (buffer.isEmpty() && source.error() != QFileDevice::NoError) {
-            error = source.errorString();
-            Discard();
-            return false;
-        }
-        if (!WriteAll(copy, buffer)) {
-            error = copy.errorString();
-            Discard();
-            return false;
-        }
     }
     return true;
 }
@@ -153,9 +202,9 @@ bool StagedOutput::Commit()
         return false;
     }
     std::error_code failure;
-    std::filesystem::rename(LocalPath(temporary), LocalPath(target), failure);
+    TakeNameStep(NameStep::Rename, temporary, target, failure);
     if (failure) {
-        error = QString::fromLocal8Bit(failure.message().c_str());
+        error = SystemText(failure);
         Discard();
         return false;
     }
@@ -163,53 +212,71 @@ bool StagedOutput::Commit()
     return true;
 }
 
-bool StagedOutput::MoveTargetAside()
+bool StagedOutput::KeepTargetAside()
 {
-    // Under a hidden name of its own: the rename takes the place of the empty file made for it.
+    // A second name for the file rather than a rename: the commit's one rename then replaces it,
+    // and the target's name never goes without a file, even if the program dies in between.
     QString kept;
-    if (!CreateHidden(QStringLiteral(".kept"), kept))
-        return false;
-    std::error_code failure;
-    std::filesystem::rename(LocalPath(target), LocalPath(kept), failure);
-    if (failure) {
-        QFile::remove(kept);
-        error = QString::fromLocal8Bit(failure.message().c_str());
-        return false;
+    const bool linked = MakeHidden(QStringLiteral(".kept"), [this](const QString& candidate) {
+        std::error_code failure;
+        TakeNameStep(NameStep::Link, target, candidate, failure);
+        if (!failure)
+            return Made::Yes;
+        if (failure == std::errc::file_exists)
+            return Made::NameTaken;
+        error = SystemText(failure);
+        return Made::Failed;
+    }, kept);
+    if (!linked) {
+        // A file system without hard links, or a file the user may not link: a copy serves too.
+        if (!CreateHidden(QStringLiteral(".kept"), kept))
+            return false;
+        if (!CopyBytes(target, kept, error)) {
+            QFile::remove(kept);
+            return false;
+        }
+        // Once written: a read-only file's copy could not be written otherwise.
+        QFile::setPermissions(kept, QFileInfo(target).permissions());
     }
     keptAside = kept;
     return true;
+}
+
+void StagedOutput::DropKept()
+{
+    if (!keptAside.isEmpty())
+        QFile::remove(keptAside);
+    keptAside.clear();
 }
 
 bool StagedOutput::CommitProvisionally()
 {
     // A folder in the target's place stays where it is, and the commit fails on it.
     const QFileInfo replaced(target);
-    if (replaced.exists() && !replaced.isDir() && !MoveTargetAside()) {
+    if (replaced.exists() && !replaced.isDir() && !KeepTargetAside()) {
         Discard();
         return false;
     }
     committedProvisionally = Commit();
     if (!committedProvisionally)
-        Revert();
+        DropKept(); // the target was not replaced: it still is the file kept aside
     return committedProvisionally;
 }
 
 void StagedOutput::Confirm()
 {
-    if (!keptAside.isEmpty())
-        QFile::remove(keptAside);
-    keptAside.clear();
+    DropKept();
     committedProvisionally = false;
 }
 
 void StagedOutput::Revert()
 {
     Discard();
-    if (!keptAside.isEmpty()) {
-        // Over the new file, if the commit made one, in one step. Should that fail, the old file
-        // stays under its hidden name rather than being lost.
+    if (committedProvisionally && !keptAside.isEmpty()) {
+        // Over the new file in one step. Should that fail, the old file stays under its hidden
+        // name rather than being lost.
         std::error_code failure;
-        std::filesystem::rename(LocalPath(keptAside), LocalPath(target), failure);
+        TakeNameStep(NameStep::Rename, keptAside, target, failure);
     } else if (committedProvisionally) {
         QFile::remove(target); // there was none before the commit
     }

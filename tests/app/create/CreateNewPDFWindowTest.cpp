@@ -6,13 +6,16 @@
 #include "app/AppSettings.h"
 #include "app/create/CreateNewPDFWindow.h"
 #include "app/create/DocumentImages.h"
+#include "app/create/HtmlExport.h"
 #include "app/create/PDFPageSettingsDialog.h"
 #include "app/create/ResizeImageDialog.h"
 #include "app/support/AppTestMain.h"
+#include "app/support/FileSizeLimit.h"
 #include "app/support/OversizedImage.h"
 #include "app/support/PDFReaders.h"
 #include "app/support/ScriptedPrompts.h"
 #include "app/support/WindowTestSupport.h"
+#include "app/tools/StagedOutput.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -22,12 +25,16 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QUrl>
+
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -701,6 +708,102 @@ private slots:
         QCOMPARE(exportPage(images), QStringList());
         QCOMPARE(Bytes(folder + QStringLiteral("/a.png")), Bytes(images[0]));
         QCOMPARE(entries(folder), (QStringList{"a.png", "b.png", "c.png", "n.png"}));
+    }
+
+    // A second export over a first replaces its page and both images while each of their names
+    // holds the old file or the new one: a name is only ever a rename's destination, the files
+    // replaced being kept aside under second names, or as copies where links are refused. One
+    // that fails at any step leaves the first byte for byte, with no hidden file left.
+    void exportOverAnotherNeverLeavesANameEmpty_data()
+    {
+        QTest::addColumn<bool>("linksRefused");
+        QTest::addColumn<QString>("refusedRename"); // the name whose rename the system refuses
+        QTest::addColumn<int>("sizeLimit");         // bytes a file may take during the second export
+        QTest::newRow("replaced") << false << "" << 0;
+        QTest::newRow("replaced, links refused") << true << "" << 0;
+        QTest::newRow("page refused") << false << "page.html" << 0;
+        QTest::newRow("page refused, links refused") << true << "page.html" << 0;
+        QTest::newRow("second image refused") << false << "b.png" << 0;
+        QTest::newRow("links refused, no room for a copy") << true << "" << 4096;
+    }
+
+    void exportOverAnotherNeverLeavesANameEmpty()
+    {
+        QFETCH(bool, linksRefused);
+        QFETCH(QString, refusedRename);
+        QFETCH(int, sizeLimit);
+        QTemporaryDir site, first, second;
+        const QString html = site.filePath(QStringLiteral("page.html"));
+        const QStringList names = {html, site.filePath(QStringLiteral("page_files/a.png")),
+                                   site.filePath(QStringLiteral("page_files/b.png"))};
+        const auto exportPage = [&html](const QStringList& images, int side) {
+            QTextDocument document;
+            QTextCursor cursor(&document);
+            for (const QString& image : images)
+                cursor.insertHtml(QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%2\" />")
+                                      .arg(image.toHtmlEscaped())
+                                      .arg(side));
+            QString error;
+            return HtmlExport::WritePageWithImages(html, document, error);
+        };
+        const auto exported = [&names] {
+            QList<QByteArray> files;
+            for (const QString& name : names)
+                files << Bytes(name);
+            return files;
+        };
+        const auto entries = [](const QString& dir) {
+            return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        };
+        // Noise, which no compression makes smaller than the limit.
+        QImage noise(64, 64, QImage::Format_RGB32);
+        QRandomGenerator random(61);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, random.generate() | 0xff000000u);
+        QVERIFY(noise.save(first.filePath(QStringLiteral("a.png"))));
+        QVERIFY(exportPage({first.filePath(QStringLiteral("a.png")),
+                            MakePicture(first.filePath(QStringLiteral("b.png")), 6, 4)},
+                           5));
+        const QList<QByteArray> earlier = exported();
+        QVERIFY(earlier[1].size() > sizeLimit);
+
+        QStringList wrongSteps;
+        QStringList missing;
+        StagedOutput::SetNameStepWatcher([&](StagedOutput::NameStep step, const QString& from, const QString& to) {
+            const bool link = step == StagedOutput::NameStep::Link;
+            if (!QFileInfo(link ? to : from).fileName().startsWith(QLatin1Char('.')))
+                wrongSteps << from + QStringLiteral(" -> ") + to;
+            for (const QString& name : names)
+                if (!QFile::exists(name))
+                    missing << name;
+            return link ? !linksRefused : QFileInfo(to).fileName() != refusedRename;
+        });
+        const auto unwatch = qScopeGuard([] { StagedOutput::SetNameStepWatcher({}); });
+        const QStringList images = {MakePicture(second.filePath(QStringLiteral("a.png")), 9, 7),
+                                    MakePicture(second.filePath(QStringLiteral("b.png")), 3, 3)};
+        bool written = false;
+        {
+            std::optional<FileSizeLimit> full;
+            if (sizeLimit > 0) {
+                full.emplace(sizeLimit);
+                QVERIFY(full->IsSet());
+            }
+            written = exportPage(images, 9);
+        }
+        const bool fails = !refusedRename.isEmpty() || sizeLimit > 0;
+        QCOMPARE(written, !fails);
+        QCOMPARE(wrongSteps, QStringList());
+        QCOMPARE(missing, QStringList());
+        if (fails) {
+            QCOMPARE(exported(), earlier);
+        } else {
+            QVERIFY(Bytes(html) != earlier[0]);
+            QCOMPARE(Bytes(names[1]), Bytes(images[0]));
+            QCOMPARE(Bytes(names[2]), Bytes(images[1]));
+        }
+        QCOMPARE(entries(site.path()), (QStringList{"page.html", "page_files"}));
+        QCOMPARE(entries(site.filePath(QStringLiteral("page_files"))), (QStringList{"a.png", "b.png"}));
     }
 
     void closingWithUnsavedChanges_data()

@@ -94,12 +94,14 @@ class UserImagesTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir folder;
+    QByteArray greyPng; // 30000 x 30000 pixels
 
 private slots:
     void initTestCase()
     {
+        greyPng = OversizedImage::ZeroPng(30000, 30000, true);
         // The PNG that the SVG below names, beside it.
-        QVERIFY(WriteFile(folder.filePath(QStringLiteral("bomb.png")), OversizedImage::ZeroPng(30000, 30000, true)));
+        QVERIFY(WriteFile(folder.filePath(QStringLiteral("bomb.png")), greyPng));
     }
 
     void everyEntryPoint_data()
@@ -127,10 +129,10 @@ private slots:
         }
         QTest::newRow("PNG of 20000 x 20000") << "large.png" << OversizedImage::ZeroPng(20000, 20000, false)
                                               << tooLarge.arg(20000).arg(20000);
-        QTest::newRow("grey PNG of 30000 x 30000") << "grey.png" << OversizedImage::ZeroPng(30000, 30000, true)
+        QTest::newRow("grey PNG of 30000 x 30000") << "grey.png" << greyPng
                                                    << tooLarge.arg(30000).arg(30000);
         QTest::newRow("icon holding a PNG of 30000 x 30000")
-            << "icon.ico" << OversizedImage::IconHolding(OversizedImage::ZeroPng(30000, 30000, true)) << foreign;
+            << "icon.ico" << OversizedImage::IconHolding(greyPng) << foreign;
         QTest::newRow("SVG inflating to 1 GiB") << "blank.svgz" << OversizedImage::BlankSvgz(qint64(1) << 30) << foreign;
         QTest::newRow("SVG naming a PNG of 30000 x 30000")
             << "names.svg"
@@ -258,16 +260,17 @@ private slots:
     {
         QImage small(12, 8, QImage::Format_RGB32);
         small.fill(Qt::darkBlue);
-        const QString dataUrl = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(Encoded(small, "PNG").toBase64());
-        const QString icon = folder.filePath(QStringLiteral("pasted.ico"));
-        QVERIFY(WriteFile(icon, OversizedImage::IconHolding(OversizedImage::ZeroPng(30000, 30000, true))));
+        const QString dataUrl =
+            QStringLiteral("data:image/png;base64,") + QString::fromLatin1(Encoded(small, "PNG").toBase64());
+        const QString icon = QUrl::fromLocalFile(folder.filePath(QStringLiteral("pasted.ico"))).toString();
+        QVERIFY(WriteFile(QUrl(icon).toLocalFile(), OversizedImage::IconHolding(greyPng)));
         const QString style = folder.filePath(QStringLiteral("pasted.css"));
         QVERIFY(WriteFile(style, ".strong { font-weight: bold }"));
         const QString web = QStringLiteral("http://example.invalid/picture.png");
         const QString html = QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"%1\"/>"
                                             "<p class=\"strong\">Pasted<img src=\"%2\"/><img src=\"%3\"/>"
                                             "<img src=\"%4\"/></p>")
-                                 .arg(QUrl::fromLocalFile(style).toString(), dataUrl, QUrl::fromLocalFile(icon).toString(), web);
+                                 .arg(QUrl::fromLocalFile(style).toString(), dataUrl, icon, web);
         CreateNewPDFWindow create;
         ExtractTextFromScanWindow extract;
         for (QTextEdit* editor : {Find<QTextEdit>(create, "editNewPDF"), Find<QTextEdit>(extract, "editText")}) {
@@ -276,7 +279,7 @@ private slots:
             QApplication::clipboard()->setMimeData(mime);
             editor->paste();
             QCOMPARE(Shown(*editor, dataUrl).size(), small.size());
-            QCOMPARE(Shown(*editor, QUrl::fromLocalFile(icon).toString()), Missing());
+            QCOMPARE(Shown(*editor, icon), Missing());
             QCOMPARE(Shown(*editor, web), Missing());
             QTextCursor cursor(editor->document());
             cursor.movePosition(QTextCursor::NextCharacter);

@@ -8,6 +8,7 @@
 #include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
 #include "app/create/DocumentImages.h"
+#include "app/create/EditorDocument.h"
 #include "app/create/HtmlExport.h"
 #include "app/create/PDFPageSettingsDialog.h"
 #include "app/create/ResizeImageDialog.h"
@@ -94,6 +95,8 @@ CreateNewPDFWindow::CreateNewPDFWindow(QWidget* parent)
     ui->setupUi(this);
     insertImageAction = new QAction(tr("Insert Image"), this);
     resizeImageAction = new QAction(tr("Resize Image"), this);
+    // Its images come through the image gate, never through Qt's own loader.
+    EditorDocument::Install(*ui->editNewPDF);
 
     for (int size : scFontSizes)
         ui->comboFontSize->addItem(QString::number(size));
@@ -354,7 +357,7 @@ void CreateNewPDFWindow::InsertImageIntoStore(const QString& imagePath, bool res
     QString reason;
     ImageFiles::Outcome outcome = ImageFiles::Outcome::Read;
     const QImage source = ImageFiles::Read(sourcePath, reason, &outcome);
-    if (outcome == ImageFiles::Outcome::TooLarge) {
+    if (outcome == ImageFiles::Outcome::TooLarge || outcome == ImageFiles::Outcome::NotJpegOrPng) {
         Prompts().Warning(this, QString(), tr("Could not insert the image: %1.").arg(reason));
         return;
     }
@@ -375,6 +378,12 @@ void CreateNewPDFWindow::InsertImageIntoStore(const QString& imagePath, bool res
     } else {
         QString baseName, extension;
         SplitFileName(sourcePath, baseName, extension);
+        // The copies are written in the format their extension names, and only JPEG and PNG
+        // files are shown: a picture under another name is kept as PNG.
+        static const QStringList shownExtensions{QStringLiteral(".jpg"), QStringLiteral(".jpeg"),
+                                                 QStringLiteral(".jpe"), QStringLiteral(".png")};
+        if (!shownExtensions.contains(extension, Qt::CaseInsensitive))
+            extension = QStringLiteral(".png");
         storedName = EditorImageStore::FreeStoredName(baseName, extension);
         if (!EditorImageStore::SaveImage(source, EditorImageStore::OriginalFolder(), storedName)) {
             Prompts().Warning(this, QString(), tr("Could not store the image."));
@@ -562,6 +571,11 @@ void CreateNewPDFWindow::on_actionLoad_triggered()
     projectPath = path;
     imageStore.NoteProjectImages(path, DocumentImageNames());
     setWindowTitle(tr("Create New PDF Document - ") + QFileInfo(path).baseName());
+    const QStringList refused = static_cast<EditorDocument*>(ui->editNewPDF->document())->LoadImages();
+    if (!refused.isEmpty())
+        Prompts().Warning(this, QString(),
+                          tr("Some images of the project cannot be shown:") + QLatin1Char('\n') +
+                              refused.join(QLatin1Char('\n')));
 }
 
 bool CreateNewPDFWindow::SaveProject()
@@ -696,8 +710,10 @@ void CreateNewPDFWindow::on_buttonExportPDF_clicked()
 
     const bool letter = dialog.pageType == scLetterPageType;
     RichTextPDFExporter exporter;
-    ReportExport(exporter.ExportDocumentToPDF(path, ui->editNewPDF, letter ? scLetterWidth : scA4Width,
-                                              letter ? scLetterHeight : scA4Height, dialog.margin));
+    QString reason;
+    const bool written = exporter.ExportDocumentToPDF(path, ui->editNewPDF, letter ? scLetterWidth : scA4Width,
+                                                      letter ? scLetterHeight : scA4Height, dialog.margin, &reason);
+    ReportExport(written, reason);
 }
 
 // ---- Closing and help ----

@@ -330,7 +330,7 @@ QStringList CutToWidth(const jag::pdf::Font& inFont, const QString& inWord, int 
 } // namespace
 
 bool RichTextPDFExporter::ExportDocumentToPDF(const QString& outputPath, QTextEdit* editor, double pageWidth,
-                                              double pageHeight, int margin)
+                                              double pageHeight, int margin, QString* imageFailure)
 {
     if (!editor || outputPath.isEmpty() || !std::isfinite(pageWidth) || !std::isfinite(pageHeight) || margin < 0 ||
         static_cast<int>(pageWidth - 2.0 * margin) <= 0 || pageHeight - 2.0 * margin <= 0)
@@ -347,6 +347,10 @@ bool RichTextPDFExporter::ExportDocumentToPDF(const QString& outputPath, QTextEd
         // Released before finalize, the document deletes the file it began.
         jag::pdf::Document document = jag::pdf::create_file(UTF8(staged.TemporaryPath()));
         PageFlow(*this, document, pageWidth, pageHeight, margin).Export(*editor->document());
+    } catch (const jag::pdf::Exception& failure) {
+        if (imageFailure && failure.code() == JAG_ERR_IMAGE)
+            *imageFailure = QString::fromUtf8(failure.what());
+        return false;
     } catch (...) {
         // A jag::pdf::Exception from the layer, or anything else: the caller hears of it.
         return false;

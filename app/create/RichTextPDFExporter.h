@@ -1,7 +1,8 @@
 #pragma once
 // Writes the rich text of a QTextEdit (paragraphs in "Courier" and "Times New Roman" at point
-// sizes, bold and italic, left, centred or right aligned, with JPEG and PNG images) as a PDF file
-// of fixed-size pages, through the jagpdf layer and the metrics of the PDF standard fonts.
+// sizes, bold and italic, left, centred or right aligned, with JPEG and PNG images that pass
+// ImageFiles) as a PDF file of fixed-size pages, through the jagpdf layer and the metrics of the
+// PDF standard fonts.
 //
 // Layout: each text fragment is set in the standard face of its format and wrapped at single
 // spaces (a word wider than the text width is cut where it must be; a line separator breaks the
@@ -44,9 +45,10 @@ public:
 
     // Lays out editor->document() on pages of pageWidth x pageHeight points with the margin (in
     // points) on every side and writes outputPath (created, or replaced). True when the file was
-    // written completely; false otherwise, with outputPath as it was before.
+    // written completely; false otherwise, with outputPath as it was before, and with the reason
+    // when an image is refused (ImageFiles: the same images the editors show), naming it.
     bool ExportDocumentToPDF(const QString& outputPath, QTextEdit* editor, double pageWidth, double pageHeight,
-                             int margin);
+                             int margin, QString* imageFailure = nullptr);
 
     // The standard font for a character format: Courier or Times by the exact family "Courier" or
     // "Times New Roman", bold when the weight is exactly 75, italic for any style but normal, at

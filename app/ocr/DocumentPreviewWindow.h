@@ -2,8 +2,8 @@
 // The preview of the chosen scan: a top-level window (made with no parent by the text
 // extraction window, which owns it) that fits the image into its scroll area and zooms it from
 // one to three times that size. The image is read when a new path is given and kept, also while
-// the window is hidden; a path that holds no readable image, or one too large to decode
-// (ImageFiles), shows nothing. GUI thread only.
+// the window is hidden; a path that holds no readable image, or one that ImageFiles refuses (no
+// JPEG or PNG, or too large to decode), shows nothing. GUI thread only.
 
 #include <QMainWindow>
 #include <QPixmap>

@@ -7,6 +7,7 @@
 #include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
 #include "app/WindowPlacement.h"
+#include "app/create/EditorDocument.h"
 #include "app/create/RichTextPDFExporter.h"
 #include "app/ocr/TextExtractThread.h"
 #include "ui_ExtractTextFromScanWindow.h"
@@ -47,6 +48,8 @@ ExtractTextFromScanWindow::ExtractTextFromScanWindow(QWidget* parent)
     : QMainWindow(parent), ui(new Ui::ExtractTextFromScanWindow), identity(nullptr), preview(nullptr)
 {
     ui->setupUi(this);
+    // Pasted rich text brings its images through the image gate, never through Qt's own loader.
+    EditorDocument::Install(*ui->editText);
     identity = AppIdentity::Instance();
     const struct {
         const char* code;
@@ -177,6 +180,9 @@ void ExtractTextFromScanWindow::TextExtractThreadFinished()
         QString message = thread->GetResultText();
         if (thread->GetResultStatus() == TextRecognizer::Status::UnreadableImage)
             message += QLatin1Char('\n') + QDir::toNativeSeparators(thread->imagePath);
+        // Why a scan is refused stays in view until the next recognition.
+        if (thread->GetResultStatus() == TextRecognizer::Status::RefusedImage)
+            ui->statusBar->showMessage(message);
         Prompts().Warning(this, QString(), message);
         return;
     }

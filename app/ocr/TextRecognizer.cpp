@@ -1,5 +1,7 @@
 #include "app/ocr/TextRecognizer.h"
 
+#include "app/ImageFiles.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -7,9 +9,16 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 
+#include <cstdio>
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
 
 struct PixDeleter {
     void operator()(Pix* pix) const { pixDestroy(&pix); }
@@ -65,9 +74,22 @@ TextRecognizer::Result TextRecognizer::ExtractTextFromImage(const QString& image
     if (IsRaised(cancel))
         return {Status::Cancelled, QString()};
 
+    if (imagePath.isEmpty())
+        return Failure(Status::UnreadableImage, "Could not read the scanned document.");
+    // The scan passes the image gate before Leptonica reads it: what the preview refuses is never
+    // decoded here either. Leptonica reads the same open file, by the format the gate found.
+    QFile file(imagePath);
+    file.open(QIODevice::ReadOnly); // one that does not open is refused with the system's reason
+    ImageFiles::Header header;
+    QString reason;
+    if (!ImageFiles::Check(file, imagePath, header, reason))
+        return {Status::RefusedImage,
+                QCoreApplication::translate("TextRecognizer", "Could not read the scanned document: %1.").arg(reason)};
+    const std::unique_ptr<FILE, FileCloser> stream(::fdopen(::dup(file.handle()), "rb"));
     std::unique_ptr<Pix, PixDeleter> pix;
-    if (!imagePath.isEmpty())
-        pix.reset(pixRead(QFile::encodeName(imagePath).constData()));
+    if (stream && std::fseek(stream.get(), 0, SEEK_SET) == 0)
+        pix.reset(header.format == ImageFiles::Format::Jpeg ? pixReadStreamJpeg(stream.get(), 0, 1, nullptr, 0)
+                                                            : pixReadStreamPng(stream.get()));
     if (!pix)
         return Failure(Status::UnreadableImage, "Could not read the scanned document.");
 

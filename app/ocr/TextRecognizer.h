@@ -1,5 +1,6 @@
 #pragma once
-// Recognises the text of one scanned image with Tesseract over an image read by Leptonica.
+// Recognises the text of one scanned image with Tesseract over an image read by Leptonica, once
+// it has passed ImageFiles (a JPEG or PNG file within the bound).
 // Every call makes its own engine and releases it, the image and the text buffer on every path,
 // so calls on several threads at once share nothing. The image is read before the engine is
 // made: an unreadable scan never reaches the engine. A cancel flag, when given, is looked at
@@ -15,6 +16,7 @@ public:
     enum class Status {
         Recognized,          // text holds the recognised text (possibly empty)
         UnreadableImage,     // the scan could not be read as an image
+        RefusedImage,        // ImageFiles refused the scan; text says why, naming it
         MissingLanguageData, // the engine could not load the language's data
         Cancelled,           // the cancel flag was raised; no text
         RecognitionFailed,   // the engine failed on the image

@@ -1,5 +1,6 @@
 #include "app/create/jagpdf/JagImageFile.h"
 
+#include "app/ImageFiles.h"
 #include "app/create/jagpdf/JagFailure.h"
 #include "app/create/jagpdf/jagpdf.h"
 #include "pdf/images/JPEGImageHandler.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-const char scPNGSignature[] = "\x89PNG\r\n\x1A\n";
+const int scPNGSignatureSize = 8;
 const double scDefaultDPI = 72;
 const double scCentimetresPerInch = 2.54;
 // PNG gives pixels per metre.
@@ -37,17 +38,20 @@ JagImageFile JagImageFile::Read(const std::string& inPath, JPEGImageHandler& inJ
 {
     JagImageFile image;
     image.path = inPath;
+    // Only what the editors show is placed: a file whose header claims more pixels than any
+    // reader could decode is refused, not embedded for readers to choke on.
     QFile file(QString::fromUtf8(inPath.c_str()));
-    if (!file.open(QIODevice::ReadOnly))
-        Fail(inPath, "cannot be opened");
-    const QByteArray start = file.read(8);
-    if (start.startsWith("\xFF\xD8\xFF")) {
+    file.open(QIODevice::ReadOnly);
+    ImageFiles::Header header;
+    QString reason;
+    if (!ImageFiles::Check(file, file.fileName(), header, reason))
+        throw JagFailure{JAG_ERR_IMAGE, reason.toStdString()};
+    if (header.format == ImageFiles::Format::Jpeg) {
         file.close();
         ReadJPEG(image, inJPEGHandler);
-    } else if (start == QByteArray(scPNGSignature, 8)) {
-        ReadPNG(image, file);
     } else {
-        Fail(inPath, "is neither a JPEG nor a PNG file");
+        file.seek(scPNGSignatureSize);
+        ReadPNG(image, file);
     }
     return image;
 }

@@ -1,6 +1,7 @@
 #include "app/tools/watermark/PDFWatermarker.h"
 
 #include "app/FontCatalog.h"
+#include "app/ImageFiles.h"
 #include "app/SharedHelpers.h"
 #include "app/tools/FailedFile.h"
 #include "app/tools/PDFQueries.h"
@@ -16,7 +17,6 @@
 #include "pdf/writing/XObjectContentContext.h"
 
 #include <QDir>
-#include <QImageReader>
 
 #include <memory>
 #include <string>
@@ -114,8 +114,7 @@ QString PDFWatermarker::MissingGlyphsIn(PDFUsedFont& font, const QString& fontNa
 
 bool PDFWatermarker::MeasureImage(const QString& jpegPath, int scale, QSize& size, QString& reason)
 {
-    QImageReader reader(jpegPath);
-    const QSize pixels = reader.size();
+    const QSize pixels = ImageFiles::HeaderSize(jpegPath);
     if (jpegPath.isEmpty() || !pixels.isValid() || pixels.isEmpty()) {
         reason = jpegPath.isEmpty() ? tr("no image was chosen")
                                     : tr("the image %1 cannot be read").arg(QDir::toNativeSeparators(jpegPath));

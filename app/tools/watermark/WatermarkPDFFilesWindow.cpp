@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/FontCatalog.h"
+#include "app/ImageFiles.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
@@ -13,7 +14,6 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QDir>
-#include <QImageReader>
 #include <QMenu>
 #include <QPainter>
 
@@ -373,8 +373,7 @@ void WatermarkPDFFilesWindow::UpdatePreview()
     if (watermarkMode == TextWatermark) {
         mark = MeasureTextInTrueTypeFont(catalog, text, fontName, fontSize);
     } else if (!imagePath.isEmpty()) {
-        QImageReader reader(imagePath);
-        mark = ImageMarkSize(reader.size(), scale);
+        mark = ImageMarkSize(ImageFiles::HeaderSize(imagePath), scale);
     }
     const MarkOffsets offsets = OffsetsInPoints(unitMode, offsetX, offsetY, page.pageWidth, page.pageHeight);
     const WatermarkPreview preview =

@@ -481,13 +481,15 @@ private slots:
         QCOMPARE(PDFReaders::ImageRows(path).size(), 1);
         QCOMPARE(AppSettings::Folder(QStringLiteral("CreateNewPDFOutputFolder")), QFileInfo(path).absolutePath());
 
-        // An image that is gone makes the export fail: it says so, and the file exported before
-        // stays as it was, with nothing left beside it.
+        // An image that is gone makes the export fail: it says so, naming it, and the file exported
+        // before stays as it was, with nothing left beside it.
         const QByteArray exported = Bytes(path);
         QFile::remove(Resized(QStringLiteral("figure1.png")));
         editor.prompts.fileNameAnswers << path;
         editor.Click("buttonExportPDF");
-        QCOMPARE(editor.Messages(QStringLiteral("warning")), QStringList{"Could not export file."});
+        QCOMPARE(editor.Messages(QStringLiteral("warning")),
+                 QStringList{QStringLiteral("Could not export file.\nthe image %1 cannot be read: No such file or directory")
+                                 .arg(Resized(QStringLiteral("figure1.png")))});
         QCOMPARE(Bytes(path), exported);
         QCOMPARE(Files(QFileInfo(path).absolutePath()), QStringList{"document.pdf"});
 

@@ -92,6 +92,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refusal"); // why the gate refuses it; empty: the reader fails
         RenderedScan::Page page;
         page.lines = QStringList{QStringLiteral("Some text")};
         page.widthPixels = 900;
@@ -101,14 +102,18 @@ private slots:
             buffer.open(QIODevice::WriteOnly);
             RenderedScan::Render(page).save(&buffer, "PNG");
         }
-        QTest::newRow("no path") << QString() << QByteArray();
-        QTest::newRow("missing file") << "missing.png" << QByteArray();
-        QTest::newRow("empty file") << "empty.png" << QByteArray("");
-        QTest::newRow("text named png") << "text.png" << QByteArray("This is no picture at all.\n");
-        QTest::newRow("PNG signature only") << "signature.png" << png.left(8);
-        QTest::newRow("PNG cut in its header") << "cut.png" << png.left(40);
-        QTest::newRow("JPEG start only") << "start.jpg" << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00", 11);
-        QTest::newRow("a folder") << "folder.png" << QByteArray("dir");
+        const QString damaged = QStringLiteral("cannot be read: its header is damaged");
+        const QString foreign = QStringLiteral("is not a JPEG or PNG image");
+        QTest::newRow("no path") << QString() << QByteArray() << QString();
+        QTest::newRow("missing file") << "missing.png" << QByteArray()
+                                      << "cannot be read: No such file or directory";
+        QTest::newRow("empty file") << "empty.png" << QByteArray("") << foreign;
+        QTest::newRow("text named png") << "text.png" << QByteArray("This is no picture at all.\n") << foreign;
+        QTest::newRow("PNG signature only") << "signature.png" << png.left(8) << damaged;
+        QTest::newRow("PNG cut after its header") << "cut.png" << png.left(40) << QString();
+        QTest::newRow("JPEG start only") << "start.jpg" << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00", 11)
+                                         << damaged;
+        QTest::newRow("a folder") << "folder.png" << QByteArray("dir") << "cannot be read: file to open is a directory";
     }
 
     void refusesWhatIsNoImage()
@@ -126,9 +131,12 @@ private slots:
                 file.write(bytes);
             }
         }
+        QFETCH(QString, refusal);
         const TextRecognizer::Result result = TextRecognizer().ExtractTextFromImage(path, QStringLiteral("eng"));
-        QCOMPARE(int(result.status), int(Status::UnreadableImage));
-        QCOMPARE(result.text, QStringLiteral("Could not read the scanned document."));
+        QCOMPARE(int(result.status), int(refusal.isEmpty() ? Status::UnreadableImage : Status::RefusedImage));
+        QCOMPARE(result.text, refusal.isEmpty() ? QStringLiteral("Could not read the scanned document.")
+                                                : QStringLiteral("Could not read the scanned document: the image %1 %2.")
+                                                      .arg(path, refusal));
     }
 
     void threadRunsAgainAndCancels()

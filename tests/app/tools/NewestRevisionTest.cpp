@@ -1,6 +1,9 @@
-// A file whose newest update ends after "startxref" and its number, with or without a "%%EOF" of
-// its own: merge, split and watermark take the newest revision (pdftotext, qpdf), and the
-// watermark's update chains back to it. An update cut right after "startxref" refuses the file.
+// Which cross-reference sections a file is read from. A file whose newest update ends after
+// "startxref" and its number, with or without a "%%EOF" of its own: merge, split and watermark
+// take the newest revision (pdftotext, qpdf), and the watermark's update chains back to it. An
+// update cut right after "startxref" refuses the file. A "startxref" after the marker that is not
+// the keyword (in a comment or a string, glued to a word, in the bytes of an update cut inside a
+// stream) is passed over, as qpdf passes it over.
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
@@ -12,6 +15,39 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+
+namespace {
+
+struct ToolRun {
+    QString source; // the source's path
+    QString target; // the tool's (first) output
+    QList<FailedFile> failed;
+};
+
+// Writes the source into the folder and runs the tool on it, writing into the folder's "out".
+ToolRun RunTool(const QString& tool, const QByteArray& bytes, const QTemporaryDir& dir)
+{
+    ToolRun run{dir.filePath(QStringLiteral("doc.pdf")), dir.filePath(QStringLiteral("out/doc.pdf")), {}};
+    const QString out = dir.filePath(QStringLiteral("out"));
+    if (!TestPDF::Write(run.source, bytes) || !QDir().mkpath(out)) {
+        run.failed = {{run.source, QStringLiteral("not written")}};
+    } else if (tool == QLatin1String("merge")) {
+        run.failed = PDFMerger().Merge({run.source}, run.target).failedFiles;
+    } else if (tool == QLatin1String("split")) {
+        run.target = out + QStringLiteral("/doc-1.pdf");
+        run.failed =
+            PDFSplitter().SplitByPagesPerInterval({run.source}, 1, out, QStringLiteral("[FileName]-[IntervalIndex]"));
+    } else {
+        const FontCatalog fonts(QStringList{QStringLiteral("/usr/share/fonts/truetype/dejavu")});
+        PDFWatermarker watermarker;
+        watermarker.SetFontCatalog(&fonts);
+        run.failed = watermarker.AddTextWatermark({run.source}, QStringLiteral("Stamp"), QStringLiteral("DejaVuSans"),
+                                                  20, 0xFF0000, 4, 0, 0, 0, out, QStringLiteral("[FileName]"));
+    }
+    return run;
+}
+
+} // namespace
 
 class NewestRevisionTest : public QObject {
     Q_OBJECT
@@ -39,39 +75,72 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(bool, refused);
         const QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("doc.pdf"));
-        const QString out = dir.filePath(QStringLiteral("out"));
-        QVERIFY(TestPDF::Write(path, source) && QDir().mkpath(out));
-        QString target = out + QStringLiteral("/doc.pdf");
-        QList<FailedFile> failed;
-        if (tool == QLatin1String("merge")) {
-            failed = PDFMerger().Merge({path}, target).failedFiles;
-        } else if (tool == QLatin1String("split")) {
-            target = out + QStringLiteral("/doc-1.pdf");
-            failed = PDFSplitter().SplitByPagesPerInterval({path}, 1, out, QStringLiteral("[FileName]-[IntervalIndex]"));
-        } else {
-            const FontCatalog fonts(QStringList{QStringLiteral("/usr/share/fonts/truetype/dejavu")});
-            PDFWatermarker watermarker;
-            watermarker.SetFontCatalog(&fonts);
-            failed = watermarker.AddTextWatermark({path}, QStringLiteral("Stamp"), QStringLiteral("DejaVuSans"), 20,
-                                                  0xFF0000, 4, 0, 0, 0, out, QStringLiteral("[FileName]"));
-        }
-        QCOMPARE(FailedPaths(failed), refused ? QStringList{path} : QStringList());
+        const ToolRun run = RunTool(tool, source, dir);
+        QCOMPARE(FailedPaths(run.failed), refused ? QStringList{run.source} : QStringList());
         if (refused) {
-            QCOMPARE(failed[0].reason, QStringLiteral("syntax error in reading xref position"));
-            QVERIFY(QDir(out).isEmpty());
+            QCOMPARE(run.failed[0].reason, QStringLiteral("syntax error in reading xref position"));
+            QVERIFY(QDir(dir.filePath(QStringLiteral("out"))).isEmpty());
             return;
         }
         QString report;
-        QVERIFY2(ExternalReaders::QpdfAccepts(target, &report), qPrintable(report));
-        const QString text = ExternalReaders::PageTexts(target).join(' ');
+        QVERIFY2(ExternalReaders::QpdfAccepts(run.target, &report), qPrintable(report));
+        const QString text = ExternalReaders::PageTexts(run.target).join(' ');
         QVERIFY2(text.contains(QLatin1String("New")) && !text.contains(QLatin1String("Old")), qPrintable(text));
         if (tool != QLatin1String("watermark"))
             return;
         QVERIFY2(text.contains(QLatin1String("Stamp")), qPrintable(text));
         // The last /Prev is the watermark's own update's.
-        QCOMPARE(TestPDF::LastNumberAfter(TestPDF::Read(target), "/Prev"),
+        QCOMPARE(TestPDF::LastNumberAfter(TestPDF::Read(run.target), "/Prev"),
                  TestPDF::LastNumberAfter(source, "startxref"));
+    }
+
+    void aStartxrefThatIsNoKeywordIsPassedOver_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<int>("pages"); // 0: refused
+        const QByteArray one = TestPDF::Make({"One"});
+        auto secondPage = [&](const QByteArray& content, bool endMarker) {
+            return TestPDF::WithUpdate(
+                one,
+                {{2, "<< /Type /Pages /Kids [ 4 0 R 6 0 R ] /Count 2 >>"},
+                 {6, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> >> "
+                     "/Contents 7 0 R >>"},
+                 {7, TestPDF::Stream(content)}},
+                endMarker);
+        };
+        const QByteArray two = secondPage("BT /F1 24 Tf 72 700 Td (Two) Tj ET", true);
+        const QByteArray keyword = two.left(two.lastIndexOf("startxref"));
+        QTest::newRow("a comment after %%EOF") << two + "% written by X; startxref lies above\n" << 2;
+        QTest::newRow("a string after %%EOF") << two + "<< /Note (startxref) >>\n" << 2;
+        QTest::newRow("xstartxref after %%EOF") << two + "xstartxref\n" << 2;
+        const QByteArray binary = secondPage("BT /F1 24 Tf 72 700 Td (Two) Tj ET startxref\x9C\x01\xFF\x80" +
+                                                 QByteArray(40, '\xE7'),
+                                             true);
+        QTest::newRow("update cut inside a stream") << binary.left(binary.indexOf("startxref\x9C") + 20) << 1;
+        QTest::newRow(">>startxref") << keyword.left(keyword.size() - 1) + two.mid(keyword.size()) << 2;
+        QTest::newRow("startxref, then abc") << keyword + "startxref\nabc\n%%EOF\n" << 0;
+        QTest::newRow("cut after startxref and its number")
+            << secondPage("BT /F1 24 Tf 72 700 Td (Two) Tj ET", false) << 2;
+    }
+
+    // Merge keeps the pages qpdf reads.
+    void aStartxrefThatIsNoKeywordIsPassedOver()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(int, pages);
+        const QTemporaryDir dir;
+        const ToolRun run = RunTool(QStringLiteral("merge"), source, dir);
+        if (pages == 0) {
+            QCOMPARE(FailedPaths(run.failed), QStringList{run.source});
+            QCOMPARE(run.failed[0].reason, QStringLiteral("syntax error in reading xref position"));
+            return;
+        }
+        QCOMPARE(ExternalReaders::Run(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), run.source}).trimmed(),
+                 QByteArray::number(pages));
+        QCOMPARE(FailedPaths(run.failed), QStringList());
+        QString report;
+        QVERIFY2(ExternalReaders::QpdfAccepts(run.target, &report), qPrintable(report));
+        QCOMPARE(ExternalReaders::PageCount(run.target), pages);
     }
 };
 

@@ -530,6 +530,9 @@ OpStatus PDFParser::ParseFileDirectory()
             return eFailure;
         }
         LongFilePositionType position = IntegerValue(prev.GetPtr());
+        // Some writers put 0 for "none": no section begins where the header stands.
+        if (position == 0)
+            break;
         if (!IsInsideFile(position)) {
             TraceMessage("PDFParser::ParsePreviousXrefs, previous section position %lld lies outside the file", position);
             return eFailure;

@@ -3,12 +3,14 @@
 // take the newest revision (pdftotext, qpdf), and the watermark's update chains back to it. An
 // update cut right after "startxref" refuses the file. A "startxref" after the marker that is not
 // the keyword (in a comment or a string, glued to a word, in the bytes of an update cut inside a
-// stream) is passed over, as qpdf passes it over.
+// stream) is passed over, as qpdf passes it over. A /Prev of 0 names no earlier section.
 
 #include "app/support/AppTestMain.h"
 #include "app/support/ExternalReaders.h"
 #include "app/support/TestPDF.h"
 #include "app/FontCatalog.h"
+#include "app/tools/crop/CropGeometry.h"
+#include "app/tools/crop/PDFCropper.h"
 #include "app/tools/merge/PDFMerger.h"
 #include "app/tools/split/PDFSplitter.h"
 #include "app/tools/watermark/PDFWatermarker.h"
@@ -37,6 +39,9 @@ ToolRun RunTool(const QString& tool, const QByteArray& bytes, const QTemporaryDi
         run.target = out + QStringLiteral("/doc-1.pdf");
         run.failed =
             PDFSplitter().SplitByPagesPerInterval({run.source}, 1, out, QStringLiteral("[FileName]-[IntervalIndex]"));
+    } else if (tool == QLatin1String("crop")) {
+        run.failed = PDFCropper().CropDocuments({run.source}, CropUnitPoints, 50, 650, 300, 100, out,
+                                                QStringLiteral("[FileName]"));
     } else {
         const FontCatalog fonts(QStringList{QStringLiteral("/usr/share/fonts/truetype/dejavu")});
         PDFWatermarker watermarker;
@@ -45,6 +50,27 @@ ToolRun RunTool(const QString& tool, const QByteArray& bytes, const QTemporaryDi
                                                   20, 0xFF0000, 4, 0, 0, 0, out, QStringLiteral("[FileName]"));
     }
     return run;
+}
+
+// The one-page file with its classic table replaced by a cross-reference stream that lists the
+// same objects, its dictionary holding `entries` after /Root.
+QByteArray WithXrefStream(const QByteArray& pdf, const QByteArray& entries)
+{
+    const int table = pdf.lastIndexOf("\nxref\n") + 1;
+    const QList<QByteArray> rows = pdf.mid(table).split('\n').mid(2); // row n: object n
+    const int size = TestPDF::LastNumberAfter(pdf, "/Size").toInt();
+    QByteArray data("\0\0\0\0\0\xFF\xFF", 7);
+    for (int id = 1; id <= size; ++id) {
+        const quint32 offset = id < size ? rows[id].left(10).toUInt() : static_cast<quint32>(table);
+        data += '\1';
+        for (int shift = 24; shift >= 0; shift -= 8)
+            data += static_cast<char>(offset >> shift & 0xFF);
+        data += QByteArray(2, '\0');
+    }
+    return "%PDF-1.5" + pdf.mid(8, table - 8) + QByteArray::number(size) + " 0 obj\n" +
+           TestPDF::Stream(data, " /Type /XRef /Size " + QByteArray::number(size + 1) + " /W [1 4 2] /Root 1 0 R" +
+                                     entries) +
+           "\nendobj\nstartxref\n" + QByteArray::number(table) + "\n%%EOF\n";
 }
 
 } // namespace
@@ -141,6 +167,34 @@ private slots:
         QString report;
         QVERIFY2(ExternalReaders::QpdfAccepts(run.target, &report), qPrintable(report));
         QCOMPARE(ExternalReaders::PageCount(run.target), pages);
+    }
+
+    void prevZeroNamesNoEarlierSection_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QByteArray>("source");
+        const QByteArray one = TestPDF::Make({"Only"});
+        const QByteArray classic = QByteArray(one).replace("/Root 1 0 R >>", "/Root 1 0 R /Prev 0 >>");
+        const QByteArray stream = WithXrefStream(one, " /Prev 0");
+        for (const char* tool : {"merge", "split", "watermark", "crop"}) {
+            QTest::addRow("%s, classic trailer", tool) << tool << classic;
+            QTest::addRow("%s, cross-reference stream", tool) << tool << stream;
+        }
+    }
+
+    void prevZeroNamesNoEarlierSection()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QByteArray, source);
+        const QTemporaryDir dir;
+        const ToolRun run = RunTool(tool, source, dir);
+        QCOMPARE(FailedPaths(run.failed), QStringList());
+        QString report;
+        QVERIFY2(ExternalReaders::QpdfAccepts(run.source, &report), qPrintable(report));
+        QVERIFY2(ExternalReaders::QpdfAccepts(run.target, &report), qPrintable(report));
+        const QString text = ExternalReaders::PageTexts(run.target).join(' ');
+        QVERIFY2(text.contains(QLatin1String("Only")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("Stamp")) == (tool == QLatin1String("watermark")), qPrintable(text));
     }
 };
 

@@ -73,6 +73,25 @@ bool IsDigit(Byte inByte)
     return inByte >= '0' && inByte <= '9';
 }
 
+// Whether the "startxref" at inAt among the file's last bytes is the keyword: a word of its own,
+// after a line end, a blank or a delimiter (">>startxref"), before a blank or a comment, and not
+// in a comment. The word in a comment or a string written after the marker, glued to another
+// word, or among the binary bytes of an update cut off inside a stream ends nothing.
+bool IsStartxrefKeyword(std::string_view inTail, size_t inAt)
+{
+    const size_t end = inAt + 9;
+    if (end < inTail.size() && !PDFTokenReader::IsPDFWhitespace(static_cast<Byte>(inTail[end])) && inTail[end] != '%')
+        return false;
+    if (inAt > 0 && !PDFTokenReader::IsPDFWhitespace(static_cast<Byte>(inTail[inAt - 1])) &&
+        !PDFTokenReader::IsPDFDelimiter(static_cast<Byte>(inTail[inAt - 1])))
+        return false;
+    for (size_t i = inAt; i > 0 && inTail[i - 1] != '\r' && inTail[i - 1] != '\n'; --i) {
+        if (inTail[i - 1] == '%')
+            return false;
+    }
+    return true;
+}
+
 bool IsSymbol(PDFObject* inObject, const char* inText)
 {
     return inObject && inObject->GetType() == PDFObject::ePDFObjectSymbol &&
@@ -398,9 +417,11 @@ OpStatus PDFParser::ParseEOFLine()
     mBackBufferStart = start;
     mBackBufferLength = length;
     const std::string_view tail(reinterpret_cast<const char*>(mBackBuffer), length);
-    // The last "startxref" there is the newest section's, whether or not a "%%EOF" follows it: an
+    // The last "startxref" keyword there is the newest section's, whether or not a "%%EOF" follows it: an
     // update may end without a marker of its own, the older revision's then being the last one.
     size_t keyword = tail.rfind("startxref");
+    while (keyword != std::string_view::npos && !IsStartxrefKeyword(tail, keyword))
+        keyword = keyword == 0 ? std::string_view::npos : tail.rfind("startxref", keyword - 1);
     if (keyword != std::string_view::npos) {
         mStartxrefKeyword = start + static_cast<LongFilePositionType>(keyword);
         return eSuccess;
@@ -509,6 +530,9 @@ OpStatus PDFParser::ParseFileDirectory()
             return eFailure;
         }
         LongFilePositionType position = IntegerValue(prev.GetPtr());
+        // Some writers put 0 for "none": no section begins where the header stands.
+        if (position == 0)
+            break;
         if (!IsInsideFile(position)) {
             TraceMessage("PDFParser::ParsePreviousXrefs, previous section position %lld lies outside the file", position);
             return eFailure;

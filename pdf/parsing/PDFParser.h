@@ -209,7 +209,7 @@ private:
     LongFilePositionType mBackBufferStart = 0;
     size_t mBackBufferLength = 0;
     size_t mBackCursor = 0;
-    // Where the last "startxref" among the file's last bytes begins; -1 when they hold none.
+    // Where the last "startxref" keyword among the file's last bytes begins; -1 when they hold none.
     LongFilePositionType mStartxrefKeyword = -1;
 
     // Decoded object streams, most recently used first, within a byte budget; and the streams

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QVector>
 
+#include <algorithm>
+
 namespace TestPDF {
 
 QByteArray Make(const QStringList& pageTexts, bool encrypted, const Extras& extras)
@@ -84,15 +86,24 @@ QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEn
 
 QByteArray WithUpdate(const QByteArray& pdf, int id, const QByteArray& body, bool endMarker)
 {
+    return WithUpdate(pdf, {{id, body}}, endMarker);
+}
+
+QByteArray WithUpdate(const QByteArray& pdf, const QList<QPair<int, QByteArray>>& objects, bool endMarker)
+{
     const QByteArray previous = LastNumberAfter(pdf, "startxref");
-    const QByteArray size = LastNumberAfter(pdf, "/Size");
+    int size = LastNumberAfter(pdf, "/Size").toInt();
     QByteArray out = pdf;
-    const int offset = out.size();
-    out += QByteArray::number(id) + " 0 obj\n" + body + "\nendobj\n";
+    QByteArray rows;
+    for (const QPair<int, QByteArray>& object : objects) {
+        rows += QByteArray::number(object.first) + " 1\n" + QByteArray::number(out.size()).rightJustified(10, '0') +
+                " 00000 n \n";
+        out += QByteArray::number(object.first) + " 0 obj\n" + object.second + "\nendobj\n";
+        size = std::max(size, object.first + 1);
+    }
     const int xref = out.size();
-    out += "xref\n" + QByteArray::number(id) + " 1\n" + QByteArray::number(offset).rightJustified(10, '0') +
-           " 00000 n \ntrailer\n<< /Size " + size + " /Root 1 0 R /Prev " + previous + " >>\nstartxref\n" +
-           QByteArray::number(xref) + "\n";
+    out += "xref\n" + rows + "trailer\n<< /Size " + QByteArray::number(size) + " /Root 1 0 R /Prev " + previous +
+           " >>\nstartxref\n" + QByteArray::number(xref) + "\n";
     return endMarker ? out + "%%EOF\n" : out;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,8 @@ QByteArray Assemble(const QList<QByteArray>& bodies, const QByteArray& trailerEn
 // newest section; it ends with "startxref" and the section's position, then "%%EOF" unless
 // `endMarker` is false.
 QByteArray WithUpdate(const QByteArray& pdf, int id, const QByteArray& body, bool endMarker = true);
+// The same for several objects, written in the order given; the trailer's Size grows to hold them.
+QByteArray WithUpdate(const QByteArray& pdf, const QList<QPair<int, QByteArray>>& objects, bool endMarker = true);
 
 // The number that follows the last `key` in the file ("startxref", "/Prev" ...).
 QByteArray LastNumberAfter(const QByteArray& pdf, const QByteArray& key);

@@ -3,6 +3,7 @@
 #include "app/AppIdentity.h"
 #include "app/AppSettings.h"
 #include "app/ImageFiles.h"
+#include "app/OutOfMemory.h"
 #include "app/Prompts.h"
 #include "app/SetModifiedMarker.h"
 #include "app/SharedHelpers.h"
@@ -685,7 +686,9 @@ void CreateNewPDFWindow::on_buttonExportHTML_clicked()
         return;
     }
     QString reason;
-    ReportExport(HtmlExport::WritePageWithImages(path, *DocumentForBrowser(), reason), reason);
+    const bool written = SucceedsUnlessMemoryRunsOut(
+        [&] { return HtmlExport::WritePageWithImages(path, *DocumentForBrowser(), reason); }, reason);
+    ReportExport(written, reason);
 }
 
 void CreateNewPDFWindow::on_buttonExportPDF_clicked()
@@ -709,10 +712,13 @@ void CreateNewPDFWindow::on_buttonExportPDF_clicked()
         return;
 
     const bool letter = dialog.pageType == scLetterPageType;
-    RichTextPDFExporter exporter;
     QString reason;
-    const bool written = exporter.ExportDocumentToPDF(path, ui->editNewPDF, letter ? scLetterWidth : scA4Width,
-                                                      letter ? scLetterHeight : scA4Height, dialog.margin, &reason);
+    const bool written = SucceedsUnlessMemoryRunsOut(
+        [&] {
+            return RichTextPDFExporter().ExportDocumentToPDF(path, ui->editNewPDF, letter ? scLetterWidth : scA4Width,
+                                                             letter ? scLetterHeight : scA4Height, dialog.margin, &reason);
+        },
+        reason);
     ReportExport(written, reason);
 }
 

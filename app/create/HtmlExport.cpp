@@ -35,6 +35,17 @@ struct Copy {
     std::unique_ptr<StagedOutput> staged;
 };
 
+// The images' folder that an export made, removed when the export ends without completing, also
+// when memory runs out on the way; a completed export clears the path.
+struct MadeFolder {
+    QString path;
+    ~MadeFolder()
+    {
+        if (!path.isEmpty())
+            QDir().rmdir(path);
+    }
+};
+
 // A file name in the folder for a copy of `source`: its own, or with "_2", "_3" ... before the
 // extension when another image of the page has that name already, or when the file of that name
 // is one of the page's images (a page exported before and pasted back), which must stay.
@@ -72,6 +83,8 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
     QStringList sources;
     for (const QTextFragment& fragment : fragments)
         sources.append(DocumentImages::FilePath(fragment.charFormat().toImageFormat().name()));
+    // Declared before the copies, so that it goes after them: the folder is removed once empty.
+    MadeFolder madeFolder;
     std::vector<Copy> copies;
     QHash<QString, QString> urlOfName;
     QSet<QString> taken;
@@ -88,7 +101,6 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
         copies.push_back(std::move(copy));
     }
 
-    bool madeFolder = false;
     if (!copies.empty() && !QFileInfo(folder).isDir()) {
         std::error_code failure;
         std::filesystem::create_directory(std::filesystem::path(QFile::encodeName(folder).toStdString()), failure);
@@ -96,15 +108,13 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
             error = WriteFailureReason(folder, QString::fromLocal8Bit(failure.message().c_str()));
             return false;
         }
-        madeFolder = true;
+        madeFolder.path = folder;
     }
     // Undoes what this export did, when it cannot be completed: the copies put in place go, and
     // the files they replaced come back.
     auto fail = [&](const QString& reason) {
         for (Copy& copy : copies)
             copy.staged.reset();
-        if (madeFolder)
-            QDir().rmdir(folder);
         error = reason;
         return false;
     };
@@ -153,6 +163,7 @@ bool WritePageWithImages(const QString& htmlPath, QTextDocument& document, QStri
         return fail(WriteFailureReason(htmlPath, page.ErrorString()));
     for (Copy& copy : copies)
         copy.staged->Confirm();
+    madeFolder.path.clear();
     return true;
 }
 

@@ -11,6 +11,9 @@
 // were: a file that a copy replaces is kept aside until then. Existing files in the folder are
 // replaced only by copies made under their name, never by a copy of another image of the
 // document. GUI thread only.
+//
+// Memory that runs out on the way (std::bad_alloc, thrown on to the caller) undoes the export in
+// the same way.
 
 #include <QString>
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <optional>
 
 namespace {
@@ -347,6 +348,9 @@ bool RichTextPDFExporter::ExportDocumentToPDF(const QString& outputPath, QTextEd
         // Released before finalize, the document deletes the file it began.
         jag::pdf::Document document = jag::pdf::create_file(UTF8(staged.TemporaryPath()));
         PageFlow(*this, document, pageWidth, pageHeight, margin).Export(*editor->document());
+    } catch (const std::bad_alloc&) {
+        // The caller's job fails with its own reason, once the document and its file are gone.
+        throw;
     } catch (const jag::pdf::Exception& failure) {
         if (imageFailure && failure.code() == JAG_ERR_IMAGE)
             *imageFailure = QString::fromUtf8(failure.what());

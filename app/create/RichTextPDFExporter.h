@@ -19,8 +19,10 @@
 // for its margins, a target that cannot be written, an image that cannot be read ...). The
 // document is written beside the target (StagedOutput) and replaces it only once complete, so a
 // failed export leaves the path as it was, an existing file included, and no file beside it; a
-// target that is one of the document's own images is refused before anything is written. GUI
-// thread (it reads the editor's document); the class keeps nothing between calls.
+// target that is one of the document's own images is refused before anything is written. Memory
+// that runs out is thrown on as std::bad_alloc, after the same clean-up, for the caller's job to
+// fail with that reason. GUI thread (it reads the editor's document); the class keeps nothing
+// between calls.
 
 #include "app/create/jagpdf/JagPDF.h"
 

@@ -3,6 +3,7 @@
 #include "app/AppIdentity.h"
 #include "app/AppSettings.h"
 #include "app/ComboPopup.h"
+#include "app/OutOfMemory.h"
 #include "app/Prompts.h"
 #include "app/SharedHelpers.h"
 #include "app/TextFiles.h"
@@ -40,6 +41,12 @@ QString WithCRLF(QString text)
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return text;
+}
+
+// A failure's message, with its reason on a line of its own when one is known.
+QString FailureText(const QString& message, const QString& reason)
+{
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
 }
 
 } // namespace
@@ -211,7 +218,9 @@ QString ExtractTextFromScanWindow::ChooseFile(bool existing, const QString& capt
 
 void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
 {
-    if (ui->editText->toPlainText().isEmpty()) {
+    // Asked of the document, here and below: the text is copied only inside the job, where memory
+    // that runs out fails the job.
+    if (ui->editText->document()->isEmpty()) {
         Prompts().Warning(this, QString(), tr("There is no text to export."));
         return;
     }
@@ -220,9 +229,15 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The exporter replaces an existing file only with a complete one.
-    if (!RichTextPDFExporter().ExportDocumentToPDF(path, ui->editText, kA4Width, kA4Height,
-                                                   ui->sliderDocumentMargin->value())) {
-        Prompts().Warning(this, QString(), tr("Could not export file."));
+    QString reason;
+    const bool written = SucceedsUnlessMemoryRunsOut(
+        [&] {
+            return RichTextPDFExporter().ExportDocumentToPDF(path, ui->editText, kA4Width, kA4Height,
+                                                             ui->sliderDocumentMargin->value(), &reason);
+        },
+        reason);
+    if (!written) {
+        Prompts().Warning(this, QString(), FailureText(tr("Could not export file."), reason));
         return;
     }
     Prompts().Information(this, QString(), tr("File exported successfully."));
@@ -230,8 +245,7 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
 
 void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
 {
-    const QString text = ui->editText->toPlainText();
-    if (text.isEmpty()) {
+    if (ui->editText->document()->isEmpty()) {
         Prompts().Warning(this, QString(), tr("There is no text to export."));
         return;
     }
@@ -240,8 +254,11 @@ void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
     if (path.isEmpty() || !TestOpenTarget(this, path))
         return;
     // The old file stays whole until the new one is complete.
-    if (!TextFiles::WriteUtf8(path, WithCRLF(text))) {
-        Prompts().Warning(this, QString(), tr("Could not export file."));
+    QString reason;
+    const bool written = SucceedsUnlessMemoryRunsOut(
+        [&] { return TextFiles::WriteUtf8(path, WithCRLF(ui->editText->toPlainText())); }, reason);
+    if (!written) {
+        Prompts().Warning(this, QString(), FailureText(tr("Could not export file."), reason));
         return;
     }
     Prompts().Information(this, QString(), tr("File exported successfully."));
@@ -249,8 +266,7 @@ void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
 
 void ExtractTextFromScanWindow::on_buttonAppendToTXT_clicked()
 {
-    const QString text = ui->editText->toPlainText();
-    if (text.isEmpty()) {
+    if (ui->editText->document()->isEmpty()) {
         Prompts().Warning(this, QString(), tr("There is no text to append."));
         return;
     }
@@ -265,11 +281,17 @@ void ExtractTextFromScanWindow::on_buttonAppendToTXT_clicked()
     }
     // One line feed parts the old text from the new, as the file has always been written.
     const qint64 oldSize = file.size();
-    const QByteArray bytes = QByteArray("\n") + WithCRLF(text).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    QString reason;
+    const bool appended = SucceedsUnlessMemoryRunsOut(
+        [&] {
+            const QByteArray bytes = QByteArray("\n") + WithCRLF(ui->editText->toPlainText()).toUtf8();
+            return file.write(bytes) == bytes.size() && file.flush();
+        },
+        reason);
+    if (!appended) {
         // Half an appended text is worse than none: the file goes back to what it was.
         file.resize(oldSize);
-        Prompts().Warning(this, QString(), tr("Could not append text."));
+        Prompts().Warning(this, QString(), FailureText(tr("Could not append text."), reason));
         return;
     }
     file.close();

@@ -1,5 +1,6 @@
 #include "app/tools/FileToolEngine.h"
 
+#include "app/OutOfMemory.h"
 #include "app/tools/FailedFile.h"
 #include "app/tools/OutputNames.h"
 #include "app/tools/PageRanges.h"
@@ -22,6 +23,14 @@ bool FileToolEngine::StopRequested() const
 void FileToolEngine::BeginOperation()
 {
     overwriteDecision.Reset();
+}
+
+FileToolEngine::Outcome FileToolEngine::UnlessMemoryRunsOut(const std::function<Outcome()>& work, QString& reason)
+{
+    return WhenMemoryRunsOut(work, [&reason](const QString& ranOut) {
+        reason = ranOut;
+        return Outcome::Failed;
+    });
 }
 
 FileToolEngine::Outcome FileToolEngine::OutcomeOf(const PageFailures& failures, const QString& pageText,
@@ -131,7 +140,7 @@ QList<FailedFile> FileToolEngine::EachFileEveryPage(const QStringList& files, co
             return failed;
         const QString& file = files.at(i);
         QString reason;
-        const Outcome outcome = step(file, files, everyPage, reason);
+        const Outcome outcome = UnlessMemoryRunsOut([&] { return step(file, files, everyPage, reason); }, reason);
         if (StopRequested())
             return failed;
         if (outcome == Outcome::Skipped)
@@ -156,7 +165,7 @@ QList<FailedFile> FileToolEngine::OneFileRangePages(const QString& file, const Q
         return VisitRangePages(ranges, pageCount, visitPage);
     };
     QString reason;
-    const Outcome outcome = step(file, {file}, rangePages, reason);
+    const Outcome outcome = UnlessMemoryRunsOut([&] { return step(file, {file}, rangePages, reason); }, reason);
     if ((outcome == Outcome::Failed || outcome == Outcome::Partial) && !StopRequested())
         return {FailedFile{file, reason}};
     return {};

@@ -149,14 +149,15 @@ OpStatus PDFDocumentHandler::StartCopyingContext(PDFParser* inSourceParser)
 
 void PDFDocumentHandler::FinishCopyingContext()
 {
-    mInputFile.CloseFile();
-    mSourceStream = nullptr;
-    mSourceSize = 0;
-    mSourceToTarget.clear();
+    // The parser before the file it reads: a copy that an exception ended leaves it reading.
     if (mOwnedParser)
         mOwnedParser->ResetParser();
     mOwnedParser.reset();
     mParser = nullptr;
+    mInputFile.CloseFile();
+    mSourceStream = nullptr;
+    mSourceSize = 0;
+    mSourceToTarget.clear();
     mCopyBuffer.reset();
 }
 

@@ -305,7 +305,9 @@ PDFObject* PDFObjectParser::ParseName(const std::string& inToken)
 
 PDFObject* PDFObjectParser::ParseArray(int inDepth)
 {
-    PDFArray* array = new PDFArray();
+    // Held, as are its elements until they are in it: memory that runs out while the array grows
+    // throws, and what was read so far goes with the holders.
+    RefCountPtr<PDFArray> array(new PDFArray());
     std::string token;
     bool ended = false;
     while (GetNextToken(token)) {
@@ -313,7 +315,7 @@ PDFObject* PDFObjectParser::ParseArray(int inDepth)
             ended = true;
             break;
         }
-        PDFObject* element = ParseObjectFrom(token, inDepth);
+        RefCountPtr<PDFObject> element(ParseObjectFrom(token, inDepth));
         if (!element) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseArray, failure to parse array, failed to parse a member object. token = %s",
@@ -321,21 +323,20 @@ PDFObject* PDFObjectParser::ParseArray(int inDepth)
             GetNextToken(token);
             break;
         }
-        array->AppendObject(element);
-        element->Release();
+        array->AppendObject(element.GetPtr());
     }
     if (ended)
-        return array;
+        return array.Detach();
     if (!mNestingLimitHit)
         TraceMessage("PDFObjectParser::ParseArray, failure to parse array, didn't find end of array or failure to parse array member object. token = %s",
                      TraceExcerpt(token).c_str());
-    array->Release();
     return nullptr;
 }
 
 PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
 {
-    PDFDictionary* dictionary = new PDFDictionary();
+    // Held as the array is, with its key and value until they are in it.
+    RefCountPtr<PDFDictionary> dictionary(new PDFDictionary());
     std::string token;
     bool ended = false;
     while (GetNextToken(token)) {
@@ -348,59 +349,52 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
                 break;
             continue;
         }
-        PDFObject* keyObject = ParseObjectFrom(token, inDepth);
+        RefCountPtr<PDFObject> keyObject(ParseObjectFrom(token, inDepth));
         if (!keyObject || keyObject->GetType() != PDFObject::ePDFObjectName) {
-            if (keyObject)
-                keyObject->Release();
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseDictionary, failure to parse key for a dictionary. token = %s",
                              TraceExcerpt(token).c_str());
             break;
         }
-        PDFName* key = static_cast<PDFName*>(keyObject);
+        PDFName* key = static_cast<PDFName*>(keyObject.GetPtr());
         // A key given twice (real producers write such dictionaries): the last value counts, as
         // readers take it.
         if (dictionary->ContainsKey(key->GetValue()))
             TraceNote("PDFObjectParser::ParseDictionary, key %s appears twice in a dictionary, the last value counts",
                       TraceExcerpt(key->GetValue()).c_str());
-        PDFObject* value = ParseObject(inDepth);
+        RefCountPtr<PDFObject> value(ParseObject(inDepth));
         if (!value) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseDictionary, failure to parse value for a dictionary. token = %s",
                              TraceExcerpt(token).c_str());
-            key->Release();
             break;
         }
-        dictionary->Replace(key, value);
+        dictionary->Replace(key, value.GetPtr());
         bool last = mKeptKeys && inDepth == 1 && value->GetType() == PDFObject::ePDFObjectName &&
-                    key->GetValue() == mKeptKeys->endKey && static_cast<PDFName*>(value)->GetValue() == mKeptKeys->endName;
-        key->Release();
-        value->Release();
+                    key->GetValue() == mKeptKeys->endKey &&
+                    static_cast<PDFName*>(value.GetPtr())->GetValue() == mKeptKeys->endName;
         if (last)
-            return dictionary;
+            return dictionary.Detach();
     }
     if (!ended) {
         if (!mNestingLimitHit)
             TraceMessage("PDFObjectParser::ParseDictionary, failure to parse dictionary, didn't find end of array or failure to parse dictionary member object. token = %s",
                          TraceExcerpt(token).c_str());
-        dictionary->Release();
         return nullptr;
     }
 
     // A dictionary followed by "stream" is a stream's dictionary; its data starts right here.
     if (!GetNextToken(token))
-        return dictionary;
+        return dictionary.Detach();
     if (!Is(token, "stream")) {
         PushFront(token);
-        return dictionary;
+        return dictionary.Detach();
     }
     long long position = mPositionProvider ? mPositionProvider->TellPosition() : mTokenReader.GetReadPosition();
     // A byte read after a lone CR and put back belongs to the data.
     if (mTokenReader.HasPutBackByte())
         --position;
-    PDFStreamInput* stream = new PDFStreamInput(dictionary, position);
-    dictionary->Release();
-    return stream;
+    return new PDFStreamInput(dictionary.GetPtr(), position);
 }
 
 bool PDFObjectParser::IsKeptKey(const std::string& inKeyToken) const

@@ -2,13 +2,15 @@
 // The thin C++ wrapper over jagpdf.h that the exporter uses: one class per handle kind, each
 // holding one reference (copies take another, destruction gives it back), and every call checked:
 // a null handle, a non-zero status, or a non-zero jag_error_code() after a call that returns a
-// value raises jag::pdf::Exception with the code and jag_error_msg(). Strings are UTF-8.
+// value raises jag::pdf::Exception with the code and jag_error_msg(), or std::bad_alloc when
+// memory ran out. Strings are UTF-8.
 // A Document destroyed before finalize() succeeded deletes its partial file (with its last
 // reference).
 
 #include "app/create/jagpdf/jagpdf.h"
 
 #include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -30,6 +32,9 @@ namespace detail {
 
 [[noreturn]] inline void raise()
 {
+    // Memory that ran out inside a call is the caller's to handle as it would its own.
+    if (jag_error_code() == JAG_ERR_MEMORY)
+        throw std::bad_alloc();
     throw Exception(jag_error_code(), jag_error_msg());
 }
 

@@ -121,7 +121,7 @@ template <typename Result, typename Call> Result Guarded(Result inFailed, Call i
     } catch (const JagFailure& failure) {
         SetError(failure.code, failure.message);
     } catch (const std::bad_alloc&) {
-        SetError(JAG_ERR_IO, "out of memory");
+        SetError(JAG_ERR_MEMORY, "out of memory");
     } catch (...) {
         SetError(JAG_ERR_IO, "unexpected failure");
     }

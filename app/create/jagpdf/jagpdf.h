@@ -44,7 +44,8 @@ enum {
     JAG_ERR_INVALID_STATE = 3,    /* a call out of order (no page open, text object open ...) */
     JAG_ERR_IO = 4,               /* the file cannot be created or written */
     JAG_ERR_FONT = 5,             /* a font description that names no standard font */
-    JAG_ERR_IMAGE = 6             /* an image file that cannot be read or is of another format */
+    JAG_ERR_IMAGE = 6,            /* an image file that cannot be read or is of another format */
+    JAG_ERR_MEMORY = 7            /* memory ran out */
 };
 
 /* jag_Document_image_load_file's format: recognised from the file's first bytes. */

@@ -1,5 +1,6 @@
 #include "app/tools/merge/PDFMerger.h"
 
+#include "app/OutOfMemory.h"
 #include "app/tools/ProgressPercent.h"
 #include "app/tools/StagedOutput.h"
 #include "app/tools/merge/PDFWriterMergeOutput.h"
@@ -21,6 +22,17 @@ PDFMerger::PDFMerger(MergeOutputFactory factory, QObject* parent)
 
 MergeResult PDFMerger::Merge(const QStringList& files, const QString& outputPath, const std::atomic<bool>* stop,
                              const std::function<bool(const QString&)>& check)
+{
+    return WhenMemoryRunsOut([&] { return MergeStaged(files, outputPath, stop, check); },
+                             [](const QString& ranOut) {
+                                 MergeResult failed;
+                                 failed.failure = ranOut;
+                                 return failed;
+                             });
+}
+
+MergeResult PDFMerger::MergeStaged(const QStringList& files, const QString& outputPath,
+                                   const std::atomic<bool>* stop, const std::function<bool(const QString&)>& check)
 {
     MergeResult result;
     if (Stopped(stop)) {

@@ -4,9 +4,10 @@
 // after each input. The document is written beside the output (StagedOutput), read back through
 // the check when one is given, and only then put in the output's place: a stopped job, a failed
 // end, a document that does not read back and one to which no input could be added leave the
-// output path as it was, an existing file included. The engine never touches an input: an
-// output that is one of them (same device and inode) fails the job before anything is written.
-// The library is reached only through the output that the factory makes, one per job.
+// output path as it was, an existing file included, and so does memory that runs out, which
+// fails the merge with that reason. The engine never touches an input: an output that is one of
+// them (same device and inode) fails the job before anything is written. The library is reached
+// only through the output that the factory makes, one per job.
 
 #include "app/tools/FailedFile.h"
 #include "app/tools/merge/IMergeOutput.h"
@@ -46,5 +47,8 @@ signals:
     void UpdateProgress(int progress);
 
 private:
+    MergeResult MergeStaged(const QStringList& files, const QString& outputPath, const std::atomic<bool>* stop,
+                            const std::function<bool(const QString&)>& check);
+
     MergeOutputFactory outputFactory;
 };

@@ -43,6 +43,14 @@ bool OpenSource(ParsedPDF& source, const QString& path, QString& reason)
 
 PDFSplitter::PDFSplitter(QObject* parent) : FileToolEngine(parent) {}
 
+PDFSplitter::Outcome PDFSplitter::PartsOutcome(const PageFailures& failures, QString& reason)
+{
+    if (!failures.Any())
+        return Outcome::Written;
+    reason = failures.CopyReason();
+    return Outcome::Partial;
+}
+
 bool PDFSplitter::WriteOutput(ParsedPDF& source, int first, int last, const QString& target, PageFailures& failures,
                               QString& reason)
 {
@@ -103,15 +111,26 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
     // Nothing would be written, and nothing said.
     if (ranges.intervals.isEmpty())
         return {FailedFile{file, NoPageNamedReason(pageIntervals)}};
-    ParsedPDF source;
     QString reason;
-    if (!OpenSource(source, file, reason))
+    const Outcome outcome = UnlessMemoryRunsOut(
+        [&] { return SplitAlongRanges(file, ranges, outputFolder, outputNames, reason); }, reason);
+    if (outcome == Outcome::Failed || outcome == Outcome::Partial)
         return {FailedFile{file, reason}};
+    return {};
+}
+
+PDFSplitter::Outcome PDFSplitter::SplitAlongRanges(const QString& file, const PageRanges& ranges,
+                                                   const QString& outputFolder, const QString& outputNames,
+                                                   QString& reason)
+{
+    ParsedPDF source;
+    if (!OpenSource(source, file, reason))
+        return Outcome::Failed;
     PageFailures failures;
 
     for (const PageInterval& interval : ranges.intervals) {
         if (StopRequested())
-            return {};
+            return Outcome::Skipped;
         int first = 0;
         int last = 0;
         if (!interval.ClampTo(source.PageCount(), first, last)) {
@@ -119,7 +138,7 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
                          .arg(interval.first)
                          .arg(interval.last)
                          .arg(source.PageCount());
-            return {FailedFile{file, reason}};
+            return Outcome::Failed;
         }
         const QString target = OutputFilePath(outputFolder, outputNames, file,
                                               {{QStringLiteral("[IntervalIndex]"), QString::number(interval.index)},
@@ -127,22 +146,20 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
                                                {QStringLiteral("[IntervalEnd]"), QString::number(last)}},
                                               reason);
         if (target.isEmpty())
-            return {FailedFile{file, reason}};
+            return Outcome::Failed;
         switch (ClearTarget(target, {file}, reason)) {
         case TargetStep::Fail:
-            return {FailedFile{file, reason}};
+            return Outcome::Failed;
         case TargetStep::Skip:
             continue; // the user keeps the file: no failure, no progress
         case TargetStep::Write:
             break;
         }
         if (!WriteOutput(source, first, last, target, failures, reason))
-            return {FailedFile{file, reason}};
+            return Outcome::Failed;
         emit UpdateProgress(ProgressPercent(interval.index, ranges.itemCount));
     }
-    if (failures.Any())
-        return {FailedFile{file, failures.CopyReason()}};
-    return {};
+    return PartsOutcome(failures, reason);
 }
 
 QList<FailedFile> PDFSplitter::SplitByPagesPerInterval(const QStringList& files, int pagesPerInterval,
@@ -155,41 +172,50 @@ QList<FailedFile> PDFSplitter::SplitByPagesPerInterval(const QStringList& files,
         if (StopRequested())
             return failed;
         const QString& file = files.at(d);
-        QString reason;
         if (pagesPerInterval < 1) {
             failed.append({file, tr("a part must hold at least one page")});
             continue;
         }
-        ParsedPDF source;
-        PageFailures failures;
-        bool ok = OpenSource(source, file, reason);
-        for (qint64 start = 0; ok && start < source.PageCount(); start += pagesPerInterval) {
-            if (StopRequested())
-                return failed;
-            const int first = static_cast<int>(start) + 1;
-            const int last = static_cast<int>(std::min<qint64>(start + pagesPerInterval, source.PageCount()));
-            const QString target = OutputFilePath(
-                outputFolder, outputNames, file,
-                {{QStringLiteral("[IntervalIndex]"), QString::number(start / pagesPerInterval + 1)},
-                 {QStringLiteral("[IntervalStart]"), QString::number(first)},
-                 {QStringLiteral("[IntervalEnd]"), QString::number(last)}},
-                reason);
-            if (target.isEmpty()) {
-                ok = false;
-                break;
-            }
-            const TargetStep step = ClearTarget(target, files, reason);
-            if (step == TargetStep::Skip)
-                continue;
-            ok = step == TargetStep::Write && WriteOutput(source, first, last, target, failures, reason);
-        }
-        if (!ok)
+        QString reason;
+        const Outcome outcome = UnlessMemoryRunsOut(
+            [&] { return SplitIntoParts(file, files, pagesPerInterval, outputFolder, outputNames, reason); }, reason);
+        if (outcome == Outcome::Skipped)
+            return failed; // stopped
+        if (outcome == Outcome::Failed || outcome == Outcome::Partial)
             failed.append({file, reason});
-        else if (failures.Any())
-            failed.append({file, failures.CopyReason()});
         emit UpdateProgress(ProgressPercent(d + 1, total));
     }
     return failed;
+}
+
+PDFSplitter::Outcome PDFSplitter::SplitIntoParts(const QString& file, const QStringList& jobInputs,
+                                                 int pagesPerInterval, const QString& outputFolder,
+                                                 const QString& outputNames, QString& reason)
+{
+    ParsedPDF source;
+    if (!OpenSource(source, file, reason))
+        return Outcome::Failed;
+    PageFailures failures;
+    for (qint64 start = 0; start < source.PageCount(); start += pagesPerInterval) {
+        if (StopRequested())
+            return Outcome::Skipped;
+        const int first = static_cast<int>(start) + 1;
+        const int last = static_cast<int>(std::min<qint64>(start + pagesPerInterval, source.PageCount()));
+        const QString target =
+            OutputFilePath(outputFolder, outputNames, file,
+                           {{QStringLiteral("[IntervalIndex]"), QString::number(start / pagesPerInterval + 1)},
+                            {QStringLiteral("[IntervalStart]"), QString::number(first)},
+                            {QStringLiteral("[IntervalEnd]"), QString::number(last)}},
+                           reason);
+        if (target.isEmpty())
+            return Outcome::Failed;
+        const TargetStep step = ClearTarget(target, jobInputs, reason);
+        if (step == TargetStep::Skip)
+            continue;
+        if (step == TargetStep::Fail || !WriteOutput(source, first, last, target, failures, reason))
+            return Outcome::Failed;
+    }
+    return PartsOutcome(failures, reason);
 }
 
 #include "moc_PDFSplitter.cpp"

@@ -7,7 +7,8 @@
 // path would write. Each output passes the overwrite steps of FileToolEngine and is written
 // through a StagedOutput, so a failed or stopped output leaves nothing behind and an existing
 // target as it was. The operations run synchronously on the worker thread, check the stop flag
-// before each output and name every source that failed with its reason.
+// before each output and name every source that failed with its reason; memory that runs out
+// fails the source it ran out in.
 
 #include "app/tools/FailedFile.h"
 #include "app/tools/FileToolEngine.h"
@@ -20,6 +21,7 @@
 
 class PageFailures;
 class ParsedPDF;
+struct PageRanges;
 
 class PDFSplitter : public FileToolEngine {
     Q_OBJECT
@@ -59,6 +61,14 @@ private:
     // nothing is left at the target then.
     bool WriteOutput(ParsedPDF& source, int first, int last, const QString& target, PageFailures& failures,
                      QString& reason);
+    // One source of each operation: Written, Partial (pages left out) or Failed with the reason;
+    // Skipped when the job was stopped.
+    Outcome SplitAlongRanges(const QString& file, const PageRanges& ranges, const QString& outputFolder,
+                             const QString& outputNames, QString& reason);
+    Outcome SplitIntoParts(const QString& file, const QStringList& jobInputs, int pagesPerInterval,
+                           const QString& outputFolder, const QString& outputNames, QString& reason);
+    // Written when every page was copied; else Partial, with the pages that were not.
+    static Outcome PartsOutcome(const PageFailures& failures, QString& reason);
 
     ClockFunction documentClock = nullptr;
 };

@@ -403,7 +403,8 @@ OpStatus PDFDocumentHandler::CopyPageResourceObjects(PDFDictionary* inSourcePage
     // Resources may stand on an ancestor of the page in the page tree.
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return PageNamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::CopyPageResourceObjects")
+        return PageNamesUnreadableObject(mParser, inSourcePage, scResources,
+                                         "PDFDocumentHandler::CopyPageResourceObjects")
                    ? eFailure
                    : eSuccess;
     ObjectIDList pending;
@@ -453,17 +454,18 @@ OpStatus PDFDocumentHandler::PageDictionaryWriting(OutputPage* inPage, Dictionar
     return eSuccess;
 }
 
-OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
+OpStatus PDFDocumentHandler::CollectContentStreams(PDFParser* inParser, PDFDictionary* inPage, const char* inMethod,
                                                    std::vector<ContentStream>& outStreams)
 {
-    RefCountPtr<PDFObject> reference(inSourcePage->QueryDirectObject(scContents));
-    RefCountPtr<PDFObject> contents(mParser->ResolveDictionaryValue(inSourcePage, scContents));
+    RefCountPtr<PDFObject> reference(inPage->QueryDirectObject(scContents));
+    RefCountPtr<PDFObject> contents(inParser->ResolveDictionaryValue(inPage, scContents));
     // A null Contents is the same as none.
     if (!contents || contents->GetType() == PDFObject::ePDFObjectNull)
-        return PageNamesUnreadableObject(inSourcePage, scContents, inMethod) ? eFailure : eSuccess;
+        return PageNamesUnreadableObject(inParser, inPage, scContents, inMethod) ? eFailure : eSuccess;
     if (contents->GetType() == PDFObject::ePDFObjectStream &&
         reference->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
-        outStreams.push_back({static_cast<PDFIndirectObjectReference*>(reference.GetPtr())->GetObjectID(),
+        auto* streamReference = static_cast<PDFIndirectObjectReference*>(reference.GetPtr());
+        outStreams.push_back({streamReference->GetObjectID(), streamReference->GetGenerationNumber(),
                               RefCountPtr<PDFStreamInput>(static_cast<PDFStreamInput*>(contents.Detach()))});
         return eSuccess;
     }
@@ -484,12 +486,12 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
                       i, PDFObject::TypeLabelFor(value->GetType()));
             continue;
         }
-        if (!HoldsObject(mParser, item->GetObjectID())) {
+        if (!inParser->HoldsObject(item->GetObjectID())) {
             TraceNote("%s, item %u of the page's Contents names object %u, which the file does not hold; left out",
                       inMethod, i, item->GetObjectID());
             continue;
         }
-        RefCountPtr<PDFObject> stream(mParser->ParseObjectByID(item->GetObjectID()));
+        RefCountPtr<PDFObject> stream(inParser->ParseObjectByID(item->GetObjectID()));
         if (!stream) {
             TraceMessage("%s, content stream array contains references to non streams: object %u cannot be read",
                          inMethod, item->GetObjectID());
@@ -500,8 +502,8 @@ OpStatus PDFDocumentHandler::CollectContentStreams(PDFDictionary* inSourcePage, 
                       inMethod, i, item->GetObjectID(), PDFObject::TypeLabelFor(stream->GetType()));
             continue;
         }
-        outStreams.push_back(
-            {item->GetObjectID(), RefCountPtr<PDFStreamInput>(static_cast<PDFStreamInput*>(stream.Detach()))});
+        outStreams.push_back({item->GetObjectID(), item->GetGenerationNumber(),
+                              RefCountPtr<PDFStreamInput>(static_cast<PDFStreamInput*>(stream.Detach()))});
     }
     return eSuccess;
 }
@@ -514,7 +516,7 @@ OpStatus PDFDocumentHandler::CopyPageContentToTargetPage(OutputPage* inTargetPag
     // order, so the page reads as the source did; one shared by several pages is written once.
     std::vector<ContentStream> streams;
     OpStatus status =
-        CollectContentStreams(inSourcePage, "PDFDocumentHandler::CopyPageContentToTargetPage", streams);
+        CollectContentStreams(mParser, inSourcePage, "PDFDocumentHandler::CopyPageContentToTargetPage", streams);
     // Unless the caller asked for uncompressed output: then the content is written decoded, so
     // that it stands readable in the file, when it decodes within the budget.
     if (status == eSuccess && !mObjectsContext->IsCompressingStreams() && !streams.empty() &&
@@ -662,7 +664,7 @@ OpStatus PDFDocumentHandler::CopyPendingObjects(const ObjectIDList& inPending)
 OpStatus PDFDocumentHandler::CopyInDirectObject(ObjectIDType inSourceID, ObjectIDType inTargetID,
                                                 ObjectIDList& outPending)
 {
-    if (!HoldsObject(mParser, inSourceID)) {
+    if (!mParser->HoldsObject(inSourceID)) {
         // A reference to an object the file does not hold stands for null.
         TraceMessage("PDFDocumentHandler::CopyInDirectObject, object %ld is not in the source file, copied as null",
                      static_cast<long>(inSourceID));
@@ -846,26 +848,19 @@ OpStatus PDFDocumentHandler::WriteStream(PDFStreamInput* inStream, EReferenceMod
     return eSuccess;
 }
 
-bool PDFDocumentHandler::HoldsObject(PDFParser* inParser, ObjectIDType inObjectID)
-{
-    EXrefEntryType kind = inObjectID != 0 && inObjectID < inParser->GetXrefSize()
-                              ? inParser->GetXrefEntry(static_cast<uint32_t>(inObjectID))->mType
-                              : eXrefEntryUndefined;
-    return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;
-}
-
 bool PDFDocumentHandler::NamesUnreadableObject(PDFParser* inParser, PDFDictionary* inDictionary, const char* inKey)
 {
     PDFObjectCastPtr<PDFIndirectObjectReference> reference(inDictionary->QueryDirectObject(inKey));
-    if (!reference || !HoldsObject(inParser, reference->GetObjectID()))
+    if (!reference || !inParser->HoldsObject(reference->GetObjectID()))
         return false;
     RefCountPtr<PDFObject> value(inParser->ParseObjectByID(reference->GetObjectID()));
     return !value;
 }
 
-bool PDFDocumentHandler::PageNamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod)
+bool PDFDocumentHandler::PageNamesUnreadableObject(PDFParser* inParser, PDFDictionary* inPage, const char* inKey,
+                                                   const char* inMethod)
 {
-    if (!NamesUnreadableObject(mParser, inPage, inKey))
+    if (!NamesUnreadableObject(inParser, inPage, inKey))
         return false;
     PDFObjectCastPtr<PDFIndirectObjectReference> reference(inPage->QueryDirectObject(inKey));
     TraceMessage("%s, the page's %s names object %ld, which cannot be read", inMethod, inKey,
@@ -948,7 +943,8 @@ OpStatus PDFDocumentHandler::RegisterPageResourcesForForm(OutputFormXObject* inT
 {
     PDFObjectCastPtr<PDFDictionary> resources(mInheritedValues.Query(mParser, inSourcePage, scResources));
     if (!resources)
-        return PageNamesUnreadableObject(inSourcePage, scResources, "PDFDocumentHandler::RegisterPageResourcesForForm")
+        return PageNamesUnreadableObject(mParser, inSourcePage, scResources,
+                                         "PDFDocumentHandler::RegisterPageResourcesForForm")
                    ? eFailure
                    : eSuccess;
 
@@ -1022,7 +1018,7 @@ OpStatus PDFDocumentHandler::MergePageContentToTargetXObject(OutputFormXObject* 
 {
     std::vector<ContentStream> streams;
     OpStatus status =
-        CollectContentStreams(inSourcePage, "PDFDocumentHandler::MergePageContentToTargetXObject", streams);
+        CollectContentStreams(mParser, inSourcePage, "PDFDocumentHandler::MergePageContentToTargetXObject", streams);
     // Renaming needs the decoded content, which a few kilobytes of a file can inflate to
     // gigabytes: the page's content as a whole is decoded within a budget.
     long long budget = DecodedContentBudget();

@@ -121,10 +121,18 @@ public:
     // them afresh instead of referring to what the step left.
     void ForgetMappings(const ObjectIDList& inSourceIDs);
 
-    // Whether a parsed file has an object under the id; a reference to any other stands for null.
-    static bool HoldsObject(PDFParser* inParser, ObjectIDType inObjectID);
     // inKey of the dictionary names an object the file holds but that cannot be read.
     static bool NamesUnreadableObject(PDFParser* inParser, PDFDictionary* inDictionary, const char* inKey);
+    struct ContentStream {
+        ObjectIDType mSourceID;
+        uint32_t mGeneration;
+        RefCountPtr<PDFStreamInput> mStream;
+    };
+    // The stream objects of a page's Contents, in order; items that are no streams are left out
+    // with a log line. -1 after a log line for Contents of another type or an unreadable item.
+    // Every tool that writes a page's content again takes it from here.
+    static OpStatus CollectContentStreams(PDFParser* inParser, PDFDictionary* inPage, const char* inMethod,
+                                          std::vector<ContentStream>& outStreams);
 
     // While a page copy writes its page object: the source page's Resources entries, its
     // rotation, UserUnit and transparency Group. Nothing to do for any other page.
@@ -188,14 +196,6 @@ private:
     OpStatus CopySourceBytes(LongFilePositionType inPosition, long long inLength);
     // Everything a decoding reader yields, in chunks; -1 on a stuck reader or a short write.
     OpStatus CopyDecodedBytes(IByteReader* inSource, IByteWriter* inTarget);
-    struct ContentStream {
-        ObjectIDType mSourceID;
-        RefCountPtr<PDFStreamInput> mStream;
-    };
-    // The stream objects of a page's Contents, in order; items that are no streams are left out
-    // with a log line. -1 after a log line for Contents of another type or an unreadable item.
-    OpStatus CollectContentStreams(PDFDictionary* inSourcePage, const char* inMethod,
-                                   std::vector<ContentStream>& outStreams);
     // Decoded content a page may give, from the size of its file.
     long long DecodedContentBudget() const;
     // Every stream decodes, and all of them within the budget; logs when not.
@@ -205,7 +205,8 @@ private:
     OpStatus WriteDecodedContent(OutputPage* inTargetPage, const std::vector<ContentStream>& inStreams);
     // The page's own inKey names an object the source holds but that cannot be read: copying the
     // page without it would lose its fonts or content behind a success. Logs when true.
-    bool PageNamesUnreadableObject(PDFDictionary* inPage, const char* inKey, const char* inMethod);
+    static bool PageNamesUnreadableObject(PDFParser* inParser, PDFDictionary* inPage, const char* inKey,
+                                          const char* inMethod);
     Byte* CopyBuffer();
 
     DocumentContext* mDocumentContext = nullptr;

@@ -179,6 +179,13 @@ PDFObject* PDFObjectParser::ParseObjectFrom(const std::string& inToken, int inDe
     return new PDFSymbol(inToken);
 }
 
+PDFObject* PDFObjectParser::NullForStrayToken(const std::string& inToken)
+{
+    ++mObjectsBuilt;
+    TraceNote("PDFObjectParser::ParseNextObject, a %s where a value belongs is read as null", inToken.c_str());
+    return new PDFNull();
+}
+
 PDFObject* PDFObjectParser::ParseNumber(const std::string& inToken)
 {
     if (inToken.find('.') != std::string::npos)
@@ -315,7 +322,8 @@ PDFObject* PDFObjectParser::ParseArray(int inDepth)
             ended = true;
             break;
         }
-        RefCountPtr<PDFObject> element(ParseObjectFrom(token, inDepth));
+        // A ">>" where an element belongs closes nothing here: a null, as readers take it.
+        RefCountPtr<PDFObject> element(Is(token, ">>") ? NullForStrayToken(token) : ParseObjectFrom(token, inDepth));
         if (!element) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseArray, failure to parse array, failed to parse a member object. token = %s",
@@ -362,7 +370,19 @@ PDFObject* PDFObjectParser::ParseDictionary(int inDepth)
         if (dictionary->ContainsKey(key->GetValue()))
             TraceNote("PDFObjectParser::ParseDictionary, key %s appears twice in a dictionary, the last value counts",
                       TraceExcerpt(key->GetValue()).c_str());
-        RefCountPtr<PDFObject> value(ParseObject(inDepth));
+        // A "]" where the value belongs is a null, as readers take it; so is a ">>", which still
+        // ends the dictionary.
+        RefCountPtr<PDFObject> value;
+        std::string valueToken;
+        if (GetNextToken(valueToken)) {
+            if (Is(valueToken, "]") || Is(valueToken, ">>")) {
+                value = NullForStrayToken(valueToken);
+                if (Is(valueToken, ">>"))
+                    PushFront(std::move(valueToken));
+            } else {
+                value = ParseObjectFrom(valueToken, inDepth);
+            }
+        }
         if (!value) {
             if (!mNestingLimitHit)
                 TraceMessage("PDFObjectParser::ParseDictionary, failure to parse value for a dictionary. token = %s",
@@ -429,31 +449,33 @@ bool PDFObjectParser::SkipValue(int inDepth)
         }
     }
     std::string token;
-    int depth = 0;
+    PDFTokenReader::OpenNesting open;
     bool first = true;
     while (GetNextToken(token)) {
         bool opens = Is(token, "[") || Is(token, "<<");
         bool closes = Is(token, "]") || Is(token, ">>");
-        if (depth == 0 && (closes || (!first && token[0] == '/'))) {
-            // A key without a value ends the skipping as well; the dictionary reads on.
+        // A "]" as the value stands for a null; a later one, or a key without a value, ends the
+        // skipping as well, and the dictionary reads on.
+        if (open.Depth() == 0 && !(first && Is(token, "]")) && (closes || (!first && token[0] == '/'))) {
             PushFront(std::move(token));
             return true;
         }
         first = false;
         if (opens) {
-            if (inDepth + depth >= kMaxNestingDepth) {
+            if (inDepth + open.Depth() >= kMaxNestingDepth) {
                 TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
                              kMaxNestingDepth);
                 mNestingLimitHit = true;
                 return false;
             }
             if (mTokenBufferHead < mTokenBuffer.size()) {
-                ++depth;
+                open.Open(Is(token, "["), kMaxNestingDepth);
                 continue;
             }
             // Nothing waits in the queue: the bytes up to the matching end are passed over
             // without making tokens of them.
-            PDFTokenReader::SkipResult skipped = mTokenReader.SkipToClose(kMaxNestingDepth - inDepth - depth);
+            PDFTokenReader::SkipResult skipped =
+                mTokenReader.SkipToClose(Is(token, "["), kMaxNestingDepth - inDepth - open.Depth());
             if (skipped == PDFTokenReader::SkipResult::eTooDeep) {
                 TraceMessage("PDFObjectParser::ParseNextObject, arrays and dictionaries nested deeper than %d levels",
                              kMaxNestingDepth);
@@ -462,11 +484,12 @@ bool PDFObjectParser::SkipValue(int inDepth)
             if (skipped != PDFTokenReader::SkipResult::eClosed)
                 return false;
         } else if (closes) {
-            --depth;
+            // One of the other kind than the innermost level is a null inside it.
+            open.Close(Is(token, "]"));
         }
         // Outside any nesting what follows up to the next delimiter is numbers and keywords
         // ("0 R"): passed over without making tokens of them.
-        if (depth == 0 && mTokenBufferHead >= mTokenBuffer.size())
+        if (open.Depth() == 0 && mTokenBufferHead >= mTokenBuffer.size())
             mTokenReader.SkipPlainTokens();
     }
     return false;

@@ -19,6 +19,7 @@ public:
     // Arrays and dictionaries nested deeper than this are refused (it also bounds the
     // recursion of destroying a parsed object).
     static constexpr int kMaxNestingDepth = 256;
+    static_assert(kMaxNestingDepth <= PDFTokenReader::OpenNesting::kCapacity, "values passed over nest as deep");
 
     PDFObjectParser() = default;
 
@@ -64,6 +65,8 @@ private:
     PDFObject* ParseObject(int inDepth);
     // The object that inToken, read already, begins.
     PDFObject* ParseObjectFrom(const std::string& inToken, int inDepth);
+    // A closing token where a value belongs.
+    PDFObject* NullForStrayToken(const std::string& inToken);
     PDFObject* ParseNumber(const std::string& inToken);
     PDFObject* ParseLiteralString(const std::string& inToken);
     PDFObject* ParseHexadecimalString(const std::string& inToken);

@@ -959,6 +959,14 @@ void PDFParser::KeepParsedObject(uint32_t inObjectID, PDFObject* inObject, size_
     }
 }
 
+bool PDFParser::HoldsObject(unsigned long long inObjectID) const
+{
+    if (inObjectID == 0 || inObjectID >= mXrefTable.GetSize())
+        return false;
+    EXrefEntryType kind = mXrefTable.Get(static_cast<uint32_t>(inObjectID)).mType;
+    return kind == eXrefEntryExisting || kind == eXrefEntryStreamObject;
+}
+
 PDFObject* PDFParser::ParseObjectByID(uint32_t inObjectID)
 {
     // An extender may decrypt each object as it is read, and a node read for the page-tree walk
@@ -1706,12 +1714,19 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
         outNode.kids.reserve(kids->GetLength());
         for (uint32_t i = 0; i < kids->GetLength(); ++i) {
             RefCountPtr<PDFObject> kid(kids->QueryObject(i));
-            if (kid->GetType() != PDFObject::ePDFObjectIndirectObjectReference) {
+            if (kid->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
+                outNode.kids.push_back(static_cast<PDFIndirectObjectReference*>(kid.GetPtr())->GetObjectID());
+                continue;
+            }
+            // A dictionary may be a page written in place, which has no id to be listed by.
+            if (kid->GetType() == PDFObject::ePDFObjectDictionary) {
                 TraceMessage("PDFParser::ParsePagesIDs, unexpected type for a Kids array object, type = %s",
                              PDFObject::TypeLabelFor(kid->GetType()));
                 return eFailure;
             }
-            outNode.kids.push_back(static_cast<PDFIndirectObjectReference*>(kid.GetPtr())->GetObjectID());
+            // A string, a number, a null: no page, as readers take it; the other kids are read.
+            TraceNote("PDFParser::ParsePagesIDs, Kids entry %u is %s, no page; passed over", i,
+                      PDFObject::TypeLabelFor(kid->GetType()));
         }
         return eSuccess;
     };
@@ -1771,15 +1786,22 @@ OpStatus PDFParser::ParsePagesIDs(PDFDictionary* inPagesRoot, uint32_t inRootID,
             // Only what the walk reads of a node is built: its Type and Kids.
             static const PDFObjectParser::KeptKeys walkKeys = {{"Type", "Kids"}, "Type", "Page"};
             mKeptKeys = &walkKeys;
-            PDFObjectCastPtr<PDFDictionary> kidNode(ParseObjectByID(kidID));
+            RefCountPtr<PDFObject> kidObject(ParseObjectByID(kidID));
             mKeptKeys = nullptr;
-            if (!kidNode) {
-                TraceMessage("PDFParser::ParsePagesIDs, unable to parse page node object from kids reference");
+            Node node;
+            if (!kidObject || kidObject->GetType() != PDFObject::ePDFObjectDictionary) {
+                // Only an object the file holds but that cannot be read may be a page lost.
+                if (!kidObject && HoldsObject(kidID)) {
+                    TraceMessage("PDFParser::ParsePagesIDs, unable to parse page node object from kids reference");
+                    return eFailure;
+                }
+                // No page: kept as a node without kids, so that a second mention is neither read
+                // again nor walked uncounted.
+                TraceNote("PDFParser::ParsePagesIDs, Kids entry names object %u, which is %s, no page; passed over",
+                          kidID, kidObject ? PDFObject::TypeLabelFor(kidObject->GetType()) : "null");
+            } else if (read(static_cast<PDFDictionary*>(kidObject.GetPtr()), node) != eSuccess) {
                 return eFailure;
             }
-            Node node;
-            if (read(kidNode.GetPtr(), node) != eSuccess)
-                return eFailure;
             if (node.isPage) {
                 if (kidID < knownPages.size())
                     knownPages[kidID] = true;

@@ -86,6 +86,8 @@ public:
     uint32_t GetXrefSize() const { return mXrefTable.GetSize(); }
     // Never null: ids never listed (or at or beyond the size) give an entry of kind undefined.
     const XrefEntry* GetXrefEntry(uint32_t inObjectID) const { return &mXrefTable.Get(inObjectID); }
+    // Whether the file has an object under the id; a reference to any other stands for null.
+    bool HoldsObject(unsigned long long inObjectID) const;
     LongFilePositionType GetXrefPosition() const { return mLastXrefPosition; }
     // The source as the parser reads it: positions count from the header (see GetHeaderOffset).
     IByteReaderWithPosition* GetParserStream() const { return mStream; }

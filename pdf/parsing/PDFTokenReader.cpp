@@ -137,9 +137,9 @@ void PDFTokenReader::SkipTillToken()
     EndCall();
 }
 
-PDFTokenReader::SkipResult PDFTokenReader::SkipToClose(int inMaxOpen)
+PDFTokenReader::SkipResult PDFTokenReader::SkipToClose(bool inArray, int inMaxOpen)
 {
-    SkipResult result = SkipNested(inMaxOpen);
+    SkipResult result = SkipNested(inArray, inMaxOpen);
     EndCall();
     return result;
 }
@@ -199,9 +199,11 @@ bool PDFTokenReader::PassUntil(Byte inLast, Byte inOtherLast)
     return true;
 }
 
-PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
+PDFTokenReader::SkipResult PDFTokenReader::SkipNested(bool inArray, int inMaxOpen)
 {
-    int open = 1;
+    OpenNesting open;
+    if (!open.Open(inArray, inMaxOpen))
+        return SkipResult::eTooDeep;
     Byte byte;
     for (;;) {
         // Names, numbers and keywords between the delimiters count for nothing here.
@@ -210,21 +212,19 @@ PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
             return SkipResult::eEnded;
         switch (byte) {
         case '[':
-            if (open >= inMaxOpen)
+            if (!open.Open(true, inMaxOpen))
                 return SkipResult::eTooDeep;
-            ++open;
             break;
         case ']':
-            if (--open == 0)
+            if (open.Close(true) && open.Depth() == 0)
                 return SkipResult::eClosed;
             break;
         case '<':
             if (!NextByte(byte))
                 return SkipResult::eEnded;
             if (byte == '<') {
-                if (open >= inMaxOpen)
+                if (!open.Open(false, inMaxOpen))
                     return SkipResult::eTooDeep;
-                ++open;
                 break;
             }
             // A hexadecimal string runs to the first '>'.
@@ -236,7 +236,7 @@ PDFTokenReader::SkipResult PDFTokenReader::SkipNested(int inMaxOpen)
                 return SkipResult::eEnded;
             if (byte != '>')
                 PutBack(byte);
-            else if (--open == 0)
+            else if (open.Close(false) && open.Depth() == 0)
                 return SkipResult::eClosed;
             break;
         case '(':
@@ -279,6 +279,11 @@ PDFTokenReader::ValueEnd PDFTokenReader::PassDictionaryValue(int inMaxOpen)
             PassUntil('\r', '\n');
             continue;
         }
+        if (byte == ']' && first) {
+            // Stands where the value belongs: the object parser reads a null.
+            first = false;
+            continue;
+        }
         if ((byte == '/' && !first) || byte == ']') {
             PutBack(byte);
             return ValueEnd::eBeforeNext;
@@ -307,9 +312,7 @@ PDFTokenReader::ValueEnd PDFTokenReader::PassDictionaryValue(int inMaxOpen)
             // "<<" opens a dictionary, as '[' an array.
             [[fallthrough]];
         case '[': {
-            if (inMaxOpen <= 0)
-                return ValueEnd::eTooDeep;
-            SkipResult nested = SkipNested(inMaxOpen);
+            SkipResult nested = SkipNested(byte == '[', inMaxOpen);
             if (nested != SkipResult::eClosed)
                 return nested == SkipResult::eTooDeep ? ValueEnd::eTooDeep : ValueEnd::eEnded;
             break;

@@ -10,6 +10,7 @@
 #include "pdf/io/IByteReader.h"
 #include "pdf/io/IByteReaderWindow.h"
 
+#include <bitset>
 #include <string>
 #include <utility>
 
@@ -33,17 +34,46 @@ public:
     bool ReadNextToken(std::string& outToken);
     // Takes bytes while they are whitespace; the first other byte goes to the put-back slot.
     void SkipTillToken();
-    // Passes over the bytes of an array or dictionary whose opening token was just read, up to
+    // The arrays and dictionaries open while a value is passed over, innermost last. A closing
+    // token of the other kind than the innermost one closes nothing: where a value belongs, the
+    // object parser reads it as a null.
+    class OpenNesting {
+    public:
+        static constexpr int kCapacity = 256;
+        // False when inMaxOpen levels are open already.
+        bool Open(bool inArray, int inMaxOpen)
+        {
+            if (mDepth >= inMaxOpen || mDepth >= kCapacity)
+                return false;
+            mArrays[static_cast<size_t>(mDepth++)] = inArray;
+            return true;
+        }
+        // Whether the closing token of an array (or of a dictionary) closes the innermost level.
+        bool Close(bool inArray)
+        {
+            if (mDepth == 0 || mArrays[static_cast<size_t>(mDepth - 1)] != inArray)
+                return false;
+            --mDepth;
+            return true;
+        }
+        int Depth() const { return mDepth; }
+
+    private:
+        std::bitset<kCapacity> mArrays;
+        int mDepth = 0;
+    };
+    // Passes over the bytes of an array (or dictionary) whose opening token was just read, up to
     // the token that closes it, cutting them as ReadNextToken would but keeping none. Nested
     // arrays and dictionaries count, up to inMaxOpen levels open at once (the one just opened
     // included).
     enum class SkipResult { eClosed, eEnded, eTooDeep };
-    SkipResult SkipToClose(int inMaxOpen);
+    SkipResult SkipToClose(bool inArray, int inMaxOpen);
     // Passes over the value after a dictionary key, cutting bytes as ReadNextToken would but
-    // keeping none: its first token (a name included), an array or dictionary to its matching
-    // end, and what follows up to the next name ("id gen R"). It stops before that name or a "]"
-    // (eBeforeNext), or after the ">>" that ends the dictionary (eDictionaryClosed). Nested arrays
-    // and dictionaries count up to inMaxOpen levels open at once.
+    // keeping none: its first token (a name included, or a "]" that stands for a null), an array
+    // or dictionary to its matching end, and what follows up to the next name ("id gen R"). It
+    // stops before that name or a later "]" (eBeforeNext), or after the ">>" that ends the
+    // dictionary (eDictionaryClosed). Nested arrays and dictionaries count up to inMaxOpen levels
+    // open at once.
     enum class ValueEnd { eBeforeNext, eDictionaryClosed, eEnded, eTooDeep };
     ValueEnd SkipDictionaryValue(int inMaxOpen);
     // Passes over whitespace and the bytes of numbers and keywords up to the next delimiter,
@@ -114,7 +144,7 @@ private:
     }
     bool ReadToken(std::string& outToken);
     void SkipWhitespace();
-    SkipResult SkipNested(int inMaxOpen);
+    SkipResult SkipNested(bool inArray, int inMaxOpen);
     ValueEnd PassDictionaryValue(int inMaxOpen);
     // After its opening parenthesis; false when the data ends first.
     bool PassLiteralString();

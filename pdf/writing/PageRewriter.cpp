@@ -28,8 +28,6 @@ const char scXObject[] = "XObject";
 const char scNoResourcesPrefix[] = "myForm";
 const char scEndLine[] = "\r\n";
 
-typedef std::pair<uint32_t, uint32_t> Reference; // id, generation
-
 // The character at the same place in a new name, sure to differ from inCharacter.
 char NextInClass(char inCharacter)
 {
@@ -56,41 +54,6 @@ PDFDictionary* FindResources(PDFParser* inParser, PDFDictionary* inPage, bool& o
     outHasEntry = InheritedPageEntry::Find(inParser, inPage, scResources, value, &inParser->GetPageTreeNodeCache()) ==
                   InheritedPageEntry::eFound;
     return PDFObjectCastPtr<PDFDictionary>(value.Detach()).Detach();
-}
-
-// The old content streams in order. A Contents reference that names an array stands for the
-// array's elements; elements that are not references are no content streams and are dropped, and
-// so are references to objects the file does not hold: in a Contents array they make some readers
-// drop the page's whole content, the new forms with it.
-std::vector<Reference> OldContents(PDFParser* inParser, PDFDictionary* inPage)
-{
-    std::vector<Reference> contents;
-    RefCountPtr<PDFObject> value(inPage->QueryDirectObject(scContents));
-    if (!value)
-        return contents;
-    RefCountPtr<PDFObject> list;
-    if (value->GetType() == PDFObject::ePDFObjectIndirectObjectReference) {
-        auto* reference = static_cast<PDFIndirectObjectReference*>(value.GetPtr());
-        if (!PDFDocumentHandler::HoldsObject(inParser, reference->GetObjectID()))
-            return contents;
-        RefCountPtr<PDFObject> target(inParser->ParseObjectByID(reference->GetObjectID()));
-        if (!target || target->GetType() != PDFObject::ePDFObjectArray) {
-            contents.push_back(Reference(reference->GetObjectID(), reference->GetGenerationNumber()));
-            return contents;
-        }
-        list = target;
-    } else if (value->GetType() == PDFObject::ePDFObjectArray) {
-        list = value;
-    } else {
-        return contents;
-    }
-    auto* array = static_cast<PDFArray*>(list.GetPtr());
-    for (uint32_t i = 0; i < array->GetLength(); ++i) {
-        PDFObjectCastPtr<PDFIndirectObjectReference> element(array->QueryObject(i));
-        if (element && PDFDocumentHandler::HoldsObject(inParser, element->GetObjectID()))
-            contents.push_back(Reference(element->GetObjectID(), element->GetGenerationNumber()));
-    }
-    return contents;
 }
 
 } // namespace
@@ -222,13 +185,20 @@ OpStatus PageRewriter::WritePage()
                 ? static_cast<PDFIndirectObjectReference*>(own.GetPtr())
                 : nullptr;
         unreadable = !own || !(own->GetType() == PDFObject::ePDFObjectNull ||
-                               (reference && !PDFDocumentHandler::HoldsObject(parser, reference->GetObjectID())));
+                               (reference && !parser->HoldsObject(reference->GetObjectID())));
     }
     if (unreadable || (resources && PDFDocumentHandler::NamesUnreadableObject(parser, resources.GetPtr(), scXObject))) {
         TraceMessage("PageRewriter::WritePage, the Resources of the page cannot be read, nothing written");
         return eFailure;
     }
-    std::vector<Reference> oldContents = OldContents(parser, page.GetPtr());
+    // Only the content streams are written again, as a page copy writes them: an item of another
+    // kind makes some readers drop the whole array, the new forms with it.
+    std::vector<PDFDocumentHandler::ContentStream> oldContents;
+    if (PDFDocumentHandler::CollectContentStreams(parser, page.GetPtr(), "PageRewriter::WritePage", oldContents) !=
+        eSuccess) {
+        TraceMessage("PageRewriter::WritePage, the Contents of the page cannot be read, nothing written");
+        return eFailure;
+    }
 
     ObjectsContext& objects = mWriter->GetObjectsContext();
     // A page that cannot be written keeps its old version, so the update can go on with other
@@ -253,8 +223,8 @@ OpStatus PageRewriter::WritePage()
         objects.StartArray();
         if (saveStateID != 0)
             objects.WriteIndirectObjectReference(saveStateID, eTokenSeparatorSpace);
-        for (const Reference& stream : oldContents)
-            objects.WriteIndirectObjectReference(stream.first, stream.second, eTokenSeparatorSpace);
+        for (const PDFDocumentHandler::ContentStream& stream : oldContents)
+            objects.WriteIndirectObjectReference(stream.mSourceID, stream.mGeneration, eTokenSeparatorSpace);
         objects.WriteIndirectObjectReference(drawFormsID, eTokenSeparatorSpace);
         objects.EndArray(eTokenSeparatorEndLine);
     }

@@ -253,6 +253,91 @@ TEST(PDFObjectParserTest, DeepNestingFailsWithoutExhaustingTheStack)
     EXPECT_TRUE(ParseOne(std::string(depth, '[') + std::string(depth, ']')));
 }
 
+namespace {
+
+// A parser for the text over each kind of source: held in memory and read by the parser alone,
+// through buffers that cut the text anywhere, one byte at a time, and (when inFromQueue) as
+// tokens already waiting in the queue. The parser is given to inCheck with a name for the source.
+template <class Check>
+void ForEverySource(const std::string& inText, bool inFromQueue, Check inCheck)
+{
+    const Byte* bytes = reinterpret_cast<const Byte*>(inText.data());
+    const LongFilePositionType size = static_cast<LongFilePositionType>(inText.size());
+    {
+        InputByteArrayStream memory(bytes, size);
+        PDFObjectParser parser;
+        parser.SetReadStream(&memory, nullptr, true);
+        inCheck(parser, "memory");
+    }
+    for (size_t bufferSize : {1, 3, 7, 64}) {
+        InputBufferedStream buffered(new InputByteArrayStream(bytes, size), bufferSize);
+        PDFObjectParser parser;
+        parser.SetReadStream(&buffered, nullptr);
+        inCheck(parser, "buffers of " + std::to_string(bufferSize));
+    }
+    {
+        ByteByByte source(inText);
+        PDFObjectParser parser;
+        parser.SetReadStream(&source, nullptr);
+        inCheck(parser, "byte by byte");
+    }
+    if (inFromQueue) {
+        InputByteArrayStream empty;
+        PDFObjectParser parser;
+        parser.SetReadStream(&empty, nullptr);
+        for (const std::string& token : Tokens(inText))
+            parser.ReturnTokenToBuffer(token);
+        inCheck(parser, "queue");
+    }
+}
+
+// A parsed value as text: null, numbers, names, [arrays] and <<dictionaries>> with their keys in
+// order; "-" for no object.
+std::string Shape(PDFObject* inObject)
+{
+    if (!inObject)
+        return "-";
+    switch (inObject->GetType()) {
+    case PDFObject::ePDFObjectNull:
+        return "null";
+    case PDFObject::ePDFObjectInteger:
+        return std::to_string(static_cast<PDFInteger*>(inObject)->GetValue());
+    case PDFObject::ePDFObjectName:
+        return "/" + static_cast<PDFName*>(inObject)->GetValue();
+    case PDFObject::ePDFObjectArray: {
+        auto* array = static_cast<PDFArray*>(inObject);
+        std::string text = "[";
+        for (uint32_t i = 0; i < array->GetLength(); ++i)
+            text += (i ? " " : "") + Shape(RefCountPtr<PDFObject>(array->QueryObject(i)).GetPtr());
+        return text + "]";
+    }
+    case PDFObject::ePDFObjectDictionary: {
+        std::string text = "<<";
+        DictionaryIterator it = static_cast<PDFDictionary*>(inObject)->CreateIterator();
+        while (it.MoveNext())
+            text += " /" + it.GetKey()->GetValue() + " " + Shape(it.GetValue());
+        return text + " >>";
+    }
+    default:
+        return PDFObject::TypeLabelFor(inObject->GetType());
+    }
+}
+
+// The page walk's partial read of the text finds a dictionary holding only the Type given ("-":
+// none; null: no object) from every source.
+void ExpectWalkFinds(const std::string& inText, const char* inType, bool inFromQueue)
+{
+    static const PDFObjectParser::KeptKeys kept = {{"Type", "Kids"}, "Type", "Page"};
+    const std::string expected =
+        !inType ? "-" : std::string(inType) == "-" ? "<< >>" : std::string("<< /Type /") + inType + " >>";
+    ForEverySource(inText, inFromQueue, [&](PDFObjectParser& parser, const std::string& source) {
+        parser.SetKeptKeys(&kept);
+        EXPECT_EQ(Shape(RefCountPtr<PDFObject>(parser.ParseNextObject()).GetPtr()), expected) << source;
+    });
+}
+
+} // namespace
+
 TEST(PDFObjectParserTest, PassedOverValuesEndWhereTheirTokensEnd)
 {
     // A partial read passes over the values of other keys byte by byte; each must end where its
@@ -266,39 +351,40 @@ TEST(PDFObjectParserTest, PassedOverValuesEndWhereTheirTokensEnd)
         {"/X /Y", "Page"}, {"/X 12", "Page"}, {"/X 1 0 R", "Page"}, {"/X % a >> ] /Type /Pages\n 5", "Page"},
         {"/X % c\n/Y", "Page"}, {"/X (s /Type /Pages)", "Page"}, {"/X <2F54797065>", "Page"}, {"/X <>", "Page"},
         {"/X << /Type /Pages >>", "Page"}, {"/X [/Type /Pages]", "Page"}, {"/X []", "Page"}, {"/X > 3", "Page"},
-        {"/X { 1 }", "Page"}, {"/X )x", "Page"}, {"/X >>", "-"}, {"/X ]", nullptr}, {"/X (never closed", nullptr},
+        {"/X { 1 }", "Page"}, {"/X )x", "Page"}, {"/X >>", "-"}, {"/X ]", "Page"}, {"/X (never closed", nullptr},
         {"/X <4142", nullptr}, {"/X [ 1 2", nullptr},
     };
-    const PDFObjectParser::KeptKeys kept = {{"Type", "Kids"}, "Type", "Page"};
     for (const auto& item : cases) {
         for (const char* gap : {" ", ""}) {
             const std::string text = std::string("<< /A 1 ") + item.value + gap + "/Type /Page >>";
             SCOPED_TRACE(text);
-            InputByteArrayStream memory(reinterpret_cast<const Byte*>(text.data()), static_cast<LongFilePositionType>(text.size()));
-            std::vector<std::unique_ptr<IByteReader>> sources;
-            for (size_t bufferSize : {1, 3, 7, 64})
-                sources.push_back(std::make_unique<InputBufferedStream>(
-                    new InputByteArrayStream(reinterpret_cast<const Byte*>(text.data()),
-                                             static_cast<LongFilePositionType>(text.size())),
-                    bufferSize));
-            sources.push_back(std::make_unique<ByteByByte>(text));
-            std::vector<IByteReader*> readers = {&memory};
-            for (const auto& source : sources)
-                readers.push_back(source.get());
-            for (IByteReader* reader : readers) {
-                PDFObjectParser parser;
-                parser.SetReadStream(reader, nullptr, reader == &memory);
-                parser.SetKeptKeys(&kept);
-                RefCountPtr<PDFObject> object(parser.ParseNextObject());
-                ASSERT_EQ(static_cast<bool>(object), item.type != nullptr);
-                if (!object)
-                    continue;
-                PDFDictionary* dictionary = As<PDFDictionary>(object);
-                ASSERT_TRUE(dictionary);
-                EXPECT_FALSE(dictionary->Exists("A"));
-                PDFObjectCastPtr<PDFName> type(dictionary->QueryDirectObject("Type"));
-                EXPECT_EQ(type ? type->GetValue() : std::string("-"), item.type);
-            }
+            ExpectWalkFinds(text, item.type, false);
         }
+    }
+}
+
+TEST(PDFObjectParserTest, AClosingTokenWhereAValueBelongsIsNull)
+{
+    // A "]" where a dictionary's value belongs, a ">>" where an array's element belongs: a null.
+    // A ">>" as a value still ends its dictionary. A full read and the page walk's partial read,
+    // which passes the value over, agree on every source.
+    const struct {
+        const char* text;
+        const char* full;  // the object read whole
+        const char* type;  // its Type in a partial read; "-" none, null: no object
+    } cases[] = {
+        {"<< /X ] /Type /Page >>", "<< /Type /Page /X null >>", "Page"},
+        {"<< /Type /Page /X ] >>", "<< /Type /Page /X null >>", "Page"},
+        {"<< /A 1 /X >>", "<< /A 1 /X null >>", "-"},
+        {"<< /X [1 >> 2] /Type /Page >>", "<< /Type /Page /X [1 null 2] >>", "Page"},
+        {"<< /X << /A ] /B 2 >> /Type /Page >>", "<< /Type /Page /X << /A null /B 2 >> >>", "Page"},
+        {"<< /X [<< /A ] >> /B] /Type /Page >>", "<< /Type /Page /X [<< /A null >> /B] >>", "Page"},
+        {"<< /X [1 >> /Type /Page >>", "-", nullptr},
+        {"<< /X ] ] /Type /Page >>", "-", nullptr},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.text);
+        EXPECT_EQ(Shape(ParseOne(item.text).GetPtr()), item.full);
+        ExpectWalkFinds(item.text, item.type, true);
     }
 }

@@ -249,7 +249,9 @@ private:
             editor->setPlainText((QString(16 << 10, QLatin1Char('"')) + QLatin1Char('\n')).repeated(32));
             editor->append(QStringLiteral("<img src=\"%1\">").arg(image));
         } else {
-            editor->setPlainText(QString(8 << 20, QLatin1Char('x')));
+            // The scan window's editor lays its text out at its fixed width as soon as it is set,
+            // and Qt takes minutes to break one word of millions of characters into lines.
+            editor->setPlainText(scan ? QStringLiteral("xxxxxxx ").repeated(1 << 20) : QString(8 << 20, QLatin1Char('x')));
         }
         prompts.fileNameAnswers << target;
         const char* button = job == QLatin1String("PDF export")        ? "buttonExportPDF"

@@ -231,10 +231,13 @@ private slots:
 
         // An export that fails keeps the file that was there, and leaves nothing beside it.
         const QByteArray exported = Contents(target);
-        Editor(window)->append(QStringLiteral("<img src=\"%1\">").arg(scratch.filePath(QStringLiteral("gone.png"))));
+        const QString gone = scratch.filePath(QStringLiteral("gone.png"));
+        Editor(window)->append(QStringLiteral("<img src=\"%1\">").arg(gone));
         prompts.fileNameAnswers.append(target);
         Click(window, "buttonExportToPDF");
-        QCOMPARE(Texts(prompts.Of(QStringLiteral("warning"))), QStringList{"Could not export file."});
+        QCOMPARE(Texts(prompts.Of(QStringLiteral("warning"))),
+                 QStringList{QStringLiteral("Could not export file.\nthe image %1 cannot be read: No such file or directory")
+                                 .arg(gone)});
         QCOMPARE(Contents(target), exported);
         QCOMPARE(Files(scratch.path()).filter(QStringLiteral("text.pdf")), QStringList{"text.pdf"});
 

@@ -23,11 +23,17 @@ auto WhenMemoryRunsOut(Job&& job, Failed&& failed) -> decltype(job())
     }
 }
 
+// job(), or `failed` with `reason` set when memory ran out inside it.
+template <typename Job, typename Result> Result UnlessMemoryRunsOut(Job&& job, QString& reason, Result failed)
+{
+    return WhenMemoryRunsOut(std::forward<Job>(job), [&reason, &failed](const QString& ranOut) {
+        reason = ranOut;
+        return failed;
+    });
+}
+
 // For a job that says whether it succeeded and, when not, why in `reason`.
 template <typename Job> bool SucceedsUnlessMemoryRunsOut(Job&& job, QString& reason)
 {
-    return WhenMemoryRunsOut(std::forward<Job>(job), [&reason](const QString& ranOut) {
-        reason = ranOut;
-        return false;
-    });
+    return UnlessMemoryRunsOut(std::forward<Job>(job), reason, false);
 }

@@ -41,6 +41,11 @@ QString SanitizeFileName(const QString& name)
     return clean;
 }
 
+QString WithReason(const QString& message, const QString& reason)
+{
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
+}
+
 QString QuotedExcerpt(const QString& text)
 {
     const QVector<uint> characters = text.toUcs4();

@@ -30,6 +30,9 @@ QString SanitizeFileName(const QString& name);
 inline constexpr int kMaxQuotedCharacters = 40;
 QString QuotedExcerpt(const QString& text);
 
+// A failure's message, with its reason on a line of its own when one is known.
+QString WithReason(const QString& message, const QString& reason);
+
 // floor(x + 0.5): halves go up, also below zero (-2.5 gives -2).
 double RoundHalfUp(double x);
 

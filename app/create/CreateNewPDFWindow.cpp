@@ -668,10 +668,8 @@ void CreateNewPDFWindow::ReportExport(bool written, const QString& reason)
 {
     if (written)
         Prompts().Information(this, QString(), tr("File exported successfully."));
-    else if (reason.isEmpty())
-        Prompts().Warning(this, QString(), tr("Could not export file."));
     else
-        Prompts().Warning(this, QString(), tr("Could not export file.") + QLatin1Char('\n') + reason);
+        Prompts().Warning(this, QString(), WithReason(tr("Could not export file."), reason));
 }
 
 void CreateNewPDFWindow::on_buttonExportHTML_clicked()
@@ -716,7 +714,8 @@ void CreateNewPDFWindow::on_buttonExportPDF_clicked()
     const bool written = SucceedsUnlessMemoryRunsOut(
         [&] {
             return RichTextPDFExporter().ExportDocumentToPDF(path, ui->editNewPDF, letter ? scLetterWidth : scA4Width,
-                                                             letter ? scLetterHeight : scA4Height, dialog.margin, &reason);
+                                                             letter ? scLetterHeight : scA4Height, dialog.margin,
+                                                             &reason);
         },
         reason);
     ReportExport(written, reason);

@@ -43,12 +43,6 @@ QString WithCRLF(QString text)
     return text;
 }
 
-// A failure's message, with its reason on a line of its own when one is known.
-QString FailureText(const QString& message, const QString& reason)
-{
-    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
-}
-
 } // namespace
 
 ExtractTextFromScanWindow::ExtractTextFromScanWindow(QWidget* parent)
@@ -237,7 +231,7 @@ void ExtractTextFromScanWindow::on_buttonExportToPDF_clicked()
         },
         reason);
     if (!written) {
-        Prompts().Warning(this, QString(), FailureText(tr("Could not export file."), reason));
+        Prompts().Warning(this, QString(), WithReason(tr("Could not export file."), reason));
         return;
     }
     Prompts().Information(this, QString(), tr("File exported successfully."));
@@ -258,7 +252,7 @@ void ExtractTextFromScanWindow::on_buttonExportToTXT_clicked()
     const bool written = SucceedsUnlessMemoryRunsOut(
         [&] { return TextFiles::WriteUtf8(path, WithCRLF(ui->editText->toPlainText())); }, reason);
     if (!written) {
-        Prompts().Warning(this, QString(), FailureText(tr("Could not export file."), reason));
+        Prompts().Warning(this, QString(), WithReason(tr("Could not export file."), reason));
         return;
     }
     Prompts().Information(this, QString(), tr("File exported successfully."));
@@ -291,7 +285,7 @@ void ExtractTextFromScanWindow::on_buttonAppendToTXT_clicked()
     if (!appended) {
         // Half an appended text is worse than none: the file goes back to what it was.
         file.resize(oldSize);
-        Prompts().Warning(this, QString(), FailureText(tr("Could not append text."), reason));
+        Prompts().Warning(this, QString(), WithReason(tr("Could not append text."), reason));
         return;
     }
     file.close();

@@ -25,14 +25,6 @@ void FileToolEngine::BeginOperation()
     overwriteDecision.Reset();
 }
 
-FileToolEngine::Outcome FileToolEngine::UnlessMemoryRunsOut(const std::function<Outcome()>& work, QString& reason)
-{
-    return WhenMemoryRunsOut(work, [&reason](const QString& ranOut) {
-        reason = ranOut;
-        return Outcome::Failed;
-    });
-}
-
 FileToolEngine::Outcome FileToolEngine::OutcomeOf(const PageFailures& failures, const QString& pageText,
                                                   QString& reason)
 {
@@ -140,7 +132,8 @@ QList<FailedFile> FileToolEngine::EachFileEveryPage(const QStringList& files, co
             return failed;
         const QString& file = files.at(i);
         QString reason;
-        const Outcome outcome = UnlessMemoryRunsOut([&] { return step(file, files, everyPage, reason); }, reason);
+        const Outcome outcome =
+            UnlessMemoryRunsOut([&] { return step(file, files, everyPage, reason); }, reason, Outcome::Failed);
         if (StopRequested())
             return failed;
         if (outcome == Outcome::Skipped)
@@ -165,7 +158,8 @@ QList<FailedFile> FileToolEngine::OneFileRangePages(const QString& file, const Q
         return VisitRangePages(ranges, pageCount, visitPage);
     };
     QString reason;
-    const Outcome outcome = UnlessMemoryRunsOut([&] { return step(file, {file}, rangePages, reason); }, reason);
+    const Outcome outcome =
+        UnlessMemoryRunsOut([&] { return step(file, {file}, rangePages, reason); }, reason, Outcome::Failed);
     if ((outcome == Outcome::Failed || outcome == Outcome::Partial) && !StopRequested())
         return {FailedFile{file, reason}};
     return {};

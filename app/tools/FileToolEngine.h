@@ -13,8 +13,9 @@
 // The output itself is then written through a StagedOutput, so an existing file is replaced
 // only by a complete one; UpdateCopyOf takes a tool that updates a copy of each source through
 // all of these steps. Memory that runs out while a source is handled fails that source alone
-// (UnlessMemoryRunsOut), with nothing of its outputs left behind, and the job goes on. The operations of a subclass run on the worker thread and check
-// StopRequested() between outputs; a stop also ends a wait for an answer (as No).
+// (UnlessMemoryRunsOut), with nothing of its outputs left behind, and the job goes on. The
+// operations of a subclass run on the worker thread and check StopRequested() between outputs;
+// a stop also ends a wait for an answer (as No).
 
 #include "app/tools/OverwriteDecision.h"
 
@@ -63,8 +64,6 @@ protected:
 
     // At the start of every operation: no answer stands yet.
     void BeginOperation();
-    // What `work` made of one source; Failed with OutOfMemoryReason when memory ran out inside it.
-    static Outcome UnlessMemoryRunsOut(const std::function<Outcome()>& work, QString& reason);
     // The steps above for one target. Skip: the user keeps the file (or the job is stopping),
     // which is no failure. Fail: `reason` says why.
     TargetStep ClearTarget(const QString& target, const QStringList& jobInputs, QString& reason);

@@ -1,5 +1,6 @@
 #include "app/tools/split/PDFSplitter.h"
 
+#include "app/OutOfMemory.h"
 #include "app/tools/OutputNames.h"
 #include "app/tools/PageFailures.h"
 #include "app/tools/PageRanges.h"
@@ -113,7 +114,7 @@ QList<FailedFile> PDFSplitter::SplitByPageRanges(const QString& file, const QStr
         return {FailedFile{file, NoPageNamedReason(pageIntervals)}};
     QString reason;
     const Outcome outcome = UnlessMemoryRunsOut(
-        [&] { return SplitAlongRanges(file, ranges, outputFolder, outputNames, reason); }, reason);
+        [&] { return SplitAlongRanges(file, ranges, outputFolder, outputNames, reason); }, reason, Outcome::Failed);
     if (outcome == Outcome::Failed || outcome == Outcome::Partial)
         return {FailedFile{file, reason}};
     return {};
@@ -178,7 +179,8 @@ QList<FailedFile> PDFSplitter::SplitByPagesPerInterval(const QStringList& files,
         }
         QString reason;
         const Outcome outcome = UnlessMemoryRunsOut(
-            [&] { return SplitIntoParts(file, files, pagesPerInterval, outputFolder, outputNames, reason); }, reason);
+            [&] { return SplitIntoParts(file, files, pagesPerInterval, outputFolder, outputNames, reason); }, reason,
+            Outcome::Failed);
         if (outcome == Outcome::Skipped)
             return failed; // stopped
         if (outcome == Outcome::Failed || outcome == Outcome::Partial)

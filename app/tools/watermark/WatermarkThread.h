@@ -5,8 +5,8 @@
 // be marked and why. An image mark is first converted to a JPEG at 72 pixels per inch (an image
 // with transparency flattened on white) inside a temporary folder of the job's own, removed when
 // the job ends; an image that cannot be read or converted, or that ImageFiles refuses (no JPEG
-// or PNG, or too large to decode), fails every source. A thread in an unknown mode marks nothing and reports every
-// source. The engine dies with the thread object.
+// or PNG, or too large to decode), fails every source. A thread in an unknown mode marks nothing
+// and reports every source. The engine dies with the thread object.
 
 #include "app/tools/FolderToolThread.h"
 #include "app/tools/watermark/PDFWatermarker.h"
